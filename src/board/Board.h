@@ -1,0 +1,40 @@
+#pragma once
+// Choosing and opening the board a run works with: the simulated board, a ppdev port or direct
+// port I/O, optionally wrapped in the line trace. Shared by the window program and tarpel-cli.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "hw/Clock.h"
+#include "hw/Port.h"
+
+namespace tarpel::sim {
+class SimulatedBoard;
+}
+
+namespace tarpel::board {
+
+struct BoardOptions {
+    std::string board;       // "" (automatic), "sim", "ppdev", "ppdev:/dev/parportN", "direct"
+    std::string traceFile;   // VCD trace of every port access, when not empty
+    std::string simDir;      // where the virtual chips keep their contents ("" = per-user default)
+    std::string simEeprom = "24C128";    // chip in the 24Cxx socket, or "none"
+    std::string simAvr = "atmega8515";   // device in the AVR socket, or "none"
+    std::vector<std::string> simFaults;  // fault injections, see the --help text
+    bool realTime = false;               // pace the simulation at wall-clock speed
+};
+
+struct Board {
+    std::unique_ptr<hw::Port> port;    // what the line layer writes to; never null
+    std::unique_ptr<hw::Clock> clock;  // never null
+    std::string description;           // for the status bar: "Placa: simulada", "Placa: /dev/parport0"
+    std::string error;                 // why the chosen port could not be opened; the port is inert then
+    sim::SimulatedBoard* simulation = nullptr;  // set on the simulated board
+    std::vector<std::shared_ptr<void>> keepAlive;  // objects the port and clock rely on
+
+    bool Usable() const { return error.empty(); }
+};
+
+Board OpenBoard(const BoardOptions& options);
+
+}  // namespace tarpel::board

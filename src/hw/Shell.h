@@ -1,0 +1,47 @@
+#pragma once
+// How a command speaks to the user: message boxes, the cursor, the progress dialog with its
+// cancel flag, the two main-window gauges, one pump of the message loop, and file choice.
+// Qt implements it for the window, the console for tarpel-cli, a recorder for the tests.
+// Commands never include a toolkit header; they only see this interface.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarpel::hw {
+
+enum class CursorShape { Default, Hourglass };
+enum class Gauge { Flash, Eeprom };  // prFlash and prEEPInt of the AVR page
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+
+    // Modal box with one OK button and no icon. Texts are UTF-8; "\r" breaks the line.
+    virtual void MessageBox(std::string_view text, std::string_view caption) = 0;
+    // The plain message dialog, captioned with the application title.
+    virtual void ShowMessage(std::string_view text) = 0;
+
+    virtual void SetCursor(CursorShape shape) = 0;
+    virtual CursorShape Cursor() const = 0;
+
+    // Lets the user interface handle its pending events once (repaint, a click on "Cancelar...").
+    virtual void ProcessMessages() = 0;
+
+    // The modeless progress dialog. Showing it clears the cancel flag.
+    virtual void ProgressSetGauge(int percent) = 0;
+    virtual void ProgressShow() = 0;
+    virtual void ProgressSetLabel(std::string_view text) = 0;
+    virtual bool ProgressCancelRequested() = 0;
+    virtual void ProgressClose() = 0;
+
+    virtual void SetGauge(Gauge gauge, int percent) = 0;
+
+    // The shared open and save dialogs; nullopt when the user cancels. An empty caption keeps
+    // the dialog's own; any other caption stands only for this use.
+    virtual std::optional<std::string> ChooseOpenFile(std::string_view caption = {}) = 0;
+    virtual std::optional<std::string> ChooseSaveFile() = 0;
+    // The file name the open dialog holds from its last use.
+    virtual std::string LastOpenFile() const = 0;
+};
+
+}  // namespace tarpel::hw
