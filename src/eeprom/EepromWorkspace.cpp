@@ -1,0 +1,14 @@
+#include "eeprom/EepromWorkspace.h"
+
+#include <algorithm>
+
+namespace tarpel::eeprom {
+
+void EepromWorkspace::cbChipChange(int index) {
+    chipIndex_ = std::clamp(index, 0, static_cast<int>(ChipCatalogue.size()) - 1);
+    ChipSize = ChipSizeOf(chipIndex_);
+    std::fill_n(MemoryImage.begin(), ChipSize, std::uint8_t{0xFF});
+    if (RefreshGrid) RefreshGrid();
+}
+
+}  // namespace tarpel::eeprom

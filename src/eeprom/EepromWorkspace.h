@@ -1,0 +1,35 @@
+#pragma once
+// The 24Cxx workspace: the selected chip and the program-wide memory image that every 24Cxx
+// command works on. Bytes 0 .. ChipSize - 1 are the chip's contents; the bytes above are slack
+// that only the open command writes and nothing shows, saves or programs.
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "eeprom/ChipCatalogue.h"
+
+namespace tarpel::eeprom {
+
+inline constexpr std::size_t MemoryImageSize = 100001;
+
+class EepromWorkspace {
+public:
+    EepromWorkspace() : MemoryImage(MemoryImageSize, 0x00) {}
+
+    // Selects the catalogue entry: sets ChipSize, fills its whole range with 0xFF and asks the
+    // view to rebuild. Whatever the image held before is gone.
+    void cbChipChange(int index);
+
+    const ChipType& Chip() const { return ChipCatalogue[static_cast<std::size_t>(chipIndex_)]; }
+    int ChipIndex() const { return chipIndex_; }
+
+    std::vector<std::uint8_t> MemoryImage;
+    std::int32_t ChipSize = 0;
+    // Set by whoever shows the image; the commands call it where the grid must be rebuilt.
+    std::function<void()> RefreshGrid;
+
+private:
+    int chipIndex_ = DefaultChipIndex;
+};
+
+}  // namespace tarpel::eeprom
