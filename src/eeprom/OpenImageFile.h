@@ -1,0 +1,20 @@
+#pragma once
+// The 24Cxx open command: a HEX or binary file chosen by the user becomes the memory image,
+// measured against the selected chip's size. It works on the image only, never on the chip.
+#include <string>
+
+#include "eeprom/EepromWorkspace.h"
+#include "hw/Shell.h"
+
+namespace tarpel::eeprom {
+
+// Asks for a file with the open dialog and loads it; a cancelled dialog changes nothing.
+void OpenImageFile(EepromWorkspace& workspace, hw::Shell& shell);
+
+// Loads fileName: the whole image becomes 0xFF, then a binary file fills it from address 0
+// (up to 100,000 bytes, with a warning when its length differs from ChipSize) or a HEX file
+// places its records up to address ChipSize; a name of neither kind loads nothing. The grid
+// is rebuilt in every case. True when a file of a known kind could be opened and read.
+bool OpenImageFrom(EepromWorkspace& workspace, hw::Shell& shell, const std::string& fileName);
+
+}  // namespace tarpel::eeprom

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <numeric>
+#include <vector>
+
+#include "FileSizeLimit.h"
+#include "RecordingShell.h"
+#include "TempFolder.h"
+#include "eeprom/OpenImageFile.h"
+#include "eeprom/SaveImageFile.h"
+#include "files/HexRead.h"
+#include "files/HexWrite.h"
+
+namespace tarpel::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+const std::string MoreData =
+    "El archivo contiene mas datos de los que el \rchip seleccionado puede almacenar: Se truncaran los datos";
+const std::string LessData =
+    "El archivo contiene menos datos de los que el \rchip seleccionado puede almacenar: Se rellenara con FF";
+
+Bytes Counting(std::size_t count) {
+    Bytes bytes(count);
+    for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<std::uint8_t>(i * 13 + i / 256);
+    return bytes;
+}
+
+class ImageFileCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        workspace.RefreshGrid = [this] { ++refreshes; };
+        workspace.cbChipChange(0);  // "24C04 - 0.5kb"
+        refreshes = 0;
+    }
+    Bytes Image(std::size_t from, std::size_t to) const {
+        return {workspace.MemoryImage.begin() + static_cast<std::ptrdiff_t>(from),
+                workspace.MemoryImage.begin() + static_cast<std::ptrdiff_t>(to)};
+    }
+    bool AllFF(std::size_t from, std::size_t to) const {
+        const Bytes part = Image(from, to);
+        return std::all_of(part.begin(), part.end(), [](std::uint8_t b) { return b == 0xFF; });
+    }
+
+    eeprom::EepromWorkspace workspace;
+    RecordingShell shell;
+    TempFolder folder;
+    int refreshes = 0;
+};
+
+TEST_F(ImageFileCommands, OpenBinaryWarnsWhenTheLengthDiffersFromTheChip) {
+    struct Case {
+        std::size_t length;
+        const std::string* warning;
+    };
+    const Case cases[] = {{512, nullptr}, {600, &MoreData}, {100, &LessData}, {0, &LessData}};
+    for (const auto& c : cases) {
+        shell.messages.clear();
+        refreshes = 0;
+        const Bytes content = Counting(c.length);
+        shell.openChoices.push_back(folder.Write("f.bin", content));
+        eeprom::OpenImageFile(workspace, shell);
+
+        if (c.warning) {
+            ASSERT_EQ(shell.messages.size(), 1u) << c.length;
+            EXPECT_EQ(shell.messages[0].text, *c.warning);
+            EXPECT_EQ(shell.messages[0].caption, "AVISO:");
+        } else {
+            EXPECT_TRUE(shell.messages.empty()) << c.length;
+        }
+        const std::size_t loaded = c.length;
+        EXPECT_EQ(Image(0, loaded), content) << "the bytes read stay, also past the chip";
+        EXPECT_TRUE(AllFF(loaded, eeprom::MemoryImageSize)) << c.length;
+        EXPECT_EQ(refreshes, 1);
+    }
+}
+
+TEST_F(ImageFileCommands, OpenBinaryReadsAtMostOneHundredThousandBytes) {
+    const Bytes content = Counting(100050);
+    EXPECT_TRUE(eeprom::OpenImageFrom(workspace, shell, folder.Write("big.BIN", content)));
+    ASSERT_EQ(shell.messages.size(), 1u);
+    EXPECT_EQ(shell.messages[0].text, MoreData);
+    EXPECT_EQ(Image(0, 100000), Bytes(content.begin(), content.begin() + 100000));
+    EXPECT_EQ(workspace.MemoryImage[100000], 0xFF);
+}
+
+TEST_F(ImageFileCommands, OpenStartsFromAnErasedImageWhateverTheFile) {
+    std::iota(workspace.MemoryImage.begin(), workspace.MemoryImage.end(), std::uint8_t{0});
+    EXPECT_FALSE(eeprom::OpenImageFrom(workspace, shell, folder.Write("notes.txt", "0123")));
+    EXPECT_TRUE(shell.messages.empty()) << "a name of neither kind is silently not read";
+    EXPECT_TRUE(AllFF(0, eeprom::MemoryImageSize));
+    EXPECT_EQ(refreshes, 1);
+
+    std::iota(workspace.MemoryImage.begin(), workspace.MemoryImage.end(), std::uint8_t{0});
+    EXPECT_FALSE(eeprom::OpenImageFrom(workspace, shell, folder.Path("missing.bin")));
+    ASSERT_EQ(shell.messages.size(), 1u);
+    EXPECT_EQ(shell.messages[0].text, LessData);
+    EXPECT_TRUE(AllFF(0, eeprom::MemoryImageSize));
+
+    std::iota(workspace.MemoryImage.begin(), workspace.MemoryImage.end(), std::uint8_t{0});
+    EXPECT_FALSE(eeprom::OpenImageFrom(workspace, shell, folder.Path("missing.hex")));
+    EXPECT_EQ(shell.messages.size(), 1u) << "a HEX file is never reported";
+    EXPECT_TRUE(AllFF(0, eeprom::MemoryImageSize));
+    EXPECT_EQ(refreshes, 3);
+}
+
+TEST_F(ImageFileCommands, CancelledOpenKeepsTheImage) {
+    workspace.MemoryImage[5] = 0x12;
+    const Bytes before = workspace.MemoryImage;
+    shell.openChoices.push_back(std::nullopt);
+    eeprom::OpenImageFile(workspace, shell);
+    EXPECT_EQ(workspace.MemoryImage, before);
+    EXPECT_EQ(refreshes, 0);
+    EXPECT_TRUE(shell.messages.empty());
+}
+
+TEST_F(ImageFileCommands, OpenHexPlacesRecordsUpToTheChipSizeWithoutMessages) {
+    // A file for a 24C32 opened on a 24C04: its records from 0x200 on are dropped, except the
+    // one at exactly 0x200, which lands whole in the slack.
+    const Bytes large = Counting(4096);
+    const auto name = folder.Path("large.hex");
+    ASSERT_TRUE(files::HexWrite(name, large, 4096));
+    EXPECT_TRUE(eeprom::OpenImageFrom(workspace, shell, name));
+    EXPECT_TRUE(shell.messages.empty());
+    EXPECT_EQ(Image(0, 0x210), Bytes(large.begin(), large.begin() + 0x210));
+    EXPECT_TRUE(AllFF(0x210, eeprom::MemoryImageSize));
+    EXPECT_EQ(refreshes, 1);
+}
+
+TEST_F(ImageFileCommands, SaveWritesTheChipsBytesInTheChosenKind) {
+    const Bytes content = Counting(512);
+    std::copy(content.begin(), content.end(), workspace.MemoryImage.begin());
+    workspace.MemoryImage[512] = 0x00;  // slack is never saved
+
+    shell.saveChoices.push_back(folder.Path("a.bin"));
+    eeprom::SaveImageFile(workspace, shell);
+    EXPECT_EQ(folder.ReadBytes("a.bin"), content);
+    EXPECT_EQ(shell.cursorChanges, (std::vector{hw::CursorShape::Hourglass, hw::CursorShape::Default}));
+
+    shell.saveChoices.push_back(folder.Path("a.HEX"));
+    eeprom::SaveImageFile(workspace, shell);
+    const std::string text = folder.ReadText("a.HEX");
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 33) << "32 records and the end record";
+    Bytes back(512 + 255, 0xFF);
+    ASSERT_TRUE(files::HexRead(folder.Path("a.HEX"), 512, back));
+    EXPECT_EQ(Bytes(back.begin(), back.begin() + 512), content);
+    EXPECT_EQ(back[512], 0xFF);
+
+    shell.saveChoices.push_back(std::nullopt);
+    eeprom::SaveImageFile(workspace, shell);
+    EXPECT_FALSE(eeprom::SaveImageTo(workspace, shell, folder.Path("a.txt")));
+    EXPECT_EQ(folder.Names().size(), 2u) << "neither a cancelled save nor a .txt name writes";
+    EXPECT_TRUE(shell.messages.empty());
+    EXPECT_EQ(refreshes, 0);
+}
+
+TEST_F(ImageFileCommands, OpenAndSaveConvertBetweenTheKinds) {
+    const Bytes original = Counting(600);
+    ASSERT_TRUE(eeprom::OpenImageFrom(workspace, shell, folder.Write("in.bin", original)));
+    ASSERT_TRUE(eeprom::SaveImageTo(workspace, shell, folder.Path("mid.hex")));
+    ASSERT_TRUE(eeprom::OpenImageFrom(workspace, shell, folder.Path("mid.hex")));
+    ASSERT_TRUE(eeprom::SaveImageTo(workspace, shell, folder.Path("out.bin")));
+    EXPECT_EQ(folder.ReadBytes("out.bin"), Bytes(original.begin(), original.begin() + 512))
+        << "limited to the chip's size";
+    ASSERT_EQ(shell.messages.size(), 1u) << "only the warning about the 600-byte file";
+}
+
+TEST_F(ImageFileCommands, FailedSavesAreReportedAndKeepTheOldFile) {
+    folder.Write("plain", "a file, not a folder");
+    std::filesystem::create_directory(folder.Path("taken.bin"));
+    std::filesystem::create_directory(folder.Path("taken.hex"));
+    for (const std::string kind : {".bin", ".hex"}) {
+        for (const auto& target : {folder.Path("missing/x" + kind), folder.Path("plain/x" + kind), folder.Path("taken" + kind)}) {
+            shell.messages.clear();
+            EXPECT_FALSE(eeprom::SaveImageTo(workspace, shell, target)) << target;
+            ASSERT_EQ(shell.messages.size(), 1u) << target;
+            EXPECT_EQ(shell.messages[0].text, "No se puede crear fichero!!");
+            EXPECT_EQ(shell.messages[0].caption, "ERROR");
+            EXPECT_EQ(shell.cursor, hw::CursorShape::Default);
+        }
+        // A disk that fills up part-way: the old file stays as it was.
+        shell.messages.clear();
+        const auto old = folder.Write("old" + kind, "old contents");
+        {
+            FileSizeLimit diskFull(100);
+            EXPECT_FALSE(eeprom::SaveImageTo(workspace, shell, old));
+        }
+        EXPECT_EQ(folder.ReadText("old" + kind), "old contents");
+        ASSERT_EQ(shell.messages.size(), 1u) << kind;
+        EXPECT_EQ(shell.messages[0].text, "No se puede crear fichero!!");
+    }
+    EXPECT_EQ(folder.Names().size(), 5u) << "no temporary or partial file left behind";
+}
+
+}  // namespace
+}  // namespace tarpel::test

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "TempFolder.h"
+#include "files/HexDigits.h"
+#include "files/HexRead.h"
+
+namespace tarpel::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Reads text as a HEX file into a 0xFF-filled buffer of size bytes.
+Bytes ReadHexText(const std::string& text, std::int32_t limit, std::size_t size = 1024) {
+    TempFolder folder;
+    Bytes buffer(size, 0xFF);
+    EXPECT_TRUE(files::HexRead(folder.Write("in.hex", text), limit, buffer));
+    return buffer;
+}
+
+TEST(HexDigits, ReadsBothCasesAndEverythingElseAsZero) {
+    EXPECT_EQ(files::HexDigitValue('0'), 0);
+    EXPECT_EQ(files::HexDigitValue('9'), 9);
+    EXPECT_EQ(files::HexDigitValue('A'), 10);
+    EXPECT_EQ(files::HexDigitValue('F'), 15);
+    EXPECT_EQ(files::HexDigitValue('a'), 10);
+    EXPECT_EQ(files::HexDigitValue('f'), 15);
+    for (const char other : {'G', 'g', ':', ' ', '/', '@', '`', '\r', '\0'}) EXPECT_EQ(files::HexDigitValue(other), 0) << other;
+    EXPECT_EQ(files::HexByteValue("3a"), 0x3A);
+    EXPECT_EQ(files::HexByteValue("E7"), 0xE7);
+    EXPECT_EQ(files::HexByteValue("x5"), 0x05);
+}
+
+TEST(HexRead, PlacesDataRecordsAndLeavesEveryOtherPositionAlone) {
+    const Bytes buffer = ReadHexText(":10000000000102030405060708090A0B0C0D0E0F78\r\n:00000001FF\r\n", 512);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(buffer[i], i);
+    for (std::size_t i = 16; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], 0xFF) << i;
+}
+
+TEST(HexRead, StoresRecordsAtTheLimitWholeAndDropsThoseAbove) {
+    // The 255-byte record at the limit reaches limit + 254, the most a caller must make room for.
+    std::string full = ":FF020000";
+    for (int k = 0; k < 255; ++k) full += "A5";
+    full += "00\n";
+    const Bytes buffer = ReadHexText(full + ":020201001122C8\n:00000001FF\n", 0x200, 0x200 + 255 + 8);
+    EXPECT_EQ(buffer[0x1FF], 0xFF);
+    for (int i = 0x200; i <= 0x200 + 254; ++i) ASSERT_EQ(buffer[i], 0xA5) << i;
+    EXPECT_EQ(buffer[0x200 + 255], 0xFF);
+    EXPECT_EQ(buffer[0x201], 0xA5) << "the record at limit + 1 must be dropped, not stored";
+}
+
+TEST(HexRead, ReadsWithoutEndRecordAndStopsAtTheEndRecord) {
+    Bytes buffer = ReadHexText(":0100000011EE\n:0100010022DC", 100);
+    EXPECT_EQ(buffer[0], 0x11);
+    EXPECT_EQ(buffer[1], 0x22) << "the last line has no line end and must still be read";
+
+    buffer = ReadHexText(":0100000011EE\n:00000001FF\n\n:0100010022DC\n", 100);
+    EXPECT_EQ(buffer[0], 0x11);
+    EXPECT_EQ(buffer[1], 0xFF) << "nothing after the end record is read";
+}
+
+TEST(HexRead, IgnoresOtherRecordTypesAndChecksums) {
+    const Bytes buffer = ReadHexText(
+        ":020000040001F9\n"          // extended linear address: no offset is ever added
+        ":020000021000EC\n"          // extended segment address
+        ":0400000300001234B3\n"      // start segment address
+        ":0200100033440000\n"        // wrong checksum: loaded all the same
+        ":00000001FF\n",
+        100);
+    EXPECT_EQ(buffer[0x10], 0x33);
+    EXPECT_EQ(buffer[0x11], 0x44);
+    EXPECT_EQ(buffer[0], 0xFF);
+    EXPECT_EQ(buffer[1], 0xFF);
+}
+
+TEST(HexRead, TakesCountBytesWhateverTheLineHolds) {
+    // Count below the data: only count bytes. Count one above: the checksum becomes data.
+    // Count far above: positions without characters stay untouched.
+    const Bytes buffer = ReadHexText(
+        ":01000000AABB99\n"
+        ":03001000010215\n"
+        ":0800200055\n",
+        100);
+    EXPECT_EQ(buffer[0], 0xAA);
+    EXPECT_EQ(buffer[1], 0xFF);
+    EXPECT_EQ(buffer[0x10], 0x01);
+    EXPECT_EQ(buffer[0x11], 0x02);
+    EXPECT_EQ(buffer[0x12], 0x15);
+    EXPECT_EQ(buffer[0x20], 0x55);
+    EXPECT_EQ(buffer[0x21], 0xFF);
+}
+
+TEST(HexRead, HonoursLineEndsLowerCaseAndCtrlZ) {
+    // A lone CR does not end a line: the second record is text of the first and is not stored.
+    Bytes buffer = ReadHexText(":01000000AA55\r:01000100BB43\r\n:01000200cc31\n", 100);
+    EXPECT_EQ(buffer[0], 0xAA);
+    EXPECT_EQ(buffer[1], 0xFF);
+    EXPECT_EQ(buffer[2], 0xCC) << "lower-case digits read like upper case";
+
+    // An odd data text: after CR LF the lone last digit stores nothing, but a CR that ends no
+    // line pairs with it like any other character (and reads as 0).
+    buffer = ReadHexText(":02000300ABC\r\n:02000500ABC\r", 100);
+    EXPECT_EQ(buffer[3], 0xAB);
+    EXPECT_EQ(buffer[4], 0xFF);
+    EXPECT_EQ(buffer[5], 0xAB);
+    EXPECT_EQ(buffer[6], 0xC0);
+
+    buffer = ReadHexText(":0200000011\x1A" "22CB\n:0100010033CB\n", 100);
+    EXPECT_EQ(buffer[0], 0x11) << "the text before Ctrl-Z still counts";
+    EXPECT_EQ(buffer[1], 0xFF) << "Ctrl-Z ends the input, mid-line or not";
+}
+
+TEST(HexRead, TreatsShortLinesAsRecordsWithoutData) {
+    for (const std::string shortLine : {"", ":", ":1", ":10000", ":1000000", ":0000000", "\r"}) {
+        const Bytes buffer = ReadHexText(":0100000011EE\n" + shortLine + "\n:0100010022DC\n" + shortLine, 100);
+        EXPECT_EQ(buffer[0], 0x11) << shortLine;
+        EXPECT_EQ(buffer[1], 0x22) << "a short line must neither stop nor disturb the reading: " << shortLine;
+    }
+    EXPECT_EQ(ReadHexText(":00000001\n:0100010022DC\n", 100)[1], 0xFF) << "an end record without checksum still ends";
+}
+
+TEST(HexRead, NeverWritesOutsideTheBuffer) {
+    // The buffer is smaller than limit + 255: the bytes past its end are dropped.
+    TempFolder folder;
+    Bytes memory(64, 0x5A);
+    const auto buffer = std::span(memory).subspan(16, 8);
+    std::fill(buffer.begin(), buffer.end(), std::uint8_t{0xFF});
+    const auto name = folder.Write("in.hex", ":1000040000112233445566778899AABBCCDDEEFF74\n:02FFFF00123488\n");
+    EXPECT_TRUE(files::HexRead(name, 0xFFFF, buffer));
+    EXPECT_EQ(buffer[3], 0xFF);
+    EXPECT_EQ(buffer[4], 0x00);
+    EXPECT_EQ(buffer[7], 0x33);
+    for (std::size_t i = 0; i < memory.size(); ++i) {
+        if (i < 16 || i >= 24) {
+            ASSERT_EQ(memory[i], 0x5A) << i;
+        }
+    }
+}
+
+TEST(HexRead, ReportsFilesThatCannotBeReadAndLeavesTheBuffer) {
+    TempFolder folder;
+    Bytes buffer(32, 0x77);
+    EXPECT_FALSE(files::HexRead(folder.Path("missing.hex"), 100, buffer));
+    EXPECT_FALSE(files::HexRead(folder.Path(""), 100, buffer)) << "a folder is no file";
+    EXPECT_EQ(buffer, Bytes(32, 0x77));
+    EXPECT_TRUE(files::HexRead(folder.Write("empty.hex", ""), 100, buffer));
+    EXPECT_EQ(buffer, Bytes(32, 0x77));
+}
+
+}  // namespace
+}  // namespace tarpel::test
