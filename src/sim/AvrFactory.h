@@ -9,7 +9,13 @@
 
 namespace tarpel::sim {
 
-// Models: "at90s8515", "at90s4414", "atmega8515"; "none" gives null (empty socket).
+// Models: "at90s8515", "at90s4414", "atmega8515" (any case); "none" gives null (empty socket).
+// Faults (names that do not start with "avr-" belong to the other socket and are skipped):
+//   "avr-absent"             no device, as with the model "none";
+//   "avr-locked"             the device starts in lock mode 3 (a chip erase unlocks it);
+//   "avr-unknown-signature"  answers 1E 95 0F, a signature of none of the three models;
+//   "avr-no-answer"          never drives MISO and never accepts Programming Enable;
+//   "avr-flash-stuck:ADDR"   the flash byte at ADDR (decimal, or hex with 0x) never programs.
 // Throws std::invalid_argument naming an unknown model or fault.
 std::unique_ptr<AvrSocketChip> MakeVirtualAvr(const std::string& model, const ChipStore& store,
                                               const std::vector<std::string>& faults);

@@ -1,0 +1,60 @@
+#pragma once
+// The three AVR devices the board's socket can hold, as data: one row per part with its sizes,
+// signature, way of writing flash and self-timed write times. The behaviour that reads these rows
+// is VirtualAvr; this file holds no logic beyond the lookup.
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace tarpel::sim {
+
+struct AvrDeviceModel {
+    std::string_view name;         // lower case; also the prefix of the device's files
+    std::string_view displayName;  // as the datasheet spells it
+    std::array<std::uint8_t, 3> signature;
+    std::uint32_t flashBytes;
+    std::uint32_t eepromBytes;
+    std::uint32_t pageWords;  // 0: flash is written byte by byte; else the page buffer's size
+    bool hasFuses;            // fuse bytes and the lock-bit read exist over SPI
+    // Self-timed writes, in ns: per flash byte (byte-wise parts) or per page (paged parts).
+    std::uint64_t flashWriteNs;
+    std::uint64_t eepromWriteNs;
+    std::uint64_t eepromEraseNs;  // the auto-erase part of an EEPROM write (answer 0x80 on AT90S)
+    std::uint64_t chipEraseNs;
+    std::uint64_t fuseWriteNs;  // fuse bytes, and the lock bits on every part
+    // Busy answers while a write runs, to a read of the location being written.
+    std::uint8_t flashBusyAnswer;
+    std::uint8_t eepromEraseBusyAnswer;
+    std::uint8_t eepromBusyAnswer;
+};
+
+inline constexpr std::uint64_t kMs = 1'000'000;
+
+// AT90S write times: their table was not at hand; the datasheets give about 4-9 ms for a byte and
+// up to 20 ms for a chip erase, and the board feeds the chip from port pins, not from a regulated
+// 5 V, so we take the slow end. The EEPROM's auto-erase is taken as the first half of its write.
+// The AT90S parts have no fuse instruction; their lock-bit write is taken to last a byte write.
+// ATmega8515 times are its datasheet's tWD_FLASH, tWD_EEPROM, tWD_ERASE and tWD_FUSE.
+inline constexpr std::array<AvrDeviceModel, 3> kAvrDeviceModels{{
+    {"at90s8515", "AT90S8515", {0x1E, 0x93, 0x01}, 8192, 512, 0, false,
+     9 * kMs, 9 * kMs, 9 * kMs / 2, 20 * kMs, 9 * kMs, 0x7F, 0x80, 0x7F},
+    {"at90s4414", "AT90S4414", {0x1E, 0x92, 0x01}, 4096, 256, 0, false,
+     9 * kMs, 9 * kMs, 9 * kMs / 2, 20 * kMs, 9 * kMs, 0x7F, 0x80, 0x7F},
+    {"atmega8515", "ATmega8515", {0x1E, 0x93, 0x06}, 8192, 512, 32, true,
+     9 * kMs / 2, 9 * kMs, 0, 9 * kMs, 9 * kMs / 2, 0xFF, 0xFF, 0xFF},
+}};
+
+// Factory fuse bytes of the ATmega8515: internal RC oscillator at 1 MHz, SPIEN programmed.
+inline constexpr std::uint8_t kFactoryLowFuse = 0xE1;
+inline constexpr std::uint8_t kFactoryHighFuse = 0xD9;
+inline constexpr std::uint8_t kSpienBit = 0x20;   // high fuse: never changed over SPI
+inline constexpr std::uint8_t kEesaveBit = 0x08;  // high fuse: programmed (0) keeps EEPROM through a chip erase
+
+// Null when the name is none of the rows (the name is compared as given: lower case).
+inline const AvrDeviceModel* FindAvrDeviceModel(std::string_view name) {
+    for (const auto& model : kAvrDeviceModels)
+        if (model.name == name) return &model;
+    return nullptr;
+}
+
+}  // namespace tarpel::sim

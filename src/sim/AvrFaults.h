@@ -1,0 +1,16 @@
+#pragma once
+// The faults a virtual AVR can be made with, already parsed from the "avr-..." option names
+// (see AvrFactory.h for the names). Plain data; the device reads it when it is made.
+#include <cstdint>
+#include <optional>
+
+namespace tarpel::sim {
+
+struct AvrFaults {
+    bool locked = false;            // starts in lock mode 3 (both lock bits programmed)
+    bool unknownSignature = false;  // answers a signature no program knows
+    bool noAnswer = false;          // never drives MISO and never enters programming mode
+    std::optional<std::uint32_t> stuckFlashByte;  // this flash byte address never programs
+};
+
+}  // namespace tarpel::sim

@@ -1,0 +1,423 @@
+#include "sim/VirtualAvr.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+namespace tarpel::sim {
+
+namespace {
+
+// The AVR socket's pins on the data port, as the board wires them.
+constexpr std::uint8_t kVcc = 0x07;  // three port pins in parallel feed the chip
+constexpr std::uint8_t kXtal1 = 0x08;
+constexpr std::uint8_t kReset = 0x10;
+constexpr std::uint8_t kMosi = 0x20;
+constexpr std::uint8_t kSck = 0x40;
+constexpr std::uint8_t kSignalLines = kXtal1 | kReset | kMosi | kSck;
+
+// What "avr-unknown-signature" answers: a real Atmel part (ATmega328P) the board does not take.
+constexpr std::array<std::uint8_t, 3> kUnknownSignature{0x1E, 0x95, 0x0F};
+
+// A runaway master could log millions of entries; the first ones tell the story.
+constexpr std::size_t kMaxViolations = 1000;
+
+enum : unsigned { kFlashChanged = 1, kEepromChanged = 2, kFusesChanged = 4 };
+
+}  // namespace
+
+VirtualAvr::VirtualAvr(const AvrDeviceModel& model, ChipStore store, AvrFaults faults)
+    : model_(model),
+      store_(std::move(store)),
+      faults_(faults),
+      flash_(store_.Load(FileName("flash"), model.flashBytes)),
+      eeprom_(store_.Load(FileName("eeprom"), model.eepromBytes)),
+      pageBuffer_(model.pageWords * 2, 0xFF) {
+    const std::string fuseFile = FileName("fuses");
+    if (model_.hasFuses && std::filesystem::exists(std::filesystem::path(store_.Folder()) / fuseFile)) {
+        const auto bytes = store_.Load(fuseFile, 2);
+        fuses_ = {bytes[0], bytes[1]};
+    }
+    if (faults_.locked) lockBits_ = 0xFC;
+}
+
+VirtualAvr::~VirtualAvr() {
+    // A write the device was left running would finish as long as it stays powered.
+    if (write_) Finish(*write_);
+    Persist();
+}
+
+std::string VirtualAvr::FileName(const char* memory) const {
+    return std::string(model_.name) + "-" + memory + ".bin";
+}
+
+void VirtualAvr::Persist() {
+    if ((dirty_ & kFlashChanged) && store_.Save(FileName("flash"), flash_)) dirty_ &= ~kFlashChanged;
+    if ((dirty_ & kEepromChanged) && store_.Save(FileName("eeprom"), eeprom_)) dirty_ &= ~kEepromChanged;
+    if ((dirty_ & kFusesChanged) && store_.Save(FileName("fuses"), {fuses_[0], fuses_[1]})) dirty_ &= ~kFusesChanged;
+}
+
+void VirtualAvr::OnDataWrite(std::uint8_t data, std::uint64_t nowNs) {
+    if (data == lines_) return;  // the usual case between XTAL1 toggles is cheap
+    const std::uint8_t before = lines_;
+    const std::uint8_t changed = before ^ data;
+    lines_ = data;
+
+    const std::uint8_t supply = data & kVcc;
+    if ((changed & kVcc) && supply != 0 && supply != kVcc)
+        Record(nowNs, "AVR: alimentacion parcial (bits 0-2 distintos): el chip queda sin alimentar");
+    const bool powered = supply == kVcc;
+
+    if (!powered_) {
+        if (powered) {
+            PowerUp(nowNs);  // the levels of this write are the chip's starting levels
+        } else if ((changed & kSignalLines) && !unpoweredChangeRecorded_) {
+            // Driving an unpowered chip's inputs feeds it through its protection diodes.
+            unpoweredChangeRecorded_ = true;
+            Record(nowNs, "AVR: lineas cambiadas sin alimentacion");
+        }
+        return;
+    }
+    if (!powered) {
+        PowerDown(nowNs);
+        return;
+    }
+
+    if (changed & kReset) {
+        if (data & kReset) {
+            ResetRose(nowNs);
+        } else if (resetRoseNs_) {
+            Record(*resetRoseNs_, "AVR: RESET alto en modo de programacion");
+            resetRoseNs_.reset();
+        }
+    }
+    if (changed & (kSck | kMosi)) {
+        if (resetRoseNs_) {
+            Record(*resetRoseNs_, "AVR: RESET alto en modo de programacion");
+            resetRoseNs_.reset();
+        }
+        if ((changed & kSck) && serialActive_ && spi_.SckChanged() && !shortSckRecorded_) {
+            shortSckRecorded_ = true;
+            Record(nowNs, "AVR: fase de SCK de menos de 2 ciclos de XTAL1");
+        }
+    }
+    if ((changed & kXtal1) && (data & kXtal1)) XtalRisingEdge(data, nowNs);
+}
+
+std::optional<bool> VirtualAvr::Miso(std::uint64_t) const {
+    // MISO is an output only while the serial interface runs (RESET low); otherwise the pin floats.
+    if (!powered_ || !serialActive_ || faults_.noAnswer) return std::nullopt;
+    return spi_.Miso();
+}
+
+void VirtualAvr::PowerUp(std::uint64_t nowNs) {
+    powered_ = true;
+    powerUpNs_ = nowNs;
+    cyclesSincePowerUp_ = 0;
+    startedUp_ = false;
+    serialActive_ = false;
+    programming_ = false;
+    shortSckRecorded_ = false;
+    lastOp_ = AvrOp::Unknown;
+    resetRoseNs_.reset();
+    std::fill(pageBuffer_.begin(), pageBuffer_.end(), std::uint8_t{0xFF});
+}
+
+void VirtualAvr::PowerDown(std::uint64_t nowNs) {
+    if (write_) {
+        if (nowNs >= write_->endNs) {
+            Finish(*write_);
+        } else {
+            Record(nowNs, "AVR: alimentacion cortada durante una escritura");
+            Interrupt(*write_);
+        }
+        write_.reset();
+    }
+    // RESET raised just before the power went: the datasheet's own power-off sequence.
+    resetRoseNs_.reset();
+    powered_ = false;
+    startedUp_ = false;
+    unpoweredChangeRecorded_ = false;
+    LeaveSerialInterface();
+    Persist();
+}
+
+void VirtualAvr::ResetRose(std::uint64_t nowNs) {
+    if (programming_) {
+        if (WriteRunning(nowNs)) {
+            Record(nowNs, "AVR: RESET alto en modo de programacion durante una escritura");
+        } else if (lastOp_ != AvrOp::ChipErase) {
+            // Judged by what follows: a power-off next is the datasheet's sequence, anything else
+            // a lost programming mode. A pulse after a chip erase is what the AT90S asks for.
+            resetRoseNs_ = nowNs;
+        }
+    }
+    LeaveSerialInterface();
+}
+
+void VirtualAvr::LeaveSerialInterface() {
+    serialActive_ = false;
+    programming_ = false;
+    std::fill(pageBuffer_.begin(), pageBuffer_.end(), std::uint8_t{0xFF});
+}
+
+void VirtualAvr::XtalRisingEdge(std::uint8_t data, std::uint64_t nowNs) {
+    if (!startedUp_) {
+        ++cyclesSincePowerUp_;
+        if (cyclesSincePowerUp_ < kStartUpCycles || nowNs - powerUpNs_ < kStartUpNs) return;
+        startedUp_ = true;
+    }
+    if (!serialActive_) {
+        if (data & kReset) return;
+        serialActive_ = true;
+        spi_.Restart();
+    }
+    const AvrSpiSlave::Step step = spi_.ClockEdge((data & kSck) != 0, (data & kMosi) != 0);
+    if (step.byteDone) ByteDone(step, nowNs);
+}
+
+void VirtualAvr::ByteDone(const AvrSpiSlave::Step& step, std::uint64_t nowNs) {
+    if (faults_.noAnswer) return;
+    frame_[static_cast<std::size_t>(step.byteIndex)] = step.byte;
+    // The shift register simply passes each byte on during the next one (the echo), except where
+    // the device puts an answer in. Before Programming Enable is accepted the device echoes only
+    // inside a frame that starts with 0xAC: so a master whose bits are out of step with the
+    // device's frame gets no 0x53 back, and one extra SCK pulse moves the frame by one bit.
+    std::uint8_t next = step.byte;
+    switch (step.byteIndex) {
+        case 0:
+            readRefusedAsBusy_ = false;
+            if (!programming_ && step.byte != 0xAC) next = 0x00;
+            break;
+        case 1:
+            if (!programming_ && frame_[0] != 0xAC) next = 0x00;
+            break;
+        case 2:
+            next = AfterThirdByte(nowNs);
+            break;
+        default:
+            next = AfterFourthByte(nowNs);
+            break;
+    }
+    spi_.LoadOutput(next);
+}
+
+std::uint8_t VirtualAvr::AfterThirdByte(std::uint64_t nowNs) {
+    current_ = DecodeAvrInstruction(model_, frame_);
+    readRefusedAsBusy_ = false;
+    if (!programming_) return frame_[0] == 0xAC ? frame_[2] : 0x00;
+    if (!current_.IsRead()) return frame_[2];
+    if (WriteRunning(nowNs)) {
+        if (auto poll = PollAnswer(current_, nowNs)) return *poll;
+        readRefusedAsBusy_ = true;
+        return frame_[2];
+    }
+    return Answer(current_);
+}
+
+std::uint8_t VirtualAvr::AfterFourthByte(std::uint64_t nowNs) {
+    const std::uint8_t data = frame_[3];
+    if (!programming_) {
+        if (current_.op != AvrOp::ProgrammingEnable) return 0x00;
+        programming_ = true;
+        lastOp_ = AvrOp::ProgrammingEnable;
+        return data;
+    }
+    // The datasheets allow only data polling while a write runs; for anything else they are
+    // silent, so the device ignores it and the log says so.
+    if (readRefusedAsBusy_ || (!current_.IsRead() && WriteRunning(nowNs))) {
+        Record(nowNs, "AVR: instruccion " + FrameText() + " durante una escritura: ignorada");
+        return data;
+    }
+    if (current_.op == AvrOp::Unknown) {
+        Record(nowNs, "AVR: instruccion " + FrameText() + " desconocida para el " + std::string(model_.displayName));
+        return data;
+    }
+    if (!current_.IsRead()) Execute(current_, data, nowNs);
+    lastOp_ = current_.op;
+    return data;
+}
+
+std::uint8_t VirtualAvr::Answer(const AvrInstruction& instruction) const {
+    // A refused read changes nothing, so the shift register echoes byte 3: that is why a locked
+    // part answers 00 01 02 to the three signature reads.
+    const std::uint8_t refused = frame_[2];
+    switch (instruction.op) {
+        case AvrOp::ReadFlash:
+            return ReadsLocked() ? refused : flash_[instruction.address];
+        case AvrOp::ReadEeprom:
+            return ReadsLocked() ? refused : eeprom_[instruction.address];
+        case AvrOp::ReadSignature: {
+            if (ReadsLocked()) return refused;
+            if (instruction.address > 2) return 0xFF;  // no fourth signature byte
+            const auto& signature = faults_.unknownSignature ? kUnknownSignature : model_.signature;
+            return signature[instruction.address];
+        }
+        case AvrOp::ReadLock:
+            return lockBits_;
+        case AvrOp::ReadFuseLow:
+            return fuses_[0];
+        case AvrOp::ReadFuseHigh:
+            return fuses_[1];
+        default:
+            return refused;
+    }
+}
+
+void VirtualAvr::Execute(const AvrInstruction& instruction, std::uint8_t data, std::uint64_t nowNs) {
+    // Lock modes 2 and 3 refuse further programming of flash, EEPROM and fuses, silently as the
+    // chip does; a chip erase and more lock bits are always accepted.
+    switch (instruction.op) {
+        case AvrOp::ChipErase:
+            StartWrite({.kind = WriteKind::ChipErase}, model_.chipEraseNs, nowNs);
+            break;
+        case AvrOp::WriteFlash:
+            if (!WritesLocked()) StartWrite({.kind = WriteKind::FlashByte, .address = instruction.address, .data = data}, model_.flashWriteNs, nowNs);
+            break;
+        case AvrOp::LoadPage:
+            // Loading the same word twice keeps the last value (the datasheet is silent).
+            pageBuffer_[instruction.address] = data;
+            break;
+        case AvrOp::WritePage:
+            if (!WritesLocked()) {
+                StartWrite({.kind = WriteKind::FlashPage, .address = instruction.address, .page = pageBuffer_}, model_.flashWriteNs, nowNs);
+                std::fill(pageBuffer_.begin(), pageBuffer_.end(), std::uint8_t{0xFF});
+            }
+            break;
+        case AvrOp::WriteEeprom:
+            if (!WritesLocked()) StartWrite({.kind = WriteKind::Eeprom, .address = instruction.address, .data = data}, model_.eepromWriteNs, nowNs);
+            break;
+        case AvrOp::WriteLock: {
+            // AT90S: lock bits in byte 2; ATmega: in byte 4, whose two top bits are unused.
+            const std::uint8_t bits = model_.hasFuses ? static_cast<std::uint8_t>(data | 0xC0) : instruction.lockBits;
+            StartWrite({.kind = WriteKind::Lock, .data = bits}, model_.fuseWriteNs, nowNs);
+            break;
+        }
+        case AvrOp::WriteFuseLow:
+        case AvrOp::WriteFuseHigh:
+            if (!WritesLocked()) {
+                const WriteKind kind = instruction.op == AvrOp::WriteFuseLow ? WriteKind::FuseLow : WriteKind::FuseHigh;
+                StartWrite({.kind = kind, .data = data}, model_.fuseWriteNs, nowNs);
+            }
+            break;
+        default:
+            break;  // Programming Enable again: already in programming mode
+    }
+}
+
+void VirtualAvr::StartWrite(RunningWrite write, std::uint64_t durationNs, std::uint64_t nowNs) {
+    write.startNs = nowNs;
+    write.endNs = nowNs + durationNs;
+    write_ = std::move(write);
+}
+
+bool VirtualAvr::WriteRunning(std::uint64_t nowNs) {
+    if (write_ && nowNs >= write_->endNs) {
+        Finish(*write_);
+        write_.reset();
+    }
+    return write_.has_value();
+}
+
+std::optional<std::uint8_t> VirtualAvr::PollAnswer(const AvrInstruction& instruction, std::uint64_t nowNs) const {
+    // Data polling as the datasheets give it: only a read of the location being written answers
+    // (AT90S: that byte; ATmega8515: any byte of the page being written).
+    const RunningWrite& write = *write_;
+    switch (write.kind) {
+        case WriteKind::FlashByte:
+            if (instruction.op == AvrOp::ReadFlash && instruction.address == write.address) return model_.flashBusyAnswer;
+            break;
+        case WriteKind::FlashPage:
+            if (instruction.op == AvrOp::ReadFlash && instruction.address >= write.address &&
+                instruction.address < write.address + write.page.size())
+                return model_.flashBusyAnswer;
+            break;
+        case WriteKind::Eeprom:
+            if (instruction.op == AvrOp::ReadEeprom && instruction.address == write.address)
+                return nowNs < write.startNs + model_.eepromEraseNs ? model_.eepromEraseBusyAnswer : model_.eepromBusyAnswer;
+            break;
+        default:
+            break;
+    }
+    return std::nullopt;
+}
+
+void VirtualAvr::ProgramFlashByte(std::uint32_t address, std::uint8_t data) {
+    if (faults_.stuckFlashByte == address) return;
+    // Programming only takes cells from 1 to 0; only a chip erase brings them back to 1.
+    flash_[address] &= data;
+}
+
+void VirtualAvr::Finish(const RunningWrite& write) {
+    switch (write.kind) {
+        case WriteKind::FlashByte:
+            ProgramFlashByte(write.address, write.data);
+            dirty_ |= kFlashChanged;
+            break;
+        case WriteKind::FlashPage:
+            for (std::size_t i = 0; i < write.page.size(); ++i)
+                ProgramFlashByte(write.address + static_cast<std::uint32_t>(i), write.page[i]);
+            dirty_ |= kFlashChanged;
+            break;
+        case WriteKind::Eeprom:
+            eeprom_[write.address] = write.data;  // auto-erased first: any value can be written
+            dirty_ |= kEepromChanged;
+            break;
+        case WriteKind::ChipErase:
+            std::fill(flash_.begin(), flash_.end(), std::uint8_t{0xFF});
+            // EESAVE programmed (ATmega8515) keeps the EEPROM through a chip erase.
+            if (!model_.hasFuses || (fuses_[1] & kEesaveBit))
+                std::fill(eeprom_.begin(), eeprom_.end(), std::uint8_t{0xFF});
+            lockBits_ = 0xFF;
+            dirty_ |= kFlashChanged | kEepromChanged;
+            break;
+        case WriteKind::Lock:
+            lockBits_ &= write.data;  // lock bits can only be programmed; an erase clears them
+            break;
+        case WriteKind::FuseLow:
+            fuses_[0] = write.data;
+            dirty_ |= kFusesChanged;
+            break;
+        case WriteKind::FuseHigh:
+            fuses_[1] = static_cast<std::uint8_t>((write.data & ~kSpienBit) | (fuses_[1] & kSpienBit));
+            dirty_ |= kFusesChanged;
+            break;
+    }
+}
+
+void VirtualAvr::Interrupt(const RunningWrite& write) {
+    // The datasheets do not say what a cut write leaves. Our model: the erase part is done and the
+    // programming is not. An EEPROM byte is left erased; a flash byte or page (no erase part) and
+    // fuse or lock bits keep their old values; a chip erase has erased the memories but not yet
+    // the lock bits.
+    switch (write.kind) {
+        case WriteKind::Eeprom:
+            eeprom_[write.address] = 0xFF;
+            dirty_ |= kEepromChanged;
+            break;
+        case WriteKind::ChipErase: {
+            const std::uint8_t lockBits = lockBits_;
+            Finish(write);
+            lockBits_ = lockBits;
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void VirtualAvr::Record(std::uint64_t nowNs, std::string description) {
+    const std::size_t count = violations_.Entries().size();
+    if (count < kMaxViolations)
+        violations_.Record(nowNs, std::move(description));
+    else if (count == kMaxViolations)
+        violations_.Record(nowNs, "AVR: demasiadas violaciones; no se registran mas");
+}
+
+std::string VirtualAvr::FrameText() const {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02X %02X %02X %02X", frame_[0], frame_[1], frame_[2], frame_[3]);
+    return text;
+}
+
+}  // namespace tarpel::sim
