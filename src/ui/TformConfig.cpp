@@ -1,0 +1,89 @@
+#include "ui/TformConfig.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSlider>
+#include <QStyle>
+
+namespace tarpel::ui {
+
+TformConfig::TformConfig(QWidget* parent)
+    : QDialog(parent,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      Label1(new QLabel(QStringLiteral("Factor de retardo de comunicaciones:"), this)),
+      lbTB(new QLabel(QStringLiteral("lbTB"), this)),
+      tb(new QSlider(Qt::Horizontal, this)),
+      Label2(new QLabel(QStringLiteral("MIN"), this)),
+      Label3(new QLabel(QStringLiteral("MAX"), this)),
+      Label4(new QLabel(this)),
+      BitBtn1(new QPushButton(QStringLiteral("ACEPTAR"), this)) {
+    setWindowTitle(QStringLiteral("Configuracion"));
+    setModal(true);
+    setFixedSize(329, 190);
+
+    // The layout was drawn for MS Sans Serif at 11 px; where it is missing the nearest
+    // sans serif keeps the labels inside their boxes.
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arial"), QStringLiteral("DejaVu Sans Condensed")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    setFont(font);
+
+    // Labels size themselves to their text, so a wider fallback font moves lbTB along.
+    Label1->move(16, 16);
+    Label1->adjustSize();
+    lbTB->setGeometry(Label1->geometry().right() + 8, 16, 40, Label1->height());
+
+    tb->setGeometry(24, 40, 281, 41);
+    tb->setRange(MinFactor, MaxFactor);
+    tb->setValue(MinFactor);
+    tb->setTickPosition(QSlider::TicksBelow);
+    tb->setTickInterval(5);
+    tb->setPageStep(5);
+
+    Label2->setGeometry(24, 82, 40, 13);
+    Label3->setGeometry(281, 82, 24, 13);
+    Label3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    Label4->setText(QStringLiteral(
+        "NOTA: Lo normal seria dejar el factor de retardo en valores menores de 5. "
+        "Incrementar este valor disminuira muchisimo la velocidad de lectura y programacion "
+        "del chip."));
+    Label4->setWordWrap(true);
+    Label4->setGeometry(12, 100, 305, 41);
+
+    BitBtn1->setGeometry(216, 156, 105, 25);
+    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    BitBtn1->setDefault(true);
+    BitBtn1->setAutoDefault(true);
+
+    connect(tb, &QSlider::valueChanged, this, &TformConfig::tbChange);
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TformConfig::RunConfiguration(TformConfig& dialog, std::int32_t& DelayFactor,
+                                   const ModalExec& exec) {
+    // The stored setting may hold any value; the slider's own range does the clamping.
+    dialog.tb->setValue(DelayFactor);
+    // The result is not examined: every way out keeps what the slider shows.
+    if (exec)
+        exec(dialog);
+    else
+        dialog.exec();
+    DelayFactor = dialog.tb->value();
+}
+
+void TformConfig::tbChange() { lbTB->setText(QString::number(tb->value())); }
+
+void TformConfig::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) FormShow();
+}
+
+void TformConfig::FormShow() { tbChange(); }
+
+}  // namespace tarpel::ui

@@ -1,0 +1,50 @@
+#pragma once
+// The delay-factor dialog: one slider for the multiplier of every 24Cxx bit-timing wait.
+// It only shows and returns the slider's position; it stores no setting and times nothing.
+// The window opens it through RunConfiguration, which hands the factor in and takes it back.
+#include <QDialog>
+#include <cstdint>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class QShowEvent;
+class QSlider;
+
+namespace tarpel::ui {
+
+class TformConfig final : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int MinFactor = 1;
+    static constexpr int MaxFactor = 50;
+
+    explicit TformConfig(QWidget* parent = nullptr);
+
+    // Puts DelayFactor on the slider (which clamps it into 1..50), shows the dialog modally and,
+    // however it was closed (ACEPTAR, Enter, Esc or the close box), takes the position back.
+    // `exec` runs the modal loop; a window that runs its dialogs elsewhere passes its own.
+    using ModalExec = std::function<int(QDialog&)>;
+    static void RunConfiguration(TformConfig& dialog, std::int32_t& DelayFactor,
+                                 const ModalExec& exec = {});
+
+    // Shows the slider's position in plain decimal digits.
+    void tbChange();
+
+    QLabel* Label1;
+    QLabel* lbTB;
+    QSlider* tb;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QPushButton* BitBtn1;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormShow();
+};
+
+}  // namespace tarpel::ui
