@@ -29,12 +29,19 @@ struct Board {
     std::unique_ptr<hw::Clock> clock;  // never null
     std::string description;           // for the status bar: "Placa: simulada", "Placa: /dev/parport0"
     std::string error;                 // why the chosen port could not be opened; the port is inert then
+    bool badOptions = false;           // the error lies in the options themselves (a usage error)
     sim::SimulatedBoard* simulation = nullptr;  // set on the simulated board
     std::vector<std::shared_ptr<void>> keepAlive;  // objects the port and clock rely on
 
     bool Usable() const { return error.empty(); }
 };
 
+// Automatic choice: ppdev on /dev/parport0 when that device exists, else the simulation. A real
+// port that fails gives an error and an inert port, never a silent switch to the simulation.
 Board OpenBoard(const BoardOptions& options);
+
+// Checks the option values without opening anything; the user's message, or empty when sound.
+// The AVR model is left to the AVR socket's factory, which OpenBoard asks.
+std::string ValidateBoardOptions(const BoardOptions& options);
 
 }  // namespace tarpel::board

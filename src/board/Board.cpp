@@ -1,0 +1,151 @@
+#include "board/Board.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <filesystem>
+#include <stdexcept>
+
+#include "board/InertPort.h"
+#include "eeprom/ChipCatalogue.h"
+#include "hw/DirectPort.h"
+#include "hw/PpdevPort.h"
+#include "hw/SteadyClock.h"
+#include "hw/TracingPort.h"
+#include "sim/AvrFactory.h"
+#include "sim/ChipStore.h"
+#include "sim/SimFaults.h"
+#include "sim/SimulatedBoard.h"
+#include "sim/SimulatedClock.h"
+#include "sim/Virtual24Cxx.h"
+
+namespace tarpel::board {
+
+namespace {
+
+constexpr const char* DefaultParport = "/dev/parport0";
+
+bool SameText(std::string_view a, std::string_view b) {
+    return std::ranges::equal(a, b, [](char x, char y) {
+        return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+    });
+}
+
+const eeprom::ChipType* FindChip(std::string_view name) {
+    for (const auto& type : eeprom::ChipCatalogue)
+        if (SameText(type.name, name)) return &type;
+    return nullptr;
+}
+
+std::string ChosenBoard(const BoardOptions& options) {
+    if (!options.board.empty()) return options.board;
+    std::error_code error;
+    return std::filesystem::exists(DefaultParport, error) ? std::string("ppdev:") + DefaultParport : "sim";
+}
+
+struct Opened {
+    std::unique_ptr<hw::Port> port;
+    std::unique_ptr<hw::Clock> clock;
+    hw::TracingPort::TimeSource now;
+    hw::TracingPort::StatusProbe probe;
+};
+
+Opened OpenSimulation(const BoardOptions& options, Board& board) {
+    const sim::SimFaults faults = sim::ParseSimFaults(options.simFaults);
+    const sim::ChipStore store(options.simDir);
+    std::unique_ptr<sim::EepromSocketChip> eeprom;
+    if (!SameText(options.simEeprom, "none"))
+        eeprom = std::make_unique<sim::Virtual24Cxx>(*FindChip(options.simEeprom), store, faults.pageRefusals);
+    auto avr = sim::MakeVirtualAvr(options.simAvr, store, faults.avrFaults);
+
+    auto simulation = std::make_unique<sim::SimulatedBoard>(std::move(eeprom), std::move(avr));
+    simulation->returnLineFault = faults.returnLine;
+    simulation->Pacer().SetEnabled(options.realTime);
+    sim::SimulatedBoard* raw = simulation.get();
+    board.simulation = raw;
+    return {std::move(simulation), std::make_unique<sim::SimulatedClock>(raw->Time(), &raw->Pacer()),
+            [raw] { return raw->Time().NowNs(); }, [raw] { return raw->PeekStatus(); }};
+}
+
+hw::TracingPort::TimeSource SteadyTime() {
+    const auto start = std::chrono::steady_clock::now();
+    return [start] {
+        return static_cast<std::uint64_t>(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count());
+    };
+}
+
+Opened OpenHardware(const std::string& kind, Board& board) {
+    Opened opened;
+    opened.clock = std::make_unique<hw::SteadyClock>();
+    opened.now = SteadyTime();
+    if (kind == "direct") {
+        board.description = "Placa: puertos directos 0x378";
+        opened.port = hw::DirectPort::Open(board.error);
+    } else {
+        const std::string device = kind == "ppdev" ? DefaultParport : kind.substr(std::string_view("ppdev:").size());
+        board.description = "Placa: " + device;
+        opened.port = hw::PpdevPort::Open(device, board.error);
+    }
+    return opened;
+}
+
+}  // namespace
+
+std::string ValidateBoardOptions(const BoardOptions& options) {
+    const std::string& kind = options.board;
+    if (!kind.empty() && kind != "sim" && kind != "ppdev" && kind != "direct" &&
+        !(kind.starts_with("ppdev:") && kind.size() > std::string_view("ppdev:").size()))
+        return "Placa desconocida: " + kind + " (use sim, ppdev, ppdev:/dev/parportN o direct)";
+    if (!SameText(options.simEeprom, "none") && !FindChip(options.simEeprom)) {
+        std::string names;
+        for (const auto& type : eeprom::ChipCatalogue) names += std::string(type.name) + ", ";
+        names.resize(names.size() - 2);
+        return "Memoria simulada desconocida: " + options.simEeprom + " (use " + names + " o none)";
+    }
+    try {
+        sim::ParseSimFaults(options.simFaults);
+    } catch (const std::invalid_argument& error) {
+        return error.what();
+    }
+    return {};
+}
+
+Board OpenBoard(const BoardOptions& options) {
+    Board board;
+    Opened opened;
+    board.error = ValidateBoardOptions(options);
+    board.badOptions = !board.error.empty();
+    const std::string kind = ChosenBoard(options);
+    if (board.error.empty()) {
+        if (kind == "sim") {
+            board.description = "Placa: simulada";
+            try {
+                opened = OpenSimulation(options, board);
+            } catch (const std::invalid_argument& error) {  // the AVR factory's verdict
+                board.error = error.what();
+                board.badOptions = true;
+                board.simulation = nullptr;
+            }
+        } else {
+            opened = OpenHardware(kind, board);
+        }
+    }
+    if (board.error.empty() && !options.traceFile.empty()) {
+        auto tracing = std::make_unique<hw::TracingPort>(std::move(opened.port), options.traceFile, opened.now,
+                                                         opened.probe);
+        board.error = tracing->Error();
+        opened.port = std::move(tracing);
+    }
+    if (!board.error.empty()) {
+        board.simulation = nullptr;
+        // The simulated clock lives on the simulation's time, which goes with its port.
+        opened.clock = std::make_unique<hw::SteadyClock>();
+        opened.port = std::make_unique<InertPort>();
+    }
+    board.port = std::move(opened.port);
+    board.clock = std::move(opened.clock);
+    return board;
+}
+
+}  // namespace tarpel::board

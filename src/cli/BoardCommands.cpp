@@ -1,0 +1,21 @@
+#include "cli/BoardCommands.h"
+
+#include "cli/CommandContext.h"
+#include "hw/CheckBoard.h"
+
+namespace tarpel::cli {
+
+void RegisterBoardCommands(CommandTable& table) {
+    table.Add({.group = "board",
+               .name = "check",
+               .arguments = "",
+               .summary = "prueba la placa: el retorno de SDA debe seguir a SDA",
+               .minArguments = 0,
+               .maxArguments = 0,
+               .options = {},
+               .run = [](CommandContext& context) {
+                   return hw::CheckBoard(context.lines, context.shell) ? ExitSuccess : ExitFailure;
+               }});
+}
+
+}  // namespace tarpel::cli

@@ -1,0 +1,9 @@
+#pragma once
+// The "board" command group of tarpel-cli: checks of the programmer board itself.
+#include "cli/CommandTable.h"
+
+namespace tarpel::cli {
+
+void RegisterBoardCommands(CommandTable& table);
+
+}  // namespace tarpel::cli

@@ -1,0 +1,31 @@
+#pragma once
+// The command line of tarpel-cli: the options common to every command (board choice, trace,
+// simulation, delay factor), the command words, the command's own arguments and options.
+// Common options may stand anywhere; a command's own options come after its words.
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "board/Board.h"
+#include "cli/CommandTable.h"
+
+namespace tarpel::cli {
+
+struct CommandLine {
+    board::BoardOptions board;
+    std::int32_t delayFactor = 1;  // the I2C delay unit is this many 25 us
+    bool help = false;
+    const Command* command = nullptr;
+    std::vector<std::string> arguments;
+    std::map<std::string, std::string> options;
+};
+
+// False with the user's message on a usage error. With --help nothing else is required.
+bool ParseCommandLine(const std::vector<std::string>& args, const CommandTable& table, CommandLine& line,
+                      std::string& error);
+
+// The --help text: usage, the registered commands with their options, the common options.
+std::string HelpText(const CommandTable& table);
+
+}  // namespace tarpel::cli

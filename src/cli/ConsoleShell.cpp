@@ -1,0 +1,96 @@
+#include "cli/ConsoleShell.h"
+
+#include <csignal>
+
+namespace tarpel::cli {
+
+namespace {
+
+volatile std::sig_atomic_t cancelRequested = 0;
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void OnInterrupt(int) {
+    cancelRequested = 1;
+    interrupted = 1;
+    std::signal(SIGINT, SIG_DFL);
+}
+
+}  // namespace
+
+void ConsoleShell::InstallInterruptHandler() { std::signal(SIGINT, OnInterrupt); }
+bool ConsoleShell::Interrupted() { return interrupted != 0; }
+
+std::string ConsoleShell::OneLine(std::string_view text) {
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') {
+            line += text[i];
+            continue;
+        }
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        while (i + 1 < text.size() && (text[i + 1] == ' ' || text[i + 1] == '\r' || text[i + 1] == '\n')) ++i;
+        if (!line.empty()) line += ' ';
+    }
+    return line;
+}
+
+void ConsoleShell::MessageBox(std::string_view text, std::string_view caption) {
+    ClearProgress();
+    err_ << caption << (caption.empty() || caption.back() == ':' ? "" : ":") << ' ' << OneLine(text) << '\n';
+    err_.flush();
+}
+
+void ConsoleShell::ShowMessage(std::string_view text) { MessageBox(text, ApplicationTitle); }
+
+void ConsoleShell::ProgressShow() {
+    cancelRequested = 0;
+    label_.clear();
+    gauge_ = -1;
+}
+
+void ConsoleShell::ProgressSetLabel(std::string_view text) { label_ = text; }
+
+void ConsoleShell::ProgressSetGauge(int percent) {
+    // Redrawn only when the percentage moves: a read sets its label after every byte.
+    if (percent == gauge_) return;
+    gauge_ = percent;
+    DrawProgress((label_.empty() ? std::string() : label_ + " ") + std::to_string(percent) + "%");
+}
+
+bool ConsoleShell::ProgressCancelRequested() { return cancelRequested != 0; }
+
+void ConsoleShell::ProgressClose() { ClearProgress(); }
+
+void ConsoleShell::SetGauge(hw::Gauge gauge, int percent) {
+    DrawProgress(std::string(gauge == hw::Gauge::Flash ? "Flash" : "EEPROM") + " " + std::to_string(percent) + "%");
+}
+
+void ConsoleShell::DrawProgress(const std::string& text) {
+    if (!progressLine_) return;
+    err_ << "\r\x1b[K" << text;
+    err_.flush();
+    progressDrawn_ = true;
+}
+
+void ConsoleShell::ClearProgress() {
+    if (!progressDrawn_) return;
+    err_ << "\r\x1b[K";
+    err_.flush();
+    progressDrawn_ = false;
+}
+
+std::optional<std::string> ConsoleShell::ChooseOpenFile(std::string_view) {
+    if (openFiles_.empty()) return std::nullopt;
+    lastOpenFile_ = openFiles_.front();
+    openFiles_.pop_front();
+    return lastOpenFile_;
+}
+
+std::optional<std::string> ConsoleShell::ChooseSaveFile() {
+    if (saveFiles_.empty()) return std::nullopt;
+    std::string path = saveFiles_.front();
+    saveFiles_.pop_front();
+    return path;
+}
+
+}  // namespace tarpel::cli

@@ -1,0 +1,70 @@
+#pragma once
+// The shell of the console program: every message box becomes one line on standard error,
+// "CAPTION: text"; the cursor and the message pump do nothing; progress shows as one line
+// that rewrites itself when standard error is a terminal; file choices come from the command
+// line. Ctrl-C asks the running command to cancel, as the progress dialog's button does.
+#include <deque>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "hw/Shell.h"
+
+namespace tarpel::cli {
+
+// The application title, which captions the plain message dialogs; trailing blanks trimmed.
+inline constexpr std::string_view ApplicationTitle = "Tarpel v1.5 ATMega8515";
+
+class ConsoleShell final : public hw::Shell {
+public:
+    // `progressLine`: draw the progress line (only sensible on a terminal).
+    ConsoleShell(std::ostream& err, bool progressLine) : err_(err), progressLine_(progressLine) {}
+
+    // From now on the first Ctrl-C sets the cancel flag instead of ending the program; a second
+    // one ends it as usual.
+    static void InstallInterruptHandler();
+    // True once Ctrl-C was pressed during this run.
+    static bool Interrupted();
+
+    // The answers of the open and save dialogs, in the order the command will ask.
+    void QueueOpenFile(std::string path) { openFiles_.push_back(std::move(path)); }
+    void QueueSaveFile(std::string path) { saveFiles_.push_back(std::move(path)); }
+
+    void MessageBox(std::string_view text, std::string_view caption) override;
+    void ShowMessage(std::string_view text) override;
+
+    void SetCursor(hw::CursorShape shape) override { cursor_ = shape; }
+    hw::CursorShape Cursor() const override { return cursor_; }
+    void ProcessMessages() override {}
+
+    void ProgressSetGauge(int percent) override;
+    void ProgressShow() override;
+    void ProgressSetLabel(std::string_view text) override;
+    bool ProgressCancelRequested() override;
+    void ProgressClose() override;
+    void SetGauge(hw::Gauge gauge, int percent) override;
+
+    std::optional<std::string> ChooseOpenFile(std::string_view caption = {}) override;
+    std::optional<std::string> ChooseSaveFile() override;
+    std::string LastOpenFile() const override { return lastOpenFile_; }
+
+    // A message text on one line: each line break, with the blanks around it, becomes one blank.
+    static std::string OneLine(std::string_view text);
+
+private:
+    void DrawProgress(const std::string& text);
+    void ClearProgress();
+
+    std::ostream& err_;
+    bool progressLine_;
+    hw::CursorShape cursor_ = hw::CursorShape::Default;
+    std::deque<std::string> openFiles_;
+    std::deque<std::string> saveFiles_;
+    std::string lastOpenFile_;
+    std::string label_;
+    int gauge_ = -1;
+    bool progressDrawn_ = false;
+};
+
+}  // namespace tarpel::cli

@@ -1,0 +1,60 @@
+#include "sim/SimFaults.h"
+
+#include <charconv>
+#include <stdexcept>
+#include <string_view>
+
+namespace tarpel::sim {
+
+namespace {
+
+constexpr std::string_view RefusePrefix = "eeprom-refuse-page:";
+
+template <typename T>
+bool ParseNumber(std::string_view text, T& value) {
+    const auto* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
+    return !text.empty() && result.ec == std::errc() && result.ptr == end;
+}
+
+PageRefusal ParseRefusal(const std::string& name) {
+    const std::string_view rest = std::string_view(name).substr(RefusePrefix.size());
+    const auto colon = rest.find(':');
+    PageRefusal refusal;
+    if (colon == std::string_view::npos || !ParseNumber(rest.substr(0, colon), refusal.page) ||
+        !ParseNumber(rest.substr(colon + 1), refusal.attempts) || refusal.attempts < 0)
+        throw std::invalid_argument("Fallo simulado mal escrito: " + name +
+                                    " (se espera eeprom-refuse-page:PAGINA:INTENTOS)");
+    return refusal;
+}
+
+}  // namespace
+
+const char* const SimFaultHelp =
+    "      eeprom-refuse-page:K:N  la 24Cxx no acepta su pagina K (de su propio tamano de\n"
+    "                              pagina) en las N primeras escrituras\n"
+    "      sda-stuck-high          la linea de retorno de SDA queda siempre alta\n"
+    "      sda-stuck-low           la linea de retorno de SDA queda siempre baja\n"
+    "      avr-absent, avr-locked, avr-unknown-signature, avr-no-answer,\n"
+    "      avr-flash-stuck:DIR     fallos del zocalo AVR (los interpreta su modelo)\n";
+
+SimFaults ParseSimFaults(const std::vector<std::string>& names) {
+    SimFaults faults;
+    for (const auto& name : names) {
+        if (name.starts_with("avr-")) {
+            faults.avrFaults.push_back(name);
+        } else if (name.starts_with(RefusePrefix)) {
+            faults.pageRefusals.push_back(ParseRefusal(name));
+        } else if (name == "sda-stuck-high" || name == "sda-stuck-low") {
+            const auto fault = name == "sda-stuck-high" ? ReturnLineFault::StuckHigh : ReturnLineFault::StuckLow;
+            if (faults.returnLine != ReturnLineFault::None && faults.returnLine != fault)
+                throw std::invalid_argument("La linea de retorno no puede quedar alta y baja a la vez");
+            faults.returnLine = fault;
+        } else {
+            throw std::invalid_argument("Fallo simulado desconocido: " + name);
+        }
+    }
+    return faults;
+}
+
+}  // namespace tarpel::sim

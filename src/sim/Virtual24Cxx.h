@@ -1,0 +1,122 @@
+#pragma once
+// A 24Cxx I2C EEPROM in the board's 24Cxx socket, answering as the datasheets describe: start,
+// stop and repeated start, control-byte matching with the chip's own addressing, acknowledges,
+// the page buffer with wrap-around, the timed write cycle, the address counter, sequential read.
+// It reacts to data-port writes only; it keeps no clock and never looks at the AVR side.
+#include <array>
+#include <bitset>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "eeprom/ChipCatalogue.h"
+#include "sim/ChipStore.h"
+#include "sim/SimFaults.h"
+#include "sim/SocketChip.h"
+
+namespace tarpel::sim {
+
+class Virtual24Cxx final : public EepromSocketChip {
+public:
+    // Loads the contents from the store ("24C128.bin", blank when missing).
+    Virtual24Cxx(const eeprom::ChipType& type, ChipStore store, std::vector<PageRefusal> refusals = {});
+    // Lets a running write cycle finish (the supply is not cut by ending the program) and saves.
+    ~Virtual24Cxx() override;
+    Virtual24Cxx(const Virtual24Cxx&) = delete;
+    Virtual24Cxx& operator=(const Virtual24Cxx&) = delete;
+
+    void OnDataWrite(std::uint8_t data, std::uint64_t nowNs) override;
+    bool SdaReleased(std::uint64_t) const override { return !driveLow_; }
+    const ViolationLog& Violations() const override { return violations_; }
+    void ClearViolations() override {
+        violations_.Clear();
+        suppressedViolations_ = 0;
+    }
+    // Violations beyond the log's limit are only counted (a clock storm from the AVR side would
+    // otherwise fill memory).
+    std::size_t SuppressedViolations() const { return suppressedViolations_; }
+
+    const eeprom::ChipType& Type() const { return type_; }
+    // The cells as they are; a write still in its write cycle is not yet in them.
+    std::span<const std::uint8_t> Memory() const { return memory_; }
+    std::uint32_t AddressCounter() const { return counter_; }
+    bool Busy(std::uint64_t nowNs) const { return mode_ == Mode::Busy && nowNs < busyEndNs_; }
+    bool Powered() const { return powered_; }
+
+    // Writes the contents to the store now; false when that failed.
+    bool Save();
+
+    // tWR: the datasheets give 5 ms as the maximum; the model always takes the maximum.
+    std::uint64_t writeCycleNs = 5'000'000;
+
+    static constexpr std::size_t MaxLoggedViolations = 1000;
+
+private:
+    enum class Mode : std::uint8_t { Idle, Receive, Transmit, Busy };
+    enum class Phase : std::uint8_t { Control, WordHigh, WordLow, Data };
+
+    void PowerOn();
+    void PowerOff(std::uint64_t nowNs);
+    void OnSclRise(std::uint64_t nowNs);
+    void OnSclFall(std::uint64_t nowNs);
+    void OnBusSdaChange(bool level, std::uint64_t nowNs);
+    void OnStart(std::uint64_t nowNs);
+    void OnStop(std::uint64_t nowNs);
+    bool ByteReceived(std::uint8_t value);
+    void LoadNextByte();
+    void DriveBit(int bit) { driveLow_ = ((outByte_ >> bit) & 1) == 0; }
+    void FinishWriteCycle();
+    bool BusSda() const { return pcSda_ && !driveLow_; }
+    void CheckMinimum(std::uint64_t sinceNs, std::uint64_t nowNs, std::uint64_t minimumNs, const char* what);
+    void Violation(std::uint64_t nowNs, const char* what);
+
+    const eeprom::ChipType type_;
+    ChipStore store_;
+    std::vector<PageRefusal> refusals_;
+    std::vector<std::uint8_t> memory_;
+    std::uint32_t sizeMask_;
+    std::uint32_t pageMask_;
+    int blockBits_;  // address bits A8.. carried in the control byte (24C04/08/16)
+    bool dirty_ = false;
+
+    // Lines as the chip last saw them.
+    std::uint8_t lastData_ = 0;
+    bool powered_ = false;
+    bool scl_ = false;
+    bool pcSda_ = false;
+    bool driveLow_ = false;  // the open-drain output
+
+    // Bus logic.
+    Mode mode_ = Mode::Idle;
+    Phase phase_ = Phase::Control;
+    int clock_ = 0;  // rising SCL edges in the current 9-clock frame
+    std::uint8_t shift_ = 0;
+    std::uint8_t outByte_ = 0;
+    bool ackThisByte_ = false;
+    bool masterAck_ = false;
+    bool reading_ = false;
+    std::uint8_t block_ = 0;
+    std::uint8_t addressHigh_ = 0;
+    std::uint32_t counter_ = 0;
+
+    // Page buffer of the write in progress.
+    std::array<std::uint8_t, 256> buffer_{};
+    std::bitset<256> loaded_;
+    std::uint32_t pageBase_ = 0;
+    std::uint32_t pageOffset_ = 0;
+    int dataBytes_ = 0;
+    std::uint64_t busyEndNs_ = 0;
+
+    // Edge times for the datasheet's minimum timings; Never until the edge has happened.
+    static constexpr std::uint64_t Never = ~std::uint64_t{0};
+    std::uint64_t sclRiseNs_ = Never;
+    std::uint64_t sclFallNs_ = Never;
+    std::uint64_t sdaChangeNs_ = Never;
+    std::uint64_t startNs_ = Never;  // until the first SCL fall after it
+    std::uint64_t stopNs_ = Never;
+
+    ViolationLog violations_;
+    std::size_t suppressedViolations_ = 0;
+};
+
+}  // namespace tarpel::sim
