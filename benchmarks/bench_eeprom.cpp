@@ -1,0 +1,118 @@
+// Wall time of the 24Cxx commands on the simulated board with a shell that does nothing, so that
+// what is measured is the command loop itself: the per-byte progress bookkeeping and message pump
+// of the read must stay small against the bit-banged transfer.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+
+#include "board/Board.h"
+#include "eeprom/ChipCommands.h"
+#include "hw/I2cMaster.h"
+#include "sim/SimulatedBoard.h"
+
+namespace {
+
+using namespace tarpel;
+
+class NullShell final : public hw::Shell {
+public:
+    void MessageBox(std::string_view, std::string_view) override {}
+    void ShowMessage(std::string_view) override {}
+    void SetCursor(hw::CursorShape shape) override { cursor_ = shape; }
+    hw::CursorShape Cursor() const override { return cursor_; }
+    void ProcessMessages() override {}
+    void ProgressSetGauge(int) override {}
+    void ProgressShow() override {}
+    void ProgressSetLabel(std::string_view) override {}
+    bool ProgressCancelRequested() override { return false; }
+    void ProgressClose() override {}
+    void SetGauge(hw::Gauge, int) override {}
+    std::optional<std::string> ChooseOpenFile(std::string_view) override { return std::nullopt; }
+    std::optional<std::string> ChooseSaveFile() override { return std::nullopt; }
+    std::string LastOpenFile() const override { return {}; }
+
+private:
+    hw::CursorShape cursor_ = hw::CursorShape::Default;
+};
+
+// A simulated 24C512 whose contents live in a folder of its own for the benchmark's run.
+struct Simulated24C512 {
+    Simulated24C512() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tarpel-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) folder = pattern;
+        board::BoardOptions options;
+        options.board = "sim";
+        options.simDir = folder;
+        options.simEeprom = "24C512";
+        options.simAvr = "none";
+        opened = board::OpenBoard(options);
+        lines = std::make_unique<hw::BoardLines>(*opened.port);
+        timing = std::make_unique<hw::BitTiming>(*opened.clock);
+        timing->CalibrateBitDelay();
+        timing->DelayFactor = 1;
+        workspace.cbChipChange(7);
+        for (std::int32_t i = 0; i < workspace.ChipSize; ++i)
+            workspace.MemoryImage[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 31 + 7);
+    }
+    ~Simulated24C512() {
+        opened = {};
+        std::error_code ignored;
+        if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
+    }
+    double VirtualSeconds() const { return static_cast<double>(opened.simulation->Time().NowNs()) * 1e-9; }
+
+    std::string folder;
+    board::Board opened;
+    std::unique_ptr<hw::BoardLines> lines;
+    std::unique_ptr<hw::BitTiming> timing;
+    eeprom::EepromWorkspace workspace;
+    NullShell shell;
+};
+
+void BM_Read24C512(benchmark::State& state) {
+    Simulated24C512 chip;
+    double virtualSeconds = 0;
+    for (auto _ : state) {
+        const double before = chip.VirtualSeconds();
+        const auto outcome = eeprom::ReadChip(chip.workspace, *chip.lines, *chip.timing, chip.shell);
+        if (outcome != eeprom::CommandOutcome::Done) state.SkipWithError("the read failed");
+        virtualSeconds = chip.VirtualSeconds() - before;
+    }
+    state.counters["virtual_s"] = virtualSeconds;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * 65536);
+}
+BENCHMARK(BM_Read24C512)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ProgramAndVerify24C512(benchmark::State& state) {
+    Simulated24C512 chip;
+    double virtualSeconds = 0;
+    for (auto _ : state) {
+        const double before = chip.VirtualSeconds();
+        if (eeprom::ProgramChip(chip.workspace, *chip.lines, *chip.timing, chip.shell) != eeprom::CommandOutcome::Done)
+            state.SkipWithError("the program failed");
+        if (eeprom::VerifyChip(chip.workspace, *chip.lines, *chip.timing, chip.shell) != eeprom::CommandOutcome::Done)
+            state.SkipWithError("the verification failed");
+        virtualSeconds = chip.VirtualSeconds() - before;
+    }
+    state.counters["virtual_s"] = virtualSeconds;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * 65536);
+}
+BENCHMARK(BM_ProgramAndVerify24C512)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// What the read adds per byte besides the transfer: label, gauge and the (empty) pump.
+void BM_ReadProgressStep(benchmark::State& state) {
+    NullShell shell;
+    std::int64_t i = 0;
+    for (auto _ : state) {
+        shell.ProgressSetLabel(std::to_string(i) + " bytes leidos...");
+        shell.ProgressSetGauge(hw::ProgressPercent(i, 65536));
+        shell.ProcessMessages();
+        benchmark::DoNotOptimize(shell.ProgressCancelRequested());
+        i = (i + 1) & 0xFFFF;
+    }
+}
+BENCHMARK(BM_ReadProgressStep);
+
+}  // namespace

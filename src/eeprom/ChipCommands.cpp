@@ -1,0 +1,130 @@
+#include "eeprom/ChipCommands.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tarpel::eeprom {
+
+namespace {
+
+constexpr const char* NoAckText = "Sin acuse de recibo por parte del chip!!!\r            (No se ha recibido ACK)";
+constexpr const char* PageNoAckText = "Sin acuse de recibo por parte del chip!!!\r(No se ha recibido ACK en byte nº";
+constexpr const char* ErrorCaption = "ERROR";
+
+// ChipSize, kept inside the image so that no command can run past it.
+std::size_t ImageCount(const EepromWorkspace& workspace) {
+    return static_cast<std::size_t>(
+        std::clamp<std::int64_t>(workspace.ChipSize, 0, static_cast<std::int64_t>(workspace.MemoryImage.size())));
+}
+
+void RefreshGrid(EepromWorkspace& workspace) {
+    if (workspace.RefreshGrid) workspace.RefreshGrid();
+}
+
+}  // namespace
+
+hw::EepromAddressing AddressingFor(const ChipType& chip) {
+    // Sending two address bytes to a one-byte chip would make it take the low byte as data,
+    // shift every read by one and wrap a 32-byte page inside its 16-byte buffer.
+    if (chip.wordAddressBytes == 1) return {1, std::min(chip.pageSize, 16)};
+    return {2, std::min(chip.pageSize, 32)};
+}
+
+CommandOutcome ReadChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing, hw::Shell& shell) {
+    shell.SetCursor(hw::CursorShape::Hourglass);
+    hw::I2cMaster master(lines, timing);
+    const auto result =
+        master.EepromReadAll(workspace.MemoryImage, workspace.ChipSize, shell, AddressingFor(workspace.Chip()));
+    if (result == hw::ReadAllResult::NotAcknowledged) shell.MessageBox(NoAckText, ErrorCaption);
+    shell.SetCursor(hw::CursorShape::Default);
+    lines.WriteBusLines(false, false, false);
+    RefreshGrid(workspace);
+    switch (result) {
+        case hw::ReadAllResult::NotAcknowledged: return CommandOutcome::Failed;
+        case hw::ReadAllResult::Cancelled: return CommandOutcome::Cancelled;
+        case hw::ReadAllResult::Complete: break;
+    }
+    return CommandOutcome::Done;
+}
+
+CommandOutcome ProgramChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing,
+                           hw::Shell& shell) {
+    shell.SetCursor(hw::CursorShape::Hourglass);
+    shell.ProgressSetGauge(0);
+    shell.ProgressShow();
+
+    hw::I2cMaster master(lines, timing);
+    const hw::EepromAddressing addressing = AddressingFor(workspace.Chip());
+    const std::span<const std::uint8_t> image(workspace.MemoryImage.data(), ImageCount(workspace));
+    const std::int32_t chipSize = static_cast<std::int32_t>(image.size());
+    auto outcome = CommandOutcome::Done;
+    // Rising page order; the label and gauge show the start of the page just written.
+    for (std::int32_t page = 0; page < chipSize - 1; page += addressing.pageSize) {
+        if (!master.ProgramPageWithRetry(image, static_cast<std::uint16_t>(page), addressing)) {
+            shell.ProgressClose();
+            shell.MessageBox(PageNoAckText + std::to_string(page) + ")", ErrorCaption);
+            shell.SetCursor(hw::CursorShape::Default);
+            lines.WriteBusLines(false, false, false);
+            return CommandOutcome::Failed;
+        }
+        shell.ProgressSetLabel(std::to_string(page) + " bytes grabados...");
+        shell.ProgressSetGauge(hw::ProgressPercent(page, chipSize));
+        shell.ProcessMessages();
+        if (shell.ProgressCancelRequested()) {
+            outcome = CommandOutcome::Cancelled;
+            break;
+        }
+    }
+    shell.ProgressClose();
+    // The 3 ms after a page do not cover the chip's whole write cycle (up to 5 ms): cutting the
+    // supply right after the last page would lose it. Wait until the chip answers again.
+    master.EepromWaitReady();
+    shell.SetCursor(hw::CursorShape::Default);
+    lines.WriteBusLines(false, false, false);
+    return outcome;
+}
+
+CommandOutcome VerifyChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing,
+                          hw::Shell& shell) {
+    shell.SetCursor(hw::CursorShape::Hourglass);
+    const std::size_t count = ImageCount(workspace);
+    auto image = workspace.MemoryImage.begin();
+    // The image is borrowed as the read buffer and given back on every path.
+    const std::vector<std::uint8_t> VerifyCopy(image, image + static_cast<std::ptrdiff_t>(count));
+    const auto restore = [&] { std::copy(VerifyCopy.begin(), VerifyCopy.end(), workspace.MemoryImage.begin()); };
+    std::fill_n(image, count, std::uint8_t{0xFF});
+
+    hw::I2cMaster master(lines, timing);
+    const auto result =
+        master.EepromReadAll(workspace.MemoryImage, static_cast<std::int32_t>(count), shell, AddressingFor(workspace.Chip()));
+    if (result == hw::ReadAllResult::NotAcknowledged) {
+        shell.MessageBox(NoAckText, ErrorCaption);
+        shell.SetCursor(hw::CursorShape::Default);
+        lines.WriteBusLines(false, false, false);
+        restore();
+        return CommandOutcome::Failed;
+    }
+    shell.SetCursor(hw::CursorShape::Default);
+    lines.WriteBusLines(false, false, false);
+    if (result == hw::ReadAllResult::Cancelled) {
+        // Comparing a partial read would judge the chip on bytes never read: report nothing.
+        restore();
+        return CommandOutcome::Cancelled;
+    }
+
+    const auto difference = std::mismatch(VerifyCopy.begin(), VerifyCopy.end(), workspace.MemoryImage.begin());
+    if (difference.first != VerifyCopy.end()) {
+        const auto index = difference.first - VerifyCopy.begin();
+        shell.MessageBox("Hay diferencias en el byte nº:" + std::to_string(index), "ERROR EN LA COMPROBACION");
+        restore();
+        return CommandOutcome::Failed;
+    }
+    restore();
+    RefreshGrid(workspace);
+    shell.MessageBox("El contenido del chip se ha verificado correctamente!!!", "FIN DE LA COMPROBACION");
+    return CommandOutcome::Done;
+}
+
+}  // namespace tarpel::eeprom

@@ -1,0 +1,31 @@
+#pragma once
+// The three chip commands of the 24Cxx page: "Leer chip", "Programar chip" and "Verificar chip".
+// Each handles exactly ChipSize bytes of the workspace's image from address 0, talks to the user
+// only through the shell, and ends with the default cursor and every board line off, whatever
+// the outcome. They are not re-entrant: keeping commands from interleaving is the caller's job.
+#include "eeprom/CommandOutcome.h"
+#include "eeprom/EepromWorkspace.h"
+#include "hw/BitTiming.h"
+#include "hw/BoardLines.h"
+#include "hw/I2cMaster.h"
+#include "hw/Shell.h"
+
+namespace tarpel::eeprom {
+
+// The addressing a catalogue chip needs. The 24C04/08/16 take one word-address byte with
+// A8..A10 in the control byte and 16-byte pages; the rest take two bytes and 32-byte pages
+// (never more than the chip's own page buffer).
+hw::EepromAddressing AddressingFor(const ChipType& chip);
+
+// Reads the whole chip into the image and rebuilds the grid, also after a failure or a cancel.
+CommandOutcome ReadChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing, hw::Shell& shell);
+
+// Writes the image to the chip page by page, in rising order. The image is left as it is.
+CommandOutcome ProgramChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing,
+                           hw::Shell& shell);
+
+// Reads the chip and compares it with the image, which ends exactly as it was.
+CommandOutcome VerifyChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing,
+                          hw::Shell& shell);
+
+}  // namespace tarpel::eeprom

@@ -1,0 +1,226 @@
+#include "hw/I2cMaster.h"
+
+#include <algorithm>
+#include <string>
+
+namespace tarpel::hw {
+
+namespace {
+
+constexpr std::uint8_t ControlWrite = 0xA0;  // device type 1010, device address 000, write
+constexpr std::uint8_t ControlRead = 0xA1;
+
+// The control byte of a transaction at this word address. The one-byte-address chips take
+// A8..A10 in bits 1..3 of the control byte, where larger chips see their (grounded) pins.
+std::uint8_t ControlByte(std::uint8_t base, std::uint32_t address, const EepromAddressing& addressing) {
+    if (addressing.wordAddressBytes != 1) return base;
+    return static_cast<std::uint8_t>(base | (((address >> 8) & 0x07u) << 1));
+}
+
+}  // namespace
+
+// The waits below are in delay units of 25 us (at factor 1), far above the 24Cxx's slowest
+// 100 kHz figures (tLOW 4.7 us, tHIGH 4.0 us, tSU:STA 4.7 us), so every setup and hold is met.
+
+void I2cMaster::Wait(int units) {
+    for (int unit = 0; unit < units; ++unit) timing_.BitDelay();
+}
+
+void I2cMaster::I2cStart() {
+    lines_.SetScl(false);
+    Wait(2);
+    lines_.SetSda(false);
+    Wait(2);
+    lines_.SetSda(true);
+    Wait(2);
+    lines_.SetScl(true);
+    Wait(2);
+    lines_.SetSda(false);  // SDA falls while SCL is high: the start condition
+    Wait(2);
+}
+
+void I2cMaster::I2cStop() {
+    lines_.SetScl(false);
+    Wait(2);
+    lines_.SetSda(false);
+    Wait(2);
+    lines_.SetScl(true);
+    Wait(2);
+    lines_.SetSda(true);  // SDA rises while SCL is high: the stop condition
+    Wait(2);
+}
+
+void I2cMaster::I2cWriteByte(std::uint8_t value) {
+    for (int bit = 7; bit >= 0; --bit) {
+        lines_.SetScl(false);
+        Wait(1);
+        lines_.SetSda(((value >> bit) & 1) != 0);
+        Wait(1);
+        lines_.SetScl(true);
+        Wait(1);
+    }
+}
+
+bool I2cMaster::I2cReadAck() {
+    lines_.SetScl(false);
+    Wait(2);
+    lines_.SetSda(false);
+    Wait(2);
+    lines_.SetSda(true);  // released: the chip may now pull it low
+    Wait(2);
+    lines_.SetScl(true);
+    Wait(2);
+    return !lines_.ReadSdaIn();
+}
+
+std::uint8_t I2cMaster::I2cReadByte() {
+    std::uint8_t value = 0;
+    for (int bit = 7; bit >= 0; --bit) {
+        lines_.SetScl(false);
+        Wait(1);
+        lines_.SetSda(false);
+        Wait(1);
+        lines_.SetSda(true);  // released to the chip
+        lines_.SetScl(true);
+        Wait(1);
+        if (lines_.ReadSdaIn()) value = static_cast<std::uint8_t>(value | (1u << bit));
+    }
+    return value;
+}
+
+void I2cMaster::MasterAck() {
+    lines_.SetScl(false);
+    Wait(1);
+    lines_.SetSda(false);
+    Wait(1);
+    lines_.SetSda(true);
+    Wait(1);
+    lines_.SetSda(false);
+    Wait(1);
+    lines_.SetScl(true);
+    Wait(1);
+}
+
+bool I2cMaster::Refused() {
+    I2cStop();
+    return false;
+}
+
+bool I2cMaster::EepromReadBegin(const EepromAddressing& addressing) {
+    // No settling time after switching the supply on: the start comes 9 units later.
+    lines_.BusPowerUp();
+    Wait(1);
+    I2cStart();
+    Wait(1);
+    I2cWriteByte(ControlByte(ControlWrite, 0, addressing));
+    if (!I2cReadAck()) return Refused();
+    for (int k = 0; k < addressing.wordAddressBytes; ++k) {
+        Wait(1);
+        I2cWriteByte(0x00);
+        if (!I2cReadAck()) return Refused();
+    }
+    // A repeated start without a stop keeps the address just set.
+    Wait(1);
+    I2cStart();
+    Wait(1);
+    I2cWriteByte(ControlByte(ControlRead, 0, addressing));
+    if (!I2cReadAck()) return Refused();
+    Wait(1);
+    return true;
+}
+
+ReadAllResult I2cMaster::EepromReadAll(std::span<std::uint8_t> memoryImage, std::int32_t chipSize, Shell& shell,
+                                       const EepromAddressing& addressing) {
+    if (!EepromReadBegin(addressing)) return ReadAllResult::NotAcknowledged;
+    shell.ProgressSetGauge(0);
+    shell.ProgressShow();
+
+    const auto count = std::clamp<std::int64_t>(chipSize, 0, static_cast<std::int64_t>(memoryImage.size()));
+    auto result = ReadAllResult::Complete;
+    // One transaction: the chip's address counter walks through the whole chip. Every byte is
+    // acknowledged, the last one too, unless the user cancels during it.
+    for (std::int64_t i = 0; i < count; ++i) {
+        memoryImage[static_cast<std::size_t>(i)] = I2cReadByte();
+        shell.ProgressSetLabel(std::to_string(i) + " bytes leidos...");
+        shell.ProgressSetGauge(ProgressPercent(i, chipSize));
+        shell.ProcessMessages();
+        if (shell.ProgressCancelRequested()) {
+            result = ReadAllResult::Cancelled;
+            break;
+        }
+        MasterAck();
+    }
+    shell.ProgressClose();
+    I2cStop();
+    lines_.WriteBusLines(false, false, false);
+    return result;
+}
+
+bool I2cMaster::EepromWritePage(std::span<const std::uint8_t> memoryImage, std::uint16_t start,
+                                const EepromAddressing& addressing) {
+    lines_.BusPowerUp();
+    I2cStart();
+    I2cWriteByte(ControlByte(ControlWrite, start, addressing));
+    if (!I2cReadAck()) return Refused();
+    if (addressing.wordAddressBytes != 1) {
+        I2cWriteByte(static_cast<std::uint8_t>(start >> 8));
+        if (!I2cReadAck()) return Refused();
+    }
+    I2cWriteByte(static_cast<std::uint8_t>(start & 0xFF));
+    if (!I2cReadAck()) return Refused();
+
+    // A page that would pass the end of the 16-bit address space (or of the image) sends no data.
+    const std::size_t end = std::size_t{start} + static_cast<std::size_t>(std::max(addressing.pageSize, 0));
+    if (end <= 0x10000 && end <= memoryImage.size()) {
+        for (std::size_t index = start; index < end; ++index) {
+            I2cWriteByte(memoryImage[index]);
+            if (!I2cReadAck()) return Refused();
+        }
+    }
+    I2cStop();
+    return true;
+}
+
+bool I2cMaster::ProgramPageWithRetry(std::span<const std::uint8_t> memoryImage, std::uint16_t start,
+                                     const EepromAddressing& addressing) {
+    // A chip still busy with the previous page's write cycle refuses its control byte, so the
+    // attempts themselves are the polling; there is no other wait for the chip.
+    for (int attempt = 0; attempt < PageWriteAttempts; ++attempt) {
+        if (EepromWritePage(memoryImage, start, addressing)) {
+            WaitMilliseconds(WriteCycleWaitMs);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool I2cMaster::EepromWaitReady() {
+    for (int attempt = 0; attempt < PageWriteAttempts; ++attempt) {
+        lines_.BusPowerUp();
+        I2cStart();
+        I2cWriteByte(ControlWrite);
+        const bool acknowledged = I2cReadAck();
+        I2cStop();
+        if (acknowledged) return true;
+    }
+    return false;
+}
+
+void I2cMaster::WaitMilliseconds(std::uint32_t milliseconds) {
+    Clock& clock = timing_.clock();
+    const std::uint32_t start = clock.GetTickCount();
+    // Unsigned difference: correct across the tick count's wrap at 2^32.
+    while (static_cast<std::uint32_t>(clock.GetTickCount() - start) < milliseconds) {
+    }
+}
+
+int ProgressPercent(std::int64_t done, std::int64_t total) {
+    if (total <= 0) return 0;
+    const std::int64_t scaled = done * 100;
+    std::int64_t quotient = scaled / total;
+    const std::int64_t twiceRemainder = 2 * (scaled % total);
+    if (twiceRemainder > total || (twiceRemainder == total && quotient % 2 != 0)) ++quotient;
+    return static_cast<int>(quotient);
+}
+
+}  // namespace tarpel::hw

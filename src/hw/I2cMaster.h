@@ -1,0 +1,91 @@
+#pragma once
+// The I2C bus master of the 24Cxx socket and the few 24Cxx transactions the chip commands use:
+// page writes with retries and one sequential read of the whole chip. Built only on the line
+// layer and the delay unit; it keeps no state of its own and knows nothing of files or grids.
+// The image and its size are the caller's: every transaction takes them as arguments.
+#include <cstdint>
+#include <span>
+
+#include "hw/BitTiming.h"
+#include "hw/BoardLines.h"
+#include "hw/Shell.h"
+
+namespace tarpel::hw {
+
+// How a chip takes its word address. Two bytes, high byte first, after a plain 0xA0/0xA1
+// control byte: the 24C32 and larger. One byte, with address bits A8..A10 carried in the
+// control byte: the 24C04, 24C08 and 24C16, whose page buffer holds only 16 bytes. The default
+// is the two-byte form with 32-byte pages.
+struct EepromAddressing {
+    int wordAddressBytes = 2;
+    int pageSize = 32;
+};
+
+// What became of a whole-chip read. The chip either refused its addressing (nothing shown,
+// nothing stored), or was read to the end, or the user cancelled part-way.
+enum class ReadAllResult { NotAcknowledged, Complete, Cancelled };
+
+inline constexpr int PageWriteAttempts = 26;
+// Waited after every acknowledged page; the attempts that follow cover the rest of the chip's
+// write cycle (5 ms at most), since a busy chip acknowledges nothing.
+inline constexpr std::uint32_t WriteCycleWaitMs = 3;
+
+class I2cMaster {
+public:
+    I2cMaster(BoardLines& lines, BitTiming& timing) : lines_(lines), timing_(timing) {}
+
+    // Every waveform routine takes SCL low before it moves SDA and ends with SCL high, so they
+    // follow each other in any order without a spurious start or stop.
+    void I2cStart();
+    void I2cStop();
+    void I2cWriteByte(std::uint8_t value);
+    // The ninth clock after a written byte: true when the chip pulled SDA low.
+    bool I2cReadAck();
+    // Eight clocks in, most significant bit first, without an acknowledge.
+    std::uint8_t I2cReadByte();
+    // The ninth clock after a read byte with SDA held low.
+    void MasterAck();
+
+    // Powers the chip and sets up a sequential read from address 0. On a missing acknowledge it
+    // sends a stop and returns false, leaving the supply on for the caller to switch off.
+    bool EepromReadBegin(const EepromAddressing& addressing = {});
+
+    // Reads chipSize bytes from address 0 into memoryImage[0 ..] under the progress dialog,
+    // pumping the shell's messages and checking its cancel flag after every byte. Ends with a
+    // stop and every line off unless the addressing failed (then the supply is still on).
+    ReadAllResult EepromReadAll(std::span<std::uint8_t> memoryImage, std::int32_t chipSize, Shell& shell,
+                                const EepromAddressing& addressing = {});
+
+    // One page write of memoryImage[start .. start + pageSize - 1]; true when every byte was
+    // acknowledged. A page that would run past address 0xFFFF sends no data byte at all.
+    bool EepromWritePage(std::span<const std::uint8_t> memoryImage, std::uint16_t start,
+                         const EepromAddressing& addressing = {});
+
+    // Up to PageWriteAttempts page writes, back to back, until one is acknowledged; then the
+    // write-cycle wait. False, without the wait, when every attempt failed.
+    bool ProgramPageWithRetry(std::span<const std::uint8_t> memoryImage, std::uint16_t start,
+                              const EepromAddressing& addressing = {});
+
+    // Acknowledge polling: start, control byte (write) and stop, repeated back to back up to
+    // PageWriteAttempts times until the chip acknowledges, i.e. has finished its write cycle.
+    // True when it did. Writes nothing to the chip.
+    bool EepromWaitReady();
+
+    // Busy-waits until the millisecond tick count has moved on by at least this much, counting
+    // across its wrap at 2^32. Pumps no messages.
+    void WaitMilliseconds(std::uint32_t milliseconds);
+
+private:
+    void Wait(int units);
+    // Ends a transaction whose acknowledge was missing.
+    bool Refused();
+
+    BoardLines& lines_;
+    BitTiming& timing_;
+};
+
+// The whole percentage nearest to done x 100 / total, halves going to the even value, as the
+// progress gauges show it. 0 when total is not positive.
+int ProgressPercent(std::int64_t done, std::int64_t total);
+
+}  // namespace tarpel::hw

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "RecordingShell.h"
+#include "TempFolder.h"
+#include "eeprom/ChipCommands.h"
+#include "sim/SimulatedBoard.h"
+#include "sim/SimulatedClock.h"
+#include "sim/Virtual24Cxx.h"
+
+namespace tarpel::test {
+namespace {
+
+using eeprom::CommandOutcome;
+
+// The 24Cxx commands on the simulated board, with a virtual chip (or none) in the socket.
+struct SimSocket {
+    explicit SimSocket(int index, std::vector<sim::PageRefusal> refusals = {}, bool present = true)
+        : board(present ? MakeChip(index, std::move(refusals)) : nullptr, nullptr) {
+        timing.CalibrateBitDelay();
+        timing.DelayFactor = 1;
+        workspace.cbChipChange(index);
+        workspace.RefreshGrid = [this] { ++refreshes; };
+    }
+    std::unique_ptr<sim::EepromSocketChip> MakeChip(int index, std::vector<sim::PageRefusal> refusals) {
+        auto made = std::make_unique<sim::Virtual24Cxx>(eeprom::ChipCatalogue[static_cast<std::size_t>(index)],
+                                                        sim::ChipStore(folder.Path("chips")), std::move(refusals));
+        chip = made.get();
+        return made;
+    }
+    void Fill(std::uint32_t seed) {
+        std::mt19937 random(seed);
+        for (std::int32_t i = 0; i < workspace.ChipSize; ++i)
+            workspace.MemoryImage[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(random());
+    }
+    std::vector<std::uint8_t> Image() const {
+        return {workspace.MemoryImage.begin(), workspace.MemoryImage.begin() + workspace.ChipSize};
+    }
+    std::vector<std::uint8_t> ChipMemory() const { return {chip->Memory().begin(), chip->Memory().end()}; }
+    std::string Violations() const {
+        std::string text;
+        for (const auto& v : chip->Violations().Entries()) text += std::to_string(v.timeNs) + " " + v.description + "\n";
+        return text;
+    }
+    CommandOutcome Run(CommandOutcome (*command)(eeprom::EepromWorkspace&, hw::BoardLines&, hw::BitTiming&, hw::Shell&)) {
+        shell.messages.clear();
+        return command(workspace, lines, timing, shell);
+    }
+
+    TempFolder folder;
+    sim::Virtual24Cxx* chip = nullptr;
+    sim::SimulatedBoard board;
+    sim::SimulatedClock clock{board.Time()};
+    hw::BoardLines lines{board};
+    hw::BitTiming timing{clock};
+    RecordingShell shell;
+    eeprom::EepromWorkspace workspace;
+    int refreshes = 0;
+};
+
+TEST(EepromOnSimulatedBoard, EveryCatalogueChipIsProgrammedReadAndVerified) {
+    for (std::size_t index = 0; index < eeprom::ChipCatalogue.size(); ++index) {
+        const auto name = std::string(eeprom::ChipCatalogue[index].name);
+        SimSocket s(static_cast<int>(index));
+        s.Fill(static_cast<std::uint32_t>(index) + 1);
+        const auto written = s.Image();
+
+        EXPECT_EQ(s.Run(eeprom::ProgramChip), CommandOutcome::Done) << name;
+        EXPECT_EQ(s.ChipMemory(), written) << name;  // the last page included
+        std::fill(s.workspace.MemoryImage.begin(), s.workspace.MemoryImage.end(), std::uint8_t{0x00});
+        EXPECT_EQ(s.Run(eeprom::ReadChip), CommandOutcome::Done) << name;
+        EXPECT_EQ(s.Image(), written) << name;
+        EXPECT_EQ(s.Run(eeprom::VerifyChip), CommandOutcome::Done) << name;
+        ASSERT_EQ(s.shell.messages.size(), 1u) << name;
+        EXPECT_EQ(s.shell.messages[0].caption, "FIN DE LA COMPROBACION") << name;
+
+        s.chip->ClearViolations();
+        s.workspace.MemoryImage[static_cast<std::size_t>(s.workspace.ChipSize) - 1] ^= 0xFF;
+        EXPECT_EQ(s.Run(eeprom::VerifyChip), CommandOutcome::Failed) << name;
+        ASSERT_EQ(s.shell.messages.size(), 1u) << name;
+        EXPECT_EQ(s.shell.messages[0].text, "Hay diferencias en el byte nº:" + std::to_string(s.workspace.ChipSize - 1));
+        EXPECT_EQ(s.Violations(), "") << name;
+        EXPECT_EQ(s.board.DataByte(), 0x00) << name;
+        EXPECT_FALSE(s.chip->Powered()) << name;
+    }
+}
+
+// Two address bytes and 32-byte pages, as for the larger chips, against the 24C04 and 24C16:
+// the chip takes the low address byte as data and wraps the page inside its 16-byte buffer.
+TEST(EepromOnSimulatedBoard, OneByteChipsNeedTheirOwnAddressing) {
+    for (const int index : {0, 2}) {
+        for (const bool own : {false, true}) {
+            SimSocket s(index);
+            s.Fill(7);
+            const auto written = s.Image();
+            const hw::EepromAddressing addressing = own ? eeprom::AddressingFor(s.chip->Type()) : hw::EepromAddressing{};
+            hw::I2cMaster master(s.lines, s.timing);
+            for (std::int32_t page = 0; page < s.workspace.ChipSize; page += addressing.pageSize)
+                ASSERT_TRUE(master.ProgramPageWithRetry(s.workspace.MemoryImage, static_cast<std::uint16_t>(page), addressing));
+            master.EepromWaitReady();
+            s.lines.AllOff();
+            EXPECT_EQ(s.ChipMemory() == written, own) << index << own;
+
+            std::fill(s.workspace.MemoryImage.begin(), s.workspace.MemoryImage.end(), std::uint8_t{0x00});
+            ASSERT_NE(master.EepromReadAll(s.workspace.MemoryImage, s.workspace.ChipSize, s.shell, addressing),
+                      hw::ReadAllResult::NotAcknowledged);
+            EXPECT_EQ(s.Image() == s.ChipMemory(), own) << index << own;  // two address bytes shift the read by one
+        }
+    }
+}
+
+TEST(EepromOnSimulatedBoard, ARefusedPageIsRetriedOrReportedAndAnEmptySocketAnswersNothing) {
+    // Chip page 3 of the 24C128 (64 bytes) holds the program's pages 192 and 224.
+    SimSocket patient(5, {{3, 20}});
+    patient.Fill(3);
+    EXPECT_EQ(patient.Run(eeprom::ProgramChip), CommandOutcome::Done);
+    EXPECT_EQ(patient.ChipMemory(), patient.Image());
+    EXPECT_EQ(patient.Violations(), "");
+
+    SimSocket stubborn(5, {{3, 26}});
+    EXPECT_EQ(stubborn.Run(eeprom::ProgramChip), CommandOutcome::Failed);
+    ASSERT_EQ(stubborn.shell.messages.size(), 1u);
+    EXPECT_EQ(stubborn.shell.messages[0].text,
+              "Sin acuse de recibo por parte del chip!!!\r(No se ha recibido ACK en byte nº192)");
+    EXPECT_EQ(stubborn.board.DataByte(), 0x00);
+
+    SimSocket empty(5, {}, false);
+    empty.Fill(4);
+    const auto image = empty.Image();
+    EXPECT_EQ(empty.Run(eeprom::ReadChip), CommandOutcome::Failed);
+    EXPECT_EQ(empty.Image(), image);
+    EXPECT_EQ(empty.Run(eeprom::ProgramChip), CommandOutcome::Failed);
+    ASSERT_EQ(empty.shell.messages.size(), 1u);
+    EXPECT_EQ(empty.shell.messages[0].text, "Sin acuse de recibo por parte del chip!!!\r(No se ha recibido ACK en byte nº0)");
+    EXPECT_EQ(empty.board.DataByte(), 0x00);
+}
+
+}  // namespace
+}  // namespace tarpel::test

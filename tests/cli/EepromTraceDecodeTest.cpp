@@ -1,0 +1,118 @@
+// The 24Cxx commands' waveforms as a third party reads them: a line trace of the simulated board
+// decoded by sigrok's I2C and 24xx EEPROM decoders.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "RecordingShell.h"
+#include "TempFolder.h"
+#include "board/Board.h"
+#include "eeprom/ChipCommands.h"
+#include "sim/ChipStore.h"
+
+namespace tarpel::test {
+namespace {
+
+std::string Capture(const std::string& command) {
+    std::string output;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    if (!pipe) return output;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, pipe.get())) output += buffer;
+    return output;
+}
+
+bool HaveSigrok() { return std::system("sigrok-cli --version >/dev/null 2>&1") == 0; }
+
+// The board's port accesses are 1 us apart at least: a 1 us sample grid keeps every edge and
+// spares sigrok billions of 1 ns samples.
+std::string Sigrok(const std::string& trace) { return "sigrok-cli -I vcd:downsample=1000 -i '" + trace + "' "; }
+
+constexpr const char* I2cEvents = "start:repeat-start:stop:ack:nack:address-read:address-write:data-read:data-write";
+
+// The decoder's lines without their "i2c-1: " prefix.
+std::string Strip(const std::string& output) {
+    std::string text;
+    std::size_t at = 0;
+    while (at < output.size()) {
+        auto end = output.find('\n', at);
+        if (end == std::string::npos) end = output.size();
+        auto line = output.substr(at, end - at);
+        if (line.starts_with("i2c-1: ")) line.erase(0, 7);
+        text += line + "\n";
+        at = end + 1;
+    }
+    return text;
+}
+
+std::string HexList(const std::uint8_t* bytes, std::size_t count) {
+    std::string text;
+    char digits[4];
+    for (std::size_t i = 0; i < count; ++i) {
+        std::snprintf(digits, sizeof digits, "%s%02X", i ? " " : "", bytes[i]);
+        text += digits;
+    }
+    return text;
+}
+
+// Runs one command on a traced simulated board holding `chip` with `contents`; the trace's path.
+std::string Traced(const TempFolder& folder, const char* chip, int index, const std::vector<std::uint8_t>& contents,
+                   const std::vector<std::uint8_t>& image,
+                   eeprom::CommandOutcome (*command)(eeprom::EepromWorkspace&, hw::BoardLines&, hw::BitTiming&,
+                                                     hw::Shell&)) {
+    sim::ChipStore(folder.Path("chips")).Save(std::string(chip) + ".bin", contents);
+    board::BoardOptions options;
+    options.board = "sim";
+    options.simDir = folder.Path("chips");
+    options.simEeprom = chip;
+    options.simAvr = "none";
+    options.traceFile = folder.Path(std::string(chip) + ".vcd");
+    {
+        board::Board board = board::OpenBoard(options);
+        EXPECT_TRUE(board.Usable()) << board.error;
+        hw::BoardLines lines(*board.port);
+        hw::BitTiming timing(*board.clock);
+        timing.CalibrateBitDelay();
+        RecordingShell shell;
+        eeprom::EepromWorkspace workspace;
+        workspace.cbChipChange(index);
+        std::copy(image.begin(), image.end(), workspace.MemoryImage.begin());
+        EXPECT_EQ(command(workspace, lines, timing, shell), eeprom::CommandOutcome::Done);
+    }
+    return options.traceFile;
+}
+
+TEST(EepromTraceDecode, SigrokReadsTheWholeChipReadAndEveryPageWrite) {
+    if (!HaveSigrok()) GTEST_SKIP() << "sigrok-cli is not installed";
+    TempFolder folder;
+
+    // "Leer chip" on a 24C04: one sequential read of all 512 bytes from address 0, each byte
+    // acknowledged. After the last acknowledge the chip drives the first bit of byte 0, so the
+    // stop shows only when that bit is 1; switching the supply off ends the transaction anyway.
+    std::vector<std::uint8_t> contents(512);
+    for (std::size_t i = 0; i < contents.size(); ++i) contents[i] = static_cast<std::uint8_t>(i * 11 + 5);
+    const auto readTrace = Traced(folder, "24C04", 0, contents, {}, eeprom::ReadChip);
+    const auto read = Capture(Sigrok(readTrace) + "-P i2c:scl=SCL:sda=SDA -A i2c=" + I2cEvents + " 2>&1");
+    std::string expected =
+        "Start\nWrite\nAddress write: 50\nACK\nData write: 00\nACK\nStart repeat\nRead\nAddress read: 50\nACK\n";
+    for (auto byte : contents) expected += "Data read: " + HexList(&byte, 1) + "\nACK\n";
+    EXPECT_EQ(Strip(read), expected);
+
+    // "Programar chip" on a 24C32: 128 page writes of 32 bytes with two address bytes each.
+    std::vector<std::uint8_t> image(4096);
+    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + (i >> 8));
+    const auto writeTrace = Traced(folder, "24C32", 3, std::vector<std::uint8_t>(4096, 0xFF), image, eeprom::ProgramChip);
+    const auto written =
+        Capture(Sigrok(writeTrace) + "-P i2c:scl=SCL:sda=SDA,eeprom24xx:chip=onsemi_cat24c256 -A eeprom24xx 2>&1");
+    for (std::size_t page = 0; page < 4096; page += 32) {
+        char head[64];
+        std::snprintf(head, sizeof head, "Page write (addr=%04zX, 32 bytes): ", page);
+        EXPECT_NE(written.find(head + HexList(&image[page], 32) + "\n"), std::string::npos) << head;
+    }
+}
+
+}  // namespace
+}  // namespace tarpel::test
