@@ -1,1 +1,54 @@
-int main() { return 0; }
+// The window program: options, the board, the windows, the message loop; at its end the
+// windows go, which switches the board off and saves the settings.
+#include <QApplication>
+#include <QObject>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "board/Board.h"
+#include "ui/Forms.h"
+#include "ui/ModalRunner.h"
+#include "ui/QuitSignals.h"
+#include "ui/SettingsStore.h"
+#include "ui/TarpelCommandLine.h"
+
+int main(int argc, char** argv) {
+    using namespace tarpel;
+
+    // --help must work without a display, so it is answered before Qt looks for one.
+    if (ui::ParseTarpelCommandLine(std::vector<std::string>(argv + 1, argv + argc)).help) {
+        std::fputs(ui::TarpelHelpText().c_str(), stdout);
+        return 0;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tarpel"));
+
+    // Qt has taken its own options (-platform, ...) out of the list by now.
+    std::vector<std::string> arguments;
+    for (const QString& argument : QApplication::arguments().mid(1)) arguments.push_back(argument.toStdString());
+    const ui::TarpelCommandLine commandLine = ui::ParseTarpelCommandLine(arguments);
+    if (!commandLine.error.empty()) {
+        std::fprintf(stderr, "tarpel: %s\nPrueba tarpel --help\n", commandLine.error.c_str());
+        return 2;
+    }
+
+    board::Board board = board::OpenBoard(commandLine.options);
+    // Options that name no board, chip or fault are a usage error, not a board that failed.
+    if (board.badOptions) {
+        std::fprintf(stderr, "tarpel: %s\nPrueba tarpel --help\n", board.error.c_str());
+        return 2;
+    }
+    ui::SettingsStore settings;
+    ui::ModalRunner modalRunner;
+    // Declared after the board, the windows go first: the board is still open when the main
+    // window switches its lines off.
+    ui::Forms forms({*board.port, *board.clock, settings, modalRunner, QString::fromStdString(board.description),
+                     QString::fromStdString(board.error)});
+    ui::QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &ui::QuitSignals::QuitRequested, forms.Ventana.get(), &ui::TVentana::Salir1Click);
+    forms.Ventana->showMaximized();
+    return QApplication::exec();
+}

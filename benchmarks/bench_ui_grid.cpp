@@ -1,0 +1,98 @@
+// The hex grid at its largest, a 24C512: rebuilding it from the image (RefreshGrid) and
+// changing the chip type (cbChipChange), each with and without the repaint that follows.
+// The window runs on the offscreen platform with a port that goes nowhere.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <memory>
+
+#include "hw/Port.h"
+#include "hw/SteadyClock.h"
+#include "ui/ModalRunner.h"
+#include "ui/SettingsStore.h"
+#include "ui/TVentana.h"
+
+namespace {
+
+using tarpel::ui::TVentana;
+
+class NullPort final : public tarpel::hw::Port {
+public:
+    void DlPortWritePortUchar(std::uint16_t, std::uint8_t) override {}
+    std::uint8_t DlPortReadPortUchar(std::uint16_t) override { return 0xFF; }
+};
+
+struct Bench {
+    Bench() {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QApplication>(argc, argv);
+        settings = std::make_unique<tarpel::ui::SettingsStore>(folder.filePath("TARPEL.ini"));
+        window = std::make_unique<TVentana>(TVentana::Dependencies{port, clock, *settings, runner, "Placa: nula", {}});
+        window->resize(1280, 800);
+        window->show();
+        window->PageControl1->setCurrentWidget(window->ts24CXXX);
+        window->cbChip->setCurrentIndex(7);
+        QCoreApplication::processEvents();
+    }
+
+    int argc = 1;
+    char name[8] = "bench";
+    char* argv[2] = {name, nullptr};
+    std::unique_ptr<QApplication> application;
+    QTemporaryDir folder;
+    NullPort port;
+    tarpel::hw::SteadyClock clock;
+    tarpel::ui::ModalRunner runner;
+    std::unique_ptr<tarpel::ui::SettingsStore> settings;
+    std::unique_ptr<TVentana> window;
+};
+
+TVentana& Window() {
+    static Bench bench;
+    return *bench.window;
+}
+
+void BM_RefreshGrid24C512(benchmark::State& state) {
+    TVentana& window = Window();
+    window.cbChip->setCurrentIndex(7);
+    for (auto _ : state) {
+        window.RefreshGrid();
+        if (state.range(0)) QCoreApplication::processEvents();
+    }
+    state.SetItemsProcessed(state.iterations() * window.Workspace().ChipSize);
+}
+BENCHMARK(BM_RefreshGrid24C512)->ArgName("repaint")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Same size again: the image is refilled and every cell announced changed.
+void BM_cbChipChange24C512(benchmark::State& state) {
+    TVentana& window = Window();
+    window.cbChip->setCurrentIndex(7);
+    for (auto _ : state) {
+        window.cbChipChange();
+        if (state.range(0)) QCoreApplication::processEvents();
+    }
+    state.SetItemsProcessed(state.iterations() * window.Workspace().ChipSize);
+}
+BENCHMARK(BM_cbChipChange24C512)->ArgName("repaint")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A real change of type onto the 24C512 (from the 24C256): the grid is laid out anew.
+void BM_ChipChangeOnto24C512(benchmark::State& state) {
+    TVentana& window = Window();
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.cbChip->setCurrentIndex(6);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        window.cbChip->setCurrentIndex(7);
+        if (state.range(0)) QCoreApplication::processEvents();
+    }
+    state.SetItemsProcessed(state.iterations() * window.Workspace().ChipSize);
+}
+BENCHMARK(BM_ChipChangeOnto24C512)->ArgName("repaint")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace

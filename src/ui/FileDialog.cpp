@@ -1,0 +1,56 @@
+#include "ui/FileDialog.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include <utility>
+
+#include "ui/ModalRunner.h"
+
+namespace tarpel::ui {
+
+namespace {
+
+bool IsPattern(const QString& name) { return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?')); }
+
+}  // namespace
+
+FileDialog::FileDialog(Mode mode, QString title)
+    : Title(std::move(title)),
+      NameFilters{QStringLiteral("Ficheros Intel HEX (*.hex)"), QStringLiteral("Ficheros binarios (*.bin)")},
+      mode_(mode) {}
+
+QString FileDialog::StartFolder() const {
+    if (!IsPattern(FileName)) {
+        const QFileInfo last(FileName);
+        if (last.absoluteDir().exists()) return last.absolutePath();
+    }
+    // The stored start folder is often a full file name (the last file of an earlier run):
+    // open in the folder that holds it.
+    const QFileInfo start(InitialDir);
+    if (start.isDir()) return start.absoluteFilePath();
+    if (start.absoluteDir().exists()) return start.absolutePath();
+    return QDir::currentPath();
+}
+
+bool FileDialog::Execute(QWidget* parent, ModalRunner& runner) {
+    QFileDialog dialog(parent, Title);
+    dialog.setAcceptMode(mode_ == Mode::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(mode_ == Mode::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilters(NameFilters);
+    if (FilterIndex >= 0 && FilterIndex < NameFilters.size()) dialog.selectNameFilter(NameFilters[FilterIndex]);
+    dialog.setDefaultSuffix(DefaultExt);
+    dialog.setDirectory(StartFolder());
+    if (!IsPattern(FileName)) dialog.selectFile(FileName);
+
+    if (runner.Exec(dialog) != QDialog::Accepted) return false;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty() || chosen.front().isEmpty()) return false;
+    FileName = chosen.front();
+    const qsizetype index = NameFilters.indexOf(dialog.selectedNameFilter());
+    if (index >= 0) FilterIndex = static_cast<int>(index);
+    return true;
+}
+
+}  // namespace tarpel::ui

@@ -1,0 +1,39 @@
+#pragma once
+// One of the two shared file dialogs, OD and SD: its title, filter, default extension, starting
+// folder and the file name it keeps between uses. Each use builds a fresh QFileDialog from that
+// state and keeps what the user chose. It does not open or write any file itself.
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace tarpel::ui {
+
+class ModalRunner;
+
+class FileDialog {
+public:
+    enum class Mode { Open, Save };
+
+    FileDialog(Mode mode, QString title);
+
+    // Shows the dialog; true when the user chose a file, which FileName() then holds.
+    bool Execute(QWidget* parent, ModalRunner& runner);
+
+    Mode DialogMode() const { return mode_; }
+    QString Title;
+    QString InitialDir = QStringLiteral(".");
+    QString DefaultExt = QStringLiteral("hex");
+    QStringList NameFilters;
+    int FilterIndex = 0;
+    // The last file chosen, with its full path; "*.hex" until a file was chosen.
+    QString FileName = QStringLiteral("*.hex");
+
+    // The folder the dialog opens in: the folder of the last chosen file, else InitialDir.
+    QString StartFolder() const;
+
+private:
+    Mode mode_;
+};
+
+}  // namespace tarpel::ui

@@ -1,0 +1,72 @@
+#include "ui/HexGridModel.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+
+#include "eeprom/EepromWorkspace.h"
+
+namespace tarpel::ui {
+
+namespace {
+
+constexpr char16_t MiddleDot = 0x00B7;
+
+}  // namespace
+
+QString GridAddressText(int row) {
+    return QStringLiteral("%1").arg(row * HexGridModel::BytesPerRow, 4, 16, QLatin1Char('0')).toUpper();
+}
+
+QString GridHexText(std::uint8_t value) {
+    static const char digits[] = "0123456789ABCDEF";
+    const QChar text[2] = {QLatin1Char(digits[value >> 4]), QLatin1Char(digits[value & 0x0F])};
+    return QString(text, 2);
+}
+
+QChar GridCharacter(std::uint8_t value) {
+    if (value < 0x20 || (value >= 0x80 && value < 0xA0)) return QChar(MiddleDot);
+    return QChar(static_cast<char16_t>(value));
+}
+
+HexGridModel::HexGridModel(const eeprom::EepromWorkspace& workspace, QObject* parent)
+    : QAbstractTableModel(parent), workspace_(workspace) {}
+
+int HexGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+
+int HexGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+
+QVariant HexGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rows_) return {};
+    const int column = index.column();
+    if (role == Qt::BackgroundRole && column == 0) return QGuiApplication::palette().button();
+    if (role != Qt::DisplayRole) return {};
+    if (column == 0) return GridAddressText(index.row());
+
+    const int position = (column - 1) % BytesPerRow;
+    const auto address = static_cast<std::size_t>(index.row()) * BytesPerRow + static_cast<std::size_t>(position);
+    if (address >= workspace_.MemoryImage.size()) return {};
+    const std::uint8_t value = workspace_.MemoryImage[address];
+    if (column <= BytesPerRow) return GridHexText(value);
+    return QString(GridCharacter(value));
+}
+
+Qt::ItemFlags HexGridModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    // The address column is the grid's fixed column: visible, never selected.
+    if (index.column() == 0) return Qt::ItemIsEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+bool HexGridModel::Refresh() {
+    const int rows = workspace_.ChipSize > 0 ? workspace_.ChipSize / BytesPerRow : 0;
+    if (rows != rows_) {
+        beginResetModel();
+        rows_ = rows;
+        endResetModel();
+        return true;
+    }
+    if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, ColumnCount - 1), {Qt::DisplayRole});
+    return false;
+}
+
+}  // namespace tarpel::ui

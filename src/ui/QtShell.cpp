@@ -1,0 +1,102 @@
+#include "ui/QtShell.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+
+#include "ui/FileDialog.h"
+#include "ui/ModalRunner.h"
+#include "ui/TGauge.h"
+#include "ui/TformProgreso.h"
+#include "ui/WindowTitles.h"
+
+namespace tarpel::ui {
+
+QString MessageText(std::string_view text) {
+    QString result = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return result;
+}
+
+QtShell::QtShell(QWidget* parent, ModalRunner& runner, FileDialog& openDialog, FileDialog& saveDialog)
+    : parent_(parent), runner_(runner), openDialog_(openDialog), saveDialog_(saveDialog) {}
+
+void QtShell::AttachGauges(TGauge* flash, TGauge* eeprom) {
+    flashGauge_ = flash;
+    eepromGauge_ = eeprom;
+}
+
+void QtShell::ShowBox(std::string_view text, const QString& caption) {
+    QMessageBox box(QMessageBox::NoIcon, caption, MessageText(text), QMessageBox::Ok, parent_);
+    box.setTextFormat(Qt::PlainText);
+    runner_.Exec(box);
+}
+
+void QtShell::MessageBox(std::string_view text, std::string_view caption) { ShowBox(text, MessageText(caption)); }
+
+void QtShell::ShowMessage(std::string_view text) { ShowBox(text, ApplicationTitle); }
+
+// The cursor is one shape for the whole program, as a variable, not a stack: setting the
+// default clears every override, and setting the hourglass twice needs one reset only.
+void QtShell::SetCursor(hw::CursorShape shape) {
+    if (shape == hw::CursorShape::Default) {
+        while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
+        return;
+    }
+    if (QGuiApplication::overrideCursor()) QGuiApplication::changeOverrideCursor(Qt::WaitCursor);
+    else QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+hw::CursorShape QtShell::Cursor() const {
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    return cursor && cursor->shape() == Qt::WaitCursor ? hw::CursorShape::Hourglass : hw::CursorShape::Default;
+}
+
+void QtShell::ProcessMessages() { QCoreApplication::processEvents(); }
+
+void QtShell::ProgressSetGauge(int percent) {
+    if (progress_) progress_->Progreso->SetProgress(percent);
+}
+
+void QtShell::ProgressShow() {
+    if (!progress_) return;
+    progress_->show();
+    progress_->raise();
+}
+
+void QtShell::ProgressSetLabel(std::string_view text) {
+    if (progress_) progress_->lbProg->setText(MessageText(text));
+}
+
+bool QtShell::ProgressCancelRequested() { return progress_ && progress_->CancelRequested(); }
+
+void QtShell::ProgressClose() {
+    if (progress_) progress_->hide();
+}
+
+void QtShell::SetGauge(hw::Gauge gauge, int percent) {
+    TGauge* target = gauge == hw::Gauge::Flash ? flashGauge_ : eepromGauge_;
+    if (target) target->SetProgress(percent);
+}
+
+std::optional<std::string> QtShell::ChooseOpenFile(std::string_view caption) {
+    const QString ownTitle = openDialog_.Title;
+    if (!caption.empty()) openDialog_.Title = MessageText(caption);
+    const bool chosen = openDialog_.Execute(parent_, runner_);
+    openDialog_.Title = ownTitle;
+    if (!chosen) return std::nullopt;
+    return QFile::encodeName(openDialog_.FileName).toStdString();
+}
+
+std::optional<std::string> QtShell::ChooseSaveFile() {
+    if (!saveDialog_.Execute(parent_, runner_)) return std::nullopt;
+    return QFile::encodeName(saveDialog_.FileName).toStdString();
+}
+
+std::string QtShell::LastOpenFile() const { return QFile::encodeName(openDialog_.FileName).toStdString(); }
+
+}  // namespace tarpel::ui

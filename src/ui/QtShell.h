@@ -1,0 +1,61 @@
+#pragma once
+// The window program's side of hw::Shell: Qt message boxes, the override cursor, one pass of
+// the event loop, the progress dialog, the AVR page's gauges and the shared file dialogs.
+// Every modal dialog goes through a ModalRunner so that tests never block on one.
+#include <QString>
+
+#include "hw/Shell.h"
+
+class QWidget;
+
+namespace tarpel::ui {
+
+class FileDialog;
+class ModalRunner;
+class TGauge;
+class TformProgreso;
+
+class QtShell final : public hw::Shell {
+public:
+    QtShell(QWidget* parent, ModalRunner& runner, FileDialog& openDialog, FileDialog& saveDialog);
+
+    // The gauges and the progress dialog join once they exist; calls before that do nothing.
+    void AttachGauges(TGauge* flash, TGauge* eeprom);
+    void AttachProgressDialog(TformProgreso* dialog) { progress_ = dialog; }
+
+    void MessageBox(std::string_view text, std::string_view caption) override;
+    void ShowMessage(std::string_view text) override;
+
+    void SetCursor(hw::CursorShape shape) override;
+    hw::CursorShape Cursor() const override;
+
+    void ProcessMessages() override;
+
+    void ProgressSetGauge(int percent) override;
+    void ProgressShow() override;
+    void ProgressSetLabel(std::string_view text) override;
+    bool ProgressCancelRequested() override;
+    void ProgressClose() override;
+
+    void SetGauge(hw::Gauge gauge, int percent) override;
+
+    std::optional<std::string> ChooseOpenFile(std::string_view caption = {}) override;
+    std::optional<std::string> ChooseSaveFile() override;
+    std::string LastOpenFile() const override;
+
+private:
+    void ShowBox(std::string_view text, const QString& caption);
+
+    QWidget* parent_;
+    ModalRunner& runner_;
+    FileDialog& openDialog_;
+    FileDialog& saveDialog_;
+    TGauge* flashGauge_ = nullptr;
+    TGauge* eepromGauge_ = nullptr;
+    TformProgreso* progress_ = nullptr;
+};
+
+// A message text as Qt shows it: UTF-8 decoded, each "\r" (or "\r\n") a line break.
+QString MessageText(std::string_view text);
+
+}  // namespace tarpel::ui

@@ -1,0 +1,31 @@
+#pragma once
+// SIGINT and SIGTERM as a Qt signal: the handler only writes the signal number into a socket
+// pair, and a QSocketNotifier hands it to the event loop, where the window can end the program
+// the way "&Salir" does. One instance at a time; it restores the earlier handlers when it goes.
+#include <QObject>
+
+#include <csignal>
+
+class QSocketNotifier;
+
+namespace tarpel::ui {
+
+class QuitSignals final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit QuitSignals(QObject* parent = nullptr);
+    ~QuitSignals() override;
+
+signals:
+    void QuitRequested(int signalNumber);
+
+private:
+    void Drain();
+
+    QSocketNotifier* notifier_ = nullptr;
+    struct sigaction previousInterrupt_ {};
+    struct sigaction previousTerminate_ {};
+};
+
+}  // namespace tarpel::ui

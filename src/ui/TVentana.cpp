@@ -1,0 +1,482 @@
+#include "ui/TVentana.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "hw/CheckBoard.h"
+#include "ui/HexGridModel.h"
+#include "ui/SettingsStore.h"
+#include "ui/TGauge.h"
+#include "ui/ToolBarIcons.h"
+#include "ui/WindowTitles.h"
+
+namespace tarpel::ui {
+
+namespace {
+
+QFrame* MakePanel(const QString& name, QWidget* parent, bool lowered) {
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(name);
+    if (lowered) panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    return panel;
+}
+
+// The red, bold, underlined headings of the AVR page's panels.
+QLabel* MakeHeading(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setBold(true);
+    font.setUnderline(true);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Qt::red);
+    label->setPalette(palette);
+    return label;
+}
+
+QPushButton* MakeButton(const QString& name, const QString& caption, const QIcon& icon, QWidget* parent,
+                        const QString& toolTip = {}) {
+    auto* button = new QPushButton(icon, caption, parent);
+    button->setObjectName(name);
+    button->setMinimumHeight(25);
+    button->setAutoDefault(false);
+    if (!toolTip.isEmpty()) button->setToolTip(toolTip);
+    return button;
+}
+
+QComboBox* MakeList(const QString& name, const QStringList& items, QWidget* parent) {
+    auto* list = new QComboBox(parent);
+    list->setObjectName(name);
+    list->addItems(items);
+    list->setCurrentIndex(-1);
+    return list;
+}
+
+QCheckBox* MakeCheck(const QString& name, const QString& caption, QWidget* parent) {
+    auto* check = new QCheckBox(caption, parent);
+    check->setObjectName(name);
+    return check;
+}
+
+QAction* MakeAction(const QString& name, const QString& caption, QMenu* menu, bool visible = true) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    action->setVisible(visible);
+    return action;
+}
+
+}  // namespace
+
+TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
+    : QMainWindow(parent),
+      clock_(dependencies.clock),
+      settings_(dependencies.settings),
+      modalRunner_(dependencies.modalRunner),
+      boardDescription_(dependencies.boardDescription),
+      boardError_(dependencies.boardError),
+      lines_(dependencies.port),
+      timing_(dependencies.clock),
+      shell_(this, dependencies.modalRunner, OD, SD) {
+    setObjectName(QStringLiteral("Ventana"));
+    setWindowTitle(MainWindowCaption);
+    // Arial where it exists; else a face of the same width, so that the captions fit the
+    // fixed panel widths (a wide face such as DejaVu Sans would cut them).
+    QFont windowFont;
+    windowFont.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                            QStringLiteral("Helvetica"), QStringLiteral("DejaVu Sans Condensed")});
+    windowFont.setPixelSize(13);
+    setFont(windowFont);
+    resize(713, 554);
+
+    IL = PaintToolBarIcons();
+    BuildMenu();
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    setCentralWidget(PageControl1);
+    BuildAvrPage();
+    BuildEepromPage();
+    PageControl1->setCurrentWidget(TabSheet2);
+    BuildStatusBar();
+    shell_.AttachGauges(prFlash, prEEPInt);
+
+    workspace_.RefreshGrid = [this] { RefreshGrid(); };
+    FormCreate();
+
+    ConnectShellHandlers();
+    ConnectDialogHandlers();
+    ConnectEepromHandlers();
+    ConnectAvrHandlers();
+
+    if (!boardError_.isEmpty()) QTimer::singleShot(0, this, &TVentana::ReportBoardError);
+}
+
+TVentana::~TVentana() {
+    FormDestroy();
+    workspace_.RefreshGrid = nullptr;
+}
+
+void TVentana::BuildMenu() {
+    Ficheros1 = menuBar()->addMenu(QStringLiteral("&Programa"));
+    Ficheros1->setObjectName(QStringLiteral("Ficheros1"));
+    Salir1 = MakeAction(QStringLiteral("Salir1"), QStringLiteral("&Salir"), Ficheros1);
+
+    Configuracion1 = menuBar()->addMenu(QStringLiteral("&Hardware"));
+    Configuracion1->setObjectName(QStringLiteral("Configuracion1"));
+    Configuracion2 = MakeAction(QStringLiteral("Configuracion2"), QStringLiteral("&Configuracion..."), Configuracion1);
+    N2 = Configuracion1->addSeparator();
+    N2->setObjectName(QStringLiteral("N2"));
+    N2->setVisible(false);
+    // Present but never offered: their commands exist for the developer only.
+    Checkearvelcor1 =
+        MakeAction(QStringLiteral("Checkearvelcor1"), QStringLiteral("Checkear velcor..."), Configuracion1, false);
+    Comprobacionmanual1 = MakeAction(QStringLiteral("Comprobacionmanual1"), QStringLiteral("Comprobacion &manual..."),
+                                     Configuracion1, false);
+
+    Ayuda1 = menuBar()->addMenu(QStringLiteral("A&yuda"));
+    Ayuda1->setObjectName(QStringLiteral("Ayuda1"));
+    Acercade1 = MakeAction(QStringLiteral("Acercade1"), QStringLiteral("&Acerca de..."), Ayuda1);
+}
+
+void TVentana::BuildAvrPage() {
+    TabSheet2 = new QWidget;
+    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
+    PageControl1->addTab(TabSheet2, QStringLiteral("AT8515/MEGA8515/AT4414"));
+    const QStyle* look = style();
+    const QIcon readIcon = IL[2];
+    const QIcon programIcon = IL[3];
+    const QIcon verifyIcon = IL[4];
+
+    // Right-most: reading.
+    Panel3 = MakePanel(QStringLiteral("Panel3"), TabSheet2, true);
+    // 175 pixels, or what the captions need where the font is wider than Arial.
+    Panel3->setMinimumWidth(175);
+    Panel3->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    auto* readLayout = new QVBoxLayout(Panel3);
+    readLayout->setContentsMargins(4, 8, 4, 8);
+    readLayout->addWidget(MakeHeading(QStringLiteral("LECTURA"), Panel3), 0, Qt::AlignHCenter);
+    btnTestBlank = MakeButton(QStringLiteral("btnTestBlank"), QStringLiteral("Blank-test"),
+                              look->standardIcon(QStyle::SP_DialogResetButton), Panel3,
+                              QStringLiteral("Comprueba que la flash y la eeprom esten vacios..."));
+    btnLeerFlash = MakeButton(QStringLiteral("btnLeerFlash"), QStringLiteral("Leer flash..."), readIcon, Panel3);
+    btnLeerEEPInt =
+        MakeButton(QStringLiteral("btnLeerEEPInt"), QStringLiteral("Leer eeprom interna..."), readIcon, Panel3);
+    btnFLashVerif = MakeButton(QStringLiteral("btnFLashVerif"), QStringLiteral("Verificar flash..."), verifyIcon,
+                               Panel3, QStringLiteral("Compara el contenido de un archivo con la flash..."));
+    btnEEPInt = MakeButton(QStringLiteral("btnEEPInt"), QStringLiteral("Verificar eeprom interna..."), verifyIcon,
+                           Panel3, QStringLiteral("Compara el contenido de un archivo con la eeprom interna..."));
+    for (QPushButton* button : {btnTestBlank, btnLeerFlash, btnLeerEEPInt, btnFLashVerif, btnEEPInt})
+        readLayout->addWidget(button);
+    readLayout->addStretch();
+
+    // Left of it: programming.
+    Panel4 = MakePanel(QStringLiteral("Panel4"), TabSheet2, true);
+    Panel4->setMinimumWidth(184);
+    Panel4->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    auto* programLayout = new QVBoxLayout(Panel4);
+    programLayout->setContentsMargins(4, 8, 4, 8);
+    programLayout->addWidget(MakeHeading(QStringLiteral("PROGRAMACION"), Panel4), 0, Qt::AlignHCenter);
+    btnBorrar = MakeButton(QStringLiteral("btnBorrar"), QStringLiteral("Borrar chip"),
+                           look->standardIcon(QStyle::SP_TrashIcon), Panel4,
+                           QStringLiteral("Borra la flash y eeprom del chip"));
+    btnProgFlash =
+        MakeButton(QStringLiteral("btnProgFlash"), QStringLiteral("Programar flash..."), programIcon, Panel4);
+    BitBtn1 = MakeButton(QStringLiteral("BitBtn1"), QStringLiteral("Programar eeprom int..."), programIcon, Panel4);
+    BitBtn2 = MakeButton(QStringLiteral("BitBtn2"), QStringLiteral("Reprogramar flash..."), programIcon, Panel4);
+    BitBtn2->setVisible(false);  // its command exists but is not offered
+    for (QPushButton* button : {btnBorrar, btnProgFlash, BitBtn1, BitBtn2}) programLayout->addWidget(button);
+    programLayout->addStretch();
+
+    // The remaining left area: the device type and, at its bottom, the fuse panel.
+    Panel5 = MakePanel(QStringLiteral("Panel5"), TabSheet2, false);
+    auto* deviceLayout = new QVBoxLayout(Panel5);
+    deviceLayout->setContentsMargins(8, 8, 8, 0);
+    deviceLayout->addWidget(new QLabel(QStringLiteral("Tipo de micro:"), Panel5));
+    lbTipo = new QLabel(QStringLiteral("??"), Panel5);
+    lbTipo->setObjectName(QStringLiteral("lbTipo"));
+    {
+        QPalette palette = lbTipo->palette();
+        palette.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0x80));
+        lbTipo->setPalette(palette);
+        QFont font = lbTipo->font();
+        font.setBold(true);
+        lbTipo->setFont(font);
+    }
+    deviceLayout->addWidget(lbTipo);
+    btnTipo = MakeButton(QStringLiteral("btnTipo"), QStringLiteral("Identificar micro"),
+                         look->standardIcon(QStyle::SP_MessageBoxQuestion), Panel5,
+                         QStringLiteral("Checkear tipo de atmel..."));
+    btnTipo->setFixedWidth(150);
+    deviceLayout->addWidget(btnTipo);
+    deviceLayout->addStretch();
+
+    Panel6 = MakePanel(QStringLiteral("Panel6"), Panel5, true);
+    Panel6->setFixedHeight(170);
+    auto* fuseLayout = new QGridLayout(Panel6);
+    fuseLayout->setContentsMargins(8, 6, 8, 6);
+    fuseLayout->setVerticalSpacing(4);
+    fuseLayout->addWidget(MakeHeading(QStringLiteral("FLASH FUSES (MEGA)"), Panel6), 0, 0, 1, 4);
+    cbXTAL = MakeList(QStringLiteral("cbXTAL"),
+                      {QStringLiteral("External"), QStringLiteral("IntRC: 1 Mhz"), QStringLiteral("IntRC: 2 Mhz"),
+                       QStringLiteral("IntRC: 4 Mhz"), QStringLiteral("IntRC: 8 Mhz"), QStringLiteral("Ext RC"),
+                       QStringLiteral("LowFrecXTL"), QStringLiteral("Extrnal XTAL")},
+                      Panel6);
+    cbSUT = MakeList(QStringLiteral("cbSUT"), {QStringLiteral("0 ms"), QStringLiteral("4.1 ms"), QStringLiteral("65 ms")},
+                     Panel6);
+    cbBootSize = MakeList(QStringLiteral("cbBootSize"),
+                          {QStringLiteral("1024 w"), QStringLiteral("512 w"), QStringLiteral("256 w"),
+                           QStringLiteral("128 w")},
+                          Panel6);
+    const std::pair<QString, QComboBox*> lists[] = {
+        {QStringLiteral("Reloj:"), cbXTAL}, {QStringLiteral("SUT:"), cbSUT}, {QStringLiteral("Boot size:"), cbBootSize}};
+    int row = 1;
+    for (const auto& [caption, list] : lists) {
+        auto* label = new QLabel(caption, Panel6);
+        label->setBuddy(list);
+        list->setMinimumWidth(110);
+        fuseLayout->addWidget(label, row, 0);
+        fuseLayout->addWidget(list, row, 1);
+        ++row;
+    }
+    cbBODEN = MakeCheck(QStringLiteral("cbBODEN"), QStringLiteral("BOD Enabled"), Panel6);
+    cbBODLev = MakeCheck(QStringLiteral("cbBODLev"), QStringLiteral("BOD Level"), Panel6);
+    cbS8515 = MakeCheck(QStringLiteral("cbS8515"), QStringLiteral("S8515C"), Panel6);
+    cbWDTON = MakeCheck(QStringLiteral("cbWDTON"), QStringLiteral("WDT on"), Panel6);
+    cbSPIEN = MakeCheck(QStringLiteral("cbSPIEN"), QStringLiteral("Hab. prog. serie"), Panel6);
+    // Serial programming must stay enabled: clearing it would lock this programmer out.
+    cbSPIEN->setChecked(true);
+    cbSPIEN->setEnabled(false);
+    cbCKOPT = MakeCheck(QStringLiteral("cbCKOPT"), QStringLiteral("CLK Rail-Rail"), Panel6);
+    cbEESAVE = MakeCheck(QStringLiteral("cbEESAVE"), QStringLiteral("EESAVE"), Panel6);
+    cbBOOTRST = MakeCheck(QStringLiteral("cbBOOTRST"), QStringLiteral("BOOTRST"), Panel6);
+    QCheckBox* const checks[] = {cbBODEN, cbBODLev, cbS8515, cbWDTON, cbSPIEN, cbCKOPT, cbEESAVE, cbBOOTRST};
+    for (int i = 0; i < 8; ++i) fuseLayout->addWidget(checks[i], 1 + i % 4, 2 + i / 4);
+    btnLeerFuses = MakeButton(QStringLiteral("btnLeerFuses"), QStringLiteral("Leer"), readIcon, Panel6);
+    btnGrabarFuses = MakeButton(QStringLiteral("btnGrabarFuses"), QStringLiteral("Grabar"), programIcon, Panel6);
+    auto* fuseButtons = new QHBoxLayout;
+    fuseButtons->addWidget(btnLeerFuses);
+    fuseButtons->addWidget(btnGrabarFuses);
+    fuseButtons->addStretch();
+    fuseLayout->addLayout(fuseButtons, 4, 0, 1, 2);
+    fuseLayout->setColumnStretch(4, 1);
+    fuseLayout->setRowStretch(5, 1);
+    fuseLayout->setColumnMinimumWidth(2, 120);
+    deviceLayout->addWidget(Panel6);
+
+    // Bottom: the two gauges.
+    Panel2 = MakePanel(QStringLiteral("Panel2"), TabSheet2, false);
+    Panel2->setFixedHeight(91);
+    auto* gaugeLayout = new QGridLayout(Panel2);
+    gaugeLayout->setContentsMargins(8, 8, 8, 8);
+    prFlash = new TGauge(Panel2);
+    prFlash->setObjectName(QStringLiteral("prFlash"));
+    prEEPInt = new TGauge(Panel2);
+    prEEPInt->setObjectName(QStringLiteral("prEEPInt"));
+    const std::pair<QString, TGauge*> gauges[] = {{QStringLiteral("Progreso de flash:"), prFlash},
+                                                  {QStringLiteral("Progreso de eeprom interna:"), prEEPInt}};
+    row = 0;
+    for (const auto& [caption, gauge] : gauges) {
+        gauge->setFixedSize(249, 25);
+        gauge->SetForeColor(Qt::red);
+        gaugeLayout->addWidget(new QLabel(caption, Panel2), row, 0);
+        gaugeLayout->addWidget(gauge, row, 1);
+        ++row;
+    }
+    gaugeLayout->setColumnStretch(2, 1);
+
+    auto* upper = new QHBoxLayout;
+    upper->setSpacing(0);
+    upper->addWidget(Panel5, 1);
+    upper->addWidget(Panel4);
+    upper->addWidget(Panel3);
+    auto* pageLayout = new QVBoxLayout(TabSheet2);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->setSpacing(0);
+    pageLayout->addLayout(upper, 1);
+    pageLayout->addWidget(Panel2);
+}
+
+void TVentana::BuildEepromPage() {
+    ts24CXXX = new QWidget;
+    ts24CXXX->setObjectName(QStringLiteral("ts24CXXX"));
+    PageControl1->addTab(ts24CXXX, QStringLiteral("24CXXX"));
+
+    auto* edgeAbove = new QFrame(ts24CXXX);
+    edgeAbove->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    ToolBar1 = new QToolBar(ts24CXXX);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setFixedHeight(29);
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    auto* edgeBelow = new QFrame(ts24CXXX);
+    edgeBelow->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+
+    auto addButton = [this](const QString& name, int icon, const QString& toolTip) {
+        auto* button = new QToolButton(ToolBar1);
+        button->setObjectName(name);
+        button->setIcon(IL[icon]);
+        button->setToolTip(toolTip);
+        button->setAutoRaise(true);
+        button->setFixedSize(24, 24);
+        ToolBar1->addWidget(button);
+        return button;
+    };
+    auto addSeparator = [this](const QString& name) {
+        auto* separator = new QFrame(ToolBar1);
+        separator->setObjectName(name);
+        separator->setFrameStyle(QFrame::VLine | QFrame::Sunken);
+        separator->setFixedSize(8, 22);
+        ToolBar1->addWidget(separator);
+    };
+    ToolButton1 = addButton(QStringLiteral("ToolButton1"), 0, QStringLiteral("Abrir fichero..."));
+    ToolButton2 = addButton(QStringLiteral("ToolButton2"), 1, QStringLiteral("Guardar fichero..."));
+    addSeparator(QStringLiteral("ToolButton3"));
+    ToolButton4 = addButton(QStringLiteral("ToolButton4"), 2, QStringLiteral("Leer chip"));
+    ToolButton5 = addButton(QStringLiteral("ToolButton5"), 3, QStringLiteral("Programar chip"));
+    addSeparator(QStringLiteral("ToolButton6"));
+    ToolButton9 = addButton(QStringLiteral("ToolButton9"), 4, QStringLiteral("Verificar chip"));
+    addSeparator(QStringLiteral("ToolButton10"));
+    ToolButton11 = addButton(QStringLiteral("ToolButton11"), 5, QStringLiteral("Acerca de..."));
+
+    Panel1 = MakePanel(QStringLiteral("Panel1"), ts24CXXX, false);
+    Panel1->setFixedHeight(33);
+    auto* chipLayout = new QHBoxLayout(Panel1);
+    chipLayout->setContentsMargins(8, 4, 8, 4);
+    auto* chipLabel = new QLabel(QStringLiteral("Tipo de memoria:"), Panel1);
+    cbChip = new QComboBox(Panel1);
+    cbChip->setObjectName(QStringLiteral("cbChip"));
+    for (const auto& chip : eeprom::ChipCatalogue)
+        cbChip->addItem(QString::fromUtf8(chip.itemText.data(), static_cast<qsizetype>(chip.itemText.size())));
+    cbChip->setMinimumWidth(140);
+    chipLabel->setBuddy(cbChip);
+    chipLayout->addWidget(chipLabel);
+    chipLayout->addWidget(cbChip);
+    chipLayout->addStretch();
+
+    gridModel_ = new HexGridModel(workspace_, this);
+    SG = new QTableView(ts24CXXX);
+    SG->setObjectName(QStringLiteral("SG"));
+    SG->setModel(gridModel_);
+    QFont gridFont(QStringLiteral("Monospace"));
+    gridFont.setStyleHint(QFont::TypeWriter);
+    gridFont.setFixedPitch(true);
+    gridFont.setPixelSize(13);
+    SG->setFont(gridFont);
+    SG->horizontalHeader()->hide();
+    SG->verticalHeader()->hide();
+    // Fixed sizes everywhere: the view never measures its 8,192 rows one by one.
+    SG->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    SG->verticalHeader()->setDefaultSectionSize(QFontMetrics(gridFont).height() + 6);
+    SG->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    SG->horizontalHeader()->setMinimumSectionSize(1);
+    SG->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SG->setSelectionMode(QAbstractItemView::SingleSelection);
+    SG->setSelectionBehavior(QAbstractItemView::SelectItems);
+    SG->setTextElideMode(Qt::ElideNone);
+    SG->setWordWrap(false);
+    SG->setShowGrid(true);
+    SG->setTabKeyNavigation(false);
+
+    auto* pageLayout = new QVBoxLayout(ts24CXXX);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->setSpacing(0);
+    pageLayout->addWidget(edgeAbove);
+    pageLayout->addWidget(ToolBar1);
+    pageLayout->addWidget(edgeBelow);
+    pageLayout->addWidget(Panel1);
+    pageLayout->addWidget(SG, 1);
+}
+
+void TVentana::BuildStatusBar() {
+    lbPlaca = new QLabel(this);
+    lbPlaca->setObjectName(QStringLiteral("lbPlaca"));
+    if (boardError_.isEmpty()) lbPlaca->setText(boardDescription_);
+    else lbPlaca->setText(QStringLiteral("%1 - sin acceso a la placa: %2").arg(boardDescription_, boardError_));
+    statusBar()->addWidget(lbPlaca, 1);
+}
+
+void TVentana::LayOutGrid() {
+    SG->setColumnWidth(0, 50);
+    for (int column = 1; column <= HexGridModel::BytesPerRow; ++column) SG->setColumnWidth(column, 30);
+    for (int column = HexGridModel::BytesPerRow + 1; column < HexGridModel::ColumnCount; ++column)
+        SG->setColumnWidth(column, 12);
+}
+
+void TVentana::FormCreate() {
+    cbChip->setCurrentIndex(eeprom::DefaultChipIndex);
+    cbChipChange();
+
+    OD.InitialDir = settings_.ReadString(QStringLiteral("OPEN_DIR"), QStringLiteral("."));
+    SD.InitialDir = settings_.ReadString(QStringLiteral("SAVE_DIR"), QStringLiteral("."));
+
+    // The calibration runs while DelayFactor is still 0, which BitDelay takes as 1: it always
+    // measures at factor 1. Only then is the user's factor read.
+    timing_.CalibrateBitDelay();
+    if (timing_.HasPerformanceCounter) {
+        settings_.WriteString(QStringLiteral("RELOJ_TIEMPO_REAL"), QStringLiteral("SI"));
+        timing_.DelayFactor = settings_.ReadInteger(QStringLiteral("RETARDO"), 1);
+        return;
+    }
+    timing_.DelayFactor = settings_.ReadInteger(QStringLiteral("RETARDO"), 1);
+    settings_.WriteInteger(QStringLiteral("BASE_TIEMPO"), timing_.LoopsPerUnit);
+    settings_.WriteString(QStringLiteral("DT"), QString::fromStdString(timing_.SecondsPerLoopText()));
+    settings_.WriteString(QStringLiteral("RELOJ_TIEMPO_REAL"), QStringLiteral("NO"));
+}
+
+void TVentana::FormDestroy() {
+    if (destroyed_) return;
+    destroyed_ = true;
+    lines_.WriteBusLines(false, false, false);
+    settings_.WriteInteger(QStringLiteral("RETARDO"), timing_.DelayFactor);
+    settings_.WriteString(QStringLiteral("OPEN_DIR"), OD.FileName);
+    settings_.WriteString(QStringLiteral("SAVE_DIR"), SD.FileName);
+}
+
+void TVentana::ReportBoardError() { shell_.MessageBox(boardError_.toStdString(), "ERROR"); }
+
+void TVentana::AttachProgressDialog(TformProgreso& dialog) { shell_.AttachProgressDialog(&dialog); }
+
+void TVentana::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+        PageControl1->currentWidget() == TabSheet2) {
+        // "Blank-test" and "Borrar chip" are the window's cancel buttons; the first of them
+        // that can take the key gets it.
+        for (QPushButton* button : {btnTestBlank, btnBorrar}) {
+            if (button->isVisibleTo(TabSheet2) && button->isEnabled()) {
+                button->click();
+                event->accept();
+                return;
+            }
+        }
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void TVentana::ConnectShellHandlers() {
+    connect(Salir1, &QAction::triggered, this, &TVentana::Salir1Click);
+    connect(Checkearvelcor1, &QAction::triggered, this, &TVentana::Checkearvelcor1Click);
+}
+
+void TVentana::Salir1Click() { QCoreApplication::quit(); }
+
+void TVentana::Checkearvelcor1Click() { hw::CheckBoard(lines_, shell_); }
+
+}  // namespace tarpel::ui

@@ -1,0 +1,204 @@
+#pragma once
+// The main window: the AVR page and the 24CXXX page with their buttons, toolbar, fuse panel,
+// gauges and hex grid; the menu; the shared file dialogs; start-up (FormCreate) and shut-down
+// (FormDestroy) with the settings. It holds the program state that the commands work on (line
+// layer, bit timing, 24Cxx workspace) and hands it to them; the commands themselves live in
+// hw/, eeprom/ and avr/ and speak to the user only through the QtShell.
+#include <QMainWindow>
+#include <QString>
+
+#include "eeprom/EepromWorkspace.h"
+#include "hw/BitTiming.h"
+#include "hw/BoardLines.h"
+#include "hw/Clock.h"
+#include "hw/Port.h"
+#include "ui/FileDialog.h"
+#include "ui/QtShell.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTableView;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+
+namespace tarpel::ui {
+
+class HexGridModel;
+class ModalRunner;
+class SettingsStore;
+class TGauge;
+class TformProgreso;
+
+class TVentana : public QMainWindow {
+    Q_OBJECT
+
+public:
+    struct Dependencies {
+        hw::Port& port;
+        hw::Clock& clock;
+        SettingsStore& settings;
+        ModalRunner& modalRunner;
+        QString boardDescription;  // for the status bar, e.g. "Placa: simulada"
+        QString boardError;        // why the board could not be opened; empty when it could
+    };
+
+    // Builds the window and runs FormCreate. The port is not written here.
+    explicit TVentana(const Dependencies& dependencies, QWidget* parent = nullptr);
+    // Runs FormDestroy if nobody did before.
+    ~TVentana() override;
+
+    // Shut-down: every board line off (data byte 0x00) first, then the settings written back.
+    // Runs once; later calls do nothing.
+    void FormDestroy();
+
+    // Rebuilds the grid from the memory image, keeping the mouse cursor it found.
+    void RefreshGrid();
+
+    void AttachProgressDialog(TformProgreso& dialog);
+
+    hw::BoardLines& Lines() { return lines_; }
+    hw::BitTiming& Timing() { return timing_; }
+    hw::Clock& Clock() { return clock_; }
+    eeprom::EepromWorkspace& Workspace() { return workspace_; }
+    QtShell& Shell() { return shell_; }
+    // Where the window's modal dialogs run (exec() in the program, a recorder in tests).
+    ModalRunner& Modals() { return modalRunner_; }
+    const QString& BoardDescription() const { return boardDescription_; }
+    const QString& BoardError() const { return boardError_; }
+
+    // The shared file dialogs.
+    FileDialog OD{FileDialog::Mode::Open, QStringLiteral("Abrir fichero")};
+    FileDialog SD{FileDialog::Mode::Save, QStringLiteral("Guardar fichero")};
+
+    // Controls, named as the window's layout names them.
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QWidget* ts24CXXX = nullptr;
+
+    QFrame* Panel2 = nullptr;
+    QFrame* Panel3 = nullptr;
+    QFrame* Panel4 = nullptr;
+    QFrame* Panel5 = nullptr;
+    QFrame* Panel6 = nullptr;
+    TGauge* prFlash = nullptr;
+    TGauge* prEEPInt = nullptr;
+    QLabel* lbTipo = nullptr;
+    QPushButton* btnTipo = nullptr;
+    QPushButton* btnBorrar = nullptr;
+    QPushButton* btnProgFlash = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QPushButton* btnTestBlank = nullptr;
+    QPushButton* btnLeerFlash = nullptr;
+    QPushButton* btnLeerEEPInt = nullptr;
+    QPushButton* btnFLashVerif = nullptr;
+    QPushButton* btnEEPInt = nullptr;
+    QPushButton* btnLeerFuses = nullptr;
+    QPushButton* btnGrabarFuses = nullptr;
+    QComboBox* cbXTAL = nullptr;
+    QComboBox* cbSUT = nullptr;
+    QComboBox* cbBootSize = nullptr;
+    QCheckBox* cbBODEN = nullptr;
+    QCheckBox* cbBODLev = nullptr;
+    QCheckBox* cbS8515 = nullptr;
+    QCheckBox* cbWDTON = nullptr;
+    QCheckBox* cbSPIEN = nullptr;
+    QCheckBox* cbCKOPT = nullptr;
+    QCheckBox* cbEESAVE = nullptr;
+    QCheckBox* cbBOOTRST = nullptr;
+
+    QToolBar* ToolBar1 = nullptr;
+    QList<QIcon> IL;
+    QToolButton* ToolButton1 = nullptr;
+    QToolButton* ToolButton2 = nullptr;
+    QToolButton* ToolButton4 = nullptr;
+    QToolButton* ToolButton5 = nullptr;
+    QToolButton* ToolButton9 = nullptr;
+    QToolButton* ToolButton11 = nullptr;
+    QFrame* Panel1 = nullptr;
+    QComboBox* cbChip = nullptr;
+    QTableView* SG = nullptr;
+
+    QMenu* Ficheros1 = nullptr;
+    QAction* Salir1 = nullptr;
+    QMenu* Configuracion1 = nullptr;
+    QAction* Configuracion2 = nullptr;
+    QAction* N2 = nullptr;
+    QAction* Checkearvelcor1 = nullptr;
+    QAction* Comprobacionmanual1 = nullptr;
+    QMenu* Ayuda1 = nullptr;
+    QAction* Acercade1 = nullptr;
+
+    QLabel* lbPlaca = nullptr;  // status bar: the board in use
+
+public slots:
+    // The window's own commands.
+    void Salir1Click();
+    void Checkearvelcor1Click();
+    void Acercade1Click();
+    void Configuracion2Click();
+    void Comprobacionmanual1Click();
+
+    // The 24CXXX page.
+    void cbChipChange();
+    void Abrir1Click();
+    void Guardar1Click();
+    void Leerchip1Click();
+    void Grabarchip1Click();
+    void Verificar1Click();
+
+    // The AVR page.
+    void btnTipoClick();
+    void btnBorrarClick();
+    void btnProgFlashClick();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void btnTestBlankClick();
+    void btnLeerFlashClick();
+    void btnLeerEEPIntClick();
+    void btnFLashVerifClick();
+    void btnEEPIntClick();
+    void btnLeerFusesClick();
+    void btnGrabarFusesClick();
+
+protected:
+    // Esc on the AVR page clicks its first cancel button that can take it ("Blank-test");
+    // on the 24CXXX page it does nothing.
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void BuildMenu();
+    void BuildAvrPage();
+    void BuildEepromPage();
+    void BuildStatusBar();
+    void LayOutGrid();
+    void FormCreate();
+    void ReportBoardError();
+
+    // Signal connections, one group per source file of handlers.
+    void ConnectShellHandlers();
+    void ConnectDialogHandlers();
+    void ConnectEepromHandlers();
+    void ConnectAvrHandlers();
+
+    hw::Clock& clock_;
+    SettingsStore& settings_;
+    ModalRunner& modalRunner_;
+    QString boardDescription_;
+    QString boardError_;
+
+    hw::BoardLines lines_;
+    hw::BitTiming timing_;
+    eeprom::EepromWorkspace workspace_;
+    QtShell shell_;
+    HexGridModel* gridModel_ = nullptr;
+    bool destroyed_ = false;
+};
+
+}  // namespace tarpel::ui

@@ -1,0 +1,71 @@
+#include "ui/TformProgreso.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+
+#include "ui/TGauge.h"
+
+namespace tarpel::ui {
+
+namespace {
+
+const char* const TagProperty = "tag";
+
+}  // namespace
+
+TformProgreso::TformProgreso(QWidget* parent)
+    // A plain tool window rather than a QDialog: a dialog would close on Esc, and neither Esc
+    // nor Enter may stop or end an operation here.
+    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint |
+                          Qt::MSWindowsFixedSizeDialogHint) {
+    setObjectName(QStringLiteral("formProgreso"));
+    setWindowTitle(QStringLiteral("Progreso..."));
+    QFont dialogFont(QStringLiteral("MS Sans Serif"));
+    dialogFont.setPixelSize(11);
+    setFont(dialogFont);
+    setFixedSize(361, 86);
+
+    Progreso = new TGauge(this);
+    Progreso->setObjectName(QStringLiteral("Progreso"));
+    Progreso->setGeometry((361 - 273) / 2, 8, 273, 33);
+    Progreso->SetForeColor(Qt::black);
+
+    btnCancelar = new QPushButton(QStringLiteral("Cancelar..."), this);
+    btnCancelar->setObjectName(QStringLiteral("btnCancelar"));
+    btnCancelar->setGeometry(8, 53, 75, 25);
+    btnCancelar->setAutoDefault(false);
+    btnCancelar->setDefault(false);
+    btnCancelar->setProperty(TagProperty, 0);
+    connect(btnCancelar, &QPushButton::clicked, this, &TformProgreso::btnCancelarClick);
+
+    lbProg = new QLabel(QStringLiteral("    "), this);
+    lbProg->setObjectName(QStringLiteral("lbProg"));
+    lbProg->setGeometry(96, 53, 257, 25);
+    lbProg->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+int TformProgreso::CancelTag() const { return btnCancelar->property(TagProperty).toInt(); }
+
+void TformProgreso::SetCancelTag(int value) { btnCancelar->setProperty(TagProperty, value); }
+
+void TformProgreso::btnCancelarClick() { SetCancelTag(1); }
+
+void TformProgreso::showEvent(QShowEvent* event) {
+    // Only a show by the program counts, not the window system restoring a minimised window.
+    if (event->spontaneous()) {
+        QWidget::showEvent(event);
+        return;
+    }
+    SetCancelTag(0);
+    if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    QWidget::showEvent(event);
+}
+
+}  // namespace tarpel::ui

@@ -1,0 +1,39 @@
+#pragma once
+// The progress dialog of the long 24Cxx operations: a black gauge, a counter text and the
+// "Cancelar..." button whose click raises the cancel flag. The operation owns the loop; this
+// window only shows what it is given and records the click. Showing it clears the flag.
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+namespace tarpel::ui {
+
+class TGauge;
+
+class TformProgreso : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TformProgreso(QWidget* parent = nullptr);
+
+    TGauge* Progreso;
+    QLabel* lbProg;
+    QPushButton* btnCancelar;
+
+    // The cancel flag, kept in the "tag" property of btnCancelar: 0 go on, 1 stop.
+    int CancelTag() const;
+    bool CancelRequested() const { return CancelTag() != 0; }
+
+public slots:
+    void btnCancelarClick();
+
+protected:
+    // FormShow: clears the cancel flag and centres the window on its screen.
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void SetCancelTag(int value);
+};
+
+}  // namespace tarpel::ui

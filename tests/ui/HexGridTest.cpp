@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModel>
+#include <QComboBox>
+#include <QTableView>
+#include <QToolButton>
+
+#include <vector>
+
+#include "WindowRig.h"
+#include "ui/HexGridModel.h"
+
+namespace tarpel::ui {
+namespace {
+
+QString Cell(TVentana& window, int row, int column) {
+    const QAbstractItemModel* model = window.SG->model();
+    return model->data(model->index(row, column)).toString();
+}
+
+// Every hex cell of the grid, row by row.
+std::vector<QString> HexCells(TVentana& window) {
+    std::vector<QString> cells;
+    for (int row = 0; row < window.SG->model()->rowCount(); ++row)
+        for (int column = 1; column <= 8; ++column) cells.push_back(Cell(window, row, column));
+    return cells;
+}
+
+TEST(HexGrid, EachChipGivesItsRowsAndLastAddressAllErased) {
+    struct Case {
+        int index;
+        int rows;
+        const char* lastAddress;
+    };
+    test::WindowRig rig;
+    TVentana& window = rig.Start();
+    for (const Case c : {Case{0, 64, "01F8"}, Case{7, 8192, "FFF8"}, Case{3, 512, "0FF8"}}) {
+        window.cbChip->setCurrentIndex(c.index);
+        EXPECT_EQ(window.SG->model()->rowCount(), c.rows) << c.index;
+        EXPECT_EQ(window.SG->model()->columnCount(), 17);
+        EXPECT_EQ(Cell(window, 0, 0), "0000");
+        EXPECT_EQ(Cell(window, c.rows - 1, 0), c.lastAddress) << c.index;
+        EXPECT_EQ(window.SG->columnWidth(0), 50);
+        EXPECT_EQ(window.SG->columnWidth(8), 30);
+        EXPECT_EQ(window.SG->columnWidth(9), 12);
+        EXPECT_EQ(window.SG->columnWidth(16), 12);
+    }
+    window.cbChip->setCurrentIndex(0);
+    const std::vector<QString> cells = HexCells(window);
+    EXPECT_EQ(cells.size(), 512u);
+    EXPECT_EQ(std::count(cells.begin(), cells.end(), QString("FF")), 512);
+}
+
+TEST(HexGrid, CharacterColumnsDotTheControlRangesOnly) {
+    struct Case {
+        std::uint8_t value;
+        char16_t shown;
+    };
+    test::WindowRig rig;
+    TVentana& window = rig.Start();
+    const Case cases[] = {{0x00, 0xB7}, {0x1F, 0xB7}, {0x80, 0xB7}, {0x9F, 0xB7}, {0x20, u' '}, {0x41, u'A'},
+                          {0x7F, 0x7F}, {0xA0, 0xA0}, {0xB7, 0xB7}, {0xE9, u'é'},  {0xFF, 0xFF}};
+    int index = 0;
+    for (const Case c : cases) window.Workspace().MemoryImage[static_cast<std::size_t>(index++)] = c.value;
+    window.RefreshGrid();
+    index = 0;
+    for (const Case c : cases) {
+        const int row = index / 8;
+        const int position = index % 8;
+        EXPECT_EQ(Cell(window, row, 1 + position), GridHexText(c.value)) << int(c.value);
+        EXPECT_EQ(Cell(window, row, 9 + position), QString(QChar(c.shown))) << int(c.value);
+        ++index;
+    }
+}
+
+TEST(HexGrid, ChipChangeNeverShowsStaleBytes) {
+    test::WindowRig rig;
+    TVentana& window = rig.Start();
+    window.cbChip->setCurrentIndex(7);
+    auto& image = window.Workspace().MemoryImage;
+    for (std::size_t i = 0; i < 65536; ++i) image[i] = static_cast<std::uint8_t>(i * 7);
+    window.RefreshGrid();
+    EXPECT_EQ(Cell(window, 8191, 8), GridHexText(static_cast<std::uint8_t>(65535 * 7)));
+
+    window.cbChip->setCurrentIndex(1);
+    std::vector<QString> cells = HexCells(window);
+    EXPECT_EQ(cells.size(), 1024u);
+    EXPECT_EQ(std::count(cells.begin(), cells.end(), QString("FF")), 1024);
+
+    window.cbChip->setCurrentIndex(7);  // back to the large chip: refilled, nothing comes back
+    cells = HexCells(window);
+    EXPECT_EQ(cells.size(), 65536u);
+    EXPECT_EQ(std::count(cells.begin(), cells.end(), QString("FF")), 65536);
+}
+
+TEST(HexGrid, IsReadOnlyWithOneCellSelectedAndTheAddressColumnFixed) {
+    test::WindowRig rig;
+    TVentana& window = rig.Start();
+    EXPECT_EQ(window.SG->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_EQ(window.SG->selectionMode(), QAbstractItemView::SingleSelection);
+    const QAbstractItemModel* model = window.SG->model();
+    EXPECT_FALSE(model->flags(model->index(3, 0)) & Qt::ItemIsSelectable);
+    EXPECT_FALSE(model->flags(model->index(3, 5)) & Qt::ItemIsEditable);
+    EXPECT_TRUE(window.SG->font().fixedPitch());
+}
+
+TEST(HexGrid, RefreshKeepsTheMouseCursorAndTheCurrentCell) {
+    test::WindowRig rig;
+    TVentana& window = rig.Start();
+    window.SG->setCurrentIndex(window.SG->model()->index(100, 3));
+    for (const auto shape : {hw::CursorShape::Hourglass, hw::CursorShape::Default}) {
+        window.Shell().SetCursor(shape);
+        window.Workspace().MemoryImage[801] = 0x5A;
+        window.RefreshGrid();
+        EXPECT_EQ(window.Shell().Cursor(), shape);
+        EXPECT_EQ(window.SG->currentIndex().row(), 100);
+        EXPECT_EQ(window.SG->currentIndex().column(), 3);
+        EXPECT_EQ(Cell(window, 100, 2), "5A");
+    }
+}
+
+TEST(HexGrid, OpenAndSaveButtonsRunTheFileCommands) {
+    test::WindowRig rig;
+    TVentana& window = rig.Start();
+    window.cbChip->setCurrentIndex(0);
+    std::vector<std::uint8_t> bytes(512);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i);
+    const QString source = QString::fromStdString(rig.folder.Write("in.bin", bytes));
+    rig.runner.fileAnswers = {source};
+    window.ToolButton1->click();
+    EXPECT_EQ(Cell(window, 63, 7), "FE");
+    EXPECT_EQ(Cell(window, 1, 1), "08");
+    ASSERT_EQ(rig.runner.fileDialogs.size(), 1u);
+    EXPECT_EQ(rig.runner.fileDialogs[0].title, "Abrir fichero");
+
+    const QString target = QString::fromStdString(rig.folder.Path("out.bin"));
+    rig.runner.fileAnswers = {target};
+    window.ToolButton2->click();
+    ASSERT_EQ(rig.runner.fileDialogs.size(), 2u);
+    EXPECT_EQ(rig.runner.fileDialogs[1].title, "Guardar fichero");
+    EXPECT_EQ(rig.folder.ReadBytes("out.bin"), bytes);
+}
+
+}  // namespace
+}  // namespace tarpel::ui

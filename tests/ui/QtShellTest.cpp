@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+
+#include "RecordingModalRunner.h"
+#include "TempFolder.h"
+#include "WindowRig.h"
+#include "ui/FileDialog.h"
+#include "ui/QtShell.h"
+#include "ui/TGauge.h"
+#include "ui/TformProgreso.h"
+
+namespace tarpel::ui {
+namespace {
+
+struct ShellRig {
+    QWidget parent;
+    test::RecordingModalRunner runner;
+    FileDialog od{FileDialog::Mode::Open, "Abrir fichero"};
+    FileDialog sd{FileDialog::Mode::Save, "Guardar fichero"};
+    QtShell shell{&parent, runner, od, sd};
+};
+
+TEST(QtShell, MessageBoxesHaveOneOkButtonNoIconAndTheGivenTexts) {
+    ShellRig rig;
+    rig.shell.MessageBox("Error en la direccion 0x0010\rfichero: nº 3", "ERROR EN LA COMPROBACION");
+    rig.shell.ShowMessage("Programacion terminada");
+    ASSERT_EQ(rig.runner.boxes.size(), 2u);
+    const test::SeenBox& box = rig.runner.boxes[0];
+    EXPECT_EQ(box.caption, "ERROR EN LA COMPROBACION");
+    EXPECT_EQ(box.text, QString::fromUtf8("Error en la direccion 0x0010\nfichero: nº 3"));
+    EXPECT_EQ(box.icon, QMessageBox::NoIcon);
+    EXPECT_EQ(box.buttonCount, 1);
+    EXPECT_TRUE(box.hasOk);
+    EXPECT_EQ(rig.runner.boxes[1].caption, "Tarpel v1.5 ATMega8515   ");  // the application title
+    EXPECT_EQ(rig.runner.boxes[1].text, "Programacion terminada");
+}
+
+TEST(QtShell, CursorIsOneShapeNotAStack) {
+    ShellRig rig;
+    EXPECT_EQ(rig.shell.Cursor(), hw::CursorShape::Default);
+    rig.shell.SetCursor(hw::CursorShape::Hourglass);
+    rig.shell.SetCursor(hw::CursorShape::Hourglass);
+    EXPECT_EQ(rig.shell.Cursor(), hw::CursorShape::Hourglass);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    rig.shell.SetCursor(hw::CursorShape::Default);
+    EXPECT_EQ(rig.shell.Cursor(), hw::CursorShape::Default);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(QtShell, FileDialogsAreSetUpAsTheSharedOpenAndSaveDialogs) {
+    ShellRig rig;
+    test::TempFolder folder;
+    rig.od.InitialDir = QString::fromStdString(folder.Path("."));
+    rig.sd.InitialDir = QString::fromStdString(folder.Write("old.hex", ""));  // a file: its folder is used
+    EXPECT_FALSE(rig.shell.ChooseOpenFile());
+    EXPECT_FALSE(rig.shell.ChooseSaveFile());
+    ASSERT_EQ(rig.runner.fileDialogs.size(), 2u);
+    const QStringList filters{"Ficheros Intel HEX (*.hex)", "Ficheros binarios (*.bin)"};
+    const QString folderPath = QDir(QString::fromStdString(folder.Path("."))).absolutePath();
+    for (const test::SeenFileDialog& seen : rig.runner.fileDialogs) {
+        EXPECT_EQ(seen.nameFilters, filters);
+        EXPECT_EQ(seen.selectedNameFilter, filters[0]);
+        EXPECT_EQ(seen.defaultSuffix, "hex");
+        EXPECT_EQ(QDir(seen.directory).canonicalPath(), QDir(folderPath).canonicalPath());
+    }
+    EXPECT_EQ(rig.runner.fileDialogs[0].title, "Abrir fichero");
+    EXPECT_EQ(rig.runner.fileDialogs[0].acceptMode, QFileDialog::AcceptOpen);
+    EXPECT_EQ(rig.runner.fileDialogs[1].title, "Guardar fichero");
+    EXPECT_EQ(rig.runner.fileDialogs[1].acceptMode, QFileDialog::AcceptSave);
+    EXPECT_TRUE(rig.runner.fileDialogs[1].confirmsOverwrite);
+    EXPECT_EQ(rig.od.FileName, "*.hex");  // cancelled: nothing chosen
+    EXPECT_EQ(rig.shell.LastOpenFile(), "*.hex");
+}
+
+TEST(QtShell, OpenDialogKeepsTheChosenFileAndACaptionOnlyForOneUse) {
+    ShellRig rig;
+    test::TempFolder folder;
+    const std::string first = folder.Write("flash.hex", ":00000001FF\r\n");
+    rig.runner.fileAnswers = {QString::fromStdString(first), std::nullopt};
+    EXPECT_EQ(rig.shell.ChooseOpenFile("Fichero a comparar con la flash"), first);
+    EXPECT_EQ(rig.od.Title, "Abrir fichero");
+    EXPECT_EQ(rig.shell.LastOpenFile(), first);
+
+    EXPECT_FALSE(rig.shell.ChooseOpenFile());  // cancelled: the earlier file stays
+    EXPECT_EQ(rig.shell.LastOpenFile(), first);
+    ASSERT_EQ(rig.runner.fileDialogs.size(), 2u);
+    EXPECT_EQ(rig.runner.fileDialogs[0].title, "Fichero a comparar con la flash");
+    EXPECT_EQ(rig.runner.fileDialogs[1].title, "Abrir fichero");
+    EXPECT_EQ(QDir(rig.runner.fileDialogs[1].directory).canonicalPath(),
+              QDir(QString::fromStdString(folder.Path("."))).canonicalPath());
+}
+
+TEST(QtShell, DrivesTheProgressDialogAndTheAvrGauges) {
+    test::WindowRig rig;
+    TVentana& window = rig.Start();
+    hw::Shell& shell = window.Shell();
+    TformProgreso& dialog = *rig.forms->formProgreso;
+
+    dialog.btnCancelar->click();
+    shell.ProgressSetGauge(0);
+    shell.ProgressShow();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(shell.ProgressCancelRequested());
+    shell.ProgressSetLabel("128 bytes leidos...");
+    shell.ProgressSetGauge(57);
+    EXPECT_EQ(dialog.lbProg->text(), "128 bytes leidos...");
+    EXPECT_EQ(dialog.Progreso->Progress(), 57);
+    dialog.btnCancelar->click();
+    EXPECT_TRUE(shell.ProgressCancelRequested());
+    shell.ProgressClose();
+    EXPECT_FALSE(dialog.isVisible());
+
+    shell.SetGauge(hw::Gauge::Flash, 30);
+    shell.SetGauge(hw::Gauge::Eeprom, 130);
+    EXPECT_EQ(window.prFlash->Progress(), 30);
+    EXPECT_EQ(window.prEEPInt->Progress(), 100);
+    EXPECT_EQ(window.prFlash->ForeColor(), QColor(Qt::red));
+}
+
+}  // namespace
+}  // namespace tarpel::ui
