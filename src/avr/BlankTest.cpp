@@ -1,0 +1,58 @@
+#include "avr/BlankTest.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "avr/DeviceMemory.h"
+
+namespace tarpel::avr {
+
+namespace {
+
+constexpr std::string_view NotBlankCaption = "NO BLANK";
+
+// Identifies the device and reads the whole memory; false when the device did not answer
+// as one to work on (the frame has stopped). Lines are off afterwards either way.
+bool ReadWhole(CommandFrame& frame, DeviceMemory memory, std::vector<std::uint8_t>& image) {
+    if (!frame.IdentifyDevice()) {
+        frame.StopCommand();
+        return false;
+    }
+    image.assign(static_cast<std::size_t>(MemorySize(frame, memory)), 0xFF);
+    ReadDeviceMemory(frame, memory, image);
+    frame.SwitchOff();
+    return true;
+}
+
+bool Blank(const std::vector<std::uint8_t>& image) {
+    return std::all_of(image.begin(), image.end(), [](std::uint8_t b) { return b == 0xFF; });
+}
+
+}  // namespace
+
+CommandOutcome BlankTest(CommandFrame& frame) {
+    const auto scope = frame.Begin();
+    if (!scope) return CommandOutcome::Failed;
+    hw::Shell& shell = frame.Shell();
+    shell.SetCursor(hw::CursorShape::Hourglass);
+    std::vector<std::uint8_t> image;
+    if (!ReadWhole(frame, DeviceMemory::Flash, image)) return CommandOutcome::Failed;
+    if (!Blank(image)) {
+        shell.SetCursor(hw::CursorShape::Default);
+        shell.MessageBox("La flash no esta vacia!!!", NotBlankCaption);
+        return CommandOutcome::Failed;
+    }
+    // Every command starts from cold: the EEPROM gets a power-up and identification of its own.
+    if (!ReadWhole(frame, DeviceMemory::Eeprom, image)) return CommandOutcome::Failed;
+    shell.SetCursor(hw::CursorShape::Default);
+    if (!Blank(image)) {
+        shell.MessageBox("La EEPROM no esta vacia!!!", NotBlankCaption);
+        return CommandOutcome::Failed;
+    }
+    shell.MessageBox("La flash y la eeprom interna estan vacias", "BLANK-TEST");
+    return CommandOutcome::Done;
+}
+
+}  // namespace tarpel::avr

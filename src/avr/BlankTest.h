@@ -1,0 +1,12 @@
+#pragma once
+// "Blank-test" (btnTestBlankClick): checks that flash and internal EEPROM read 0xFF throughout.
+// The flash is read in full first; only a blank flash leads to a second power-up and the EEPROM.
+#include "avr/CommandFrame.h"
+#include "avr/CommandOutcome.h"
+
+namespace tarpel::avr {
+
+// Done when both memories are blank; Failed for a memory that is not, or no usable device.
+CommandOutcome BlankTest(CommandFrame& frame);
+
+}  // namespace tarpel::avr

@@ -1,0 +1,52 @@
+#include "avr/CommandFrame.h"
+
+#include <cmath>
+
+namespace tarpel::avr {
+
+namespace {
+
+constexpr std::string_view LockedMessage =
+    "El Atmel esta protegido contra lectura/escritura (Recibido ID=00 01 02)";
+constexpr std::string_view UnknownMessage = "ID de chip desconocido...";
+
+}  // namespace
+
+bool CommandFrame::IdentifyDevice() {
+    if (!link_.EnterProgrammingMode()) {
+        shell_.MessageBox(NoDeviceMessage, ErrorCaption);
+        link_.AllLinesOff();
+        lastIdentification_ = Identification::NoAnswer;
+        return false;
+    }
+    kind_ = DeviceKind::AT90S8515;
+    const hw::AvrSignature signature = link_.ReadSignature();
+    if (const DeviceType* device = FindDevice(signature)) {
+        view_.SetDeviceCaption(device->caption);
+        kind_ = device->kind;
+        lastIdentification_ = Identification::Known;
+        return true;
+    }
+    if (signature == LockedSignature) {
+        shell_.MessageBox(LockedMessage, ErrorCaption);
+        lastIdentification_ = Identification::Locked;
+        return false;
+    }
+    // An unknown device is worked on as an AT90S8515, as the program always has.
+    shell_.MessageBox(UnknownMessage, ErrorCaption);
+    lastIdentification_ = Identification::Unknown;
+    return true;
+}
+
+void CommandFrame::StopCommand() {
+    shell_.SetCursor(hw::CursorShape::Default);
+    link_.AllLinesOff();
+}
+
+void CommandFrame::ShowProgress(hw::Gauge gauge, int done, int total) {
+    const auto percent = static_cast<int>(std::lround(done * 100.0 / total));
+    shell_.SetGauge(gauge, percent);
+    shell_.ProcessMessages();
+}
+
+}  // namespace tarpel::avr

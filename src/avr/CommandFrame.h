@@ -1,0 +1,87 @@
+#pragma once
+// What every AVR command shares: the link to the device, the shell and the view, the
+// DeviceKind found by the last identification (kept for the whole run), the identification
+// itself and the frame's common steps (stop, switch off, gauge). The commands themselves are
+// free functions in their own files; the window holds one frame and its handlers call them.
+#include <string_view>
+
+#include "avr/AvrView.h"
+#include "avr/DeviceKind.h"
+#include "avr/DeviceTable.h"
+#include "hw/AvrLink.h"
+#include "hw/BoardLines.h"
+#include "hw/Clock.h"
+#include "hw/Shell.h"
+
+namespace tarpel::avr {
+
+inline constexpr std::string_view ErrorCaption = "ERROR";
+inline constexpr std::string_view NoDeviceMessage = "No se ha detectado ningun micro!!!";
+
+enum class Identification {
+    Known,     // a device of the table: caption shown, DeviceKind set
+    Unknown,   // an unrecognised signature: the command goes on as for an AT90S8515
+    Locked,    // signature 00 01 02: the command stops
+    NoAnswer,  // no echo within three power cycles: the command stops, lines already off
+};
+
+class CommandFrame {
+public:
+    CommandFrame(hw::BoardLines& lines, hw::Clock& clock, hw::Shell& shell, AvrView& view)
+        : link_(lines, clock), clock_(clock), shell_(shell), view_(view) {}
+
+    CommandFrame(const CommandFrame&) = delete;
+    CommandFrame& operator=(const CommandFrame&) = delete;
+
+    // Powers the device up into programming mode and reads its signature. True when the
+    // command goes on (device powered, DeviceKind set); on false a message has been shown.
+    bool IdentifyDevice();
+    Identification LastIdentification() const { return lastIdentification_; }
+
+    DeviceKind Kind() const { return kind_; }
+    const DeviceType& Device() const { return DeviceOf(kind_); }
+    int FlashSize() const { return Device().flashSize; }
+    int EepromSize() const { return Device().eepromSize; }
+
+    // The frame's stop: normal cursor, every line off.
+    void StopCommand();
+    // Every AVR-side line off: the device unpowered.
+    void SwitchOff() { link_.AllLinesOff(); }
+    // Sets the gauge to done x 100 / total, rounded, and lets the window handle its events.
+    void ShowProgress(hw::Gauge gauge, int done, int total);
+
+    // Marks a command as running. A command started while another one runs (from inside the
+    // other's message processing) gets an empty scope and must return at once, touching nothing.
+    class Scope {
+    public:
+        explicit Scope(bool& running) : running_(running), entered_(!running) { running_ = true; }
+        ~Scope() {
+            if (entered_) running_ = false;
+        }
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+        explicit operator bool() const { return entered_; }
+
+    private:
+        bool& running_;
+        bool entered_;
+    };
+    Scope Begin() { return Scope(running_); }
+    bool Running() const { return running_; }
+
+    hw::AvrLink& Link() { return link_; }
+    hw::Clock& Clock() { return clock_; }
+    hw::Shell& Shell() { return shell_; }
+    AvrView& View() { return view_; }
+
+private:
+    hw::AvrLink link_;
+    hw::Clock& clock_;
+    hw::Shell& shell_;
+    AvrView& view_;
+    DeviceKind kind_ = DeviceKind::AT90S8515;
+    Identification lastIdentification_ = Identification::NoAnswer;
+    bool running_ = false;
+};
+
+}  // namespace tarpel::avr

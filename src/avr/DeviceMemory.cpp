@@ -1,0 +1,27 @@
+#include "avr/DeviceMemory.h"
+
+namespace tarpel::avr {
+
+int MemorySize(const CommandFrame& frame, DeviceMemory memory) {
+    return memory == DeviceMemory::Flash ? frame.FlashSize() : frame.EepromSize();
+}
+
+hw::Gauge MemoryGauge(DeviceMemory memory) {
+    return memory == DeviceMemory::Flash ? hw::Gauge::Flash : hw::Gauge::Eeprom;
+}
+
+const ImageLimits& MemoryFileLimits(DeviceMemory memory) {
+    return memory == DeviceMemory::Flash ? FlashImageLimits : EepromImageLimits;
+}
+
+void ReadDeviceMemory(CommandFrame& frame, DeviceMemory memory, std::span<std::uint8_t> image) {
+    hw::AvrLink& link = frame.Link();
+    const int size = static_cast<int>(image.size());
+    for (int a = 0; a < size; ++a) {
+        image[static_cast<std::size_t>(a)] =
+            memory == DeviceMemory::Flash ? link.ReadFlashByte(a) : link.ReadEepromByte(a);
+        frame.ShowProgress(MemoryGauge(memory), a, size);
+    }
+}
+
+}  // namespace tarpel::avr

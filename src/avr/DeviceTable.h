@@ -1,0 +1,61 @@
+#pragma once
+// The AVR devices the programmer knows, one row per device: signature, the caption the window
+// shows, memory sizes, how the flash is written and whether the fuse commands apply.
+// The sizes are never stored elsewhere: every command derives them from DeviceKind here.
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "avr/DeviceKind.h"
+#include "hw/AvrLink.h"
+
+namespace tarpel::avr {
+
+enum class FlashWriteMode {
+    ByteByByte,  // AT90S: one write instruction per byte, each self-timed
+    Pages,       // ATmega8515: 64 bytes into the page buffer, then one page write
+};
+
+struct DeviceType {
+    hw::AvrSignature signature;
+    std::string_view caption;  // what lbTipo shows
+    DeviceKind kind;
+    int flashSize;   // bytes
+    int eepromSize;  // bytes
+    FlashWriteMode flashWrite;
+    bool fusesAllowed;
+    // What the device answers to an EEPROM read while a write is under way. A value equal to
+    // one of these cannot be confirmed by polling, so its write is waited out instead.
+    std::array<std::uint8_t, 2> eepromBusyAnswers;
+};
+
+inline constexpr std::array<DeviceType, 3> DeviceTable{{
+    {{0x1E, 0x93, 0x01}, "AT90S8515 (8kb flash)", DeviceKind::AT90S8515, 8192, 512, FlashWriteMode::ByteByByte,
+     false, {0x80, 0x7F}},
+    {{0x1E, 0x92, 0x01}, "AT90S4414 (4kb flash)", DeviceKind::AT90S4414, 4096, 256, FlashWriteMode::ByteByByte,
+     false, {0x80, 0x7F}},
+    {{0x1E, 0x93, 0x06}, "ATMEGA 8515 (8kb flash)", DeviceKind::ATmega8515, 8192, 512, FlashWriteMode::Pages,
+     true, {0xFF, 0xFF}},
+}};
+
+// What a device locked against reading and writing answers to the three signature reads.
+inline constexpr hw::AvrSignature LockedSignature{0x00, 0x01, 0x02};
+
+inline constexpr int FlashPageSize = 64;  // bytes of an ATmega8515 flash page
+
+// The row with this signature, or null for a device the programmer does not know.
+constexpr const DeviceType* FindDevice(const hw::AvrSignature& signature) {
+    for (const auto& device : DeviceTable) {
+        if (device.signature == signature) return &device;
+    }
+    return nullptr;
+}
+
+constexpr const DeviceType& DeviceOf(DeviceKind kind) { return DeviceTable[static_cast<std::size_t>(kind)]; }
+constexpr int FlashSize(DeviceKind kind) { return DeviceOf(kind).flashSize; }
+constexpr int EepromSize(DeviceKind kind) { return DeviceOf(kind).eepromSize; }
+
+static_assert(DeviceOf(DeviceKind::AT90S4414).kind == DeviceKind::AT90S4414, "rows in DeviceKind order");
+static_assert(DeviceOf(DeviceKind::ATmega8515).kind == DeviceKind::ATmega8515, "rows in DeviceKind order");
+
+}  // namespace tarpel::avr

@@ -1,0 +1,23 @@
+#include "avr/EraseChip.h"
+
+namespace tarpel::avr {
+
+CommandOutcome EraseChip(CommandFrame& frame) {
+    const auto scope = frame.Begin();
+    if (!scope) return CommandOutcome::Failed;
+    hw::Shell& shell = frame.Shell();
+    shell.SetCursor(hw::CursorShape::Hourglass);
+    if (!frame.Link().EnterProgrammingMode()) {
+        shell.SetCursor(hw::CursorShape::Default);
+        shell.MessageBox(NoDeviceMessage, ErrorCaption);
+        frame.SwitchOff();
+        return CommandOutcome::Failed;
+    }
+    // The erase has no answer to check: once the device is in programming mode it is done.
+    frame.Link().ChipErase();
+    shell.SetCursor(hw::CursorShape::Default);
+    shell.MessageBox("Chip borrado !!", "OK");
+    return CommandOutcome::Done;
+}
+
+}  // namespace tarpel::avr

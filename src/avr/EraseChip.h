@@ -1,0 +1,11 @@
+#pragma once
+// "Borrar chip" (btnBorrarClick): erases flash and EEPROM. It reads no signature, so it also
+// clears a locked device, and it leaves DeviceKind and the caption as they were.
+#include "avr/CommandFrame.h"
+#include "avr/CommandOutcome.h"
+
+namespace tarpel::avr {
+
+CommandOutcome EraseChip(CommandFrame& frame);
+
+}  // namespace tarpel::avr

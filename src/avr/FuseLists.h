@@ -1,0 +1,54 @@
+#pragma once
+// The items of the fuse panel's three lists, as data. The clock list groups the sixteen CKSEL
+// values into eight items: reading shows a value as the item whose range holds it, writing an
+// item sends the one value the table gives for it.
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "avr/FuseSettings.h"
+
+namespace tarpel::avr {
+
+struct ClockOption {
+    std::string_view caption;
+    std::uint8_t lowestCksel;   // CKSEL values from lowestCksel to highestCksel show as this item
+    std::uint8_t highestCksel;
+    std::uint8_t writtenCksel;  // what choosing this item writes
+};
+
+inline constexpr std::array<ClockOption, 8> ClockOptions{{
+    {"External", 0, 0, 0},
+    {"IntRC: 1 Mhz", 1, 1, 1},
+    {"IntRC: 2 Mhz", 2, 2, 2},
+    {"IntRC: 4 Mhz", 3, 3, 3},
+    {"IntRC: 8 Mhz", 4, 4, 4},
+    {"Ext RC", 5, 8, 5},
+    {"LowFrecXTL", 9, 9, 9},
+    {"Extrnal XTAL", 10, 15, 15},
+}};
+
+inline constexpr std::array<std::string_view, 3> SutCaptions{"0 ms", "4.1 ms", "65 ms"};
+inline constexpr std::array<std::string_view, 4> BootSizeCaptions{"1024 w", "512 w", "256 w", "128 w"};
+
+// The clock item a CKSEL value (0..15) shows as.
+constexpr int ClockIndexOfCksel(std::uint8_t cksel) {
+    for (std::size_t i = 0; i < ClockOptions.size(); ++i) {
+        if (cksel >= ClockOptions[i].lowestCksel && cksel <= ClockOptions[i].highestCksel) return static_cast<int>(i);
+    }
+    return NoSelection;
+}
+
+// True when index names an item of a list of `count` items.
+constexpr bool Selected(int index, std::size_t count) { return index >= 0 && static_cast<std::size_t>(index) < count; }
+
+static_assert([] {
+    // Every CKSEL value shows as exactly one item, and each item's written value is its own.
+    for (int v = 0; v < 16; ++v)
+        if (ClockIndexOfCksel(static_cast<std::uint8_t>(v)) == NoSelection) return false;
+    for (std::size_t i = 0; i < ClockOptions.size(); ++i)
+        if (ClockIndexOfCksel(ClockOptions[i].writtenCksel) != static_cast<int>(i)) return false;
+    return true;
+}());
+
+}  // namespace tarpel::avr

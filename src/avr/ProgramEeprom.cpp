@@ -1,0 +1,67 @@
+#include "avr/ProgramEeprom.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "avr/FileImage.h"
+
+namespace tarpel::avr {
+
+namespace {
+
+constexpr std::string_view WriteFailed = "Error de comunicacion con Atmel...";
+constexpr int ReadBacks = 4000;
+// Datasheets: 9 ms per EEPROM byte on the ATmega8515, 4 to 9 ms on the AT90S devices.
+constexpr std::uint32_t UnpollableByteMs = 12;
+
+CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) {
+    const FileImage image = LoadFileImage(fileName, EepromImageLimits);
+    if (image.load != ImageLoad::Loaded) {
+        ReportUnloadable(frame.Shell(), image.load);
+        return CommandOutcome::Failed;
+    }
+    frame.Shell().SetCursor(hw::CursorShape::Hourglass);
+    if (!frame.IdentifyDevice()) {
+        frame.StopCommand();
+        return CommandOutcome::Failed;
+    }
+    hw::AvrLink& link = frame.Link();
+    const auto& busyAnswers = frame.Device().eepromBusyAnswers;
+    const int size = frame.EepromSize();
+    for (int a = 0; a < size; ++a) {
+        const std::uint8_t v = image.bytes[static_cast<std::size_t>(a)];
+        link.WriteEepromByte(a, v);
+        if (std::find(busyAnswers.begin(), busyAnswers.end(), v) != busyAnswers.end()) {
+            frame.Clock().Sleep(UnpollableByteMs);
+        } else {
+            bool written = false;
+            for (int i = 0; i < ReadBacks && !written; ++i) written = link.ReadEepromByte(a) == v;
+            if (!written) {
+                frame.Shell().MessageBox(WriteFailed, ErrorCaption);
+                frame.StopCommand();
+                return CommandOutcome::Failed;
+            }
+        }
+        frame.ShowProgress(hw::Gauge::Eeprom, a, size);
+    }
+    frame.StopCommand();
+    return CommandOutcome::Done;
+}
+
+}  // namespace
+
+CommandOutcome ProgramEeprom(CommandFrame& frame) {
+    const auto scope = frame.Begin();
+    if (!scope) return CommandOutcome::Failed;
+    const auto fileName = frame.Shell().ChooseOpenFile();
+    if (!fileName) return CommandOutcome::Cancelled;
+    return LoadAndProgram(frame, *fileName);
+}
+
+CommandOutcome ProgramEepromFrom(CommandFrame& frame, const std::string& fileName) {
+    const auto scope = frame.Begin();
+    if (!scope) return CommandOutcome::Failed;
+    return LoadAndProgram(frame, fileName);
+}
+
+}  // namespace tarpel::avr

@@ -1,0 +1,18 @@
+#pragma once
+// "Programar eeprom int..." (BitBtn1Click): writes a file into the internal EEPROM, every byte
+// (0xFF included, since the EEPROM erases itself per byte), each confirmed by reading it back
+// or waited out where the device's busy answer hides the value. A file that gives no image
+// leaves the device alone.
+#include <string>
+
+#include "avr/CommandFrame.h"
+#include "avr/CommandOutcome.h"
+
+namespace tarpel::avr {
+
+// The open dialog first; Cancelled when it is closed without a choice.
+CommandOutcome ProgramEeprom(CommandFrame& frame);
+// The given file, without any dialog.
+CommandOutcome ProgramEepromFrom(CommandFrame& frame, const std::string& fileName);
+
+}  // namespace tarpel::avr

@@ -1,0 +1,123 @@
+#include "avr/ProgramFlash.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "avr/FileImage.h"
+
+namespace tarpel::avr {
+
+namespace {
+
+constexpr std::string_view ByteWriteFailed =
+    "Error de comunicacion con Atmel, o intento de grabar flash sin borrar antes...";
+constexpr std::string_view PageWriteFailed = "Error programando flash!";
+constexpr int ByteModeReadBacks = 5000;
+constexpr int PageModeReadBacks = 4000;
+// While an AT90S writes a flash byte it answers reads with 0x7F, so 0x7F (and 0x80, kept for
+// safety) cannot be told from "busy": those writes are waited out. The datasheets give 4 to
+// 9 ms per write.
+constexpr std::uint32_t UnpollableByteMs = 12;
+// A page whose first byte is 0xFF cannot be polled at that byte (the ATmega answers 0xFF while
+// busy); its write, 4.5 ms by the datasheet, is waited out.
+constexpr std::uint32_t UnpollablePageMs = 8;
+
+bool ProgramBytes(CommandFrame& frame, std::span<const std::uint8_t> image) {
+    hw::AvrLink& link = frame.Link();
+    const int size = frame.FlashSize();
+    for (int a = 0; a < size; ++a) {
+        const std::uint8_t v = image[static_cast<std::size_t>(a)];
+        if (v != 0xFF) {  // the erased value needs no write
+            link.WriteFlashByte(a, v);
+            if (v == 0x80 || v == 0x7F) {
+                frame.Clock().Sleep(UnpollableByteMs);
+            } else {
+                bool written = false;
+                for (int i = 0; i < ByteModeReadBacks && !written; ++i) {
+                    written = link.ReadFlashByte(a) == v;
+                    if (!written) frame.Clock().Sleep(1);
+                }
+                if (!written) {
+                    frame.Shell().MessageBox(ByteWriteFailed, ErrorCaption);
+                    frame.StopCommand();
+                    return false;
+                }
+            }
+        }
+        frame.ShowProgress(hw::Gauge::Flash, a, size);
+    }
+    return true;
+}
+
+bool ProgramPages(CommandFrame& frame, std::span<const std::uint8_t> image) {
+    hw::AvrLink& link = frame.Link();
+    const int size = frame.FlashSize();
+    for (int p = 0; p < size / FlashPageSize; ++p) {
+        const int first = p * FlashPageSize;
+        const auto page = image.subspan(static_cast<std::size_t>(first), FlashPageSize);
+        if (!std::all_of(page.begin(), page.end(), [](std::uint8_t b) { return b == 0xFF; })) {
+            for (int k = 0; k < FlashPageSize; ++k) link.LoadPageByte(k, page[static_cast<std::size_t>(k)]);
+            link.WriteFlashPage(p);
+            const std::uint8_t v = page[0];
+            if (v == 0xFF) {
+                frame.Clock().Sleep(UnpollablePageMs);
+            } else {
+                bool written = false;
+                for (int i = 0; i < PageModeReadBacks && !written; ++i) written = link.ReadFlashByte(first) == v;
+                if (!written) {
+                    frame.Shell().ShowMessage(PageWriteFailed);
+                    frame.StopCommand();
+                    return false;
+                }
+            }
+        }
+        frame.ShowProgress(hw::Gauge::Flash, first, size);
+    }
+    return true;
+}
+
+CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) {
+    const FileImage image = LoadFileImage(fileName, FlashImageLimits);
+    if (image.load != ImageLoad::Loaded) {
+        ReportUnloadable(frame.Shell(), image.load);
+        return CommandOutcome::Failed;
+    }
+    return ProgramFlashImage(frame, image.bytes);
+}
+
+}  // namespace
+
+CommandOutcome ProgramFlash(CommandFrame& frame) {
+    const auto scope = frame.Begin();
+    if (!scope) return CommandOutcome::Failed;
+    const auto fileName = frame.Shell().ChooseOpenFile();
+    if (!fileName) return CommandOutcome::Cancelled;
+    return LoadAndProgram(frame, *fileName);
+}
+
+CommandOutcome ProgramFlashFromLastFile(CommandFrame& frame) {
+    return ProgramFlashFrom(frame, frame.Shell().LastOpenFile());
+}
+
+CommandOutcome ProgramFlashFrom(CommandFrame& frame, const std::string& fileName) {
+    const auto scope = frame.Begin();
+    if (!scope) return CommandOutcome::Failed;
+    return LoadAndProgram(frame, fileName);
+}
+
+CommandOutcome ProgramFlashImage(CommandFrame& frame, std::span<const std::uint8_t> image) {
+    frame.Shell().SetCursor(hw::CursorShape::Hourglass);
+    if (!frame.IdentifyDevice()) {
+        frame.StopCommand();
+        return CommandOutcome::Failed;
+    }
+    // Only the first FlashSize bytes reach the device; the rest of a larger file is ignored.
+    const bool written = frame.Device().flashWrite == FlashWriteMode::Pages ? ProgramPages(frame, image)
+                                                                             : ProgramBytes(frame, image);
+    if (!written) return CommandOutcome::Failed;
+    frame.Shell().SetGauge(hw::Gauge::Flash, 100);
+    frame.StopCommand();
+    return CommandOutcome::Done;
+}
+
+}  // namespace tarpel::avr

@@ -1,0 +1,25 @@
+#pragma once
+// "Programar flash..." (btnProgFlashClick): writes a file into the flash, byte by byte on the
+// AT90S devices and page by page on the ATmega8515, confirming each write by reading it back.
+// The flash must have been erased before. A file that gives no image leaves the device alone.
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "avr/CommandFrame.h"
+#include "avr/CommandOutcome.h"
+
+namespace tarpel::avr {
+
+// A click: the open dialog first; Cancelled when it is closed without a choice.
+CommandOutcome ProgramFlash(CommandFrame& frame);
+// Without a sender: the file the open dialog holds from its last use.
+CommandOutcome ProgramFlashFromLastFile(CommandFrame& frame);
+// The given file, without any dialog.
+CommandOutcome ProgramFlashFrom(CommandFrame& frame, const std::string& fileName);
+
+// The device part alone, for an image already loaded (at least FlashSize bytes). The caller
+// holds the frame's scope.
+CommandOutcome ProgramFlashImage(CommandFrame& frame, std::span<const std::uint8_t> image);
+
+}  // namespace tarpel::avr

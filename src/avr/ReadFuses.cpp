@@ -1,0 +1,21 @@
+#include "avr/ReadFuses.h"
+
+#include "avr/FuseDevice.h"
+#include "avr/FuseMapping.h"
+
+namespace tarpel::avr {
+
+CommandOutcome ReadFuses(CommandFrame& frame, FusePanel& panel, FuseMemory& memory) {
+    const auto scope = frame.Begin();
+    if (!scope) return CommandOutcome::Failed;
+    if (!IdentifyFuseDevice(frame)) return CommandOutcome::Failed;
+    hw::AvrLink& link = frame.Link();
+    const FuseBytes bytes{link.ReadFuseLow(), link.ReadFuseHigh()};
+    frame.SwitchOff();
+    panel.ShowSettings(SettingsFromFuses(bytes.low, bytes.high));
+    memory.Remember(bytes);
+    frame.Shell().SetCursor(hw::CursorShape::Default);
+    return CommandOutcome::Done;
+}
+
+}  // namespace tarpel::avr

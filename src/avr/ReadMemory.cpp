@@ -1,0 +1,76 @@
+#include "avr/ReadMemory.h"
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "avr/DeviceMemory.h"
+#include "avr/FileImage.h"
+#include "files/BinaryFile.h"
+#include "files/FileKind.h"
+#include "files/HexWrite.h"
+
+namespace tarpel::avr {
+
+namespace {
+
+constexpr std::string_view CannotCreate = "No se puede crear fichero!!";
+
+CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::string& fileName) {
+    hw::Shell& shell = frame.Shell();
+    const files::FileKind kind = files::FileKindOf(fileName);
+    if (kind == files::FileKind::Other) {
+        // Nothing could be saved under such a name: say so before the device is read, rather
+        // than read it in full and drop what was read without a word.
+        ReportUnloadable(shell, ImageLoad::UnknownKind);
+        return CommandOutcome::Failed;
+    }
+    shell.SetCursor(hw::CursorShape::Hourglass);
+    if (!frame.IdentifyDevice()) {
+        frame.StopCommand();
+        return CommandOutcome::Failed;
+    }
+    std::vector<std::uint8_t> image(static_cast<std::size_t>(MemorySize(frame, memory)));
+    ReadDeviceMemory(frame, memory, image);
+    frame.SwitchOff();
+
+    const bool written = kind == files::FileKind::Binary
+                             ? files::WriteBinaryFile(fileName, image)
+                             : files::HexWrite(fileName, image, static_cast<std::int32_t>(image.size()));
+    shell.SetCursor(hw::CursorShape::Default);
+    if (!written) {
+        // A HEX file that could not be written is reported like a binary one: otherwise the
+        // user would take the device's contents for saved.
+        shell.MessageBox(CannotCreate, ErrorCaption);
+        return CommandOutcome::Failed;
+    }
+    return CommandOutcome::Done;
+}
+
+CommandOutcome ReadWithDialog(CommandFrame& frame, DeviceMemory memory) {
+    const auto scope = frame.Begin();
+    if (!scope) return CommandOutcome::Failed;
+    const auto fileName = frame.Shell().ChooseSaveFile();
+    if (!fileName) return CommandOutcome::Cancelled;
+    return ReadAndSave(frame, memory, *fileName);
+}
+
+CommandOutcome ReadToFile(CommandFrame& frame, DeviceMemory memory, const std::string& fileName) {
+    const auto scope = frame.Begin();
+    if (!scope) return CommandOutcome::Failed;
+    return ReadAndSave(frame, memory, fileName);
+}
+
+}  // namespace
+
+CommandOutcome ReadFlash(CommandFrame& frame) { return ReadWithDialog(frame, DeviceMemory::Flash); }
+CommandOutcome ReadEeprom(CommandFrame& frame) { return ReadWithDialog(frame, DeviceMemory::Eeprom); }
+
+CommandOutcome ReadFlashTo(CommandFrame& frame, const std::string& fileName) {
+    return ReadToFile(frame, DeviceMemory::Flash, fileName);
+}
+CommandOutcome ReadEepromTo(CommandFrame& frame, const std::string& fileName) {
+    return ReadToFile(frame, DeviceMemory::Eeprom, fileName);
+}
+
+}  // namespace tarpel::avr

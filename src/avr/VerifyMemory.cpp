@@ -1,0 +1,102 @@
+#include "avr/VerifyMemory.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string_view>
+#include <vector>
+
+#include "avr/DeviceMemory.h"
+#include "avr/FileImage.h"
+#include "files/FileKind.h"
+
+namespace tarpel::avr {
+
+namespace {
+
+constexpr std::string_view VerdictCaption = "Fin de verificacion";
+constexpr std::string_view VerifiedMessage = "VERIFICACION: OK !!!!!";
+
+constexpr std::string_view FlashDialogCaption = "Selecciona el fichero a comparar con la FLASH";
+constexpr std::string_view EepromDialogCaption = "Selecciona el fichero a comparar con la EEPROM interna";
+
+std::string DifferenceMessage(int address) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(address));
+    return std::string("VERIFICACION: ERRONEA (Diferencias en byte: $") + digits + ")";
+}
+
+// Without this check a missing file would compare as all 0xFF and a blank device would
+// "verify" against it.
+ImageLoad CheckComparable(const std::string& fileName) {
+    if (files::FileKindOf(fileName) == files::FileKind::Other) return ImageLoad::UnknownKind;
+    std::error_code error;
+    if (std::filesystem::is_directory(fileName, error)) return ImageLoad::Unreadable;
+    return std::ifstream(fileName, std::ios::binary).is_open() ? ImageLoad::Loaded : ImageLoad::Unreadable;
+}
+
+CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const std::string& fileName) {
+    hw::Shell& shell = frame.Shell();
+    if (const ImageLoad check = CheckComparable(fileName); check != ImageLoad::Loaded) {
+        ReportUnloadable(shell, check);
+        return CommandOutcome::Failed;
+    }
+    shell.SetCursor(hw::CursorShape::Hourglass);
+    if (!frame.IdentifyDevice()) {
+        frame.StopCommand();
+        return CommandOutcome::Failed;
+    }
+    const auto size = static_cast<std::size_t>(MemorySize(frame, memory));
+    std::vector<std::uint8_t> device(size, 0xFF);
+    ReadDeviceMemory(frame, memory, device);
+    frame.SwitchOff();
+    shell.SetCursor(hw::CursorShape::Default);
+
+    // The file is loaded only once the device has been read, as the program always did.
+    const FileImage file = LoadFileImage(fileName, MemoryFileLimits(memory));
+    if (file.load != ImageLoad::Loaded) {
+        // It could be opened a moment ago; it went away or failed while being read.
+        ReportUnloadable(shell, file.load);
+        return CommandOutcome::Failed;
+    }
+    // The whole memory is compared, not only what the file covers: the rest must be 0xFF.
+    const auto deviceAt = std::mismatch(device.begin(), device.end(), file.bytes.begin(), file.bytes.end()).first;
+    if (deviceAt == device.end()) {
+        shell.MessageBox(VerifiedMessage, VerdictCaption);
+        return CommandOutcome::Done;
+    }
+    shell.MessageBox(DifferenceMessage(static_cast<int>(deviceAt - device.begin())), VerdictCaption);
+    return CommandOutcome::Failed;
+}
+
+CommandOutcome VerifyWithDialog(CommandFrame& frame, DeviceMemory memory) {
+    const auto scope = frame.Begin();
+    if (!scope) return CommandOutcome::Failed;
+    // The shell puts the dialog's own caption back once it closes, chosen or cancelled.
+    const auto fileName =
+        frame.Shell().ChooseOpenFile(memory == DeviceMemory::Flash ? FlashDialogCaption : EepromDialogCaption);
+    if (!fileName) return CommandOutcome::Cancelled;
+    return ReadAndCompare(frame, memory, *fileName);
+}
+
+CommandOutcome VerifyWithFile(CommandFrame& frame, DeviceMemory memory, const std::string& fileName) {
+    const auto scope = frame.Begin();
+    if (!scope) return CommandOutcome::Failed;
+    return ReadAndCompare(frame, memory, fileName);
+}
+
+}  // namespace
+
+CommandOutcome VerifyFlash(CommandFrame& frame) { return VerifyWithDialog(frame, DeviceMemory::Flash); }
+CommandOutcome VerifyEeprom(CommandFrame& frame) { return VerifyWithDialog(frame, DeviceMemory::Eeprom); }
+
+CommandOutcome VerifyFlashWith(CommandFrame& frame, const std::string& fileName) {
+    return VerifyWithFile(frame, DeviceMemory::Flash, fileName);
+}
+CommandOutcome VerifyEepromWith(CommandFrame& frame, const std::string& fileName) {
+    return VerifyWithFile(frame, DeviceMemory::Eeprom, fileName);
+}
+
+}  // namespace tarpel::avr

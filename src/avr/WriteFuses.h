@@ -1,0 +1,16 @@
+#pragma once
+// "Grabar" of the fuse panel (btnGrabarFusesClick): writes the panel's settings into the
+// ATmega8515's two fuse bytes, SPIEN always programmed. The write is not read back: the closing
+// message asks the user to read the fuses. AT90S devices are refused.
+#include "avr/CommandFrame.h"
+#include "avr/CommandOutcome.h"
+#include "avr/FuseMemory.h"
+#include "avr/FusePanel.h"
+
+namespace tarpel::avr {
+
+// Done when both bytes were sent. A clock list left on the item the last read showed writes
+// the CKSEL value read back unchanged; `memory` then holds the bytes written.
+CommandOutcome WriteFuses(CommandFrame& frame, const FusePanel& panel, FuseMemory& memory);
+
+}  // namespace tarpel::avr

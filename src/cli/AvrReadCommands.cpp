@@ -1,0 +1,228 @@
+#include "cli/AvrReadCommands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <ostream>
+
+#include "avr/BlankTest.h"
+#include "avr/CommandFrame.h"
+#include "avr/FuseLists.h"
+#include "avr/ReadFuses.h"
+#include "avr/ReadMemory.h"
+#include "avr/VerifyMemory.h"
+#include "avr/WriteFuses.h"
+#include "cli/CommandContext.h"
+
+namespace tarpel::cli {
+
+namespace {
+
+// lbTipo of the console: the device each command identifies, on standard output.
+class ConsoleDeviceView final : public avr::AvrView {
+public:
+    explicit ConsoleDeviceView(std::ostream& out) : out_(out) {}
+    void SetDeviceCaption(std::string_view caption) override { out_ << "Tipo de micro: " << caption << '\n'; }
+
+private:
+    std::ostream& out_;
+};
+
+// The fuse panel of the console: the settings come from the options, what "Leer" shows is kept.
+class OptionFusePanel final : public avr::FusePanel {
+public:
+    avr::FuseSettings settings;
+    avr::FuseSettings Settings() const override { return settings; }
+    void ShowSettings(const avr::FuseSettings& shown) override { settings = shown; }
+};
+
+int ExitStatus(avr::CommandOutcome outcome) {
+    return outcome == avr::CommandOutcome::Done ? ExitSuccess : ExitFailure;
+}
+
+// Runs one AVR command on a frame of its own over the context's board.
+template <typename Run>
+int RunAvr(CommandContext& context, Run run) {
+    ConsoleDeviceView view(context.out);
+    avr::CommandFrame frame(context.lines, context.clock(), context.shell, view);
+    return ExitStatus(run(frame));
+}
+
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower;
+}
+
+std::string Choices(std::span<const std::string_view> captions) {
+    std::string text;
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+        text += (i ? ", " : "") + std::to_string(i) + " \"" + std::string(captions[i]) + "\"";
+    }
+    return text;
+}
+
+std::string Hex(std::uint8_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", value);
+    return text;
+}
+
+struct ListOption {
+    const char* name;
+    const char* label;
+    std::span<const std::string_view> captions;
+    int avr::FuseSettings::*index;
+};
+
+struct BoxOption {
+    const char* name;
+    const char* caption;
+    bool avr::FuseSettings::*box;
+};
+
+const std::array<std::string_view, avr::ClockOptions.size()> ClockCaptions = [] {
+    std::array<std::string_view, avr::ClockOptions.size()> captions{};
+    for (std::size_t i = 0; i < captions.size(); ++i) captions[i] = avr::ClockOptions[i].caption;
+    return captions;
+}();
+
+const std::array<ListOption, 3> ListOptions{{
+    {"clock", "Reloj:", ClockCaptions, &avr::FuseSettings::xtalIndex},
+    {"sut", "SUT:", avr::SutCaptions, &avr::FuseSettings::sutIndex},
+    {"boot-size", "Boot size:", avr::BootSizeCaptions, &avr::FuseSettings::bootSizeIndex},
+}};
+
+// The check boxes in the panel's order. "Hab. prog. serie" has no option: it is never written.
+const std::array<BoxOption, 8> BoxOptions{{
+    {"boden", "BOD Enabled", &avr::FuseSettings::boden},
+    {"bod-level", "BOD Level", &avr::FuseSettings::bodLevel},
+    {"s8515c", "S8515C", &avr::FuseSettings::s8515c},
+    {"wdton", "WDT on", &avr::FuseSettings::wdton},
+    {nullptr, "Hab. prog. serie", &avr::FuseSettings::spien},
+    {"ckopt", "CLK Rail-Rail", &avr::FuseSettings::ckopt},
+    {"eesave", "EESAVE", &avr::FuseSettings::eesave},
+    {"bootrst", "BOOTRST", &avr::FuseSettings::bootrst},
+}};
+
+int ReadFusesCommand(CommandContext& context) {
+    OptionFusePanel panel;
+    avr::FuseMemory memory;
+    const int status = RunAvr(context, [&](avr::CommandFrame& frame) { return avr::ReadFuses(frame, panel, memory); });
+    if (status != ExitSuccess || !memory.Known()) return status;
+    context.out << "FuseLow: " << Hex(memory.Known()->low) << '\n'
+                << "FuseHigh: " << Hex(memory.Known()->high) << '\n'
+                << FuseSettingsText(panel.settings);
+    return status;
+}
+
+int WriteFusesCommand(CommandContext& context) {
+    OptionFusePanel panel;
+    for (const auto& list : ListOptions) {
+        const auto value = context.Option(list.name);
+        if (!value) continue;  // as a list left without a choice: the command asks for it
+        const auto index = ListItemIndex(*value, list.captions);
+        if (!index) {
+            context.shell.MessageBox("--" + std::string(list.name) + " " + *value + " no es ninguna opcion de la lista: " +
+                                         Choices(list.captions),
+                                     "ERROR");
+            return ExitUsage;
+        }
+        panel.settings.*list.index = *index;
+    }
+    for (const auto& box : BoxOptions) {
+        if (box.name) panel.settings.*box.box = context.HasOption(box.name);
+    }
+    avr::FuseMemory memory;
+    return RunAvr(context, [&](avr::CommandFrame& frame) { return avr::WriteFuses(frame, panel, memory); });
+}
+
+std::vector<CommandOption> WriteFusesOptions() {
+    std::vector<CommandOption> options;
+    for (const auto& list : ListOptions) {
+        options.push_back(
+            {list.name, "OPCION", "\"" + std::string(list.label) + "\" por texto o numero: " + Choices(list.captions)});
+    }
+    for (const auto& box : BoxOptions) {
+        if (box.name) options.push_back({box.name, "", "marca \"" + std::string(box.caption) + "\""});
+    }
+    return options;
+}
+
+}  // namespace
+
+std::optional<int> ListItemIndex(std::string_view value, std::span<const std::string_view> captions) {
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+        if (Lower(value) == Lower(captions[i])) return static_cast<int>(i);
+    }
+    if (!value.empty() && std::all_of(value.begin(), value.end(), [](unsigned char c) { return std::isdigit(c); })) {
+        if (value.size() <= 3) {
+            const int number = std::stoi(std::string(value));
+            if (number < static_cast<int>(captions.size())) return number;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string FuseSettingsText(const avr::FuseSettings& settings) {
+    std::string text;
+    for (const auto& list : ListOptions) {
+        const int index = settings.*list.index;
+        const auto& captions = list.captions;
+        text += std::string(list.label) + " " +
+                (avr::Selected(index, captions.size()) ? std::string(captions[static_cast<std::size_t>(index)])
+                                                       : std::string("(sin seleccion)")) +
+                "\n";
+    }
+    for (const auto& box : BoxOptions) {
+        text += std::string(settings.*box.box ? "[x] " : "[ ] ") + box.caption + "\n";
+    }
+    return text;
+}
+
+void RegisterAvrReadCommands(CommandTable& table) {
+    const auto fileCommand = [&table](const char* name, const char* summary, auto run) {
+        table.Add({.group = "avr",
+                   .name = name,
+                   .arguments = "FICHERO",
+                   .summary = summary,
+                   .minArguments = 1,
+                   .maxArguments = 1,
+                   .options = {},
+                   .run = [run](CommandContext& context) {
+                       const std::string file = context.arguments.front();
+                       return RunAvr(context, [&](avr::CommandFrame& frame) { return run(frame, file); });
+                   }});
+    };
+    fileCommand("read-flash", "lee la flash y la guarda en FICHERO (.hex o .bin)", avr::ReadFlashTo);
+    fileCommand("read-eeprom", "lee la eeprom interna y la guarda en FICHERO (.hex o .bin)", avr::ReadEepromTo);
+    fileCommand("verify-flash", "compara la flash con FICHERO (.hex o .bin)", avr::VerifyFlashWith);
+    fileCommand("verify-eeprom", "compara la eeprom interna con FICHERO (.hex o .bin)", avr::VerifyEepromWith);
+    table.Add({.group = "avr",
+               .name = "blank-test",
+               .arguments = "",
+               .summary = "comprueba que la flash y la eeprom interna estan vacias",
+               .minArguments = 0,
+               .maxArguments = 0,
+               .options = {},
+               .run = [](CommandContext& context) { return RunAvr(context, avr::BlankTest); }});
+    table.Add({.group = "avr",
+               .name = "read-fuses",
+               .arguments = "",
+               .summary = "lee los fusibles del ATmega8515 y los muestra como el panel",
+               .minArguments = 0,
+               .maxArguments = 0,
+               .options = {},
+               .run = ReadFusesCommand});
+    table.Add({.group = "avr",
+               .name = "write-fuses",
+               .arguments = "",
+               .summary = "graba los fusibles del ATmega8515 con las opciones del panel",
+               .minArguments = 0,
+               .maxArguments = 0,
+               .options = WriteFusesOptions(),
+               .run = WriteFusesCommand});
+}
+
+}  // namespace tarpel::cli

@@ -1,0 +1,156 @@
+#include "hw/AvrLink.h"
+
+namespace tarpel::hw {
+
+namespace {
+
+constexpr int PowerCycles = 3;
+constexpr int EnableAttemptsPerPowerCycle = 31;
+constexpr std::uint32_t PowerOffMs = 500;
+constexpr std::uint32_t PowerOnSettleMs = 300;
+constexpr std::uint32_t ChipEraseMs = 100;
+constexpr std::uint32_t FuseWriteMs = 50;
+constexpr std::uint8_t EnableEcho = 0x53;
+
+std::uint8_t High(int value) { return static_cast<std::uint8_t>((value >> 8) & 0xFF); }
+std::uint8_t Low(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
+
+}  // namespace
+
+void AvrLink::ClockXtal(int n) {
+    lines_.IspPause();
+    if (n < 0) return;
+    for (int i = 0; i <= n; ++i) {
+        lines_.SetXtal(false);
+        lines_.IspPause();
+        lines_.SetXtal(true);
+        lines_.IspPause();
+    }
+}
+
+std::uint8_t AvrLink::SpiTransfer(std::uint8_t out) {
+    // The device shifts each bit out on the previous falling SCK edge and holds it until the
+    // next one, so MISO is sampled late in the low phase, just before the rising edge: by then
+    // the device has had five XTAL1 cycles to see the falling edge, which a device that
+    // synchronises SCK to its clock needs. The datasheets ask for SCK phases of at least two
+    // XTAL1 cycles; five each leave margin whatever the port's write speed, since the device is
+    // clocked by the very same port writes.
+    std::uint8_t in = 0;
+    for (int bit = 7; bit >= 0; --bit) {
+        lines_.SetMosi(((out >> bit) & 1) != 0);
+        lines_.IspPause();
+        ClockXtal(4);
+        if (lines_.ReadMiso()) in = static_cast<std::uint8_t>(in | (1u << bit));
+        lines_.SetSck(true);
+        ClockXtal(4);
+        lines_.SetSck(false);
+        lines_.IspPause();
+    }
+    return in;
+}
+
+std::uint8_t AvrLink::SendInstruction(const std::array<std::uint8_t, 4>& bytes, int clockAfterEachByte,
+                                      std::uint8_t* answerToThird) {
+    std::uint8_t answer = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        answer = SpiTransfer(bytes[i]);
+        if (i == 2 && answerToThird != nullptr) *answerToThird = answer;
+        if (clockAfterEachByte != NoClocking) ClockXtal(clockAfterEachByte);
+    }
+    return answer;
+}
+
+bool AvrLink::TryProgrammingEnable() {
+    std::uint8_t echo = 0;
+    SendInstruction({0xAC, EnableEcho, 0x00, 0x00}, 10, &echo);
+    return echo == EnableEcho;
+}
+
+bool AvrLink::EnterProgrammingMode() {
+    for (int cycle = 0; cycle < PowerCycles; ++cycle) {
+        lines_.WriteIspLines(false, false, false, false, false);
+        clock_.Sleep(PowerOffMs);
+        // Power up with RESET and SCK low and the clock running: the datasheets' entry into
+        // serial programming. RESET stays low from here until the command switches off.
+        lines_.WriteIspLines(true, false, false, false, false);
+        ClockXtal(1000);
+        clock_.Sleep(PowerOnSettleMs);
+        for (int attempt = 0; attempt < EnableAttemptsPerPowerCycle; ++attempt) {
+            if (TryProgrammingEnable()) return true;
+            // Out of step, the device does not echo; a positive SCK pulse shifts its bit frame
+            // by one before the next try.
+            lines_.SetSck(true);
+            ClockXtal(10);
+            lines_.SetSck(false);
+            ClockXtal(10);
+        }
+    }
+    return false;
+}
+
+AvrSignature AvrLink::ReadSignature() {
+    AvrSignature signature{};
+    for (std::uint8_t index = 0; index < signature.size(); ++index) {
+        signature[index] = SendInstruction({0x30, 0x00, index, 0x00}, 10);
+    }
+    return signature;
+}
+
+void AvrLink::ChipErase() {
+    SendInstruction({0xAC, 0x80, 0x00, 0x00}, 10);
+    ClockXtal(1000);
+    clock_.Sleep(ChipEraseMs);
+    AllLinesOff();
+}
+
+std::uint8_t AvrLink::ReadFlashByte(int address) {
+    const int word = address / 2;
+    const std::uint8_t opcode = (address % 2 == 0) ? 0x20 : 0x28;
+    return SendInstruction({opcode, High(word), Low(word), 0x00}, NoClocking);
+}
+
+void AvrLink::WriteFlashByte(int address, std::uint8_t value) {
+    const int word = address / 2;
+    const std::uint8_t opcode = (address % 2 == 0) ? 0x40 : 0x48;
+    SendInstruction({opcode, High(word), Low(word), value}, NoClocking);
+    ClockXtal(100);
+}
+
+void AvrLink::LoadPageByte(int offset, std::uint8_t value) {
+    const std::uint8_t opcode = (offset % 2 == 0) ? 0x40 : 0x48;
+    SendInstruction({opcode, 0x00, Low(offset / 2), value}, NoClocking);
+    ClockXtal(32);
+}
+
+void AvrLink::WriteFlashPage(int page) {
+    // The page's word address is 32 x page: bits 11..8 in the second byte, 7..5 in the third.
+    SendInstruction({0x4C, Low(page >> 3), Low((page & 7) << 5), 0x00}, NoClocking);
+    ClockXtal(128);
+}
+
+std::uint8_t AvrLink::ReadEepromByte(int address) {
+    return SendInstruction({0xA0, High(address), Low(address), 0x00}, NoClocking);
+}
+
+void AvrLink::WriteEepromByte(int address, std::uint8_t value) {
+    SendInstruction({0xC0, High(address), Low(address), value}, NoClocking);
+    ClockXtal(100);
+}
+
+std::uint8_t AvrLink::ReadFuseLow() { return SendInstruction({0x50, 0x00, 0x00, 0x00}, 10); }
+
+std::uint8_t AvrLink::ReadFuseHigh() { return SendInstruction({0x58, 0x08, 0x00, 0x00}, 10); }
+
+void AvrLink::WriteFuseLow(std::uint8_t value) {
+    SendInstruction({0xAC, 0xA0, 0x00, value}, 10);
+    clock_.Sleep(FuseWriteMs);
+}
+
+void AvrLink::WriteFuseHigh(std::uint8_t value) {
+    SendInstruction({0xAC, 0xA8, 0x00, value}, 10);
+    clock_.Sleep(FuseWriteMs);
+}
+
+void AvrLink::AllLinesOff() { lines_.WriteIspLines(false, false, false, false, false); }
+
+}  // namespace tarpel::hw

@@ -1,0 +1,66 @@
+#pragma once
+// The serial downloading link of the AT90S8515, AT90S4414 and ATmega8515: the XTAL1 clock, the
+// bit-banged SPI byte, entry into programming mode, and every 4-byte instruction the AVR
+// commands send, each with its own XTAL1 clocking and millisecond waits. It shows no message and
+// keeps no state of its own; judging whether a write took is the commands' job.
+#include <array>
+#include <cstdint>
+
+#include "hw/BoardLines.h"
+#include "hw/Clock.h"
+
+namespace tarpel::hw {
+
+using AvrSignature = std::array<std::uint8_t, 3>;
+
+class AvrLink {
+public:
+    AvrLink(BoardLines& lines, Clock& clock) : lines_(lines), clock_(clock) {}
+
+    // Gives the device n + 1 XTAL1 cycles and leaves XTAL1 high; nothing for n < 0.
+    void ClockXtal(int n);
+    // One byte out on MOSI and one in from MISO, most significant bit first; SCK ends low.
+    std::uint8_t SpiTransfer(std::uint8_t out);
+    // Powers the device up from cold into serial programming mode, at most three times.
+    // True when it echoed the enable instruction; VCC stays on either way.
+    bool EnterProgrammingMode();
+
+    AvrSignature ReadSignature();
+    // Erases flash and EEPROM, waits for the self-timed erase and switches every line off.
+    void ChipErase();
+
+    // Flash by byte address: an even address is the low byte of word address / 2.
+    std::uint8_t ReadFlashByte(int address);
+    void WriteFlashByte(int address, std::uint8_t value);
+    // ATmega8515 page buffer: byte offset 0..63 inside the page, then the commit of page 0..127.
+    void LoadPageByte(int offset, std::uint8_t value);
+    void WriteFlashPage(int page);
+
+    std::uint8_t ReadEepromByte(int address);
+    void WriteEepromByte(int address, std::uint8_t value);
+
+    // ATmega8515 fuse bytes.
+    std::uint8_t ReadFuseLow();
+    std::uint8_t ReadFuseHigh();
+    void WriteFuseLow(std::uint8_t value);
+    void WriteFuseHigh(std::uint8_t value);
+
+    // Every AVR-side line to 0: the device unpowered, data port byte 0x00.
+    void AllLinesOff();
+
+    BoardLines& Lines() { return lines_; }
+
+private:
+    static constexpr int NoClocking = -1;
+
+    // Sends the four bytes, each followed by ClockXtal(clockAfterEachByte), and returns the byte
+    // received while the fourth was sent. Also returns the byte received during the third.
+    std::uint8_t SendInstruction(const std::array<std::uint8_t, 4>& bytes, int clockAfterEachByte,
+                                 std::uint8_t* answerToThird = nullptr);
+    bool TryProgrammingEnable();
+
+    BoardLines& lines_;
+    Clock& clock_;
+};
+
+}  // namespace tarpel::hw

@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "AvrBench.h"
+#include "avr/FileImage.h"
+
+namespace tarpel::test {
+namespace {
+
+using avr::ImageLoad;
+
+TEST(FileImage, BinaryFilesFillTheImageUpToTheirCommandsLimit) {
+    TempFolder folder;
+    std::vector<std::uint8_t> file(10000);
+    for (std::size_t a = 0; a < file.size(); ++a) file[a] = static_cast<std::uint8_t>(a % 7);
+    const std::string name = folder.Write("big.bin", file);
+
+    const auto flash = avr::LoadFileImage(name, avr::FlashImageLimits);
+    EXPECT_EQ(flash.load, ImageLoad::Loaded);
+    ASSERT_EQ(flash.bytes.size(), 13569u);
+    EXPECT_TRUE(std::equal(flash.bytes.begin(), flash.bytes.begin() + 9472, file.begin()));
+    EXPECT_TRUE(std::all_of(flash.bytes.begin() + 9472, flash.bytes.end(), [](auto b) { return b == 0xFF; }));
+
+    const auto eeprom = avr::LoadFileImage(name, avr::EepromImageLimits);
+    ASSERT_EQ(eeprom.bytes.size(), 849u);
+    EXPECT_TRUE(std::equal(eeprom.bytes.begin(), eeprom.bytes.begin() + 592, file.begin()));
+    EXPECT_EQ(eeprom.bytes[592], 0xFF);
+}
+
+TEST(FileImage, HexRecordsAreTakenUpToTheRecordLimit) {
+    TempFolder folder;
+    const std::vector<std::uint8_t> run(16, 0xA5);
+    const std::string name = folder.Write(
+        "p.Hex", HexRecord(0x2400, {0x01, 0x02}) + HexRecord(0x2500, run) + HexRecord(0x2510, {0x03}) + HexEnd);
+    const auto image = avr::LoadFileImage(name, avr::FlashImageLimits);
+    EXPECT_EQ(image.load, ImageLoad::Loaded);
+    EXPECT_EQ(image.bytes[0x2400], 0x01);
+    EXPECT_EQ(image.bytes[0x2401], 0x02);
+    // A record at the limit is stored whole; one above it is dropped.
+    EXPECT_EQ(image.bytes[0x250F], 0xA5);
+    EXPECT_EQ(image.bytes[0x2510], 0xFF);
+
+    const auto eeprom = avr::LoadFileImage(
+        folder.Write("e.hex", HexRecord(0x0250, run) + HexRecord(0x0251, {0x00}) + HexEnd), avr::EepromImageLimits);
+    EXPECT_EQ(eeprom.bytes[0x25F], 0xA5);
+    EXPECT_EQ(eeprom.bytes[0x251], 0xA5) << "the record at 0x251 is above the limit";
+}
+
+TEST(FileImage, TheNamesEndingDecidesTheKind) {
+    TempFolder folder;
+    const std::string hexText = HexRecord(0, {0x42}) + HexEnd;
+    struct Case {
+        std::string name;
+        ImageLoad load;
+        int first;  // image byte 0 afterwards
+    };
+    const Case cases[] = {
+        {folder.Write("a.HEX", hexText), ImageLoad::Loaded, 0x42},
+        {folder.Write("b.hEx", hexText), ImageLoad::Loaded, 0x42},
+        {folder.Write("cxbin", std::vector<std::uint8_t>{0x17}), ImageLoad::Loaded, 0x17},
+        {folder.Write("d.txt", hexText), ImageLoad::UnknownKind, 0xFF},
+        {folder.Write("e.hex.bak", hexText), ImageLoad::UnknownKind, 0xFF},
+        {folder.Path("missing.hex"), ImageLoad::Unreadable, 0xFF},
+        {folder.Path("missing.bin"), ImageLoad::Unreadable, 0xFF},
+        {"", ImageLoad::Unreadable, 0xFF},
+        {folder.Write("empty.bin", std::string()), ImageLoad::Loaded, 0xFF},
+    };
+    for (const auto& c : cases) {
+        const auto image = avr::LoadFileImage(c.name, avr::EepromImageLimits);
+        EXPECT_EQ(image.load, c.load) << c.name;
+        EXPECT_EQ(image.bytes.at(0), c.first) << c.name;
+    }
+    std::filesystem::create_directory(folder.Path("folder.bin"));
+    EXPECT_EQ(avr::LoadFileImage(folder.Path("folder.bin"), avr::FlashImageLimits).load, ImageLoad::Unreadable);
+}
+
+}  // namespace
+}  // namespace tarpel::test

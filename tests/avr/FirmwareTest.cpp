@@ -1,0 +1,167 @@
+// Real firmware through the commands: a small C program is built for each device with Debian's
+// AVR toolchain at test time, its Intel HEX flash and EEPROM images are programmed into the
+// virtual device, and what the device then holds is read back through the link and compared
+// with avr-objcopy's raw binary of the very same program.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+
+#include "AvrBench.h"
+#include "avr/ProgramEeprom.h"
+#include "avr/ProgramFlash.h"
+
+namespace tarpel::test {
+namespace {
+
+using avr::CommandOutcome;
+
+std::optional<std::string> FindOnPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::stringstream folders(path ? path : "");
+    std::string folder;
+    while (std::getline(folders, folder, ':')) {
+        const auto candidate = std::filesystem::path(folder.empty() ? "." : folder) / program;
+        std::error_code error;
+        if (std::filesystem::is_regular_file(candidate, error)) return candidate.string();
+    }
+    return std::nullopt;
+}
+
+bool OnCi() {
+    const char* ci = std::getenv("CI");
+    return ci != nullptr && std::string(ci) == "true";
+}
+
+// A program with a table in flash (several pages, values that cannot be polled included) and
+// a block of EEPROM data, both read by the code so that nothing is optimised away.
+std::string FirmwareSource() {
+    std::ostringstream table;
+    std::ostringstream eeprom;
+    for (int i = 0; i < 300; ++i) {
+        const int value = i % 50 == 0 ? 0x7F : i % 50 == 1 ? 0x80 : i % 50 == 2 ? 0xFF : (i * 37 + 11) & 0xFF;
+        table << (i ? ", " : "") << value;
+    }
+    for (int i = 0; i < 40; ++i) eeprom << (i ? ", " : "") << (i == 3 ? 0xFF : i == 4 ? 0x7F : i == 5 ? 0x80 : i * 5);
+    return "#include <avr/io.h>\n"
+           "#include <avr/pgmspace.h>\n"
+           "#include <avr/eeprom.h>\n"
+           "static const uint8_t table[300] PROGMEM = {" + table.str() + "};\n"
+           "uint8_t EEMEM settings[40] = {" + eeprom.str() + "};\n"
+           "int main(void) {\n"
+           "    DDRB = 0xFF;\n"
+           "    for (;;) {\n"
+           "        for (uint16_t i = 0; i < sizeof table; ++i)\n"
+           "            PORTB = pgm_read_byte(&table[i]) ^ eeprom_read_byte(&settings[i % sizeof settings]);\n"
+           "    }\n"
+           "}\n";
+}
+
+struct Built {
+    std::string flashHex, flashBin, eepromHex, eepromBin;
+};
+
+// Builds the firmware for one device into the folder; fails the test on any tool error.
+std::optional<Built> BuildFirmware(const TempFolder& folder, const std::string& mcu) {
+    const auto gcc = FindOnPath("avr-gcc");
+    const auto objcopy = FindOnPath("avr-objcopy");
+    if (!gcc || !objcopy) {
+        if (OnCi()) ADD_FAILURE() << "avr-gcc and avr-objcopy are needed (Debian: gcc-avr, avr-libc, binutils-avr)";
+        return std::nullopt;
+    }
+    const std::string source = folder.Write(mcu + ".c", FirmwareSource());
+    const std::string elf = folder.Path(mcu + ".elf");
+    const std::string log = folder.Path(mcu + ".log");
+    Built built{folder.Path(mcu + "-flash.hex"), folder.Path(mcu + "-flash.bin"), folder.Path(mcu + "-eeprom.hex"),
+                folder.Path(mcu + "-eeprom.bin")};
+    const std::string eepromOnly = " -j .eeprom --change-section-lma .eeprom=0 ";
+    const std::string commands[] = {
+        *gcc + " -mmcu=" + mcu + " -Os -o " + elf + " " + source,
+        *objcopy + " -O ihex -R .eeprom " + elf + " " + built.flashHex,
+        *objcopy + " -O binary -R .eeprom " + elf + " " + built.flashBin,
+        *objcopy + eepromOnly + "-O ihex " + elf + " " + built.eepromHex,
+        *objcopy + eepromOnly + "-O binary " + elf + " " + built.eepromBin,
+    };
+    for (const auto& command : commands) {
+        if (std::system((command + " >" + log + " 2>&1").c_str()) != 0) {
+            ADD_FAILURE() << command << "\n" << folder.ReadText(mcu + ".log");
+            return std::nullopt;
+        }
+    }
+    return built;
+}
+
+std::vector<std::uint8_t> ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+TEST(Firmware, CompiledProgramsLandInFlashAndEepromByteForByte) {
+    for (const char* mcu : {"atmega8515", "at90s8515"}) {
+        TempFolder folder;
+        const auto built = BuildFirmware(folder, mcu);
+        if (!built) {
+            if (HasFailure()) return;
+            GTEST_SKIP() << "avr-gcc not installed";
+        }
+        const auto flash = ReadFile(built->flashBin);
+        const auto eeprom = ReadFile(built->eepromBin);
+        ASSERT_GT(flash.size(), 4u * 64) << mcu << ": the program should span several pages";
+        ASSERT_EQ(eeprom.size(), 40u);
+
+        AvrBench bench(SimOptions(folder, mcu));
+        EXPECT_EQ(avr::ProgramFlashFrom(bench.frame, built->flashHex), CommandOutcome::Done) << mcu;
+        EXPECT_EQ(avr::ProgramEepromFrom(bench.frame, built->eepromHex), CommandOutcome::Done) << mcu;
+        EXPECT_TRUE(bench.shell.messages.empty()) << mcu << ": " << bench.shell.messages.front().text;
+
+        // Read back through the link, in programming mode, as the device answers.
+        hw::AvrLink& link = bench.frame.Link();
+        ASSERT_TRUE(link.EnterProgrammingMode());
+        std::vector<std::uint8_t> flashBack, eepromBack;
+        for (std::size_t a = 0; a < flash.size(); ++a) flashBack.push_back(link.ReadFlashByte(static_cast<int>(a)));
+        for (std::size_t a = 0; a < eeprom.size(); ++a) eepromBack.push_back(link.ReadEepromByte(static_cast<int>(a)));
+        link.AllLinesOff();
+        EXPECT_EQ(flashBack, flash) << mcu;
+        EXPECT_EQ(eepromBack, eeprom) << mcu;
+
+        // Above the program, the flash is still blank; above the data, the EEPROM too.
+        const auto& deviceFlash = bench.Device().Flash();
+        EXPECT_TRUE(std::all_of(deviceFlash.begin() + static_cast<long>(flash.size()), deviceFlash.end(),
+                                [](auto b) { return b == 0xFF; }));
+        const auto& deviceEeprom = bench.Device().Eeprom();
+        EXPECT_TRUE(std::all_of(deviceEeprom.begin() + 40, deviceEeprom.end(), [](auto b) { return b == 0xFF; }));
+        EXPECT_TRUE(bench.Violations().empty()) << mcu << ": " << bench.Violations().front();
+    }
+}
+
+TEST(Firmware, TheRawBinariesProgramTheSameAsTheHexFiles) {
+    TempFolder folder;
+    const auto built = BuildFirmware(folder, "atmega8515");
+    if (!built) {
+        if (HasFailure()) return;
+        GTEST_SKIP() << "avr-gcc not installed";
+    }
+    TempFolder fromHex;
+    TempFolder fromBin;
+    AvrBench hexBench(SimOptions(fromHex, "atmega8515"));
+    AvrBench binBench(SimOptions(fromBin, "atmega8515"));
+    ASSERT_EQ(avr::ProgramFlashFrom(hexBench.frame, built->flashHex), CommandOutcome::Done);
+    ASSERT_EQ(avr::ProgramEepromFrom(hexBench.frame, built->eepromHex), CommandOutcome::Done);
+    ASSERT_EQ(avr::ProgramFlashFrom(binBench.frame, built->flashBin), CommandOutcome::Done);
+    ASSERT_EQ(avr::ProgramEepromFrom(binBench.frame, built->eepromBin), CommandOutcome::Done);
+    EXPECT_EQ(hexBench.Device().Flash(), binBench.Device().Flash());
+    EXPECT_EQ(hexBench.Device().Eeprom(), binBench.Device().Eeprom());
+
+    // The device's store file holds the program, padded with the erased value.
+    hexBench.Device().Persist();
+    auto expected = ReadFile(built->flashBin);
+    expected.resize(8192, 0xFF);
+    EXPECT_EQ(ReadFile(fromHex.Path("atmega8515-flash.bin")), expected);
+}
+
+}  // namespace
+}  // namespace tarpel::test

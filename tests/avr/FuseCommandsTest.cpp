@@ -1,0 +1,206 @@
+// "Leer" and "Grabar" of the fuse panel on the virtual devices.
+#include <gtest/gtest.h>
+
+#include "AvrBench.h"
+#include "avr/FuseLists.h"
+#include "avr/FuseMapping.h"
+#include "avr/ReadFuses.h"
+#include "avr/WriteFuses.h"
+
+namespace tarpel::test {
+namespace {
+
+using avr::CommandOutcome;
+using avr::FuseSettings;
+
+class TestPanel final : public avr::FusePanel {
+public:
+    FuseSettings shown;
+    int shows = 0;
+    FuseSettings Settings() const override { return shown; }
+    void ShowSettings(const FuseSettings& settings) override {
+        shown = settings;
+        ++shows;
+    }
+};
+
+struct FuseBench {
+    explicit FuseBench(const std::string& model, std::optional<std::array<std::uint8_t, 2>> fuses = std::nullopt,
+                       std::vector<std::string> faults = {}) {
+        if (fuses) StoreMemory(folder, model, "fuses", {(*fuses)[0], (*fuses)[1]});
+        bench = std::make_unique<AvrBench>(SimOptions(folder, model, std::move(faults)));
+    }
+    CommandOutcome Read() { return avr::ReadFuses(bench->frame, panel, memory); }
+    CommandOutcome Write() { return avr::WriteFuses(bench->frame, panel, memory); }
+
+    // The fuse writes the device was sent: {low or high instruction byte, value}.
+    std::vector<std::pair<std::uint8_t, std::uint8_t>> FuseWrites() const {
+        std::vector<std::pair<std::uint8_t, std::uint8_t>> writes;
+        for (const auto& i : bench->port.instructions) {
+            if (i.sent[0] == 0xAC && (i.sent[1] == 0xA0 || i.sent[1] == 0xA8)) writes.emplace_back(i.sent[1], i.sent[3]);
+        }
+        return writes;
+    }
+    std::uint8_t Low() { return bench->Device().LowFuse(); }
+
+    TempFolder folder;
+    std::unique_ptr<AvrBench> bench;
+    TestPanel panel;
+    avr::FuseMemory memory;
+};
+
+using Writes = std::vector<std::pair<std::uint8_t, std::uint8_t>>;
+
+TEST(FuseCommands, FactoryFusesShowAsListedAndGoBackExactly) {
+    FuseBench f("atmega8515");
+    EXPECT_EQ(f.Read(), CommandOutcome::Done);
+    const FuseSettings& s = f.panel.shown;
+    EXPECT_EQ(avr::ClockOptions[static_cast<std::size_t>(s.xtalIndex)].caption, "IntRC: 1 Mhz");
+    EXPECT_EQ(avr::SutCaptions[static_cast<std::size_t>(s.sutIndex)], "65 ms");
+    EXPECT_EQ(avr::BootSizeCaptions[static_cast<std::size_t>(s.bootSizeIndex)], "1024 w");
+    EXPECT_FALSE(s.boden);
+    EXPECT_TRUE(s.bodLevel);
+    EXPECT_FALSE(s.s8515c);
+    EXPECT_FALSE(s.wdton);
+    EXPECT_TRUE(s.spien);
+    EXPECT_FALSE(s.ckopt);
+    EXPECT_FALSE(s.eesave);
+    EXPECT_FALSE(s.bootrst);
+    EXPECT_TRUE(f.bench->shell.messages.empty());
+    EXPECT_EQ(f.bench->port.CountOpcode(0x50), 1);
+    EXPECT_EQ(f.bench->port.CountOpcode(0x58), 1);
+    EXPECT_EQ(f.bench->PortByte(), 0x00);
+
+    EXPECT_EQ(f.Write(), CommandOutcome::Done);
+    EXPECT_EQ(f.FuseWrites(), (Writes{{0xA0, 0xE1}, {0xA8, 0xD9}}));
+    ASSERT_EQ(f.bench->shell.messages.size(), 1u);
+    EXPECT_EQ(f.bench->shell.messages[0].text, "Fuses grabados! Leelos para verificarlo");
+    EXPECT_TRUE(f.bench->shell.messages[0].plain);
+    // Each fuse write is waited out before anything else is sent.
+    const auto instructions = f.bench->port.instructions.size();
+    EXPECT_EQ(f.bench->clock.Count(50), 2);
+    EXPECT_EQ(f.bench->clock.sleeps.back().afterInstructions, instructions);
+    EXPECT_EQ(f.bench->PortByte(), 0x00);
+    EXPECT_EQ(f.bench->shell.cursor, hw::CursorShape::Default);
+    EXPECT_EQ(f.bench->Violations(), std::vector<std::string>{});
+    EXPECT_EQ(f.Low(), 0xE1);
+    EXPECT_EQ(f.bench->Device().HighFuse(), 0xD9);
+}
+
+TEST(FuseCommands, WritesWhatThePanelShowsWithSpienProgrammed) {
+    FuseBench f("atmega8515");
+    f.panel.shown = {3, 0, 2, true, false, true, true, false, true, true, true};
+    EXPECT_EQ(f.Write(), CommandOutcome::Done);
+    // BODLEVEL 0, BODEN 0, SUT 00, CKSEL 0011; S8515C 0 WDTON 0 SPIEN 0 CKOPT 0 EESAVE 0 BOOTSZ 10 BOOTRST 0.
+    EXPECT_EQ(f.FuseWrites(), (Writes{{0xA0, 0x03}, {0xA8, 0x04}}));
+    EXPECT_EQ(f.Low(), 0x03);
+    EXPECT_EQ(f.bench->Violations(), std::vector<std::string>{});
+}
+
+TEST(FuseCommands, AnUntouchedClockListKeepsTheCkselItWasReadAs) {
+    struct Case {
+        std::uint8_t cksel;
+        int item;
+        std::uint8_t tableValue;
+    };
+    for (const Case c : {Case{7, 5, 5}, Case{12, 7, 15}}) {
+        FuseBench f("atmega8515", std::array<std::uint8_t, 2>{static_cast<std::uint8_t>(0xE0 | c.cksel), 0xD9});
+        ASSERT_EQ(f.Read(), CommandOutcome::Done);
+        EXPECT_EQ(f.panel.shown.xtalIndex, c.item);
+        EXPECT_EQ(f.Write(), CommandOutcome::Done);
+        EXPECT_EQ(f.Low(), 0xE0 | c.cksel) << "list untouched: CKSEL " << int{c.cksel} << " stays";
+        EXPECT_EQ(f.Write(), CommandOutcome::Done);
+        EXPECT_EQ(f.Low(), 0xE0 | c.cksel) << "and again after a write";
+
+        // The user chooses the very item shown: the table's value is written.
+        f.memory.ClockChosen();
+        EXPECT_EQ(f.Write(), CommandOutcome::Done);
+        EXPECT_EQ(f.Low(), 0xE0 | c.tableValue) << "user's choice for CKSEL " << int{c.cksel};
+
+        // Read again, then another item chosen.
+        ASSERT_EQ(f.Read(), CommandOutcome::Done);
+        f.panel.shown.xtalIndex = 4;
+        f.memory.ClockChosen();
+        EXPECT_EQ(f.Write(), CommandOutcome::Done);
+        EXPECT_EQ(f.Low(), 0xE4);
+        EXPECT_EQ(f.bench->Violations(), std::vector<std::string>{});
+    }
+}
+
+TEST(FuseCommands, SutThreeSelectsNothingAndGrabarAsksForTheStartUpTime) {
+    FuseBench f("atmega8515", std::array<std::uint8_t, 2>{0xF1, 0xD9});
+    ASSERT_EQ(f.Read(), CommandOutcome::Done);
+    EXPECT_EQ(f.panel.shown.sutIndex, avr::NoSelection);
+    EXPECT_EQ(f.panel.shown.xtalIndex, 1);
+    EXPECT_EQ(f.Write(), CommandOutcome::Failed);
+    ASSERT_EQ(f.bench->shell.messages.size(), 1u);
+    EXPECT_EQ(f.bench->shell.messages[0].text, "Debes seleccionar una opcion de StartUpTime (SUT)");
+    EXPECT_TRUE(f.bench->shell.messages[0].plain);
+    EXPECT_TRUE(f.FuseWrites().empty());
+    EXPECT_EQ(f.bench->PortByte(), 0x00);
+    EXPECT_EQ(f.bench->shell.cursor, hw::CursorShape::Default);
+    EXPECT_EQ(f.Low(), 0xF1);
+}
+
+TEST(FuseCommands, EmptyListsAreAskedForInOrderAndNothingIsWritten) {
+    FuseBench f("atmega8515");
+    EXPECT_EQ(f.Write(), CommandOutcome::Failed);  // right after start: every list empty
+    f.panel.shown.xtalIndex = 2;
+    EXPECT_EQ(f.Write(), CommandOutcome::Failed);
+    f.panel.shown.sutIndex = 0;
+    EXPECT_EQ(f.Write(), CommandOutcome::Failed);
+    EXPECT_EQ(f.bench->MessageTexts(), (std::vector<std::string>{"Debes seleccionar una opcion en Reloj",
+                                                                 "Debes seleccionar una opcion de StartUpTime (SUT)",
+                                                                 "Debes seleccionar una opcion de Boot Size"}));
+    EXPECT_TRUE(f.FuseWrites().empty());
+    EXPECT_EQ(f.bench->port.powerUps, 3) << "the device is identified first";
+    EXPECT_EQ(f.bench->PortByte(), 0x00);
+}
+
+TEST(FuseCommands, DevicesWithoutFusesAreRefusedByBothButtons) {
+    struct Case {
+        const char* model;
+        std::vector<std::string> faults;
+        std::vector<std::string> before;  // messages the identification itself shows
+    };
+    const Case cases[] = {{"at90s8515", {}, {}},
+                          {"at90s4414", {}, {}},
+                          {"atmega8515", {"avr-unknown-signature"}, {"ID de chip desconocido..."}}};
+    for (const auto& c : cases) {
+        FuseBench f(c.model, std::nullopt, c.faults);
+        f.panel.shown = avr::SettingsFromFuses(0xE1, 0xD9);
+        const FuseSettings before = f.panel.shown;
+        EXPECT_EQ(f.Read(), CommandOutcome::Failed) << c.model;
+        EXPECT_EQ(f.Write(), CommandOutcome::Failed) << c.model;
+        std::vector<std::string> expected;
+        for (int i = 0; i < 2; ++i) {
+            expected.insert(expected.end(), c.before.begin(), c.before.end());
+            expected.push_back("Solo para ATMEGA90S8515 !");
+        }
+        EXPECT_EQ(f.bench->MessageTexts(), expected) << c.model;
+        EXPECT_TRUE(f.bench->shell.messages.back().plain);
+        EXPECT_EQ(f.bench->port.powerUps, 2) << c.model;
+        EXPECT_EQ(f.bench->port.CountOpcode(0x50) + f.bench->port.CountOpcode(0x58), 0);
+        EXPECT_TRUE(f.FuseWrites().empty());
+        EXPECT_EQ(f.panel.shows, 0);
+        EXPECT_EQ(f.panel.shown, before);
+        EXPECT_EQ(f.bench->PortByte(), 0x00);
+        EXPECT_EQ(f.bench->shell.cursor, hw::CursorShape::Default);
+        EXPECT_EQ(f.bench->Violations(), std::vector<std::string>{}) << c.model;
+    }
+}
+
+TEST(FuseCommands, NoDeviceOrALockedOneLeavesThePanelAlone) {
+    for (const char* fault : {"avr-no-answer", "avr-locked"}) {
+        FuseBench f("atmega8515", std::nullopt, {fault});
+        EXPECT_EQ(f.Read(), CommandOutcome::Failed);
+        EXPECT_EQ(f.bench->shell.messages.size(), 1u) << fault;
+        EXPECT_EQ(f.panel.shows, 0);
+        EXPECT_FALSE(f.memory.Known().has_value());
+        EXPECT_EQ(f.bench->PortByte(), 0x00);
+        EXPECT_EQ(f.bench->shell.cursor, hw::CursorShape::Default);
+    }
+}
+
+}  // namespace
+}  // namespace tarpel::test

@@ -1,0 +1,95 @@
+// A third party's reading of what "Leer" sends: the line trace of the simulated board, decoded by
+// sigrok's spi and avr_isp decoders, which know the fuse instructions on their own.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "AvrBench.h"
+#include "avr/ReadFuses.h"
+#include "hw/TracingPort.h"
+
+namespace tarpel::test {
+namespace {
+
+// Passes every access on to a port it does not own.
+class ForwardingPort final : public hw::Port {
+public:
+    explicit ForwardingPort(hw::Port& inner) : inner_(inner) {}
+    void DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) override { inner_.DlPortWritePortUchar(port, value); }
+    std::uint8_t DlPortReadPortUchar(std::uint16_t port) override { return inner_.DlPortReadPortUchar(port); }
+
+private:
+    hw::Port& inner_;
+};
+
+// Traces the board only from the moment the device has been named. sigrok's avr_isp decoder
+// knows no ATmega8515 and stops at its signature, so the trace starts after the signature reads.
+class TraceAfterIdentification final : public hw::Port, public avr::AvrView {
+public:
+    TraceAfterIdentification(board::Board& board, std::string file) : board_(board), file_(std::move(file)) {}
+
+    void SetDeviceCaption(std::string_view) override {
+        if (traced_) return;
+        const std::uint64_t startNs = board_.simulation->Time().NowNs();
+        sim::SimulatedBoard* simulation = board_.simulation;
+        traced_ = std::make_unique<hw::TracingPort>(
+            std::make_unique<ForwardingPort>(*board_.port), file_,
+            [simulation, startNs] { return simulation->Time().NowNs() - startNs; },
+            [simulation] { return simulation->PeekStatus(); });
+    }
+    void DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) override { Target().DlPortWritePortUchar(port, value); }
+    std::uint8_t DlPortReadPortUchar(std::uint16_t port) override { return Target().DlPortReadPortUchar(port); }
+    void Finish() { traced_.reset(); }
+
+private:
+    hw::Port& Target() { return traced_ ? *traced_ : *board_.port; }
+
+    board::Board& board_;
+    std::string file_;
+    std::unique_ptr<hw::TracingPort> traced_;
+};
+
+class KeepPanel final : public avr::FusePanel {
+public:
+    avr::FuseSettings shown;
+    avr::FuseSettings Settings() const override { return shown; }
+    void ShowSettings(const avr::FuseSettings& settings) override { shown = settings; }
+};
+
+std::string RunCommand(const std::string& command) {
+    std::string output;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    if (!pipe) return output;
+    char buffer[4096];
+    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe.get())) output.append(buffer, n);
+    return output;
+}
+
+TEST(FuseTraceDecode, SigrokDecodesTheFuseInstructionsOfLeerAsFuseReads) {
+    if (std::system("command -v sigrok-cli >/dev/null 2>&1") != 0) GTEST_SKIP() << "sigrok-cli is not installed";
+    TempFolder folder;
+    StoreMemory(folder, "atmega8515", "fuses", {0xE7, 0xD1});
+    const std::string trace = folder.Path("fuses.vcd");
+    board::Board board = board::OpenBoard(SimOptions(folder, "atmega8515"));
+    ASSERT_NE(board.simulation, nullptr);
+    TraceAfterIdentification tracer(board, trace);
+    hw::BoardLines lines(tracer);
+    RecordingShell shell;
+    avr::CommandFrame frame(lines, *board.clock, shell, tracer);
+    KeepPanel panel;
+    avr::FuseMemory memory;
+    ASSERT_EQ(avr::ReadFuses(frame, panel, memory), avr::CommandOutcome::Done);
+    tracer.Finish();
+
+    const std::string output = RunCommand("sigrok-cli -I vcd -i '" + trace +
+                                          "' -P spi:clk=SCK:mosi=MOSI:miso=MISO:cpol=0:cpha=0,avr_isp -A avr_isp 2>&1");
+    EXPECT_NE(output.find("Read fuse bits: 0xe7"), std::string::npos) << output;
+    EXPECT_NE(output.find("Read fuse high bits: 0xd1"), std::string::npos) << output;
+    EXPECT_EQ(output.find("Unknown command"), std::string::npos) << output;
+    EXPECT_EQ(output.find("Warning"), std::string::npos) << output;
+}
+
+}  // namespace
+}  // namespace tarpel::test

@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include "AvrBench.h"
+#include "avr/ProgramEeprom.h"
+
+namespace tarpel::test {
+namespace {
+
+using avr::CommandOutcome;
+
+TEST(ProgramEeprom, WritesEveryByteAndWaitsOutWhatEachDeviceCannotPoll) {
+    struct Case {
+        const char* model;
+        int size;
+        std::vector<int> slept;  // addresses whose write is waited out with 12 ms
+    };
+    std::vector<int> megaSlept{0};
+    for (int a = 4; a < 512; ++a) megaSlept.push_back(a);
+    // An AT90S answers 0x80, then 0x7F while it writes; the ATmega8515 answers 0xFF.
+    const Case cases[] = {
+        {"at90s8515", 512, {1, 2}},
+        {"at90s4414", 256, {1, 2}},
+        {"atmega8515", 512, megaSlept},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        StoreMemory(folder, c.model, "eeprom", std::vector<std::uint8_t>(static_cast<std::size_t>(c.size), 0x00));
+        AvrBench bench(SimOptions(folder, c.model));
+        const std::vector<std::uint8_t> file{0xFF, 0x7F, 0x80, 0x12};
+        bench.shell.openChoices.push_back(folder.Write("e.bin", file));
+
+        EXPECT_EQ(avr::ProgramEeprom(bench.frame), CommandOutcome::Done) << c.model;
+        std::vector<std::uint8_t> expected = file;
+        expected.resize(static_cast<std::size_t>(c.size), 0xFF);
+        EXPECT_EQ(bench.Device().Eeprom(), expected) << c.model << ": 0xFF is written like any value";
+        EXPECT_EQ(bench.port.CountOpcode(0xC0), c.size) << c.model;
+
+        std::vector<int> slept;
+        for (const auto& s : bench.clock.sleeps) {
+            if (s.ms != 12) continue;
+            const auto& write = bench.port.instructions.at(s.afterInstructions - 1);
+            EXPECT_EQ(write.Opcode(), 0xC0) << c.model << ": the sleep follows the write straight away";
+            slept.push_back(write.ByteAddress());
+        }
+        EXPECT_EQ(slept, c.slept) << c.model;
+        for (int a = 0; a < 4; ++a) {
+            const bool polled = std::find(c.slept.begin(), c.slept.end(), a) == c.slept.end();
+            EXPECT_EQ(bench.port.EepromReadsAt(a) > 0, polled) << c.model << " address " << a;
+        }
+        EXPECT_EQ(bench.clock.Count(1), 0) << "EEPROM polls do not sleep";
+
+        EXPECT_EQ(bench.shell.eepromGauges.size(), static_cast<std::size_t>(c.size));
+        EXPECT_EQ(bench.shell.eepromGauges.back(), 100) << "the last byte rounds up";
+        EXPECT_TRUE(bench.shell.flashGauges.empty());
+        EXPECT_TRUE(bench.shell.messages.empty()) << c.model;
+        EXPECT_EQ(bench.shell.cursorChanges,
+                  (std::vector<hw::CursorShape>{hw::CursorShape::Hourglass, hw::CursorShape::Default}));
+        EXPECT_EQ(bench.PortByte(), 0x00);
+        EXPECT_TRUE(bench.Violations().empty()) << c.model << ": " << bench.Violations().front();
+    }
+}
+
+TEST(ProgramEeprom, OnlyTheDevicesEepromSizeOfALargeFileIsSent) {
+    std::vector<std::uint8_t> file(1000);
+    for (std::size_t a = 0; a < file.size(); ++a) file[a] = static_cast<std::uint8_t>(a % 13);
+    TempFolder folder;
+    AvrBench bench(SimOptions(folder, "at90s4414"));
+    EXPECT_EQ(avr::ProgramEepromFrom(bench.frame, folder.Write("e.bin", file)), CommandOutcome::Done);
+    EXPECT_EQ(bench.Device().Eeprom(), std::vector<std::uint8_t>(file.begin(), file.begin() + 256));
+    EXPECT_EQ(bench.port.Count([](const IspInstruction& i) { return i.Opcode() == 0xC0 && i.ByteAddress() >= 256; }), 0);
+}
+
+TEST(ProgramEeprom, StopsAtAByteThatNeverReadsBack) {
+    TempFolder folder;
+    AvrBench bench(SimOptions(folder, "atmega8515"));
+    // Lock mode 2 (LB1 programmed): the device still reads, but refuses every write.
+    hw::AvrLink& link = bench.frame.Link();
+    ASSERT_TRUE(link.EnterProgrammingMode());
+    for (std::uint8_t b : {std::uint8_t{0xAC}, std::uint8_t{0xE0}, std::uint8_t{0x00}, std::uint8_t{0xFE}}) {
+        link.SpiTransfer(b);
+        link.ClockXtal(10);
+    }
+    bench.clock.Sleep(10);
+    link.AllLinesOff();
+    bench.port.instructions.clear();
+
+    const std::vector<std::uint8_t> file{0x12, 0x34};
+    EXPECT_EQ(avr::ProgramEepromFrom(bench.frame, folder.Write("e.hex", HexRecord(0, file) + HexEnd)),
+              CommandOutcome::Failed);
+    ASSERT_EQ(bench.shell.messages.size(), 1u);
+    EXPECT_EQ(bench.shell.messages[0].text, "Error de comunicacion con Atmel...");
+    EXPECT_EQ(bench.shell.messages[0].caption, "ERROR");
+    EXPECT_EQ(bench.port.EepromReadsAt(0), 4000);
+    EXPECT_EQ(bench.port.CountOpcode(0xC0), 1) << "the command ends at the first byte";
+    EXPECT_TRUE(bench.shell.eepromGauges.empty());
+    EXPECT_EQ(bench.shell.cursor, hw::CursorShape::Default);
+    EXPECT_EQ(bench.PortByte(), 0x00);
+}
+
+TEST(ProgramEeprom, AFileThatGivesNoImageLeavesTheEepromAlone) {
+    for (const char* name : {"gone.bin", "gone.hex", "data.dat"}) {
+        TempFolder folder;
+        const std::vector<std::uint8_t> before(512, 0x5A);
+        StoreMemory(folder, "at90s8515", "eeprom", before);
+        folder.Write("data.dat", std::string("1234"));
+        AvrBench bench(SimOptions(folder, "at90s8515"));
+        bench.shell.openChoices.push_back(folder.Path(name));
+
+        EXPECT_EQ(avr::ProgramEeprom(bench.frame), CommandOutcome::Failed) << name;
+        ASSERT_EQ(bench.shell.messages.size(), 1u) << name;
+        EXPECT_EQ(bench.shell.messages[0].caption, "ERROR");
+        EXPECT_EQ(bench.port.writes, 0) << name;
+        EXPECT_EQ(bench.Device().Eeprom(), before) << name;
+    }
+}
+
+TEST(ProgramEeprom, AnEmptyFileBlanksTheEeprom) {
+    TempFolder folder;
+    StoreMemory(folder, "at90s8515", "eeprom", std::vector<std::uint8_t>(512, 0x5A));
+    AvrBench bench(SimOptions(folder, "at90s8515"));
+    EXPECT_EQ(avr::ProgramEepromFrom(bench.frame, folder.Write("empty.bin", std::string())), CommandOutcome::Done);
+    EXPECT_EQ(bench.Device().Eeprom(), std::vector<std::uint8_t>(512, 0xFF));
+    EXPECT_TRUE(bench.shell.messages.empty());
+    EXPECT_TRUE(bench.Violations().empty()) << bench.Violations().front();
+}
+
+TEST(ProgramEeprom, NoDeviceStopsBeforeAnyWrite) {
+    TempFolder folder;
+    AvrBench bench(SimOptions(folder, "atmega8515", {"avr-locked"}));
+    EXPECT_EQ(avr::ProgramEepromFrom(bench.frame, folder.Write("e.bin", std::vector<std::uint8_t>{1, 2})),
+              CommandOutcome::Failed);
+    EXPECT_EQ(bench.MessageTexts(),
+              std::vector<std::string>{"El Atmel esta protegido contra lectura/escritura (Recibido ID=00 01 02)"});
+    EXPECT_EQ(bench.port.CountOpcode(0xC0), 0);
+    EXPECT_EQ(bench.shell.cursor, hw::CursorShape::Default);
+    EXPECT_EQ(bench.PortByte(), 0x00);
+}
+
+}  // namespace
+}  // namespace tarpel::test

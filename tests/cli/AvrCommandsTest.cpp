@@ -1,0 +1,140 @@
+// tarpel-cli's AVR writing commands end to end on the simulated board: exit statuses, what goes
+// to standard output and error, what the virtual device keeps in its store afterwards, and the
+// waveform of a run as sigrok's SPI and AVR ISP decoders read it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <sstream>
+
+#include "TempFolder.h"
+#include "cli/AvrCommands.h"
+#include "cli/Cli.h"
+#include "sim/ChipStore.h"
+
+namespace tarpel::test {
+namespace {
+
+class AvrCli : public ::testing::Test {
+protected:
+    void SetUp() override { cli::RegisterAvrCommands(table); }
+
+    // Runs on the simulation with an empty 24Cxx socket and this test's store folder.
+    int Run(const std::string& model, std::vector<std::string> args) {
+        out.str("");
+        err.str("");
+        args.insert(args.begin(),
+                    {"--board", "sim", "--sim-dir", folder.Path("chips"), "--sim-eeprom", "none", "--sim-avr", model});
+        return cli::RunCli(table, args, out, err);
+    }
+    std::vector<std::uint8_t> Stored(const std::string& file, std::size_t size) const {
+        return sim::ChipStore(folder.Path("chips")).Load(file, size);
+    }
+
+    TempFolder folder;
+    cli::CommandTable table;
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+std::vector<std::uint8_t> Padded(std::vector<std::uint8_t> bytes, std::size_t size) {
+    bytes.resize(size, 0xFF);
+    return bytes;
+}
+
+TEST_F(AvrCli, ErasesProgramsAndReprogramsTheDeviceInTheSocket) {
+    ASSERT_TRUE(sim::ChipStore(folder.Path("chips")).Save("at90s8515-flash.bin", std::vector<std::uint8_t>(8192, 0x00)));
+    EXPECT_EQ(Run("at90s8515", {"avr", "erase"}), cli::ExitSuccess);
+    EXPECT_EQ(err.str(), "OK: Chip borrado !!\n");
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(Stored("at90s8515-flash.bin", 8192), std::vector<std::uint8_t>(8192, 0xFF));
+
+    const std::string flash = folder.Write("p.hex", ":0400000012345678E8\r\n:00000001FF\r\n");
+    EXPECT_EQ(Run("at90s8515", {"avr", "write-flash", flash}), cli::ExitSuccess);
+    EXPECT_EQ(out.str(), "Tipo de micro: AT90S8515 (8kb flash)\n");
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(Stored("at90s8515-flash.bin", 8192), Padded({0x12, 0x34, 0x56, 0x78}, 8192));
+
+    const std::string eeprom = folder.Write("e.bin", std::vector<std::uint8_t>{0xA1, 0xB2});
+    EXPECT_EQ(Run("at90s8515", {"avr", "write-eeprom", eeprom}), cli::ExitSuccess);
+    EXPECT_EQ(Stored("at90s8515-eeprom.bin", 512), Padded({0xA1, 0xB2}, 512));
+
+    // Programming over a written flash fails at the first byte that cannot go from 0 to 1 ...
+    const std::string other = folder.Write("q.bin", std::vector<std::uint8_t>{0x21, 0x43});
+    EXPECT_EQ(Run("at90s8515", {"avr", "write-flash", other}), cli::ExitFailure);
+    EXPECT_EQ(err.str(), "ERROR: Error de comunicacion con Atmel, o intento de grabar flash sin borrar antes...\n");
+    // ... while reprogramming erases first.
+    EXPECT_EQ(Run("at90s8515", {"avr", "reprogram-flash", other}), cli::ExitSuccess);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(Stored("at90s8515-flash.bin", 8192), Padded({0x21, 0x43}, 8192));
+    EXPECT_EQ(Stored("at90s8515-eeprom.bin", 512), std::vector<std::uint8_t>(512, 0xFF))
+        << "the chip erase takes the EEPROM with it";
+}
+
+TEST_F(AvrCli, IdentifyTellsTheDeviceAndFailsWithoutOne) {
+    EXPECT_EQ(Run("atmega8515", {"avr", "identify"}), cli::ExitSuccess);
+    EXPECT_EQ(out.str(), "Tipo de micro: ATMEGA 8515 (8kb flash)\n");
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(Run("at90s4414", {"avr", "identify"}), cli::ExitSuccess);
+    EXPECT_EQ(out.str(), "Tipo de micro: AT90S4414 (4kb flash)\n");
+
+    EXPECT_EQ(Run("none", {"avr", "identify"}), cli::ExitFailure);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "ERROR: No se ha detectado ningun micro!!!\n");
+    EXPECT_EQ(Run("atmega8515", {"avr", "identify", "--sim-fault", "avr-locked"}), cli::ExitFailure);
+    EXPECT_EQ(err.str(), "ERROR: El Atmel esta protegido contra lectura/escritura (Recibido ID=00 01 02)\n");
+    EXPECT_EQ(Run("atmega8515", {"avr", "identify", "--sim-fault", "avr-unknown-signature"}), cli::ExitFailure);
+    EXPECT_EQ(err.str(), "ERROR: ID de chip desconocido...\n");
+}
+
+TEST_F(AvrCli, FilesThatGiveNoImageAreRefusedBeforeTheDeviceIsTouched) {
+    const std::string notes = folder.Write("notes.txt", std::string(":00000001FF\r\n"));
+    EXPECT_EQ(Run("atmega8515", {"avr", "write-eeprom", notes}), cli::ExitFailure);
+    EXPECT_EQ(err.str(), "ERROR: Tipo de fichero desconocido (debe ser .hex o .bin)!!\n");
+    EXPECT_EQ(out.str(), "") << "not even identified";
+    EXPECT_EQ(Run("atmega8515", {"avr", "reprogram-flash", folder.Path("gone.hex")}), cli::ExitFailure);
+    EXPECT_EQ(err.str(), "ERROR: No se puede abrir el fichero!!\n");
+    EXPECT_EQ(Run("atmega8515", {"avr", "write-flash"}), cli::ExitUsage);
+}
+
+TEST_F(AvrCli, APageThatNeverProgramsIsAFailure) {
+    const std::string flash = folder.Write("p.bin", std::vector<std::uint8_t>(128, 0x3C));
+    EXPECT_EQ(Run("atmega8515", {"avr", "write-flash", flash, "--sim-fault", "avr-flash-stuck:64"}), cli::ExitFailure);
+    EXPECT_EQ(err.str(), "Tarpel v1.5 ATMega8515: Error programando flash!\n");
+}
+
+std::string Capture(const std::string& command) {
+    std::string output;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    if (!pipe) return output;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, pipe.get())) output += buffer;
+    return output;
+}
+
+TEST_F(AvrCli, SigrokDecodesTheInstructionsOfAFlashWrite) {
+    if (std::system("sigrok-cli --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "sigrok-cli is not installed";
+    const std::string flash = folder.Write("p.hex", ":0300000012FF5696\r\n:00000001FF\r\n");
+    const std::string trace = folder.Path("run.vcd");
+    ASSERT_EQ(Run("at90s4414", {"avr", "write-flash", flash, "--trace", trace}), cli::ExitSuccess);
+    // Port accesses are 1 us apart at least: a 1 us sample grid keeps every edge.
+    const std::string sigrok = "sigrok-cli -I vcd:downsample=1000 -i '" + trace + "' -P spi:clk=SCK:mosi=MOSI:miso=MISO";
+
+    const std::string isp = Capture(sigrok + ",avr_isp -A avr_isp 2>&1");
+    EXPECT_EQ(isp.find("avr_isp-1: Programming enable\n"), 0u) << isp;
+    EXPECT_NE(isp.find("avr_isp-1: Device: Atmel AT90S4414\n"), std::string::npos) << isp;
+    // The decoder names no flash instruction, but shows each with the bytes the device answered.
+    EXPECT_NE(isp.find("Unknown command: 40 00 00 12 (reply: 00 40 00 00)!"), std::string::npos) << isp;
+    EXPECT_NE(isp.find("Unknown command: 40 00 01 56 (reply: 00 40 00 01)!"), std::string::npos) << isp;
+    EXPECT_NE(isp.find("Unknown command: 20 00 01 00 (reply: 00 20 00 56)!"), std::string::npos) << isp;
+    EXPECT_EQ(isp.find("Unknown command: 48 00 00 FF"), std::string::npos) << "0xFF is not written";
+
+    // Every byte the device received, in order: enable, the signature, then the writes and polls.
+    std::string mosi;
+    std::istringstream lines(Capture(sigrok + " -A spi=mosi-data 2>&1"));
+    for (std::string line; std::getline(lines, line);) mosi += line.substr(line.rfind(' ') + 1) + " ";
+    EXPECT_EQ(mosi.rfind("AC 53 00 00 30 00 00 00 30 00 01 00 30 00 02 00 40 00 00 12 20 00 00 00 ", 0), 0u) << mosi;
+}
+
+}  // namespace
+}  // namespace tarpel::test

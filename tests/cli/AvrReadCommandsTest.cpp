@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "TempFolder.h"
+#include "avr/FuseLists.h"
+#include "cli/AvrReadCommands.h"
+#include "cli/Cli.h"
+
+namespace tarpel::test {
+namespace {
+
+// tarpel-cli's reading AVR commands on the simulated board, whose device lives in a test folder.
+struct AvrReadCli {
+    AvrReadCli() { cli::RegisterAvrReadCommands(table); }
+    int Run(std::vector<std::string> args, const std::string& model = "atmega8515") {
+        out.str("");
+        err.str("");
+        args.insert(args.begin(), {"--board", "sim", "--sim-dir", folder.Path("chips"), "--sim-avr", model, "avr"});
+        return cli::RunCli(table, args, out, err);
+    }
+    void Store(const std::string& file, const std::vector<std::uint8_t>& bytes) {
+        std::filesystem::create_directories(folder.Path("chips"));
+        folder.Write("chips/" + file, bytes);
+    }
+    std::vector<std::uint8_t> Fuses() const { return folder.ReadBytes("chips/atmega8515-fuses.bin"); }
+
+    TempFolder folder;
+    cli::CommandTable table;
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+const std::string Mega = "Tipo de micro: ATMEGA 8515 (8kb flash)\n";
+
+TEST(AvrReadCli, ReadFusesPrintsBothBytesAndThePanel) {
+    AvrReadCli cli;
+    EXPECT_EQ(cli.Run({"read-fuses"}), cli::ExitSuccess) << cli.err.str();
+    EXPECT_EQ(cli.out.str(), Mega +
+                                 "FuseLow: 0xE1\nFuseHigh: 0xD9\n"
+                                 "Reloj: IntRC: 1 Mhz\nSUT: 65 ms\nBoot size: 1024 w\n"
+                                 "[ ] BOD Enabled\n[x] BOD Level\n[ ] S8515C\n[ ] WDT on\n[x] Hab. prog. serie\n"
+                                 "[ ] CLK Rail-Rail\n[ ] EESAVE\n[ ] BOOTRST\n");
+    EXPECT_EQ(cli.err.str(), "");
+
+    cli.Store("atmega8515-fuses.bin", {0xF7, 0x04});
+    EXPECT_EQ(cli.Run({"read-fuses"}), cli::ExitSuccess);
+    EXPECT_NE(cli.out.str().find("FuseLow: 0xF7\nFuseHigh: 0x04\nReloj: Ext RC\nSUT: (sin seleccion)\n"
+                                 "Boot size: 256 w\n[ ] BOD Enabled\n[x] BOD Level\n[x] S8515C\n[x] WDT on\n"
+                                 "[x] Hab. prog. serie\n[x] CLK Rail-Rail\n[x] EESAVE\n[x] BOOTRST\n"),
+              std::string::npos)
+        << cli.out.str();
+}
+
+TEST(AvrReadCli, WriteFusesSendsWhatThePanelWould) {
+    AvrReadCli cli;
+    EXPECT_EQ(cli.Run({"write-fuses", "--clock", "ext rc", "--sut", "1", "--boot-size=128 w", "--boden", "--ckopt"}),
+              cli::ExitSuccess)
+        << cli.err.str();
+    EXPECT_EQ(cli.err.str(), "Tarpel v1.5 ATMega8515: Fuses grabados! Leelos para verificarlo\n");
+    // BODLEVEL 0, BODEN 0, SUT 01, CKSEL 0101; high: CKOPT 0, BOOTSZ 11, SPIEN kept programmed.
+    EXPECT_EQ(cli.Fuses(), (std::vector<std::uint8_t>{0x15, 0xCF}));
+
+    EXPECT_EQ(cli.Run({"write-fuses", "--clock", "IntRC: 1 Mhz", "--sut", "65 MS", "--boot-size", "0", "--bod-level"}),
+              cli::ExitSuccess);
+    EXPECT_EQ(cli.Fuses(), (std::vector<std::uint8_t>{0xE1, 0xD9})) << "the factory bytes";
+}
+
+TEST(AvrReadCli, WriteFusesWithoutAChoiceOrWithAWrongOneWritesNothing) {
+    AvrReadCli cli;
+    cli.Store("atmega8515-fuses.bin", {0xE4, 0xD9});
+    EXPECT_EQ(cli.Run({"write-fuses", "--sut", "0", "--boot-size", "0"}), cli::ExitFailure);
+    EXPECT_EQ(cli.err.str(), "Tarpel v1.5 ATMega8515: Debes seleccionar una opcion en Reloj\n");
+    EXPECT_EQ(cli.Run({"write-fuses", "--clock", "8", "--sut", "0", "--boot-size", "0"}), cli::ExitUsage);
+    EXPECT_EQ(cli.out.str(), "") << "refused before the board is touched";
+    EXPECT_NE(cli.err.str().find("--clock 8"), std::string::npos) << cli.err.str();
+    EXPECT_EQ(cli.Fuses(), (std::vector<std::uint8_t>{0xE4, 0xD9}));
+    EXPECT_EQ(cli.Run({"write-fuses", "--clock", "1", "--sut", "0", "--boot-size", "0"}, "at90s8515"),
+              cli::ExitFailure);
+    EXPECT_EQ(cli.err.str(), "Tarpel v1.5 ATMega8515: Solo para ATMEGA90S8515 !\n");
+}
+
+TEST(AvrReadCli, ReadVerifyAndBlankTestGiveTheirStatus) {
+    AvrReadCli cli;
+    EXPECT_EQ(cli.Run({"blank-test"}, "at90s4414"), cli::ExitSuccess);
+    EXPECT_EQ(cli.err.str(), "BLANK-TEST: La flash y la eeprom interna estan vacias\n");
+
+    std::vector<std::uint8_t> eeprom(256, 0xFF);
+    eeprom[0x1A3 - 0x100] = 0x00;
+    cli.Store("at90s4414-eeprom.bin", eeprom);
+    EXPECT_EQ(cli.Run({"blank-test"}, "at90s4414"), cli::ExitFailure);
+    EXPECT_EQ(cli.err.str(), "NO BLANK: La EEPROM no esta vacia!!!\n");
+
+    EXPECT_EQ(cli.Run({"read-eeprom", cli.folder.Path("e.hex")}, "at90s4414"), cli::ExitSuccess);
+    EXPECT_EQ(cli.out.str(), "Tipo de micro: AT90S4414 (4kb flash)\n");
+    EXPECT_EQ(cli.Run({"verify-eeprom", cli.folder.Path("e.hex")}, "at90s4414"), cli::ExitSuccess);
+    EXPECT_EQ(cli.err.str(), "Fin de verificacion: VERIFICACION: OK !!!!!\n");
+    EXPECT_EQ(cli.Run({"verify-eeprom", cli.folder.Write("blank.bin", std::vector<std::uint8_t>(256, 0xFF))},
+                      "at90s4414"),
+              cli::ExitFailure);
+    EXPECT_EQ(cli.err.str(), "Fin de verificacion: VERIFICACION: ERRONEA (Diferencias en byte: $00A3)\n");
+
+    EXPECT_EQ(cli.Run({"read-flash", cli.folder.Path("f.bin")}, "at90s4414"), cli::ExitSuccess);
+    EXPECT_EQ(cli.folder.ReadBytes("f.bin").size(), 4096u);
+    EXPECT_EQ(cli.Run({"verify-flash", cli.folder.Path("none.bin")}, "at90s4414"), cli::ExitFailure);
+    EXPECT_EQ(cli.err.str(), "ERROR: No se puede abrir el fichero!!\n");
+    EXPECT_EQ(cli.Run({"read-flash", cli.folder.Path("f.dat")}, "at90s4414"), cli::ExitFailure);
+    EXPECT_EQ(cli.out.str(), "") << "the device is not read for a name nothing can be saved under";
+}
+
+TEST(AvrReadCli, ListItemsByCaptionOrNumber) {
+    const std::array<std::string_view, 3> sut = avr::SutCaptions;
+    EXPECT_EQ(cli::ListItemIndex("4.1 MS", sut), 1);
+    EXPECT_EQ(cli::ListItemIndex("2", sut), 2);
+    EXPECT_EQ(cli::ListItemIndex("3", sut), std::nullopt);
+    EXPECT_EQ(cli::ListItemIndex("-1", sut), std::nullopt);
+    EXPECT_EQ(cli::ListItemIndex("", sut), std::nullopt);
+    EXPECT_EQ(cli::ListItemIndex("99999999999999999999", sut), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tarpel::test
