@@ -94,7 +94,8 @@ TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
       boardError_(dependencies.boardError),
       lines_(dependencies.port),
       timing_(dependencies.clock),
-      shell_(this, dependencies.modalRunner, OD, SD) {
+      shell_(this, dependencies.modalRunner, OD, SD),
+      avrFrame_(lines_, clock_, shell_, *this) {
     setObjectName(QStringLiteral("Ventana"));
     setWindowTitle(MainWindowCaption);
     // Arial where it exists; else a face of the same width, so that the captions fit the
@@ -477,6 +478,8 @@ void TVentana::ConnectShellHandlers() {
 
 void TVentana::Salir1Click() { QCoreApplication::quit(); }
 
-void TVentana::Checkearvelcor1Click() { hw::CheckBoard(lines_, shell_); }
+void TVentana::Checkearvelcor1Click() {
+    RunCommand([this] { hw::CheckBoard(lines_, shell_); });
+}
 
 }  // namespace tarpel::ui

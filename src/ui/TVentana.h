@@ -7,6 +7,10 @@
 #include <QMainWindow>
 #include <QString>
 
+#include "avr/AvrView.h"
+#include "avr/CommandFrame.h"
+#include "avr/FuseMemory.h"
+#include "avr/FusePanel.h"
 #include "eeprom/EepromWorkspace.h"
 #include "hw/BitTiming.h"
 #include "hw/BoardLines.h"
@@ -31,11 +35,16 @@ namespace tarpel::ui {
 
 class HexGridModel;
 class ModalRunner;
+class TAboutBox;
+class TformConfig;
+class TformManual;
 class SettingsStore;
 class TGauge;
 class TformProgreso;
 
-class TVentana : public QMainWindow {
+// The window is also what the AVR commands show their results on: the device caption (lbTipo)
+// and the fuse panel.
+class TVentana : public QMainWindow, public avr::AvrView, public avr::FusePanel {
     Q_OBJECT
 
 public:
@@ -61,12 +70,22 @@ public:
     void RefreshGrid();
 
     void AttachProgressDialog(TformProgreso& dialog);
+    void AttachDialogs(TAboutBox& about, TformConfig& config, TformManual& manual);
+
+    // True while a chip command runs (and lets the message loop run between its steps).
+    bool CommandRunning() const { return commandRunning_; }
 
     hw::BoardLines& Lines() { return lines_; }
     hw::BitTiming& Timing() { return timing_; }
     hw::Clock& Clock() { return clock_; }
     eeprom::EepromWorkspace& Workspace() { return workspace_; }
     QtShell& Shell() { return shell_; }
+    avr::CommandFrame& AvrFrame() { return avrFrame_; }
+
+    // avr::AvrView and avr::FusePanel.
+    void SetDeviceCaption(std::string_view caption) override;
+    avr::FuseSettings Settings() const override;
+    void ShowSettings(const avr::FuseSettings& settings) override;
     // Where the window's modal dialogs run (exec() in the program, a recorder in tests).
     ModalRunner& Modals() { return modalRunner_; }
     const QString& BoardDescription() const { return boardDescription_; }
@@ -171,6 +190,8 @@ protected:
     // Esc on the AVR page clicks its first cancel button that can take it ("Blank-test");
     // on the 24CXXX page it does nothing.
     void keyPressEvent(QKeyEvent* event) override;
+    // The window cannot be closed while a command drives the board; it closes once it ends.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildMenu();
@@ -180,6 +201,27 @@ private:
     void LayOutGrid();
     void FormCreate();
     void ReportBoardError();
+
+    // Runs a chip command with every other command of the window disabled, so that nothing
+    // started from the message processing inside it can interleave with it on the board lines.
+    // The progress dialog is a window of its own and keeps its "Cancelar..." working.
+    template <typename Command>
+    void RunCommand(Command&& command) {
+        if (commandRunning_) return;
+        CommandScope scope(*this);
+        command();
+    }
+    class CommandScope {
+    public:
+        explicit CommandScope(TVentana& window);
+        ~CommandScope();
+        CommandScope(const CommandScope&) = delete;
+        CommandScope& operator=(const CommandScope&) = delete;
+
+    private:
+        TVentana& window_;
+    };
+    void SetCommandsEnabled(bool enabled);
 
     // Signal connections, one group per source file of handlers.
     void ConnectShellHandlers();
@@ -197,8 +239,15 @@ private:
     hw::BitTiming timing_;
     eeprom::EepromWorkspace workspace_;
     QtShell shell_;
+    avr::CommandFrame avrFrame_;
+    avr::FuseMemory fuseMemory_;
     HexGridModel* gridModel_ = nullptr;
+    TAboutBox* aboutBox_ = nullptr;
+    TformConfig* formConfig_ = nullptr;
+    TformManual* formManual_ = nullptr;
     bool destroyed_ = false;
+    bool commandRunning_ = false;
+    bool closeRequested_ = false;
 };
 
 }  // namespace tarpel::ui

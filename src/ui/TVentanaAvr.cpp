@@ -1,35 +1,133 @@
-// The handlers of the AVR page. A handler joins ConnectAvrHandlers once its command exists;
-// until then its button stays unconnected and does nothing.
+// The handlers of the AVR page: each hands the window's state to its command, and the window
+// shows what the commands report (device caption, fuse panel).
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 
+#include "avr/BlankTest.h"
+#include "avr/EraseChip.h"
+#include "avr/IdentifyMicro.h"
+#include "avr/ProgramEeprom.h"
+#include "avr/ProgramFlash.h"
+#include "avr/ReadFuses.h"
+#include "avr/ReadMemory.h"
+#include "avr/ReprogramFlash.h"
+#include "avr/VerifyMemory.h"
+#include "avr/WriteFuses.h"
 #include "ui/TVentana.h"
 
 namespace tarpel::ui {
 
-void TVentana::ConnectAvrHandlers() {}
+void TVentana::ConnectAvrHandlers() {
+    connect(btnTipo, &QPushButton::clicked, this, &TVentana::btnTipoClick);
+    connect(btnBorrar, &QPushButton::clicked, this, &TVentana::btnBorrarClick);
+    connect(btnProgFlash, &QPushButton::clicked, this, &TVentana::btnProgFlashClick);
+    connect(BitBtn1, &QPushButton::clicked, this, &TVentana::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TVentana::BitBtn2Click);
+    connect(btnTestBlank, &QPushButton::clicked, this, &TVentana::btnTestBlankClick);
+    connect(btnLeerFlash, &QPushButton::clicked, this, &TVentana::btnLeerFlashClick);
+    connect(btnLeerEEPInt, &QPushButton::clicked, this, &TVentana::btnLeerEEPIntClick);
+    connect(btnFLashVerif, &QPushButton::clicked, this, &TVentana::btnFLashVerifClick);
+    connect(btnEEPInt, &QPushButton::clicked, this, &TVentana::btnEEPIntClick);
+    connect(btnLeerFuses, &QPushButton::clicked, this, &TVentana::btnLeerFusesClick);
+    connect(btnGrabarFuses, &QPushButton::clicked, this, &TVentana::btnGrabarFusesClick);
+    // Only the user's own choice counts (activated, not currentIndexChanged): a clock item the
+    // user picks writes the table's value, while one merely shown after "Leer" keeps the chip's.
+    connect(cbXTAL, &QComboBox::activated, this, [this] { fuseMemory_.ClockChosen(); });
+}
 
-void TVentana::btnTipoClick() {}
+void TVentana::btnTipoClick() {
+    RunCommand([this] { avr::IdentifyMicro(avrFrame_); });
+}
 
-void TVentana::btnBorrarClick() {}
+void TVentana::btnBorrarClick() {
+    RunCommand([this] { avr::EraseChip(avrFrame_); });
+}
 
-void TVentana::btnProgFlashClick() {}
+void TVentana::btnProgFlashClick() {
+    // A click comes with a sender and asks for the file; "Reprogramar flash..." calls the
+    // command directly with the file last chosen.
+    RunCommand([this] { avr::ProgramFlash(avrFrame_); });
+}
 
-void TVentana::BitBtn1Click() {}
+void TVentana::BitBtn1Click() {
+    RunCommand([this] { avr::ProgramEeprom(avrFrame_); });
+}
 
-void TVentana::BitBtn2Click() {}
+void TVentana::BitBtn2Click() {
+    RunCommand([this] { avr::ReprogramFlash(avrFrame_); });
+}
 
-void TVentana::btnTestBlankClick() {}
+void TVentana::btnTestBlankClick() {
+    RunCommand([this] { avr::BlankTest(avrFrame_); });
+}
 
-void TVentana::btnLeerFlashClick() {}
+void TVentana::btnLeerFlashClick() {
+    RunCommand([this] { avr::ReadFlash(avrFrame_); });
+}
 
-void TVentana::btnLeerEEPIntClick() {}
+void TVentana::btnLeerEEPIntClick() {
+    RunCommand([this] { avr::ReadEeprom(avrFrame_); });
+}
 
-void TVentana::btnFLashVerifClick() {}
+void TVentana::btnFLashVerifClick() {
+    RunCommand([this] { avr::VerifyFlash(avrFrame_); });
+}
 
-void TVentana::btnEEPIntClick() {}
+void TVentana::btnEEPIntClick() {
+    RunCommand([this] { avr::VerifyEeprom(avrFrame_); });
+}
 
-void TVentana::btnLeerFusesClick() {}
+void TVentana::btnLeerFusesClick() {
+    RunCommand([this] { avr::ReadFuses(avrFrame_, *this, fuseMemory_); });
+}
 
-void TVentana::btnGrabarFusesClick() {}
+void TVentana::btnGrabarFusesClick() {
+    RunCommand([this] { avr::WriteFuses(avrFrame_, *this, fuseMemory_); });
+}
+
+void TVentana::SetDeviceCaption(std::string_view caption) {
+    lbTipo->setText(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+}
+
+avr::FuseSettings TVentana::Settings() const {
+    avr::FuseSettings settings;
+    settings.xtalIndex = cbXTAL->currentIndex();
+    settings.sutIndex = cbSUT->currentIndex();
+    settings.bootSizeIndex = cbBootSize->currentIndex();
+    settings.boden = cbBODEN->isChecked();
+    settings.bodLevel = cbBODLev->isChecked();
+    settings.s8515c = cbS8515->isChecked();
+    settings.wdton = cbWDTON->isChecked();
+    settings.spien = cbSPIEN->isChecked();
+    settings.ckopt = cbCKOPT->isChecked();
+    settings.eesave = cbEESAVE->isChecked();
+    settings.bootrst = cbBOOTRST->isChecked();
+    return settings;
+}
+
+namespace {
+
+// An index the list has no item for selects nothing, as a SUT value of 3 does.
+void SelectItem(QComboBox* list, int index) {
+    list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+}
+
+}  // namespace
+
+void TVentana::ShowSettings(const avr::FuseSettings& settings) {
+    SelectItem(cbXTAL, settings.xtalIndex);
+    SelectItem(cbSUT, settings.sutIndex);
+    cbBODEN->setChecked(settings.boden);
+    cbBODLev->setChecked(settings.bodLevel);
+    cbS8515->setChecked(settings.s8515c);
+    cbWDTON->setChecked(settings.wdton);
+    cbSPIEN->setChecked(settings.spien);
+    cbCKOPT->setChecked(settings.ckopt);
+    cbEESAVE->setChecked(settings.eesave);
+    SelectItem(cbBootSize, settings.bootSizeIndex);
+    cbBOOTRST->setChecked(settings.bootrst);
+}
 
 }  // namespace tarpel::ui

@@ -1,17 +1,42 @@
 // The handlers that open the window's own dialogs: the About box, the delay-factor dialog and
-// the manual line test. Each joins ConnectDialogHandlers once its dialog exists.
+// the manual line test.
 #include <QAction>
+#include <QToolButton>
 
+#include "ui/ModalRunner.h"
+#include "ui/TAboutBox.h"
 #include "ui/TVentana.h"
+#include "ui/TformConfig.h"
+#include "ui/TformManual.h"
 
 namespace tarpel::ui {
 
-void TVentana::ConnectDialogHandlers() {}
+void TVentana::AttachDialogs(TAboutBox& about, TformConfig& config, TformManual& manual) {
+    aboutBox_ = &about;
+    formConfig_ = &config;
+    formManual_ = &manual;
+}
 
-void TVentana::Acercade1Click() {}
+void TVentana::ConnectDialogHandlers() {
+    connect(Acercade1, &QAction::triggered, this, &TVentana::Acercade1Click);
+    connect(ToolButton11, &QToolButton::clicked, this, &TVentana::Acercade1Click);
+    connect(Configuracion2, &QAction::triggered, this, &TVentana::Configuracion2Click);
+    connect(Comprobacionmanual1, &QAction::triggered, this, &TVentana::Comprobacionmanual1Click);
+}
 
-void TVentana::Configuracion2Click() {}
+void TVentana::Acercade1Click() {
+    if (aboutBox_) modalRunner_.Exec(*aboutBox_);
+}
 
-void TVentana::Comprobacionmanual1Click() {}
+void TVentana::Configuracion2Click() {
+    if (!formConfig_) return;
+    TformConfig::RunConfiguration(*formConfig_, timing_.DelayFactor,
+                                  [this](QDialog& dialog) { return modalRunner_.Exec(dialog); });
+}
+
+void TVentana::Comprobacionmanual1Click() {
+    // The manual test drives the board's lines itself: no chip command may run meanwhile.
+    if (formManual_) RunCommand([this] { modalRunner_.Exec(*formManual_); });
+}
 
 }  // namespace tarpel::ui

@@ -1,8 +1,8 @@
-// The handlers of the 24CXXX page. A handler joins ConnectEepromHandlers once its command
-// exists; until then its control stays unconnected and does nothing.
+// The handlers of the 24CXXX page: each hands the window's state to its command.
 #include <QComboBox>
 #include <QToolButton>
 
+#include "eeprom/ChipCommands.h"
 #include "eeprom/OpenImageFile.h"
 #include "eeprom/SaveImageFile.h"
 #include "ui/TVentana.h"
@@ -14,16 +14,29 @@ void TVentana::ConnectEepromHandlers() {
     connect(cbChip, &QComboBox::currentIndexChanged, this, &TVentana::cbChipChange);
     connect(ToolButton1, &QToolButton::clicked, this, &TVentana::Abrir1Click);
     connect(ToolButton2, &QToolButton::clicked, this, &TVentana::Guardar1Click);
+    connect(ToolButton4, &QToolButton::clicked, this, &TVentana::Leerchip1Click);
+    connect(ToolButton5, &QToolButton::clicked, this, &TVentana::Grabarchip1Click);
+    connect(ToolButton9, &QToolButton::clicked, this, &TVentana::Verificar1Click);
 }
 
-void TVentana::Abrir1Click() { eeprom::OpenImageFile(workspace_, shell_); }
+void TVentana::Abrir1Click() {
+    RunCommand([this] { eeprom::OpenImageFile(workspace_, shell_); });
+}
 
-void TVentana::Guardar1Click() { eeprom::SaveImageFile(workspace_, shell_); }
+void TVentana::Guardar1Click() {
+    RunCommand([this] { eeprom::SaveImageFile(workspace_, shell_); });
+}
 
-void TVentana::Leerchip1Click() {}
+void TVentana::Leerchip1Click() {
+    RunCommand([this] { eeprom::ReadChip(workspace_, lines_, timing_, shell_); });
+}
 
-void TVentana::Grabarchip1Click() {}
+void TVentana::Grabarchip1Click() {
+    RunCommand([this] { eeprom::ProgramChip(workspace_, lines_, timing_, shell_); });
+}
 
-void TVentana::Verificar1Click() {}
+void TVentana::Verificar1Click() {
+    RunCommand([this] { eeprom::VerifyChip(workspace_, lines_, timing_, shell_); });
+}
 
 }  // namespace tarpel::ui
