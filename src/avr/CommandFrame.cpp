@@ -38,13 +38,21 @@ bool CommandFrame::IdentifyDevice() {
     return true;
 }
 
+bool CommandFrame::EnterProgrammingMode() {
+    if (link_.EnterProgrammingMode()) return true;
+    shell_.SetCursor(hw::CursorShape::Default);
+    shell_.MessageBox(NoDeviceMessage, ErrorCaption);
+    link_.AllLinesOff();
+    return false;
+}
+
 void CommandFrame::StopCommand() {
     shell_.SetCursor(hw::CursorShape::Default);
     link_.AllLinesOff();
 }
 
 void CommandFrame::ShowProgress(hw::Gauge gauge, int done, int total) {
-    const auto percent = static_cast<int>(std::lround(done * 100.0 / total));
+    const auto percent = static_cast<int>(std::nearbyint(done * 100.0 / total));
     shell_.SetGauge(gauge, percent);
     shell_.ProcessMessages();
 }

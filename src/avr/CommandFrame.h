@@ -43,11 +43,15 @@ public:
     int FlashSize() const { return Device().flashSize; }
     int EepromSize() const { return Device().eepromSize; }
 
+    // Powers the device up into programming mode without reading its signature, as the erase
+    // commands do. On false the user has been told that no device answered and the lines are off.
+    bool EnterProgrammingMode();
+
     // The frame's stop: normal cursor, every line off.
     void StopCommand();
     // Every AVR-side line off: the device unpowered.
     void SwitchOff() { link_.AllLinesOff(); }
-    // Sets the gauge to done x 100 / total, rounded, and lets the window handle its events.
+    // Sets the gauge to done x 100 / total, to the nearest (halves to even), and lets the window handle its events.
     void ShowProgress(hw::Gauge gauge, int done, int total);
 
     // Marks a command as running. A command started while another one runs (from inside the

@@ -7,12 +7,7 @@ CommandOutcome EraseChip(CommandFrame& frame) {
     if (!scope) return CommandOutcome::Failed;
     hw::Shell& shell = frame.Shell();
     shell.SetCursor(hw::CursorShape::Hourglass);
-    if (!frame.Link().EnterProgrammingMode()) {
-        shell.SetCursor(hw::CursorShape::Default);
-        shell.MessageBox(NoDeviceMessage, ErrorCaption);
-        frame.SwitchOff();
-        return CommandOutcome::Failed;
-    }
+    if (!frame.EnterProgrammingMode()) return CommandOutcome::Failed;
     // The erase has no answer to check: once the device is in programming mode it is done.
     frame.Link().ChipErase();
     shell.SetCursor(hw::CursorShape::Default);

@@ -16,13 +16,7 @@ CommandOutcome ReprogramFlashFrom(CommandFrame& frame, const std::string& fileNa
         ReportUnloadable(frame.Shell(), image.load);
         return CommandOutcome::Failed;
     }
-    hw::Shell& shell = frame.Shell();
-    if (!frame.Link().EnterProgrammingMode()) {
-        shell.SetCursor(hw::CursorShape::Default);
-        shell.MessageBox(NoDeviceMessage, ErrorCaption);
-        frame.SwitchOff();
-        return CommandOutcome::Failed;
-    }
+    if (!frame.EnterProgrammingMode()) return CommandOutcome::Failed;
     frame.Link().ChipErase();
     return ProgramFlashImage(frame, image.bytes);
 }

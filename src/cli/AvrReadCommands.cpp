@@ -12,21 +12,12 @@
 #include "avr/ReadMemory.h"
 #include "avr/VerifyMemory.h"
 #include "avr/WriteFuses.h"
+#include "cli/AvrConsole.h"
 #include "cli/CommandContext.h"
 
 namespace tarpel::cli {
 
 namespace {
-
-// lbTipo of the console: the device each command identifies, on standard output.
-class ConsoleDeviceView final : public avr::AvrView {
-public:
-    explicit ConsoleDeviceView(std::ostream& out) : out_(out) {}
-    void SetDeviceCaption(std::string_view caption) override { out_ << "Tipo de micro: " << caption << '\n'; }
-
-private:
-    std::ostream& out_;
-};
 
 // The fuse panel of the console: the settings come from the options, what "Leer" shows is kept.
 class OptionFusePanel final : public avr::FusePanel {
@@ -35,18 +26,6 @@ public:
     avr::FuseSettings Settings() const override { return settings; }
     void ShowSettings(const avr::FuseSettings& shown) override { settings = shown; }
 };
-
-int ExitStatus(avr::CommandOutcome outcome) {
-    return outcome == avr::CommandOutcome::Done ? ExitSuccess : ExitFailure;
-}
-
-// Runs one AVR command on a frame of its own over the context's board.
-template <typename Run>
-int RunAvr(CommandContext& context, Run run) {
-    ConsoleDeviceView view(context.out);
-    avr::CommandFrame frame(context.lines, context.clock(), context.shell, view);
-    return ExitStatus(run(frame));
-}
 
 std::string Lower(std::string_view text) {
     std::string lower(text);
@@ -182,31 +161,13 @@ std::string FuseSettingsText(const avr::FuseSettings& settings) {
 }
 
 void RegisterAvrReadCommands(CommandTable& table) {
-    const auto fileCommand = [&table](const char* name, const char* summary, auto run) {
-        table.Add({.group = "avr",
-                   .name = name,
-                   .arguments = "FICHERO",
-                   .summary = summary,
-                   .minArguments = 1,
-                   .maxArguments = 1,
-                   .options = {},
-                   .run = [run](CommandContext& context) {
-                       const std::string file = context.arguments.front();
-                       return RunAvr(context, [&](avr::CommandFrame& frame) { return run(frame, file); });
-                   }});
-    };
-    fileCommand("read-flash", "lee la flash y la guarda en FICHERO (.hex o .bin)", avr::ReadFlashTo);
-    fileCommand("read-eeprom", "lee la eeprom interna y la guarda en FICHERO (.hex o .bin)", avr::ReadEepromTo);
-    fileCommand("verify-flash", "compara la flash con FICHERO (.hex o .bin)", avr::VerifyFlashWith);
-    fileCommand("verify-eeprom", "compara la eeprom interna con FICHERO (.hex o .bin)", avr::VerifyEepromWith);
-    table.Add({.group = "avr",
-               .name = "blank-test",
-               .arguments = "",
-               .summary = "comprueba que la flash y la eeprom interna estan vacias",
-               .minArguments = 0,
-               .maxArguments = 0,
-               .options = {},
-               .run = [](CommandContext& context) { return RunAvr(context, avr::BlankTest); }});
+    table.Add(AvrFileCommand("read-flash", "lee la flash y la guarda en FICHERO (.hex o .bin)", avr::ReadFlashTo));
+    table.Add(AvrFileCommand("read-eeprom", "lee la eeprom interna y la guarda en FICHERO (.hex o .bin)",
+                             avr::ReadEepromTo));
+    table.Add(AvrFileCommand("verify-flash", "compara la flash con FICHERO (.hex o .bin)", avr::VerifyFlashWith));
+    table.Add(AvrFileCommand("verify-eeprom", "compara la eeprom interna con FICHERO (.hex o .bin)",
+                             avr::VerifyEepromWith));
+    table.Add(AvrCommand("blank-test", "comprueba que la flash y la eeprom interna estan vacias", avr::BlankTest));
     table.Add({.group = "avr",
                .name = "read-fuses",
                .arguments = "",

@@ -1,0 +1,46 @@
+#include "cli/AvrConsole.h"
+
+namespace tarpel::cli {
+
+void ConsoleDeviceView::SetDeviceCaption(std::string_view caption) {
+    // The window clears its label before identifying; the console has nothing to clear.
+    if (caption != "??") out_ << "Tipo de micro: " << caption << '\n';
+}
+
+int ExitStatus(avr::CommandOutcome outcome) {
+    return outcome == avr::CommandOutcome::Done ? ExitSuccess : ExitFailure;
+}
+
+int RunAvr(CommandContext& context, const std::function<avr::CommandOutcome(avr::CommandFrame&)>& run) {
+    ConsoleDeviceView view(context.out);
+    avr::CommandFrame frame(context.lines, context.clock(), context.shell, view);
+    return ExitStatus(run(frame));
+}
+
+Command AvrCommand(const char* name, const char* summary, avr::CommandOutcome (*run)(avr::CommandFrame&)) {
+    return {.group = "avr",
+            .name = name,
+            .arguments = "",
+            .summary = summary,
+            .minArguments = 0,
+            .maxArguments = 0,
+            .options = {},
+            .run = [run](CommandContext& context) { return RunAvr(context, run); }};
+}
+
+Command AvrFileCommand(const char* name, const char* summary,
+                       avr::CommandOutcome (*run)(avr::CommandFrame&, const std::string&)) {
+    return {.group = "avr",
+            .name = name,
+            .arguments = "FICHERO",
+            .summary = summary,
+            .minArguments = 1,
+            .maxArguments = 1,
+            .options = {},
+            .run = [run](CommandContext& context) {
+                const std::string file = context.arguments.front();
+                return RunAvr(context, [&](avr::CommandFrame& frame) { return run(frame, file); });
+            }};
+}
+
+}  // namespace tarpel::cli

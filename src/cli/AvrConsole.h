@@ -1,0 +1,37 @@
+#pragma once
+// What every AVR command of the console shares: lbTipo printed on standard output, a command
+// frame of its own over the context's board, and the outcome turned into the exit status.
+#include <functional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "avr/AvrView.h"
+#include "avr/CommandFrame.h"
+#include "avr/CommandOutcome.h"
+#include "cli/CommandContext.h"
+#include "cli/CommandTable.h"
+
+namespace tarpel::cli {
+
+// lbTipo of the console: the device each command identifies, on standard output.
+class ConsoleDeviceView final : public avr::AvrView {
+public:
+    explicit ConsoleDeviceView(std::ostream& out) : out_(out) {}
+    void SetDeviceCaption(std::string_view caption) override;
+
+private:
+    std::ostream& out_;
+};
+
+int ExitStatus(avr::CommandOutcome outcome);
+
+// Runs one AVR command on a frame of its own over the context's board.
+int RunAvr(CommandContext& context, const std::function<avr::CommandOutcome(avr::CommandFrame&)>& run);
+
+// An "avr" command without arguments, and one that takes a FICHERO.
+Command AvrCommand(const char* name, const char* summary, avr::CommandOutcome (*run)(avr::CommandFrame&));
+Command AvrFileCommand(const char* name, const char* summary,
+                       avr::CommandOutcome (*run)(avr::CommandFrame&, const std::string&));
+
+}  // namespace tarpel::cli
