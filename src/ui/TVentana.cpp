@@ -476,7 +476,18 @@ void TVentana::ConnectShellHandlers() {
     connect(Checkearvelcor1, &QAction::triggered, this, &TVentana::Checkearvelcor1Click);
 }
 
-void TVentana::Salir1Click() { QCoreApplication::quit(); }
+void TVentana::Salir1Click() {
+    // While a command drives the board (the menu is disabled then, so this is a termination
+    // signal) the quit waits for it, as the close box does: quitting at once would close the
+    // progress dialog under the running command and take its "Cancelar..." away. A modal dialog
+    // of the command (the manual test, a message) is closed so that the command can end.
+    if (commandRunning_) {
+        closeRequested_ = true;
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        return;
+    }
+    QCoreApplication::quit();
+}
 
 void TVentana::Checkearvelcor1Click() {
     RunCommand([this] { hw::CheckBoard(lines_, shell_); });

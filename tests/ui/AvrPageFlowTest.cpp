@@ -1,0 +1,144 @@
+// The AVR page used as a user would on the simulated board: identify each device, read and
+// write the ATmega8515's fuses through the fuse panel, and Esc on either page.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+#include <string>
+#include <vector>
+
+#include "SimWindowRig.h"
+#include "ui/TGauge.h"
+
+namespace tarpel::ui {
+namespace {
+
+const QString ApplicationTitle = "Tarpel v1.5 ATMega8515   ";
+
+void ExpectBoardOffAndWindowIdle(test::SimWindowRig& rig, const std::string& what) {
+    EXPECT_EQ(rig.port->last, 0x00) << what;
+    EXPECT_EQ(rig.BoardByte(), 0x00) << what;
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << what;
+    EXPECT_EQ(rig.EnabledCommandControls(), rig.CommandControls()) << what;
+}
+
+TEST(AvrPageFlow, IdentificarMicroNamesEachDevice) {
+    const std::pair<const char*, const char*> devices[] = {{"at90s8515", "AT90S8515 (8kb flash)"},
+                                                           {"at90s4414", "AT90S4414 (4kb flash)"},
+                                                           {"atmega8515", "ATMEGA 8515 (8kb flash)"}};
+    for (const auto& [model, caption] : devices) {
+        test::SimWindowRig rig;
+        TVentana& window = rig.Start(test::SimSockets::WithAvr(model));
+        ASSERT_EQ(window.lbTipo->text(), "??");
+        for (int click = 0; click < 2; ++click) {
+            QString shownDuring;
+            rig.AtNextPump([&] { shownDuring = window.lbTipo->text(); });
+            QTest::mouseClick(window.btnTipo, Qt::LeftButton);
+            EXPECT_EQ(rig.RanInsideCommand(), true) << model;
+            EXPECT_EQ(shownDuring, "??") << model << ": the label is cleared before the board work";
+            EXPECT_EQ(window.lbTipo->text(), caption) << model;
+        }
+        EXPECT_TRUE(rig.Boxes().empty()) << model;
+        ExpectBoardOffAndWindowIdle(rig, model);
+    }
+
+    test::SimWindowRig rig;
+    TVentana& window = rig.Start(test::SimSockets::WithAvr("none"));
+    QTest::mouseClick(window.btnTipo, Qt::LeftButton);
+    ASSERT_EQ(rig.Boxes().size(), 1u);
+    EXPECT_EQ(rig.Boxes()[0].text, "No se ha detectado ningun micro!!!");
+    EXPECT_EQ(rig.Boxes()[0].caption, "ERROR");
+    EXPECT_EQ(window.lbTipo->text(), "??");
+    ExpectBoardOffAndWindowIdle(rig, "empty socket");
+}
+
+TEST(AvrPageFlow, LeerShowsTheFusesAndGrabarWritesWhatThePanelShows) {
+    test::SimWindowRig rig;
+    rig.PutChipFile("atmega8515-fuses.bin", {0xE1, 0xD9});
+    TVentana& window = rig.Start();
+
+    // No "Identificar micro" first: the fuse command identifies the device itself.
+    QTest::mouseClick(window.btnLeerFuses, Qt::LeftButton);
+    EXPECT_TRUE(rig.Boxes().empty());
+    EXPECT_EQ(window.lbTipo->text(), "ATMEGA 8515 (8kb flash)");
+    EXPECT_EQ(window.cbXTAL->currentText(), "IntRC: 1 Mhz");
+    EXPECT_EQ(window.cbSUT->currentText(), "65 ms");
+    EXPECT_EQ(window.cbBootSize->currentText(), "1024 w");
+    const std::pair<QCheckBox*, bool> checks[] = {{window.cbBODEN, false},  {window.cbBODLev, true},
+                                                  {window.cbS8515, false},  {window.cbWDTON, false},
+                                                  {window.cbSPIEN, true},   {window.cbCKOPT, false},
+                                                  {window.cbEESAVE, false}, {window.cbBOOTRST, false}};
+    for (const auto& [check, ticked] : checks) EXPECT_EQ(check->isChecked(), ticked) << check->text().toStdString();
+    ExpectBoardOffAndWindowIdle(rig, "after Leer");
+
+    // The user picks a start-up time of 4.1 ms and ticks EESAVE, then writes.
+    window.cbSUT->setFocus();
+    QTest::keyClick(window.cbSUT, Qt::Key_Up);
+    ASSERT_EQ(window.cbSUT->currentText(), "4.1 ms");
+    QTest::mouseClick(window.cbEESAVE, Qt::LeftButton);
+    ASSERT_TRUE(window.cbEESAVE->isChecked());
+    QTest::mouseClick(window.btnGrabarFuses, Qt::LeftButton);
+    ASSERT_EQ(rig.Boxes().size(), 1u);
+    EXPECT_EQ(rig.Boxes()[0].text, "Fuses grabados! Leelos para verificarlo");
+    EXPECT_EQ(rig.Boxes()[0].caption, ApplicationTitle);
+    EXPECT_EQ(rig.Avr().LowFuse(), 0xD1);   // SUT 01 in bits 5..4
+    EXPECT_EQ(rig.Avr().HighFuse(), 0xD1);  // EESAVE (bit 3) programmed
+    ExpectBoardOffAndWindowIdle(rig, "after Grabar");
+}
+
+TEST(AvrPageFlow, GrabarRightAfterStartAsksForAClockAndWritesNothing) {
+    test::SimWindowRig rig;
+    rig.PutChipFile("atmega8515-fuses.bin", {0xE1, 0xD9});
+    TVentana& window = rig.Start();
+    QTest::mouseClick(window.btnGrabarFuses, Qt::LeftButton);
+    ASSERT_EQ(rig.Boxes().size(), 1u);
+    EXPECT_EQ(rig.Boxes()[0].text, "Debes seleccionar una opcion en Reloj");
+    EXPECT_EQ(rig.Boxes()[0].caption, ApplicationTitle);
+    EXPECT_EQ(rig.Avr().LowFuse(), 0xE1);
+    EXPECT_EQ(rig.Avr().HighFuse(), 0xD9);
+    ExpectBoardOffAndWindowIdle(rig, "after Grabar");
+
+    // An AT90S device has no fuses: both buttons say so.
+    test::SimWindowRig other;
+    TVentana& window8515 = other.Start(test::SimSockets::WithAvr("at90s8515"));
+    QTest::mouseClick(window8515.btnLeerFuses, Qt::LeftButton);
+    QTest::mouseClick(window8515.btnGrabarFuses, Qt::LeftButton);
+    ASSERT_EQ(other.Boxes().size(), 2u);
+    for (const test::SeenBox& box : other.Boxes()) {
+        EXPECT_EQ(box.text, "Solo para ATMEGA90S8515 !");
+        EXPECT_EQ(box.caption, ApplicationTitle);
+    }
+    EXPECT_EQ(window8515.lbTipo->text(), "AT90S8515 (8kb flash)");
+    ExpectBoardOffAndWindowIdle(other, "AT90S8515");
+}
+
+TEST(AvrPageFlow, EscRunsTheBlankTestOnTheAvrPageAndNothingOnThe24CxxxPage) {
+    test::SimWindowRig rig;
+    TVentana& window = rig.Start();
+    window.btnLeerFlash->setFocus();  // a button has the focus; the key reaches the window
+    QTest::keyClick(window.btnLeerFlash, Qt::Key_Escape);
+    ASSERT_EQ(rig.Boxes().size(), 1u);
+    EXPECT_EQ(rig.Boxes()[0].text, "La flash y la eeprom interna estan vacias");
+    EXPECT_EQ(rig.Boxes()[0].caption, "BLANK-TEST");
+    EXPECT_EQ(window.prFlash->Progress(), 100);
+    EXPECT_EQ(window.prEEPInt->Progress(), 100);
+    EXPECT_EQ(window.lbTipo->text(), "ATMEGA 8515 (8kb flash)");
+    ExpectBoardOffAndWindowIdle(rig, "after the blank test");
+
+    rig.ClickTab(window.ts24CXXX);
+    const std::size_t writes = rig.port->dataWrites;
+    window.SG->setFocus();
+    QTest::keyClick(window.SG, Qt::Key_Escape);
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_EQ(rig.Boxes().size(), 1u);
+    EXPECT_EQ(rig.port->dataWrites, writes);
+}
+
+}  // namespace
+}  // namespace tarpel::ui

@@ -1,0 +1,234 @@
+// The 24CXXX page used as a user would on the simulated board: pick the chip, read it into the
+// grid, program and verify it from the toolbar, stop a read with "Cancelar...", and close the
+// window while a read runs.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModel>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "SimWindowRig.h"
+#include "ui/HexGridModel.h"
+#include "ui/QuitSignals.h"
+#include "ui/TGauge.h"
+#include "ui/TformProgreso.h"
+
+namespace tarpel::ui {
+namespace {
+
+constexpr int ChipBytes = 512;  // the 24C04 in the socket
+
+// What the virtual 24C04 holds: readable text first, then bytes of every value.
+std::vector<std::uint8_t> KnownBytes() {
+    const std::string text = "Tarpel lee 24C04";
+    std::vector<std::uint8_t> bytes(ChipBytes);
+    for (int i = 0; i < ChipBytes; ++i) bytes[i] = static_cast<std::uint8_t>(i * 37 + 11);
+    std::copy(text.begin(), text.end(), bytes.begin());
+    return bytes;
+}
+
+// The 24CXXX page in front with the 24C04 chosen, picked from the list with the keyboard.
+TVentana& StartOn24C04(test::SimWindowRig& rig, const test::SimSockets& sockets = {}) {
+    TVentana& window = rig.Start(sockets);
+    rig.ClickTab(window.ts24CXXX);
+    EXPECT_EQ(window.PageControl1->currentWidget(), window.ts24CXXX);
+    window.cbChip->setFocus();
+    QTest::keyClick(window.cbChip, Qt::Key_Home);
+    EXPECT_EQ(window.cbChip->currentText(), "24C04 - 0.5kb");
+    EXPECT_EQ(window.SG->model()->rowCount(), ChipBytes / HexGridModel::BytesPerRow);
+    return window;
+}
+
+// The bytes the grid shows in its hex cells, address by address.
+std::vector<std::uint8_t> GridBytes(const TVentana& window) {
+    const QAbstractItemModel& model = *window.SG->model();
+    std::vector<std::uint8_t> bytes;
+    for (int row = 0; row < model.rowCount(); ++row)
+        for (int column = 1; column <= HexGridModel::BytesPerRow; ++column)
+            bytes.push_back(static_cast<std::uint8_t>(model.index(row, column).data().toString().toUInt(nullptr, 16)));
+    return bytes;
+}
+
+QString GridText(const TVentana& window, int row) {
+    QString text;
+    for (int column = HexGridModel::BytesPerRow + 1; column < HexGridModel::ColumnCount; ++column)
+        text += window.SG->model()->index(row, column).data().toString();
+    return text;
+}
+
+void ExpectBoardOffAndWindowIdle(test::SimWindowRig& rig, const char* what) {
+    EXPECT_EQ(rig.port->last, 0x00) << what;
+    EXPECT_EQ(rig.BoardByte(), 0x00) << what;
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << what;
+    EXPECT_FALSE(rig.Progress().isVisible()) << what;
+    EXPECT_EQ(rig.EnabledCommandControls(), rig.CommandControls()) << what;
+}
+
+TEST(EepromPageFlow, LeerChipShowsTheChipInTheGrid) {
+    test::SimWindowRig rig;
+    rig.PutChipFile("24C04.bin", KnownBytes());
+    TVentana& window = StartOn24C04(rig);
+    ASSERT_EQ(GridBytes(window), std::vector<std::uint8_t>(ChipBytes, 0xFF));
+
+    QTest::mouseClick(window.ToolButton4, Qt::LeftButton);
+    EXPECT_EQ(GridBytes(window), KnownBytes());
+    EXPECT_EQ(window.SG->model()->index(0, 0).data().toString(), "0000");
+    EXPECT_EQ(GridText(window, 0), "Tarpel l");
+    EXPECT_EQ(GridText(window, 1), "ee 24C04");
+    EXPECT_EQ(window.SG->model()->index(63, 0).data().toString(), "01F8");
+    EXPECT_EQ(rig.Progress().lbProg->text(), "511 bytes leidos...");
+    EXPECT_EQ(rig.Progress().Progreso->Progress(), 100);
+    EXPECT_TRUE(rig.Boxes().empty());
+    ExpectBoardOffAndWindowIdle(rig, "after the read");
+}
+
+TEST(EepromPageFlow, ProgramAndVerifyFromTheToolbarEndInTheSuccessMessage) {
+    test::SimWindowRig rig;
+    TVentana& window = StartOn24C04(rig);
+    std::vector<std::uint8_t> image = KnownBytes();
+    std::reverse(image.begin(), image.end());
+    rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Write("image.bin", image))};
+    QTest::mouseClick(window.ToolButton1, Qt::LeftButton);
+    ASSERT_EQ(GridBytes(window), image);
+
+    QTest::mouseClick(window.ToolButton5, Qt::LeftButton);
+    EXPECT_TRUE(rig.Boxes().empty());
+    // The 24C04 takes 16-byte pages: the last one starts at 496.
+    EXPECT_EQ(rig.Progress().lbProg->text(), "496 bytes grabados...");
+    EXPECT_EQ(rig.Progress().Progreso->Progress(), 97);
+    ExpectBoardOffAndWindowIdle(rig, "after programming");
+    const auto chip = rig.Eeprom().Memory();
+    EXPECT_TRUE(std::equal(chip.begin(), chip.end(), image.begin(), image.end()));
+
+    QTest::mouseClick(window.ToolButton9, Qt::LeftButton);
+    ASSERT_EQ(rig.Boxes().size(), 1u);
+    EXPECT_EQ(rig.Boxes()[0].text, "El contenido del chip se ha verificado correctamente!!!");
+    EXPECT_EQ(rig.Boxes()[0].caption, "FIN DE LA COMPROBACION");
+    EXPECT_EQ(GridBytes(window), image);
+    ExpectBoardOffAndWindowIdle(rig, "after verifying");
+}
+
+TEST(EepromPageFlow, CancelarStopsAReadAndTheNextReadRunsWhole) {
+    test::SimWindowRig rig;
+    rig.PutChipFile("24C04.bin", KnownBytes());
+    TVentana& window = StartOn24C04(rig);
+    TformProgreso& progress = rig.Progress();
+
+    // Watches every pass of the message loop inside the read; once the counter has passed 100
+    // the user clicks "Cancelar...".
+    int cancelledAt = -1;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        const int count = progress.lbProg->text().section(' ', 0, 0).toInt();
+        if (cancelledAt < 0 && progress.isVisible() && count >= 100) {
+            cancelledAt = count;
+            QTest::mouseClick(progress.btnCancelar, Qt::LeftButton);
+        }
+    });
+    watcher.start(0);
+    QTest::mouseClick(window.ToolButton4, Qt::LeftButton);
+    watcher.stop();
+
+    ASSERT_GE(cancelledAt, 100);
+    ASSERT_LT(cancelledAt, ChipBytes - 1);
+    EXPECT_EQ(progress.lbProg->text(), QString::number(cancelledAt) + " bytes leidos...");
+    std::vector<std::uint8_t> expected = KnownBytes();
+    std::fill(expected.begin() + cancelledAt + 1, expected.end(), 0xFF);  // the image held 0xFF there
+    EXPECT_EQ(GridBytes(window), expected);
+    EXPECT_TRUE(rig.Boxes().empty());
+    ExpectBoardOffAndWindowIdle(rig, "after the cancelled read");
+
+    QTest::mouseClick(window.ToolButton4, Qt::LeftButton);
+    EXPECT_EQ(GridBytes(window), KnownBytes());
+    EXPECT_EQ(progress.lbProg->text(), "511 bytes leidos...");
+}
+
+TEST(EepromPageFlow, EmptySocketGivesTheAcknowledgeMessagesAndLeavesTheImage) {
+    test::SimWindowRig rig;
+    TVentana& window = StartOn24C04(rig, test::SimSockets::WithEeprom("none"));
+    rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Write("image.bin", KnownBytes()))};
+    QTest::mouseClick(window.ToolButton1, Qt::LeftButton);
+
+    const QString noAck = "Sin acuse de recibo por parte del chip!!!\n            (No se ha recibido ACK)";
+    const std::pair<QToolButton*, QString> commands[] = {
+        {window.ToolButton4, noAck},
+        {window.ToolButton5, "Sin acuse de recibo por parte del chip!!!\n(No se ha recibido ACK en byte nº0)"},
+        {window.ToolButton9, noAck},
+    };
+    for (const auto& [button, text] : commands) {
+        rig.Boxes().clear();
+        QTest::mouseClick(button, Qt::LeftButton);
+        ASSERT_EQ(rig.Boxes().size(), 1u) << button->toolTip().toStdString();
+        EXPECT_EQ(rig.Boxes()[0].text, text);
+        EXPECT_EQ(rig.Boxes()[0].caption, "ERROR");
+        EXPECT_EQ(GridBytes(window), KnownBytes()) << button->toolTip().toStdString();
+        ExpectBoardOffAndWindowIdle(rig, button->toolTip().toUtf8().constData());
+    }
+}
+
+TEST(EepromPageFlow, ClosingTheWindowDuringAReadWaitsForTheReadToEnd) {
+    test::SimWindowRig rig;
+    rig.PutChipFile("24C04.bin", KnownBytes());
+    TVentana& window = StartOn24C04(rig);
+    bool openAfterClose = false;
+    const bool loopEnded = test::SimWindowRig::LoopEndsAfter([&] {
+        rig.AtNextPump([&] {
+            window.close();
+            openAfterClose = window.isVisible();
+        });
+        QTest::mouseClick(window.ToolButton4, Qt::LeftButton);
+    });
+    EXPECT_TRUE(loopEnded);
+    EXPECT_EQ(rig.RanInsideCommand(), true);
+    EXPECT_TRUE(openAfterClose);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(GridBytes(window), KnownBytes());  // the read ran to its end
+    EXPECT_TRUE(rig.Boxes().empty());
+    EXPECT_EQ(rig.port->last, 0x00);
+    EXPECT_FALSE(rig.Progress().isVisible());
+}
+
+TEST(EepromPageFlow, TerminationSignalDuringAReadEndsTheProgramOnlyAfterTheRead) {
+    test::SimWindowRig rig;
+    rig.PutChipFile("24C04.bin", KnownBytes());
+    TVentana& window = StartOn24C04(rig);
+    QuitSignals quitSignals;  // wired as the program wires it
+    QObject::connect(&quitSignals, &QuitSignals::QuitRequested, &window, &TVentana::Salir1Click);
+    std::vector<int> progressCounts;  // the counter at every pass of the loop after the signal
+    bool progressHiddenEarly = false;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (!window.CommandRunning()) return;
+        if (progressCounts.empty()) std::raise(SIGTERM);
+        progressCounts.push_back(rig.Progress().lbProg->text().section(' ', 0, 0).toInt());
+        if (!rig.Progress().isVisible()) progressHiddenEarly = true;
+    });
+    const bool loopEnded = test::SimWindowRig::LoopEndsAfter([&] {
+        watcher.start(0);
+        QTest::mouseClick(window.ToolButton4, Qt::LeftButton);
+    });
+    watcher.stop();
+    EXPECT_TRUE(loopEnded);
+    ASSERT_FALSE(progressCounts.empty());
+    EXPECT_FALSE(progressHiddenEarly);
+    EXPECT_EQ(progressCounts.back(), ChipBytes - 1);
+    EXPECT_EQ(GridBytes(window), KnownBytes());
+    EXPECT_TRUE(rig.Boxes().empty());
+    rig.Stop();
+    EXPECT_EQ(rig.port->last, 0x00);
+}
+
+}  // namespace
+}  // namespace tarpel::ui

@@ -1,0 +1,32 @@
+#pragma once
+// A port that passes every access on to another one and notes the data writes on the way:
+// how many there were and the last byte, so a test can tell what the board was left with.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "hw/Port.h"
+
+namespace tarpel::test {
+
+class TappedPort final : public hw::Port {
+public:
+    explicit TappedPort(hw::Port& inner) : inner_(inner) {}
+
+    void DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) override {
+        if (port == hw::DataPort) {
+            ++dataWrites;
+            last = value;
+        }
+        inner_.DlPortWritePortUchar(port, value);
+    }
+    std::uint8_t DlPortReadPortUchar(std::uint16_t port) override { return inner_.DlPortReadPortUchar(port); }
+
+    std::size_t dataWrites = 0;
+    std::optional<std::uint8_t> last;  // empty until the first data write
+
+private:
+    hw::Port& inner_;
+};
+
+}  // namespace tarpel::test
