@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "ui/DialogFont.h"
+
 namespace tarpel::ui {
 namespace {
 
@@ -156,12 +158,7 @@ TAboutBox::TAboutBox(QWidget* parent, std::chrono::milliseconds timerInterval)
     setModal(true);
     setFixedSize(606, 369);
 
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arial"), QStringLiteral("DejaVu Sans Condensed")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
+    const QFont font = DialogFont();
     setFont(font);
 
     QPalette black = palette();

@@ -6,6 +6,8 @@
 #include <QSlider>
 #include <QStyle>
 
+#include "ui/DialogFont.h"
+
 namespace tarpel::ui {
 
 TformConfig::TformConfig(QWidget* parent)
@@ -23,15 +25,7 @@ TformConfig::TformConfig(QWidget* parent)
     setModal(true);
     setFixedSize(329, 190);
 
-    // The layout was drawn for MS Sans Serif at 11 px; where it is missing the nearest
-    // sans serif keeps the labels inside their boxes.
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arial"), QStringLiteral("DejaVu Sans Condensed")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(DialogFont());
 
     // Labels size themselves to their text, so a wider fallback font moves lbTB along.
     Label1->move(16, 16);

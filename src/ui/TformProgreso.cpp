@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QShowEvent>
 
+#include "ui/DialogFont.h"
 #include "ui/TGauge.h"
 
 namespace tarpel::ui {
@@ -23,9 +24,7 @@ TformProgreso::TformProgreso(QWidget* parent)
                           Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("formProgreso"));
     setWindowTitle(QStringLiteral("Progreso..."));
-    QFont dialogFont(QStringLiteral("MS Sans Serif"));
-    dialogFont.setPixelSize(11);
-    setFont(dialogFont);
+    setFont(DialogFont());
     setFixedSize(361, 86);
 
     Progreso = new TGauge(this);
