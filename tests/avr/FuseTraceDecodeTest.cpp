@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "RequireTool.h"
 #include "AvrBench.h"
 #include "avr/ReadFuses.h"
 #include "hw/TracingPort.h"
@@ -68,7 +69,7 @@ std::string RunCommand(const std::string& command) {
 }
 
 TEST(FuseTraceDecode, SigrokDecodesTheFuseInstructionsOfLeerAsFuseReads) {
-    if (std::system("command -v sigrok-cli >/dev/null 2>&1") != 0) GTEST_SKIP() << "sigrok-cli is not installed";
+    TARPEL_REQUIRE_TOOL("sigrok-cli");
     TempFolder folder;
     StoreMemory(folder, "atmega8515", "fuses", {0xE7, 0xD1});
     const std::string trace = folder.Path("fuses.vcd");

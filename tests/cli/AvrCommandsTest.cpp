@@ -7,6 +7,7 @@
 #include <memory>
 #include <sstream>
 
+#include "RequireTool.h"
 #include "TempFolder.h"
 #include "cli/AvrCommands.h"
 #include "cli/Cli.h"
@@ -113,7 +114,7 @@ std::string Capture(const std::string& command) {
 }
 
 TEST_F(AvrCli, SigrokDecodesTheInstructionsOfAFlashWrite) {
-    if (std::system("sigrok-cli --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "sigrok-cli is not installed";
+    TARPEL_REQUIRE_TOOL("sigrok-cli");
     const std::string flash = folder.Write("p.hex", ":0300000012FF5696\r\n:00000001FF\r\n");
     const std::string trace = folder.Path("run.vcd");
     ASSERT_EQ(Run("at90s4414", {"avr", "write-flash", flash, "--trace", trace}), cli::ExitSuccess);

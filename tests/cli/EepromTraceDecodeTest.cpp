@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "RequireTool.h"
 #include "RecordingShell.h"
 #include "TempFolder.h"
 #include "board/Board.h"
@@ -24,8 +25,6 @@ std::string Capture(const std::string& command) {
     while (std::fgets(buffer, sizeof buffer, pipe.get())) output += buffer;
     return output;
 }
-
-bool HaveSigrok() { return std::system("sigrok-cli --version >/dev/null 2>&1") == 0; }
 
 // The board's port accesses are 1 us apart at least: a 1 us sample grid keeps every edge and
 // spares sigrok billions of 1 ns samples.
@@ -86,7 +85,7 @@ std::string Traced(const TempFolder& folder, const char* chip, int index, const 
 }
 
 TEST(EepromTraceDecode, SigrokReadsTheWholeChipReadAndEveryPageWrite) {
-    if (!HaveSigrok()) GTEST_SKIP() << "sigrok-cli is not installed";
+    TARPEL_REQUIRE_TOOL("sigrok-cli");
     TempFolder folder;
 
     // "Leer chip" on a 24C04: one sequential read of all 512 bytes from address 0, each byte

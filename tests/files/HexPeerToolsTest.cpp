@@ -13,6 +13,7 @@
 #include <sstream>
 #include <vector>
 
+#include "RequireTool.h"
 #include "TempFolder.h"
 #include "files/HexRead.h"
 #include "files/HexWrite.h"
@@ -30,11 +31,6 @@ std::string FindOnPath(const std::string& name) {
         if (::access(candidate.c_str(), X_OK) == 0) return candidate.string();
     }
     return {};
-}
-
-bool UnderCi() {
-    const char* ci = std::getenv("CI");
-    return ci && std::string(ci) == "true";
 }
 
 #define REQUIRE_TOOL(variable, name)                                                 \

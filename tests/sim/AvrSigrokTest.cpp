@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "RequireTool.h"
 #include "VirtualAvrTestMaster.h"
 
 namespace tarpel::sim {
@@ -58,7 +59,7 @@ std::string RunCommand(const std::string& command) {
 }
 
 TEST(AvrSigrokTest, SigrokDecodesProgrammingEnableAndASignatureRead) {
-    if (RunCommand("command -v sigrok-cli").empty()) GTEST_SKIP() << "sigrok-cli is not installed";
+    TARPEL_REQUIRE_TOOL("sigrok-cli");
 
     test::AvrRig rig("atmega8515");
     rig.master.PowerUp();

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "RequireTool.h"
 #include "RecordingPort.h"
 #include "SimChipFixture.h"
 #include "VcdReader.h"
@@ -121,7 +122,7 @@ std::string RunCommand(const std::string& command) {
 }
 
 TEST(Trace, SigrokDecodesTheWriteAndTheReadOfTheTestMaster) {
-    if (std::system("command -v sigrok-cli >/dev/null 2>&1") != 0) GTEST_SKIP() << "sigrok-cli is not installed";
+    TARPEL_REQUIRE_TOOL("sigrok-cli");
     TemporaryFolder folder;
     const std::string file = (folder.Path() / "sigrok.vcd").string();
     {
