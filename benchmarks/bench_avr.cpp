@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "QuietShell.h"
 #include "avr/CommandFrame.h"
 #include "avr/ProgramFlash.h"
 #include "board/Board.h"
@@ -19,29 +20,6 @@
 namespace {
 
 using namespace tarpel;
-
-class QuietShell final : public hw::Shell {
-public:
-    void MessageBox(std::string_view, std::string_view) override { ++messages; }
-    void ShowMessage(std::string_view) override { ++messages; }
-    void SetCursor(hw::CursorShape shape) override { cursor_ = shape; }
-    hw::CursorShape Cursor() const override { return cursor_; }
-    void ProcessMessages() override {}
-    void ProgressSetGauge(int) override {}
-    void ProgressShow() override {}
-    void ProgressSetLabel(std::string_view) override {}
-    bool ProgressCancelRequested() override { return false; }
-    void ProgressClose() override {}
-    void SetGauge(hw::Gauge, int) override {}
-    std::optional<std::string> ChooseOpenFile(std::string_view) override { return std::nullopt; }
-    std::optional<std::string> ChooseSaveFile() override { return std::nullopt; }
-    std::string LastOpenFile() const override { return {}; }
-
-    int messages = 0;
-
-private:
-    hw::CursorShape cursor_ = hw::CursorShape::Default;
-};
 
 class QuietView final : public avr::AvrView {
 public:
@@ -72,7 +50,7 @@ void ProgramWholeFlash(benchmark::State& state, const char* model) {
         options.simAvr = model;
         board::Board board = board::OpenBoard(options);
         hw::BoardLines lines(*board.port);
-        QuietShell shell;
+        bench::QuietShell shell;
         QuietView view;
         avr::CommandFrame frame(lines, *board.clock, shell, view);
         const std::uint64_t startNs = board.simulation->Time().NowNs();

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "QuietShell.h"
 #include "board/Board.h"
 #include "eeprom/ChipCommands.h"
 #include "hw/I2cMaster.h"
@@ -15,27 +16,6 @@
 namespace {
 
 using namespace tarpel;
-
-class NullShell final : public hw::Shell {
-public:
-    void MessageBox(std::string_view, std::string_view) override {}
-    void ShowMessage(std::string_view) override {}
-    void SetCursor(hw::CursorShape shape) override { cursor_ = shape; }
-    hw::CursorShape Cursor() const override { return cursor_; }
-    void ProcessMessages() override {}
-    void ProgressSetGauge(int) override {}
-    void ProgressShow() override {}
-    void ProgressSetLabel(std::string_view) override {}
-    bool ProgressCancelRequested() override { return false; }
-    void ProgressClose() override {}
-    void SetGauge(hw::Gauge, int) override {}
-    std::optional<std::string> ChooseOpenFile(std::string_view) override { return std::nullopt; }
-    std::optional<std::string> ChooseSaveFile() override { return std::nullopt; }
-    std::string LastOpenFile() const override { return {}; }
-
-private:
-    hw::CursorShape cursor_ = hw::CursorShape::Default;
-};
 
 // A simulated 24C512 whose contents live in a folder of its own for the benchmark's run.
 struct Simulated24C512 {
@@ -68,7 +48,7 @@ struct Simulated24C512 {
     std::unique_ptr<hw::BoardLines> lines;
     std::unique_ptr<hw::BitTiming> timing;
     eeprom::EepromWorkspace workspace;
-    NullShell shell;
+    bench::QuietShell shell;
 };
 
 void BM_Read24C512(benchmark::State& state) {
@@ -103,7 +83,7 @@ BENCHMARK(BM_ProgramAndVerify24C512)->Unit(benchmark::kMillisecond)->UseRealTime
 
 // What the read adds per byte besides the transfer: label, gauge and the (empty) pump.
 void BM_ReadProgressStep(benchmark::State& state) {
-    NullShell shell;
+    bench::QuietShell shell;
     std::int64_t i = 0;
     for (auto _ : state) {
         shell.ProgressSetLabel(std::to_string(i) + " bytes leidos...");

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "RequireTool.h"
+#include "ExternalTool.h"
 #include "AvrBench.h"
 #include "avr/ReadFuses.h"
 #include "hw/TracingPort.h"
@@ -59,15 +59,6 @@ public:
     void ShowSettings(const avr::FuseSettings& settings) override { shown = settings; }
 };
 
-std::string RunCommand(const std::string& command) {
-    std::string output;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    if (!pipe) return output;
-    char buffer[4096];
-    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe.get())) output.append(buffer, n);
-    return output;
-}
-
 TEST(FuseTraceDecode, SigrokDecodesTheFuseInstructionsOfLeerAsFuseReads) {
     TARPEL_REQUIRE_TOOL("sigrok-cli");
     TempFolder folder;
@@ -84,7 +75,7 @@ TEST(FuseTraceDecode, SigrokDecodesTheFuseInstructionsOfLeerAsFuseReads) {
     ASSERT_EQ(avr::ReadFuses(frame, panel, memory), avr::CommandOutcome::Done);
     tracer.Finish();
 
-    const std::string output = RunCommand("sigrok-cli -I vcd -i '" + trace +
+    const std::string output = CommandOutput("sigrok-cli -I vcd -i '" + trace +
                                           "' -P spi:clk=SCK:mosi=MOSI:miso=MISO:cpol=0:cpha=0,avr_isp -A avr_isp 2>&1");
     EXPECT_NE(output.find("Read fuse bits: 0xe7"), std::string::npos) << output;
     EXPECT_NE(output.find("Read fuse high bits: 0xd1"), std::string::npos) << output;

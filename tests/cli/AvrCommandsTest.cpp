@@ -7,7 +7,7 @@
 #include <memory>
 #include <sstream>
 
-#include "RequireTool.h"
+#include "ExternalTool.h"
 #include "TempFolder.h"
 #include "cli/AvrCommands.h"
 #include "cli/Cli.h"
@@ -104,15 +104,6 @@ TEST_F(AvrCli, APageThatNeverProgramsIsAFailure) {
     EXPECT_EQ(err.str(), "Tarpel v1.5 ATMega8515: Error programando flash!\n");
 }
 
-std::string Capture(const std::string& command) {
-    std::string output;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    if (!pipe) return output;
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe.get())) output += buffer;
-    return output;
-}
-
 TEST_F(AvrCli, SigrokDecodesTheInstructionsOfAFlashWrite) {
     TARPEL_REQUIRE_TOOL("sigrok-cli");
     const std::string flash = folder.Write("p.hex", ":0300000012FF5696\r\n:00000001FF\r\n");
@@ -121,7 +112,7 @@ TEST_F(AvrCli, SigrokDecodesTheInstructionsOfAFlashWrite) {
     // Port accesses are 1 us apart at least: a 1 us sample grid keeps every edge.
     const std::string sigrok = "sigrok-cli -I vcd:downsample=1000 -i '" + trace + "' -P spi:clk=SCK:mosi=MOSI:miso=MISO";
 
-    const std::string isp = Capture(sigrok + ",avr_isp -A avr_isp 2>&1");
+    const std::string isp = CommandOutput(sigrok + ",avr_isp -A avr_isp 2>&1");
     EXPECT_EQ(isp.find("avr_isp-1: Programming enable\n"), 0u) << isp;
     EXPECT_NE(isp.find("avr_isp-1: Device: Atmel AT90S4414\n"), std::string::npos) << isp;
     // The decoder names no flash instruction, but shows each with the bytes the device answered.
@@ -132,7 +123,7 @@ TEST_F(AvrCli, SigrokDecodesTheInstructionsOfAFlashWrite) {
 
     // Every byte the device received, in order: enable, the signature, then the writes and polls.
     std::string mosi;
-    std::istringstream lines(Capture(sigrok + " -A spi=mosi-data 2>&1"));
+    std::istringstream lines(CommandOutput(sigrok + " -A spi=mosi-data 2>&1"));
     for (std::string line; std::getline(lines, line);) mosi += line.substr(line.rfind(' ') + 1) + " ";
     EXPECT_EQ(mosi.rfind("AC 53 00 00 30 00 00 00 30 00 01 00 30 00 02 00 40 00 00 12 20 00 00 00 ", 0), 0u) << mosi;
 }

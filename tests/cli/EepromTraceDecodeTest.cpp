@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "RequireTool.h"
+#include "ExternalTool.h"
 #include "RecordingShell.h"
 #include "TempFolder.h"
 #include "board/Board.h"
@@ -16,15 +16,6 @@
 
 namespace tarpel::test {
 namespace {
-
-std::string Capture(const std::string& command) {
-    std::string output;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    if (!pipe) return output;
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe.get())) output += buffer;
-    return output;
-}
 
 // The board's port accesses are 1 us apart at least: a 1 us sample grid keeps every edge and
 // spares sigrok billions of 1 ns samples.
@@ -94,7 +85,7 @@ TEST(EepromTraceDecode, SigrokReadsTheWholeChipReadAndEveryPageWrite) {
     std::vector<std::uint8_t> contents(512);
     for (std::size_t i = 0; i < contents.size(); ++i) contents[i] = static_cast<std::uint8_t>(i * 11 + 5);
     const auto readTrace = Traced(folder, "24C04", 0, contents, {}, eeprom::ReadChip);
-    const auto read = Capture(Sigrok(readTrace) + "-P i2c:scl=SCL:sda=SDA -A i2c=" + I2cEvents + " 2>&1");
+    const auto read = CommandOutput(Sigrok(readTrace) + "-P i2c:scl=SCL:sda=SDA -A i2c=" + I2cEvents + " 2>&1");
     std::string expected =
         "Start\nWrite\nAddress write: 50\nACK\nData write: 00\nACK\nStart repeat\nRead\nAddress read: 50\nACK\n";
     for (auto byte : contents) expected += "Data read: " + HexList(&byte, 1) + "\nACK\n";
@@ -105,7 +96,7 @@ TEST(EepromTraceDecode, SigrokReadsTheWholeChipReadAndEveryPageWrite) {
     for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + (i >> 8));
     const auto writeTrace = Traced(folder, "24C32", 3, std::vector<std::uint8_t>(4096, 0xFF), image, eeprom::ProgramChip);
     const auto written =
-        Capture(Sigrok(writeTrace) + "-P i2c:scl=SCL:sda=SDA,eeprom24xx:chip=onsemi_cat24c256 -A eeprom24xx 2>&1");
+        CommandOutput(Sigrok(writeTrace) + "-P i2c:scl=SCL:sda=SDA,eeprom24xx:chip=onsemi_cat24c256 -A eeprom24xx 2>&1");
     for (std::size_t page = 0; page < 4096; page += 32) {
         char head[64];
         std::snprintf(head, sizeof head, "Page write (addr=%04zX, 32 bytes): ", page);

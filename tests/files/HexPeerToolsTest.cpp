@@ -13,7 +13,7 @@
 #include <sstream>
 #include <vector>
 
-#include "RequireTool.h"
+#include "ExternalTool.h"
 #include "TempFolder.h"
 #include "files/HexRead.h"
 #include "files/HexWrite.h"

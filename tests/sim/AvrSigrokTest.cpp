@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "RequireTool.h"
+#include "ExternalTool.h"
 #include "VirtualAvrTestMaster.h"
 
 namespace tarpel::sim {
@@ -48,16 +48,6 @@ private:
     bool started_ = false;
 };
 
-std::string RunCommand(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
-        ::pclose(pipe);
-    }
-    return output;
-}
-
 TEST(AvrSigrokTest, SigrokDecodesProgrammingEnableAndASignatureRead) {
     TARPEL_REQUIRE_TOOL("sigrok-cli");
 
@@ -76,7 +66,7 @@ TEST(AvrSigrokTest, SigrokDecodesProgrammingEnableAndASignatureRead) {
     ASSERT_EQ(enable[2], 0x53);
     ASSERT_EQ(signature[3], 0x1E);
 
-    const std::string decoded = RunCommand("sigrok-cli -I vcd -i '" + path +
+    const std::string decoded = test::CommandOutput("sigrok-cli -I vcd -i '" + path +
                                            "' -P spi:clk=SCK:mosi=MOSI:miso=MISO:cpol=0:cpha=0,avr_isp"
                                            " -A avr_isp 2>&1");
     EXPECT_NE(decoded.find("Programming enable"), std::string::npos) << decoded;

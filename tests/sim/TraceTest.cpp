@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "RequireTool.h"
+#include "ExternalTool.h"
 #include "RecordingPort.h"
 #include "SimChipFixture.h"
 #include "VcdReader.h"
@@ -112,15 +112,6 @@ TEST(Trace, AnUncreatableFileIsReported) {
     port.DlPortWritePortUchar(hw::DataPort, 0x1F);  // still passes the writes on, harmlessly
 }
 
-std::string RunCommand(const std::string& command) {
-    std::string output;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    if (!pipe) return output;
-    char buffer[4096];
-    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe.get())) output.append(buffer, n);
-    return output;
-}
-
 TEST(Trace, SigrokDecodesTheWriteAndTheReadOfTheTestMaster) {
     TARPEL_REQUIRE_TOOL("sigrok-cli");
     TemporaryFolder folder;
@@ -130,7 +121,7 @@ TEST(Trace, SigrokDecodesTheWriteAndTheReadOfTheTestMaster) {
         WriteAndReadBack(*traced.master, traced.type);
     }
     // The decoder's 24C256 profile takes two address bytes, like the 24C128.
-    const std::string output = RunCommand("sigrok-cli -I vcd -i '" + file +
+    const std::string output = CommandOutput("sigrok-cli -I vcd -i '" + file +
                                    "' -P i2c:scl=SCL:sda=SDA,eeprom24xx:chip=onsemi_cat24c256 -A eeprom24xx 2>&1");
     EXPECT_NE(output.find("Page write (addr=1234, 3 bytes): 11 22 33"), std::string::npos) << output;
     EXPECT_NE(output.find("Sequential random read (addr=1234, 3 bytes): 11 22 33"), std::string::npos) << output;
