@@ -17,7 +17,7 @@ constexpr double kAt90sWriteMs = 9.0;   // our pick from the AT90S datasheets' 4
 constexpr double kAt90sEraseMs = 20.0;  // and their "up to 20 ms"
 
 class At90sTest : public ::testing::TestWithParam<const char*> {};
-INSTANTIATE_TEST_SUITE_P(Parts, At90sTest, ::testing::Values("at90s8515", "at90s4414"));
+INSTANTIATE_TEST_SUITE_P(Devices, At90sTest, ::testing::Values("at90s8515", "at90s4414"));
 
 TEST_P(At90sTest, FlashByteWriteAnswers7FUntilDoneAndCanOnlyClearBits) {
     AvrRig rig(GetParam());
