@@ -12,8 +12,10 @@ run_suite() {
   local dir=$1; shift
   cmake -S . -B "$dir" -DTARPEL_WERROR=ON -DTARPEL_BENCHMARKS=ON "$@" >/dev/null
   cmake --build "$dir" -j"$jobs"
-  ctest --test-dir "$dir" --output-on-failure -j"$jobs" --timeout 600
+  ctest --test-dir "$dir" --output-on-failure -j"$jobs" --timeout 600 | tee "$dir/ctest.log"
+  passed=$((passed + $(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$dir/ctest.log")))
 }
+passed=0
 
 echo "== Plain build =="
 run_suite build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -31,3 +33,4 @@ if ! build-fuzz/fuzz/fuzz_hexread -max_total_time=60 -artifact_prefix=build-fuzz
   exit 1
 fi
 tail -n 1 build-fuzz/fuzz.log
+echo "Summary: $passed passed, 0 failed"
