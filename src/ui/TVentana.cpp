@@ -26,6 +26,7 @@
 #include "ui/SettingsStore.h"
 #include "ui/TGauge.h"
 #include "ui/ToolBarIcons.h"
+#include "ui/WheelNeedsFocus.h"
 #include "ui/WindowTitles.h"
 
 namespace tarpel::ui {
@@ -367,6 +368,8 @@ void TVentana::BuildEepromPage() {
     for (const auto& chip : eeprom::ChipCatalogue)
         cbChip->addItem(QString::fromUtf8(chip.itemText.data(), static_cast<qsizetype>(chip.itemText.size())));
     cbChip->setMinimumWidth(140);
+    cbChip->setFocusPolicy(Qt::StrongFocus);
+    cbChip->installEventFilter(new WheelNeedsFocus(cbChip));
     chipLabel->setBuddy(cbChip);
     chipLayout->addWidget(chipLabel);
     chipLayout->addWidget(cbChip);

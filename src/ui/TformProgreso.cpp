@@ -1,5 +1,6 @@
 #include "ui/TformProgreso.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -66,5 +67,7 @@ void TformProgreso::showEvent(QShowEvent* event) {
     }
     QWidget::showEvent(event);
 }
+
+void TformProgreso::closeEvent(QCloseEvent* event) { event->ignore(); }
 
 }  // namespace tarpel::ui

@@ -31,6 +31,9 @@ public slots:
 protected:
     // FormShow: clears the cancel flag and centres the window on its screen.
     void showEvent(QShowEvent* event) override;
+    // The dialog has no close box; a window manager's close request (Alt+F4) is refused too, so
+    // that a running operation never loses its "Cancelar...". The operation hides it when done.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void SetCancelTag(int value);

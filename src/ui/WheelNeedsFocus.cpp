@@ -1,0 +1,16 @@
+#include "ui/WheelNeedsFocus.h"
+
+#include <QEvent>
+#include <QWidget>
+
+namespace tarpel::ui {
+
+bool WheelNeedsFocus::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && !widget->hasFocus()) return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace tarpel::ui
