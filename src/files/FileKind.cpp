@@ -1,7 +1,6 @@
 #include "files/FileKind.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace tarpel::files {
 
@@ -22,9 +21,10 @@ std::string FileSuffix3(const std::string& fileName) {
 
 FileKind FileKindOf(const std::string& fileName) {
     std::string suffix = FileSuffix3(fileName);
-    std::transform(suffix.begin(), suffix.end(), suffix.begin(), [](char ch) {
-        return static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    });
+    // ASCII letters only: the C locale's toupper would keep 'i' under a Turkish locale, and a
+    // lower-case ".bin" would then be no known kind at all.
+    std::transform(suffix.begin(), suffix.end(), suffix.begin(),
+                   [](char ch) { return ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 'a' + 'A') : ch; });
     if (suffix == "BIN") return FileKind::Binary;
     if (suffix == "HEX") return FileKind::Hex;
     return FileKind::Other;
