@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools libxkbcommon-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libxkbcommon-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth sigrok-cli

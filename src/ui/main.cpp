@@ -1,7 +1,10 @@
 // The window program: options, the board, the windows, the message loop; at its end the
 // windows go, which switches the board off and saves the settings.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QObject>
+#include <QTranslator>
 
 #include <cstdio>
 #include <string>
@@ -25,6 +28,12 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarpel"));
+    // The program speaks Spanish whatever the desktop's language, Qt's own dialogs included
+    // (file dialogs, the overwrite question).
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     // Qt has taken its own options (-platform, ...) out of the list by now.
     std::vector<std::string> arguments;
