@@ -10,6 +10,9 @@ namespace tarpel::ui {
 namespace {
 
 constexpr char16_t MiddleDot = 0x00B7;
+// 0xAD is the soft hyphen, which Qt's text layout draws as nothing; the hyphen shows it the way
+// a Windows grid did, so the cell is not mistaken for an empty one.
+constexpr std::uint8_t SoftHyphen = 0xAD;
 
 }  // namespace
 
@@ -25,6 +28,7 @@ QString GridHexText(std::uint8_t value) {
 
 QChar GridCharacter(std::uint8_t value) {
     if (value < 0x20 || (value >= 0x80 && value < 0xA0)) return QChar(MiddleDot);
+    if (value == SoftHyphen) return QLatin1Char('-');
     return QChar(static_cast<char16_t>(value));
 }
 

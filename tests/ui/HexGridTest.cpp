@@ -59,7 +59,7 @@ TEST(HexGrid, CharacterColumnsDotTheControlRangesOnly) {
     test::WindowRig rig;
     TVentana& window = rig.Start();
     const Case cases[] = {{0x00, 0xB7}, {0x1F, 0xB7}, {0x80, 0xB7}, {0x9F, 0xB7}, {0x20, u' '}, {0x41, u'A'},
-                          {0x7F, 0x7F}, {0xA0, 0xA0}, {0xB7, 0xB7}, {0xE9, u'é'},  {0xFF, 0xFF}};
+                          {0x7F, 0x7F}, {0xA0, 0xA0}, {0xAD, u'-'}, {0xB7, 0xB7}, {0xE9, u'é'},  {0xFF, 0xFF}};
     int index = 0;
     for (const Case c : cases) window.Workspace().MemoryImage[static_cast<std::size_t>(index++)] = c.value;
     window.RefreshGrid();
