@@ -53,6 +53,17 @@ QLabel* MakeHeading(const QString& text, QWidget* parent) {
     return label;
 }
 
+// A button column of the AVR page: a lowered panel of a fixed width (or what its captions need
+// where the font is wider than Arial) with its red heading on top.
+QVBoxLayout* MakeButtonColumn(QFrame* panel, int width, const QString& heading) {
+    panel->setMinimumWidth(width);
+    panel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(4, 8, 4, 8);
+    layout->addWidget(MakeHeading(heading, panel), 0, Qt::AlignHCenter);
+    return layout;
+}
+
 QPushButton* MakeButton(const QString& name, const QString& caption, const QIcon& icon, QWidget* parent,
                         const QString& toolTip = {}) {
     auto* button = new QPushButton(icon, caption, parent);
@@ -168,12 +179,7 @@ void TVentana::BuildAvrPage() {
 
     // Right-most: reading.
     Panel3 = MakePanel(QStringLiteral("Panel3"), TabSheet2, true);
-    // 175 pixels, or what the captions need where the font is wider than Arial.
-    Panel3->setMinimumWidth(175);
-    Panel3->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    auto* readLayout = new QVBoxLayout(Panel3);
-    readLayout->setContentsMargins(4, 8, 4, 8);
-    readLayout->addWidget(MakeHeading(QStringLiteral("LECTURA"), Panel3), 0, Qt::AlignHCenter);
+    QVBoxLayout* readLayout = MakeButtonColumn(Panel3, 175, QStringLiteral("LECTURA"));
     btnTestBlank = MakeButton(QStringLiteral("btnTestBlank"), QStringLiteral("Blank-test"),
                               look->standardIcon(QStyle::SP_DialogResetButton), Panel3,
                               QStringLiteral("Comprueba que la flash y la eeprom esten vacios..."));
@@ -190,11 +196,7 @@ void TVentana::BuildAvrPage() {
 
     // Left of it: programming.
     Panel4 = MakePanel(QStringLiteral("Panel4"), TabSheet2, true);
-    Panel4->setMinimumWidth(184);
-    Panel4->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    auto* programLayout = new QVBoxLayout(Panel4);
-    programLayout->setContentsMargins(4, 8, 4, 8);
-    programLayout->addWidget(MakeHeading(QStringLiteral("PROGRAMACION"), Panel4), 0, Qt::AlignHCenter);
+    QVBoxLayout* programLayout = MakeButtonColumn(Panel4, 184, QStringLiteral("PROGRAMACION"));
     btnBorrar = MakeButton(QStringLiteral("btnBorrar"), QStringLiteral("Borrar chip"),
                            look->standardIcon(QStyle::SP_TrashIcon), Panel4,
                            QStringLiteral("Borra la flash y eeprom del chip"));
