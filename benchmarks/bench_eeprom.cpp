@@ -11,6 +11,7 @@
 #include "board/Board.h"
 #include "eeprom/ChipCommands.h"
 #include "hw/I2cMaster.h"
+#include "shell/ProgressPercent.h"
 #include "sim/SimulatedBoard.h"
 
 namespace {
@@ -87,7 +88,7 @@ void BM_ReadProgressStep(benchmark::State& state) {
     std::int64_t i = 0;
     for (auto _ : state) {
         shell.ProgressSetLabel(std::to_string(i) + " bytes leidos...");
-        shell.ProgressSetGauge(hw::ProgressPercent(i, 65536));
+        shell.ProgressSetGauge(shell::ProgressPercent(i, 65536));
         shell.ProcessMessages();
         benchmark::DoNotOptimize(shell.ProgressCancelRequested());
         i = (i + 1) & 0xFFFF;

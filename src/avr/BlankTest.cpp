@@ -35,18 +35,18 @@ bool Blank(const std::vector<std::uint8_t>& image) {
 CommandOutcome BlankTest(CommandFrame& frame) {
     const auto scope = frame.Begin();
     if (!scope) return CommandOutcome::Failed;
-    hw::Shell& shell = frame.Shell();
-    shell.SetCursor(hw::CursorShape::Hourglass);
+    shell::Shell& shell = frame.Shell();
+    shell.SetCursor(shell::CursorShape::Hourglass);
     std::vector<std::uint8_t> image;
     if (!ReadWhole(frame, DeviceMemory::Flash, image)) return CommandOutcome::Failed;
     if (!Blank(image)) {
-        shell.SetCursor(hw::CursorShape::Default);
+        shell.SetCursor(shell::CursorShape::Default);
         shell.MessageBox("La flash no esta vacia!!!", NotBlankCaption);
         return CommandOutcome::Failed;
     }
     // Every command starts from cold: the EEPROM gets a power-up and identification of its own.
     if (!ReadWhole(frame, DeviceMemory::Eeprom, image)) return CommandOutcome::Failed;
-    shell.SetCursor(hw::CursorShape::Default);
+    shell.SetCursor(shell::CursorShape::Default);
     if (!Blank(image)) {
         shell.MessageBox("La EEPROM no esta vacia!!!", NotBlankCaption);
         return CommandOutcome::Failed;

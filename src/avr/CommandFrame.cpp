@@ -1,6 +1,6 @@
 #include "avr/CommandFrame.h"
 
-#include <cmath>
+#include "shell/ProgressPercent.h"
 
 namespace tarpel::avr {
 
@@ -40,20 +40,19 @@ bool CommandFrame::IdentifyDevice() {
 
 bool CommandFrame::EnterProgrammingMode() {
     if (link_.EnterProgrammingMode()) return true;
-    shell_.SetCursor(hw::CursorShape::Default);
+    shell_.SetCursor(shell::CursorShape::Default);
     shell_.MessageBox(NoDeviceMessage, ErrorCaption);
     link_.AllLinesOff();
     return false;
 }
 
 void CommandFrame::StopCommand() {
-    shell_.SetCursor(hw::CursorShape::Default);
+    shell_.SetCursor(shell::CursorShape::Default);
     link_.AllLinesOff();
 }
 
-void CommandFrame::ShowProgress(hw::Gauge gauge, int done, int total) {
-    const auto percent = static_cast<int>(std::nearbyint(done * 100.0 / total));
-    shell_.SetGauge(gauge, percent);
+void CommandFrame::ShowProgress(shell::Gauge gauge, int done, int total) {
+    shell_.SetGauge(gauge, shell::ProgressPercent(done, total));
     shell_.ProcessMessages();
 }
 

@@ -11,7 +11,7 @@
 #include "hw/AvrLink.h"
 #include "hw/BoardLines.h"
 #include "hw/Clock.h"
-#include "hw/Shell.h"
+#include "shell/Shell.h"
 
 namespace tarpel::avr {
 
@@ -27,7 +27,7 @@ enum class Identification {
 
 class CommandFrame {
 public:
-    CommandFrame(hw::BoardLines& lines, hw::Clock& clock, hw::Shell& shell, AvrView& view)
+    CommandFrame(hw::BoardLines& lines, hw::Clock& clock, shell::Shell& shell, AvrView& view)
         : link_(lines, clock), clock_(clock), shell_(shell), view_(view) {}
 
     CommandFrame(const CommandFrame&) = delete;
@@ -52,7 +52,7 @@ public:
     // Every AVR-side line off: the device unpowered.
     void SwitchOff() { link_.AllLinesOff(); }
     // Sets the gauge to done x 100 / total, to the nearest (halves to even), and lets the window handle its events.
-    void ShowProgress(hw::Gauge gauge, int done, int total);
+    void ShowProgress(shell::Gauge gauge, int done, int total);
 
     // Marks a command as running. A command started while another one runs (from inside the
     // other's message processing) gets an empty scope and must return at once, touching nothing.
@@ -75,13 +75,13 @@ public:
 
     hw::AvrLink& Link() { return link_; }
     hw::Clock& Clock() { return clock_; }
-    hw::Shell& Shell() { return shell_; }
+    shell::Shell& Shell() { return shell_; }
     AvrView& View() { return view_; }
 
 private:
     hw::AvrLink link_;
     hw::Clock& clock_;
-    hw::Shell& shell_;
+    shell::Shell& shell_;
     AvrView& view_;
     DeviceKind kind_ = DeviceKind::AT90S8515;
     Identification lastIdentification_ = Identification::NoAnswer;

@@ -6,8 +6,8 @@ int MemorySize(const CommandFrame& frame, DeviceMemory memory) {
     return memory == DeviceMemory::Flash ? frame.FlashSize() : frame.EepromSize();
 }
 
-hw::Gauge MemoryGauge(DeviceMemory memory) {
-    return memory == DeviceMemory::Flash ? hw::Gauge::Flash : hw::Gauge::Eeprom;
+shell::Gauge MemoryGauge(DeviceMemory memory) {
+    return memory == DeviceMemory::Flash ? shell::Gauge::Flash : shell::Gauge::Eeprom;
 }
 
 const ImageLimits& MemoryFileLimits(DeviceMemory memory) {

@@ -14,7 +14,7 @@ enum class DeviceMemory { Flash, Eeprom };
 
 // Bytes of this memory on the device the frame identified last.
 int MemorySize(const CommandFrame& frame, DeviceMemory memory);
-hw::Gauge MemoryGauge(DeviceMemory memory);  // prFlash or prEEPInt
+shell::Gauge MemoryGauge(DeviceMemory memory);  // prFlash or prEEPInt
 const ImageLimits& MemoryFileLimits(DeviceMemory memory);
 
 // Reads bytes 0 .. image.size() - 1 of the memory, one instruction per byte, moving the

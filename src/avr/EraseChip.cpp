@@ -5,12 +5,12 @@ namespace tarpel::avr {
 CommandOutcome EraseChip(CommandFrame& frame) {
     const auto scope = frame.Begin();
     if (!scope) return CommandOutcome::Failed;
-    hw::Shell& shell = frame.Shell();
-    shell.SetCursor(hw::CursorShape::Hourglass);
+    shell::Shell& shell = frame.Shell();
+    shell.SetCursor(shell::CursorShape::Hourglass);
     if (!frame.EnterProgrammingMode()) return CommandOutcome::Failed;
     // The erase has no answer to check: once the device is in programming mode it is done.
     frame.Link().ChipErase();
-    shell.SetCursor(hw::CursorShape::Default);
+    shell.SetCursor(shell::CursorShape::Default);
     shell.MessageBox("Chip borrado !!", "OK");
     return CommandOutcome::Done;
 }

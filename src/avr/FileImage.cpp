@@ -38,7 +38,7 @@ FileImage LoadFileImage(const std::string& fileName, const ImageLimits& limits) 
     return image;
 }
 
-void ReportUnloadable(hw::Shell& shell, ImageLoad load) {
+void ReportUnloadable(shell::Shell& shell, ImageLoad load) {
     // Programming an all-0xFF image in place of a file that gave none would report success
     // for nothing done, and overwrite the EEPROM's contents with 0xFF.
     switch (load) {

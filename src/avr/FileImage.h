@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "hw/Shell.h"
+#include "shell/Shell.h"
 
 namespace tarpel::avr {
 
@@ -33,6 +33,6 @@ struct FileImage {
 FileImage LoadFileImage(const std::string& fileName, const ImageLimits& limits);
 
 // The error box for an image that was not loaded; nothing for a loaded one.
-void ReportUnloadable(hw::Shell& shell, ImageLoad load);
+void ReportUnloadable(shell::Shell& shell, ImageLoad load);
 
 }  // namespace tarpel::avr

@@ -3,7 +3,7 @@
 namespace tarpel::avr {
 
 bool IdentifyFuseDevice(CommandFrame& frame) {
-    frame.Shell().SetCursor(hw::CursorShape::Hourglass);
+    frame.Shell().SetCursor(shell::CursorShape::Hourglass);
     if (!frame.IdentifyDevice()) {
         frame.StopCommand();
         return false;

@@ -20,7 +20,7 @@ CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) 
         ReportUnloadable(frame.Shell(), image.load);
         return CommandOutcome::Failed;
     }
-    frame.Shell().SetCursor(hw::CursorShape::Hourglass);
+    frame.Shell().SetCursor(shell::CursorShape::Hourglass);
     if (!frame.IdentifyDevice()) {
         frame.StopCommand();
         return CommandOutcome::Failed;
@@ -42,7 +42,7 @@ CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) 
                 return CommandOutcome::Failed;
             }
         }
-        frame.ShowProgress(hw::Gauge::Eeprom, a, size);
+        frame.ShowProgress(shell::Gauge::Eeprom, a, size);
     }
     frame.StopCommand();
     return CommandOutcome::Done;

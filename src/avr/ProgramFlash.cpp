@@ -44,7 +44,7 @@ bool ProgramBytes(CommandFrame& frame, std::span<const std::uint8_t> image) {
                 }
             }
         }
-        frame.ShowProgress(hw::Gauge::Flash, a, size);
+        frame.ShowProgress(shell::Gauge::Flash, a, size);
     }
     return true;
 }
@@ -71,7 +71,7 @@ bool ProgramPages(CommandFrame& frame, std::span<const std::uint8_t> image) {
                 }
             }
         }
-        frame.ShowProgress(hw::Gauge::Flash, first, size);
+        frame.ShowProgress(shell::Gauge::Flash, first, size);
     }
     return true;
 }
@@ -106,7 +106,7 @@ CommandOutcome ProgramFlashFrom(CommandFrame& frame, const std::string& fileName
 }
 
 CommandOutcome ProgramFlashImage(CommandFrame& frame, std::span<const std::uint8_t> image) {
-    frame.Shell().SetCursor(hw::CursorShape::Hourglass);
+    frame.Shell().SetCursor(shell::CursorShape::Hourglass);
     if (!frame.IdentifyDevice()) {
         frame.StopCommand();
         return CommandOutcome::Failed;
@@ -115,7 +115,7 @@ CommandOutcome ProgramFlashImage(CommandFrame& frame, std::span<const std::uint8
     const bool written = frame.Device().flashWrite == FlashWriteMode::Pages ? ProgramPages(frame, image)
                                                                              : ProgramBytes(frame, image);
     if (!written) return CommandOutcome::Failed;
-    frame.Shell().SetGauge(hw::Gauge::Flash, 100);
+    frame.Shell().SetGauge(shell::Gauge::Flash, 100);
     frame.StopCommand();
     return CommandOutcome::Done;
 }

@@ -14,7 +14,7 @@ CommandOutcome ReadFuses(CommandFrame& frame, FusePanel& panel, FuseMemory& memo
     frame.SwitchOff();
     panel.ShowSettings(SettingsFromFuses(bytes.low, bytes.high));
     memory.Remember(bytes);
-    frame.Shell().SetCursor(hw::CursorShape::Default);
+    frame.Shell().SetCursor(shell::CursorShape::Default);
     return CommandOutcome::Done;
 }
 

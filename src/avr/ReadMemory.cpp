@@ -17,7 +17,7 @@ namespace {
 constexpr std::string_view CannotCreate = "No se puede crear fichero!!";
 
 CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::string& fileName) {
-    hw::Shell& shell = frame.Shell();
+    shell::Shell& shell = frame.Shell();
     const files::FileKind kind = files::FileKindOf(fileName);
     if (kind == files::FileKind::Other) {
         // Nothing could be saved under such a name: say so before the device is read, rather
@@ -25,7 +25,7 @@ CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::
         ReportUnloadable(shell, ImageLoad::UnknownKind);
         return CommandOutcome::Failed;
     }
-    shell.SetCursor(hw::CursorShape::Hourglass);
+    shell.SetCursor(shell::CursorShape::Hourglass);
     if (!frame.IdentifyDevice()) {
         frame.StopCommand();
         return CommandOutcome::Failed;
@@ -37,7 +37,7 @@ CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::
     const bool written = kind == files::FileKind::Binary
                              ? files::WriteBinaryFile(fileName, image)
                              : files::HexWrite(fileName, image, static_cast<std::int32_t>(image.size()));
-    shell.SetCursor(hw::CursorShape::Default);
+    shell.SetCursor(shell::CursorShape::Default);
     if (!written) {
         // A HEX file that could not be written is reported like a binary one: otherwise the
         // user would take the device's contents for saved.

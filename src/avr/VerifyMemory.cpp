@@ -38,12 +38,12 @@ ImageLoad CheckComparable(const std::string& fileName) {
 }
 
 CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const std::string& fileName) {
-    hw::Shell& shell = frame.Shell();
+    shell::Shell& shell = frame.Shell();
     if (const ImageLoad check = CheckComparable(fileName); check != ImageLoad::Loaded) {
         ReportUnloadable(shell, check);
         return CommandOutcome::Failed;
     }
-    shell.SetCursor(hw::CursorShape::Hourglass);
+    shell.SetCursor(shell::CursorShape::Hourglass);
     if (!frame.IdentifyDevice()) {
         frame.StopCommand();
         return CommandOutcome::Failed;
@@ -52,7 +52,7 @@ CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const st
     std::vector<std::uint8_t> device(size, 0xFF);
     ReadDeviceMemory(frame, memory, device);
     frame.SwitchOff();
-    shell.SetCursor(hw::CursorShape::Default);
+    shell.SetCursor(shell::CursorShape::Default);
 
     // The file is loaded only once the device has been read, as the program always did.
     const FileImage file = LoadFileImage(fileName, MemoryFileLimits(memory));

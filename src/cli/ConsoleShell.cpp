@@ -61,8 +61,8 @@ bool ConsoleShell::ProgressCancelRequested() { return cancelRequested != 0; }
 
 void ConsoleShell::ProgressClose() { ClearProgress(); }
 
-void ConsoleShell::SetGauge(hw::Gauge gauge, int percent) {
-    DrawProgress(std::string(gauge == hw::Gauge::Flash ? "Flash" : "EEPROM") + " " + std::to_string(percent) + "%");
+void ConsoleShell::SetGauge(shell::Gauge gauge, int percent) {
+    DrawProgress(std::string(gauge == shell::Gauge::Flash ? "Flash" : "EEPROM") + " " + std::to_string(percent) + "%");
 }
 
 void ConsoleShell::DrawProgress(const std::string& text) {

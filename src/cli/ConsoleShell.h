@@ -9,14 +9,14 @@
 #include <string>
 #include <string_view>
 
-#include "hw/Shell.h"
+#include "shell/Shell.h"
 
 namespace tarpel::cli {
 
 // The application title, which captions the plain message dialogs; trailing blanks trimmed.
 inline constexpr std::string_view ApplicationTitle = "Tarpel v1.5 ATMega8515";
 
-class ConsoleShell final : public hw::Shell {
+class ConsoleShell final : public shell::Shell {
 public:
     // `progressLine`: draw the progress line (only sensible on a terminal).
     ConsoleShell(std::ostream& err, bool progressLine) : err_(err), progressLine_(progressLine) {}
@@ -34,8 +34,8 @@ public:
     void MessageBox(std::string_view text, std::string_view caption) override;
     void ShowMessage(std::string_view text) override;
 
-    void SetCursor(hw::CursorShape shape) override { cursor_ = shape; }
-    hw::CursorShape Cursor() const override { return cursor_; }
+    void SetCursor(shell::CursorShape shape) override { cursor_ = shape; }
+    shell::CursorShape Cursor() const override { return cursor_; }
     void ProcessMessages() override {}
 
     void ProgressSetGauge(int percent) override;
@@ -43,7 +43,7 @@ public:
     void ProgressSetLabel(std::string_view text) override;
     bool ProgressCancelRequested() override;
     void ProgressClose() override;
-    void SetGauge(hw::Gauge gauge, int percent) override;
+    void SetGauge(shell::Gauge gauge, int percent) override;
 
     std::optional<std::string> ChooseOpenFile(std::string_view caption = {}) override;
     std::optional<std::string> ChooseSaveFile() override;
@@ -58,7 +58,7 @@ private:
 
     std::ostream& err_;
     bool progressLine_;
-    hw::CursorShape cursor_ = hw::CursorShape::Default;
+    shell::CursorShape cursor_ = shell::CursorShape::Default;
     std::deque<std::string> openFiles_;
     std::deque<std::string> saveFiles_;
     std::string lastOpenFile_;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/ProgressPercent.h"
+
 namespace tarpel::eeprom {
 
 namespace {
@@ -32,13 +34,13 @@ hw::EepromAddressing AddressingFor(const ChipType& chip) {
     return {2, std::min(chip.pageSize, 32)};
 }
 
-CommandOutcome ReadChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing, hw::Shell& shell) {
-    shell.SetCursor(hw::CursorShape::Hourglass);
+CommandOutcome ReadChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing, shell::Shell& shell) {
+    shell.SetCursor(shell::CursorShape::Hourglass);
     hw::I2cMaster master(lines, timing);
     const auto result =
         master.EepromReadAll(workspace.MemoryImage, workspace.ChipSize, shell, AddressingFor(workspace.Chip()));
     if (result == hw::ReadAllResult::NotAcknowledged) shell.MessageBox(NoAckText, ErrorCaption);
-    shell.SetCursor(hw::CursorShape::Default);
+    shell.SetCursor(shell::CursorShape::Default);
     lines.WriteBusLines(false, false, false);
     RefreshGrid(workspace);
     switch (result) {
@@ -50,8 +52,8 @@ CommandOutcome ReadChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::B
 }
 
 CommandOutcome ProgramChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing,
-                           hw::Shell& shell) {
-    shell.SetCursor(hw::CursorShape::Hourglass);
+                           shell::Shell& shell) {
+    shell.SetCursor(shell::CursorShape::Hourglass);
     shell.ProgressSetGauge(0);
     shell.ProgressShow();
 
@@ -65,12 +67,12 @@ CommandOutcome ProgramChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw
         if (!master.ProgramPageWithRetry(image, static_cast<std::uint16_t>(page), addressing)) {
             shell.ProgressClose();
             shell.MessageBox(PageNoAckText + std::to_string(page) + ")", ErrorCaption);
-            shell.SetCursor(hw::CursorShape::Default);
+            shell.SetCursor(shell::CursorShape::Default);
             lines.WriteBusLines(false, false, false);
             return CommandOutcome::Failed;
         }
         shell.ProgressSetLabel(std::to_string(page) + " bytes grabados...");
-        shell.ProgressSetGauge(hw::ProgressPercent(page, chipSize));
+        shell.ProgressSetGauge(shell::ProgressPercent(page, chipSize));
         shell.ProcessMessages();
         if (shell.ProgressCancelRequested()) {
             outcome = CommandOutcome::Cancelled;
@@ -81,14 +83,14 @@ CommandOutcome ProgramChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw
     // The 3 ms after a page do not cover the chip's whole write cycle (up to 5 ms): cutting the
     // supply right after the last page would lose it. Wait until the chip answers again.
     master.EepromWaitReady();
-    shell.SetCursor(hw::CursorShape::Default);
+    shell.SetCursor(shell::CursorShape::Default);
     lines.WriteBusLines(false, false, false);
     return outcome;
 }
 
 CommandOutcome VerifyChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing,
-                          hw::Shell& shell) {
-    shell.SetCursor(hw::CursorShape::Hourglass);
+                          shell::Shell& shell) {
+    shell.SetCursor(shell::CursorShape::Hourglass);
     const std::size_t count = ImageCount(workspace);
     auto image = workspace.MemoryImage.begin();
     // The image is borrowed as the read buffer and given back on every path.
@@ -101,12 +103,12 @@ CommandOutcome VerifyChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw:
         master.EepromReadAll(workspace.MemoryImage, static_cast<std::int32_t>(count), shell, AddressingFor(workspace.Chip()));
     if (result == hw::ReadAllResult::NotAcknowledged) {
         shell.MessageBox(NoAckText, ErrorCaption);
-        shell.SetCursor(hw::CursorShape::Default);
+        shell.SetCursor(shell::CursorShape::Default);
         lines.WriteBusLines(false, false, false);
         restore();
         return CommandOutcome::Failed;
     }
-    shell.SetCursor(hw::CursorShape::Default);
+    shell.SetCursor(shell::CursorShape::Default);
     lines.WriteBusLines(false, false, false);
     if (result == hw::ReadAllResult::Cancelled) {
         // Comparing a partial read would judge the chip on bytes never read: report nothing.

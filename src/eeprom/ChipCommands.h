@@ -8,7 +8,7 @@
 #include "hw/BitTiming.h"
 #include "hw/BoardLines.h"
 #include "hw/I2cMaster.h"
-#include "hw/Shell.h"
+#include "shell/Shell.h"
 
 namespace tarpel::eeprom {
 
@@ -18,14 +18,14 @@ namespace tarpel::eeprom {
 hw::EepromAddressing AddressingFor(const ChipType& chip);
 
 // Reads the whole chip into the image and rebuilds the grid, also after a failure or a cancel.
-CommandOutcome ReadChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing, hw::Shell& shell);
+CommandOutcome ReadChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing, shell::Shell& shell);
 
 // Writes the image to the chip page by page, in rising order. The image is left as it is.
 CommandOutcome ProgramChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing,
-                           hw::Shell& shell);
+                           shell::Shell& shell);
 
 // Reads the chip and compares it with the image, which ends exactly as it was.
 CommandOutcome VerifyChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing,
-                          hw::Shell& shell);
+                          shell::Shell& shell);
 
 }  // namespace tarpel::eeprom

@@ -19,7 +19,7 @@ constexpr std::string_view MoreDataWarning =
 constexpr std::string_view LessDataWarning =
     "El archivo contiene menos datos de los que el \rchip seleccionado puede almacenar: Se rellenara con FF";
 
-bool LoadBinary(EepromWorkspace& workspace, hw::Shell& shell, const std::string& fileName) {
+bool LoadBinary(EepromWorkspace& workspace, shell::Shell& shell, const std::string& fileName) {
     std::span<std::uint8_t> image(workspace.MemoryImage);
     const auto read = files::ReadBinaryFile(fileName, image.first(std::min(BinaryReadCapacity, image.size())));
     // Both are warnings only: the bytes read stay, those past the chip lie in the slack.
@@ -31,13 +31,13 @@ bool LoadBinary(EepromWorkspace& workspace, hw::Shell& shell, const std::string&
 
 }  // namespace
 
-void OpenImageFile(EepromWorkspace& workspace, hw::Shell& shell) {
+void OpenImageFile(EepromWorkspace& workspace, shell::Shell& shell) {
     const auto fileName = shell.ChooseOpenFile();
     if (!fileName) return;
     OpenImageFrom(workspace, shell, *fileName);
 }
 
-bool OpenImageFrom(EepromWorkspace& workspace, hw::Shell& shell, const std::string& fileName) {
+bool OpenImageFrom(EepromWorkspace& workspace, shell::Shell& shell, const std::string& fileName) {
     // Once a file is chosen, the earlier image is gone whatever the file turns out to be.
     std::fill(workspace.MemoryImage.begin(), workspace.MemoryImage.end(), std::uint8_t{0xFF});
     bool loaded = false;

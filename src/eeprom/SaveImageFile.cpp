@@ -16,20 +16,20 @@ constexpr std::string_view ErrorCaption = "ERROR";
 
 }  // namespace
 
-void SaveImageFile(EepromWorkspace& workspace, hw::Shell& shell) {
+void SaveImageFile(EepromWorkspace& workspace, shell::Shell& shell) {
     const auto fileName = shell.ChooseSaveFile();
     if (!fileName) return;
     SaveImageTo(workspace, shell, *fileName);
 }
 
-bool SaveImageTo(EepromWorkspace& workspace, hw::Shell& shell, const std::string& fileName) {
+bool SaveImageTo(EepromWorkspace& workspace, shell::Shell& shell, const std::string& fileName) {
     const std::span<const std::uint8_t> image(workspace.MemoryImage);
     bool written = false;
     switch (files::FileKindOf(fileName)) {
     case files::FileKind::Binary:
-        shell.SetCursor(hw::CursorShape::Hourglass);
+        shell.SetCursor(shell::CursorShape::Hourglass);
         written = files::WriteBinaryFile(fileName, image.first(static_cast<std::size_t>(workspace.ChipSize)));
-        shell.SetCursor(hw::CursorShape::Default);
+        shell.SetCursor(shell::CursorShape::Default);
         break;
     case files::FileKind::Hex:
         written = files::HexWrite(fileName, image, workspace.ChipSize);

@@ -4,17 +4,17 @@
 #include <string>
 
 #include "eeprom/EepromWorkspace.h"
-#include "hw/Shell.h"
+#include "shell/Shell.h"
 
 namespace tarpel::eeprom {
 
 // Asks for a file name with the save dialog and saves; a cancelled dialog writes nothing.
-void SaveImageFile(EepromWorkspace& workspace, hw::Shell& shell);
+void SaveImageFile(EepromWorkspace& workspace, shell::Shell& shell);
 
 // Saves the image as fileName, binary or HEX by the name's ending; a name of neither kind
 // writes nothing. A file that cannot be created or written whole is reported with
 // "No se puede crear fichero!!" and leaves any old file as it was. True when the file was
 // written.
-bool SaveImageTo(EepromWorkspace& workspace, hw::Shell& shell, const std::string& fileName);
+bool SaveImageTo(EepromWorkspace& workspace, shell::Shell& shell, const std::string& fileName);
 
 }  // namespace tarpel::eeprom

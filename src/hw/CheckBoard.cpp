@@ -2,7 +2,7 @@
 
 namespace tarpel::hw {
 
-bool CheckBoard(BoardLines& lines, Shell& shell) {
+bool CheckBoard(BoardLines& lines, shell::Shell& shell) {
     lines.WriteBusLines(true, true, true);
     if (!lines.ReadSdaIn()) {
         lines.AllOff();

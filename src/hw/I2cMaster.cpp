@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "shell/ProgressPercent.h"
+
 namespace tarpel::hw {
 
 namespace {
@@ -129,7 +131,7 @@ bool I2cMaster::EepromReadBegin(const EepromAddressing& addressing) {
     return true;
 }
 
-ReadAllResult I2cMaster::EepromReadAll(std::span<std::uint8_t> memoryImage, std::int32_t chipSize, Shell& shell,
+ReadAllResult I2cMaster::EepromReadAll(std::span<std::uint8_t> memoryImage, std::int32_t chipSize, shell::Shell& shell,
                                        const EepromAddressing& addressing) {
     if (!EepromReadBegin(addressing)) return ReadAllResult::NotAcknowledged;
     shell.ProgressSetGauge(0);
@@ -142,7 +144,7 @@ ReadAllResult I2cMaster::EepromReadAll(std::span<std::uint8_t> memoryImage, std:
     for (std::int64_t i = 0; i < count; ++i) {
         memoryImage[static_cast<std::size_t>(i)] = I2cReadByte();
         shell.ProgressSetLabel(std::to_string(i) + " bytes leidos...");
-        shell.ProgressSetGauge(ProgressPercent(i, chipSize));
+        shell.ProgressSetGauge(shell::ProgressPercent(i, chipSize));
         shell.ProcessMessages();
         if (shell.ProgressCancelRequested()) {
             result = ReadAllResult::Cancelled;
@@ -212,15 +214,6 @@ void I2cMaster::WaitMilliseconds(std::uint32_t milliseconds) {
     // Unsigned difference: correct across the tick count's wrap at 2^32.
     while (static_cast<std::uint32_t>(clock.GetTickCount() - start) < milliseconds) {
     }
-}
-
-int ProgressPercent(std::int64_t done, std::int64_t total) {
-    if (total <= 0) return 0;
-    const std::int64_t scaled = done * 100;
-    std::int64_t quotient = scaled / total;
-    const std::int64_t twiceRemainder = 2 * (scaled % total);
-    if (twiceRemainder > total || (twiceRemainder == total && quotient % 2 != 0)) ++quotient;
-    return static_cast<int>(quotient);
 }
 
 }  // namespace tarpel::hw

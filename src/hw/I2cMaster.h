@@ -8,7 +8,7 @@
 
 #include "hw/BitTiming.h"
 #include "hw/BoardLines.h"
-#include "hw/Shell.h"
+#include "shell/Shell.h"
 
 namespace tarpel::hw {
 
@@ -53,7 +53,7 @@ public:
     // Reads chipSize bytes from address 0 into memoryImage[0 ..] under the progress dialog,
     // pumping the shell's messages and checking its cancel flag after every byte. Ends with a
     // stop and every line off unless the addressing failed (then the supply is still on).
-    ReadAllResult EepromReadAll(std::span<std::uint8_t> memoryImage, std::int32_t chipSize, Shell& shell,
+    ReadAllResult EepromReadAll(std::span<std::uint8_t> memoryImage, std::int32_t chipSize, shell::Shell& shell,
                                 const EepromAddressing& addressing = {});
 
     // One page write of memoryImage[start .. start + pageSize - 1]; true when every byte was
@@ -83,9 +83,5 @@ private:
     BoardLines& lines_;
     BitTiming& timing_;
 };
-
-// The whole percentage nearest to done x 100 / total, halves going to the even value, as the
-// progress gauges show it. 0 when total is not positive.
-int ProgressPercent(std::int64_t done, std::int64_t total);
 
 }  // namespace tarpel::hw

@@ -42,8 +42,8 @@ void QtShell::ShowMessage(std::string_view text) { ShowBox(text, ApplicationTitl
 
 // The cursor is one shape for the whole program, as a variable, not a stack: setting the
 // default clears every override, and setting the hourglass twice needs one reset only.
-void QtShell::SetCursor(hw::CursorShape shape) {
-    if (shape == hw::CursorShape::Default) {
+void QtShell::SetCursor(shell::CursorShape shape) {
+    if (shape == shell::CursorShape::Default) {
         while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
         return;
     }
@@ -51,9 +51,9 @@ void QtShell::SetCursor(hw::CursorShape shape) {
     else QGuiApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
-hw::CursorShape QtShell::Cursor() const {
+shell::CursorShape QtShell::Cursor() const {
     const QCursor* cursor = QGuiApplication::overrideCursor();
-    return cursor && cursor->shape() == Qt::WaitCursor ? hw::CursorShape::Hourglass : hw::CursorShape::Default;
+    return cursor && cursor->shape() == Qt::WaitCursor ? shell::CursorShape::Hourglass : shell::CursorShape::Default;
 }
 
 void QtShell::ProcessMessages() { QCoreApplication::processEvents(); }
@@ -78,8 +78,8 @@ void QtShell::ProgressClose() {
     if (progress_) progress_->hide();
 }
 
-void QtShell::SetGauge(hw::Gauge gauge, int percent) {
-    TGauge* target = gauge == hw::Gauge::Flash ? flashGauge_ : eepromGauge_;
+void QtShell::SetGauge(shell::Gauge gauge, int percent) {
+    TGauge* target = gauge == shell::Gauge::Flash ? flashGauge_ : eepromGauge_;
     if (target) target->SetProgress(percent);
 }
 

@@ -1,10 +1,10 @@
 #pragma once
-// The window program's side of hw::Shell: Qt message boxes, the override cursor, one pass of
+// The window program's side of shell::Shell: Qt message boxes, the override cursor, one pass of
 // the event loop, the progress dialog, the AVR page's gauges and the shared file dialogs.
 // Every modal dialog goes through a ModalRunner so that tests never block on one.
 #include <QString>
 
-#include "hw/Shell.h"
+#include "shell/Shell.h"
 
 class QWidget;
 
@@ -15,7 +15,7 @@ class ModalRunner;
 class TGauge;
 class TformProgreso;
 
-class QtShell final : public hw::Shell {
+class QtShell final : public shell::Shell {
 public:
     QtShell(QWidget* parent, ModalRunner& runner, FileDialog& openDialog, FileDialog& saveDialog);
 
@@ -26,8 +26,8 @@ public:
     void MessageBox(std::string_view text, std::string_view caption) override;
     void ShowMessage(std::string_view text) override;
 
-    void SetCursor(hw::CursorShape shape) override;
-    hw::CursorShape Cursor() const override;
+    void SetCursor(shell::CursorShape shape) override;
+    shell::CursorShape Cursor() const override;
 
     void ProcessMessages() override;
 
@@ -37,7 +37,7 @@ public:
     bool ProgressCancelRequested() override;
     void ProgressClose() override;
 
-    void SetGauge(hw::Gauge gauge, int percent) override;
+    void SetGauge(shell::Gauge gauge, int percent) override;
 
     std::optional<std::string> ChooseOpenFile(std::string_view caption = {}) override;
     std::optional<std::string> ChooseSaveFile() override;

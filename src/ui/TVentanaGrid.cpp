@@ -10,8 +10,8 @@ namespace tarpel::ui {
 void TVentana::cbChipChange() { workspace_.cbChipChange(cbChip->currentIndex()); }
 
 void TVentana::RefreshGrid() {
-    const hw::CursorShape remembered = shell_.Cursor();
-    shell_.SetCursor(hw::CursorShape::Hourglass);
+    const shell::CursorShape remembered = shell_.Cursor();
+    shell_.SetCursor(shell::CursorShape::Hourglass);
     if (gridModel_->Refresh()) {
         LayOutGrid();
         // A new size starts at the first byte, as a freshly sized grid does.

@@ -25,7 +25,7 @@ TEST(BlankTest, AnErasedDeviceIsBlankAfterTwoWholeReads) {
         EXPECT_EQ(bench->shell.flashGauges.back(), 100);
         EXPECT_EQ(bench->shell.eepromGauges.back(), 100);
         EXPECT_EQ(bench->PortByte(), 0x00);
-        EXPECT_EQ(bench->shell.cursor, hw::CursorShape::Default);
+        EXPECT_EQ(bench->shell.cursor, shell::CursorShape::Default);
         EXPECT_EQ(bench->Violations(), std::vector<std::string>{});
     }
 }
@@ -43,7 +43,7 @@ TEST(BlankTest, BlankFlashButDataInTheEeprom) {
     EXPECT_EQ(bench->port.CountOpcode(0x30), 6) << "identified twice";
     EXPECT_EQ(bench->port.CountOpcode(0xA0), 512) << "read in full before the scan";
     EXPECT_EQ(bench->PortByte(), 0x00);
-    EXPECT_EQ(bench->shell.cursor, hw::CursorShape::Default);
+    EXPECT_EQ(bench->shell.cursor, shell::CursorShape::Default);
 }
 
 TEST(BlankTest, OneByteAtTheLastFlashAddressEndsTheTestBeforeTheEeprom) {
@@ -69,7 +69,7 @@ TEST(BlankTest, NoDeviceGivesItsMessageOnly) {
     EXPECT_EQ(bench->MessageTexts(), std::vector<std::string>{"No se ha detectado ningun micro!!!"});
     EXPECT_EQ(FlashReads(*bench), 0);
     EXPECT_EQ(bench->PortByte(), 0x00);
-    EXPECT_EQ(bench->shell.cursor, hw::CursorShape::Default);
+    EXPECT_EQ(bench->shell.cursor, shell::CursorShape::Default);
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ TEST(FuseCommands, FactoryFusesShowAsListedAndGoBackExactly) {
     EXPECT_EQ(f.bench->clock.Count(50), 2);
     EXPECT_EQ(f.bench->clock.sleeps.back().afterInstructions, instructions);
     EXPECT_EQ(f.bench->PortByte(), 0x00);
-    EXPECT_EQ(f.bench->shell.cursor, hw::CursorShape::Default);
+    EXPECT_EQ(f.bench->shell.cursor, shell::CursorShape::Default);
     EXPECT_EQ(f.bench->Violations(), std::vector<std::string>{});
     EXPECT_EQ(f.Low(), 0xE1);
     EXPECT_EQ(f.bench->Device().HighFuse(), 0xD9);
@@ -138,7 +138,7 @@ TEST(FuseCommands, SutThreeSelectsNothingAndGrabarAsksForTheStartUpTime) {
     EXPECT_TRUE(f.bench->shell.messages[0].plain);
     EXPECT_TRUE(f.FuseWrites().empty());
     EXPECT_EQ(f.bench->PortByte(), 0x00);
-    EXPECT_EQ(f.bench->shell.cursor, hw::CursorShape::Default);
+    EXPECT_EQ(f.bench->shell.cursor, shell::CursorShape::Default);
     EXPECT_EQ(f.Low(), 0xF1);
 }
 
@@ -185,7 +185,7 @@ TEST(FuseCommands, DevicesWithoutFusesAreRefusedByBothButtons) {
         EXPECT_EQ(f.panel.shows, 0);
         EXPECT_EQ(f.panel.shown, before);
         EXPECT_EQ(f.bench->PortByte(), 0x00);
-        EXPECT_EQ(f.bench->shell.cursor, hw::CursorShape::Default);
+        EXPECT_EQ(f.bench->shell.cursor, shell::CursorShape::Default);
         EXPECT_EQ(f.bench->Violations(), std::vector<std::string>{}) << c.model;
     }
 }
@@ -198,7 +198,7 @@ TEST(FuseCommands, NoDeviceOrALockedOneLeavesThePanelAlone) {
         EXPECT_EQ(f.panel.shows, 0);
         EXPECT_FALSE(f.memory.Known().has_value());
         EXPECT_EQ(f.bench->PortByte(), 0x00);
-        EXPECT_EQ(f.bench->shell.cursor, hw::CursorShape::Default);
+        EXPECT_EQ(f.bench->shell.cursor, shell::CursorShape::Default);
     }
 }
 

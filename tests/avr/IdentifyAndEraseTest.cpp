@@ -147,7 +147,7 @@ TEST(EraseChip, ErasesEvenALockedDeviceWithoutReadingItsSignature) {
     EXPECT_EQ(bench.shell.messages[0].caption, "OK");
     EXPECT_EQ(bench.view.caption, "previous");
     EXPECT_EQ(bench.shell.cursorChanges,
-              (std::vector<hw::CursorShape>{hw::CursorShape::Hourglass, hw::CursorShape::Default}));
+              (std::vector<shell::CursorShape>{shell::CursorShape::Hourglass, shell::CursorShape::Default}));
     auto& device = bench.Device();
     EXPECT_EQ(device.Flash(), std::vector<std::uint8_t>(8192, 0xFF));
     EXPECT_EQ(device.Eeprom(), std::vector<std::uint8_t>(512, 0xFF));
@@ -168,7 +168,7 @@ TEST(EraseChip, WithoutADeviceOnlySaysSo) {
     EXPECT_EQ(bench.shell.messages[0].text, NoDevice);
     EXPECT_EQ(bench.shell.messages[0].caption, "ERROR");
     EXPECT_EQ(bench.port.powerUps, 3);
-    EXPECT_EQ(bench.shell.cursor, hw::CursorShape::Default);
+    EXPECT_EQ(bench.shell.cursor, shell::CursorShape::Default);
     EXPECT_EQ(bench.PortByte(), 0x00);
 }
 

@@ -54,7 +54,7 @@ TEST(ProgramEeprom, WritesEveryByteAndWaitsOutWhatEachDeviceCannotPoll) {
         EXPECT_TRUE(bench.shell.flashGauges.empty());
         EXPECT_TRUE(bench.shell.messages.empty()) << c.model;
         EXPECT_EQ(bench.shell.cursorChanges,
-                  (std::vector<hw::CursorShape>{hw::CursorShape::Hourglass, hw::CursorShape::Default}));
+                  (std::vector<shell::CursorShape>{shell::CursorShape::Hourglass, shell::CursorShape::Default}));
         EXPECT_EQ(bench.PortByte(), 0x00);
         EXPECT_TRUE(bench.Violations().empty()) << c.model << ": " << bench.Violations().front();
     }
@@ -93,7 +93,7 @@ TEST(ProgramEeprom, StopsAtAByteThatNeverReadsBack) {
     EXPECT_EQ(bench.port.EepromReadsAt(0), 4000);
     EXPECT_EQ(bench.port.CountOpcode(0xC0), 1) << "the command ends at the first byte";
     EXPECT_TRUE(bench.shell.eepromGauges.empty());
-    EXPECT_EQ(bench.shell.cursor, hw::CursorShape::Default);
+    EXPECT_EQ(bench.shell.cursor, shell::CursorShape::Default);
     EXPECT_EQ(bench.PortByte(), 0x00);
 }
 
@@ -132,7 +132,7 @@ TEST(ProgramEeprom, NoDeviceStopsBeforeAnyWrite) {
     EXPECT_EQ(bench.MessageTexts(),
               std::vector<std::string>{"El Atmel esta protegido contra lectura/escritura (Recibido ID=00 01 02)"});
     EXPECT_EQ(bench.port.CountOpcode(0xC0), 0);
-    EXPECT_EQ(bench.shell.cursor, hw::CursorShape::Default);
+    EXPECT_EQ(bench.shell.cursor, shell::CursorShape::Default);
     EXPECT_EQ(bench.PortByte(), 0x00);
 }
 

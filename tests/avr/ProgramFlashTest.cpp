@@ -60,7 +60,7 @@ TEST(ProgramFlash, ByteModeWaitsOutUnpollableValuesAndPollsTheRest) {
     EXPECT_EQ(bench.shell.processMessagesCalls, 8192);
     EXPECT_TRUE(bench.shell.messages.empty());
     EXPECT_EQ(bench.shell.cursorChanges,
-              (std::vector<hw::CursorShape>{hw::CursorShape::Hourglass, hw::CursorShape::Default}));
+              (std::vector<shell::CursorShape>{shell::CursorShape::Hourglass, shell::CursorShape::Default}));
     EXPECT_EQ(bench.view.caption, "AT90S8515 (8kb flash)");
     EXPECT_EQ(bench.PortByte(), 0x00);
     EXPECT_TRUE(bench.Violations().empty()) << bench.Violations().front();
@@ -90,7 +90,7 @@ TEST(ProgramFlash, ByteModeStopsAtAByteThatNeverReadsBack) {
         << "what was written before stays";
     EXPECT_EQ(flash[0x10], 0xFF);
     EXPECT_EQ(bench.shell.flashGauge, 0);
-    EXPECT_EQ(bench.shell.cursor, hw::CursorShape::Default);
+    EXPECT_EQ(bench.shell.cursor, shell::CursorShape::Default);
     EXPECT_EQ(bench.PortByte(), 0x00);
     EXPECT_TRUE(bench.Violations().empty()) << bench.Violations().front();
 }
@@ -152,7 +152,7 @@ TEST(ProgramFlash, PageModeReportsAPageThatNeverReadsBack) {
     EXPECT_EQ(flash[0x3F], 0x5A);
     EXPECT_EQ(flash[0x41], 0x5A) << "the rest of the failed page was written";
     EXPECT_EQ(flash[0x80], 0xFF);
-    EXPECT_EQ(bench.shell.cursor, hw::CursorShape::Default);
+    EXPECT_EQ(bench.shell.cursor, shell::CursorShape::Default);
     EXPECT_EQ(bench.PortByte(), 0x00);
 }
 
@@ -274,7 +274,7 @@ TEST(ReprogramFlash, WithoutADeviceSaysSoOnce) {
     EXPECT_EQ(avr::ReprogramFlash(bench.frame), CommandOutcome::Failed);
     EXPECT_EQ(bench.MessageTexts(), std::vector<std::string>{NoDevice});
     EXPECT_EQ(bench.port.powerUps, 3);
-    EXPECT_EQ(bench.shell.cursor, hw::CursorShape::Default);
+    EXPECT_EQ(bench.shell.cursor, shell::CursorShape::Default);
     EXPECT_EQ(bench.PortByte(), 0x00);
 }
 

@@ -52,7 +52,7 @@ TEST_P(ReadMemoryTest, SavesTheWholeMemoryAsBinaryAndAsHex) {
     EXPECT_EQ(bench->shell.eepromGauges.back(), 100);
     EXPECT_EQ(bench->shell.flashGauges.size(), 2 * d.flashSize);
     EXPECT_EQ(bench->shell.processMessagesCalls, static_cast<int>(2 * d.flashSize + d.eepromSize));
-    EXPECT_EQ(bench->shell.cursor, hw::CursorShape::Default);
+    EXPECT_EQ(bench->shell.cursor, shell::CursorShape::Default);
     EXPECT_EQ(bench->PortByte(), 0x00);
     EXPECT_EQ(bench->Violations(), std::vector<std::string>{});
     // Reading changes nothing on the device.
@@ -85,7 +85,7 @@ TEST(ReadMemory, AFileThatCannotBeWrittenIsReportedForEitherKind) {
     }
     EXPECT_EQ(bench->port.CountOpcode(0xA0), 2 * 256) << "the device was read both times";
     EXPECT_EQ(bench->PortByte(), 0x00);
-    EXPECT_EQ(bench->shell.cursor, hw::CursorShape::Default);
+    EXPECT_EQ(bench->shell.cursor, shell::CursorShape::Default);
 }
 
 TEST(ReadMemory, CancelledDialogOrNoDeviceLeavesNoFile) {
@@ -98,7 +98,7 @@ TEST(ReadMemory, CancelledDialogOrNoDeviceLeavesNoFile) {
     EXPECT_EQ(bench->MessageTexts(), std::vector<std::string>{"No se ha detectado ningun micro!!!"});
     EXPECT_FALSE(std::filesystem::exists(folder.Path("flash.bin")));
     EXPECT_EQ(bench->PortByte(), 0x00);
-    EXPECT_EQ(bench->shell.cursor, hw::CursorShape::Default);
+    EXPECT_EQ(bench->shell.cursor, shell::CursorShape::Default);
 }
 
 TEST(ReadMemory, ACommandStartedDuringTheReadDoesNothing) {

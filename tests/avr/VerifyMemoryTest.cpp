@@ -41,7 +41,7 @@ TEST(VerifyMemory, MatchingFilesVerifyOkWithTheirOwnDialogCaptions) {
     EXPECT_EQ(bench->shell.flashGauges.back(), 100);
     EXPECT_EQ(bench->shell.eepromGauges.back(), 100);
     EXPECT_EQ(bench->PortByte(), 0x00);
-    EXPECT_EQ(bench->shell.cursor, hw::CursorShape::Default);
+    EXPECT_EQ(bench->shell.cursor, shell::CursorShape::Default);
     EXPECT_EQ(bench->Violations(), std::vector<std::string>{});
 }
 
@@ -132,7 +132,7 @@ TEST(VerifyMemory, ALockedDeviceStopsWithItsOwnMessageOnly) {
               std::vector<std::string>{"El Atmel esta protegido contra lectura/escritura (Recibido ID=00 01 02)"});
     EXPECT_EQ(bench->port.CountOpcode(0x20), 0);
     EXPECT_EQ(bench->PortByte(), 0x00);
-    EXPECT_EQ(bench->shell.cursor, hw::CursorShape::Default);
+    EXPECT_EQ(bench->shell.cursor, shell::CursorShape::Default);
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ struct SimSocket {
         for (const auto& v : chip->Violations().Entries()) text += std::to_string(v.timeNs) + " " + v.description + "\n";
         return text;
     }
-    CommandOutcome Run(CommandOutcome (*command)(eeprom::EepromWorkspace&, hw::BoardLines&, hw::BitTiming&, hw::Shell&)) {
+    CommandOutcome Run(CommandOutcome (*command)(eeprom::EepromWorkspace&, hw::BoardLines&, hw::BitTiming&, shell::Shell&)) {
         shell.messages.clear();
         return command(workspace, lines, timing, shell);
     }

@@ -52,7 +52,7 @@ std::string HexList(const std::uint8_t* bytes, std::size_t count) {
 std::string Traced(const TempFolder& folder, const char* chip, int index, const std::vector<std::uint8_t>& contents,
                    const std::vector<std::uint8_t>& image,
                    eeprom::CommandOutcome (*command)(eeprom::EepromWorkspace&, hw::BoardLines&, hw::BitTiming&,
-                                                     hw::Shell&)) {
+                                                     shell::Shell&)) {
     sim::ChipStore(folder.Path("chips")).Save(std::string(chip) + ".bin", contents);
     board::BoardOptions options;
     options.board = "sim";

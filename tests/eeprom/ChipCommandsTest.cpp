@@ -14,7 +14,7 @@ namespace tarpel::test {
 namespace {
 
 using eeprom::CommandOutcome;
-using Command = std::function<CommandOutcome(eeprom::EepromWorkspace&, hw::BoardLines&, hw::BitTiming&, hw::Shell&)>;
+using Command = std::function<CommandOutcome(eeprom::EepromWorkspace&, hw::BoardLines&, hw::BitTiming&, shell::Shell&)>;
 
 const std::string NoAck = "Sin acuse de recibo por parte del chip!!!\r            (No se ha recibido ACK)";
 
@@ -133,7 +133,7 @@ TEST(ChipCommands, EveryPathEndsWithItsMessageTheDefaultCursorAndEveryLineOff) {
         EXPECT_EQ(s.refreshes, c.refreshes) << c.name;
         EXPECT_TRUE(std::equal(c.imageAfter.begin(), c.imageAfter.end(), s.workspace.MemoryImage.begin())) << c.name;
         EXPECT_EQ(s.shell.cursorChanges,
-                  (std::vector<hw::CursorShape>{hw::CursorShape::Hourglass, hw::CursorShape::Default}))
+                  (std::vector<shell::CursorShape>{shell::CursorShape::Hourglass, shell::CursorShape::Default}))
             << c.name;
         EXPECT_FALSE(s.shell.progressVisible) << c.name;
         EXPECT_EQ(s.port.Last(), 0x00) << c.name;

@@ -138,7 +138,7 @@ TEST_F(ImageFileCommands, SaveWritesTheChipsBytesInTheChosenKind) {
     shell.saveChoices.push_back(folder.Path("a.bin"));
     eeprom::SaveImageFile(workspace, shell);
     EXPECT_EQ(folder.ReadBytes("a.bin"), content);
-    EXPECT_EQ(shell.cursorChanges, (std::vector{hw::CursorShape::Hourglass, hw::CursorShape::Default}));
+    EXPECT_EQ(shell.cursorChanges, (std::vector{shell::CursorShape::Hourglass, shell::CursorShape::Default}));
 
     shell.saveChoices.push_back(folder.Path("a.HEX"));
     eeprom::SaveImageFile(workspace, shell);
@@ -179,7 +179,7 @@ TEST_F(ImageFileCommands, FailedSavesAreReportedAndKeepTheOldFile) {
             ASSERT_EQ(shell.messages.size(), 1u) << target;
             EXPECT_EQ(shell.messages[0].text, "No se puede crear fichero!!");
             EXPECT_EQ(shell.messages[0].caption, "ERROR");
-            EXPECT_EQ(shell.cursor, hw::CursorShape::Default);
+            EXPECT_EQ(shell.cursor, shell::CursorShape::Default);
         }
         // A disk that fills up part-way: the old file stays as it was.
         shell.messages.clear();

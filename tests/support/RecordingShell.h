@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "hw/Shell.h"
+#include "shell/Shell.h"
 
 namespace tarpel::test {
 
@@ -17,11 +17,11 @@ struct ShownMessage {
     bool plain = false;
 };
 
-class RecordingShell final : public hw::Shell {
+class RecordingShell final : public shell::Shell {
 public:
     std::vector<ShownMessage> messages;
-    std::vector<hw::CursorShape> cursorChanges;
-    hw::CursorShape cursor = hw::CursorShape::Default;
+    std::vector<shell::CursorShape> cursorChanges;
+    shell::CursorShape cursor = shell::CursorShape::Default;
     int processMessagesCalls = 0;
     std::function<void()> onProcessMessages;  // runs inside every pump, e.g. to press Cancel
 
@@ -48,11 +48,11 @@ public:
         messages.push_back({std::string(text), std::string(caption), false});
     }
     void ShowMessage(std::string_view text) override { messages.push_back({std::string(text), "", true}); }
-    void SetCursor(hw::CursorShape shape) override {
+    void SetCursor(shell::CursorShape shape) override {
         cursor = shape;
         cursorChanges.push_back(shape);
     }
-    hw::CursorShape Cursor() const override { return cursor; }
+    shell::CursorShape Cursor() const override { return cursor; }
     void ProcessMessages() override {
         ++processMessagesCalls;
         if (onProcessMessages) onProcessMessages();
@@ -73,8 +73,8 @@ public:
     }
     bool ProgressCancelRequested() override { return cancelFlag; }
     void ProgressClose() override { progressVisible = false; }
-    void SetGauge(hw::Gauge gauge, int percent) override {
-        if (gauge == hw::Gauge::Flash) {
+    void SetGauge(shell::Gauge gauge, int percent) override {
+        if (gauge == shell::Gauge::Flash) {
             flashGauge = percent;
             flashGauges.push_back(percent);
         } else {

@@ -108,7 +108,7 @@ TEST(HexGrid, RefreshKeepsTheMouseCursorAndTheCurrentCell) {
     test::WindowRig rig;
     TVentana& window = rig.Start();
     window.SG->setCurrentIndex(window.SG->model()->index(100, 3));
-    for (const auto shape : {hw::CursorShape::Hourglass, hw::CursorShape::Default}) {
+    for (const auto shape : {shell::CursorShape::Hourglass, shell::CursorShape::Default}) {
         window.Shell().SetCursor(shape);
         window.Workspace().MemoryImage[801] = 0x5A;
         window.RefreshGrid();

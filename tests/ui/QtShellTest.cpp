@@ -42,13 +42,13 @@ TEST(QtShell, MessageBoxesHaveOneOkButtonNoIconAndTheGivenTexts) {
 
 TEST(QtShell, CursorIsOneShapeNotAStack) {
     ShellRig rig;
-    EXPECT_EQ(rig.shell.Cursor(), hw::CursorShape::Default);
-    rig.shell.SetCursor(hw::CursorShape::Hourglass);
-    rig.shell.SetCursor(hw::CursorShape::Hourglass);
-    EXPECT_EQ(rig.shell.Cursor(), hw::CursorShape::Hourglass);
+    EXPECT_EQ(rig.shell.Cursor(), shell::CursorShape::Default);
+    rig.shell.SetCursor(shell::CursorShape::Hourglass);
+    rig.shell.SetCursor(shell::CursorShape::Hourglass);
+    EXPECT_EQ(rig.shell.Cursor(), shell::CursorShape::Hourglass);
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    rig.shell.SetCursor(hw::CursorShape::Default);
-    EXPECT_EQ(rig.shell.Cursor(), hw::CursorShape::Default);
+    rig.shell.SetCursor(shell::CursorShape::Default);
+    EXPECT_EQ(rig.shell.Cursor(), shell::CursorShape::Default);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
@@ -98,7 +98,7 @@ TEST(QtShell, OpenDialogKeepsTheChosenFileAndACaptionOnlyForOneUse) {
 TEST(QtShell, DrivesTheProgressDialogAndTheAvrGauges) {
     test::WindowRig rig;
     TVentana& window = rig.Start();
-    hw::Shell& shell = window.Shell();
+    shell::Shell& shell = window.Shell();
     TformProgreso& dialog = *rig.forms->formProgreso;
 
     dialog.btnCancelar->click();
@@ -115,8 +115,8 @@ TEST(QtShell, DrivesTheProgressDialogAndTheAvrGauges) {
     shell.ProgressClose();
     EXPECT_FALSE(dialog.isVisible());
 
-    shell.SetGauge(hw::Gauge::Flash, 30);
-    shell.SetGauge(hw::Gauge::Eeprom, 130);
+    shell.SetGauge(shell::Gauge::Flash, 30);
+    shell.SetGauge(shell::Gauge::Eeprom, 130);
     EXPECT_EQ(window.prFlash->Progress(), 30);
     EXPECT_EQ(window.prEEPInt->Progress(), 100);
     EXPECT_EQ(window.prFlash->ForeColor(), QColor(Qt::red));

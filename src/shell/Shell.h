@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace tarpel::hw {
+namespace tarpel::shell {
 
 enum class CursorShape { Default, Hourglass };
 enum class Gauge { Flash, Eeprom };  // prFlash and prEEPInt of the AVR page
@@ -44,4 +44,4 @@ public:
     virtual std::string LastOpenFile() const = 0;
 };
 
-}  // namespace tarpel::hw
+}  // namespace tarpel::shell

@@ -1,0 +1,14 @@
+#include "shell/ProgressPercent.h"
+
+namespace tarpel::shell {
+
+int ProgressPercent(std::int64_t done, std::int64_t total) {
+    if (total <= 0) return 0;
+    const std::int64_t scaled = done * 100;
+    std::int64_t quotient = scaled / total;
+    const std::int64_t twiceRemainder = 2 * (scaled % total);
+    if (twiceRemainder > total || (twiceRemainder == total && quotient % 2 != 0)) ++quotient;
+    return static_cast<int>(quotient);
+}
+
+}  // namespace tarpel::shell
