@@ -59,7 +59,7 @@ void ProgramWholeFlash(benchmark::State& state, const char* model) {
         const auto outcome = avr::ProgramFlashFrom(frame, file);
 
         state.PauseTiming();
-        if (outcome != avr::CommandOutcome::Done || shell.messages != 0) state.SkipWithError("programming failed");
+        if (outcome != shell::CommandOutcome::Done || shell.messages != 0) state.SkipWithError("programming failed");
         virtualSeconds += static_cast<double>(board.simulation->Time().NowNs() - startNs) / 1e9;
         state.ResumeTiming();
     }

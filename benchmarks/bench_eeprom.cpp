@@ -36,6 +36,7 @@ struct Simulated24C512 {
         workspace.cbChipChange(7);
         for (std::int32_t i = 0; i < workspace.ChipSize; ++i)
             workspace.MemoryImage[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 31 + 7);
+        frame = std::make_unique<eeprom::CommandFrame>(workspace, *lines, *timing, shell);
     }
     ~Simulated24C512() {
         opened = {};
@@ -50,6 +51,7 @@ struct Simulated24C512 {
     std::unique_ptr<hw::BitTiming> timing;
     eeprom::EepromWorkspace workspace;
     bench::QuietShell shell;
+    std::unique_ptr<eeprom::CommandFrame> frame;
 };
 
 void BM_Read24C512(benchmark::State& state) {
@@ -57,8 +59,8 @@ void BM_Read24C512(benchmark::State& state) {
     double virtualSeconds = 0;
     for (auto _ : state) {
         const double before = chip.VirtualSeconds();
-        const auto outcome = eeprom::ReadChip(chip.workspace, *chip.lines, *chip.timing, chip.shell);
-        if (outcome != eeprom::CommandOutcome::Done) state.SkipWithError("the read failed");
+        const auto outcome = eeprom::ReadChip(*chip.frame);
+        if (outcome != shell::CommandOutcome::Done) state.SkipWithError("the read failed");
         virtualSeconds = chip.VirtualSeconds() - before;
     }
     state.counters["virtual_s"] = virtualSeconds;
@@ -71,9 +73,9 @@ void BM_ProgramAndVerify24C512(benchmark::State& state) {
     double virtualSeconds = 0;
     for (auto _ : state) {
         const double before = chip.VirtualSeconds();
-        if (eeprom::ProgramChip(chip.workspace, *chip.lines, *chip.timing, chip.shell) != eeprom::CommandOutcome::Done)
+        if (eeprom::ProgramChip(*chip.frame) != shell::CommandOutcome::Done)
             state.SkipWithError("the program failed");
-        if (eeprom::VerifyChip(chip.workspace, *chip.lines, *chip.timing, chip.shell) != eeprom::CommandOutcome::Done)
+        if (eeprom::VerifyChip(*chip.frame) != shell::CommandOutcome::Done)
             state.SkipWithError("the verification failed");
         virtualSeconds = chip.VirtualSeconds() - before;
     }

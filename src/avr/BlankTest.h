@@ -2,7 +2,6 @@
 // "Blank-test" (btnTestBlankClick): checks that flash and internal EEPROM read 0xFF throughout.
 // The flash is read in full first; only a blank flash leads to a second power-up and the EEPROM.
 #include "avr/CommandFrame.h"
-#include "avr/CommandOutcome.h"
 
 namespace tarpel::avr {
 

@@ -11,9 +11,13 @@
 #include "hw/AvrLink.h"
 #include "hw/BoardLines.h"
 #include "hw/Clock.h"
+#include "shell/CommandOutcome.h"
 #include "shell/Shell.h"
 
 namespace tarpel::avr {
+
+// How an AVR command ends: the outcome both command families share.
+using shell::CommandOutcome;
 
 inline constexpr std::string_view ErrorCaption = "ERROR";
 inline constexpr std::string_view NoDeviceMessage = "No se ha detectado ningun micro!!!";

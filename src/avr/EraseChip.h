@@ -2,7 +2,6 @@
 // "Borrar chip" (btnBorrarClick): erases flash and EEPROM. It reads no signature, so it also
 // clears a locked device, and it leaves DeviceKind and the caption as they were.
 #include "avr/CommandFrame.h"
-#include "avr/CommandOutcome.h"
 
 namespace tarpel::avr {
 

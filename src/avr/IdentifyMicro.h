@@ -1,7 +1,6 @@
 #pragma once
 // "Identificar micro" (btnTipoClick): names the device in the socket and nothing more.
 #include "avr/CommandFrame.h"
-#include "avr/CommandOutcome.h"
 
 namespace tarpel::avr {
 

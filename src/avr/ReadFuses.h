@@ -2,7 +2,6 @@
 // "Leer" of the fuse panel (btnLeerFusesClick): reads the ATmega8515's two fuse bytes and sets
 // the panel's controls from them. AT90S devices are refused.
 #include "avr/CommandFrame.h"
-#include "avr/CommandOutcome.h"
 #include "avr/FuseMemory.h"
 #include "avr/FusePanel.h"
 

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "avr/CommandFrame.h"
-#include "avr/CommandOutcome.h"
 
 namespace tarpel::avr {
 

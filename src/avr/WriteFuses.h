@@ -3,7 +3,6 @@
 // ATmega8515's two fuse bytes, SPIEN always programmed. The write is not read back: the closing
 // message asks the user to read the fuses. AT90S devices are refused.
 #include "avr/CommandFrame.h"
-#include "avr/CommandOutcome.h"
 #include "avr/FuseMemory.h"
 #include "avr/FusePanel.h"
 

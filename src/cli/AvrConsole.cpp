@@ -7,17 +7,13 @@ void ConsoleDeviceView::SetDeviceCaption(std::string_view caption) {
     if (caption != "??") out_ << "Tipo de micro: " << caption << '\n';
 }
 
-int ExitStatus(avr::CommandOutcome outcome) {
-    return outcome == avr::CommandOutcome::Done ? ExitSuccess : ExitFailure;
-}
-
-int RunAvr(CommandContext& context, const std::function<avr::CommandOutcome(avr::CommandFrame&)>& run) {
+int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(avr::CommandFrame&)>& run) {
     ConsoleDeviceView view(context.out);
     avr::CommandFrame frame(context.lines, context.clock(), context.shell, view);
     return ExitStatus(run(frame));
 }
 
-Command AvrCommand(const char* name, const char* summary, avr::CommandOutcome (*run)(avr::CommandFrame&)) {
+Command AvrCommand(const char* name, const char* summary, shell::CommandOutcome (*run)(avr::CommandFrame&)) {
     return {.group = "avr",
             .name = name,
             .arguments = "",
@@ -29,7 +25,7 @@ Command AvrCommand(const char* name, const char* summary, avr::CommandOutcome (*
 }
 
 Command AvrFileCommand(const char* name, const char* summary,
-                       avr::CommandOutcome (*run)(avr::CommandFrame&, const std::string&)) {
+                       shell::CommandOutcome (*run)(avr::CommandFrame&, const std::string&)) {
     return {.group = "avr",
             .name = name,
             .arguments = "FICHERO",

@@ -8,7 +8,6 @@
 
 #include "avr/AvrView.h"
 #include "avr/CommandFrame.h"
-#include "avr/CommandOutcome.h"
 #include "cli/CommandContext.h"
 #include "cli/CommandTable.h"
 
@@ -24,14 +23,12 @@ private:
     std::ostream& out_;
 };
 
-int ExitStatus(avr::CommandOutcome outcome);
-
 // Runs one AVR command on a frame of its own over the context's board.
-int RunAvr(CommandContext& context, const std::function<avr::CommandOutcome(avr::CommandFrame&)>& run);
+int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(avr::CommandFrame&)>& run);
 
 // An "avr" command without arguments, and one that takes a FICHERO.
-Command AvrCommand(const char* name, const char* summary, avr::CommandOutcome (*run)(avr::CommandFrame&));
+Command AvrCommand(const char* name, const char* summary, shell::CommandOutcome (*run)(avr::CommandFrame&));
 Command AvrFileCommand(const char* name, const char* summary,
-                       avr::CommandOutcome (*run)(avr::CommandFrame&, const std::string&));
+                       shell::CommandOutcome (*run)(avr::CommandFrame&, const std::string&));
 
 }  // namespace tarpel::cli

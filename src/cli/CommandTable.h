@@ -8,12 +8,20 @@
 #include <string_view>
 #include <vector>
 
+#include "shell/CommandOutcome.h"
+
 namespace tarpel::cli {
 
 // Exit statuses of tarpel-cli.
 inline constexpr int ExitSuccess = 0;
 inline constexpr int ExitFailure = 1;  // any error, a verification difference, a non-blank device
 inline constexpr int ExitUsage = 2;
+
+// The exit status of a command of either family that ended so: success only when it ran to its
+// end and found nothing wrong.
+constexpr int ExitStatus(shell::CommandOutcome outcome) {
+    return outcome == shell::CommandOutcome::Done ? ExitSuccess : ExitFailure;
+}
 
 struct CommandContext;
 using CommandFunction = std::function<int(CommandContext&)>;

@@ -7,6 +7,7 @@
 
 #include "cli/CommandContext.h"
 #include "eeprom/ChipCommands.h"
+#include "eeprom/CommandFrame.h"
 #include "eeprom/OpenImageFile.h"
 #include "eeprom/SaveImageFile.h"
 #include "files/FileKind.h"
@@ -34,11 +35,7 @@ std::string ChipNames() {
     return names;
 }
 
-int StatusOf(eeprom::CommandOutcome outcome) {
-    return outcome == eeprom::CommandOutcome::Done ? ExitSuccess : ExitFailure;
-}
-
-using Step = int (*)(CommandContext&, eeprom::EepromWorkspace&, const std::string& file);
+using Step = shell::CommandOutcome (*)(eeprom::CommandFrame&, const std::string& file);
 
 // Selects the chip and checks the file name before the chip is touched, then runs the step.
 int WithWorkspace(CommandContext& context, Step step) {
@@ -55,32 +52,33 @@ int WithWorkspace(CommandContext& context, Step step) {
     }
     eeprom::EepromWorkspace workspace;
     workspace.cbChipChange(*index);
-    return step(context, workspace, file);
+    eeprom::CommandFrame frame(workspace, context.lines, context.timing, context.shell);
+    return ExitStatus(step(frame, file));
 }
 
-int ReadToFile(CommandContext& context, eeprom::EepromWorkspace& workspace, const std::string& file) {
-    const auto outcome = eeprom::ReadChip(workspace, context.lines, context.timing, context.shell);
+shell::CommandOutcome ReadToFile(eeprom::CommandFrame& frame, const std::string& file) {
+    const auto outcome = eeprom::ReadChip(frame);
     // A failed or cancelled read leaves no file: part of a chip is not a copy of it.
-    if (outcome != eeprom::CommandOutcome::Done) return ExitFailure;
-    return eeprom::SaveImageTo(workspace, context.shell, file) ? ExitSuccess : ExitFailure;
+    if (outcome != shell::CommandOutcome::Done) return outcome;
+    return eeprom::SaveImageTo(frame, file);
 }
 
 // Loads the file as the open command does; a file that could not be read is not programmed
 // or compared as the all-0xFF image it leaves.
-bool LoadFile(CommandContext& context, eeprom::EepromWorkspace& workspace, const std::string& file) {
-    if (eeprom::OpenImageFrom(workspace, context.shell, file)) return true;
-    context.shell.MessageBox("No se puede leer el fichero: " + file, "ERROR");
+bool LoadFile(eeprom::CommandFrame& frame, const std::string& file) {
+    if (eeprom::OpenImageFrom(frame, file) == shell::CommandOutcome::Done) return true;
+    frame.Shell().MessageBox("No se puede leer el fichero: " + file, "ERROR");
     return false;
 }
 
-int WriteFromFile(CommandContext& context, eeprom::EepromWorkspace& workspace, const std::string& file) {
-    if (!LoadFile(context, workspace, file)) return ExitFailure;
-    return StatusOf(eeprom::ProgramChip(workspace, context.lines, context.timing, context.shell));
+shell::CommandOutcome WriteFromFile(eeprom::CommandFrame& frame, const std::string& file) {
+    if (!LoadFile(frame, file)) return shell::CommandOutcome::Failed;
+    return eeprom::ProgramChip(frame);
 }
 
-int VerifyAgainstFile(CommandContext& context, eeprom::EepromWorkspace& workspace, const std::string& file) {
-    if (!LoadFile(context, workspace, file)) return ExitFailure;
-    return StatusOf(eeprom::VerifyChip(workspace, context.lines, context.timing, context.shell));
+shell::CommandOutcome VerifyAgainstFile(eeprom::CommandFrame& frame, const std::string& file) {
+    if (!LoadFile(frame, file)) return shell::CommandOutcome::Failed;
+    return eeprom::VerifyChip(frame);
 }
 
 Command EepromCommand(std::string name, std::string summary, Step step) {

@@ -9,7 +9,7 @@ namespace tarpel::eeprom {
 struct ChipType {
     std::string_view itemText;  // as the drop-down list shows it
     std::string_view name;      // the part's own name, for files and the console
-    std::int32_t size;          // bytes: 128 x 2^(index + 2)
+    std::int32_t size;          // bytes, ChipSize when selected: 128 x 2^(index + 2)
     int wordAddressBytes;       // 1 for the 24C04/08/16, which carry A8..A10 in the control byte
     int pageSize;               // bytes of the chip's page buffer
 };
@@ -26,8 +26,5 @@ inline constexpr std::array<ChipType, 8> ChipCatalogue{{
 }};
 
 inline constexpr int DefaultChipIndex = 5;  // "24C128 -16 kb"
-
-// ChipSize of the catalogue entry at this index.
-constexpr std::int32_t ChipSizeOf(int index) { return 128 << (index + 2); }
 
 }  // namespace tarpel::eeprom

@@ -21,10 +21,6 @@ std::size_t ImageCount(const EepromWorkspace& workspace) {
         std::clamp<std::int64_t>(workspace.ChipSize, 0, static_cast<std::int64_t>(workspace.MemoryImage.size())));
 }
 
-void RefreshGrid(EepromWorkspace& workspace) {
-    if (workspace.RefreshGrid) workspace.RefreshGrid();
-}
-
 }  // namespace
 
 hw::EepromAddressing AddressingFor(const ChipType& chip) {
@@ -34,15 +30,15 @@ hw::EepromAddressing AddressingFor(const ChipType& chip) {
     return {2, std::min(chip.pageSize, 32)};
 }
 
-CommandOutcome ReadChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing, shell::Shell& shell) {
+CommandOutcome ReadChip(CommandFrame& frame) {
+    EepromWorkspace& workspace = frame.Workspace();
+    shell::Shell& shell = frame.Shell();
     shell.SetCursor(shell::CursorShape::Hourglass);
-    hw::I2cMaster master(lines, timing);
     const auto result =
-        master.EepromReadAll(workspace.MemoryImage, workspace.ChipSize, shell, AddressingFor(workspace.Chip()));
+        frame.Master().EepromReadAll(workspace.MemoryImage, workspace.ChipSize, shell, AddressingFor(workspace.Chip()));
     if (result == hw::ReadAllResult::NotAcknowledged) shell.MessageBox(NoAckText, ErrorCaption);
-    shell.SetCursor(shell::CursorShape::Default);
-    lines.WriteBusLines(false, false, false);
-    RefreshGrid(workspace);
+    frame.StopCommand();
+    frame.RefreshGrid();
     switch (result) {
         case hw::ReadAllResult::NotAcknowledged: return CommandOutcome::Failed;
         case hw::ReadAllResult::Cancelled: return CommandOutcome::Cancelled;
@@ -51,15 +47,15 @@ CommandOutcome ReadChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::B
     return CommandOutcome::Done;
 }
 
-CommandOutcome ProgramChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing,
-                           shell::Shell& shell) {
+CommandOutcome ProgramChip(CommandFrame& frame) {
+    shell::Shell& shell = frame.Shell();
     shell.SetCursor(shell::CursorShape::Hourglass);
     shell.ProgressSetGauge(0);
     shell.ProgressShow();
 
-    hw::I2cMaster master(lines, timing);
-    const hw::EepromAddressing addressing = AddressingFor(workspace.Chip());
-    const std::span<const std::uint8_t> image(workspace.MemoryImage.data(), ImageCount(workspace));
+    hw::I2cMaster& master = frame.Master();
+    const hw::EepromAddressing addressing = AddressingFor(frame.Workspace().Chip());
+    const std::span<const std::uint8_t> image(frame.Workspace().MemoryImage.data(), ImageCount(frame.Workspace()));
     const std::int32_t chipSize = static_cast<std::int32_t>(image.size());
     auto outcome = CommandOutcome::Done;
     // Rising page order; the label and gauge show the start of the page just written.
@@ -67,8 +63,7 @@ CommandOutcome ProgramChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw
         if (!master.ProgramPageWithRetry(image, static_cast<std::uint16_t>(page), addressing)) {
             shell.ProgressClose();
             shell.MessageBox(PageNoAckText + std::to_string(page) + ")", ErrorCaption);
-            shell.SetCursor(shell::CursorShape::Default);
-            lines.WriteBusLines(false, false, false);
+            frame.StopCommand();
             return CommandOutcome::Failed;
         }
         shell.ProgressSetLabel(std::to_string(page) + " bytes grabados...");
@@ -83,13 +78,13 @@ CommandOutcome ProgramChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw
     // The 3 ms after a page do not cover the chip's whole write cycle (up to 5 ms): cutting the
     // supply right after the last page would lose it. Wait until the chip answers again.
     master.EepromWaitReady();
-    shell.SetCursor(shell::CursorShape::Default);
-    lines.WriteBusLines(false, false, false);
+    frame.StopCommand();
     return outcome;
 }
 
-CommandOutcome VerifyChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing,
-                          shell::Shell& shell) {
+CommandOutcome VerifyChip(CommandFrame& frame) {
+    EepromWorkspace& workspace = frame.Workspace();
+    shell::Shell& shell = frame.Shell();
     shell.SetCursor(shell::CursorShape::Hourglass);
     const std::size_t count = ImageCount(workspace);
     auto image = workspace.MemoryImage.begin();
@@ -98,18 +93,15 @@ CommandOutcome VerifyChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw:
     const auto restore = [&] { std::copy(VerifyCopy.begin(), VerifyCopy.end(), workspace.MemoryImage.begin()); };
     std::fill_n(image, count, std::uint8_t{0xFF});
 
-    hw::I2cMaster master(lines, timing);
-    const auto result =
-        master.EepromReadAll(workspace.MemoryImage, static_cast<std::int32_t>(count), shell, AddressingFor(workspace.Chip()));
+    const auto result = frame.Master().EepromReadAll(workspace.MemoryImage, static_cast<std::int32_t>(count), shell,
+                                                     AddressingFor(workspace.Chip()));
     if (result == hw::ReadAllResult::NotAcknowledged) {
         shell.MessageBox(NoAckText, ErrorCaption);
-        shell.SetCursor(shell::CursorShape::Default);
-        lines.WriteBusLines(false, false, false);
+        frame.StopCommand();
         restore();
         return CommandOutcome::Failed;
     }
-    shell.SetCursor(shell::CursorShape::Default);
-    lines.WriteBusLines(false, false, false);
+    frame.StopCommand();
     if (result == hw::ReadAllResult::Cancelled) {
         // Comparing a partial read would judge the chip on bytes never read: report nothing.
         restore();
@@ -124,7 +116,7 @@ CommandOutcome VerifyChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw:
         return CommandOutcome::Failed;
     }
     restore();
-    RefreshGrid(workspace);
+    frame.RefreshGrid();
     shell.MessageBox("El contenido del chip se ha verificado correctamente!!!", "FIN DE LA COMPROBACION");
     return CommandOutcome::Done;
 }

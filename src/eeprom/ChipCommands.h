@@ -3,12 +3,9 @@
 // Each handles exactly ChipSize bytes of the workspace's image from address 0, talks to the user
 // only through the shell, and ends with the default cursor and every board line off, whatever
 // the outcome. They are not re-entrant: keeping commands from interleaving is the caller's job.
-#include "eeprom/CommandOutcome.h"
-#include "eeprom/EepromWorkspace.h"
-#include "hw/BitTiming.h"
-#include "hw/BoardLines.h"
+#include "eeprom/ChipCatalogue.h"
+#include "eeprom/CommandFrame.h"
 #include "hw/I2cMaster.h"
-#include "shell/Shell.h"
 
 namespace tarpel::eeprom {
 
@@ -18,14 +15,12 @@ namespace tarpel::eeprom {
 hw::EepromAddressing AddressingFor(const ChipType& chip);
 
 // Reads the whole chip into the image and rebuilds the grid, also after a failure or a cancel.
-CommandOutcome ReadChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing, shell::Shell& shell);
+CommandOutcome ReadChip(CommandFrame& frame);
 
 // Writes the image to the chip page by page, in rising order. The image is left as it is.
-CommandOutcome ProgramChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing,
-                           shell::Shell& shell);
+CommandOutcome ProgramChip(CommandFrame& frame);
 
 // Reads the chip and compares it with the image, which ends exactly as it was.
-CommandOutcome VerifyChip(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing,
-                          shell::Shell& shell);
+CommandOutcome VerifyChip(CommandFrame& frame);
 
 }  // namespace tarpel::eeprom

@@ -6,7 +6,7 @@ namespace tarpel::eeprom {
 
 void EepromWorkspace::cbChipChange(int index) {
     chipIndex_ = std::clamp(index, 0, static_cast<int>(ChipCatalogue.size()) - 1);
-    ChipSize = ChipSizeOf(chipIndex_);
+    ChipSize = Chip().size;
     std::fill_n(MemoryImage.begin(), ChipSize, std::uint8_t{0xFF});
     if (RefreshGrid) RefreshGrid();
 }

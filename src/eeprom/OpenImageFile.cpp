@@ -31,19 +31,20 @@ bool LoadBinary(EepromWorkspace& workspace, shell::Shell& shell, const std::stri
 
 }  // namespace
 
-void OpenImageFile(EepromWorkspace& workspace, shell::Shell& shell) {
-    const auto fileName = shell.ChooseOpenFile();
-    if (!fileName) return;
-    OpenImageFrom(workspace, shell, *fileName);
+CommandOutcome OpenImageFile(CommandFrame& frame) {
+    const auto fileName = frame.Shell().ChooseOpenFile();
+    if (!fileName) return CommandOutcome::Cancelled;
+    return OpenImageFrom(frame, *fileName);
 }
 
-bool OpenImageFrom(EepromWorkspace& workspace, shell::Shell& shell, const std::string& fileName) {
+CommandOutcome OpenImageFrom(CommandFrame& frame, const std::string& fileName) {
+    EepromWorkspace& workspace = frame.Workspace();
     // Once a file is chosen, the earlier image is gone whatever the file turns out to be.
     std::fill(workspace.MemoryImage.begin(), workspace.MemoryImage.end(), std::uint8_t{0xFF});
     bool loaded = false;
     switch (files::FileKindOf(fileName)) {
     case files::FileKind::Binary:
-        loaded = LoadBinary(workspace, shell, fileName);
+        loaded = LoadBinary(workspace, frame.Shell(), fileName);
         break;
     case files::FileKind::Hex:
         // The image holds ChipSize + 255 bytes and more, so a record at the limit fits whole.
@@ -52,8 +53,8 @@ bool OpenImageFrom(EepromWorkspace& workspace, shell::Shell& shell, const std::s
     case files::FileKind::Other:
         break;
     }
-    if (workspace.RefreshGrid) workspace.RefreshGrid();
-    return loaded;
+    frame.RefreshGrid();
+    return loaded ? CommandOutcome::Done : CommandOutcome::Failed;
 }
 
 }  // namespace tarpel::eeprom

@@ -3,18 +3,17 @@
 // measured against the selected chip's size. It works on the image only, never on the chip.
 #include <string>
 
-#include "eeprom/EepromWorkspace.h"
-#include "shell/Shell.h"
+#include "eeprom/CommandFrame.h"
 
 namespace tarpel::eeprom {
 
 // Asks for a file with the open dialog and loads it; a cancelled dialog changes nothing.
-void OpenImageFile(EepromWorkspace& workspace, shell::Shell& shell);
+CommandOutcome OpenImageFile(CommandFrame& frame);
 
 // Loads fileName: the whole image becomes 0xFF, then a binary file fills it from address 0
 // (up to 100,000 bytes, with a warning when its length differs from ChipSize) or a HEX file
 // places its records up to address ChipSize; a name of neither kind loads nothing. The grid
-// is rebuilt in every case. True when a file of a known kind could be opened and read.
-bool OpenImageFrom(EepromWorkspace& workspace, shell::Shell& shell, const std::string& fileName);
+// is rebuilt in every case. Done when a file of a known kind could be opened and read.
+CommandOutcome OpenImageFrom(CommandFrame& frame, const std::string& fileName);
 
 }  // namespace tarpel::eeprom

@@ -16,13 +16,15 @@ constexpr std::string_view ErrorCaption = "ERROR";
 
 }  // namespace
 
-void SaveImageFile(EepromWorkspace& workspace, shell::Shell& shell) {
-    const auto fileName = shell.ChooseSaveFile();
-    if (!fileName) return;
-    SaveImageTo(workspace, shell, *fileName);
+CommandOutcome SaveImageFile(CommandFrame& frame) {
+    const auto fileName = frame.Shell().ChooseSaveFile();
+    if (!fileName) return CommandOutcome::Cancelled;
+    return SaveImageTo(frame, *fileName);
 }
 
-bool SaveImageTo(EepromWorkspace& workspace, shell::Shell& shell, const std::string& fileName) {
+CommandOutcome SaveImageTo(CommandFrame& frame, const std::string& fileName) {
+    const EepromWorkspace& workspace = frame.Workspace();
+    shell::Shell& shell = frame.Shell();
     const std::span<const std::uint8_t> image(workspace.MemoryImage);
     bool written = false;
     switch (files::FileKindOf(fileName)) {
@@ -35,12 +37,12 @@ bool SaveImageTo(EepromWorkspace& workspace, shell::Shell& shell, const std::str
         written = files::HexWrite(fileName, image, workspace.ChipSize);
         break;
     case files::FileKind::Other:
-        return false;
+        return CommandOutcome::Failed;
     }
     // A HEX file that could not be written is reported like a binary one: saying nothing
     // would let the user believe the image is safe on disk.
     if (!written) shell.MessageBox(CannotCreate, ErrorCaption);
-    return written;
+    return written ? CommandOutcome::Done : CommandOutcome::Failed;
 }
 
 }  // namespace tarpel::eeprom

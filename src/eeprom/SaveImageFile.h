@@ -3,18 +3,17 @@
 // file. It neither reads the chip nor changes the image or the grid.
 #include <string>
 
-#include "eeprom/EepromWorkspace.h"
-#include "shell/Shell.h"
+#include "eeprom/CommandFrame.h"
 
 namespace tarpel::eeprom {
 
 // Asks for a file name with the save dialog and saves; a cancelled dialog writes nothing.
-void SaveImageFile(EepromWorkspace& workspace, shell::Shell& shell);
+CommandOutcome SaveImageFile(CommandFrame& frame);
 
 // Saves the image as fileName, binary or HEX by the name's ending; a name of neither kind
 // writes nothing. A file that cannot be created or written whole is reported with
-// "No se puede crear fichero!!" and leaves any old file as it was. True when the file was
+// "No se puede crear fichero!!" and leaves any old file as it was. Done when the file was
 // written.
-bool SaveImageTo(EepromWorkspace& workspace, shell::Shell& shell, const std::string& fileName);
+CommandOutcome SaveImageTo(CommandFrame& frame, const std::string& fileName);
 
 }  // namespace tarpel::eeprom

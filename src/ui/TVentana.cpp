@@ -107,6 +107,7 @@ TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
       lines_(dependencies.port),
       timing_(dependencies.clock),
       shell_(this, dependencies.modalRunner, OD, SD),
+      eepromFrame_(workspace_, lines_, timing_, shell_),
       avrFrame_(lines_, clock_, shell_, *this) {
     setObjectName(QStringLiteral("Ventana"));
     setWindowTitle(MainWindowCaption);

@@ -11,6 +11,7 @@
 #include "avr/CommandFrame.h"
 #include "avr/FuseMemory.h"
 #include "avr/FusePanel.h"
+#include "eeprom/CommandFrame.h"
 #include "eeprom/EepromWorkspace.h"
 #include "hw/BitTiming.h"
 #include "hw/BoardLines.h"
@@ -80,16 +81,11 @@ public:
     hw::Clock& Clock() { return clock_; }
     eeprom::EepromWorkspace& Workspace() { return workspace_; }
     QtShell& Shell() { return shell_; }
-    avr::CommandFrame& AvrFrame() { return avrFrame_; }
 
     // avr::AvrView and avr::FusePanel.
     void SetDeviceCaption(std::string_view caption) override;
     avr::FuseSettings Settings() const override;
     void ShowSettings(const avr::FuseSettings& settings) override;
-    // Where the window's modal dialogs run (exec() in the program, a recorder in tests).
-    ModalRunner& Modals() { return modalRunner_; }
-    const QString& BoardDescription() const { return boardDescription_; }
-    const QString& BoardError() const { return boardError_; }
 
     // The shared file dialogs.
     FileDialog OD{FileDialog::Mode::Open, QStringLiteral("Abrir fichero")};
@@ -239,6 +235,7 @@ private:
     hw::BitTiming timing_;
     eeprom::EepromWorkspace workspace_;
     QtShell shell_;
+    eeprom::CommandFrame eepromFrame_;
     avr::CommandFrame avrFrame_;
     avr::FuseMemory fuseMemory_;
     HexGridModel* gridModel_ = nullptr;

@@ -20,23 +20,23 @@ void TVentana::ConnectEepromHandlers() {
 }
 
 void TVentana::Abrir1Click() {
-    RunCommand([this] { eeprom::OpenImageFile(workspace_, shell_); });
+    RunCommand([this] { eeprom::OpenImageFile(eepromFrame_); });
 }
 
 void TVentana::Guardar1Click() {
-    RunCommand([this] { eeprom::SaveImageFile(workspace_, shell_); });
+    RunCommand([this] { eeprom::SaveImageFile(eepromFrame_); });
 }
 
 void TVentana::Leerchip1Click() {
-    RunCommand([this] { eeprom::ReadChip(workspace_, lines_, timing_, shell_); });
+    RunCommand([this] { eeprom::ReadChip(eepromFrame_); });
 }
 
 void TVentana::Grabarchip1Click() {
-    RunCommand([this] { eeprom::ProgramChip(workspace_, lines_, timing_, shell_); });
+    RunCommand([this] { eeprom::ProgramChip(eepromFrame_); });
 }
 
 void TVentana::Verificar1Click() {
-    RunCommand([this] { eeprom::VerifyChip(workspace_, lines_, timing_, shell_); });
+    RunCommand([this] { eeprom::VerifyChip(eepromFrame_); });
 }
 
 }  // namespace tarpel::ui

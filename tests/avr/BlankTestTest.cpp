@@ -7,7 +7,7 @@
 namespace tarpel::test {
 namespace {
 
-using avr::CommandOutcome;
+using shell::CommandOutcome;
 
 int FlashReads(const AvrBench& bench) { return bench.port.CountOpcode(0x20) + bench.port.CountOpcode(0x28); }
 

@@ -18,7 +18,7 @@
 namespace tarpel::test {
 namespace {
 
-using avr::CommandOutcome;
+using shell::CommandOutcome;
 
 std::optional<std::string> FindOnPath(const std::string& program) {
     const char* path = std::getenv("PATH");

@@ -10,7 +10,7 @@
 namespace tarpel::test {
 namespace {
 
-using avr::CommandOutcome;
+using shell::CommandOutcome;
 using avr::FuseSettings;
 
 class TestPanel final : public avr::FusePanel {

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "ExternalTool.h"
 #include "AvrBench.h"
+#include "ExternalTool.h"
 #include "avr/ReadFuses.h"
 #include "hw/TracingPort.h"
 
@@ -72,7 +72,7 @@ TEST(FuseTraceDecode, SigrokDecodesTheFuseInstructionsOfLeerAsFuseReads) {
     avr::CommandFrame frame(lines, *board.clock, shell, tracer);
     KeepPanel panel;
     avr::FuseMemory memory;
-    ASSERT_EQ(avr::ReadFuses(frame, panel, memory), avr::CommandOutcome::Done);
+    ASSERT_EQ(avr::ReadFuses(frame, panel, memory), shell::CommandOutcome::Done);
     tracer.Finish();
 
     const std::string output = CommandOutput("sigrok-cli -I vcd -i '" + trace +

@@ -7,7 +7,7 @@
 namespace tarpel::test {
 namespace {
 
-using avr::CommandOutcome;
+using shell::CommandOutcome;
 using avr::DeviceKind;
 
 const std::string NoDevice = "No se ha detectado ningun micro!!!";

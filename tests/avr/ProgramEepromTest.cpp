@@ -6,7 +6,7 @@
 namespace tarpel::test {
 namespace {
 
-using avr::CommandOutcome;
+using shell::CommandOutcome;
 
 TEST(ProgramEeprom, WritesEveryByteAndWaitsOutWhatEachDeviceCannotPoll) {
     struct Case {

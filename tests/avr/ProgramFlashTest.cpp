@@ -8,7 +8,7 @@
 namespace tarpel::test {
 namespace {
 
-using avr::CommandOutcome;
+using shell::CommandOutcome;
 
 const std::string ByteModeFailure = "Error de comunicacion con Atmel, o intento de grabar flash sin borrar antes...";
 const std::string NoDevice = "No se ha detectado ningun micro!!!";

@@ -10,7 +10,7 @@
 namespace tarpel::test {
 namespace {
 
-using avr::CommandOutcome;
+using shell::CommandOutcome;
 
 struct Device {
     const char* model;
@@ -106,7 +106,7 @@ TEST(ReadMemory, ACommandStartedDuringTheReadDoesNothing) {
     auto bench = SeededBench(folder, "atmega8515", {}, Pattern(512));
     bench->shell.saveChoices = {folder.Path("a.bin"), folder.Path("b.bin")};
     int nested = 0;
-    avr::CommandOutcome nestedOutcome = CommandOutcome::Done;
+    shell::CommandOutcome nestedOutcome = CommandOutcome::Done;
     bench->shell.onProcessMessages = [&] {
         if (nested++ == 0) nestedOutcome = avr::ReadEeprom(bench->frame);
     };

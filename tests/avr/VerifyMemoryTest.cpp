@@ -9,7 +9,7 @@
 namespace tarpel::test {
 namespace {
 
-using avr::CommandOutcome;
+using shell::CommandOutcome;
 
 const std::string Verdict = "Fin de verificacion";
 const std::string Verified = "VERIFICACION: OK !!!!!";

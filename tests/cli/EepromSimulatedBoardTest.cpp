@@ -16,7 +16,7 @@
 namespace tarpel::test {
 namespace {
 
-using eeprom::CommandOutcome;
+using shell::CommandOutcome;
 
 // The 24Cxx commands on the simulated board, with a virtual chip (or none) in the socket.
 struct SimSocket {
@@ -47,9 +47,9 @@ struct SimSocket {
         for (const auto& v : chip->Violations().Entries()) text += std::to_string(v.timeNs) + " " + v.description + "\n";
         return text;
     }
-    CommandOutcome Run(CommandOutcome (*command)(eeprom::EepromWorkspace&, hw::BoardLines&, hw::BitTiming&, shell::Shell&)) {
+    CommandOutcome Run(CommandOutcome (*command)(eeprom::CommandFrame&)) {
         shell.messages.clear();
-        return command(workspace, lines, timing, shell);
+        return command(frame);
     }
 
     TempFolder folder;
@@ -60,6 +60,7 @@ struct SimSocket {
     hw::BitTiming timing{clock};
     RecordingShell shell;
     eeprom::EepromWorkspace workspace;
+    eeprom::CommandFrame frame{workspace, lines, timing, shell};
     int refreshes = 0;
 };
 

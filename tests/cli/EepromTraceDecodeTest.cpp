@@ -50,9 +50,7 @@ std::string HexList(const std::uint8_t* bytes, std::size_t count) {
 
 // Runs one command on a traced simulated board holding `chip` with `contents`; the trace's path.
 std::string Traced(const TempFolder& folder, const char* chip, int index, const std::vector<std::uint8_t>& contents,
-                   const std::vector<std::uint8_t>& image,
-                   eeprom::CommandOutcome (*command)(eeprom::EepromWorkspace&, hw::BoardLines&, hw::BitTiming&,
-                                                     shell::Shell&)) {
+                   const std::vector<std::uint8_t>& image, shell::CommandOutcome (*command)(eeprom::CommandFrame&)) {
     sim::ChipStore(folder.Path("chips")).Save(std::string(chip) + ".bin", contents);
     board::BoardOptions options;
     options.board = "sim";
@@ -70,7 +68,8 @@ std::string Traced(const TempFolder& folder, const char* chip, int index, const 
         eeprom::EepromWorkspace workspace;
         workspace.cbChipChange(index);
         std::copy(image.begin(), image.end(), workspace.MemoryImage.begin());
-        EXPECT_EQ(command(workspace, lines, timing, shell), eeprom::CommandOutcome::Done);
+        eeprom::CommandFrame frame(workspace, lines, timing, shell);
+        EXPECT_EQ(command(frame), shell::CommandOutcome::Done);
     }
     return options.traceFile;
 }

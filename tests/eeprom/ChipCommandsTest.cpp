@@ -13,8 +13,8 @@
 namespace tarpel::test {
 namespace {
 
-using eeprom::CommandOutcome;
-using Command = std::function<CommandOutcome(eeprom::EepromWorkspace&, hw::BoardLines&, hw::BitTiming&, shell::Shell&)>;
+using shell::CommandOutcome;
+using Command = std::function<CommandOutcome(eeprom::CommandFrame&)>;
 
 const std::string NoAck = "Sin acuse de recibo por parte del chip!!!\r            (No se ha recibido ACK)";
 
@@ -27,6 +27,7 @@ struct Socket {
     hw::BitTiming timing{clock};
     RecordingShell shell;
     eeprom::EepromWorkspace workspace;
+    eeprom::CommandFrame frame{workspace, lines, timing, shell};
     std::deque<bool> sda;
     bool restLow = false;
     int refreshes = 0;
@@ -122,7 +123,7 @@ TEST(ChipCommands, EveryPathEndsWithItsMessageTheDefaultCursorAndEveryLineOff) {
     for (const auto& c : cases) {
         Socket s;
         if (c.setUp) c.setUp(s);
-        EXPECT_EQ(c.command(s.workspace, s.lines, s.timing, s.shell), c.outcome) << c.name;
+        EXPECT_EQ(c.command(s.frame), c.outcome) << c.name;
         if (c.text.empty()) {
             EXPECT_TRUE(s.shell.messages.empty()) << c.name;
         } else {
@@ -143,7 +144,7 @@ TEST(ChipCommands, EveryPathEndsWithItsMessageTheDefaultCursorAndEveryLineOff) {
 TEST(ChipCommands, ProgrammingA24C04StepsThroughItsSixteenBytePages) {
     Socket s;
     s.restLow = true;
-    EXPECT_EQ(eeprom::ProgramChip(s.workspace, s.lines, s.timing, s.shell), CommandOutcome::Done);
+    EXPECT_EQ(eeprom::ProgramChip(s.frame), CommandOutcome::Done);
     ASSERT_EQ(s.shell.progressLabels.size(), 32u);
     EXPECT_EQ(s.shell.progressLabels[1], "16 bytes grabados...");
     EXPECT_EQ(s.shell.progressLabels.back(), "496 bytes grabados...");

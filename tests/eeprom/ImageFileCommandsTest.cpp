@@ -5,7 +5,9 @@
 #include <numeric>
 #include <vector>
 
+#include "FakeClock.h"
 #include "FileSizeLimit.h"
+#include "RecordingPort.h"
 #include "RecordingShell.h"
 #include "TempFolder.h"
 #include "eeprom/OpenImageFile.h"
@@ -17,6 +19,7 @@ namespace tarpel::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using shell::CommandOutcome;
 
 const std::string MoreData =
     "El archivo contiene mas datos de los que el \rchip seleccionado puede almacenar: Se truncaran los datos";
@@ -47,6 +50,11 @@ protected:
 
     eeprom::EepromWorkspace workspace;
     RecordingShell shell;
+    FakeClock clock;
+    RecordingPort port{&clock};
+    hw::BoardLines lines{port};
+    hw::BitTiming timing{clock};
+    eeprom::CommandFrame frame{workspace, lines, timing, shell};
     TempFolder folder;
     int refreshes = 0;
 };
@@ -62,7 +70,7 @@ TEST_F(ImageFileCommands, OpenBinaryWarnsWhenTheLengthDiffersFromTheChip) {
         refreshes = 0;
         const Bytes content = Counting(c.length);
         shell.openChoices.push_back(folder.Write("f.bin", content));
-        eeprom::OpenImageFile(workspace, shell);
+        eeprom::OpenImageFile(frame);
 
         if (c.warning) {
             ASSERT_EQ(shell.messages.size(), 1u) << c.length;
@@ -80,7 +88,7 @@ TEST_F(ImageFileCommands, OpenBinaryWarnsWhenTheLengthDiffersFromTheChip) {
 
 TEST_F(ImageFileCommands, OpenBinaryReadsAtMostOneHundredThousandBytes) {
     const Bytes content = Counting(100050);
-    EXPECT_TRUE(eeprom::OpenImageFrom(workspace, shell, folder.Write("big.BIN", content)));
+    EXPECT_EQ(eeprom::OpenImageFrom(frame, folder.Write("big.BIN", content)), CommandOutcome::Done);
     ASSERT_EQ(shell.messages.size(), 1u);
     EXPECT_EQ(shell.messages[0].text, MoreData);
     EXPECT_EQ(Image(0, 100000), Bytes(content.begin(), content.begin() + 100000));
@@ -89,19 +97,19 @@ TEST_F(ImageFileCommands, OpenBinaryReadsAtMostOneHundredThousandBytes) {
 
 TEST_F(ImageFileCommands, OpenStartsFromAnErasedImageWhateverTheFile) {
     std::iota(workspace.MemoryImage.begin(), workspace.MemoryImage.end(), std::uint8_t{0});
-    EXPECT_FALSE(eeprom::OpenImageFrom(workspace, shell, folder.Write("notes.txt", "0123")));
+    EXPECT_EQ(eeprom::OpenImageFrom(frame, folder.Write("notes.txt", "0123")), CommandOutcome::Failed);
     EXPECT_TRUE(shell.messages.empty()) << "a name of neither kind is silently not read";
     EXPECT_TRUE(AllFF(0, eeprom::MemoryImageSize));
     EXPECT_EQ(refreshes, 1);
 
     std::iota(workspace.MemoryImage.begin(), workspace.MemoryImage.end(), std::uint8_t{0});
-    EXPECT_FALSE(eeprom::OpenImageFrom(workspace, shell, folder.Path("missing.bin")));
+    EXPECT_EQ(eeprom::OpenImageFrom(frame, folder.Path("missing.bin")), CommandOutcome::Failed);
     ASSERT_EQ(shell.messages.size(), 1u);
     EXPECT_EQ(shell.messages[0].text, LessData);
     EXPECT_TRUE(AllFF(0, eeprom::MemoryImageSize));
 
     std::iota(workspace.MemoryImage.begin(), workspace.MemoryImage.end(), std::uint8_t{0});
-    EXPECT_FALSE(eeprom::OpenImageFrom(workspace, shell, folder.Path("missing.hex")));
+    EXPECT_EQ(eeprom::OpenImageFrom(frame, folder.Path("missing.hex")), CommandOutcome::Failed);
     EXPECT_EQ(shell.messages.size(), 1u) << "a HEX file is never reported";
     EXPECT_TRUE(AllFF(0, eeprom::MemoryImageSize));
     EXPECT_EQ(refreshes, 3);
@@ -111,7 +119,7 @@ TEST_F(ImageFileCommands, CancelledOpenKeepsTheImage) {
     workspace.MemoryImage[5] = 0x12;
     const Bytes before = workspace.MemoryImage;
     shell.openChoices.push_back(std::nullopt);
-    eeprom::OpenImageFile(workspace, shell);
+    EXPECT_EQ(eeprom::OpenImageFile(frame), CommandOutcome::Cancelled);
     EXPECT_EQ(workspace.MemoryImage, before);
     EXPECT_EQ(refreshes, 0);
     EXPECT_TRUE(shell.messages.empty());
@@ -123,7 +131,7 @@ TEST_F(ImageFileCommands, OpenHexPlacesRecordsUpToTheChipSizeWithoutMessages) {
     const Bytes large = Counting(4096);
     const auto name = folder.Path("large.hex");
     ASSERT_TRUE(files::HexWrite(name, large, 4096));
-    EXPECT_TRUE(eeprom::OpenImageFrom(workspace, shell, name));
+    EXPECT_EQ(eeprom::OpenImageFrom(frame, name), CommandOutcome::Done);
     EXPECT_TRUE(shell.messages.empty());
     EXPECT_EQ(Image(0, 0x210), Bytes(large.begin(), large.begin() + 0x210));
     EXPECT_TRUE(AllFF(0x210, eeprom::MemoryImageSize));
@@ -136,12 +144,12 @@ TEST_F(ImageFileCommands, SaveWritesTheChipsBytesInTheChosenKind) {
     workspace.MemoryImage[512] = 0x00;  // slack is never saved
 
     shell.saveChoices.push_back(folder.Path("a.bin"));
-    eeprom::SaveImageFile(workspace, shell);
+    eeprom::SaveImageFile(frame);
     EXPECT_EQ(folder.ReadBytes("a.bin"), content);
     EXPECT_EQ(shell.cursorChanges, (std::vector{shell::CursorShape::Hourglass, shell::CursorShape::Default}));
 
     shell.saveChoices.push_back(folder.Path("a.HEX"));
-    eeprom::SaveImageFile(workspace, shell);
+    eeprom::SaveImageFile(frame);
     const std::string text = folder.ReadText("a.HEX");
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 33) << "32 records and the end record";
     Bytes back(512 + 255, 0xFF);
@@ -150,8 +158,8 @@ TEST_F(ImageFileCommands, SaveWritesTheChipsBytesInTheChosenKind) {
     EXPECT_EQ(back[512], 0xFF);
 
     shell.saveChoices.push_back(std::nullopt);
-    eeprom::SaveImageFile(workspace, shell);
-    EXPECT_FALSE(eeprom::SaveImageTo(workspace, shell, folder.Path("a.txt")));
+    eeprom::SaveImageFile(frame);
+    EXPECT_EQ(eeprom::SaveImageTo(frame, folder.Path("a.txt")), CommandOutcome::Failed);
     EXPECT_EQ(folder.Names().size(), 2u) << "neither a cancelled save nor a .txt name writes";
     EXPECT_TRUE(shell.messages.empty());
     EXPECT_EQ(refreshes, 0);
@@ -159,10 +167,10 @@ TEST_F(ImageFileCommands, SaveWritesTheChipsBytesInTheChosenKind) {
 
 TEST_F(ImageFileCommands, OpenAndSaveConvertBetweenTheKinds) {
     const Bytes original = Counting(600);
-    ASSERT_TRUE(eeprom::OpenImageFrom(workspace, shell, folder.Write("in.bin", original)));
-    ASSERT_TRUE(eeprom::SaveImageTo(workspace, shell, folder.Path("mid.hex")));
-    ASSERT_TRUE(eeprom::OpenImageFrom(workspace, shell, folder.Path("mid.hex")));
-    ASSERT_TRUE(eeprom::SaveImageTo(workspace, shell, folder.Path("out.bin")));
+    ASSERT_EQ(eeprom::OpenImageFrom(frame, folder.Write("in.bin", original)), CommandOutcome::Done);
+    ASSERT_EQ(eeprom::SaveImageTo(frame, folder.Path("mid.hex")), CommandOutcome::Done);
+    ASSERT_EQ(eeprom::OpenImageFrom(frame, folder.Path("mid.hex")), CommandOutcome::Done);
+    ASSERT_EQ(eeprom::SaveImageTo(frame, folder.Path("out.bin")), CommandOutcome::Done);
     EXPECT_EQ(folder.ReadBytes("out.bin"), Bytes(original.begin(), original.begin() + 512))
         << "limited to the chip's size";
     ASSERT_EQ(shell.messages.size(), 1u) << "only the warning about the 600-byte file";
@@ -175,7 +183,7 @@ TEST_F(ImageFileCommands, FailedSavesAreReportedAndKeepTheOldFile) {
     for (const std::string kind : {".bin", ".hex"}) {
         for (const auto& target : {folder.Path("missing/x" + kind), folder.Path("plain/x" + kind), folder.Path("taken" + kind)}) {
             shell.messages.clear();
-            EXPECT_FALSE(eeprom::SaveImageTo(workspace, shell, target)) << target;
+            EXPECT_EQ(eeprom::SaveImageTo(frame, target), CommandOutcome::Failed) << target;
             ASSERT_EQ(shell.messages.size(), 1u) << target;
             EXPECT_EQ(shell.messages[0].text, "No se puede crear fichero!!");
             EXPECT_EQ(shell.messages[0].caption, "ERROR");
@@ -186,7 +194,7 @@ TEST_F(ImageFileCommands, FailedSavesAreReportedAndKeepTheOldFile) {
         const auto old = folder.Write("old" + kind, "old contents");
         {
             FileSizeLimit diskFull(100);
-            EXPECT_FALSE(eeprom::SaveImageTo(workspace, shell, old));
+            EXPECT_EQ(eeprom::SaveImageTo(frame, old), CommandOutcome::Failed);
         }
         EXPECT_EQ(folder.ReadText("old" + kind), "old contents");
         ASSERT_EQ(shell.messages.size(), 1u) << kind;

@@ -1,0 +1,42 @@
+#pragma once
+// What every 24Cxx command shares: the workspace (the selected chip and the memory image), the
+// I2C master over the board's lines and bit timing, the shell, and the frame's common steps
+// (stop, grid). The commands themselves are free functions in their own files taking the frame,
+// as the AVR commands take theirs; the window holds one frame and its handlers call them.
+#include "eeprom/EepromWorkspace.h"
+#include "hw/BitTiming.h"
+#include "hw/BoardLines.h"
+#include "hw/I2cMaster.h"
+#include "shell/CommandOutcome.h"
+#include "shell/Shell.h"
+
+namespace tarpel::eeprom {
+
+// How a 24Cxx command ends: the outcome both command families share.
+using shell::CommandOutcome;
+
+class CommandFrame {
+public:
+    CommandFrame(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing, shell::Shell& shell)
+        : workspace_(workspace), lines_(lines), master_(lines, timing), shell_(shell) {}
+
+    CommandFrame(const CommandFrame&) = delete;
+    CommandFrame& operator=(const CommandFrame&) = delete;
+
+    // The frame's stop: normal cursor, every 24Cxx-side line off.
+    void StopCommand();
+    // Has whoever shows the image rebuild the grid.
+    void RefreshGrid();
+
+    EepromWorkspace& Workspace() { return workspace_; }
+    hw::I2cMaster& Master() { return master_; }
+    shell::Shell& Shell() { return shell_; }
+
+private:
+    EepromWorkspace& workspace_;
+    hw::BoardLines& lines_;
+    hw::I2cMaster master_;
+    shell::Shell& shell_;
+};
+
+}  // namespace tarpel::eeprom
