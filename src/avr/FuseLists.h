@@ -1,9 +1,11 @@
 #pragma once
-// The items of the fuse panel's three lists, as data. The clock list groups the sixteen CKSEL
-// values into eight items: reading shows a value as the item whose range holds it, writing an
-// item sends the one value the table gives for it.
+// The fuse panel's three lists and eight check boxes, as data: the window builds its controls
+// from these rows and tarpel-cli its options and printout. The clock list groups the sixteen
+// CKSEL values into eight items: reading shows a value as the item whose range holds it, writing
+// an item sends the one value the table gives for it.
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "avr/FuseSettings.h"
@@ -30,6 +32,44 @@ inline constexpr std::array<ClockOption, 8> ClockOptions{{
 
 inline constexpr std::array<std::string_view, 3> SutCaptions{"0 ms", "4.1 ms", "65 ms"};
 inline constexpr std::array<std::string_view, 4> BootSizeCaptions{"1024 w", "512 w", "256 w", "128 w"};
+
+// The clock list's items, in ClockOptions order.
+inline constexpr std::array<std::string_view, ClockOptions.size()> ClockCaptions = [] {
+    std::array<std::string_view, ClockOptions.size()> captions{};
+    for (std::size_t i = 0; i < captions.size(); ++i) captions[i] = ClockOptions[i].caption;
+    return captions;
+}();
+
+// One list of the panel: its label, its items and the setting that holds the item chosen.
+struct FusePanelList {
+    std::string_view label;
+    std::span<const std::string_view> captions;
+    int FuseSettings::*index;
+};
+
+inline constexpr std::array<FusePanelList, 3> FusePanelLists{{
+    {"Reloj:", ClockCaptions, &FuseSettings::xtalIndex},
+    {"SUT:", SutCaptions, &FuseSettings::sutIndex},
+    {"Boot size:", BootSizeCaptions, &FuseSettings::bootSizeIndex},
+}};
+
+// One check box of the panel: its caption and the setting it shows.
+struct FusePanelBox {
+    std::string_view caption;
+    bool FuseSettings::*checked;
+};
+
+// In the panel's order: two columns of four, top to bottom.
+inline constexpr std::array<FusePanelBox, 8> FusePanelBoxes{{
+    {"BOD Enabled", &FuseSettings::boden},
+    {"BOD Level", &FuseSettings::bodLevel},
+    {"S8515C", &FuseSettings::s8515c},
+    {"WDT on", &FuseSettings::wdton},
+    {"Hab. prog. serie", &FuseSettings::spien},
+    {"CLK Rail-Rail", &FuseSettings::ckopt},
+    {"EESAVE", &FuseSettings::eesave},
+    {"BOOTRST", &FuseSettings::bootrst},
+}};
 
 // The clock item a CKSEL value (0..15) shows as.
 constexpr int ClockIndexOfCksel(std::uint8_t cksel) {

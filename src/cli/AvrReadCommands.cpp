@@ -48,41 +48,32 @@ std::string Hex(std::uint8_t value) {
     return text;
 }
 
+// The panel's lists and check boxes as options, in the panel's order.
 struct ListOption {
     const char* name;
-    const char* label;
-    std::span<const std::string_view> captions;
-    int avr::FuseSettings::*index;
+    const avr::FusePanelList& list;
 };
 
 struct BoxOption {
-    const char* name;
-    const char* caption;
-    bool avr::FuseSettings::*box;
+    const char* name;  // null for "Hab. prog. serie": it is never written
+    const avr::FusePanelBox& box;
 };
 
-const std::array<std::string_view, avr::ClockOptions.size()> ClockCaptions = [] {
-    std::array<std::string_view, avr::ClockOptions.size()> captions{};
-    for (std::size_t i = 0; i < captions.size(); ++i) captions[i] = avr::ClockOptions[i].caption;
-    return captions;
-}();
-
 const std::array<ListOption, 3> ListOptions{{
-    {"clock", "Reloj:", ClockCaptions, &avr::FuseSettings::xtalIndex},
-    {"sut", "SUT:", avr::SutCaptions, &avr::FuseSettings::sutIndex},
-    {"boot-size", "Boot size:", avr::BootSizeCaptions, &avr::FuseSettings::bootSizeIndex},
+    {"clock", avr::FusePanelLists[0]},
+    {"sut", avr::FusePanelLists[1]},
+    {"boot-size", avr::FusePanelLists[2]},
 }};
 
-// The check boxes in the panel's order. "Hab. prog. serie" has no option: it is never written.
 const std::array<BoxOption, 8> BoxOptions{{
-    {"boden", "BOD Enabled", &avr::FuseSettings::boden},
-    {"bod-level", "BOD Level", &avr::FuseSettings::bodLevel},
-    {"s8515c", "S8515C", &avr::FuseSettings::s8515c},
-    {"wdton", "WDT on", &avr::FuseSettings::wdton},
-    {nullptr, "Hab. prog. serie", &avr::FuseSettings::spien},
-    {"ckopt", "CLK Rail-Rail", &avr::FuseSettings::ckopt},
-    {"eesave", "EESAVE", &avr::FuseSettings::eesave},
-    {"bootrst", "BOOTRST", &avr::FuseSettings::bootrst},
+    {"boden", avr::FusePanelBoxes[0]},
+    {"bod-level", avr::FusePanelBoxes[1]},
+    {"s8515c", avr::FusePanelBoxes[2]},
+    {"wdton", avr::FusePanelBoxes[3]},
+    {nullptr, avr::FusePanelBoxes[4]},
+    {"ckopt", avr::FusePanelBoxes[5]},
+    {"eesave", avr::FusePanelBoxes[6]},
+    {"bootrst", avr::FusePanelBoxes[7]},
 }};
 
 int ReadFusesCommand(CommandContext& context) {
@@ -98,20 +89,20 @@ int ReadFusesCommand(CommandContext& context) {
 
 int WriteFusesCommand(CommandContext& context) {
     OptionFusePanel panel;
-    for (const auto& list : ListOptions) {
-        const auto value = context.Option(list.name);
+    for (const auto& [name, list] : ListOptions) {
+        const auto value = context.Option(name);
         if (!value) continue;  // as a list left without a choice: the command asks for it
         const auto index = ListItemIndex(*value, list.captions);
         if (!index) {
-            context.shell.MessageBox("--" + std::string(list.name) + " " + *value + " no es ninguna opcion de la lista: " +
+            context.shell.MessageBox("--" + std::string(name) + " " + *value + " no es ninguna opcion de la lista: " +
                                          Choices(list.captions),
                                      "ERROR");
             return ExitUsage;
         }
         panel.settings.*list.index = *index;
     }
-    for (const auto& box : BoxOptions) {
-        if (box.name) panel.settings.*box.box = context.HasOption(box.name);
+    for (const auto& [name, box] : BoxOptions) {
+        if (name) panel.settings.*box.checked = context.HasOption(name);
     }
     avr::FuseMemory memory;
     return RunAvr(context, [&](avr::CommandFrame& frame) { return avr::WriteFuses(frame, panel, memory); });
@@ -119,12 +110,12 @@ int WriteFusesCommand(CommandContext& context) {
 
 std::vector<CommandOption> WriteFusesOptions() {
     std::vector<CommandOption> options;
-    for (const auto& list : ListOptions) {
+    for (const auto& [name, list] : ListOptions) {
         options.push_back(
-            {list.name, "OPCION", "\"" + std::string(list.label) + "\" por texto o numero: " + Choices(list.captions)});
+            {name, "OPCION", "\"" + std::string(list.label) + "\" por texto o numero: " + Choices(list.captions)});
     }
-    for (const auto& box : BoxOptions) {
-        if (box.name) options.push_back({box.name, "", "marca \"" + std::string(box.caption) + "\""});
+    for (const auto& [name, box] : BoxOptions) {
+        if (name) options.push_back({name, "", "marca \"" + std::string(box.caption) + "\""});
     }
     return options;
 }
@@ -146,7 +137,7 @@ std::optional<int> ListItemIndex(std::string_view value, std::span<const std::st
 
 std::string FuseSettingsText(const avr::FuseSettings& settings) {
     std::string text;
-    for (const auto& list : ListOptions) {
+    for (const auto& list : avr::FusePanelLists) {
         const int index = settings.*list.index;
         const auto& captions = list.captions;
         text += std::string(list.label) + " " +
@@ -154,8 +145,8 @@ std::string FuseSettingsText(const avr::FuseSettings& settings) {
                                                        : std::string("(sin seleccion)")) +
                 "\n";
     }
-    for (const auto& box : BoxOptions) {
-        text += std::string(settings.*box.box ? "[x] " : "[ ] ") + box.caption + "\n";
+    for (const auto& box : avr::FusePanelBoxes) {
+        text += std::string(settings.*box.checked ? "[x] " : "[ ] ") + std::string(box.caption) + "\n";
     }
     return text;
 }

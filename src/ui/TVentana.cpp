@@ -21,6 +21,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <string_view>
+#include <type_traits>
+
+#include "avr/FuseLists.h"
 #include "hw/CheckBoard.h"
 #include "ui/HexGridModel.h"
 #include "ui/SettingsStore.h"
@@ -81,6 +85,8 @@ QComboBox* MakeList(const QString& name, const QStringList& items, QWidget* pare
     list->setCurrentIndex(-1);
     return list;
 }
+
+QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 QCheckBox* MakeCheck(const QString& name, const QString& caption, QWidget* parent) {
     auto* check = new QCheckBox(caption, parent);
@@ -238,41 +244,38 @@ void TVentana::BuildAvrPage() {
     fuseLayout->setContentsMargins(8, 6, 8, 6);
     fuseLayout->setVerticalSpacing(4);
     fuseLayout->addWidget(MakeHeading(QStringLiteral("FLASH FUSES (MEGA)"), Panel6), 0, 0, 1, 4);
-    cbXTAL = MakeList(QStringLiteral("cbXTAL"),
-                      {QStringLiteral("External"), QStringLiteral("IntRC: 1 Mhz"), QStringLiteral("IntRC: 2 Mhz"),
-                       QStringLiteral("IntRC: 4 Mhz"), QStringLiteral("IntRC: 8 Mhz"), QStringLiteral("Ext RC"),
-                       QStringLiteral("LowFrecXTL"), QStringLiteral("Extrnal XTAL")},
-                      Panel6);
-    cbSUT = MakeList(QStringLiteral("cbSUT"), {QStringLiteral("0 ms"), QStringLiteral("4.1 ms"), QStringLiteral("65 ms")},
-                     Panel6);
-    cbBootSize = MakeList(QStringLiteral("cbBootSize"),
-                          {QStringLiteral("1024 w"), QStringLiteral("512 w"), QStringLiteral("256 w"),
-                           QStringLiteral("128 w")},
-                          Panel6);
-    const std::pair<QString, QComboBox*> lists[] = {
-        {QStringLiteral("Reloj:"), cbXTAL}, {QStringLiteral("SUT:"), cbSUT}, {QStringLiteral("Boot size:"), cbBootSize}};
-    int row = 1;
-    for (const auto& [caption, list] : lists) {
-        auto* label = new QLabel(caption, Panel6);
+    // The lists and check boxes come from the panel's own table, in its order.
+    const std::pair<QComboBox**, QString> lists[] = {{&cbXTAL, QStringLiteral("cbXTAL")},
+                                                     {&cbSUT, QStringLiteral("cbSUT")},
+                                                     {&cbBootSize, QStringLiteral("cbBootSize")}};
+    static_assert(std::extent_v<decltype(lists)> == avr::FusePanelLists.size());
+    for (int row = 0; row < static_cast<int>(std::size(lists)); ++row) {
+        const avr::FusePanelList& items = avr::FusePanelLists[static_cast<std::size_t>(row)];
+        QStringList captions;
+        for (const std::string_view caption : items.captions) captions << FromUtf8(caption);
+        QComboBox* list = MakeList(lists[row].second, captions, Panel6);
+        *lists[row].first = list;
+        auto* label = new QLabel(FromUtf8(items.label), Panel6);
         label->setBuddy(list);
         list->setMinimumWidth(110);
-        fuseLayout->addWidget(label, row, 0);
-        fuseLayout->addWidget(list, row, 1);
-        ++row;
+        fuseLayout->addWidget(label, 1 + row, 0);
+        fuseLayout->addWidget(list, 1 + row, 1);
     }
-    cbBODEN = MakeCheck(QStringLiteral("cbBODEN"), QStringLiteral("BOD Enabled"), Panel6);
-    cbBODLev = MakeCheck(QStringLiteral("cbBODLev"), QStringLiteral("BOD Level"), Panel6);
-    cbS8515 = MakeCheck(QStringLiteral("cbS8515"), QStringLiteral("S8515C"), Panel6);
-    cbWDTON = MakeCheck(QStringLiteral("cbWDTON"), QStringLiteral("WDT on"), Panel6);
-    cbSPIEN = MakeCheck(QStringLiteral("cbSPIEN"), QStringLiteral("Hab. prog. serie"), Panel6);
+    const std::pair<QCheckBox**, QString> checks[] = {
+        {&cbBODEN, QStringLiteral("cbBODEN")}, {&cbBODLev, QStringLiteral("cbBODLev")},
+        {&cbS8515, QStringLiteral("cbS8515")}, {&cbWDTON, QStringLiteral("cbWDTON")},
+        {&cbSPIEN, QStringLiteral("cbSPIEN")}, {&cbCKOPT, QStringLiteral("cbCKOPT")},
+        {&cbEESAVE, QStringLiteral("cbEESAVE")}, {&cbBOOTRST, QStringLiteral("cbBOOTRST")}};
+    static_assert(std::extent_v<decltype(checks)> == avr::FusePanelBoxes.size());
+    for (int i = 0; i < static_cast<int>(std::size(checks)); ++i) {
+        QCheckBox* check =
+            MakeCheck(checks[i].second, FromUtf8(avr::FusePanelBoxes[static_cast<std::size_t>(i)].caption), Panel6);
+        *checks[i].first = check;
+        fuseLayout->addWidget(check, 1 + i % 4, 2 + i / 4);
+    }
     // Serial programming must stay enabled: clearing it would lock this programmer out.
     cbSPIEN->setChecked(true);
     cbSPIEN->setEnabled(false);
-    cbCKOPT = MakeCheck(QStringLiteral("cbCKOPT"), QStringLiteral("CLK Rail-Rail"), Panel6);
-    cbEESAVE = MakeCheck(QStringLiteral("cbEESAVE"), QStringLiteral("EESAVE"), Panel6);
-    cbBOOTRST = MakeCheck(QStringLiteral("cbBOOTRST"), QStringLiteral("BOOTRST"), Panel6);
-    QCheckBox* const checks[] = {cbBODEN, cbBODLev, cbS8515, cbWDTON, cbSPIEN, cbCKOPT, cbEESAVE, cbBOOTRST};
-    for (int i = 0; i < 8; ++i) fuseLayout->addWidget(checks[i], 1 + i % 4, 2 + i / 4);
     btnLeerFuses = MakeButton(QStringLiteral("btnLeerFuses"), QStringLiteral("Leer"), readIcon, Panel6);
     btnGrabarFuses = MakeButton(QStringLiteral("btnGrabarFuses"), QStringLiteral("Grabar"), programIcon, Panel6);
     auto* fuseButtons = new QHBoxLayout;
@@ -296,7 +299,7 @@ void TVentana::BuildAvrPage() {
     prEEPInt->setObjectName(QStringLiteral("prEEPInt"));
     const std::pair<QString, TGauge*> gauges[] = {{QStringLiteral("Progreso de flash:"), prFlash},
                                                   {QStringLiteral("Progreso de eeprom interna:"), prEEPInt}};
-    row = 0;
+    int row = 0;
     for (const auto& [caption, gauge] : gauges) {
         gauge->setFixedSize(249, 25);
         gauge->SetForeColor(Qt::red);
@@ -369,7 +372,7 @@ void TVentana::BuildEepromPage() {
     cbChip = new QComboBox(Panel1);
     cbChip->setObjectName(QStringLiteral("cbChip"));
     for (const auto& chip : eeprom::ChipCatalogue)
-        cbChip->addItem(QString::fromUtf8(chip.itemText.data(), static_cast<qsizetype>(chip.itemText.size())));
+        cbChip->addItem(FromUtf8(chip.itemText));
     cbChip->setMinimumWidth(140);
     cbChip->setFocusPolicy(Qt::StrongFocus);
     cbChip->installEventFilter(new WheelNeedsFocus(cbChip));
