@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <chrono>
 #include <filesystem>
 #include <stdexcept>
@@ -102,6 +103,12 @@ std::string ValidateBoardOptions(const BoardOptions& options) {
         for (const auto& type : eeprom::ChipCatalogue) names += std::string(type.name) + ", ";
         names.resize(names.size() - 2);
         return "Memoria simulada desconocida: " + options.simEeprom + " (use " + names + " o none)";
+    }
+    // A write cycle has to take some time, and the datasheets promise at most 5 ms.
+    if (const auto ms = options.simEepromWriteMs; ms && !(*ms > 0 && *ms <= 5)) {
+        char text[32];
+        const auto written = std::to_chars(text, text + sizeof text, *ms);
+        return "--sim-eeprom-write-ms debe ser mayor que 0 y como mucho 5: " + std::string(text, written.ptr);
     }
     try {
         sim::ParseSimFaults(options.simFaults);

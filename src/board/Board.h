@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "board/BoardOptions.h"
 #include "hw/Clock.h"
 #include "hw/Port.h"
 
@@ -13,16 +14,6 @@ class SimulatedBoard;
 }
 
 namespace tarpel::board {
-
-struct BoardOptions {
-    std::string board;       // "" (automatic), "sim", "ppdev", "ppdev:/dev/parportN", "direct"
-    std::string traceFile;   // VCD trace of every port access, when not empty
-    std::string simDir;      // where the virtual chips keep their contents ("" = per-user default)
-    std::string simEeprom = "24C128";    // chip in the 24Cxx socket, or "none"
-    std::string simAvr = "atmega8515";   // device in the AVR socket, or "none"
-    std::vector<std::string> simFaults;  // fault injections, see the --help text
-    bool realTime = false;               // pace the simulation at wall-clock speed
-};
 
 struct Board {
     std::unique_ptr<hw::Port> port;    // what the line layer writes to; never null

@@ -1,7 +1,8 @@
 #pragma once
-// The command line of tarpel-cli: the options common to every command (board choice, trace,
-// simulation, delay factor), the command words, the command's own arguments and options.
-// Common options may stand anywhere; a command's own options come after its words.
+// The command line of tarpel-cli: the options common to every command (the board options the
+// window program takes too, and the delay factor), the command words, the command's own
+// arguments and options. Common options may stand anywhere; a command's own options come after
+// its words.
 #include <cstdint>
 #include <map>
 #include <string>

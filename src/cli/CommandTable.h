@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "board/CommandLineOption.h"
 #include "shell/CommandOutcome.h"
 
 namespace tarpel::cli {
@@ -26,12 +27,9 @@ constexpr int ExitStatus(shell::CommandOutcome outcome) {
 struct CommandContext;
 using CommandFunction = std::function<int(CommandContext&)>;
 
-// An option of one command, given after the command words: "--chip 24C64" or "--chip=24C64".
-struct CommandOption {
-    std::string name;       // without the dashes: "chip"
-    std::string valueName;  // "CHIP"; empty for a flag without value
-    std::string help;
-};
+// An option of one command, given after the command words: "--chip 24C64" or "--chip=24C64";
+// a flag when it names no value. Its value reaches the command by name.
+using CommandOption = board::OptionSpec;
 
 struct Command {
     std::string group;       // "board"

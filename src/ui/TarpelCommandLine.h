@@ -1,11 +1,11 @@
 #pragma once
-// The options of the window program `tarpel`: which board to use (real port or the simulated
-// board with its virtual chips and faults) and an optional line trace. Parsing only; opening
-// the board is board::OpenBoard's.
+// The options of the window program `tarpel`: the board options that tarpel-cli takes too
+// (which board, the simulated board's chips and faults, the line trace), and --help. Parsing
+// only; opening the board is board::OpenBoard's.
 #include <string>
 #include <vector>
 
-#include "board/Board.h"
+#include "board/BoardOptions.h"
 
 namespace tarpel::ui {
 

@@ -9,6 +9,7 @@
 #include "cli/BoardCommands.h"
 #include "cli/Cli.h"
 #include "cli/CommandContext.h"
+#include "cli/CommandLine.h"
 #include "cli/ConsoleShell.h"
 
 namespace tarpel::test {
@@ -67,6 +68,10 @@ TEST_F(Cli, UsageErrorsGiveStatusTwoAndAHint) {
         {"board", "check", "--sim-fault", "melt"},
         {"board", "check", "--sim-avr", "z80"},
         {"board", "check", "--board", "usb"},
+        {"board", "check", "--sim-eeprom-write-ms", "0"},
+        {"board", "check", "--sim-eeprom-write-ms", "5.5"},
+        {"board", "check", "--sim-eeprom-write-ms", "3ms"},
+        {"board", "check", "--real-time=yes"},
     };
     for (const auto& args : mistakes) {
         EXPECT_EQ(Run(args), cli::ExitUsage) << ::testing::PrintToString(args);
@@ -126,6 +131,21 @@ TEST_F(Cli, CommandsGetTheirArgumentsOptionsAndDelayAndTheRunEndsWithEveryLineOf
     EXPECT_EQ(Run({"test", "probe", "one", "--fast=yes"}), cli::ExitUsage);
     EXPECT_EQ(Run({"test", "probe", "--", "--odd-name"}), cli::ExitFailure);
     EXPECT_EQ(seenArguments, (std::vector<std::string>{"--odd-name"}));
+}
+
+TEST(CommandLine, TakesTheBoardOptionsOfTheWindowProgram) {
+    cli::CommandTable table;
+    cli::RegisterBoardCommands(table);
+    cli::CommandLine line;
+    std::string error;
+    ASSERT_TRUE(cli::ParseCommandLine({"--real-time", "board", "check", "--sim-eeprom-write-ms=2.5", "--sim-fault",
+                                       "sda-stuck-low", "--sim-fault=sda-stuck-low"},
+                                      table, line, error))
+        << error;
+    EXPECT_TRUE(line.board.realTime);
+    EXPECT_EQ(line.board.simEepromWriteMs, 2.5);
+    EXPECT_EQ(line.board.simFaults, (std::vector<std::string>{"sda-stuck-low", "sda-stuck-low"}));
+    EXPECT_EQ(cli::CommandLine().board.simEepromWriteMs, std::nullopt) << "the chip's own time by default";
 }
 
 TEST(ConsoleShell, MessagesAreOneLineEachAndFileChoicesComeFromTheCommandLine) {

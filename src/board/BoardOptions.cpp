@@ -1,0 +1,82 @@
+#include "board/BoardOptions.h"
+
+#include <charconv>
+
+#include "eeprom/ChipCatalogue.h"
+#include "sim/AvrDeviceModel.h"
+#include "sim/ChipStore.h"
+#include "sim/SimFaults.h"
+
+namespace tarpel::board {
+
+namespace {
+
+// Stores the value as it stands; OpenBoard judges it.
+CommandLineOption TextOption(OptionSpec spec, std::string& target) {
+    return {std::move(spec), [&target](const std::string& value) {
+                target = value;
+                return std::string();
+            }};
+}
+
+// "A, B, C o none" for the help, from the table the board itself chooses from.
+template <typename Rows>
+std::string NamesOrNone(const Rows& rows) {
+    std::string names;
+    for (const auto& row : rows) names += std::string(row.name) + ", ";
+    names.resize(names.size() - 2);
+    return names + " o none";
+}
+
+}  // namespace
+
+std::vector<CommandLineOption> BoardCommandLineOptions(BoardOptions& options) {
+    const BoardOptions defaults;
+    std::vector<CommandLineOption> table;
+    table.push_back(TextOption({"board", "PLACA",
+                                "sim | ppdev[:/dev/parportN] | direct. Sin ella: ppdev en /dev/parport0 si existe, si "
+                                "no la placa simulada. Un puerto real que no se puede abrir es un error, nunca se pasa "
+                                "a la simulacion."},
+                               options.board));
+    table.push_back(TextOption({"trace", "FICHERO",
+                                "registra cada escritura y lectura del puerto en un fichero VCD con marcas de tiempo "
+                                "en ns (GTKWave, PulseView, sigrok-cli; para trazas largas: sigrok-cli -I "
+                                "vcd:downsample=1000 -i FICHERO ...)"},
+                               options.traceFile));
+    table.push_back(TextOption({"sim-dir", "CARPETA",
+                                "donde guarda la placa simulada el contenido de sus chips (por defecto " +
+                                    sim::ChipStore::DefaultFolder() + ")"},
+                               options.simDir));
+    table.push_back(TextOption({"sim-eeprom", "CHIP",
+                                "chip del zocalo 24Cxx simulado: " + NamesOrNone(eeprom::ChipCatalogue) + " (por defecto " +
+                                    defaults.simEeprom + ")"},
+                               options.simEeprom));
+    table.push_back({{"sim-eeprom-write-ms", "MS",
+                      "ciclo de escritura de la 24Cxx simulada en ms, mas de 0 y hasta 5 (por defecto el maximo de "
+                      "la hoja de datos del chip)"},
+                     [&options](const std::string& value) {
+                         double ms = 0;
+                         const auto* end = value.data() + value.size();
+                         const auto result = std::from_chars(value.data(), end, ms);
+                         if (value.empty() || result.ec != std::errc() || result.ptr != end)
+                             return "--sim-eeprom-write-ms espera un numero de milisegundos: " + value;
+                         options.simEepromWriteMs = ms;
+                         return std::string();
+                     }});
+    table.push_back(TextOption({"sim-avr", "MODELO",
+                                "micro del zocalo AVR simulado: " + NamesOrNone(sim::kAvrDeviceModels) + " (por defecto " +
+                                    defaults.simAvr + ")"},
+                               options.simAvr));
+    table.push_back({{"sim-fault", "FALLO", "fallo simulado; se puede repetir:", sim::SimFaultHelp},
+                     [&options](const std::string& value) {
+                         options.simFaults.push_back(value);
+                         return std::string();
+                     }});
+    table.push_back({{"real-time", "", "la placa simulada va al ritmo del reloj real"}, [&options](const std::string&) {
+                         options.realTime = true;
+                         return std::string();
+                     }});
+    return table;
+}
+
+}  // namespace tarpel::board
