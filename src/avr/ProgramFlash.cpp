@@ -95,10 +95,6 @@ CommandOutcome ProgramFlash(CommandFrame& frame) {
     return LoadAndProgram(frame, *fileName);
 }
 
-CommandOutcome ProgramFlashFromLastFile(CommandFrame& frame) {
-    return ProgramFlashFrom(frame, frame.Shell().LastOpenFile());
-}
-
 CommandOutcome ProgramFlashFrom(CommandFrame& frame, const std::string& fileName) {
     const auto scope = frame.Begin();
     if (!scope) return CommandOutcome::Failed;

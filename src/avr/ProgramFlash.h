@@ -12,8 +12,6 @@ namespace tarpel::avr {
 
 // A click: the open dialog first; Cancelled when it is closed without a choice.
 CommandOutcome ProgramFlash(CommandFrame& frame);
-// Without a sender: the file the open dialog holds from its last use.
-CommandOutcome ProgramFlashFromLastFile(CommandFrame& frame);
 // The given file, without any dialog.
 CommandOutcome ProgramFlashFrom(CommandFrame& frame, const std::string& fileName);
 

@@ -3,7 +3,6 @@
 // port I/O, optionally wrapped in the line trace. Shared by the window program and tarpel-cli.
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "board/BoardOptions.h"
 #include "hw/Clock.h"
@@ -22,7 +21,6 @@ struct Board {
     std::string error;                 // why the chosen port could not be opened; the port is inert then
     bool badOptions = false;           // the error lies in the options themselves (a usage error)
     sim::SimulatedBoard* simulation = nullptr;  // set on the simulated board
-    std::vector<std::shared_ptr<void>> keepAlive;  // objects the port and clock rely on
 
     bool Usable() const { return error.empty(); }
 };

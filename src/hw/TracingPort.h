@@ -31,7 +31,6 @@ public:
     ~TracingPort() override;
 
     const std::string& Error() const { return vcd_.Error(); }
-    Port& Inner() { return *inner_; }
 
     void DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) override;
     std::uint8_t DlPortReadPortUchar(std::uint16_t port) override;

@@ -20,7 +20,6 @@ public:
     // Shows the dialog; true when the user chose a file, which FileName() then holds.
     bool Execute(QWidget* parent, ModalRunner& runner);
 
-    Mode DialogMode() const { return mode_; }
     QString Title;
     QString InitialDir = QStringLiteral(".");
     QString DefaultExt = QStringLiteral("hex");

@@ -202,9 +202,9 @@ TEST(ProgramFlash, AFileThatGivesNoImageLeavesTheDeviceAlone) {
         StoreMemory(folder, "atmega8515", "flash", before);
         folder.Write("notes.txt", std::string("00112233"));
         AvrBench bench(SimOptions(folder, "atmega8515"));
-        bench.shell.lastOpenFile = c.name[0] ? folder.Path(c.name) : "";
+        const std::string file = c.name[0] ? folder.Path(c.name) : "";
 
-        EXPECT_EQ(avr::ProgramFlashFromLastFile(bench.frame), CommandOutcome::Failed) << c.name;
+        EXPECT_EQ(avr::ProgramFlashFrom(bench.frame, file), CommandOutcome::Failed) << c.name;
         ASSERT_EQ(bench.shell.messages.size(), 1u) << c.name;
         EXPECT_EQ(bench.shell.messages[0].text, c.message) << c.name;
         EXPECT_EQ(bench.shell.messages[0].caption, "ERROR");
