@@ -64,7 +64,7 @@ std::vector<CommandLineOption> BoardCommandLineOptions(BoardOptions& options) {
                          return std::string();
                      }});
     table.push_back(TextOption({"sim-avr", "MODELO",
-                                "micro del zocalo AVR simulado: " + NamesOrNone(sim::kAvrDeviceModels) + " (por defecto " +
+                                "micro del zocalo AVR simulado: " + NamesOrNone(sim::AvrDeviceModels) + " (por defecto " +
                                     defaults.simAvr + ")"},
                                options.simAvr));
     table.push_back({{"sim-fault", "FALLO", "fallo simulado; se puede repetir:", sim::SimFaultHelp},

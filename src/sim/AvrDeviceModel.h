@@ -28,31 +28,31 @@ struct AvrDeviceModel {
     std::uint8_t eepromBusyAnswer;
 };
 
-inline constexpr std::uint64_t kMs = 1'000'000;
+inline constexpr std::uint64_t Ms = 1'000'000;
 
 // AT90S write times: their table was not at hand; the datasheets give about 4-9 ms for a byte and
 // up to 20 ms for a chip erase, and the board feeds the chip from port pins, not from a regulated
 // 5 V, so we take the slow end. The EEPROM's auto-erase is taken as the first half of its write.
 // The AT90S parts have no fuse instruction; their lock-bit write is taken to last a byte write.
 // ATmega8515 times are its datasheet's tWD_FLASH, tWD_EEPROM, tWD_ERASE and tWD_FUSE.
-inline constexpr std::array<AvrDeviceModel, 3> kAvrDeviceModels{{
+inline constexpr std::array<AvrDeviceModel, 3> AvrDeviceModels{{
     {"at90s8515", "AT90S8515", {0x1E, 0x93, 0x01}, 8192, 512, 0, false,
-     9 * kMs, 9 * kMs, 9 * kMs / 2, 20 * kMs, 9 * kMs, 0x7F, 0x80, 0x7F},
+     9 * Ms, 9 * Ms, 9 * Ms / 2, 20 * Ms, 9 * Ms, 0x7F, 0x80, 0x7F},
     {"at90s4414", "AT90S4414", {0x1E, 0x92, 0x01}, 4096, 256, 0, false,
-     9 * kMs, 9 * kMs, 9 * kMs / 2, 20 * kMs, 9 * kMs, 0x7F, 0x80, 0x7F},
+     9 * Ms, 9 * Ms, 9 * Ms / 2, 20 * Ms, 9 * Ms, 0x7F, 0x80, 0x7F},
     {"atmega8515", "ATmega8515", {0x1E, 0x93, 0x06}, 8192, 512, 32, true,
-     9 * kMs / 2, 9 * kMs, 0, 9 * kMs, 9 * kMs / 2, 0xFF, 0xFF, 0xFF},
+     9 * Ms / 2, 9 * Ms, 0, 9 * Ms, 9 * Ms / 2, 0xFF, 0xFF, 0xFF},
 }};
 
 // Factory fuse bytes of the ATmega8515: internal RC oscillator at 1 MHz, SPIEN programmed.
-inline constexpr std::uint8_t kFactoryLowFuse = 0xE1;
-inline constexpr std::uint8_t kFactoryHighFuse = 0xD9;
-inline constexpr std::uint8_t kSpienBit = 0x20;   // high fuse: never changed over SPI
-inline constexpr std::uint8_t kEesaveBit = 0x08;  // high fuse: programmed (0) keeps EEPROM through a chip erase
+inline constexpr std::uint8_t FactoryLowFuse = 0xE1;
+inline constexpr std::uint8_t FactoryHighFuse = 0xD9;
+inline constexpr std::uint8_t SpienBit = 0x20;   // high fuse: never changed over SPI
+inline constexpr std::uint8_t EesaveBit = 0x08;  // high fuse: programmed (0) keeps EEPROM through a chip erase
 
 // Null when the name is none of the rows (the name is compared as given: lower case).
 inline const AvrDeviceModel* FindAvrDeviceModel(std::string_view name) {
-    for (const auto& model : kAvrDeviceModels)
+    for (const auto& model : AvrDeviceModels)
         if (model.name == name) return &model;
     return nullptr;
 }

@@ -12,10 +12,10 @@ namespace tarpel::sim {
 
 namespace {
 
-constexpr std::string_view kStuckPrefix = "avr-flash-stuck:";
+constexpr std::string_view StuckPrefix = "avr-flash-stuck:";
 
 std::uint32_t ParseAddress(const std::string& fault, std::uint32_t flashBytes) {
-    const std::string text = fault.substr(kStuckPrefix.size());
+    const std::string text = fault.substr(StuckPrefix.size());
     std::size_t used = 0;
     unsigned long address = 0;
     try {
@@ -51,7 +51,7 @@ std::unique_ptr<AvrSocketChip> MakeVirtualAvr(const std::string& model, const Ch
             parsed.unknownSignature = true;
         } else if (fault == "avr-no-answer") {
             parsed.noAnswer = true;
-        } else if (fault.rfind(kStuckPrefix, 0) == 0) {
+        } else if (fault.rfind(StuckPrefix, 0) == 0) {
             parsed.stuckFlashByte = ParseAddress(fault, row ? row->flashBytes : 0x10000);
         } else {
             throw std::invalid_argument("fallo de AVR desconocido: " + fault);

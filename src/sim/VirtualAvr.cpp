@@ -9,20 +9,20 @@ namespace tarpel::sim {
 namespace {
 
 // The AVR socket's pins on the data port, as the board wires them.
-constexpr std::uint8_t kVcc = 0x07;  // three port pins in parallel feed the chip
-constexpr std::uint8_t kXtal1 = 0x08;
-constexpr std::uint8_t kReset = 0x10;
-constexpr std::uint8_t kMosi = 0x20;
-constexpr std::uint8_t kSck = 0x40;
-constexpr std::uint8_t kSignalLines = kXtal1 | kReset | kMosi | kSck;
+constexpr std::uint8_t Vcc = 0x07;  // three port pins in parallel feed the chip
+constexpr std::uint8_t Xtal1 = 0x08;
+constexpr std::uint8_t Reset = 0x10;
+constexpr std::uint8_t Mosi = 0x20;
+constexpr std::uint8_t Sck = 0x40;
+constexpr std::uint8_t SignalLines = Xtal1 | Reset | Mosi | Sck;
 
 // What "avr-unknown-signature" answers: a real Atmel part (ATmega328P) the board does not take.
-constexpr std::array<std::uint8_t, 3> kUnknownSignature{0x1E, 0x95, 0x0F};
+constexpr std::array<std::uint8_t, 3> UnknownSignature{0x1E, 0x95, 0x0F};
 
 // A runaway master could log millions of entries; the first ones tell the story.
 constexpr std::size_t kMaxViolations = 1000;
 
-enum : unsigned { kFlashChanged = 1, kEepromChanged = 2, kFusesChanged = 4 };
+enum : unsigned { FlashChanged = 1, EepromChanged = 2, FusesChanged = 4 };
 
 }  // namespace
 
@@ -52,9 +52,9 @@ std::string VirtualAvr::FileName(const char* memory) const {
 }
 
 void VirtualAvr::Persist() {
-    if ((dirty_ & kFlashChanged) && store_.Save(FileName("flash"), flash_)) dirty_ &= ~kFlashChanged;
-    if ((dirty_ & kEepromChanged) && store_.Save(FileName("eeprom"), eeprom_)) dirty_ &= ~kEepromChanged;
-    if ((dirty_ & kFusesChanged) && store_.Save(FileName("fuses"), {fuses_[0], fuses_[1]})) dirty_ &= ~kFusesChanged;
+    if ((dirty_ & FlashChanged) && store_.Save(FileName("flash"), flash_)) dirty_ &= ~FlashChanged;
+    if ((dirty_ & EepromChanged) && store_.Save(FileName("eeprom"), eeprom_)) dirty_ &= ~EepromChanged;
+    if ((dirty_ & FusesChanged) && store_.Save(FileName("fuses"), {fuses_[0], fuses_[1]})) dirty_ &= ~FusesChanged;
 }
 
 void VirtualAvr::OnDataWrite(std::uint8_t data, std::uint64_t nowNs) {
@@ -63,15 +63,15 @@ void VirtualAvr::OnDataWrite(std::uint8_t data, std::uint64_t nowNs) {
     const std::uint8_t changed = before ^ data;
     lines_ = data;
 
-    const std::uint8_t supply = data & kVcc;
-    if ((changed & kVcc) && supply != 0 && supply != kVcc)
+    const std::uint8_t supply = data & Vcc;
+    if ((changed & Vcc) && supply != 0 && supply != Vcc)
         Record(nowNs, "AVR: alimentacion parcial (bits 0-2 distintos): el chip queda sin alimentar");
-    const bool powered = supply == kVcc;
+    const bool powered = supply == Vcc;
 
     if (!powered_) {
         if (powered) {
             PowerUp(nowNs);  // the levels of this write are the chip's starting levels
-        } else if ((changed & kSignalLines) && !unpoweredChangeRecorded_) {
+        } else if ((changed & SignalLines) && !unpoweredChangeRecorded_) {
             // Driving an unpowered chip's inputs feeds it through its protection diodes.
             unpoweredChangeRecorded_ = true;
             Record(nowNs, "AVR: lineas cambiadas sin alimentacion");
@@ -83,25 +83,25 @@ void VirtualAvr::OnDataWrite(std::uint8_t data, std::uint64_t nowNs) {
         return;
     }
 
-    if (changed & kReset) {
-        if (data & kReset) {
+    if (changed & Reset) {
+        if (data & Reset) {
             ResetRose(nowNs);
         } else if (resetRoseNs_) {
             Record(*resetRoseNs_, "AVR: RESET alto en modo de programacion");
             resetRoseNs_.reset();
         }
     }
-    if (changed & (kSck | kMosi)) {
+    if (changed & (Sck | Mosi)) {
         if (resetRoseNs_) {
             Record(*resetRoseNs_, "AVR: RESET alto en modo de programacion");
             resetRoseNs_.reset();
         }
-        if ((changed & kSck) && serialActive_ && spi_.SckChanged() && !shortSckRecorded_) {
+        if ((changed & Sck) && serialActive_ && spi_.SckChanged() && !shortSckRecorded_) {
             shortSckRecorded_ = true;
             Record(nowNs, "AVR: fase de SCK de menos de 2 ciclos de XTAL1");
         }
     }
-    if ((changed & kXtal1) && (data & kXtal1)) XtalRisingEdge(data, nowNs);
+    if ((changed & Xtal1) && (data & Xtal1)) XtalRisingEdge(data, nowNs);
 }
 
 std::optional<bool> VirtualAvr::Miso(std::uint64_t) const {
@@ -164,15 +164,15 @@ void VirtualAvr::LeaveSerialInterface() {
 void VirtualAvr::XtalRisingEdge(std::uint8_t data, std::uint64_t nowNs) {
     if (!startedUp_) {
         ++cyclesSincePowerUp_;
-        if (cyclesSincePowerUp_ < kStartUpCycles || nowNs - powerUpNs_ < kStartUpNs) return;
+        if (cyclesSincePowerUp_ < StartUpCycles || nowNs - powerUpNs_ < StartUpNs) return;
         startedUp_ = true;
     }
     if (!serialActive_) {
-        if (data & kReset) return;
+        if (data & Reset) return;
         serialActive_ = true;
         spi_.Restart();
     }
-    const AvrSpiSlave::Step step = spi_.ClockEdge((data & kSck) != 0, (data & kMosi) != 0);
+    const AvrSpiSlave::Step step = spi_.ClockEdge((data & Sck) != 0, (data & Mosi) != 0);
     if (step.byteDone) ByteDone(step, nowNs);
 }
 
@@ -250,7 +250,7 @@ std::uint8_t VirtualAvr::Answer(const AvrInstruction& instruction) const {
         case AvrOp::ReadSignature: {
             if (ReadsLocked()) return refused;
             if (instruction.address > 2) return 0xFF;  // no fourth signature byte
-            const auto& signature = faults_.unknownSignature ? kUnknownSignature : model_.signature;
+            const auto& signature = faults_.unknownSignature ? UnknownSignature : model_.signature;
             return signature[instruction.address];
         }
         case AvrOp::ReadLock:
@@ -352,35 +352,35 @@ void VirtualAvr::Finish(const RunningWrite& write) {
     switch (write.kind) {
         case WriteKind::FlashByte:
             ProgramFlashByte(write.address, write.data);
-            dirty_ |= kFlashChanged;
+            dirty_ |= FlashChanged;
             break;
         case WriteKind::FlashPage:
             for (std::size_t i = 0; i < write.page.size(); ++i)
                 ProgramFlashByte(write.address + static_cast<std::uint32_t>(i), write.page[i]);
-            dirty_ |= kFlashChanged;
+            dirty_ |= FlashChanged;
             break;
         case WriteKind::Eeprom:
             eeprom_[write.address] = write.data;  // auto-erased first: any value can be written
-            dirty_ |= kEepromChanged;
+            dirty_ |= EepromChanged;
             break;
         case WriteKind::ChipErase:
             std::fill(flash_.begin(), flash_.end(), std::uint8_t{0xFF});
             // EESAVE programmed (ATmega8515) keeps the EEPROM through a chip erase.
-            if (!model_.hasFuses || (fuses_[1] & kEesaveBit))
+            if (!model_.hasFuses || (fuses_[1] & EesaveBit))
                 std::fill(eeprom_.begin(), eeprom_.end(), std::uint8_t{0xFF});
             lockBits_ = 0xFF;
-            dirty_ |= kFlashChanged | kEepromChanged;
+            dirty_ |= FlashChanged | EepromChanged;
             break;
         case WriteKind::Lock:
             lockBits_ &= write.data;  // lock bits can only be programmed; an erase clears them
             break;
         case WriteKind::FuseLow:
             fuses_[0] = write.data;
-            dirty_ |= kFusesChanged;
+            dirty_ |= FusesChanged;
             break;
         case WriteKind::FuseHigh:
-            fuses_[1] = static_cast<std::uint8_t>((write.data & ~kSpienBit) | (fuses_[1] & kSpienBit));
-            dirty_ |= kFusesChanged;
+            fuses_[1] = static_cast<std::uint8_t>((write.data & ~SpienBit) | (fuses_[1] & SpienBit));
+            dirty_ |= FusesChanged;
             break;
     }
 }
@@ -393,7 +393,7 @@ void VirtualAvr::Interrupt(const RunningWrite& write) {
     switch (write.kind) {
         case WriteKind::Eeprom:
             eeprom_[write.address] = 0xFF;
-            dirty_ |= kEepromChanged;
+            dirty_ |= EepromChanged;
             break;
         case WriteKind::ChipErase: {
             const std::uint8_t lockBits = lockBits_;

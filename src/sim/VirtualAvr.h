@@ -50,8 +50,8 @@ public:
     // 20 ms after power-up; the chip itself needs far less. Our choice: 10 ms of virtual time and
     // 64 XTAL1 cycles since VCC rose, both required, so a master that gives no clock or no
     // wait at all is refused while any sensible one passes.
-    static constexpr std::uint64_t kStartUpNs = 10'000'000;
-    static constexpr std::uint32_t kStartUpCycles = 64;
+    static constexpr std::uint64_t StartUpNs = 10'000'000;
+    static constexpr std::uint32_t StartUpCycles = 64;
 
 private:
     enum class WriteKind { FlashByte, FlashPage, Eeprom, ChipErase, Lock, FuseLow, FuseHigh };
@@ -93,7 +93,7 @@ private:
 
     std::vector<std::uint8_t> flash_;
     std::vector<std::uint8_t> eeprom_;
-    std::array<std::uint8_t, 2> fuses_{kFactoryLowFuse, kFactoryHighFuse};
+    std::array<std::uint8_t, 2> fuses_{FactoryLowFuse, FactoryHighFuse};
     std::uint8_t lockBits_ = 0xFF;  // ATmega layout: LB1 bit 0, LB2 bit 1, boot lock bits 2..5
     std::vector<std::uint8_t> pageBuffer_;
     unsigned dirty_ = 0;  // which memories changed since the last save

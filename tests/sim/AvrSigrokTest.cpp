@@ -19,8 +19,8 @@ class VcdTrace {
 public:
     explicit VcdTrace(const std::string& path) : out_(path) {
         out_ << "$timescale 1 us $end\n$scope module avr $end\n";
-        for (std::size_t i = 0; i < kNames.size(); ++i)
-            out_ << "$var wire 1 " << static_cast<char>('!' + i) << ' ' << kNames[i] << " $end\n";
+        for (std::size_t i = 0; i < Names.size(); ++i)
+            out_ << "$var wire 1 " << static_cast<char>('!' + i) << ' ' << Names[i] << " $end\n";
         out_ << "$upscope $end\n$enddefinitions $end\n";
     }
 
@@ -42,7 +42,7 @@ public:
     }
 
 private:
-    static constexpr std::array<const char*, 6> kNames{"VCC", "XTAL1", "RESET", "MOSI", "SCK", "MISO"};
+    static constexpr std::array<const char*, 6> Names{"VCC", "XTAL1", "RESET", "MOSI", "SCK", "MISO"};
     std::ofstream out_;
     std::array<bool, 6> last_{};
     bool started_ = false;

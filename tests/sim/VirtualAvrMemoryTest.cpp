@@ -13,8 +13,8 @@ namespace {
 
 using test::AvrRig;
 
-constexpr double kAt90sWriteMs = 9.0;   // our pick from the AT90S datasheets' 4-9 ms
-constexpr double kAt90sEraseMs = 20.0;  // and their "up to 20 ms"
+constexpr double At90sWriteMs = 9.0;   // our pick from the AT90S datasheets' 4-9 ms
+constexpr double At90sEraseMs = 20.0;  // and their "up to 20 ms"
 
 class At90sTest : public ::testing::TestWithParam<const char*> {};
 INSTANTIATE_TEST_SUITE_P(Devices, At90sTest, ::testing::Values("at90s8515", "at90s4414"));
@@ -26,20 +26,20 @@ TEST_P(At90sTest, FlashByteWriteAnswers7FUntilDoneAndCanOnlyClearBits) {
     m.WriteFlash(0x0123, 0xF0);
     const std::uint64_t written = m.nowNs;
     EXPECT_EQ(m.ReadFlash(0x0123), 0x7F);
-    m.nowNs = written + static_cast<std::uint64_t>((kAt90sWriteMs - 0.5) * 1e6);
+    m.nowNs = written + static_cast<std::uint64_t>((At90sWriteMs - 0.5) * 1e6);
     EXPECT_EQ(m.ReadFlash(0x0123), 0x7F);
-    m.nowNs = written + static_cast<std::uint64_t>((kAt90sWriteMs + 0.1) * 1e6);
+    m.nowNs = written + static_cast<std::uint64_t>((At90sWriteMs + 0.1) * 1e6);
     EXPECT_EQ(m.ReadFlash(0x0123), 0xF0);
     EXPECT_EQ(m.ReadFlash(0x0122), 0xFF);  // the word's other byte is untouched
 
     // Over a byte that is not erased the cells only go from 1 to 0: old AND new.
     m.WriteFlash(0x0123, 0x3C);
-    m.WaitMs(kAt90sWriteMs);
+    m.WaitMs(At90sWriteMs);
     EXPECT_EQ(m.ReadFlash(0x0123), 0x30);
     EXPECT_TRUE(rig.avr.Violations().Empty());
 
     m.ChipErase();
-    m.WaitMs(kAt90sEraseMs);
+    m.WaitMs(At90sEraseMs);
     EXPECT_EQ(m.ReadFlash(0x0123), 0xFF);
 }
 
@@ -50,13 +50,13 @@ TEST_P(At90sTest, EepromWriteAnswers80ThenThe7FAndOverwritesAnyValue) {
     m.WriteEeprom(0x42, 0x00);
     const std::uint64_t written = m.nowNs;
     EXPECT_EQ(m.ReadEeprom(0x42), 0x80);  // auto-erase
-    m.nowNs = written + static_cast<std::uint64_t>(kAt90sWriteMs / 2 * 1e6);
+    m.nowNs = written + static_cast<std::uint64_t>(At90sWriteMs / 2 * 1e6);
     EXPECT_EQ(m.ReadEeprom(0x42), 0x7F);  // programming
-    m.nowNs = written + static_cast<std::uint64_t>((kAt90sWriteMs + 0.1) * 1e6);
+    m.nowNs = written + static_cast<std::uint64_t>((At90sWriteMs + 0.1) * 1e6);
     EXPECT_EQ(m.ReadEeprom(0x42), 0x00);
 
     m.WriteEeprom(0x42, 0xA5);
-    m.WaitMs(kAt90sWriteMs);
+    m.WaitMs(At90sWriteMs);
     EXPECT_EQ(m.ReadEeprom(0x42), 0xA5);
     EXPECT_TRUE(rig.avr.Violations().Empty());
 }
@@ -65,10 +65,10 @@ TEST(At90s4414Test, AddressBitsBeyondTheSmallerMemoriesAreIgnored) {
     AvrRig rig("at90s4414");
     rig.Program();
     rig.master.WriteEeprom(0x105, 0x12);  // 256 bytes: address bit 8 is "x"
-    rig.master.WaitMs(kAt90sWriteMs);
+    rig.master.WaitMs(At90sWriteMs);
     EXPECT_EQ(rig.master.ReadEeprom(0x05), 0x12);
     rig.master.WriteFlash(0x1001, 0x34);  // 2048 words: word address bit 11 is "x"
-    rig.master.WaitMs(kAt90sWriteMs);
+    rig.master.WaitMs(At90sWriteMs);
     EXPECT_EQ(rig.master.ReadFlash(0x0001), 0x34);
 }
 
@@ -77,17 +77,17 @@ TEST_P(At90sTest, LockModeThreeHidesEverythingUntilAChipErase) {
     rig.Program();
     auto& m = rig.master;
     m.WriteEeprom(1, 0x11);
-    m.WaitMs(kAt90sWriteMs);
+    m.WaitMs(At90sWriteMs);
     m.Send(0xAC, 0xF9, 0x00, 0x00);  // 111x x21x with both lock bits 0
-    m.WaitMs(kAt90sWriteMs);
+    m.WaitMs(At90sWriteMs);
     EXPECT_EQ(m.Signature(), (std::array<std::uint8_t, 3>{0x00, 0x01, 0x02}));
     EXPECT_EQ(m.ReadEeprom(1), 0x01);  // refused: byte 3 echoes
     m.WriteFlash(0, 0x00);
-    m.WaitMs(kAt90sWriteMs);
+    m.WaitMs(At90sWriteMs);
     EXPECT_EQ(rig.avr.Flash()[0], 0xFF);
 
     m.ChipErase();
-    m.WaitMs(kAt90sEraseMs);
+    m.WaitMs(At90sEraseMs);
     EXPECT_EQ(m.Signature()[0], 0x1E);
     EXPECT_EQ(m.ReadEeprom(1), 0xFF);
     EXPECT_TRUE(rig.avr.Violations().Empty());
@@ -98,13 +98,13 @@ TEST_P(At90sTest, LockModeTwoAllowsReadingButNoFurtherProgramming) {
     rig.Program();
     auto& m = rig.master;
     m.WriteFlash(4, 0x5A);
-    m.WaitMs(kAt90sWriteMs);
+    m.WaitMs(At90sWriteMs);
     m.Send(0xAC, 0xFD, 0x00, 0x00);  // lock bit 1 only
-    m.WaitMs(kAt90sWriteMs);
+    m.WaitMs(At90sWriteMs);
     EXPECT_EQ(m.ReadFlash(4), 0x5A);
     m.WriteFlash(4, 0x00);
     m.WriteEeprom(4, 0x00);
-    m.WaitMs(kAt90sWriteMs);
+    m.WaitMs(At90sWriteMs);
     EXPECT_EQ(m.ReadFlash(4), 0x5A);
     EXPECT_EQ(m.ReadEeprom(4), 0xFF);
 }

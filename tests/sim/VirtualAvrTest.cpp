@@ -18,7 +18,7 @@ struct DatasheetPart {
 };
 
 // Signatures as the datasheets give them.
-const DatasheetPart kParts[] = {
+const DatasheetPart Parts[] = {
     {"at90s8515", {0x1E, 0x93, 0x01}},
     {"at90s4414", {0x1E, 0x92, 0x01}},
     {"atmega8515", {0x1E, 0x93, 0x06}},
@@ -32,7 +32,7 @@ bool Logged(const VirtualAvr& avr, const std::string& words) {
 
 class VirtualAvrPartTest : public ::testing::TestWithParam<DatasheetPart> {};
 
-INSTANTIATE_TEST_SUITE_P(AllParts, VirtualAvrPartTest, ::testing::ValuesIn(kParts),
+INSTANTIATE_TEST_SUITE_P(AllParts, VirtualAvrPartTest, ::testing::ValuesIn(Parts),
                          [](const auto& part) { return std::string(part.param.model); });
 
 TEST_P(VirtualAvrPartTest, EntersProgrammingModeEchoesAndAnswersItsSignature) {
@@ -75,7 +75,7 @@ TEST_P(VirtualAvrPartTest, StaysOutOfProgrammingModeWithResetHighOrWithoutClockO
         EXPECT_FALSE(rig.avr.ProgrammingEnabled());
         EXPECT_FALSE(rig.master.Chip().Miso(rig.master.nowNs).has_value());
         rig.master.lowCycles = rig.master.highCycles = 2;
-        rig.master.Cycles(VirtualAvr::kStartUpCycles);
+        rig.master.Cycles(VirtualAvr::StartUpCycles);
         EXPECT_TRUE(rig.master.Enable());
     }
     {
