@@ -11,7 +11,7 @@
 #include "board/Board.h"
 #include "eeprom/ChipCommands.h"
 #include "hw/I2cMaster.h"
-#include "shell/ProgressPercent.h"
+#include "shell/Progress.h"
 #include "sim/SimulatedBoard.h"
 
 namespace {

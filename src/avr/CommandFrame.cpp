@@ -1,6 +1,6 @@
 #include "avr/CommandFrame.h"
 
-#include "shell/ProgressPercent.h"
+#include "shell/Progress.h"
 
 namespace tarpel::avr {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/ProgressPercent.h"
+#include "shell/Progress.h"
 
 namespace tarpel::eeprom {
 
@@ -66,10 +66,7 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
             frame.StopCommand();
             return CommandOutcome::Failed;
         }
-        shell.ProgressSetLabel(std::to_string(page) + " bytes grabados...");
-        shell.ProgressSetGauge(shell::ProgressPercent(page, chipSize));
-        shell.ProcessMessages();
-        if (shell.ProgressCancelRequested()) {
+        if (shell::ProgressStep(shell, std::to_string(page) + " bytes grabados...", page, chipSize)) {
             outcome = CommandOutcome::Cancelled;
             break;
         }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "shell/ProgressPercent.h"
+#include "shell/Progress.h"
 
 namespace tarpel::hw {
 
@@ -143,10 +143,7 @@ ReadAllResult I2cMaster::EepromReadAll(std::span<std::uint8_t> memoryImage, std:
     // acknowledged, the last one too, unless the user cancels during it.
     for (std::int64_t i = 0; i < count; ++i) {
         memoryImage[static_cast<std::size_t>(i)] = I2cReadByte();
-        shell.ProgressSetLabel(std::to_string(i) + " bytes leidos...");
-        shell.ProgressSetGauge(shell::ProgressPercent(i, chipSize));
-        shell.ProcessMessages();
-        if (shell.ProgressCancelRequested()) {
+        if (shell::ProgressStep(shell, std::to_string(i) + " bytes leidos...", i, chipSize)) {
             result = ReadAllResult::Cancelled;
             break;
         }

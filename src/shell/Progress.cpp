@@ -1,4 +1,4 @@
-#include "shell/ProgressPercent.h"
+#include "shell/Progress.h"
 
 namespace tarpel::shell {
 
@@ -9,6 +9,13 @@ int ProgressPercent(std::int64_t done, std::int64_t total) {
     const std::int64_t twiceRemainder = 2 * (scaled % total);
     if (twiceRemainder > total || (twiceRemainder == total && quotient % 2 != 0)) ++quotient;
     return static_cast<int>(quotient);
+}
+
+bool ProgressStep(Shell& shell, std::string_view label, std::int64_t done, std::int64_t total) {
+    shell.ProgressSetLabel(label);
+    shell.ProgressSetGauge(ProgressPercent(done, total));
+    shell.ProcessMessages();
+    return shell.ProgressCancelRequested();
 }
 
 }  // namespace tarpel::shell
