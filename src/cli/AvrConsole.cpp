@@ -16,11 +16,7 @@ int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(av
 Command AvrCommand(const char* name, const char* summary, shell::CommandOutcome (*run)(avr::CommandFrame&)) {
     return {.group = "avr",
             .name = name,
-            .arguments = "",
             .summary = summary,
-            .minArguments = 0,
-            .maxArguments = 0,
-            .options = {},
             .run = [run](CommandContext& context) { return RunAvr(context, run); }};
 }
 
@@ -32,7 +28,6 @@ Command AvrFileCommand(const char* name, const char* summary,
             .summary = summary,
             .minArguments = 1,
             .maxArguments = 1,
-            .options = {},
             .run = [run](CommandContext& context) {
                 const std::string file = context.arguments.front();
                 return RunAvr(context, [&](avr::CommandFrame& frame) { return run(frame, file); });

@@ -161,18 +161,11 @@ void RegisterAvrReadCommands(CommandTable& table) {
     table.Add(AvrCommand("blank-test", "comprueba que la flash y la eeprom interna estan vacias", avr::BlankTest));
     table.Add({.group = "avr",
                .name = "read-fuses",
-               .arguments = "",
                .summary = "lee los fusibles del ATmega8515 y los muestra como el panel",
-               .minArguments = 0,
-               .maxArguments = 0,
-               .options = {},
                .run = ReadFusesCommand});
     table.Add({.group = "avr",
                .name = "write-fuses",
-               .arguments = "",
                .summary = "graba los fusibles del ATmega8515 con las opciones del panel",
-               .minArguments = 0,
-               .maxArguments = 0,
                .options = WriteFusesOptions(),
                .run = WriteFusesCommand});
 }

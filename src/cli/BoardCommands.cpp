@@ -8,11 +8,7 @@ namespace tarpel::cli {
 void RegisterBoardCommands(CommandTable& table) {
     table.Add({.group = "board",
                .name = "check",
-               .arguments = "",
                .summary = "prueba la placa: el retorno de SDA debe seguir a SDA",
-               .minArguments = 0,
-               .maxArguments = 0,
-               .options = {},
                .run = [](CommandContext& context) {
                    return hw::CheckBoard(context.lines, context.shell) ? ExitSuccess : ExitFailure;
                }});

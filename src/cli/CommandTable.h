@@ -32,13 +32,13 @@ using CommandFunction = std::function<int(CommandContext&)>;
 using CommandOption = board::OptionSpec;
 
 struct Command {
-    std::string group;       // "board"
-    std::string name;        // "check"
-    std::string arguments;   // for the usage line, e.g. "FICHERO"
-    std::string summary;     // one line for --help
+    std::string group;           // "board"
+    std::string name;            // "check"
+    std::string arguments = {};  // for the usage line, e.g. "FICHERO"; none when left out
+    std::string summary;         // one line for --help
     std::size_t minArguments = 0;
     std::size_t maxArguments = 0;
-    std::vector<CommandOption> options;
+    std::vector<CommandOption> options = {};
     CommandFunction run;
 };
 
