@@ -48,8 +48,8 @@ std::vector<CommandLineOption> BoardCommandLineOptions(BoardOptions& options) {
                                     sim::ChipStore::DefaultFolder() + ")"},
                                options.simDir));
     table.push_back(TextOption({"sim-eeprom", "CHIP",
-                                "chip del zocalo 24Cxx simulado: " + NamesOrNone(eeprom::ChipCatalogue) + " (por defecto " +
-                                    defaults.simEeprom + ")"},
+                                "chip del zocalo 24Cxx simulado: " + NamesOrNone(eeprom::ChipCatalogue) +
+                                    " (por defecto " + defaults.simEeprom + ")"},
                                options.simEeprom));
     table.push_back({{"sim-eeprom-write-ms", "MS",
                       "ciclo de escritura de la 24Cxx simulada en ms, mas de 0 y hasta 5 (por defecto el maximo de "
@@ -64,8 +64,8 @@ std::vector<CommandLineOption> BoardCommandLineOptions(BoardOptions& options) {
                          return std::string();
                      }});
     table.push_back(TextOption({"sim-avr", "MODELO",
-                                "micro del zocalo AVR simulado: " + NamesOrNone(sim::AvrDeviceModels) + " (por defecto " +
-                                    defaults.simAvr + ")"},
+                                "micro del zocalo AVR simulado: " + NamesOrNone(sim::AvrDeviceModels) +
+                                    " (por defecto " + defaults.simAvr + ")"},
                                options.simAvr));
     table.push_back({{"sim-fault", "FALLO", "fallo simulado; se puede repetir:", sim::SimFaultHelp},
                      [&options](const std::string& value) {

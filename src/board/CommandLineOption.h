@@ -13,9 +13,9 @@ namespace tarpel::board {
 
 // An option as its help shows it.
 struct OptionSpec {
-    std::string name;       // without the dashes: "board"
-    std::string valueName;  // "PLACA"; empty for a flag, which takes no value
-    std::string help;       // wrapped to the help's width; "\n" starts a new line
+    std::string name;          // without the dashes: "board"
+    std::string valueName;     // "PLACA"; empty for a flag, which takes no value
+    std::string help;          // wrapped to the help's width; "\n" starts a new line
     std::string details = {};  // lines shown as they stand below the help, e.g. a list of values
 };
 

@@ -96,7 +96,8 @@ std::string HelpText(const CommandTable& table) {
         std::string usage = "  " + command.group + " " + command.name;
         if (!command.arguments.empty()) usage += " " + command.arguments;
         text += board::HelpEntry(usage, command.summary, CommandColumn);
-        for (const auto& option : command.options) text += board::OptionHelp(option, CommandOptionIndent, CommandColumn);
+        for (const auto& option : command.options)
+            text += board::OptionHelp(option, CommandOptionIndent, CommandColumn);
     }
     CommandLine unused;
     text += "\nOpciones comunes:\n" + board::OptionsHelp(CommonOptions(unused)) +
