@@ -2,6 +2,7 @@
 // Choosing and opening the board a run works with: the simulated board, a ppdev port or direct
 // port I/O, optionally wrapped in the line trace. Shared by the window program and tarpel-cli.
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ struct BoardOptions {
     std::string simEeprom = "24C128";    // chip in the 24Cxx socket, or "none"
     std::string simAvr = "atmega8515";   // device in the AVR socket, or "none"
     std::vector<std::string> simFaults;  // fault injections, see the --help text
+    std::optional<double> simEepromWriteMs;  // the 24Cxx's write-cycle time; its datasheet maximum when unset
     bool realTime = false;               // pace the simulation at wall-clock speed
 };
 

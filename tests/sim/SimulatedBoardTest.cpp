@@ -57,7 +57,7 @@ TEST(SimulatedBoard, StatusByteReportsTheSdaBusInvertedAndMisoAsItReads) {
 
 TEST(SimulatedBoard, BothSocketsSeeEveryDataWriteAndEveryAccessCostsTime) {
     TemporaryFolder folder;
-    auto eeprom = std::make_unique<sim::Virtual24Cxx>(eeprom::ChipCatalogue[5], sim::ChipStore(folder.String()));
+    auto eeprom = std::make_unique<sim::Virtual24Cxx>(sim::Eeprom24CxxModels[5], sim::ChipStore(folder.String()));
     sim::Virtual24Cxx* chip = eeprom.get();
     auto avr = std::make_unique<ListeningAvr>();
     ListeningAvr* device = avr.get();
@@ -113,7 +113,7 @@ TEST(OpenBoard, TheSimulationRunsOnItsOwnClockWithTheChosenChip) {
     ASSERT_NE(board.simulation, nullptr);
     auto* chip = dynamic_cast<sim::Virtual24Cxx*>(board.simulation->Eeprom());
     ASSERT_NE(chip, nullptr);
-    EXPECT_EQ(chip->Type().name, "24C32");
+    EXPECT_EQ(chip->Model().name, "24C32");
     EXPECT_EQ(board.simulation->Avr(), nullptr);
     EXPECT_EQ(board.simulation->returnLineFault, sim::ReturnLineFault::StuckLow);
     // An hour of sleep is an instant of wall time.
