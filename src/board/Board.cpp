@@ -4,17 +4,18 @@
 #include <cctype>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <stdexcept>
 
 #include "board/InertPort.h"
-#include "eeprom/ChipCatalogue.h"
 #include "hw/DirectPort.h"
 #include "hw/PpdevPort.h"
 #include "hw/SteadyClock.h"
 #include "hw/TracingPort.h"
 #include "sim/AvrFactory.h"
 #include "sim/ChipStore.h"
+#include "sim/Eeprom24CxxModel.h"
 #include "sim/SimFaults.h"
 #include "sim/SimulatedBoard.h"
 #include "sim/SimulatedClock.h"
@@ -32,9 +33,10 @@ bool SameText(std::string_view a, std::string_view b) {
     });
 }
 
-const eeprom::ChipType* FindChip(std::string_view name) {
-    for (const auto& type : eeprom::ChipCatalogue)
-        if (SameText(type.name, name)) return &type;
+// The simulation's own datasheet table, not the program's chip list.
+const sim::Eeprom24CxxModel* FindChip(std::string_view name) {
+    for (const auto& model : sim::Eeprom24CxxModels)
+        if (SameText(model.name, name)) return &model;
     return nullptr;
 }
 
@@ -55,8 +57,12 @@ Opened OpenSimulation(const BoardOptions& options, Board& board) {
     const sim::SimFaults faults = sim::ParseSimFaults(options.simFaults);
     const sim::ChipStore store(options.simDir);
     std::unique_ptr<sim::EepromSocketChip> eeprom;
-    if (!SameText(options.simEeprom, "none"))
-        eeprom = std::make_unique<sim::Virtual24Cxx>(*FindChip(options.simEeprom), store, faults.pageRefusals);
+    if (!SameText(options.simEeprom, "none")) {
+        auto chip = std::make_unique<sim::Virtual24Cxx>(*FindChip(options.simEeprom), store, faults.pageRefusals);
+        if (options.simEepromWriteMs)
+            chip->writeCycleNs = static_cast<std::uint64_t>(std::llround(*options.simEepromWriteMs * 1e6));
+        eeprom = std::move(chip);
+    }
     auto avr = sim::MakeVirtualAvr(options.simAvr, store, faults.avrFaults);
 
     auto simulation = std::make_unique<sim::SimulatedBoard>(std::move(eeprom), std::move(avr));
@@ -100,7 +106,7 @@ std::string ValidateBoardOptions(const BoardOptions& options) {
         return "Placa desconocida: " + kind + " (use sim, ppdev, ppdev:/dev/parportN o direct)";
     if (!SameText(options.simEeprom, "none") && !FindChip(options.simEeprom)) {
         std::string names;
-        for (const auto& type : eeprom::ChipCatalogue) names += std::string(type.name) + ", ";
+        for (const auto& model : sim::Eeprom24CxxModels) names += std::string(model.name) + ", ";
         names.resize(names.size() - 2);
         return "Memoria simulada desconocida: " + options.simEeprom + " (use " + names + " o none)";
     }

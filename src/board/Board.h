@@ -2,6 +2,7 @@
 // Choosing and opening the board a run works with: the simulated board, a ppdev port or direct
 // port I/O, optionally wrapped in the line trace. Shared by the window program and tarpel-cli.
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "board/BoardOptions.h"

@@ -1,6 +1,6 @@
 #include "sim/SimulatedBoard.h"
 
-#include "hw/BoardLines.h"
+#include "sim/BoardWiring.h"
 
 namespace tarpel::sim {
 
@@ -11,7 +11,7 @@ SimulatedBoard::SimulatedBoard(std::unique_ptr<EepromSocketChip> eeprom, std::un
 SimulatedBoard::~SimulatedBoard() = default;
 
 bool SimulatedBoard::SdaBusLevel() const {
-    const bool pcSda = (data_ & hw::bits::SdaReset) != 0;
+    const bool pcSda = (data_ & wiring::EepromSda) != 0;
     return pcSda && (!eeprom_ || eeprom_->SdaReleased(time_.NowNs()));
 }
 
@@ -27,8 +27,8 @@ std::uint8_t SimulatedBoard::PeekStatus() const {
         if (const auto driven = avr_->Miso(time_.NowNs())) miso = *driven;
     }
     std::uint8_t status = IdleStatusBits;
-    if (!sdaReturn) status |= hw::bits::StatusSdaInverted;  // the port inverts pin 11
-    if (miso) status |= hw::bits::StatusMiso;
+    if (!sdaReturn) status |= wiring::StatusSdaInverted;  // the port inverts pin 11
+    if (miso) status |= wiring::StatusMiso;
     return status;
 }
 

@@ -1,9 +1,8 @@
 #include "sim/Virtual24Cxx.h"
 
-#include <bit>
 #include <string>
 
-#include "hw/BoardLines.h"
+#include "sim/BoardWiring.h"
 
 namespace tarpel::sim {
 
@@ -23,56 +22,46 @@ constexpr std::uint8_t PinAddress = 0;      // A2..A0 are tied low on the board
 
 }  // namespace
 
-Virtual24Cxx::Virtual24Cxx(const eeprom::ChipType& type, ChipStore store, std::vector<PageRefusal> refusals)
-    : type_(type),
+Virtual24Cxx::Virtual24Cxx(const Eeprom24CxxModel& model, ChipStore store, std::vector<PageRefusal> refusals)
+    : model_(model),
       store_(std::move(store)),
       refusals_(std::move(refusals)),
-      memory_(store_.Load(std::string(type.name) + ".bin", static_cast<std::size_t>(type.size))),
-      sizeMask_(static_cast<std::uint32_t>(type.size) - 1),
-      pageMask_(static_cast<std::uint32_t>(type.pageSize) - 1),
-      // One-byte chips carry the address bits above the first 256 bytes in the control byte.
-      blockBits_(type.wordAddressBytes == 1 ? std::countr_zero(static_cast<std::uint32_t>(type.size) >> 8) : 0) {}
+      memory_(store_.Load(std::string(model.name) + ".bin", model.bytes)),
+      sizeMask_(model.bytes - 1),
+      pageMask_(model.pageBytes - 1) {}
 
 Virtual24Cxx::~Virtual24Cxx() {
-    if (mode_ == Mode::Busy) FinishWriteCycle();
+    if (writing_) FinishWriteCycle();
     if (dirty_) Save();
 }
 
 bool Virtual24Cxx::Save() {
-    const bool saved = store_.Save(std::string(type_.name) + ".bin", memory_);
+    const bool saved = store_.Save(std::string(model_.name) + ".bin", memory_);
     if (saved) dirty_ = false;
     return saved;
 }
 
-void Virtual24Cxx::Violation(std::uint64_t nowNs, const char* what) {
-    if (violations_.Entries().size() >= MaxLoggedViolations) {
-        ++suppressedViolations_;
-        return;
-    }
-    violations_.Record(nowNs, what);
-}
-
 void Virtual24Cxx::CheckMinimum(std::uint64_t sinceNs, std::uint64_t nowNs, std::uint64_t minimumNs,
                                 const char* what) {
-    if (sinceNs != Never && nowNs - sinceNs < minimumNs) Violation(nowNs, what);
+    if (sinceNs != Never && nowNs - sinceNs < minimumNs) violations_.Record(nowNs, what);
 }
 
 void Virtual24Cxx::OnDataWrite(std::uint8_t data, std::uint64_t nowNs) {
     if (data == lastData_) return;
-    const std::uint8_t supply = data & hw::bits::Supply;
-    const bool powered = supply == hw::bits::Supply;
-    const bool scl = (data & hw::bits::SclXtal) != 0;
-    const bool pcSda = (data & hw::bits::SdaReset) != 0;
+    const std::uint8_t supply = data & wiring::EepromSupply;
+    const bool powered = supply == wiring::EepromSupply;
+    const bool scl = (data & wiring::EepromScl) != 0;
+    const bool pcSda = (data & wiring::EepromSda) != 0;
     const std::uint8_t changed = data ^ lastData_;
     lastData_ = data;
 
-    if (supply != 0 && !powered) Violation(nowNs, "las tres lineas de alimentacion no estan a la vez");
+    if (supply != 0 && !powered) violations_.Record(nowNs, "las tres lineas de alimentacion no estan a la vez");
     if (!powered_ || !powered) {
-        const bool linesChanged = (changed & (hw::bits::SclXtal | hw::bits::SdaReset)) != 0;
+        const bool linesChanged = (changed & (wiring::EepromScl | wiring::EepromSda)) != 0;
         // Lines that switch together with the supply are harmless; a line that moves while the
         // chip has no supply feeds it through its input protection diodes.
         if (!powered_ && !powered && linesChanged)
-            Violation(nowNs, "SCL o SDA cambia con el chip sin alimentacion");
+            violations_.Record(nowNs, "SCL o SDA cambia con el chip sin alimentacion");
         if (powered && !powered_) PowerOn();
         if (!powered && powered_) PowerOff(nowNs);
         scl_ = scl;
@@ -80,10 +69,10 @@ void Virtual24Cxx::OnDataWrite(std::uint8_t data, std::uint64_t nowNs) {
         return;
     }
 
-    if (mode_ == Mode::Busy && nowNs >= busyEndNs_) FinishWriteCycle();
+    if (writing_ && nowNs >= busyEndNs_) FinishWriteCycle();
     const bool sclChanged = scl != scl_;
     const bool sdaChanged = pcSda != pcSda_;
-    if (sclChanged && sdaChanged) Violation(nowNs, "SCL y SDA cambian en la misma escritura");
+    if (sclChanged && sdaChanged) violations_.Record(nowNs, "SCL y SDA cambian en la misma escritura");
     if (sclChanged) {
         scl_ = scl;
         if (scl) OnSclRise(nowNs);
@@ -100,18 +89,21 @@ void Virtual24Cxx::PowerOn() {
     powered_ = true;
     mode_ = Mode::Idle;
     driveLow_ = false;
-    counter_ = 0;  // no datasheet gives the counter after power-up; the model starts at 0
+    // Anywhere but 0, so that a master that never sets the address cannot pass by luck.
+    counter_ = 1 + static_cast<std::uint32_t>(powerUpAddress_() % sizeMask_);
     sclRiseNs_ = sclFallNs_ = sdaChangeNs_ = startNs_ = stopNs_ = Never;
 }
 
 void Virtual24Cxx::PowerOff(std::uint64_t nowNs) {
-    if (mode_ == Mode::Busy) {
+    if (writing_) {
         if (nowNs >= busyEndNs_) {
             FinishWriteCycle();
         } else {
             // What the cells hold after an interrupted write is not specified; the model keeps
             // the old contents, and the log tells the test that the page is at risk.
-            Violation(nowNs, "se corta la alimentacion durante el ciclo de escritura");
+            violations_.Record(nowNs, "se corta la alimentacion durante el ciclo de escritura");
+            writing_ = false;
+            loaded_.reset();
         }
     }
     powered_ = false;
@@ -121,14 +113,16 @@ void Virtual24Cxx::PowerOff(std::uint64_t nowNs) {
 }
 
 void Virtual24Cxx::OnSclRise(std::uint64_t nowNs) {
-    if (mode_ == Mode::Busy) return;
     CheckMinimum(sclFallNs_, nowNs, TLowNs, "SCL baja menos de tLOW (4,7 us)");
     CheckMinimum(sdaChangeNs_, nowNs, TSuDatNs, "SDA cambia menos de tSU:DAT (0,25 us) antes de subir SCL");
     sclRiseNs_ = nowNs;
     if (mode_ == Mode::Receive) {
         if (clock_ < 8) {
             shift_ = static_cast<std::uint8_t>((shift_ << 1) | (BusSda() ? 1 : 0));
-            if (++clock_ == 8) ackThisByte_ = ByteReceived(shift_);
+            if (++clock_ == 8) {
+                controlFrame_ = phase_ == Phase::Control;
+                ackThisByte_ = ByteReceived(shift_);
+            }
         } else if (clock_ == 8) {
             clock_ = 9;
         }
@@ -143,13 +137,16 @@ void Virtual24Cxx::OnSclRise(std::uint64_t nowNs) {
 }
 
 void Virtual24Cxx::OnSclFall(std::uint64_t nowNs) {
-    if (mode_ == Mode::Busy) return;
     CheckMinimum(sclRiseNs_, nowNs, THighNs, "SCL alta menos de tHIGH (4,0 us)");
     CheckMinimum(startNs_, nowNs, THdStaNs, "SCL baja menos de tHD:STA (4,0 us) despues del inicio");
     startNs_ = Never;
     sclFallNs_ = nowNs;
     if (mode_ == Mode::Receive) {
         if (clock_ == 8) {
+            // The chip follows the bus during its write cycle too, and decides here, where its
+            // acknowledge would begin: a cycle still running means no acknowledge, as the
+            // makers' simulation models of these chips have it.
+            if (controlFrame_ && writing_) ackThisByte_ = false;
             driveLow_ = ackThisByte_;
         } else if (clock_ == 9) {
             driveLow_ = false;
@@ -187,7 +184,6 @@ void Virtual24Cxx::LoadNextByte() {
 }
 
 void Virtual24Cxx::OnBusSdaChange(bool level, std::uint64_t nowNs) {
-    if (mode_ == Mode::Busy) return;
     if (!scl_) {
         sdaChangeNs_ = nowNs;
         return;
@@ -195,7 +191,7 @@ void Virtual24Cxx::OnBusSdaChange(bool level, std::uint64_t nowNs) {
     // A start or stop comes during the high phase of what the chip takes for the first bit of
     // the next byte; later inside a byte it cuts a command or a datum short.
     if (mode_ == Mode::Receive && clock_ >= 2 && clock_ <= 8)
-        Violation(nowNs, "SDA cambia con SCL alta en mitad de un byte");
+        violations_.Record(nowNs, "SDA cambia con SCL alta en mitad de un byte");
     if (level) OnStop(nowNs);
     else OnStart(nowNs);
 }
@@ -221,11 +217,12 @@ void Virtual24Cxx::OnStop(std::uint64_t nowNs) {
     // that is in the first clock of the next frame.
     const bool writeComplete = mode_ == Mode::Receive && phase_ == Phase::Data && dataBytes_ > 0 && clock_ == 1;
     driveLow_ = false;
+    mode_ = Mode::Idle;
     if (writeComplete) {
-        mode_ = Mode::Busy;
+        writing_ = true;
         busyEndNs_ = nowNs + writeCycleNs;
+        ++writeCycles_;
     } else {
-        mode_ = Mode::Idle;
         dataBytes_ = 0;
     }
 }
@@ -235,12 +232,13 @@ bool Virtual24Cxx::ByteReceived(std::uint8_t value) {
         case Phase::Control: {
             if ((value & 0xF0) != ControlCode) return false;
             const int select = (value >> 1) & 0x07;
-            if ((select >> blockBits_) != (PinAddress >> blockBits_)) return false;
-            block_ = static_cast<std::uint8_t>(select & ((1 << blockBits_) - 1));
+            const int blockBits = model_.blockBits;
+            if ((select >> blockBits) != (PinAddress >> blockBits)) return false;
+            block_ = static_cast<std::uint8_t>(select & ((1 << blockBits) - 1));
             // A read starts at the address counter; the block bits of a read control byte are
             // not said to load it, so the model ignores them.
             reading_ = (value & 0x01) != 0;
-            if (!reading_) phase_ = type_.wordAddressBytes == 2 ? Phase::WordHigh : Phase::WordLow;
+            if (!reading_) phase_ = model_.wordAddressBytes == 2 ? Phase::WordHigh : Phase::WordLow;
             return true;
         }
         case Phase::WordHigh:
@@ -248,7 +246,7 @@ bool Virtual24Cxx::ByteReceived(std::uint8_t value) {
             phase_ = Phase::WordLow;
             return true;
         case Phase::WordLow: {
-            const std::uint32_t high = type_.wordAddressBytes == 2 ? addressHigh_ : block_;
+            const std::uint32_t high = model_.wordAddressBytes == 2 ? addressHigh_ : block_;
             const std::uint32_t address = ((high << 8) | value) & sizeMask_;
             counter_ = address;
             pageBase_ = address & ~pageMask_;
@@ -287,8 +285,7 @@ void Virtual24Cxx::FinishWriteCycle() {
         dirty_ = true;
     }
     loaded_.reset();
-    dataBytes_ = 0;
-    mode_ = Mode::Idle;
+    writing_ = false;
 }
 
 }  // namespace tarpel::sim

@@ -6,11 +6,12 @@
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <random>
 #include <span>
 #include <vector>
 
-#include "eeprom/ChipCatalogue.h"
 #include "sim/ChipStore.h"
+#include "sim/Eeprom24CxxModel.h"
 #include "sim/SimFaults.h"
 #include "sim/SocketChip.h"
 
@@ -19,7 +20,7 @@ namespace tarpel::sim {
 class Virtual24Cxx final : public EepromSocketChip {
 public:
     // Loads the contents from the store ("24C128.bin", blank when missing).
-    Virtual24Cxx(const eeprom::ChipType& type, ChipStore store, std::vector<PageRefusal> refusals = {});
+    Virtual24Cxx(const Eeprom24CxxModel& model, ChipStore store, std::vector<PageRefusal> refusals = {});
     // Lets a running write cycle finish (the supply is not cut by ending the program) and saves.
     ~Virtual24Cxx() override;
     Virtual24Cxx(const Virtual24Cxx&) = delete;
@@ -28,31 +29,25 @@ public:
     void OnDataWrite(std::uint8_t data, std::uint64_t nowNs) override;
     bool SdaReleased(std::uint64_t) const override { return !driveLow_; }
     const ViolationLog& Violations() const override { return violations_; }
-    void ClearViolations() override {
-        violations_.Clear();
-        suppressedViolations_ = 0;
-    }
-    // Violations beyond the log's limit are only counted (a clock storm from the AVR side would
-    // otherwise fill memory).
-    std::size_t SuppressedViolations() const { return suppressedViolations_; }
+    void ClearViolations() override { violations_.Clear(); }
 
-    const eeprom::ChipType& Type() const { return type_; }
+    const Eeprom24CxxModel& Model() const { return model_; }
     // The cells as they are; a write still in its write cycle is not yet in them.
     std::span<const std::uint8_t> Memory() const { return memory_; }
     std::uint32_t AddressCounter() const { return counter_; }
-    bool Busy(std::uint64_t nowNs) const { return mode_ == Mode::Busy && nowNs < busyEndNs_; }
+    bool Busy(std::uint64_t nowNs) const { return writing_ && nowNs < busyEndNs_; }
     bool Powered() const { return powered_; }
+    // Internal write cycles started since the chip was made: one per page write that took.
+    std::size_t WriteCycles() const { return writeCycles_; }
 
     // Writes the contents to the store now; false when that failed.
     bool Save();
 
-    // tWR: the datasheets give 5 ms as the maximum; the model always takes the maximum.
-    std::uint64_t writeCycleNs = 5'000'000;
-
-    static constexpr std::size_t MaxLoggedViolations = 1000;
+    // tWR of this chip; the datasheets' maximum unless the board is told otherwise.
+    std::uint64_t writeCycleNs = MaxWriteCycleNs;
 
 private:
-    enum class Mode : std::uint8_t { Idle, Receive, Transmit, Busy };
+    enum class Mode : std::uint8_t { Idle, Receive, Transmit };
     enum class Phase : std::uint8_t { Control, WordHigh, WordLow, Data };
 
     void PowerOn();
@@ -68,16 +63,17 @@ private:
     void FinishWriteCycle();
     bool BusSda() const { return pcSda_ && !driveLow_; }
     void CheckMinimum(std::uint64_t sinceNs, std::uint64_t nowNs, std::uint64_t minimumNs, const char* what);
-    void Violation(std::uint64_t nowNs, const char* what);
 
-    const eeprom::ChipType type_;
+    const Eeprom24CxxModel model_;
     ChipStore store_;
     std::vector<PageRefusal> refusals_;
     std::vector<std::uint8_t> memory_;
     std::uint32_t sizeMask_;
     std::uint32_t pageMask_;
-    int blockBits_;  // address bits A8.. carried in the control byte (24C04/08/16)
     bool dirty_ = false;
+    // Where the address counter stands after a power-up: no datasheet says, and real chips answer
+    // a read from it with unrelated bytes. Seeded, so that every run draws the same addresses.
+    std::minstd_rand powerUpAddress_{0x24C};
 
     // Lines as the chip last saw them.
     std::uint8_t lastData_ = 0;
@@ -93,6 +89,7 @@ private:
     std::uint8_t shift_ = 0;
     std::uint8_t outByte_ = 0;
     bool ackThisByte_ = false;
+    bool controlFrame_ = false;  // the frame's byte is a control byte
     bool masterAck_ = false;
     bool reading_ = false;
     std::uint8_t block_ = 0;
@@ -105,7 +102,11 @@ private:
     std::uint32_t pageBase_ = 0;
     std::uint32_t pageOffset_ = 0;
     int dataBytes_ = 0;
+
+    // The internal write cycle, which runs whatever the bus does.
+    bool writing_ = false;
     std::uint64_t busyEndNs_ = 0;
+    std::size_t writeCycles_ = 0;
 
     // Edge times for the datasheet's minimum timings; Never until the edge has happened.
     static constexpr std::uint64_t Never = ~std::uint64_t{0};
@@ -116,7 +117,6 @@ private:
     std::uint64_t stopNs_ = Never;
 
     ViolationLog violations_;
-    std::size_t suppressedViolations_ = 0;
 };
 
 }  // namespace tarpel::sim

@@ -19,9 +19,6 @@ constexpr std::uint8_t SignalLines = Xtal1 | Reset | Mosi | Sck;
 // What "avr-unknown-signature" answers: a real Atmel part (ATmega328P) the board does not take.
 constexpr std::array<std::uint8_t, 3> UnknownSignature{0x1E, 0x95, 0x0F};
 
-// A runaway master could log millions of entries; the first ones tell the story.
-constexpr std::size_t kMaxViolations = 1000;
-
 enum : unsigned { FlashChanged = 1, EepromChanged = 2, FusesChanged = 4 };
 
 }  // namespace
@@ -407,11 +404,7 @@ void VirtualAvr::Interrupt(const RunningWrite& write) {
 }
 
 void VirtualAvr::Record(std::uint64_t nowNs, std::string description) {
-    const std::size_t count = violations_.Entries().size();
-    if (count < kMaxViolations)
-        violations_.Record(nowNs, std::move(description));
-    else if (count == kMaxViolations)
-        violations_.Record(nowNs, "AVR: demasiadas violaciones; no se registran mas");
+    violations_.Record(nowNs, std::move(description));
 }
 
 std::string VirtualAvr::FrameText() const {

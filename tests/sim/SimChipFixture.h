@@ -39,14 +39,14 @@ private:
 };
 
 struct SimChip {
-    SimChip(const eeprom::ChipType& chipType, const std::string& folder, std::vector<sim::PageRefusal> refusals = {})
+    SimChip(const sim::Eeprom24CxxModel& chipType, const std::string& folder, std::vector<sim::PageRefusal> refusals = {})
         : type(chipType) {
         auto owned = std::make_unique<sim::Virtual24Cxx>(chipType, sim::ChipStore(folder), std::move(refusals));
         chip = owned.get();
         board = std::make_unique<sim::SimulatedBoard>(std::move(owned), nullptr);
         master = std::make_unique<TestI2cMaster>(*board);
     }
-    const eeprom::ChipType& type;
+    const sim::Eeprom24CxxModel& type;
     sim::Virtual24Cxx* chip;
     std::unique_ptr<sim::SimulatedBoard> board;
     std::unique_ptr<TestI2cMaster> master;

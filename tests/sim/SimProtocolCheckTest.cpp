@@ -5,7 +5,7 @@
 namespace tarpel::test {
 namespace {
 
-const eeprom::ChipType& Chip24C64() { return eeprom::ChipCatalogue[4]; }
+const sim::Eeprom24CxxModel& Chip24C64() { return sim::Eeprom24CxxModels[4]; }
 
 std::vector<std::string> Descriptions(const sim::Virtual24Cxx& chip) {
     std::vector<std::string> texts;
@@ -119,8 +119,8 @@ TEST(SimProtocolCheck, AStormOfViolationsIsCountedNotStored) {
     SimChip sim(Chip24C64(), folder.String());
     for (int i = 0; i < 5000; ++i)
         sim.board->DlPortWritePortUchar(hw::DataPort, static_cast<std::uint8_t>(i % 2 ? 0x0F : 0x07));
-    EXPECT_EQ(sim.chip->Violations().Entries().size(), sim::Virtual24Cxx::MaxLoggedViolations);
-    EXPECT_GT(sim.chip->SuppressedViolations(), 3000u);
+    EXPECT_EQ(sim.chip->Violations().Entries().size(), sim::ViolationLog::MaxEntries);
+    EXPECT_GT(sim.chip->Violations().Suppressed(), 3000u);
 }
 
 }  // namespace

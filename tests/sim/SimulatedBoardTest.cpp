@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 #include "RecordingShell.h"
@@ -57,7 +58,7 @@ TEST(SimulatedBoard, StatusByteReportsTheSdaBusInvertedAndMisoAsItReads) {
 
 TEST(SimulatedBoard, BothSocketsSeeEveryDataWriteAndEveryAccessCostsTime) {
     TemporaryFolder folder;
-    auto eeprom = std::make_unique<sim::Virtual24Cxx>(eeprom::ChipCatalogue[5], sim::ChipStore(folder.String()));
+    auto eeprom = std::make_unique<sim::Virtual24Cxx>(sim::Eeprom24CxxModels[5], sim::ChipStore(folder.String()));
     sim::Virtual24Cxx* chip = eeprom.get();
     auto avr = std::make_unique<ListeningAvr>();
     ListeningAvr* device = avr.get();
@@ -107,13 +108,15 @@ TEST(OpenBoard, TheSimulationRunsOnItsOwnClockWithTheChosenChip) {
     auto options = SimOptions(folder);
     options.simEeprom = "24c32";  // any case
     options.simFaults = {"eeprom-refuse-page:3:2", "sda-stuck-low"};
+    options.simEepromWriteMs = 2.3;
     board::Board board = board::OpenBoard(options);
     ASSERT_TRUE(board.Usable()) << board.error;
     EXPECT_EQ(board.description, "Placa: simulada");
     ASSERT_NE(board.simulation, nullptr);
     auto* chip = dynamic_cast<sim::Virtual24Cxx*>(board.simulation->Eeprom());
     ASSERT_NE(chip, nullptr);
-    EXPECT_EQ(chip->Type().name, "24C32");
+    EXPECT_EQ(chip->Model().name, "24C32");
+    EXPECT_EQ(chip->writeCycleNs, 2'300'000u);
     EXPECT_EQ(board.simulation->Avr(), nullptr);
     EXPECT_EQ(board.simulation->returnLineFault, sim::ReturnLineFault::StuckLow);
     // An hour of sleep is an instant of wall time.
@@ -171,6 +174,8 @@ TEST(OpenBoard, OptionsThatMakeNoSenseAreUsageErrors) {
         [](auto& o) { o.simFaults = {"sda-stuck-sideways"}; },
         [](auto& o) { o.simFaults = {"sda-stuck-high", "sda-stuck-low"}; },
         [](auto& o) { o.simAvr = "z80"; },
+        [](auto& o) { o.simEepromWriteMs = -0.5; },
+        [](auto& o) { o.simEepromWriteMs = std::nan(""); },
     };
     for (std::size_t i = 0; i < mistakes.size(); ++i) {
         auto options = SimOptions(folder);

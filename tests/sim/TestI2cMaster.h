@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "eeprom/ChipCatalogue.h"
 #include "hw/BoardLines.h"
+#include "sim/Eeprom24CxxModel.h"
 #include "sim/SimulatedBoard.h"
 
 namespace tarpel::test {
@@ -68,19 +68,19 @@ public:
     }
 
     // Control byte and address bytes for `address` the way this chip takes them.
-    static std::uint8_t Control(const eeprom::ChipType& type, std::uint32_t address, bool read) {
-        std::uint8_t control = 0xA0;
-        if (type.wordAddressBytes == 1) control |= static_cast<std::uint8_t>(((address >> 8) & 0x07) << 1);
+    static std::uint8_t Control(const sim::Eeprom24CxxModel& type, std::uint32_t address, bool read) {
+        const std::uint32_t blockMask = (1u << type.blockBits) - 1;
+        auto control = static_cast<std::uint8_t>(0xA0 | (((address >> 8) & blockMask) << 1));
         return static_cast<std::uint8_t>(control | (read ? 1 : 0));
     }
-    static std::vector<std::uint8_t> AddressBytes(const eeprom::ChipType& type, std::uint32_t address) {
+    static std::vector<std::uint8_t> AddressBytes(const sim::Eeprom24CxxModel& type, std::uint32_t address) {
         if (type.wordAddressBytes == 1) return {static_cast<std::uint8_t>(address)};
         return {static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
     }
 
     // Start, control, address and data; the stop is the caller's (or a repeated start). False at
     // the first missing acknowledge, after a stop.
-    bool WriteHeaderAndData(const eeprom::ChipType& type, std::uint32_t address, const std::vector<std::uint8_t>& data) {
+    bool WriteHeaderAndData(const sim::Eeprom24CxxModel& type, std::uint32_t address, const std::vector<std::uint8_t>& data) {
         Start();
         std::vector<std::uint8_t> bytes{Control(type, address, false)};
         for (auto b : AddressBytes(type, address)) bytes.push_back(b);
@@ -93,13 +93,13 @@ public:
         }
         return true;
     }
-    bool Write(const eeprom::ChipType& type, std::uint32_t address, const std::vector<std::uint8_t>& data) {
+    bool Write(const sim::Eeprom24CxxModel& type, std::uint32_t address, const std::vector<std::uint8_t>& data) {
         if (!WriteHeaderAndData(type, address, data)) return false;
         Stop();
         return true;
     }
     // Polls with the write control byte until the chip acknowledges; returns the polls needed.
-    int AckPoll(const eeprom::ChipType& type, int limit = 1000) {
+    int AckPoll(const sim::Eeprom24CxxModel& type, int limit = 1000) {
         for (int polls = 1; polls <= limit; ++polls) {
             Start();
             const bool ack = WriteByte(Control(type, 0, false));
@@ -109,7 +109,7 @@ public:
         return -1;
     }
     // Reads from the address counter; the last byte gets no acknowledge. Empty when not acknowledged.
-    std::vector<std::uint8_t> ReadCurrent(const eeprom::ChipType& type, std::size_t count) {
+    std::vector<std::uint8_t> ReadCurrent(const sim::Eeprom24CxxModel& type, std::size_t count) {
         Start();
         if (!WriteByte(Control(type, 0, true))) {
             Stop();
@@ -121,7 +121,7 @@ public:
         return bytes;
     }
     // Random (sequential) read: address header, repeated start, read.
-    std::vector<std::uint8_t> Read(const eeprom::ChipType& type, std::uint32_t address, std::size_t count) {
+    std::vector<std::uint8_t> Read(const sim::Eeprom24CxxModel& type, std::uint32_t address, std::size_t count) {
         if (!WriteHeaderAndData(type, address, {})) return {};
         return ReadCurrent(type, count);
     }

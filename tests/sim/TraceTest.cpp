@@ -23,13 +23,13 @@ struct TracedSim {
             [this] { return simulation->PeekStatus(); });
         master = std::make_unique<TestI2cMaster>(*port, simulation->Time());
     }
-    const eeprom::ChipType& type = eeprom::ChipCatalogue[5];
+    const sim::Eeprom24CxxModel& type = sim::Eeprom24CxxModels[5];
     sim::SimulatedBoard* simulation;
     std::unique_ptr<hw::TracingPort> port;
     std::unique_ptr<TestI2cMaster> master;
 };
 
-void WriteAndReadBack(TestI2cMaster& master, const eeprom::ChipType& type) {
+void WriteAndReadBack(TestI2cMaster& master, const sim::Eeprom24CxxModel& type) {
     master.PowerUp();
     ASSERT_TRUE(master.Write(type, 0x1234, {0x11, 0x22, 0x33}));
     ASSERT_GT(master.AckPoll(type), 0);

@@ -16,12 +16,12 @@ std::vector<std::uint8_t> Pattern(std::size_t count, std::uint8_t seed) {
 // Every chip of the catalogue against the same datasheet behaviour, each with its own sizes.
 class Virtual24CxxContract : public ::testing::TestWithParam<int> {
 protected:
-    const eeprom::ChipType& type = eeprom::ChipCatalogue[static_cast<std::size_t>(GetParam())];
+    const sim::Eeprom24CxxModel& type = sim::Eeprom24CxxModels[static_cast<std::size_t>(GetParam())];
     TemporaryFolder folder;
     SimChip sim{type, folder.String()};
     TestI2cMaster& master = *sim.master;
-    std::uint32_t size = static_cast<std::uint32_t>(type.size);
-    std::uint32_t page = static_cast<std::uint32_t>(type.pageSize);
+    std::uint32_t size = type.bytes;
+    std::uint32_t page = type.pageBytes;
 
     void SetUp() override { master.PowerUp(); }
     void TearDown() override {
@@ -117,7 +117,7 @@ TEST_P(Virtual24CxxContract, ReadsSpanPagesWithoutWrapping) {
 TEST_P(Virtual24CxxContract, ControlBytesOfOtherDevicesAreNotAcknowledged) {
     // Another device type code, and for chips with address pins, other pin addresses.
     for (const std::uint8_t control : {std::uint8_t{0xB0}, std::uint8_t{0x50}, std::uint8_t{0xA8}}) {
-        const bool pinned = type.wordAddressBytes == 2 || type.size < 2048;
+        const bool pinned = type.wordAddressBytes == 2 || type.bytes < 2048;
         if (control == 0xA8 && !pinned) continue;  // the 24C16 takes b3 as A10
         master.Start();
         EXPECT_FALSE(master.WriteByte(control)) << int(control);
@@ -147,7 +147,7 @@ TEST_P(Virtual24CxxContract, PowerOffResetsTheBusLogicButKeepsTheContents) {
 }
 
 std::string ChipName(const ::testing::TestParamInfo<int>& info) {
-    return std::string(eeprom::ChipCatalogue[static_cast<std::size_t>(info.param)].name);
+    return std::string(sim::Eeprom24CxxModels[static_cast<std::size_t>(info.param)].name);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllChips, Virtual24CxxContract, ::testing::Range(0, 8), ChipName);
@@ -155,7 +155,7 @@ INSTANTIATE_TEST_SUITE_P(AllChips, Virtual24CxxContract, ::testing::Range(0, 8),
 // Addressing that differs between the chips.
 TEST(Virtual24Cxx, OneByteChipsTakeTheHighAddressBitsFromTheControlByte) {
     TemporaryFolder folder;
-    const auto& type = eeprom::ChipCatalogue[2];  // 24C16: A10..A8 in b3..b1
+    const auto& type = sim::Eeprom24CxxModels[2];  // 24C16: A10..A8 in b3..b1
     SimChip sim(type, folder.String());
     sim.master->PowerUp();
     sim.master->Start();
@@ -169,7 +169,7 @@ TEST(Virtual24Cxx, OneByteChipsTakeTheHighAddressBitsFromTheControlByte) {
 
 TEST(Virtual24Cxx, TwoByteChipsIgnoreTheUnusedHighAddressBits) {
     TemporaryFolder folder;
-    const auto& type = eeprom::ChipCatalogue[3];  // 24C32: 12 address bits
+    const auto& type = sim::Eeprom24CxxModels[3];  // 24C32: 12 address bits
     SimChip sim(type, folder.String());
     sim.master->PowerUp();
     sim.master->Start();
@@ -186,7 +186,7 @@ TEST(Virtual24Cxx, TheProgramsTwoAddressBytesLandOneByteOffOnASmallChip) {
     // What a two-byte header does to a 24C04: the high byte is taken as the word address and
     // the low byte as the first datum, so the write lands at the wrong place.
     TemporaryFolder folder;
-    const auto& type = eeprom::ChipCatalogue[0];
+    const auto& type = sim::Eeprom24CxxModels[0];
     SimChip sim(type, folder.String());
     sim.master->PowerUp();
     ASSERT_TRUE(sim.master->Write(type, 0x00, {0x20, 0xAB}));  // meant: address 0x0020, data 0xAB
@@ -197,7 +197,7 @@ TEST(Virtual24Cxx, TheProgramsTwoAddressBytesLandOneByteOffOnASmallChip) {
 
 TEST(Virtual24Cxx, RefusedPageIsNotAcknowledgedForTheGivenAttemptsThenWritten) {
     TemporaryFolder folder;
-    const auto& type = eeprom::ChipCatalogue[5];  // 24C128, 64-byte pages
+    const auto& type = sim::Eeprom24CxxModels[5];  // 24C128, 64-byte pages
     SimChip sim(type, folder.String(), {{2, 3}});
     sim.master->PowerUp();
     EXPECT_FALSE(sim.master->Write(type, 128, {1, 2}));
@@ -216,11 +216,48 @@ TEST(Virtual24Cxx, RefusedPageIsNotAcknowledgedForTheGivenAttemptsThenWritten) {
     EXPECT_TRUE(sim.chip->Violations().Empty());
 }
 
+TEST(Virtual24Cxx, AStartDuringTheWriteCycleIsAnsweredAsTheCycleStandsAtTheAcknowledge) {
+    // The chip follows the bus while it writes: a control byte that begins during the cycle is
+    // acknowledged when the cycle is over by its acknowledge clock, and its transaction goes on.
+    TemporaryFolder folder;
+    const auto& type = sim::Eeprom24CxxModels[5];
+    SimChip sim(type, folder.String());
+    sim.chip->writeCycleNs = 2'000'000;
+    sim.master->PowerUp();
+    ASSERT_TRUE(sim.master->Write(type, 0x100, {0x11}));
+    sim.master->Wait(1'900'000);
+    // The start condition comes within 40 us, the control byte's acknowledge some 250 us later.
+    ASSERT_TRUE(sim.chip->Busy(sim.board->Time().NowNs() + 50'000));
+    ASSERT_TRUE(sim.master->Write(type, 0x101, {0x22}));
+    ASSERT_GT(sim.master->AckPoll(type), 1);  // the second write's own cycle
+    EXPECT_EQ(sim.master->Read(type, 0x100, 2), (std::vector<std::uint8_t>{0x11, 0x22}));
+    EXPECT_TRUE(sim.chip->Violations().Empty());
+}
+
+TEST(Virtual24Cxx, AfterPowerUpTheCounterStandsAwayFromZeroAtTheSameAddressInEveryRun) {
+    // A master that reads without setting the address gets unrelated bytes, as from real chips.
+    TemporaryFolder folder;
+    const auto& type = sim::Eeprom24CxxModels[3];
+    std::uint32_t start = 0;
+    {
+        SimChip sim(type, folder.String());
+        sim.master->PowerUp();
+        start = sim.chip->AddressCounter();
+        ASSERT_NE(start, 0u);
+        ASSERT_TRUE(sim.master->Write(type, start, {0x42}));
+        ASSERT_GT(sim.master->AckPoll(type), 0);
+        sim.master->PowerOff();
+    }
+    SimChip again(type, folder.String());
+    again.master->PowerUp();
+    EXPECT_EQ(again.master->ReadCurrent(type, 1), std::vector<std::uint8_t>{0x42});
+}
+
 TEST(Virtual24Cxx, AcknowledgedLastByteMakesTheChipDriveTheNextByteSoAStopMayNotHappen) {
     // A master that acknowledges the last byte finds the chip driving the next one: the stop
     // only works when that byte's first bit is 1.
     TemporaryFolder folder;
-    const auto& type = eeprom::ChipCatalogue[3];
+    const auto& type = sim::Eeprom24CxxModels[3];
     SimChip sim(type, folder.String());
     sim.master->PowerUp();
     ASSERT_TRUE(sim.master->Write(type, 1, {0x00}));
