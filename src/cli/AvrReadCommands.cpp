@@ -113,6 +113,7 @@ int WriteFusesCommand(CommandContext& context) {
     for (const auto& box : BoxOptions) {
         if (box.name) panel.settings.*box.box = context.HasOption(box.name);
     }
+    context.shell.AnswerYes(context.HasOption("force"));
     avr::FuseMemory memory;
     return RunAvr(context, [&](avr::CommandFrame& frame) { return avr::WriteFuses(frame, panel, memory); });
 }
@@ -126,6 +127,7 @@ std::vector<CommandOption> WriteFusesOptions() {
     for (const auto& box : BoxOptions) {
         if (box.name) options.push_back({box.name, "", "marca \"" + std::string(box.caption) + "\""});
     }
+    options.push_back({"force", "", "contesta Si al aviso de un reloj que necesita cristal o red RC en XTAL1"});
     return options;
 }
 
