@@ -8,6 +8,10 @@ class QuietShell final : public shell::Shell {
 public:
     void MessageBox(std::string_view, std::string_view) override { ++messages; }
     void ShowMessage(std::string_view) override { ++messages; }
+    bool AskYesNo(std::string_view, std::string_view) override {
+        ++messages;
+        return false;
+    }
     void SetCursor(shell::CursorShape shape) override { cursor_ = shape; }
     shell::CursorShape Cursor() const override { return cursor_; }
     void ProcessMessages() override {}

@@ -17,17 +17,20 @@ struct ClockOption {
     std::uint8_t lowestCksel;   // CKSEL values from lowestCksel to highestCksel show as this item
     std::uint8_t highestCksel;
     std::uint8_t writtenCksel;  // what choosing this item writes
+    // The chip's oscillator wants a crystal or an RC pair on XTAL1. The board has neither: it
+    // drives XTAL1 with a square wave, which the datasheet promises to work only on "External".
+    bool needsOscillatorParts;
 };
 
 inline constexpr std::array<ClockOption, 8> ClockOptions{{
-    {"External", 0, 0, 0},
-    {"IntRC: 1 Mhz", 1, 1, 1},
-    {"IntRC: 2 Mhz", 2, 2, 2},
-    {"IntRC: 4 Mhz", 3, 3, 3},
-    {"IntRC: 8 Mhz", 4, 4, 4},
-    {"Ext RC", 5, 8, 5},
-    {"LowFrecXTL", 9, 9, 9},
-    {"Extrnal XTAL", 10, 15, 15},
+    {"External", 0, 0, 0, false},
+    {"IntRC: 1 Mhz", 1, 1, 1, false},
+    {"IntRC: 2 Mhz", 2, 2, 2, false},
+    {"IntRC: 4 Mhz", 3, 3, 3, false},
+    {"IntRC: 8 Mhz", 4, 4, 4, false},
+    {"Ext RC", 5, 8, 5, true},
+    {"LowFrecXTL", 9, 9, 9, true},
+    {"Extrnal XTAL", 10, 15, 15, true},
 }};
 
 inline constexpr std::array<std::string_view, 3> SutCaptions{"0 ms", "4.1 ms", "65 ms"};

@@ -104,6 +104,7 @@ int WriteFusesCommand(CommandContext& context) {
     for (const auto& [name, box] : BoxOptions) {
         if (name) panel.settings.*box.checked = context.HasOption(name);
     }
+    context.shell.AnswerYes(context.HasOption("force"));
     avr::FuseMemory memory;
     return RunAvr(context, [&](avr::CommandFrame& frame) { return avr::WriteFuses(frame, panel, memory); });
 }
@@ -117,6 +118,7 @@ std::vector<CommandOption> WriteFusesOptions() {
     for (const auto& [name, box] : BoxOptions) {
         if (name) options.push_back({name, "", "marca \"" + std::string(box.caption) + "\""});
     }
+    options.push_back({"force", "", "contesta Si al aviso de un reloj que necesita cristal o red RC en XTAL1"});
     return options;
 }
 

@@ -42,6 +42,13 @@ void ConsoleShell::MessageBox(std::string_view text, std::string_view caption) {
 
 void ConsoleShell::ShowMessage(std::string_view text) { MessageBox(text, ApplicationTitle); }
 
+bool ConsoleShell::AskYesNo(std::string_view text, std::string_view caption) {
+    MessageBox(text, caption);
+    err_ << (answerYes_ ? "Respuesta: Si (--force)\n" : "Respuesta: No. Para contestar Si, repita la orden con --force\n");
+    err_.flush();
+    return answerYes_;
+}
+
 void ConsoleShell::ProgressShow() {
     cancelRequested = 0;
     label_.clear();

@@ -2,7 +2,8 @@
 // The shell of the console program: every message box becomes one line on standard error,
 // "CAPTION: text"; the cursor and the message pump do nothing; progress shows as one line
 // that rewrites itself when standard error is a terminal; file choices come from the command
-// line. Ctrl-C asks the running command to cancel, as the progress dialog's button does.
+// line, and so does the answer to a yes/no question: no, unless the command was given --force.
+// Ctrl-C asks the running command to cancel, as the progress dialog's button does.
 #include <deque>
 #include <optional>
 #include <ostream>
@@ -30,9 +31,13 @@ public:
     // The answers of the open and save dialogs, in the order the command will ask.
     void QueueOpenFile(std::string path) { openFiles_.push_back(std::move(path)); }
     void QueueSaveFile(std::string path) { saveFiles_.push_back(std::move(path)); }
+    // --force was given: every question is answered yes.
+    void AnswerYes(bool yes) { answerYes_ = yes; }
 
     void MessageBox(std::string_view text, std::string_view caption) override;
     void ShowMessage(std::string_view text) override;
+    // The question on standard error as a message line, then the answer and how to change it.
+    bool AskYesNo(std::string_view text, std::string_view caption) override;
 
     void SetCursor(shell::CursorShape shape) override { cursor_ = shape; }
     shell::CursorShape Cursor() const override { return cursor_; }
@@ -65,6 +70,7 @@ private:
     std::string label_;
     int gauge_ = -1;
     bool progressDrawn_ = false;
+    bool answerYes_ = false;
 };
 
 }  // namespace tarpel::cli

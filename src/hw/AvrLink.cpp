@@ -6,11 +6,42 @@ namespace {
 
 constexpr int PowerCycles = 3;
 constexpr int EnableAttemptsPerPowerCycle = 31;
-constexpr std::uint32_t PowerOffMs = 500;
-constexpr std::uint32_t PowerOnSettleMs = 300;
-constexpr std::uint32_t ChipEraseMs = 100;
-constexpr std::uint32_t FuseWriteMs = 50;
 constexpr std::uint8_t EnableEcho = 0x53;
+
+// Where the waits come from. The datasheets give serial programming a wait of 20 ms after
+// power-up, SCK phases of at least 2 XTAL1 cycles and the self-timed write times, nothing more:
+// every figure below is a margin unless it names its datasheet value.
+//
+// No datasheet figure: time for the socket's supply, fed from port pins, to drain well below the
+// power-on reset level, so that the next power-up resets the chip from cold.
+constexpr std::uint32_t PowerOffMs = 500;
+// The datasheets' 20 ms after power-up before Programming Enable, fifteen times over for a supply
+// that rises through port pins; it also outlasts the longest start-up delay the fuses set (65 ms).
+constexpr std::uint32_t PowerOnSettleMs = 300;
+// ATmega8515 tWD_ERASE 9 ms; the AT90S parts up to about 20 ms (their table was not at hand): a
+// fivefold margin at least.
+constexpr std::uint32_t ChipEraseMs = 100;
+// ATmega8515 tWD_FUSE 4.5 ms: a tenfold margin.
+constexpr std::uint32_t FuseWriteMs = 50;
+
+// XTAL1 counts, as ClockXtal's n (n + 1 cycles). On an ATmega8515 running on its internal RC
+// oscillator the chip ignores XTAL1, and each cycle is only the time of two port writes.
+//
+// The datasheets want the clock running from power-up but give no count; 1001 cycles outlast the
+// ATmega8515's external-clock start-up (6 cycles) many times. A margin.
+constexpr int PowerUpClocks = 1000;
+// After each byte of Programming Enable, signature, fuse and erase instructions, and in each half
+// of the resynchronising SCK pulse: the chip needs 2 cycles to see an SCK edge; 11 are a margin.
+constexpr int ClocksAfterByte = 10;
+// After a flash or EEPROM byte write: cycles for the chip to take the instruction in and start its
+// self-timed write, which then runs on its own (milliseconds, not XTAL1 cycles). A margin.
+constexpr int ClocksAfterByteWrite = 100;
+// After a page-buffer load, which has no self-timed part: a margin for the chip to latch the byte.
+constexpr int ClocksAfterPageLoad = 32;
+// After the page write instruction, as after a byte write: a margin before the caller waits.
+constexpr int ClocksAfterPageWrite = 128;
+// After the chip erase instruction, as after a byte write, before the erase wait. A margin.
+constexpr int ClocksAfterChipErase = 1000;
 
 std::uint8_t High(int value) { return static_cast<std::uint8_t>((value >> 8) & 0xFF); }
 std::uint8_t Low(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
@@ -34,7 +65,9 @@ std::uint8_t AvrLink::SpiTransfer(std::uint8_t out) {
     // the device has had five XTAL1 cycles to see the falling edge, which a device that
     // synchronises SCK to its clock needs. The datasheets ask for SCK phases of at least two
     // XTAL1 cycles; five each leave margin whatever the port's write speed, since the device is
-    // clocked by the very same port writes.
+    // clocked by the very same port writes. Not so on an ATmega8515 on its internal RC
+    // oscillator: a high phase is then 11 port accesses of time, which outlast two RC cycles only
+    // while an access takes over 0.18 us at 1 MHz (0.023 us at 8 MHz); a parallel port takes ~1 us.
     std::uint8_t in = 0;
     for (int bit = 7; bit >= 0; --bit) {
         lines_.SetMosi(((out >> bit) & 1) != 0);
@@ -62,7 +95,7 @@ std::uint8_t AvrLink::SendInstruction(const std::array<std::uint8_t, 4>& bytes, 
 
 bool AvrLink::TryProgrammingEnable() {
     std::uint8_t echo = 0;
-    SendInstruction({0xAC, EnableEcho, 0x00, 0x00}, 10, &echo);
+    SendInstruction({0xAC, EnableEcho, 0x00, 0x00}, ClocksAfterByte, &echo);
     return echo == EnableEcho;
 }
 
@@ -73,16 +106,16 @@ bool AvrLink::EnterProgrammingMode() {
         // Power up with RESET and SCK low and the clock running: the datasheets' entry into
         // serial programming. RESET stays low from here until the command switches off.
         lines_.WriteIspLines(true, false, false, false, false);
-        ClockXtal(1000);
+        ClockXtal(PowerUpClocks);
         clock_.Sleep(PowerOnSettleMs);
         for (int attempt = 0; attempt < EnableAttemptsPerPowerCycle; ++attempt) {
             if (TryProgrammingEnable()) return true;
             // Out of step, the device does not echo; a positive SCK pulse shifts its bit frame
             // by one before the next try.
             lines_.SetSck(true);
-            ClockXtal(10);
+            ClockXtal(ClocksAfterByte);
             lines_.SetSck(false);
-            ClockXtal(10);
+            ClockXtal(ClocksAfterByte);
         }
     }
     return false;
@@ -91,14 +124,14 @@ bool AvrLink::EnterProgrammingMode() {
 AvrSignature AvrLink::ReadSignature() {
     AvrSignature signature{};
     for (std::uint8_t index = 0; index < signature.size(); ++index) {
-        signature[index] = SendInstruction({0x30, 0x00, index, 0x00}, 10);
+        signature[index] = SendInstruction({0x30, 0x00, index, 0x00}, ClocksAfterByte);
     }
     return signature;
 }
 
 void AvrLink::ChipErase() {
-    SendInstruction({0xAC, 0x80, 0x00, 0x00}, 10);
-    ClockXtal(1000);
+    SendInstruction({0xAC, 0x80, 0x00, 0x00}, ClocksAfterByte);
+    ClockXtal(ClocksAfterChipErase);
     clock_.Sleep(ChipEraseMs);
     AllLinesOff();
 }
@@ -113,19 +146,19 @@ void AvrLink::WriteFlashByte(int address, std::uint8_t value) {
     const int word = address / 2;
     const std::uint8_t opcode = (address % 2 == 0) ? 0x40 : 0x48;
     SendInstruction({opcode, High(word), Low(word), value}, NoClocking);
-    ClockXtal(100);
+    ClockXtal(ClocksAfterByteWrite);
 }
 
 void AvrLink::LoadPageByte(int offset, std::uint8_t value) {
     const std::uint8_t opcode = (offset % 2 == 0) ? 0x40 : 0x48;
     SendInstruction({opcode, 0x00, Low(offset / 2), value}, NoClocking);
-    ClockXtal(32);
+    ClockXtal(ClocksAfterPageLoad);
 }
 
 void AvrLink::WriteFlashPage(int page) {
     // The page's word address is 32 x page: bits 11..8 in the second byte, 7..5 in the third.
     SendInstruction({0x4C, Low(page >> 3), Low((page & 7) << 5), 0x00}, NoClocking);
-    ClockXtal(128);
+    ClockXtal(ClocksAfterPageWrite);
 }
 
 std::uint8_t AvrLink::ReadEepromByte(int address) {
@@ -134,20 +167,20 @@ std::uint8_t AvrLink::ReadEepromByte(int address) {
 
 void AvrLink::WriteEepromByte(int address, std::uint8_t value) {
     SendInstruction({0xC0, High(address), Low(address), value}, NoClocking);
-    ClockXtal(100);
+    ClockXtal(ClocksAfterByteWrite);
 }
 
-std::uint8_t AvrLink::ReadFuseLow() { return SendInstruction({0x50, 0x00, 0x00, 0x00}, 10); }
+std::uint8_t AvrLink::ReadFuseLow() { return SendInstruction({0x50, 0x00, 0x00, 0x00}, ClocksAfterByte); }
 
-std::uint8_t AvrLink::ReadFuseHigh() { return SendInstruction({0x58, 0x08, 0x00, 0x00}, 10); }
+std::uint8_t AvrLink::ReadFuseHigh() { return SendInstruction({0x58, 0x08, 0x00, 0x00}, ClocksAfterByte); }
 
 void AvrLink::WriteFuseLow(std::uint8_t value) {
-    SendInstruction({0xAC, 0xA0, 0x00, value}, 10);
+    SendInstruction({0xAC, 0xA0, 0x00, value}, ClocksAfterByte);
     clock_.Sleep(FuseWriteMs);
 }
 
 void AvrLink::WriteFuseHigh(std::uint8_t value) {
-    SendInstruction({0xAC, 0xA8, 0x00, value}, 10);
+    SendInstruction({0xAC, 0xA8, 0x00, value}, ClocksAfterByte);
     clock_.Sleep(FuseWriteMs);
 }
 

@@ -20,6 +20,8 @@ public:
     virtual void MessageBox(std::string_view text, std::string_view caption) = 0;
     // The plain message dialog, captioned with the application title.
     virtual void ShowMessage(std::string_view text) = 0;
+    // Modal question with "Si" and "No" buttons, "No" the default; true for "Si". Texts as above.
+    virtual bool AskYesNo(std::string_view text, std::string_view caption) = 0;
 
     virtual void SetCursor(CursorShape shape) = 0;
     virtual CursorShape Cursor() const = 0;

@@ -50,6 +50,39 @@ inline constexpr std::uint8_t FactoryHighFuse = 0xD9;
 inline constexpr std::uint8_t SpienBit = 0x20;   // high fuse: never changed over SPI
 inline constexpr std::uint8_t EesaveBit = 0x08;  // high fuse: programmed (0) keeps EEPROM through a chip erase
 
+// Where the ATmega8515 takes its clock from, by CKSEL3..0 (low fuse bits 3..0). The board has no
+// oscillator parts: it drives XTAL1 with a square wave from the PC, which only "External" is made
+// for. The crystal and external-RC modes run an oscillator circuit around XTAL1 that the
+// datasheet never promises to follow a driven pin; the model lets them follow XTAL1 anyway.
+enum class AvrClockSource { Xtal1, InternalRc, Oscillator };
+
+struct AvrClockMode {
+    AvrClockSource source;
+    std::uint64_t periodNs;  // internal RC only: one cycle of the chip's own oscillator
+    std::string_view name;   // for the protocol log
+};
+
+inline constexpr std::array<AvrClockMode, 16> AvrClockModes{{
+    {AvrClockSource::Xtal1, 0, "reloj externo"},
+    {AvrClockSource::InternalRc, 1000, "RC interno de 1 MHz"},
+    {AvrClockSource::InternalRc, 500, "RC interno de 2 MHz"},
+    {AvrClockSource::InternalRc, 250, "RC interno de 4 MHz"},
+    {AvrClockSource::InternalRc, 125, "RC interno de 8 MHz"},
+    {AvrClockSource::Oscillator, 0, "RC externo"},
+    {AvrClockSource::Oscillator, 0, "RC externo"},
+    {AvrClockSource::Oscillator, 0, "RC externo"},
+    {AvrClockSource::Oscillator, 0, "RC externo"},
+    {AvrClockSource::Oscillator, 0, "cristal de baja frecuencia"},
+    {AvrClockSource::Oscillator, 0, "cristal"},
+    {AvrClockSource::Oscillator, 0, "cristal"},
+    {AvrClockSource::Oscillator, 0, "cristal"},
+    {AvrClockSource::Oscillator, 0, "cristal"},
+    {AvrClockSource::Oscillator, 0, "cristal"},
+    {AvrClockSource::Oscillator, 0, "cristal"},
+}};
+
+inline constexpr std::uint8_t CkselBits = 0x0F;  // low fuse
+
 // Null when the name is none of the rows (the name is compared as given: lower case).
 inline const AvrDeviceModel* FindAvrDeviceModel(std::string_view name) {
     for (const auto& model : AvrDeviceModels)

@@ -1,8 +1,9 @@
 #pragma once
-// The AVR's serial programming shift logic as the chip runs it: SCK and MOSI are sampled on XTAL1
-// rising edges only, a level counts once two samples in a row agree (so SCK phases shorter than
-// two XTAL1 cycles are lost, as on the chip), MOSI is shifted in on SCK's rising edge and MISO
-// changes on its falling edge. It knows bits, bytes and the 4-byte frame; not what they mean.
+// The AVR's serial programming shift logic as the chip runs it: SCK and MOSI are sampled on the
+// rising edges of the chip's clock only (XTAL1, or its internal RC oscillator), a level counts
+// once two samples in a row agree (so SCK phases shorter than two clock cycles are lost, as on
+// the chip), MOSI is shifted in on SCK's rising edge and MISO changes on its falling edge. It
+// knows bits, bytes and the 4-byte frame; not what they mean, nor where its clock comes from.
 #include <cstdint>
 
 namespace tarpel::sim {
@@ -20,11 +21,11 @@ public:
     // here; an SCK already high is seen as a rising edge, as on the chip.
     void Restart();
 
-    // SCK changed between two XTAL1 edges. True when the phase that just ended saw fewer than two
-    // XTAL1 rising edges: the chip may have lost or doubled that phase.
+    // SCK changed between two clock edges. True when the phase that just ended saw fewer than two
+    // rising edges of the chip's clock: the chip may have lost or doubled that phase.
     bool SckChanged();
 
-    // One XTAL1 rising edge, with the levels SCK and MOSI have at that moment.
+    // One rising edge of the chip's clock, with the levels SCK and MOSI have at that moment.
     Step ClockEdge(bool sck, bool mosi) {
         if (edgesInPhase_ < 2) ++edgesInPhase_;
         if (sck != lastSample_) {

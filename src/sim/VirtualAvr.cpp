@@ -21,6 +21,21 @@ constexpr std::array<std::uint8_t, 3> UnknownSignature{0x1E, 0x95, 0x0F};
 
 enum : unsigned { FlashChanged = 1, EepromChanged = 2, FusesChanged = 4 };
 
+// With the lines standing still, the shift logic has done all it will within this many edges of
+// its clock: one to come alive, two samples for SCK to count. Later edges change nothing.
+constexpr int SettleEdges = 3;
+
+// The shift logic's part of one clock edge, with the lines as they stand: the interface comes
+// alive on the first edge with RESET low once the chip has started.
+AvrSpiSlave::Step ShiftEdge(bool& serialActive, AvrSpiSlave& spi, std::uint8_t lines) {
+    if (!serialActive) {
+        if (lines & Reset) return {};
+        serialActive = true;
+        spi.Restart();
+    }
+    return spi.ClockEdge((lines & Sck) != 0, (lines & Mosi) != 0);
+}
+
 }  // namespace
 
 VirtualAvr::VirtualAvr(const AvrDeviceModel& model, ChipStore store, AvrFaults faults)
@@ -56,9 +71,12 @@ void VirtualAvr::Persist() {
 
 void VirtualAvr::OnDataWrite(std::uint8_t data, std::uint64_t nowNs) {
     if (data == lines_) return;  // the usual case between XTAL1 toggles is cheap
+    // On its own clock the chip has been sampling the old levels until this instant.
+    RunOwnClock(nowNs);
     const std::uint8_t before = lines_;
     const std::uint8_t changed = before ^ data;
     lines_ = data;
+    edgesSinceChange_ = 0;
 
     const std::uint8_t supply = data & Vcc;
     if ((changed & Vcc) && supply != 0 && supply != Vcc)
@@ -95,22 +113,48 @@ void VirtualAvr::OnDataWrite(std::uint8_t data, std::uint64_t nowNs) {
         }
         if ((changed & Sck) && serialActive_ && spi_.SckChanged() && !shortSckRecorded_) {
             shortSckRecorded_ = true;
-            Record(nowNs, "AVR: fase de SCK de menos de 2 ciclos de XTAL1");
+            Record(nowNs, clockMode_->source == AvrClockSource::InternalRc
+                              ? "AVR: fase de SCK de menos de 2 ciclos de su oscilador RC interno"
+                              : "AVR: fase de SCK de menos de 2 ciclos de XTAL1");
         }
     }
-    if ((changed & Xtal1) && (data & Xtal1)) XtalRisingEdge(data, nowNs);
+    // On its internal RC oscillator the chip ignores XTAL1.
+    if (clockMode_->source != AvrClockSource::InternalRc && (changed & Xtal1) && (data & Xtal1)) ClockEdge(nowNs);
 }
 
-std::optional<bool> VirtualAvr::Miso(std::uint64_t) const {
+std::optional<bool> VirtualAvr::Miso(std::uint64_t nowNs) const {
     // MISO is an output only while the serial interface runs (RESET low); otherwise the pin floats.
-    if (!powered_ || !serialActive_ || faults_.noAnswer) return std::nullopt;
-    return spi_.Miso();
+    if (!powered_ || faults_.noAnswer) return std::nullopt;
+    if (clockMode_->source != AvrClockSource::InternalRc) {
+        if (!serialActive_) return std::nullopt;
+        return spi_.Miso();
+    }
+    // On its own clock the chip has moved on since the last port write: run its edges up to now on
+    // copies of the shift logic. With the lines still it sees at most one SCK edge, so no answer
+    // loaded at the end of a byte can reach MISO before the lines change.
+    bool active = serialActive_;
+    AvrSpiSlave spi = spi_;
+    std::uint64_t edgeNs = startedUp_ ? nextOwnEdgeNs_ : OwnClockStartUpNs();
+    for (int edges = startedUp_ ? edgesSinceChange_ : 0; edgeNs < nowNs && edges < SettleEdges; ++edges) {
+        ShiftEdge(active, spi, lines_);
+        edgeNs += clockMode_->periodNs;
+    }
+    if (!active) return std::nullopt;
+    return spi.Miso();
 }
 
 void VirtualAvr::PowerUp(std::uint64_t nowNs) {
     powered_ = true;
     powerUpNs_ = nowNs;
     cyclesSincePowerUp_ = 0;
+    edgesSinceChange_ = 0;
+    // The clock fuses are latched at power-up. The AT90S parts take theirs from XTAL1.
+    const std::uint8_t cksel = model_.hasFuses ? static_cast<std::uint8_t>(fuses_[0] & CkselBits) : 0;
+    clockMode_ = &AvrClockModes[cksel];
+    if (clockMode_->source == AvrClockSource::Oscillator)
+        Record(nowNs, "AVR: alimentado con CKSEL " + std::to_string(cksel) + " (" + std::string(clockMode_->name) +
+                          "): ese oscilador espera un cristal o una red RC en XTAL1, no la onda cuadrada de la placa, "
+                          "y el datasheet no asegura que funcione asi");
     startedUp_ = false;
     serialActive_ = false;
     programming_ = false;
@@ -158,19 +202,44 @@ void VirtualAvr::LeaveSerialInterface() {
     std::fill(pageBuffer_.begin(), pageBuffer_.end(), std::uint8_t{0xFF});
 }
 
-void VirtualAvr::XtalRisingEdge(std::uint8_t data, std::uint64_t nowNs) {
+void VirtualAvr::ClockEdge(std::uint64_t edgeNs) {
     if (!startedUp_) {
         ++cyclesSincePowerUp_;
-        if (cyclesSincePowerUp_ < StartUpCycles || nowNs - powerUpNs_ < StartUpNs) return;
+        if (cyclesSincePowerUp_ < StartUpCycles || edgeNs - powerUpNs_ < StartUpNs) return;
         startedUp_ = true;
     }
-    if (!serialActive_) {
-        if (data & Reset) return;
-        serialActive_ = true;
-        spi_.Restart();
+    const AvrSpiSlave::Step step = ShiftEdge(serialActive_, spi_, lines_);
+    if (step.byteDone) ByteDone(step, edgeNs);
+}
+
+std::uint64_t VirtualAvr::OwnClockStartUpNs() const {
+    // The oscillator's k-th edge comes k periods after VCC rose; start-up ends at the first edge
+    // that has both the cycles and the time.
+    const std::uint64_t periodNs = clockMode_->periodNs;
+    const std::uint64_t cycles = std::max<std::uint64_t>(StartUpCycles, (StartUpNs + periodNs - 1) / periodNs);
+    return powerUpNs_ + cycles * periodNs;
+}
+
+void VirtualAvr::RunOwnClock(std::uint64_t nowNs) {
+    if (!powered_ || clockMode_->source != AvrClockSource::InternalRc) return;
+    const std::uint64_t periodNs = clockMode_->periodNs;
+    if (!startedUp_) {
+        const std::uint64_t startNs = OwnClockStartUpNs();
+        if (startNs >= nowNs) return;
+        startedUp_ = true;
+        nextOwnEdgeNs_ = startNs;
+        edgesSinceChange_ = 0;
     }
-    const AvrSpiSlave::Step step = spi_.ClockEdge((data & Sck) != 0, (data & Mosi) != 0);
-    if (step.byteDone) ByteDone(step, nowNs);
+    // An edge at the very instant of a port write sees the written levels: it is run after it.
+    while (nextOwnEdgeNs_ < nowNs) {
+        if (edgesSinceChange_ >= SettleEdges) {
+            nextOwnEdgeNs_ += (nowNs - nextOwnEdgeNs_ + periodNs - 1) / periodNs * periodNs;
+            break;
+        }
+        ClockEdge(nextOwnEdgeNs_);
+        nextOwnEdgeNs_ += periodNs;
+        ++edgesSinceChange_;
+    }
 }
 
 void VirtualAvr::ByteDone(const AvrSpiSlave::Step& step, std::uint64_t nowNs) {

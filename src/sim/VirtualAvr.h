@@ -2,7 +2,8 @@
 // A virtual AT90S8515, AT90S4414 or ATmega8515 in the board's AVR socket, driven only by the
 // data-port bits wired to it (VCC bits 0-2, XTAL1 bit 3, RESET bit 4, MOSI bit 5, SCK bit 6) and
 // answering on MISO. It models the serial programming interface from the datasheets, clocked by
-// XTAL1 edges alone, with self-timed writes on virtual time; it does not run AVR code.
+// XTAL1 edges or, on an ATmega8515 whose fuses choose the internal RC oscillator, by its own
+// clock in virtual time; self-timed writes run on virtual time. It does not run AVR code.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -48,10 +49,15 @@ public:
 
     // Start-up before serial programming is possible. The datasheets ask the programmer to wait
     // 20 ms after power-up; the chip itself needs far less. Our choice: 10 ms of virtual time and
-    // 64 XTAL1 cycles since VCC rose, both required, so a master that gives no clock or no
-    // wait at all is refused while any sensible one passes.
+    // 64 cycles of the chip's clock (XTAL1, or its own RC oscillator) since VCC rose, both
+    // required, so a master that gives no clock or no wait at all is refused while any sensible
+    // one passes.
     static constexpr std::uint64_t StartUpNs = 10'000'000;
     static constexpr std::uint32_t StartUpCycles = 64;
+
+    // The clock the device took at its last power-up (the fuses are latched then; a fuse written
+    // in programming mode counts from the next power-up). Null while unpowered.
+    const AvrClockMode* ClockMode() const { return powered_ ? clockMode_ : nullptr; }
 
 private:
     enum class WriteKind { FlashByte, FlashPage, Eeprom, ChipErase, Lock, FuseLow, FuseHigh };
@@ -66,7 +72,9 @@ private:
 
     void PowerUp(std::uint64_t nowNs);
     void PowerDown(std::uint64_t nowNs);
-    void XtalRisingEdge(std::uint8_t data, std::uint64_t nowNs);
+    void ClockEdge(std::uint64_t edgeNs);
+    void RunOwnClock(std::uint64_t nowNs);
+    std::uint64_t OwnClockStartUpNs() const;
     void ResetRose(std::uint64_t nowNs);
     void LeaveSerialInterface();
     void ByteDone(const AvrSpiSlave::Step& step, std::uint64_t nowNs);
@@ -106,6 +114,11 @@ private:
     bool startedUp_ = false;
     bool unpoweredChangeRecorded_ = false;
     bool shortSckRecorded_ = false;
+    const AvrClockMode* clockMode_ = &AvrClockModes[0];
+    // The internal RC oscillator's edges not yet seen, and how many edges went by since the lines
+    // last changed: with the lines still, the shift logic settles within two edges.
+    std::uint64_t nextOwnEdgeNs_ = 0;
+    int edgesSinceChange_ = 0;
 
     // Serial programming.
     bool serialActive_ = false;  // powered, started up, RESET low: the shift logic runs

@@ -40,6 +40,16 @@ void QtShell::MessageBox(std::string_view text, std::string_view caption) { Show
 
 void QtShell::ShowMessage(std::string_view text) { ShowBox(text, ApplicationTitle); }
 
+bool QtShell::AskYesNo(std::string_view text, std::string_view caption) {
+    // Qt's own button texts, which the program's Spanish translation of Qt turns into "Si" / "No".
+    QMessageBox box(QMessageBox::NoIcon, MessageText(caption), MessageText(text), QMessageBox::Yes | QMessageBox::No,
+                    parent_);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return runner_.Exec(box) == QMessageBox::Yes;
+}
+
 // The cursor is one shape for the whole program, as a variable, not a stack: setting the
 // default clears every override, and setting the hourglass twice needs one reset only.
 void QtShell::SetCursor(shell::CursorShape shape) {

@@ -25,6 +25,7 @@ public:
 
     void MessageBox(std::string_view text, std::string_view caption) override;
     void ShowMessage(std::string_view text) override;
+    bool AskYesNo(std::string_view text, std::string_view caption) override;
 
     void SetCursor(shell::CursorShape shape) override;
     shell::CursorShape Cursor() const override;

@@ -105,6 +105,7 @@ TEST(FuseCommands, AnUntouchedClockListKeepsTheCkselItWasReadAs) {
     };
     for (const Case c : {Case{7, 5, 5}, Case{12, 7, 15}}) {
         FuseBench f("atmega8515", std::array<std::uint8_t, 2>{static_cast<std::uint8_t>(0xE0 | c.cksel), 0xD9});
+        f.bench->shell.answerYes = true;  // both clocks want an RC pair or a crystal: the user says yes
         ASSERT_EQ(f.Read(), CommandOutcome::Done);
         EXPECT_EQ(f.panel.shown.xtalIndex, c.item);
         EXPECT_EQ(f.Write(), CommandOutcome::Done);
@@ -123,7 +124,44 @@ TEST(FuseCommands, AnUntouchedClockListKeepsTheCkselItWasReadAs) {
         f.memory.ClockChosen();
         EXPECT_EQ(f.Write(), CommandOutcome::Done);
         EXPECT_EQ(f.Low(), 0xE4);
-        EXPECT_EQ(f.bench->Violations(), std::vector<std::string>{});
+        // Every power-up found the chip on an external RC or crystal clock, and it said so.
+        const auto violations = f.bench->Violations();
+        EXPECT_EQ(violations.size(), static_cast<std::size_t>(f.bench->port.powerUps));
+        for (const auto& v : violations) EXPECT_NE(v.find("CKSEL"), std::string::npos) << v;
+    }
+}
+
+TEST(FuseCommands, AClockThatNeedsACrystalOrAnRcPairIsWrittenOnlyAfterAYes) {
+    for (std::size_t item = 0; item < avr::ClockOptions.size(); ++item) {
+        const avr::ClockOption& clock = avr::ClockOptions[item];
+        SCOPED_TRACE(std::string(clock.caption));
+        FuseBench f("atmega8515");
+        f.panel.shown = avr::SettingsFromFuses(0xE1, 0xD9);
+        f.panel.shown.xtalIndex = static_cast<int>(item);
+        const std::uint8_t low = static_cast<std::uint8_t>(0xE0 | clock.writtenCksel);
+        const bool asks = clock.writtenCksel >= 5;  // external RC, low-frequency crystal, crystal
+
+        if (asks) {
+            EXPECT_EQ(f.Write(), CommandOutcome::Cancelled);
+            ASSERT_EQ(f.bench->shell.questions.size(), 1u);
+            const ShownMessage& question = f.bench->shell.questions[0];
+            EXPECT_EQ(question.caption, "AVISO:");
+            for (const std::string& words : {"\"" + std::string(clock.caption) + "\"", std::string("onda cuadrada"),
+                                            std::string("dejar de contestar"), std::string("todas formas?")})
+                EXPECT_NE(question.text.find(words), std::string::npos) << question.text;
+            EXPECT_TRUE(f.FuseWrites().empty());
+            EXPECT_TRUE(f.bench->shell.messages.empty());
+            EXPECT_EQ(f.bench->PortByte(), 0x00);
+            EXPECT_EQ(f.bench->shell.cursor, shell::CursorShape::Default);
+            EXPECT_EQ(f.Low(), 0xE1) << "the chip keeps its clock";
+            f.bench->shell.answerYes = true;
+        }
+        EXPECT_EQ(f.Write(), CommandOutcome::Done);
+        EXPECT_EQ(f.bench->shell.questions.size(), asks ? 2u : 0u);
+        EXPECT_EQ(f.FuseWrites(), (Writes{{0xA0, low}, {0xA8, 0xD9}}));
+        EXPECT_EQ(f.Low(), low);
+        EXPECT_EQ(f.bench->MessageTexts(), std::vector<std::string>{"Fuses grabados! Leelos para verificarlo"});
+        EXPECT_EQ(f.bench->shell.cursor, shell::CursorShape::Default);
     }
 }
 

@@ -56,10 +56,23 @@ TEST(AvrReadCli, ReadFusesPrintsBothBytesAndThePanel) {
 
 TEST(AvrReadCli, WriteFusesSendsWhatThePanelWould) {
     AvrReadCli cli;
-    EXPECT_EQ(cli.Run({"write-fuses", "--clock", "ext rc", "--sut", "1", "--boot-size=128 w", "--boden", "--ckopt"}),
-              cli::ExitSuccess)
-        << cli.err.str();
-    EXPECT_EQ(cli.err.str(), "Tarpel v1.5 ATMega8515: Fuses grabados! Leelos para verificarlo\n");
+    cli.Store("atmega8515-fuses.bin", {0xE1, 0xD9});
+    // A clock that wants an RC pair on XTAL1 is only written with --force.
+    const std::vector<std::string> extRc{"write-fuses", "--clock", "ext rc", "--sut", "1", "--boot-size=128 w",
+                                         "--boden", "--ckopt"};
+    const std::string warning =
+        "AVISO: El reloj \"Ext RC\" necesita un cristal o una red RC en XTAL1, y esta placa le da a XTAL1 una onda "
+        "cuadrada desde el PC. Con ese reloj el micro puede dejar de contestar a la placa. Grabar los fuses de todas "
+        "formas?\n";
+    EXPECT_EQ(cli.Run(extRc), cli::ExitFailure);
+    EXPECT_EQ(cli.err.str(), warning + "Respuesta: No. Para contestar Si, repita la orden con --force\n");
+    EXPECT_EQ(cli.Fuses(), (std::vector<std::uint8_t>{0xE1, 0xD9})) << "nothing written";
+
+    auto forced = extRc;
+    forced.push_back("--force");
+    EXPECT_EQ(cli.Run(forced), cli::ExitSuccess) << cli.err.str();
+    EXPECT_EQ(cli.err.str(), warning + "Respuesta: Si (--force)\n" +
+                                 "Tarpel v1.5 ATMega8515: Fuses grabados! Leelos para verificarlo\n");
     // BODLEVEL 0, BODEN 0, SUT 01, CKSEL 0101; high: CKOPT 0, BOOTSZ 11, SPIEN kept programmed.
     EXPECT_EQ(cli.Fuses(), (std::vector<std::uint8_t>{0x15, 0xCF}));
 

@@ -15,13 +15,21 @@ using test::AvrRig;
 struct DatasheetPart {
     const char* model;
     std::array<std::uint8_t, 3> signature;
+    std::optional<std::uint8_t> lowFuse;
 };
 
-// Signatures as the datasheets give them.
+// The factory low fuse with CKSEL 0000, "External": the ATmega8515 runs from XTAL1 alone.
+constexpr std::uint8_t ExternalClock = 0xE0;
+
+// Signatures as the datasheets give them. Every part here is clocked by XTAL1 alone.
 const DatasheetPart Parts[] = {
-    {"at90s8515", {0x1E, 0x93, 0x01}},
-    {"at90s4414", {0x1E, 0x92, 0x01}},
-    {"atmega8515", {0x1E, 0x93, 0x06}},
+    {"at90s8515", {0x1E, 0x93, 0x01}, std::nullopt},
+    {"at90s4414", {0x1E, 0x92, 0x01}, std::nullopt},
+    {"atmega8515", {0x1E, 0x93, 0x06}, ExternalClock},
+};
+
+struct PartRig : AvrRig {
+    explicit PartRig(const DatasheetPart& part) : AvrRig(part.model, {}, part.lowFuse) {}
 };
 
 bool Logged(const VirtualAvr& avr, const std::string& words) {
@@ -36,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(AllParts, VirtualAvrPartTest, ::testing::ValuesIn(Parts
                          [](const auto& part) { return std::string(part.param.model); });
 
 TEST_P(VirtualAvrPartTest, EntersProgrammingModeEchoesAndAnswersItsSignature) {
-    AvrRig rig(GetParam().model);
+    PartRig rig(GetParam());
     rig.master.PowerUp();
     const auto enable = rig.master.Send(0xAC, 0x53, 0x12, 0x34);
     EXPECT_EQ(enable[1], 0xAC);
@@ -56,7 +64,7 @@ TEST_P(VirtualAvrPartTest, EntersProgrammingModeEchoesAndAnswersItsSignature) {
 
 TEST_P(VirtualAvrPartTest, StaysOutOfProgrammingModeWithResetHighOrWithoutClockOrStartUp) {
     {
-        AvrRig rig(GetParam().model);
+        PartRig rig(GetParam());
         rig.master.PowerUp(/*resetLow=*/false);
         EXPECT_FALSE(rig.master.Chip().Miso(rig.master.nowNs).has_value());
         EXPECT_FALSE(rig.master.Enable());
@@ -67,7 +75,7 @@ TEST_P(VirtualAvrPartTest, StaysOutOfProgrammingModeWithResetHighOrWithoutClockO
     }
     {
         // Without XTAL1 edges the device stands still, however long it is powered.
-        AvrRig rig(GetParam().model);
+        PartRig rig(GetParam());
         rig.master.Lines(true, false, false, false, false);
         rig.master.WaitMs(50);
         rig.master.lowCycles = rig.master.highCycles = 0;
@@ -80,7 +88,7 @@ TEST_P(VirtualAvrPartTest, StaysOutOfProgrammingModeWithResetHighOrWithoutClockO
     }
     {
         // Plenty of clock but no wait after power-up: still starting.
-        AvrRig rig(GetParam().model);
+        PartRig rig(GetParam());
         rig.master.Lines(true, false, false, false, false);
         rig.master.Cycles(1001);
         EXPECT_FALSE(rig.master.Enable());
@@ -91,7 +99,7 @@ TEST_P(VirtualAvrPartTest, StaysOutOfProgrammingModeWithResetHighOrWithoutClockO
 }
 
 TEST_P(VirtualAvrPartTest, OneLostBitIsRecoveredByOneExtraSckPulse) {
-    AvrRig rig(GetParam().model);
+    PartRig rig(GetParam());
     rig.master.PowerUp();
     // The first rising edge lasts one XTAL1 cycle: the chip misses that bit.
     rig.master.SetMosi(true);
@@ -113,7 +121,7 @@ TEST_P(VirtualAvrPartTest, OneLostBitIsRecoveredByOneExtraSckPulse) {
 }
 
 TEST_P(VirtualAvrPartTest, AStrayPulseIsFoundWithinThirtyTwoAttempts) {
-    AvrRig rig(GetParam().model);
+    PartRig rig(GetParam());
     rig.master.PowerUp();
     rig.master.Cycles(2);   // the chip's interface comes alive on its first clock after start-up
     rig.master.SckPulse();  // and is now one bit ahead of the master
@@ -129,7 +137,7 @@ TEST_P(VirtualAvrPartTest, AStrayPulseIsFoundWithinThirtyTwoAttempts) {
 }
 
 TEST_P(VirtualAvrPartTest, SckHighAtPowerUpCountsAsABitUntilARESETPulse) {
-    AvrRig rig(GetParam().model);
+    PartRig rig(GetParam());
     rig.master.Lines(true, true, false, false, false);
     rig.master.Cycles(100);
     rig.master.WaitMs(20);
@@ -145,14 +153,14 @@ TEST_P(VirtualAvrPartTest, SckHighAtPowerUpCountsAsABitUntilARESETPulse) {
 }
 
 TEST_P(VirtualAvrPartTest, SckPhasesOfOneXtalCycleGarbleTheTransfer) {
-    AvrRig rig(GetParam().model);
+    PartRig rig(GetParam());
     rig.Program();
     rig.master.lowCycles = 1;
     EXPECT_NE(rig.master.Signature(), GetParam().signature);
     EXPECT_TRUE(Logged(rig.avr, "SCK"));
     rig.avr.ClearViolations();
 
-    AvrRig fresh(GetParam().model);
+    PartRig fresh(GetParam());
     fresh.Program();
     fresh.master.highCycles = 1;
     EXPECT_NE(fresh.master.Signature(), GetParam().signature);
@@ -160,7 +168,7 @@ TEST_P(VirtualAvrPartTest, SckPhasesOfOneXtalCycleGarbleTheTransfer) {
 }
 
 TEST(VirtualAvrTest, MisoChangesOnlyAfterTheFallingEdgeHasBeenSeenByTwoXtalCycles) {
-    AvrRig rig("atmega8515");
+    AvrRig rig("atmega8515", {}, ExternalClock);
     rig.Program();
     auto& m = rig.master;
     // Read EEPROM 0xA0 = 1010 0000: during the next byte its bits come back 1, 0, 1, 0.

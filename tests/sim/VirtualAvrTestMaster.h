@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "TempFolder.h"
 #include "sim/AvrDeviceModel.h"
@@ -114,9 +115,15 @@ private:
 };
 
 // A device of the named model keeping its files in a fresh folder, with a master on its socket.
+// An ATmega8515 starts with the factory fuses unless `lowFuse` gives another low byte.
 struct AvrRig {
-    explicit AvrRig(const char* model, sim::AvrFaults faults = {})
-        : avr(*sim::FindAvrDeviceModel(model), sim::ChipStore(folder.Path("")), faults), master(avr) {}
+    explicit AvrRig(const char* model, sim::AvrFaults faults = {}, std::optional<std::uint8_t> lowFuse = std::nullopt)
+        : avr(*sim::FindAvrDeviceModel(model), Store(folder, model, lowFuse), faults), master(avr) {}
+    static sim::ChipStore Store(const TempFolder& folder, const std::string& model, std::optional<std::uint8_t> lowFuse) {
+        sim::ChipStore store(folder.Path(""));
+        if (lowFuse) store.Save(model + "-fuses.bin", {*lowFuse, sim::kFactoryHighFuse});
+        return store;
+    }
     TempFolder folder;
     sim::VirtualAvr avr;
     AvrTestMaster master;

@@ -1,6 +1,7 @@
 #pragma once
-// A shell for tests: keeps every message, cursor change and progress step for assertions,
-// answers file choices from queues, and can ask for a cancel after a given number of steps.
+// A shell for tests: keeps every message, question, cursor change and progress step for
+// assertions, answers file choices from queues and questions with a set answer, and can ask for
+// a cancel after a given number of steps.
 #include <deque>
 #include <functional>
 #include <optional>
@@ -20,6 +21,8 @@ struct ShownMessage {
 class RecordingShell final : public shell::Shell {
 public:
     std::vector<ShownMessage> messages;
+    std::vector<ShownMessage> questions;
+    bool answerYes = false;  // what every yes/no question gets
     std::vector<shell::CursorShape> cursorChanges;
     shell::CursorShape cursor = shell::CursorShape::Default;
     int processMessagesCalls = 0;
@@ -48,6 +51,10 @@ public:
         messages.push_back({std::string(text), std::string(caption), false});
     }
     void ShowMessage(std::string_view text) override { messages.push_back({std::string(text), "", true}); }
+    bool AskYesNo(std::string_view text, std::string_view caption) override {
+        questions.push_back({std::string(text), std::string(caption), false});
+        return answerYes;
+    }
     void SetCursor(shell::CursorShape shape) override {
         cursor = shape;
         cursorChanges.push_back(shape);

@@ -92,6 +92,36 @@ TEST(AvrPageFlow, LeerShowsTheFusesAndGrabarWritesWhatThePanelShows) {
     ExpectBoardOffAndWindowIdle(rig, "after Grabar");
 }
 
+TEST(AvrPageFlow, GrabarAsksBeforeWritingACrystalClockAndWritesItOnlyOnSi) {
+    test::SimWindowRig rig;
+    rig.PutChipFile("atmega8515-fuses.bin", {0xE1, 0xD9});
+    TVentana& window = rig.Start();
+    QTest::mouseClick(window.btnLeerFuses, Qt::LeftButton);
+    window.cbXTAL->setFocus();
+    QTest::keyClick(window.cbXTAL, Qt::Key_End);
+    ASSERT_EQ(window.cbXTAL->currentText(), "Extrnal XTAL");
+
+    QTest::mouseClick(window.btnGrabarFuses, Qt::LeftButton);  // the runner answers "No"
+    ASSERT_EQ(rig.Boxes().size(), 1u);
+    const test::SeenBox& question = rig.Boxes()[0];
+    EXPECT_TRUE(question.asksYesNo);
+    EXPECT_EQ(question.buttonCount, 2);
+    EXPECT_EQ(question.icon, QMessageBox::NoIcon);
+    EXPECT_EQ(question.caption, "AVISO:");
+    EXPECT_TRUE(question.text.contains("\"Extrnal XTAL\"")) << question.text.toStdString();
+    EXPECT_TRUE(question.text.contains("onda cuadrada")) << question.text.toStdString();
+    EXPECT_EQ(rig.Avr().LowFuse(), 0xE1);
+    ExpectBoardOffAndWindowIdle(rig, "after No");
+
+    rig.runner.recorder.questionAnswer = QMessageBox::Yes;
+    QTest::mouseClick(window.btnGrabarFuses, Qt::LeftButton);
+    ASSERT_EQ(rig.Boxes().size(), 3u);
+    EXPECT_TRUE(rig.Boxes()[1].asksYesNo);
+    EXPECT_EQ(rig.Boxes()[2].text, "Fuses grabados! Leelos para verificarlo");
+    EXPECT_EQ(rig.Avr().LowFuse(), 0xEF);  // CKSEL 1111
+    ExpectBoardOffAndWindowIdle(rig, "after Si");
+}
+
 TEST(AvrPageFlow, GrabarRightAfterStartAsksForAClockAndWritesNothing) {
     test::SimWindowRig rig;
     rig.PutChipFile("atmega8515-fuses.bin", {0xE1, 0xD9});

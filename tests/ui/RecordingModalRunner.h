@@ -1,10 +1,11 @@
 #pragma once
 // A modal runner for the window tests: it never blocks. Message boxes are recorded with what
-// they show and answered with OK; file dialogs are recorded with their set-up and answered from
+// they show and answered with OK, or with `questionAnswer` when they ask yes or no; file dialogs are recorded with their set-up and answered from
 // a queue (a file name, or nullopt for Cancel); anything else is recorded and rejected.
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QString>
 #include <QStringList>
 
@@ -23,6 +24,7 @@ struct SeenBox {
     QMessageBox::Icon icon;
     QList<QAbstractButton*>::size_type buttonCount;
     bool hasOk;
+    bool asksYesNo;  // "Si" and "No" buttons, "No" the default and the Esc answer
 };
 
 struct SeenFileDialog {
@@ -43,13 +45,18 @@ public:
     std::deque<std::optional<QString>> fileAnswers;
     std::vector<QString> otherDialogs;  // class names
     std::function<void()> onBox;        // runs while a box is "open"
+    QMessageBox::StandardButton questionAnswer = QMessageBox::No;
 
     int Exec(QDialog& dialog) override {
         if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
+            QAbstractButton* no = box->button(QMessageBox::No);
+            const bool asksYesNo = box->button(QMessageBox::Yes) && no &&
+                                   box->defaultButton() == no &&
+                                   box->escapeButton() == no;
             boxes.push_back({box->windowTitle(), box->text(), box->icon(), box->buttons().size(),
-                             box->button(QMessageBox::Ok) != nullptr});
+                             box->button(QMessageBox::Ok) != nullptr, asksYesNo});
             if (onBox) onBox();
-            return QMessageBox::Ok;
+            return asksYesNo ? questionAnswer : QMessageBox::Ok;
         }
         if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
             fileDialogs.push_back({files->windowTitle(), files->acceptMode(), files->fileMode(), files->nameFilters(),
