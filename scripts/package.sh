@@ -13,7 +13,6 @@ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr \
   -DTARPEL_TESTS=OFF -DTARPEL_BENCHMARKS=OFF \
   -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
   -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
-cmake --build "$dir" -j"$(nproc)"
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$dir/CMakeCache.txt")
 if [ "$(dpkg-parsechangelog -l packaging/changelog -S Version)" != "$version" ]; then
@@ -24,6 +23,8 @@ if ! grep -q "<release version=\"$version\"" packaging/*.metainfo.xml; then
   echo "packaging/*.metainfo.xml no tiene la version $version del proyecto en <releases>" >&2
   exit 1
 fi
+
+cmake --build "$dir" -j"$(nproc)"
 
 deb="$dir/tarpel_${version}_$(dpkg --print-architecture).deb"
 rm -f "$deb"
