@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Tarpel needs to build, run and test, when any is missing.
+# Arguments name further packages, e.g. the packaging tools that scripts/package.sh needs.
 set -euo pipefail
 
 packages=(
@@ -9,7 +10,9 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth sigrok-cli
   srecord binutils-avr gcc-avr avr-libc
+  bash-completion
 )
+packages+=("$@")
 
 missing=()
 for package in "${packages[@]}"; do
