@@ -121,7 +121,7 @@ struct AvrRig {
         : avr(*sim::FindAvrDeviceModel(model), Store(folder, model, lowFuse), faults), master(avr) {}
     static sim::ChipStore Store(const TempFolder& folder, const std::string& model, std::optional<std::uint8_t> lowFuse) {
         sim::ChipStore store(folder.Path(""));
-        if (lowFuse) store.Save(model + "-fuses.bin", {*lowFuse, sim::kFactoryHighFuse});
+        if (lowFuse) store.Save(model + "-fuses.bin", {*lowFuse, sim::FactoryHighFuse});
         return store;
     }
     TempFolder folder;
