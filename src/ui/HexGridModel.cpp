@@ -43,13 +43,14 @@ QVariant HexGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rows_) return {};
     const int column = index.column();
     if (role == Qt::BackgroundRole && column == 0) return QGuiApplication::palette().button();
-    if (role != Qt::DisplayRole) return {};
-    if (column == 0) return GridAddressText(index.row());
+    if (role != Qt::DisplayRole && role != ByteRole) return {};
+    if (column == 0) return role == Qt::DisplayRole ? QVariant(GridAddressText(index.row())) : QVariant();
 
     const int position = (column - 1) % BytesPerRow;
     const auto address = static_cast<std::size_t>(index.row()) * BytesPerRow + static_cast<std::size_t>(position);
     if (address >= workspace_.MemoryImage.size()) return {};
     const std::uint8_t value = workspace_.MemoryImage[address];
+    if (role == ByteRole) return int{value};
     if (column <= BytesPerRow) return GridHexText(value);
     return QString(GridCharacter(value));
 }

@@ -28,6 +28,9 @@ class HexGridModel final : public QAbstractTableModel {
 public:
     static constexpr int BytesPerRow = 8;
     static constexpr int ColumnCount = 1 + 2 * BytesPerRow;
+    // The byte a hex or character cell shows, as an int: what the grid's painter asks for
+    // instead of the display text, so that painting a cell builds no string.
+    static constexpr int ByteRole = Qt::UserRole;
 
     explicit HexGridModel(const eeprom::EepromWorkspace& workspace, QObject* parent = nullptr);
 

@@ -27,6 +27,7 @@
 #include "avr/FuseLists.h"
 #include "hw/CheckBoard.h"
 #include "ui/HexGridModel.h"
+#include "ui/HexGridView.h"
 #include "ui/SettingsStore.h"
 #include "ui/TGauge.h"
 #include "ui/ToolBarIcons.h"
@@ -382,7 +383,7 @@ void TVentana::BuildEepromPage() {
     chipLayout->addStretch();
 
     gridModel_ = new HexGridModel(workspace_, this);
-    SG = new QTableView(ts24CXXX);
+    SG = new HexGridView(ts24CXXX);
     SG->setObjectName(QStringLiteral("SG"));
     SG->setModel(gridModel_);
     QFont gridFont(QStringLiteral("Monospace"));

@@ -1,14 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
+#include <QCoreApplication>
 #include <QComboBox>
+#include <QHeaderView>
+#include <QImage>
+#include <QScrollBar>
 #include <QTableView>
 #include <QToolButton>
 
 #include <vector>
 
 #include "WindowRig.h"
+#include "eeprom/EepromWorkspace.h"
 #include "ui/HexGridModel.h"
+#include "ui/HexGridView.h"
 
 namespace tarpel::ui {
 namespace {
@@ -117,6 +123,62 @@ TEST(HexGrid, RefreshKeepsTheMouseCursorAndTheCurrentCell) {
         EXPECT_EQ(window.SG->currentIndex().column(), 3);
         EXPECT_EQ(Cell(window, 100, 2), "5A");
     }
+}
+
+// The grid paints its cells itself, for speed; it must look exactly like the table view's own
+// painting: texts, address column, selection, grid lines, disabled colours and empty space.
+TEST(HexGrid, PaintsLikeThePlainTableView) {
+    eeprom::EepromWorkspace workspace;
+    workspace.cbChipChange(0);
+    for (std::size_t i = 0; i < 512; ++i) workspace.MemoryImage[i] = static_cast<std::uint8_t>(i * 7);
+    HexGridModel model(workspace);
+    model.Refresh();
+
+    HexGridView fast;
+    QTableView plain;
+    for (QTableView* view : {static_cast<QTableView*>(&fast), &plain}) {
+        view->setModel(&model);
+        QFont font(QStringLiteral("Monospace"));
+        font.setStyleHint(QFont::TypeWriter);
+        font.setPixelSize(13);
+        view->setFont(font);
+        view->horizontalHeader()->hide();
+        view->verticalHeader()->hide();
+        view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        view->verticalHeader()->setDefaultSectionSize(21);
+        view->horizontalHeader()->setMinimumSectionSize(1);
+        for (int column = 0; column < HexGridModel::ColumnCount; ++column)
+            view->setColumnWidth(column, column == 0 ? 50 : column <= 8 ? 30 : 12);
+        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->resize(600, 300);
+        view->setCurrentIndex(model.index(4, 3));
+        view->verticalScrollBar()->setValue(2);
+    }
+    // Each view as it shows now; focused, it is the active window's focus widget first.
+    const auto image = [](QTableView& view, bool focused) {
+        if (focused) {
+            view.show();
+            view.activateWindow();
+            view.setFocus();
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(view.hasFocus());
+        }
+        return view.grab().toImage();
+    };
+    const auto same = [&](const char* what, bool focused = false) {
+        const QImage fastImage = image(fast, focused);
+        const QImage plainImage = image(plain, focused);
+        ASSERT_EQ(fastImage.size(), plainImage.size()) << what;
+        int differing = 0;
+        for (int y = 0; y < fastImage.height(); ++y)
+            for (int x = 0; x < fastImage.width(); ++x) differing += fastImage.pixel(x, y) != plainImage.pixel(x, y);
+        EXPECT_EQ(differing, 0) << what;
+    };
+    same("unfocused");
+    same("focused", true);
+    fast.setEnabled(false);
+    plain.setEnabled(false);
+    same("disabled");
 }
 
 TEST(HexGrid, OpenAndSaveButtonsRunTheFileCommands) {
