@@ -17,13 +17,15 @@ namespace tarpel::ui {
 
 QString MessageText(std::string_view text) {
     QString result = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    if (text.find('\r') == std::string_view::npos) return result;  // a progress label, 65,536 times a read
     result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return result;
 }
 
-QtShell::QtShell(QWidget* parent, ModalRunner& runner, FileDialog& openDialog, FileDialog& saveDialog)
-    : parent_(parent), runner_(runner), openDialog_(openDialog), saveDialog_(saveDialog) {}
+QtShell::QtShell(QWidget* parent, ModalRunner& runner, FileDialog& openDialog, FileDialog& saveDialog,
+                 RepaintPacer::Now now)
+    : parent_(parent), runner_(runner), openDialog_(openDialog), saveDialog_(saveDialog), progressPacer_(std::move(now)) {}
 
 void QtShell::AttachGauges(TGauge* flash, TGauge* eeprom) {
     flashGauge_ = flash;
@@ -66,26 +68,36 @@ shell::CursorShape QtShell::Cursor() const {
     return cursor && cursor->shape() == Qt::WaitCursor ? shell::CursorShape::Hourglass : shell::CursorShape::Default;
 }
 
-void QtShell::ProcessMessages() { QCoreApplication::processEvents(); }
+void QtShell::ProcessMessages() {
+    progressPacer_.Tick();
+    QCoreApplication::processEvents();
+}
 
 void QtShell::ProgressSetGauge(int percent) {
-    if (progress_) progress_->Progreso->SetProgress(percent);
+    if (!progress_) return;
+    progressPacer_.Hold(progress_->Progreso);
+    progress_->Progreso->SetProgress(percent);
 }
 
 void QtShell::ProgressShow() {
     if (!progress_) return;
     progress_->show();
     progress_->raise();
+    progressPacer_.Start();
 }
 
 void QtShell::ProgressSetLabel(std::string_view text) {
-    if (progress_) progress_->lbProg->setText(MessageText(text));
+    if (!progress_) return;
+    progressPacer_.Hold(progress_->lbProg);
+    progress_->lbProg->setText(MessageText(text));
 }
 
 bool QtShell::ProgressCancelRequested() { return progress_ && progress_->CancelRequested(); }
 
 void QtShell::ProgressClose() {
-    if (progress_) progress_->hide();
+    if (!progress_) return;
+    progressPacer_.Stop();  // the last label and gauge reach the screen before the dialog goes
+    progress_->hide();
 }
 
 void QtShell::SetGauge(shell::Gauge gauge, int percent) {

@@ -2,9 +2,13 @@
 // The window program's side of shell::Shell: Qt message boxes, the override cursor, one pass of
 // the event loop, the progress dialog, the AVR page's gauges and the shared file dialogs.
 // Every modal dialog goes through a ModalRunner so that tests never block on one.
+// While the progress dialog shows, its label and gauge take every value a command sets but
+// repaint at most at screen rate (RepaintPacer), the last values always: a command that sets
+// them for every byte would otherwise spend most of its time painting them.
 #include <QString>
 
 #include "shell/Shell.h"
+#include "ui/RepaintPacer.h"
 
 class QWidget;
 
@@ -17,7 +21,9 @@ class TformProgreso;
 
 class QtShell final : public shell::Shell {
 public:
-    QtShell(QWidget* parent, ModalRunner& runner, FileDialog& openDialog, FileDialog& saveDialog);
+    // `now` is the clock that paces the progress dialog's repaints (tests pass their own).
+    QtShell(QWidget* parent, ModalRunner& runner, FileDialog& openDialog, FileDialog& saveDialog,
+            RepaintPacer::Now now = &std::chrono::steady_clock::now);
 
     // The gauges and the progress dialog join once they exist; calls before that do nothing.
     void AttachGauges(TGauge* flash, TGauge* eeprom);
@@ -54,6 +60,7 @@ private:
     TGauge* flashGauge_ = nullptr;
     TGauge* eepromGauge_ = nullptr;
     TformProgreso* progress_ = nullptr;
+    RepaintPacer progressPacer_;
 };
 
 // A message text as Qt shows it: UTF-8 decoded, each "\r" (or "\r\n") a line break.

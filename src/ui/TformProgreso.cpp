@@ -44,12 +44,15 @@ TformProgreso::TformProgreso(QWidget* parent)
     lbProg = new QLabel(QStringLiteral("    "), this);
     lbProg->setObjectName(QStringLiteral("lbProg"));
     lbProg->setGeometry(96, 53, 257, 25);
+    // A fixed size: a new text then asks no layout of the dialog, which has none to give.
+    lbProg->setFixedSize(lbProg->size());
     lbProg->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
-int TformProgreso::CancelTag() const { return btnCancelar->property(TagProperty).toInt(); }
-
-void TformProgreso::SetCancelTag(int value) { btnCancelar->setProperty(TagProperty, value); }
+void TformProgreso::SetCancelTag(int value) {
+    cancelTag_ = value;
+    btnCancelar->setProperty(TagProperty, value);
+}
 
 void TformProgreso::btnCancelarClick() { SetCancelTag(1); }
 

@@ -22,7 +22,7 @@ public:
     QPushButton* btnCancelar;
 
     // The cancel flag, kept in the "tag" property of btnCancelar: 0 go on, 1 stop.
-    int CancelTag() const;
+    int CancelTag() const { return cancelTag_; }
     bool CancelRequested() const { return CancelTag() != 0; }
 
 public slots:
@@ -37,6 +37,10 @@ protected:
 
 private:
     void SetCancelTag(int value);
+
+    // The tag's value as well: a command asks for it after every byte, and a property lookup by
+    // name costs more than the rest of the question.
+    int cancelTag_ = 0;
 };
 
 }  // namespace tarpel::ui

@@ -6,9 +6,14 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include <chrono>
+#include <string>
+#include <vector>
+
 #include "RecordingModalRunner.h"
 #include "TempFolder.h"
 #include "WindowRig.h"
+#include "shell/Progress.h"
 #include "ui/FileDialog.h"
 #include "ui/QtShell.h"
 #include "ui/TGauge.h"
@@ -120,6 +125,69 @@ TEST(QtShell, DrivesTheProgressDialogAndTheAvrGauges) {
     EXPECT_EQ(window.prFlash->Progress(), 30);
     EXPECT_EQ(window.prEEPInt->Progress(), 100);
     EXPECT_EQ(window.prFlash->ForeColor(), QColor(Qt::red));
+}
+
+// What the progress dialog's label and gauge showed each time they were painted.
+class PaintedValues final : public QObject {
+public:
+    explicit PaintedValues(TformProgreso& dialog) : dialog_(dialog) {
+        dialog.lbProg->installEventFilter(this);
+        dialog.Progreso->installEventFilter(this);
+    }
+    std::vector<int> labelCounts;  // the count the label began with
+    std::vector<int> gaugeValues;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Paint) return false;
+        if (watched == dialog_.lbProg) labelCounts.push_back(dialog_.lbProg->text().section(' ', 0, 0).toInt());
+        if (watched == dialog_.Progreso) gaugeValues.push_back(dialog_.Progreso->Progress());
+        return false;
+    }
+
+private:
+    TformProgreso& dialog_;
+};
+
+TEST(QtShell, ProgressRepaintsAtScreenRateTakesEveryValueAndPaintsTheLastOnes) {
+    QWidget parent;
+    test::RecordingModalRunner runner;
+    FileDialog od{FileDialog::Mode::Open, "Abrir fichero"};
+    FileDialog sd{FileDialog::Mode::Save, "Guardar fichero"};
+    std::chrono::steady_clock::time_point now{};
+    QtShell shell(&parent, runner, od, sd, [&now] { return now; });
+    TformProgreso dialog;
+    shell.AttachProgressDialog(&dialog);
+    PaintedValues painted(dialog);
+
+    // A read of 1,010 bytes, one every millisecond, as the commands drive the dialog; the last
+    // ten come after the last repaint that falls due.
+    constexpr int Bytes = 1010;
+    shell.ProgressSetGauge(0);
+    shell.ProgressShow();
+    bool everyValueSet = true;
+    for (int i = 0; i < Bytes; ++i) {
+        now += std::chrono::milliseconds(1);
+        const std::string label = std::to_string(i) + " bytes leidos...";
+        EXPECT_FALSE(shell::ProgressStep(shell, label, i, Bytes));
+        everyValueSet = everyValueSet && dialog.lbProg->text() == QString::fromStdString(label) &&
+                        dialog.Progreso->Progress() == shell::ProgressPercent(i, Bytes);
+    }
+    const std::size_t paintsDuringTheRead = painted.labelCounts.size();
+    shell.ProgressClose();
+
+    EXPECT_TRUE(everyValueSet);
+    // Repainted along the way, at most once per 20 ms (here 20 bytes)...
+    EXPECT_GE(paintsDuringTheRead, std::size_t{Bytes / 20 - 1});
+    EXPECT_LE(paintsDuringTheRead, std::size_t{Bytes / 20 + 1});
+    for (std::size_t i = 1; i < paintsDuringTheRead; ++i)
+        EXPECT_GE(painted.labelCounts[i] - painted.labelCounts[i - 1], 20) << i;
+    // ...and the last values were on the screen when the dialog went.
+    ASSERT_FALSE(painted.labelCounts.empty());
+    ASSERT_FALSE(painted.gaugeValues.empty());
+    EXPECT_EQ(painted.labelCounts.back(), Bytes - 1);
+    EXPECT_EQ(painted.gaugeValues.back(), 100);
+    EXPECT_TRUE(dialog.lbProg->updatesEnabled());
+    EXPECT_TRUE(dialog.Progreso->updatesEnabled());
 }
 
 }  // namespace

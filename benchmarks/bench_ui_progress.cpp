@@ -1,0 +1,139 @@
+// What the window's progress costs: "Leer chip" on a simulated 24C512 through the real main
+// window and progress dialog on an X server, against the same read through a shell that does
+// nothing. The difference, in processor time of the whole process per byte read, is what the
+// label, the gauge, the message loop and their repaints add to every byte of a real read.
+// The board's virtual time plays no part. Needs an X server (xvfb-run ...): the offscreen
+// platform paints into memory and would miss the cost of a real display.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <time.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "QuietShell.h"
+#include "board/Board.h"
+#include "eeprom/ChipCommands.h"
+#include "hw/BitTiming.h"
+#include "hw/BoardLines.h"
+#include "ui/Forms.h"
+#include "ui/ModalRunner.h"
+#include "ui/SettingsStore.h"
+
+namespace {
+
+using namespace tarpel;
+
+constexpr int ChipBytes = 65536;
+constexpr double TargetExtraUsPerByte = 2.0;
+
+double ProcessCpuSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// A simulated board with a 24C512 whose contents live in a folder of the run's own.
+board::Board Simulated24C512(const QTemporaryDir& folder, const char* name) {
+    board::BoardOptions options;
+    options.board = "sim";
+    options.simDir = folder.filePath(QString::fromLatin1(name)).toStdString();
+    std::filesystem::create_directories(options.simDir);
+    options.simEeprom = "24C512";
+    options.simAvr = "none";
+    return board::OpenBoard(options);
+}
+
+struct Rig {
+    Rig() {
+        // The X server the benchmark was started under; without one it skips itself.
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        application = std::make_unique<QApplication>(argc, argv);
+
+        windowBoard = Simulated24C512(folder, "window");
+        settings = std::make_unique<ui::SettingsStore>(folder.filePath(QStringLiteral("TARPEL.ini")));
+        forms = std::make_unique<ui::Forms>(ui::TVentana::Dependencies{
+            *windowBoard.port, *windowBoard.clock, *settings, runner, QStringLiteral("Placa: simulada"), {}});
+        ui::TVentana& window = *forms->Ventana;
+        window.resize(1280, 800);
+        window.show();
+        window.PageControl1->setCurrentWidget(window.ts24CXXX);
+        window.cbChip->setCurrentIndex(7);
+        Settle();
+
+        quietBoard = Simulated24C512(folder, "quiet");
+        lines = std::make_unique<hw::BoardLines>(*quietBoard.port);
+        timing = std::make_unique<hw::BitTiming>(*quietBoard.clock);
+        timing->CalibrateBitDelay();
+        timing->DelayFactor = 1;  // as the window's, which reads the default setting
+        workspace.cbChipChange(7);
+        frame = std::make_unique<eeprom::CommandFrame>(workspace, *lines, *timing, quietShell);
+    }
+
+    static void Settle() {
+        for (int pass = 0; pass < 3; ++pass) QCoreApplication::processEvents();
+    }
+
+    // One "Leer chip" as the user starts it, with the repaint that ends it.
+    void WindowRead() {
+        forms->Ventana->ToolButton4->click();
+        QCoreApplication::processEvents();
+    }
+    bool QuietRead() { return eeprom::ReadChip(*frame) == shell::CommandOutcome::Done; }
+
+    int argc = 1;
+    char name[8] = "bench";
+    char* argv[2] = {name, nullptr};
+    std::unique_ptr<QApplication> application;
+    QTemporaryDir folder;
+
+    board::Board windowBoard;
+    std::unique_ptr<ui::SettingsStore> settings;
+    ui::ModalRunner runner;
+    std::unique_ptr<ui::Forms> forms;
+
+    board::Board quietBoard;
+    std::unique_ptr<hw::BoardLines> lines;
+    std::unique_ptr<hw::BitTiming> timing;
+    eeprom::EepromWorkspace workspace;
+    bench::QuietShell quietShell;
+    std::unique_ptr<eeprom::CommandFrame> frame;
+};
+
+// Both reads in every iteration, one after the other, so that both see the same machine load.
+void BM_ReadChipWindowAgainstQuietShell(benchmark::State& state) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        state.SkipWithError("needs an X server: run it under xvfb-run");
+        return;
+    }
+    static Rig rig;
+    double windowSeconds = 0;
+    double quietSeconds = 0;
+    for (auto _ : state) {
+        double start = ProcessCpuSeconds();
+        rig.WindowRead();
+        windowSeconds += ProcessCpuSeconds() - start;
+        start = ProcessCpuSeconds();
+        if (!rig.QuietRead()) state.SkipWithError("the read through the quiet shell failed");
+        quietSeconds += ProcessCpuSeconds() - start;
+    }
+    if (rig.forms->formProgreso->lbProg->text() != QStringLiteral("65535 bytes leidos..."))
+        state.SkipWithError("the window did not read the whole 24C512");
+    const double bytes = static_cast<double>(state.iterations()) * ChipBytes;
+    state.counters["window_us_per_byte"] = windowSeconds / bytes * 1e6;
+    state.counters["quiet_us_per_byte"] = quietSeconds / bytes * 1e6;
+    state.counters["extra_us_per_byte"] = (windowSeconds - quietSeconds) / bytes * 1e6;
+    state.counters["target_extra_us"] = TargetExtraUsPerByte;
+}
+BENCHMARK(BM_ReadChipWindowAgainstQuietShell)->Iterations(10)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
