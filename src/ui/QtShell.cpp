@@ -74,22 +74,18 @@ void QtShell::ProcessMessages() {
 }
 
 void QtShell::ProgressSetGauge(int percent) {
-    if (!progress_) return;
-    progressPacer_.Hold(progress_->Progreso);
-    progress_->Progreso->SetProgress(percent);
+    if (progress_) progress_->Progreso->SetProgress(percent);
 }
 
 void QtShell::ProgressShow() {
     if (!progress_) return;
     progress_->show();
     progress_->raise();
-    progressPacer_.Start();
+    progressPacer_.Start(progress_);
 }
 
 void QtShell::ProgressSetLabel(std::string_view text) {
-    if (!progress_) return;
-    progressPacer_.Hold(progress_->lbProg);
-    progress_->lbProg->setText(MessageText(text));
+    if (progress_) progress_->lbProg->setText(MessageText(text));
 }
 
 bool QtShell::ProgressCancelRequested() { return progress_ && progress_->CancelRequested(); }

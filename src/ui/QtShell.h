@@ -2,9 +2,10 @@
 // The window program's side of shell::Shell: Qt message boxes, the override cursor, one pass of
 // the event loop, the progress dialog, the AVR page's gauges and the shared file dialogs.
 // Every modal dialog goes through a ModalRunner so that tests never block on one.
-// While the progress dialog shows, its label and gauge take every value a command sets but
-// repaint at most at screen rate (RepaintPacer), the last values always: a command that sets
-// them for every byte would otherwise spend most of its time painting them.
+// While the progress dialog shows, its label and gauge take every value a command sets, but the
+// dialog repaints at most at screen rate (RepaintPacer), and with the last values when it
+// closes: a command that sets them for every byte would otherwise spend most of its time
+// painting them.
 #include <QString>
 
 #include "shell/Shell.h"

@@ -1,33 +1,49 @@
 #include "ui/RepaintPacer.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+
 namespace tarpel::ui {
 
-void RepaintPacer::Hold(QWidget* widget) {
-    if (!pacing_ || !widget || !widget->updatesEnabled()) return;
-    widget->setUpdatesEnabled(false);
-    held_.emplace_back(widget);
+// A window's widgets ask for repaints by marking themselves dirty; the window then gets one
+// UpdateRequest, which paints everything dirty. Holding that request back holds the painting
+// and loses nothing: the dirty regions add up until a request goes through.
+bool RepaintPacer::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window_ && event->type() == QEvent::UpdateRequest && !painting_) {
+        waiting_ = true;
+        return true;
+    }
+    return false;
 }
 
-void RepaintPacer::Tick() {
-    if (held_.empty()) return;
-    const TimePoint now = now_();
-    if (now - lastRelease_ < Interval) return;
-    lastRelease_ = now;
-    Release(false);
+void RepaintPacer::Start(QWidget* window) {
+    Stop();
+    window_ = window;
+    if (window_) window_->installEventFilter(this);
 }
 
 void RepaintPacer::Stop() {
-    pacing_ = false;
-    Release(true);
+    if (!window_) return;
+    PaintWaiting();
+    window_->removeEventFilter(this);
+    window_ = nullptr;
 }
 
-void RepaintPacer::Release(bool now) {
-    for (const QPointer<QWidget>& widget : held_) {
-        if (!widget) continue;
-        widget->setUpdatesEnabled(true);  // asks for a repaint of the whole widget
-        if (now) widget->repaint();
-    }
-    held_.clear();
+void RepaintPacer::Tick() {
+    if (!waiting_) return;
+    const TimePoint now = now_();
+    if (now - lastPaint_ < Interval) return;
+    lastPaint_ = now;
+    PaintWaiting();
+}
+
+void RepaintPacer::PaintWaiting() {
+    if (!waiting_ || !window_) return;
+    waiting_ = false;
+    painting_ = true;
+    QEvent request(QEvent::UpdateRequest);
+    QCoreApplication::sendEvent(window_, &request);
+    painting_ = false;
 }
 
 }  // namespace tarpel::ui

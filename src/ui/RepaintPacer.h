@@ -1,43 +1,44 @@
 #pragma once
-// Keeps fast-changing widgets from repainting faster than a screen shows: while pacing, a
-// widget about to change is held (its value changes, its repaint waits), and the held widgets
-// repaint together once the interval has passed since they last did. The values themselves are
-// never delayed: whoever reads a held label or gauge gets what was last set.
+// Keeps a window from repainting faster than a screen shows. While pacing, the window's repaint
+// requests wait: its widgets take every new value at once, and what changed reaches the screen
+// at the next Tick that falls due, at most once per Interval. Stop paints whatever waits, so the
+// last values are always shown. Painting the window for another reason (it is shown, uncovered
+// or grabbed) paints the latest values as usual.
+#include <QObject>
 #include <QPointer>
 #include <QWidget>
 
 #include <chrono>
 #include <functional>
-#include <vector>
 
 namespace tarpel::ui {
 
-class RepaintPacer {
+class RepaintPacer final : public QObject {
 public:
     using TimePoint = std::chrono::steady_clock::time_point;
     using Now = std::function<TimePoint()>;
-    // A little faster than the 60 Hz of a common screen would be wasted; 50 Hz looks smooth.
+    // 50 Hz: smooth to the eye; repainting faster than a common 60 Hz screen would be wasted.
     static constexpr std::chrono::milliseconds Interval{20};
 
     explicit RepaintPacer(Now now = &std::chrono::steady_clock::now) : now_(std::move(now)) {}
 
-    // From Start to Stop, Hold holds; Stop repaints every held widget at once, synchronously,
-    // so that the last values are on the screen whatever comes next.
-    void Start() { pacing_ = true; }
+    void Start(QWidget* window);
     void Stop();
-    // Before a widget's value changes: while pacing, its repaints wait for the next Tick due.
-    void Hold(QWidget* widget);
-    // Once per pass of the message loop, before it: lets the held widgets repaint in that pass
-    // when the interval has passed since they last did.
+    // Once before each pass of the message loop: paints what waits when the interval has passed
+    // since the last time it did.
     void Tick();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
-    void Release(bool now);
+    void PaintWaiting();
 
     Now now_;
-    bool pacing_ = false;
-    TimePoint lastRelease_{};
-    std::vector<QPointer<QWidget>> held_;
+    QPointer<QWidget> window_;
+    bool waiting_ = false;   // a repaint request was held back
+    bool painting_ = false;  // our own request, let through
+    TimePoint lastPaint_{};
 };
 
 }  // namespace tarpel::ui

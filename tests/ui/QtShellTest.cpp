@@ -176,18 +176,16 @@ TEST(QtShell, ProgressRepaintsAtScreenRateTakesEveryValueAndPaintsTheLastOnes) {
     shell.ProgressClose();
 
     EXPECT_TRUE(everyValueSet);
-    // Repainted along the way, at most once per 20 ms (here 20 bytes)...
-    EXPECT_GE(paintsDuringTheRead, std::size_t{Bytes / 20 - 1});
+    // Painted when it appeared, then along the way at most once per 20 ms (here 20 bytes)...
+    EXPECT_GE(paintsDuringTheRead, std::size_t{Bytes / 20});
     EXPECT_LE(paintsDuringTheRead, std::size_t{Bytes / 20 + 1});
-    for (std::size_t i = 1; i < paintsDuringTheRead; ++i)
+    for (std::size_t i = 2; i < paintsDuringTheRead; ++i)
         EXPECT_GE(painted.labelCounts[i] - painted.labelCounts[i - 1], 20) << i;
     // ...and the last values were on the screen when the dialog went.
     ASSERT_FALSE(painted.labelCounts.empty());
     ASSERT_FALSE(painted.gaugeValues.empty());
     EXPECT_EQ(painted.labelCounts.back(), Bytes - 1);
     EXPECT_EQ(painted.gaugeValues.back(), 100);
-    EXPECT_TRUE(dialog.lbProg->updatesEnabled());
-    EXPECT_TRUE(dialog.Progreso->updatesEnabled());
 }
 
 }  // namespace
