@@ -1,6 +1,7 @@
 #include "ui/TformProgreso.h"
 
 #include <QCloseEvent>
+#include <QDynamicPropertyChangeEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -38,6 +39,7 @@ TformProgreso::TformProgreso(QWidget* parent)
     btnCancelar->setGeometry(8, 53, 75, 25);
     btnCancelar->setAutoDefault(false);
     btnCancelar->setDefault(false);
+    btnCancelar->installEventFilter(this);
     btnCancelar->setProperty(TagProperty, 0);
     connect(btnCancelar, &QPushButton::clicked, this, &TformProgreso::btnCancelarClick);
 
@@ -49,9 +51,13 @@ TformProgreso::TformProgreso(QWidget* parent)
     lbProg->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
-void TformProgreso::SetCancelTag(int value) {
-    cancelTag_ = value;
-    btnCancelar->setProperty(TagProperty, value);
+void TformProgreso::SetCancelTag(int value) { btnCancelar->setProperty(TagProperty, value); }
+
+bool TformProgreso::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == btnCancelar && event->type() == QEvent::DynamicPropertyChange &&
+        static_cast<QDynamicPropertyChangeEvent*>(event)->propertyName() == TagProperty)
+        cancelTag_ = btnCancelar->property(TagProperty).toInt();
+    return QWidget::eventFilter(watched, event);
 }
 
 void TformProgreso::btnCancelarClick() { SetCancelTag(1); }

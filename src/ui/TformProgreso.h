@@ -34,12 +34,14 @@ protected:
     // The dialog has no close box; a window manager's close request (Alt+F4) is refused too, so
     // that a running operation never loses its "Cancelar...". The operation hides it when done.
     void closeEvent(QCloseEvent* event) override;
+    // Follows the tag into cancelTag_ whoever sets it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void SetCancelTag(int value);
 
-    // The tag's value as well: a command asks for it after every byte, and a property lookup by
-    // name costs more than the rest of the question.
+    // A copy of the tag's value: a command asks for it after every byte, and a property lookup
+    // by name costs more than the rest of the question.
     int cancelTag_ = 0;
 };
 
