@@ -16,12 +16,13 @@ constexpr std::uint32_t UnpollableByteMs = 12;
 
 CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) {
     const FileImage image = LoadFileImage(fileName, EepromImageLimits);
-    if (image.load != ImageLoad::Loaded) {
-        ReportUnloadable(frame.Shell(), image.load);
-        return CommandOutcome::Failed;
-    }
+    if (!ReportFileImage(frame.Shell(), image, EepromImageLimits)) return CommandOutcome::Failed;
     frame.Shell().SetCursor(shell::CursorShape::Hourglass);
     if (!frame.IdentifyDevice()) {
+        frame.StopCommand();
+        return CommandOutcome::Failed;
+    }
+    if (!CheckImageFits(frame.Shell(), image, EepromImageLimits, frame.EepromSize())) {
         frame.StopCommand();
         return CommandOutcome::Failed;
     }

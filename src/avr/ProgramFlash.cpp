@@ -1,6 +1,7 @@
 #include "avr/ProgramFlash.h"
 
 #include <algorithm>
+#include <span>
 #include <string_view>
 
 #include "avr/FileImage.h"
@@ -78,11 +79,8 @@ bool ProgramPages(CommandFrame& frame, std::span<const std::uint8_t> image) {
 
 CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) {
     const FileImage image = LoadFileImage(fileName, FlashImageLimits);
-    if (image.load != ImageLoad::Loaded) {
-        ReportUnloadable(frame.Shell(), image.load);
-        return CommandOutcome::Failed;
-    }
-    return ProgramFlashImage(frame, image.bytes);
+    if (!ReportFileImage(frame.Shell(), image, FlashImageLimits)) return CommandOutcome::Failed;
+    return ProgramFlashImage(frame, image);
 }
 
 }  // namespace
@@ -101,13 +99,18 @@ CommandOutcome ProgramFlashFrom(CommandFrame& frame, const std::string& fileName
     return LoadAndProgram(frame, fileName);
 }
 
-CommandOutcome ProgramFlashImage(CommandFrame& frame, std::span<const std::uint8_t> image) {
+CommandOutcome ProgramFlashImage(CommandFrame& frame, const FileImage& file) {
     frame.Shell().SetCursor(shell::CursorShape::Hourglass);
     if (!frame.IdentifyDevice()) {
         frame.StopCommand();
         return CommandOutcome::Failed;
     }
-    // Only the first FlashSize bytes reach the device; the rest of a larger file is ignored.
+    // Only the signature tells the flash size; a file beyond it would be cut and then verify.
+    if (!CheckImageFits(frame.Shell(), file, FlashImageLimits, frame.FlashSize())) {
+        frame.StopCommand();
+        return CommandOutcome::Failed;
+    }
+    const std::span<const std::uint8_t> image(file.bytes);
     const bool written = frame.Device().flashWrite == FlashWriteMode::Pages ? ProgramPages(frame, image)
                                                                              : ProgramBytes(frame, image);
     if (!written) return CommandOutcome::Failed;

@@ -84,35 +84,27 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
     shell::Shell& shell = frame.Shell();
     shell.SetCursor(shell::CursorShape::Hourglass);
     const std::size_t count = ImageCount(workspace);
-    auto image = workspace.MemoryImage.begin();
-    // The image is borrowed as the read buffer and given back on every path.
-    const std::vector<std::uint8_t> VerifyCopy(image, image + static_cast<std::ptrdiff_t>(count));
-    const auto restore = [&] { std::copy(VerifyCopy.begin(), VerifyCopy.end(), workspace.MemoryImage.begin()); };
-    std::fill_n(image, count, std::uint8_t{0xFF});
-
-    const auto result = frame.Master().EepromReadAll(workspace.MemoryImage, static_cast<std::int32_t>(count), shell,
-                                                     AddressingFor(workspace.Chip()));
+    // The chip is read into a buffer of its own: the image, which the grid shows all along,
+    // stays the user's while the chip is read and while a difference is reported.
+    std::vector<std::uint8_t> chip(count, 0xFF);
+    const auto result =
+        frame.Master().EepromReadAll(chip, static_cast<std::int32_t>(count), shell, AddressingFor(workspace.Chip()));
     if (result == hw::ReadAllResult::NotAcknowledged) {
         shell.MessageBox(NoAckText, ErrorCaption);
         frame.StopCommand();
-        restore();
         return CommandOutcome::Failed;
     }
     frame.StopCommand();
-    if (result == hw::ReadAllResult::Cancelled) {
-        // Comparing a partial read would judge the chip on bytes never read: report nothing.
-        restore();
-        return CommandOutcome::Cancelled;
-    }
+    // Comparing a partial read would judge the chip on bytes never read: report nothing.
+    if (result == hw::ReadAllResult::Cancelled) return CommandOutcome::Cancelled;
 
-    const auto difference = std::mismatch(VerifyCopy.begin(), VerifyCopy.end(), workspace.MemoryImage.begin());
-    if (difference.first != VerifyCopy.end()) {
-        const auto index = difference.first - VerifyCopy.begin();
+    const auto image = workspace.MemoryImage.begin();
+    const auto difference = std::mismatch(image, image + static_cast<std::ptrdiff_t>(count), chip.begin());
+    if (difference.first != image + static_cast<std::ptrdiff_t>(count)) {
+        const auto index = difference.first - image;
         shell.MessageBox("Hay diferencias en el byte nº:" + std::to_string(index), "ERROR EN LA COMPROBACION");
-        restore();
         return CommandOutcome::Failed;
     }
-    restore();
     frame.RefreshGrid();
     shell.MessageBox("El contenido del chip se ha verificado correctamente!!!", "FIN DE LA COMPROBACION");
     return CommandOutcome::Done;

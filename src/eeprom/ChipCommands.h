@@ -20,7 +20,7 @@ CommandOutcome ReadChip(CommandFrame& frame);
 // Writes the image to the chip page by page, in rising order. The image is left as it is.
 CommandOutcome ProgramChip(CommandFrame& frame);
 
-// Reads the chip and compares it with the image, which ends exactly as it was.
+// Reads the chip into a buffer of its own and compares it with the image, which it never touches.
 CommandOutcome VerifyChip(CommandFrame& frame);
 
 }  // namespace tarpel::eeprom

@@ -60,16 +60,6 @@ TEST(ProgramEeprom, WritesEveryByteAndWaitsOutWhatEachDeviceCannotPoll) {
     }
 }
 
-TEST(ProgramEeprom, OnlyTheDevicesEepromSizeOfALargeFileIsSent) {
-    std::vector<std::uint8_t> file(1000);
-    for (std::size_t a = 0; a < file.size(); ++a) file[a] = static_cast<std::uint8_t>(a % 13);
-    TempFolder folder;
-    AvrBench bench(SimOptions(folder, "at90s4414"));
-    EXPECT_EQ(avr::ProgramEepromFrom(bench.frame, folder.Write("e.bin", file)), CommandOutcome::Done);
-    EXPECT_EQ(bench.Device().Eeprom(), std::vector<std::uint8_t>(file.begin(), file.begin() + 256));
-    EXPECT_EQ(bench.port.Count([](const IspInstruction& i) { return i.Opcode() == 0xC0 && i.ByteAddress() >= 256; }), 0);
-}
-
 TEST(ProgramEeprom, StopsAtAByteThatNeverReadsBack) {
     TempFolder folder;
     AvrBench bench(SimOptions(folder, "atmega8515"));

@@ -156,35 +156,6 @@ TEST(ProgramFlash, PageModeReportsAPageThatNeverReadsBack) {
     EXPECT_EQ(bench.PortByte(), 0x00);
 }
 
-TEST(ProgramFlash, OnlyTheDevicesFlashSizeOfALargeFileIsSent) {
-    // 10,000 bytes, blank except around the 4 KiB and 8 KiB boundaries and at both ends.
-    std::vector<std::uint8_t> file(10000, 0xFF);
-    for (int a : {0, 1, 4094, 4095, 4096, 4097, 8190, 8191, 8192, 8193, 9470, 9471, 9998, 9999}) {
-        file[static_cast<std::size_t>(a)] = static_cast<std::uint8_t>(a % 251);  // never 0xFF
-    }
-    for (auto [model, size] : {std::pair{"at90s8515", 8192}, {"at90s4414", 4096}}) {
-        TempFolder folder;
-        AvrBench bench(SimOptions(folder, model));
-        EXPECT_EQ(avr::ProgramFlashFrom(bench.frame, folder.Write("big.bin", file)), CommandOutcome::Done) << model;
-        EXPECT_EQ(bench.Device().Flash(),
-                  std::vector<std::uint8_t>(file.begin(), file.begin() + size)) << model;
-        EXPECT_EQ(bench.FlashWritesFrom(size), 0) << model;
-        EXPECT_EQ(bench.port.Count(IsFlashWrite), size == 8192 ? 8 : 4) << model;
-        EXPECT_TRUE(bench.shell.messages.empty()) << model;
-        EXPECT_TRUE(bench.Violations().empty()) << model << ": " << bench.Violations().front();
-    }
-}
-
-TEST(ProgramFlash, HexRecordsAboveTheDevicesFlashNeverReachIt) {
-    TempFolder folder;
-    AvrBench bench(SimOptions(folder, "at90s8515"));
-    const std::string hex = HexRecord(0x0000, {0x11, 0x22}) + HexRecord(0x2400, {0x33, 0x44}) +
-                            HexRecord(0x2510, {0x55, 0x66}) + HexEnd;
-    EXPECT_EQ(avr::ProgramFlashFrom(bench.frame, folder.Write("p.hex", hex)), CommandOutcome::Done);
-    EXPECT_EQ(bench.Device().Flash(), Padded({0x11, 0x22}, 8192));
-    EXPECT_EQ(bench.port.Count(IsFlashWrite), 2);
-}
-
 TEST(ProgramFlash, AFileThatGivesNoImageLeavesTheDeviceAlone) {
     struct Case {
         const char* name;
@@ -212,17 +183,6 @@ TEST(ProgramFlash, AFileThatGivesNoImageLeavesTheDeviceAlone) {
         EXPECT_TRUE(bench.shell.cursorChanges.empty()) << c.name;
         EXPECT_EQ(bench.Device().Flash(), before) << c.name;
     }
-}
-
-TEST(ProgramFlash, AReadableFileWithoutDataIsProgrammedAsAllBlank) {
-    TempFolder folder;
-    AvrBench bench(SimOptions(folder, "atmega8515"));
-    bench.shell.openChoices.push_back(folder.Write("empty.hex", std::string()));
-    EXPECT_EQ(avr::ProgramFlash(bench.frame), CommandOutcome::Done);
-    EXPECT_EQ(bench.port.powerUps, 1) << "the device is identified";
-    EXPECT_EQ(bench.port.CountOpcode(0x4C), 0);
-    EXPECT_EQ(bench.shell.flashGauge, 100);
-    EXPECT_TRUE(bench.shell.messages.empty());
 }
 
 TEST(ProgramFlash, ClosingTheDialogDoesNothing) {
