@@ -148,10 +148,12 @@ Board OpenBoard(const BoardOptions& options) {
         auto tracing = std::make_unique<hw::TracingPort>(std::move(opened.port), options.traceFile, opened.now,
                                                          opened.probe);
         board.error = tracing->Error();
+        board.trace = tracing.get();
         opened.port = std::move(tracing);
     }
     if (!board.error.empty()) {
         board.simulation = nullptr;
+        board.trace = nullptr;
         // The simulated clock lives on the simulation's time, which goes with its port.
         opened.clock = std::make_unique<hw::SteadyClock>();
         opened.port = std::make_unique<InertPort>();

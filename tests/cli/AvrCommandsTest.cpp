@@ -88,6 +88,25 @@ TEST_F(AvrCli, IdentifyTellsTheDeviceAndFailsWithoutOne) {
     EXPECT_EQ(err.str(), "ERROR: ID de chip desconocido...\n");
 }
 
+TEST_F(AvrCli, FileFaultsGiveOneLineEach) {
+    EXPECT_EQ(Run("atmega8515", {"avr", "write-flash", folder.Write("empty.hex", "")}), cli::ExitFailure);
+    EXPECT_EQ(err.str(), "ERROR: El fichero no contiene datos HEX validos!!\n");
+    EXPECT_EQ(out.str(), "") << "not even identified";
+
+    const std::string mega = folder.Write("mega.bin", std::vector<std::uint8_t>(8192, 0x00));
+    EXPECT_EQ(Run("at90s4414", {"avr", "write-flash", mega}), cli::ExitFailure);
+    EXPECT_EQ(out.str(), "Tipo de micro: AT90S4414 (4kb flash)\n");
+    EXPECT_EQ(err.str(), "ERROR: El fichero llega hasta el byte 8192 y la flash del micro solo tiene 4096 bytes!!\n");
+    EXPECT_EQ(Stored("at90s4414-flash.bin", 4096), std::vector<std::uint8_t>(4096, 0xFF));
+
+    // A line that is no valid record (here its checksum) loads as it always did, with a warning.
+    const std::string flash = folder.Write("p.hex", ":0400000012345678E9\r\n:00000001FF\r\n");
+    EXPECT_EQ(Run("at90s8515", {"avr", "write-flash", flash}), cli::ExitSuccess);
+    EXPECT_EQ(err.str(),
+              "AVISO: El fichero tiene 1 linea que no es un registro HEX valido (la linea 1): se ha cargado tal como esta\n");
+    EXPECT_EQ(Stored("at90s8515-flash.bin", 8192), Padded({0x12, 0x34, 0x56, 0x78}, 8192));
+}
+
 TEST_F(AvrCli, FilesThatGiveNoImageAreRefusedBeforeTheDeviceIsTouched) {
     const std::string notes = folder.Write("notes.txt", std::string(":00000001FF\r\n"));
     EXPECT_EQ(Run("atmega8515", {"avr", "write-eeprom", notes}), cli::ExitFailure);
