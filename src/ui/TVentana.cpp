@@ -456,8 +456,8 @@ void TVentana::FormDestroy() {
     destroyed_ = true;
     lines_.WriteBusLines(false, false, false);
     settings_.WriteInteger(QStringLiteral("RETARDO"), timing_.DelayFactor);
-    settings_.WriteString(QStringLiteral("OPEN_DIR"), OD.FileName);
-    settings_.WriteString(QStringLiteral("SAVE_DIR"), SD.FileName);
+    settings_.WriteString(QStringLiteral("OPEN_DIR"), OD.RememberedName());
+    settings_.WriteString(QStringLiteral("SAVE_DIR"), SD.RememberedName());
 }
 
 void TVentana::ReportBoardError() { shell_.MessageBox(boardError_.toStdString(), "ERROR"); }
