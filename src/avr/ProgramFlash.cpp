@@ -1,6 +1,7 @@
 #include "avr/ProgramFlash.h"
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 
 #include "avr/FileImage.h"
@@ -22,6 +23,19 @@ constexpr std::uint32_t UnpollableByteMs = 12;
 // busy); its write, 4.5 ms by the datasheet, is waited out.
 constexpr std::uint32_t UnpollablePageMs = 8;
 
+// Ends the command at a write that did not take: every line off, then the message naming the
+// address.
+bool WriteFailed(CommandFrame& frame, std::string_view message, int address, bool plain) {
+    frame.StopCommand();
+    const std::string text = AtAddress(message, address);
+    if (plain) {
+        frame.Shell().ShowMessage(text);
+    } else {
+        frame.Shell().MessageBox(text, ErrorCaption);
+    }
+    return false;
+}
+
 bool ProgramBytes(CommandFrame& frame, std::span<const std::uint8_t> image) {
     hw::AvrLink& link = frame.Link();
     const int size = frame.FlashSize();
@@ -29,20 +43,19 @@ bool ProgramBytes(CommandFrame& frame, std::span<const std::uint8_t> image) {
         const std::uint8_t v = image[static_cast<std::size_t>(a)];
         if (v != 0xFF) {  // the erased value needs no write
             link.WriteFlashByte(a, v);
+            bool written = false;
             if (v == 0x80 || v == 0x7F) {
+                // Read back once the write is surely over: a cell that did not take (not erased
+                // before, or faulty) would otherwise pass unseen.
                 frame.Clock().Sleep(UnpollableByteMs);
+                written = link.ReadFlashByte(a) == v;
             } else {
-                bool written = false;
                 for (int i = 0; i < ByteModeReadBacks && !written; ++i) {
                     written = link.ReadFlashByte(a) == v;
                     if (!written) frame.Clock().Sleep(1);
                 }
-                if (!written) {
-                    frame.Shell().MessageBox(ByteWriteFailed, ErrorCaption);
-                    frame.StopCommand();
-                    return false;
-                }
             }
+            if (!written) return WriteFailed(frame, ByteWriteFailed, a, false);
         }
         frame.ShowProgress(shell::Gauge::Flash, a, size);
     }
@@ -64,11 +77,13 @@ bool ProgramPages(CommandFrame& frame, std::span<const std::uint8_t> image) {
             } else {
                 bool written = false;
                 for (int i = 0; i < PageModeReadBacks && !written; ++i) written = link.ReadFlashByte(first) == v;
-                if (!written) {
-                    frame.Shell().ShowMessage(PageWriteFailed);
-                    frame.StopCommand();
-                    return false;
-                }
+                if (!written) return WriteFailed(frame, PageWriteFailed, first, true);
+            }
+            // The poll saw the first byte only: the whole page is read back, so that a byte
+            // that did not take (flash not erased, a faulty cell) stops the command here.
+            for (int k = 0; k < FlashPageSize; ++k) {
+                if (link.ReadFlashByte(first + k) != page[static_cast<std::size_t>(k)])
+                    return WriteFailed(frame, PageWriteFailed, first + k, true);
             }
         }
         frame.ShowProgress(shell::Gauge::Flash, first, size);
