@@ -79,9 +79,10 @@ bool ProgramPages(CommandFrame& frame, std::span<const std::uint8_t> image) {
                 for (int i = 0; i < PageModeReadBacks && !written; ++i) written = link.ReadFlashByte(first) == v;
                 if (!written) return WriteFailed(frame, PageWriteFailed, first, true);
             }
-            // The poll saw the first byte only: the whole page is read back, so that a byte
-            // that did not take (flash not erased, a faulty cell) stops the command here.
-            for (int k = 0; k < FlashPageSize; ++k) {
+            // The poll saw the first byte only (its last read confirmed it): the rest of the
+            // page is read back, so that a byte that did not take (flash not erased, a faulty
+            // cell) stops the command here. About 0.8 ms per byte on the port.
+            for (int k = v == 0xFF ? 0 : 1; k < FlashPageSize; ++k) {
                 if (link.ReadFlashByte(first + k) != page[static_cast<std::size_t>(k)])
                     return WriteFailed(frame, PageWriteFailed, first + k, true);
             }
