@@ -182,7 +182,7 @@ void RegisterAvrReadCommands(CommandTable& table) {
                .run = ReadFusesCommand});
     table.Add({.group = "avr",
                .name = "write-fuses",
-               .summary = "cambia en los fusibles del ATmega8515 solo lo que nombran las opciones",
+               .summary = "cambia los fusibles del ATmega8515 que nombran las opciones",
                .options = WriteFusesOptions(),
                .run = WriteFusesCommand});
 }

@@ -77,7 +77,8 @@ TEST(FuseCommands, FactoryFusesShowAsListedAndGoBackExactly) {
     EXPECT_EQ(f.bench->shell.messages[0].text, "Fuses grabados! Leelos para verificarlo");
     EXPECT_TRUE(f.bench->shell.messages[0].plain);
     // Each fuse write is waited out before anything else is sent; then both bytes are read back.
-    const int highWrite = f.bench->port.Find([](const IspInstruction& i) { return i.sent[0] == 0xAC && i.sent[1] == 0xA8; });
+    const int highWrite =
+        f.bench->port.Find([](const IspInstruction& i) { return i.sent[0] == 0xAC && i.sent[1] == 0xA8; });
     EXPECT_EQ(f.bench->clock.Count(50), 2);
     EXPECT_EQ(f.bench->clock.sleeps.back().afterInstructions, static_cast<std::size_t>(highWrite) + 1);
     EXPECT_EQ(f.bench->port.instructions.size(), static_cast<std::size_t>(highWrite) + 3);

@@ -65,8 +65,8 @@ TEST_F(AvrCli, ErasesProgramsAndReprogramsTheDeviceInTheSocket) {
     // Programming over a written flash fails at the first byte that cannot go from 0 to 1 ...
     const std::string other = folder.Write("q.bin", std::vector<std::uint8_t>{0x21, 0x43});
     EXPECT_EQ(Run("at90s8515", {"avr", "write-flash", other}), cli::ExitFailure);
-    EXPECT_EQ(err.str(),
-              "ERROR: Error de comunicacion con Atmel, o intento de grabar flash sin borrar antes... (direccion $0000)\n");
+    EXPECT_EQ(err.str(), "ERROR: Error de comunicacion con Atmel, o intento de grabar flash sin borrar antes..."
+                         " (direccion $0000)\n");
     // ... while reprogramming erases first.
     EXPECT_EQ(Run("at90s8515", {"avr", "reprogram-flash", other}), cli::ExitSuccess);
     EXPECT_EQ(err.str(), "");

@@ -61,7 +61,8 @@ TEST(AvrReadCli, WriteFusesChangesOnlyWhatItsOptionsName) {
     // The factory bytes already hold this clock, start-up time and boot size: nothing to write,
     // and BOD Level, which no option names, stays as it is.
     EXPECT_EQ(cli.Run({"write-fuses", "--clock", "1", "--sut", "2", "--boot-size", "0"}), cli::ExitSuccess);
-    EXPECT_EQ(cli.out.str(), Mega + "FuseLow: 0xE1 -> 0xE1\nFuseHigh: 0xD9 -> 0xD9\nSin cambios: no se ha grabado nada\n");
+    EXPECT_EQ(cli.out.str(),
+              Mega + "FuseLow: 0xE1 -> 0xE1\nFuseHigh: 0xD9 -> 0xD9\nSin cambios: no se ha grabado nada\n");
     EXPECT_EQ(cli.err.str(), "");
     EXPECT_FALSE(std::filesystem::exists(cli.folder.Path("chips/atmega8515-fuses.bin"))) << "the device wrote nothing";
 

@@ -59,7 +59,9 @@ struct Path {
 };
 
 TEST(ErrorBoxes, EveryOneShowsWithEveryLineOff) {
-    const auto read = [](eeprom::CommandFrame& f, avr::CommandFrame&, const TempFolder&) { return eeprom::ReadChip(f); };
+    const auto read = [](eeprom::CommandFrame& f, avr::CommandFrame&, const TempFolder&) {
+        return eeprom::ReadChip(f);
+    };
     const auto program = [](eeprom::CommandFrame& f, avr::CommandFrame&, const TempFolder&) {
         return eeprom::ProgramChip(f);
     };

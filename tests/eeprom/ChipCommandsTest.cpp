@@ -40,7 +40,8 @@ struct Socket {
         workspace.RefreshGrid = [this] { ++refreshes; };
         port.statusSource = [this] {
             const auto& writes = port.writes;
-            const bool answerClock = writes.size() >= 2 && writes.back().value == 0x1F && writes.end()[-2].value == 0x17;
+            const bool answerClock =
+                writes.size() >= 2 && writes.back().value == 0x1F && writes.end()[-2].value == 0x17;
             if (!answerClock) return std::uint8_t{0x7F};
             bool high = !restLow;
             if (!sda.empty()) {
