@@ -1,0 +1,31 @@
+#pragma once
+// The Motorola S-record reader: S1/S2/S3 data records are placed by their 16, 24 or 32-bit
+// address into a buffer the caller owns and pre-fills; an S7/S8/S9 end record stops the reading.
+// Every record's checksum is checked and the S5/S6 record counts compared; what is wrong is
+// counted for the caller to warn about, never shown from here.
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace tarpel::files {
+
+struct SrecReadResult {
+    bool opened = false;            // the file was opened and read to its end without error
+    bool dataFound = false;         // some data record held at least one byte (in the buffer or not)
+    int invalidLines = 0;           // lines that are no valid S-record
+    int firstInvalidLine = 0;       // the first of them, counted from 1; 0 when there is none
+    bool dataBeyondBuffer = false;  // some data lay outside the buffer and was left out
+};
+
+// Loads fileName into buffer: the byte at file address origin + i goes to buffer[i]; data at
+// addresses below origin or past the buffer is left out (and flagged), never written. Positions
+// no record names keep their value; a later record overwrites an earlier one.
+// A record whose checksum is wrong, or an S5/S6 count that differs from the data records read so
+// far, is an invalid line but still takes effect, as a HEX record with a wrong checksum does.
+// A line that is no well-formed record (no "S" and type digit, S4, a character that is no
+// hexadecimal digit, an odd number of digits, a byte count that does not match the line) is an
+// invalid line and changes nothing. Blank lines are skipped; trailing blanks and CR are ignored.
+// Lines end with LF or CR LF, Ctrl-Z ends the input, and nothing after the end record is read.
+SrecReadResult SrecRead(const std::string& fileName, std::span<std::uint8_t> buffer, std::uint32_t origin = 0);
+
+}  // namespace tarpel::files
