@@ -1,5 +1,6 @@
 #include "files/SrecRead.h"
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 #include <optional>
@@ -54,14 +55,14 @@ public:
         ++lineNumber_;
         const std::string_view line = TrimEnd(text);
         if (line.empty()) return false;
-        if (line.size() < 2 || (line[0] != 'S' && line[0] != 's') || line[1] < '0' || line[1] > '9') return Invalid();
+        if (line.size() < 2 || (line[0] != 'S' && line[0] != 's') || line[1] < '0' || line[1] > '9') return Wrong();
         const int type = line[1] - '0';
         const std::size_t addressBytes = AddressBytes[type];
         const auto bytes = DecodePairs(line.substr(2));
         // The byte count covers address, data and checksum, and must be all the line holds.
         if (addressBytes == 0 || !bytes || bytes->empty() || std::size_t{(*bytes)[0]} != bytes->size() - 1 ||
             bytes->size() < 1 + addressBytes + 1) {
-            return Invalid();
+            return Wrong();
         }
         unsigned sum = 0;
         for (std::size_t i = 0; i + 1 < bytes->size(); ++i) sum += (*bytes)[i];
@@ -78,28 +79,26 @@ public:
             // A count that differs from what arrived means records were lost on the way.
             valid = valid && address == dataRecords_;
         }
-        if (!valid) Invalid();
+        if (!valid) Wrong();
         return IsEndRecord(type);
     }
 
     SrecReadResult result;
 
 private:
-    bool Invalid() {
-        if (result.invalidLines++ == 0) result.firstInvalidLine = lineNumber_;
+    bool Wrong() {
+        if (result.wrongLines++ == 0) result.firstWrongLine = lineNumber_;
         return false;
     }
 
     void Store(std::uint32_t address, std::span<const std::uint8_t> data) {
-        if (!data.empty()) result.dataFound = true;
+        if (!data.empty()) result.hasData = true;
         for (std::size_t k = 0; k < data.size(); ++k) {
             // 64 bits, so that a record near the top of the 32-bit range does not wrap to 0.
             const std::uint64_t fileAddress = std::uint64_t{address} + k;
-            if (fileAddress >= origin_ && fileAddress - origin_ < buffer_.size()) {
-                buffer_[static_cast<std::size_t>(fileAddress - origin_)] = data[k];
-            } else {
-                result.dataBeyondBuffer = true;
-            }
+            const std::uint64_t position = fileAddress >= origin_ ? fileAddress - origin_ : fileAddress;
+            result.dataEnd = std::max(result.dataEnd, position + 1);
+            if (position < buffer_.size()) buffer_[static_cast<std::size_t>(position)] = data[k];
         }
     }
 

@@ -9,22 +9,25 @@
 
 namespace tarpel::files {
 
+// The same facts the Intel HEX reader reports, so that the commands treat both alike.
 struct SrecReadResult {
-    bool opened = false;            // the file was opened and read to its end without error
-    bool dataFound = false;         // some data record held at least one byte (in the buffer or not)
-    int invalidLines = 0;           // lines that are no valid S-record
-    int firstInvalidLine = 0;       // the first of them, counted from 1; 0 when there is none
-    bool dataBeyondBuffer = false;  // some data lay outside the buffer and was left out
+    bool opened = false;        // the file was opened and read to its end without error
+    bool hasData = false;       // some whole data record held at least one byte (stored or not)
+    int wrongLines = 0;         // lines that are no valid S-record
+    int firstWrongLine = 0;     // the first of them, counted from 1; 0 when there is none
+    std::uint64_t dataEnd = 0;  // one past the highest position a data byte named, stored or not
 };
 
-// Loads fileName into buffer: the byte at file address origin + i goes to buffer[i]; data at
-// addresses below origin or past the buffer is left out (and flagged), never written. Positions
-// no record names keep their value; a later record overwrites an earlier one.
+// Loads fileName into buffer: a data byte's position is its address, or, from origin on, its
+// address less origin, for toolchains that place a memory at an address of its own (AVR EEPROM
+// at 0x810000); bytes whose position lies past the buffer are left out, never written, and
+// dataEnd tells how far they reached. Positions no record names keep their value; a later
+// record overwrites an earlier one.
 // A record whose checksum is wrong, or an S5/S6 count that differs from the data records read so
-// far, is an invalid line but still takes effect, as a HEX record with a wrong checksum does.
+// far, is a wrong line but still takes effect, as a HEX record with a wrong checksum does.
 // A line that is no well-formed record (no "S" and type digit, S4, a character that is no
-// hexadecimal digit, an odd number of digits, a byte count that does not match the line) is an
-// invalid line and changes nothing. Blank lines are skipped; trailing blanks and CR are ignored.
+// hexadecimal digit, an odd number of digits, a byte count that does not match the line) is a
+// wrong line and changes nothing. Blank lines are skipped; trailing blanks and CR are ignored.
 // Lines end with LF or CR LF, Ctrl-Z ends the input, and nothing after the end record is read.
 SrecReadResult SrecRead(const std::string& fileName, std::span<std::uint8_t> buffer, std::uint32_t origin = 0);
 

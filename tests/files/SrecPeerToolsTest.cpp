@@ -52,9 +52,9 @@ TEST(SrecPeerTools, SrecReadTakesSrecCatFilesOfEveryAddressWidthAndRecordLength)
             Bytes buffer(Size, 0xFF);
             const auto result = files::SrecRead(folder.Path("s.srec"), buffer);
             EXPECT_EQ(buffer, folder.ReadBytes("s.bin")) << options;
-            EXPECT_TRUE(result.dataFound) << options;
-            EXPECT_EQ(result.invalidLines, 0) << options << ", first at line " << result.firstInvalidLine;
-            EXPECT_FALSE(result.dataBeyondBuffer) << options;
+            EXPECT_TRUE(result.hasData) << options;
+            EXPECT_EQ(result.wrongLines, 0) << options << ", first at line " << result.firstWrongLine;
+            EXPECT_EQ(result.dataEnd, addressLength > 2 ? 0x12345u + 77 : 0x1235u + 333) << options;
         }
     }
 }

@@ -43,13 +43,13 @@ Read ReadSrecText(const std::string& text, std::size_t size = 64, std::uint32_t 
     return read;
 }
 
-TEST(SrecRead, PlacesRecordsOfEveryAddressWidthAndFlagsWhatLiesOutsideTheBuffer) {
+TEST(SrecRead, PlacesRecordsOfEveryAddressWidthAndTellsHowFarTheDataReached) {
     // Lines as avr-objcopy writes an EEPROM section: a 24-bit address from 0x810000.
     Read read = ReadSrecText("S0090000652E73726563B6\nS209810000010203040566\nS804000000FB\n", 16, 0x810000);
     EXPECT_EQ(read.buffer, (Bytes{1, 2, 3, 4, 5, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
-    EXPECT_TRUE(read.result.dataFound);
-    EXPECT_FALSE(read.result.dataBeyondBuffer);
-    EXPECT_EQ(read.result.invalidLines, 0);
+    EXPECT_TRUE(read.result.hasData);
+    EXPECT_EQ(read.result.dataEnd, 5u);
+    EXPECT_EQ(read.result.wrongLines, 0);
 
     read = ReadSrecText(Record(0, 0, {'h', 'i'}) + "\r\n" +
                         Record(1, 0x0002, {0x11, 0x22}) + "\r\n" +
@@ -58,8 +58,8 @@ TEST(SrecRead, PlacesRecordsOfEveryAddressWidthAndFlagsWhatLiesOutsideTheBuffer)
                         Record(1, 0x0003, {0x77}) + "\r\n" +                   // a later record overwrites
                         Record(5, 4, {}) + "\r\n" + Record(9, 0, {}) + "\r\n",
                         32);
-    EXPECT_EQ(read.result.invalidLines, 0);
-    EXPECT_TRUE(read.result.dataBeyondBuffer);
+    EXPECT_EQ(read.result.wrongLines, 0);
+    EXPECT_EQ(read.result.dataEnd, 0x21u) << "the byte past the buffer counts, though left out";
     Bytes expected(32, 0xFF);
     expected[2] = 0x11;
     expected[3] = 0x77;
@@ -68,15 +68,16 @@ TEST(SrecRead, PlacesRecordsOfEveryAddressWidthAndFlagsWhatLiesOutsideTheBuffer)
     expected[0x1F] = 0x55;
     EXPECT_EQ(read.buffer, expected);
     read = ReadSrecText(Record(1, 0, {1}) + "\n" + Record(3, 0xFFFFFFFF, {2, 3}) + "\n", 32);
-    EXPECT_TRUE(read.result.dataBeyondBuffer) << "an address at the top of the range must not wrap to 0";
+    EXPECT_EQ(read.result.dataEnd, 0x100000001u) << "an address at the top of the range must not wrap to 0";
     EXPECT_EQ(read.buffer[0], 1);
     EXPECT_EQ(read.buffer[1], 0xFF);
-    read = ReadSrecText(Record(1, 0x10, {9}) + "\n", 32, 0x20);
-    EXPECT_TRUE(read.result.dataBeyondBuffer) << "below the origin is outside too";
-    EXPECT_EQ(read.buffer, Bytes(32, 0xFF));
+    // With an origin, files that count from 0 load as before.
+    read = ReadSrecText(Record(1, 0x10, {9}) + "\n", 32, 0x810000);
+    EXPECT_EQ(read.buffer[0x10], 9);
+    EXPECT_EQ(read.result.dataEnd, 0x11u);
 }
 
-TEST(SrecRead, CountsInvalidLinesAndTakesOnlyThoseThatAreWholeRecords) {
+TEST(SrecRead, CountsWrongLinesAndTakesOnlyThoseThatAreWholeRecords) {
     const std::string wrongChecksum = "S1050004AABB00";
     const Read read = ReadSrecText(Record(0, 0, {}) + "\n" +
                                    "\n   \n" +                         // blank lines are no records
@@ -95,15 +96,15 @@ TEST(SrecRead, CountsInvalidLinesAndTakesOnlyThoseThatAreWholeRecords) {
     EXPECT_EQ(read.buffer[8], 0xFF) << "a broken line stores nothing";
     EXPECT_EQ(read.buffer[9], 0xFF);
     EXPECT_EQ(read.buffer[0x0A], 0xCD);
-    EXPECT_EQ(read.result.invalidLines, 8);
-    EXPECT_EQ(read.result.firstInvalidLine, 4);
-    EXPECT_TRUE(read.result.dataFound);
+    EXPECT_EQ(read.result.wrongLines, 8);
+    EXPECT_EQ(read.result.firstWrongLine, 4);
+    EXPECT_TRUE(read.result.hasData);
 }
 
 TEST(SrecRead, StopsAtTheEndRecordOrCtrlZAndFindsNoDataInFilesWithoutData) {
     Read read = ReadSrecText(Record(1, 0, {1}) + "\n" + Record(9, 0, {}) + "\n" + Record(1, 1, {2}) + "\nrubbish\n");
     EXPECT_EQ(read.buffer[1], 0xFF) << "nothing after the end record is read";
-    EXPECT_EQ(read.result.invalidLines, 0);
+    EXPECT_EQ(read.result.wrongLines, 0);
     read = ReadSrecText(Record(1, 0, {1}) + "\n" + Record(1, 1, {2}) + "\x1A" + Record(1, 2, {3}) + "\n");
     EXPECT_EQ(read.buffer[1], 2) << "the text before Ctrl-Z still counts";
     EXPECT_EQ(read.buffer[2], 0xFF);
@@ -111,12 +112,12 @@ TEST(SrecRead, StopsAtTheEndRecordOrCtrlZAndFindsNoDataInFilesWithoutData) {
     EXPECT_EQ(read.buffer[1], 2) << "the last line needs no line end";
 
     // Headers, empty data records and end records alone are no data; neither are garbage and
-    // an Intel HEX file, which are invalid from their first line.
-    EXPECT_FALSE(ReadSrecText(Record(0, 0, {'x'}) + "\n" + Record(1, 0, {}) + "\n" + Record(9, 0, {}) + "\n").result.dataFound);
+    // an Intel HEX file, which are wrong from their first line.
+    EXPECT_FALSE(ReadSrecText(Record(0, 0, {'x'}) + "\n" + Record(1, 0, {}) + "\n" + Record(9, 0, {}) + "\n").result.hasData);
     for (const std::string& text : {std::string(), std::string(300, '\0'), std::string(":0100000011EE\n:00000001FF\n")}) {
         read = ReadSrecText(text);
-        EXPECT_FALSE(read.result.dataFound);
-        EXPECT_EQ(read.result.firstInvalidLine, text.empty() ? 0 : 1);
+        EXPECT_FALSE(read.result.hasData);
+        EXPECT_EQ(read.result.firstWrongLine, text.empty() ? 0 : 1);
         EXPECT_EQ(read.buffer, Bytes(64, 0xFF));
     }
 
