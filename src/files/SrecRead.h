@@ -25,7 +25,7 @@ struct SrecReadResult {
 // record overwrites an earlier one.
 // A record whose checksum is wrong, or an S5/S6 count that differs from the data records read so
 // far, is a wrong line but still takes effect, as a HEX record with a wrong checksum does.
-// A line that is no well-formed record (no "S" and type digit, S4, a character that is no
+// A line that is no well-formed record (no "S" or "s" and type digit, S4, a character that is no
 // hexadecimal digit, an odd number of digits, a byte count that does not match the line) is a
 // wrong line and changes nothing. Blank lines are skipped; trailing blanks and CR are ignored.
 // Lines end with LF or CR LF, Ctrl-Z ends the input, and nothing after the end record is read.
