@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth sigrok-cli
-  srecord binutils-avr gcc-avr avr-libc
+  srecord binutils-avr gcc-avr avr-libc libelf-dev
   bash-completion
 )
 packages+=("$@")

@@ -59,21 +59,36 @@ void ReportUnloadable(shell::Shell& shell, ImageLoad load) {
     }
 }
 
+namespace {
+
+bool Fits(const FileImage& image, int memorySize) {
+    return image.read.dataEnd <= static_cast<std::uint64_t>(memorySize);
+}
+
+void ReportTooMuchData(shell::Shell& shell, const FileImage& image, const ImageLimits& limits, int memorySize) {
+    shell.MessageBox("El fichero llega hasta el byte " + std::to_string(image.read.dataEnd) + " y " +
+                         std::string(limits.memoryName) + " del micro solo tiene " + std::to_string(memorySize) +
+                         " bytes!!",
+                     ErrorCaption);
+}
+
+}  // namespace
+
 bool ReportFileImage(shell::Shell& shell, const FileImage& image, const ImageLimits& limits) {
     if (image.load != ImageLoad::Loaded) {
         ReportUnloadable(shell, image.load);
         return false;
     }
     if (image.read.wrongLines > 0) shell.MessageBox(files::WrongLinesText(image.read), files::WarningCaption);
-    return CheckImageFits(shell, image, limits, limits.largestSize);
+    if (Fits(image, limits.largestSize)) return true;
+    ReportTooMuchData(shell, image, limits, limits.largestSize);
+    return false;
 }
 
-bool CheckImageFits(shell::Shell& shell, const FileImage& image, const ImageLimits& limits, int memorySize) {
-    if (image.read.dataEnd <= static_cast<std::uint64_t>(memorySize)) return true;
-    shell.MessageBox("El fichero llega hasta el byte " + std::to_string(image.read.dataEnd) + " y " +
-                         std::string(limits.memoryName) + " del micro solo tiene " + std::to_string(memorySize) +
-                         " bytes!!",
-                     ErrorCaption);
+bool CheckImageFits(CommandFrame& frame, const FileImage& image, const ImageLimits& limits, int memorySize) {
+    if (Fits(image, memorySize)) return true;
+    frame.StopCommand();
+    ReportTooMuchData(frame.Shell(), image, limits, memorySize);
     return false;
 }
 

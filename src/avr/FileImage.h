@@ -15,6 +15,8 @@
 
 namespace tarpel::avr {
 
+class CommandFrame;
+
 // This memory's bytes on the largest device of the table: no file beyond it fits any device.
 constexpr int LargestFlashSize() {
     int largest = 0;
@@ -65,8 +67,9 @@ void ReportUnloadable(shell::Shell& shell, ImageLoad load);
 // records. True when the command may go on.
 bool ReportFileImage(shell::Shell& shell, const FileImage& image, const ImageLimits& limits);
 
-// True when the file's data lies within the memory's memorySize bytes; otherwise the error
-// box naming both sizes, so that nothing is cut in silence.
-bool CheckImageFits(shell::Shell& shell, const FileImage& image, const ImageLimits& limits, int memorySize);
+// True when the file's data lies within the memory's memorySize bytes on the identified device.
+// Otherwise the command stops (every line off, default cursor) and then the error box names both
+// sizes, so that nothing is cut in silence.
+bool CheckImageFits(CommandFrame& frame, const FileImage& image, const ImageLimits& limits, int memorySize);
 
 }  // namespace tarpel::avr

@@ -1,7 +1,9 @@
 #pragma once
 // "Programar flash..." (btnProgFlashClick): writes a file into the flash, byte by byte on the
-// AT90S devices and page by page on the ATmega8515, confirming each write by reading it back.
-// The flash must have been erased before. A file that gives no image leaves the device alone.
+// AT90S devices and page by page on the ATmega8515, confirming each write by reading it back
+// (every byte written, and the whole of each page). The flash must have been erased before: a
+// byte that does not read back as written ends the command with a message naming its address.
+// A file that gives no image leaves the device alone.
 #include <string>
 
 #include "avr/CommandFrame.h"

@@ -29,10 +29,11 @@ CommandOutcome ReprogramFlashFrom(CommandFrame& frame, const std::string& fileNa
     // the signature tells the size, so a file beyond the smallest flash is measured first.
     if (image.read.dataEnd > static_cast<std::uint64_t>(SmallestFlashSize())) {
         frame.Shell().SetCursor(shell::CursorShape::Hourglass);
-        if (!frame.IdentifyDevice() || !CheckImageFits(frame.Shell(), image, FlashImageLimits, frame.FlashSize())) {
+        if (!frame.IdentifyDevice()) {
             frame.StopCommand();
             return CommandOutcome::Failed;
         }
+        if (!CheckImageFits(frame, image, FlashImageLimits, frame.FlashSize())) return CommandOutcome::Failed;
         frame.StopCommand();
     }
     if (!frame.EnterProgrammingMode()) return CommandOutcome::Failed;

@@ -39,10 +39,7 @@ CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const st
         return CommandOutcome::Failed;
     }
     const int size = MemorySize(frame, memory);
-    if (!CheckImageFits(shell, checked, limits, size)) {
-        frame.StopCommand();
-        return CommandOutcome::Failed;
-    }
+    if (!CheckImageFits(frame, checked, limits, size)) return CommandOutcome::Failed;
     std::vector<std::uint8_t> device(static_cast<std::size_t>(size), 0xFF);
     ReadDeviceMemory(frame, memory, device);
     frame.SwitchOff();
@@ -55,7 +52,7 @@ CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const st
         ReportUnloadable(shell, file.load);
         return CommandOutcome::Failed;
     }
-    if (!CheckImageFits(shell, file, limits, size)) return CommandOutcome::Failed;
+    if (!CheckImageFits(frame, file, limits, size)) return CommandOutcome::Failed;
     // The whole memory is compared, not only what the file covers: the rest must be 0xFF.
     const auto deviceAt = std::mismatch(device.begin(), device.end(), file.bytes.begin(), file.bytes.end()).first;
     if (deviceAt == device.end()) {

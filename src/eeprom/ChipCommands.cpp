@@ -14,11 +14,21 @@ namespace {
 constexpr const char* NoAckText = "Sin acuse de recibo por parte del chip!!!\r            (No se ha recibido ACK)";
 constexpr const char* PageNoAckText = "Sin acuse de recibo por parte del chip!!!\r(No se ha recibido ACK en byte nº";
 constexpr const char* ErrorCaption = "ERROR";
+constexpr const char* SdaHeldLowText =
+    "La linea SDA esta retenida a nivel bajo!!!\r(Comprueba el chip y la placa)";
 
 // ChipSize, kept inside the image so that no command can run past it.
 std::size_t ImageCount(const EepromWorkspace& workspace) {
     return static_cast<std::size_t>(
         std::clamp<std::int64_t>(workspace.ChipSize, 0, static_cast<std::int64_t>(workspace.MemoryImage.size())));
+}
+
+// Ends a command whose bus was not free before a transaction: with SDA held low every
+// acknowledge would look given and every bit read 0.
+CommandOutcome SdaHeldLow(CommandFrame& frame) {
+    frame.StopCommand();
+    frame.Shell().MessageBox(SdaHeldLowText, ErrorCaption);
+    return CommandOutcome::Failed;
 }
 
 }  // namespace
@@ -34,10 +44,15 @@ CommandOutcome ReadChip(CommandFrame& frame) {
     EepromWorkspace& workspace = frame.Workspace();
     shell::Shell& shell = frame.Shell();
     shell.SetCursor(shell::CursorShape::Hourglass);
+    if (!frame.Master().BusFree()) {
+        SdaHeldLow(frame);
+        frame.RefreshGrid();
+        return CommandOutcome::Failed;
+    }
     const auto result =
         frame.Master().EepromReadAll(workspace.MemoryImage, workspace.ChipSize, shell, AddressingFor(workspace.Chip()));
-    if (result == hw::ReadAllResult::NotAcknowledged) shell.MessageBox(NoAckText, ErrorCaption);
     frame.StopCommand();
+    if (result == hw::ReadAllResult::NotAcknowledged) shell.MessageBox(NoAckText, ErrorCaption);
     frame.RefreshGrid();
     switch (result) {
         case hw::ReadAllResult::NotAcknowledged: return CommandOutcome::Failed;
@@ -60,10 +75,14 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
     auto outcome = CommandOutcome::Done;
     // Rising page order; the label and gauge show the start of the page just written.
     for (std::int32_t page = 0; page < chipSize - 1; page += addressing.pageSize) {
+        if (!master.BusFree()) {
+            shell.ProgressClose();
+            return SdaHeldLow(frame);
+        }
         if (!master.ProgramPageWithRetry(image, static_cast<std::uint16_t>(page), addressing)) {
             shell.ProgressClose();
-            shell.MessageBox(PageNoAckText + std::to_string(page) + ")", ErrorCaption);
             frame.StopCommand();
+            shell.MessageBox(PageNoAckText + std::to_string(page) + ")", ErrorCaption);
             return CommandOutcome::Failed;
         }
         if (shell::ProgressStep(shell, std::to_string(page) + " bytes grabados...", page, chipSize)) {
@@ -83,6 +102,7 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
     EepromWorkspace& workspace = frame.Workspace();
     shell::Shell& shell = frame.Shell();
     shell.SetCursor(shell::CursorShape::Hourglass);
+    if (!frame.Master().BusFree()) return SdaHeldLow(frame);
     const std::size_t count = ImageCount(workspace);
     // The chip is read into a buffer of its own: the image, which the grid shows all along,
     // stays the user's while the chip is read and while a difference is reported.
@@ -90,8 +110,8 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
     const auto result =
         frame.Master().EepromReadAll(chip, static_cast<std::int32_t>(count), shell, AddressingFor(workspace.Chip()));
     if (result == hw::ReadAllResult::NotAcknowledged) {
-        shell.MessageBox(NoAckText, ErrorCaption);
         frame.StopCommand();
+        shell.MessageBox(NoAckText, ErrorCaption);
         return CommandOutcome::Failed;
     }
     frame.StopCommand();

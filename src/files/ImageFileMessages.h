@@ -15,7 +15,8 @@ inline constexpr std::string_view UnreadableFileText = "No se puede abrir el fic
 inline constexpr std::string_view UnknownKindText = "Tipo de fichero desconocido (debe ser .hex o .bin)!!";
 inline constexpr std::string_view NoHexDataText = "El fichero no contiene datos HEX validos!!";
 
-// The warning for a file some of whose lines are not valid records: how many, and the first.
-std::string WrongLinesText(const ImageFileRead& read);
+// The warning for a file some of whose lines are not valid records of its format ("HEX"): how
+// many, and the first.
+std::string WrongLinesText(const ImageFileRead& read, std::string_view format = "HEX");
 
 }  // namespace tarpel::files

@@ -103,6 +103,21 @@ void I2cMaster::MasterAck() {
     Wait(1);
 }
 
+void I2cMaster::MasterNack() {
+    lines_.SetScl(false);
+    Wait(1);
+    lines_.SetSda(true);
+    Wait(3);
+    lines_.SetScl(true);
+    Wait(1);
+}
+
+bool I2cMaster::BusFree() {
+    lines_.BusPowerUp();
+    Wait(1);
+    return lines_.ReadSdaIn();
+}
+
 bool I2cMaster::Refused() {
     I2cStop();
     return false;
@@ -139,12 +154,15 @@ ReadAllResult I2cMaster::EepromReadAll(std::span<std::uint8_t> memoryImage, std:
 
     const auto count = std::clamp<std::int64_t>(chipSize, 0, static_cast<std::int64_t>(memoryImage.size()));
     auto result = ReadAllResult::Complete;
-    // One transaction: the chip's address counter walks through the whole chip. Every byte is
-    // acknowledged, the last one too, unless the user cancels during it.
+    // One transaction: the chip's address counter walks through the whole chip. The last byte
+    // read gets no acknowledge, or the chip would drive the next byte's first bit and could
+    // hold SDA low through the stop.
     for (std::int64_t i = 0; i < count; ++i) {
         memoryImage[static_cast<std::size_t>(i)] = I2cReadByte();
-        if (shell::ProgressStep(shell, std::to_string(i) + " bytes leidos...", i, chipSize)) {
-            result = ReadAllResult::Cancelled;
+        const bool cancelled = shell::ProgressStep(shell, std::to_string(i) + " bytes leidos...", i, chipSize);
+        if (cancelled) result = ReadAllResult::Cancelled;
+        if (cancelled || i + 1 == count) {
+            MasterNack();
             break;
         }
         MasterAck();

@@ -45,14 +45,23 @@ public:
     std::uint8_t I2cReadByte();
     // The ninth clock after a read byte with SDA held low.
     void MasterAck();
+    // The ninth clock after the last byte read, with SDA released: the chip stops sending and
+    // lets the stop that follows reach the bus.
+    void MasterNack();
+
+    // Powers the bus with SDA and SCL released and samples SDA, as a master does before a start:
+    // true when it reads high. A line held low (a chip stuck mid-byte, a short on the board)
+    // would pass for an acknowledge of every byte and for data bits of 0.
+    bool BusFree();
 
     // Powers the chip and sets up a sequential read from address 0. On a missing acknowledge it
     // sends a stop and returns false, leaving the supply on for the caller to switch off.
     bool EepromReadBegin(const EepromAddressing& addressing = {});
 
     // Reads chipSize bytes from address 0 into memoryImage[0 ..] under the progress dialog,
-    // pumping the shell's messages and checking its cancel flag after every byte. Ends with a
-    // stop and every line off unless the addressing failed (then the supply is still on).
+    // pumping the shell's messages and checking its cancel flag after every byte. Every byte
+    // but the last (or the one during which Cancel came) is acknowledged. Ends with a stop and
+    // every line off unless the addressing failed (then the supply is still on).
     ReadAllResult EepromReadAll(std::span<std::uint8_t> memoryImage, std::int32_t chipSize, shell::Shell& shell,
                                 const EepromAddressing& addressing = {});
 

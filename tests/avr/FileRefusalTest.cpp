@@ -33,6 +33,7 @@ struct SeededDevice {
         StoreMemory(folder, model, "flash", flash);
         StoreMemory(folder, model, "eeprom", eeprom);
         bench = std::make_unique<AvrBench>(SimOptions(folder, model));
+        bench->shell.portProbe = [this] { return bench->PortByte(); };
     }
     // Every instruction sent was one of the identification's.
     bool OnlyIdentified() const {
@@ -106,6 +107,7 @@ TEST(FileRefusal, DataBeyondTheMemoryIsRefusedBeforeAnythingIsWrittenOrCompared)
             EXPECT_TRUE(device.OnlyIdentified()) << what << ": nothing erased, written or read";
             EXPECT_EQ(device.bench->Device().Flash(), device.flash) << what;
             EXPECT_EQ(device.bench->Device().Eeprom(), device.eeprom) << what;
+            EXPECT_EQ(device.bench->shell.portAtMessages, std::vector<int>{0x00}) << what << ": the box waits unpowered";
             EXPECT_EQ(device.bench->PortByte(), 0x00) << what;
             EXPECT_EQ(device.bench->shell.cursor, shell::CursorShape::Default) << what;
         }

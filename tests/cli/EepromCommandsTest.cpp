@@ -59,6 +59,7 @@ TEST(EepromCli, WriteVerifyAndReadBackThroughFilesOfBothKinds) {
 TEST(EepromCli, FailuresAndMistakesGiveTheirStatusAndWriteNoFile) {
     EepromCli cli;
     const auto image = cli.folder.Write("image.hex", ":0100000042BD\n:00000001FF\n");
+    const std::string sdaHeldLow = "ERROR: La linea SDA esta retenida a nivel bajo!!! (Comprueba el chip y la placa)\n";
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -75,6 +76,10 @@ TEST(EepromCli, FailuresAndMistakesGiveTheirStatusAndWriteNoFile) {
          cli::ExitSuccess, ""},
         {{"--sim-eeprom", "24C16", "--sim-fault", "eeprom-refuse-page:2:26", "eeprom", "write", "--chip", "24C16", image},
          cli::ExitFailure, "ERROR: Sin acuse de recibo por parte del chip!!! (No se ha recibido ACK en byte nº32)\n"},
+        // With the SDA return held low every acknowledge would look given and every bit read 0.
+        {{"--sim-fault", "sda-stuck-low", "eeprom", "read", cli.folder.Path("copy.bin")}, cli::ExitFailure, sdaHeldLow},
+        {{"--sim-fault", "sda-stuck-low", "eeprom", "write", image}, cli::ExitFailure, sdaHeldLow},
+        {{"--sim-fault", "sda-stuck-low", "eeprom", "verify", image}, cli::ExitFailure, sdaHeldLow},
         {{"eeprom", "write", cli.folder.Path("missing.hex")}, cli::ExitFailure, "ERROR: No se puede abrir el fichero!!\n"},
         // A file that is no HEX file at all is not programmed as an all-0xFF image.
         {{"--sim-eeprom", "24C16", "eeprom", "write", "--chip", "24C16", cli.folder.Write("srec.hex", "S9030000FC\n")},
