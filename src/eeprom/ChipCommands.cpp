@@ -21,6 +21,10 @@ std::size_t ImageCount(const EepromWorkspace& workspace) {
         std::clamp<std::int64_t>(workspace.ChipSize, 0, static_cast<std::int64_t>(workspace.MemoryImage.size())));
 }
 
+void TellChipContents(EepromWorkspace& workspace, std::span<const std::uint8_t> image) {
+    if (workspace.ChipContentsKnown) workspace.ChipContentsKnown(image.first(ImageCount(workspace)));
+}
+
 }  // namespace
 
 hw::EepromAddressing AddressingFor(const ChipType& chip) {
@@ -44,6 +48,7 @@ CommandOutcome ReadChip(CommandFrame& frame) {
         case hw::ReadAllResult::Cancelled: return CommandOutcome::Cancelled;
         case hw::ReadAllResult::Complete: break;
     }
+    TellChipContents(workspace, workspace.MemoryImage);
     return CommandOutcome::Done;
 }
 
@@ -76,6 +81,7 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
     // supply right after the last page would lose it. Wait until the chip answers again.
     master.EepromWaitReady();
     frame.StopCommand();
+    if (outcome == CommandOutcome::Done) TellChipContents(frame.Workspace(), image);
     return outcome;
 }
 
@@ -104,6 +110,7 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
         restore();
         return CommandOutcome::Cancelled;
     }
+    TellChipContents(workspace, workspace.MemoryImage);
 
     const auto difference = std::mismatch(VerifyCopy.begin(), VerifyCopy.end(), workspace.MemoryImage.begin());
     if (difference.first != VerifyCopy.end()) {

@@ -7,6 +7,7 @@
 #include "TempFolder.h"
 #include "cli/Cli.h"
 #include "cli/EepromCommands.h"
+#include "files/Checksums.h"
 
 namespace tarpel::test {
 namespace {
@@ -39,11 +40,16 @@ TEST(EepromCli, WriteVerifyAndReadBackThroughFilesOfBothKinds) {
         return cli.Run(args);
     };
 
+    // Every command that read or wrote the whole chip ends with the chip's checksums.
+    const std::string sums = files::ChecksumText(files::ChecksumsOf(image)) + "\n";
     EXPECT_EQ(command("write", source), cli::ExitSuccess) << cli.err.str();
     EXPECT_EQ(cli.err.str(), "");
+    EXPECT_EQ(cli.out.str(), sums);
     EXPECT_EQ(command("verify", source), cli::ExitSuccess);
     EXPECT_EQ(cli.err.str(), "FIN DE LA COMPROBACION: El contenido del chip se ha verificado correctamente!!!\n");
+    EXPECT_EQ(cli.out.str(), sums);
     EXPECT_EQ(command("read", cli.folder.Path("copy.hex")), cli::ExitSuccess);
+    EXPECT_EQ(cli.out.str(), sums);
     EXPECT_EQ(command("write", cli.folder.Path("copy.hex")), cli::ExitSuccess);
     EXPECT_EQ(command("read", cli.folder.Path("copy.bin")), cli::ExitSuccess);
     EXPECT_EQ(cli.folder.ReadBytes("copy.bin"), image);
@@ -51,6 +57,7 @@ TEST(EepromCli, WriteVerifyAndReadBackThroughFilesOfBothKinds) {
     image[100] ^= 0x40;
     EXPECT_EQ(command("verify", cli.folder.Write("other.bin", image)), cli::ExitFailure);
     EXPECT_EQ(cli.err.str(), "ERROR EN LA COMPROBACION: Hay diferencias en el byte nº:100\n");
+    EXPECT_EQ(cli.out.str(), sums) << "the chip's, not the file's";
 }
 
 TEST(EepromCli, FailuresAndMistakesGiveTheirStatusAndWriteNoFile) {
@@ -82,6 +89,9 @@ TEST(EepromCli, FailuresAndMistakesGiveTheirStatusAndWriteNoFile) {
     for (const auto& c : cases) {
         EXPECT_EQ(cli.Run(c.args), c.status) << ::testing::PrintToString(c.args);
         EXPECT_EQ(cli.err.str(), c.error);
+        if (c.status != cli::ExitSuccess) {
+            EXPECT_EQ(cli.out.str(), "") << "no checksums of a chip not read or written whole";
+        }
     }
     for (const auto& name : cli.folder.Names()) EXPECT_TRUE(name == "image.hex" || name == "chips") << name;
 }
