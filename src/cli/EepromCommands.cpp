@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/CommandContext.h"
+#include "cli/EepromDetectCommand.h"
 #include "eeprom/ChipCommands.h"
 #include "eeprom/CommandFrame.h"
 #include "eeprom/OpenImageFile.h"
@@ -108,6 +109,7 @@ void RegisterEepromCommands(CommandTable& table) {
     table.Add(EepromCommand("read", "lee la 24Cxx entera y la guarda en FICHERO (.hex o .bin)", ReadToFile));
     table.Add(EepromCommand("write", "graba en la 24Cxx el contenido de FICHERO (.hex o .bin)", WriteFromFile));
     table.Add(EepromCommand("verify", "compara la 24Cxx con el contenido de FICHERO (.hex o .bin)", VerifyAgainstFile));
+    table.Add(EepromDetectCommand());
 }
 
 }  // namespace tarpel::cli

@@ -8,6 +8,7 @@
 #include "cli/Cli.h"
 #include "cli/EepromCommands.h"
 #include "files/Checksums.h"
+#include "sim/ChipStore.h"
 
 namespace tarpel::test {
 namespace {
@@ -94,6 +95,28 @@ TEST(EepromCli, FailuresAndMistakesGiveTheirStatusAndWriteNoFile) {
         }
     }
     for (const auto& name : cli.folder.Names()) EXPECT_TRUE(name == "image.hex" || name == "chips") << name;
+}
+
+TEST(EepromCli, DetectPrintsItsGuessAndLeavesTheChipAsItWas) {
+    EepromCli cli;
+    std::vector<std::uint8_t> contents(8192);
+    for (std::size_t i = 0; i < contents.size(); ++i) contents[i] = static_cast<std::uint8_t>((i * 131) ^ (i >> 5));
+    const sim::ChipStore store(cli.folder.Path("chips"));
+    ASSERT_TRUE(store.Save("24C64.bin", contents));
+    EXPECT_EQ(cli.Run({"--sim-eeprom", "24C64", "eeprom", "detect"}), cli::ExitSuccess) << cli.err.str();
+    EXPECT_EQ(cli.out.str(), "Memoria detectada: 24C64\n");
+    EXPECT_EQ(cli.err.str(), "");
+    EXPECT_EQ(store.Load("24C64.bin", 8192), contents);
+
+    EXPECT_EQ(cli.Run({"--sim-eeprom", "24C256", "eeprom", "detect"}), cli::ExitSuccess);
+    EXPECT_EQ(cli.out.str(),
+              "Memoria de 24C32 a 24C512: su contenido (vacio o un mismo patron repetido) no permite saber cual\n");
+    EXPECT_EQ(cli.Run({"--sim-eeprom", "24C08", "eeprom", "detect"}), cli::ExitSuccess);
+    EXPECT_EQ(cli.out.str(), "Memoria detectada: 24C08\n");
+
+    EXPECT_EQ(cli.Run({"--sim-eeprom", "none", "eeprom", "detect"}), cli::ExitFailure);
+    EXPECT_EQ(cli.out.str(), "");
+    EXPECT_EQ(cli.err.str(), "ERROR: Sin acuse de recibo por parte del chip!!! (No se ha recibido ACK)\n");
 }
 
 }  // namespace
