@@ -129,6 +129,7 @@ CommandOutcome ProgramFlashImage(CommandFrame& frame, std::span<const std::uint8
     if (!written) return CommandOutcome::Failed;
     frame.Shell().SetGauge(shell::Gauge::Flash, 100);
     frame.StopCommand();
+    frame.View().MemoryContentsKnown(image.first(static_cast<std::size_t>(frame.FlashSize())));
     return CommandOutcome::Done;
 }
 

@@ -52,6 +52,7 @@ CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const st
     std::vector<std::uint8_t> device(size, 0xFF);
     ReadDeviceMemory(frame, memory, device);
     frame.SwitchOff();
+    frame.View().MemoryContentsKnown(device);
     shell.SetCursor(shell::CursorShape::Default);
 
     // The file is loaded only once the device has been read, as the program always did.
