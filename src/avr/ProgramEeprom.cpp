@@ -1,6 +1,7 @@
 #include "avr/ProgramEeprom.h"
 
 #include <algorithm>
+#include <span>
 #include <string_view>
 
 #include "avr/FileImage.h"
@@ -46,6 +47,7 @@ CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) 
         frame.ShowProgress(shell::Gauge::Eeprom, a, size);
     }
     frame.StopCommand();
+    frame.View().MemoryContentsKnown(std::span(image.bytes).first(static_cast<std::size_t>(size)));
     return CommandOutcome::Done;
 }
 

@@ -129,6 +129,7 @@ CommandOutcome ProgramFlashImage(CommandFrame& frame, const FileImage& file) {
     if (!written) return CommandOutcome::Failed;
     frame.Shell().SetGauge(shell::Gauge::Flash, 100);
     frame.StopCommand();
+    frame.View().MemoryContentsKnown(image.first(static_cast<std::size_t>(frame.FlashSize())));
     return CommandOutcome::Done;
 }
 

@@ -33,6 +33,7 @@ CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::
     std::vector<std::uint8_t> image(static_cast<std::size_t>(MemorySize(frame, memory)));
     ReadDeviceMemory(frame, memory, image);
     frame.SwitchOff();
+    frame.View().MemoryContentsKnown(image);
 
     const bool written = kind == files::FileKind::Binary
                              ? files::WriteBinaryFile(fileName, image)

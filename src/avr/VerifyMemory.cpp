@@ -43,6 +43,7 @@ CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const st
     std::vector<std::uint8_t> device(static_cast<std::size_t>(size), 0xFF);
     ReadDeviceMemory(frame, memory, device);
     frame.SwitchOff();
+    frame.View().MemoryContentsKnown(device);
     shell.SetCursor(shell::CursorShape::Default);
 
     // What is compared is the file as it is once the device has been read, as the program

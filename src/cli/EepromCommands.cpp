@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cctype>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "cli/CommandContext.h"
+#include "cli/EepromDetectCommand.h"
 #include "eeprom/ChipCommands.h"
 #include "eeprom/CommandFrame.h"
 #include "eeprom/OpenImageFile.h"
 #include "eeprom/SaveImageFile.h"
+#include "files/Checksums.h"
 #include "files/FileKind.h"
 
 namespace tarpel::cli {
@@ -57,8 +60,15 @@ int WithWorkspace(CommandContext& context, Step step) {
     }
     eeprom::EepromWorkspace workspace;
     workspace.cbChipChange(*index);
+    std::optional<files::Checksums> checksums;
+    workspace.ChipContentsKnown = [&](std::span<const std::uint8_t> contents) {
+        checksums = files::ChecksumsOf(contents);
+    };
     eeprom::CommandFrame frame(workspace, context.lines, context.timing, context.shell);
-    return ExitStatus(step(frame, file));
+    const int status = ExitStatus(step(frame, file));
+    // A result, not a message: on standard output, once the command's messages are out.
+    if (checksums) context.out << files::ChecksumText(*checksums) << '\n';
+    return status;
 }
 
 shell::CommandOutcome ReadToFile(eeprom::CommandFrame& frame, const std::string& file) {
@@ -126,6 +136,7 @@ void RegisterEepromCommands(CommandTable& table) {
                .options = {ChipOption()},
                .opensBoard = false,
                .run = Convert});
+    table.Add(EepromDetectCommand());
 }
 
 }  // namespace tarpel::cli

@@ -5,17 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "eeprom/ChipMessages.h"
 #include "shell/Progress.h"
 
 namespace tarpel::eeprom {
 
 namespace {
-
-constexpr const char* NoAckText = "Sin acuse de recibo por parte del chip!!!\r            (No se ha recibido ACK)";
-constexpr const char* PageNoAckText = "Sin acuse de recibo por parte del chip!!!\r(No se ha recibido ACK en byte nº";
-constexpr const char* ErrorCaption = "ERROR";
-constexpr const char* SdaHeldLowText =
-    "La linea SDA esta retenida a nivel bajo!!!\r(Comprueba el chip y la placa)";
 
 // ChipSize, kept inside the image so that no command can run past it.
 std::size_t ImageCount(const EepromWorkspace& workspace) {
@@ -29,6 +24,10 @@ CommandOutcome SdaHeldLow(CommandFrame& frame) {
     frame.StopCommand();
     frame.Shell().MessageBox(SdaHeldLowText, ErrorCaption);
     return CommandOutcome::Failed;
+}
+
+void TellChipContents(EepromWorkspace& workspace, std::span<const std::uint8_t> image) {
+    if (workspace.ChipContentsKnown) workspace.ChipContentsKnown(image.first(ImageCount(workspace)));
 }
 
 }  // namespace
@@ -59,6 +58,7 @@ CommandOutcome ReadChip(CommandFrame& frame) {
         case hw::ReadAllResult::Cancelled: return CommandOutcome::Cancelled;
         case hw::ReadAllResult::Complete: break;
     }
+    TellChipContents(workspace, workspace.MemoryImage);
     return CommandOutcome::Done;
 }
 
@@ -95,6 +95,7 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
     // supply right after the last page would lose it. Wait until the chip answers again.
     master.EepromWaitReady();
     frame.StopCommand();
+    if (outcome == CommandOutcome::Done) TellChipContents(frame.Workspace(), image);
     return outcome;
 }
 
@@ -117,6 +118,7 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
     frame.StopCommand();
     // Comparing a partial read would judge the chip on bytes never read: report nothing.
     if (result == hw::ReadAllResult::Cancelled) return CommandOutcome::Cancelled;
+    TellChipContents(workspace, chip);
 
     const auto image = workspace.MemoryImage.begin();
     const auto difference = std::mismatch(image, image + static_cast<std::ptrdiff_t>(count), chip.begin());

@@ -223,6 +223,48 @@ bool I2cMaster::EepromWaitReady() {
     return false;
 }
 
+bool I2cMaster::ControlByteAcknowledged(std::uint8_t controlByte) {
+    lines_.BusPowerUp();
+    I2cStart();
+    I2cWriteByte(controlByte);
+    const bool acknowledged = I2cReadAck();
+    I2cStop();
+    return acknowledged;
+}
+
+bool I2cMaster::EepromReadAt(std::uint16_t address, std::span<std::uint8_t> bytes,
+                             const EepromAddressing& addressing) {
+    lines_.BusPowerUp();
+    Wait(1);
+    I2cStart();
+    Wait(1);
+    I2cWriteByte(ControlByte(ControlWrite, address, addressing));
+    if (!I2cReadAck()) return Refused();
+    if (addressing.wordAddressBytes != 1) {
+        I2cWriteByte(static_cast<std::uint8_t>(address >> 8));
+        if (!I2cReadAck()) return Refused();
+    }
+    I2cWriteByte(static_cast<std::uint8_t>(address & 0xFF));
+    if (!I2cReadAck()) return Refused();
+    if (bytes.empty()) {
+        I2cStop();  // a stop after the address alone starts no write either
+        return true;
+    }
+    // The repeated start ends the write before any data byte; the read starts where it pointed.
+    Wait(1);
+    I2cStart();
+    Wait(1);
+    I2cWriteByte(ControlByte(ControlRead, address, addressing));
+    if (!I2cReadAck()) return Refused();
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = I2cReadByte();
+        if (i + 1 < bytes.size()) MasterAck();
+        else MasterNack();
+    }
+    I2cStop();
+    return true;
+}
+
 void I2cMaster::WaitMilliseconds(std::uint32_t milliseconds) {
     Clock& clock = timing_.clock();
     const std::uint32_t start = clock.GetTickCount();

@@ -80,6 +80,17 @@ public:
     // True when it did. Writes nothing to the chip.
     bool EepromWaitReady();
 
+    // Powers the chip, sends start, this control byte and stop; true when the chip acknowledged
+    // it. Writes nothing: without a word address and a data byte no write cycle can start, as
+    // the datasheets' acknowledge polling relies on.
+    bool ControlByteAcknowledged(std::uint8_t controlByte);
+
+    // A random read: a dummy write that only sets the word address (control byte and address
+    // bytes, no data), a repeated start, then bytes.size() bytes read in sequence, the last one
+    // not acknowledged, and a stop. False, after a stop, when an acknowledge was missing.
+    // Writes nothing: a write cycle starts only at a stop that follows a data byte.
+    bool EepromReadAt(std::uint16_t address, std::span<std::uint8_t> bytes, const EepromAddressing& addressing = {});
+
     // Busy-waits until the millisecond tick count has moved on by at least this much, counting
     // across its wrap at 2^32. Pumps no messages.
     void WaitMilliseconds(std::uint32_t milliseconds);

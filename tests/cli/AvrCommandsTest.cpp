@@ -13,6 +13,7 @@
 #include "cli/AvrCommands.h"
 #include "cli/AvrReadCommands.h"
 #include "cli/Cli.h"
+#include "files/Checksums.h"
 #include "sim/ChipStore.h"
 
 namespace tarpel::test {
@@ -45,6 +46,11 @@ std::vector<std::uint8_t> Padded(std::vector<std::uint8_t> bytes, std::size_t si
     return bytes;
 }
 
+// The checksum line of a memory that holds these bytes.
+std::string Sums(const std::vector<std::uint8_t>& memory) {
+    return files::ChecksumText(files::ChecksumsOf(memory)) + "\n";
+}
+
 TEST_F(AvrCli, ErasesProgramsAndReprogramsTheDeviceInTheSocket) {
     ASSERT_TRUE(sim::ChipStore(folder.Path("chips")).Save("at90s8515-flash.bin", std::vector<std::uint8_t>(8192, 0x00)));
     EXPECT_EQ(Run("at90s8515", {"avr", "erase"}), cli::ExitSuccess);
@@ -54,19 +60,21 @@ TEST_F(AvrCli, ErasesProgramsAndReprogramsTheDeviceInTheSocket) {
 
     const std::string flash = folder.Write("p.hex", ":0400000012345678E8\r\n:00000001FF\r\n");
     EXPECT_EQ(Run("at90s8515", {"avr", "write-flash", flash}), cli::ExitSuccess);
-    EXPECT_EQ(out.str(), "Tipo de micro: AT90S8515 (8kb flash)\n");
+    EXPECT_EQ(out.str(), "Tipo de micro: AT90S8515 (8kb flash)\n" + Sums(Padded({0x12, 0x34, 0x56, 0x78}, 8192)));
     EXPECT_EQ(err.str(), "");
     EXPECT_EQ(Stored("at90s8515-flash.bin", 8192), Padded({0x12, 0x34, 0x56, 0x78}, 8192));
 
     const std::string eeprom = folder.Write("e.bin", std::vector<std::uint8_t>{0xA1, 0xB2});
     EXPECT_EQ(Run("at90s8515", {"avr", "write-eeprom", eeprom}), cli::ExitSuccess);
     EXPECT_EQ(Stored("at90s8515-eeprom.bin", 512), Padded({0xA1, 0xB2}, 512));
+    EXPECT_EQ(out.str(), "Tipo de micro: AT90S8515 (8kb flash)\n" + Sums(Padded({0xA1, 0xB2}, 512)));
 
     // Programming over a written flash fails at the first byte that cannot go from 0 to 1 ...
     const std::string other = folder.Write("q.bin", std::vector<std::uint8_t>{0x21, 0x43});
     EXPECT_EQ(Run("at90s8515", {"avr", "write-flash", other}), cli::ExitFailure);
     EXPECT_EQ(err.str(), "ERROR: Error de comunicacion con Atmel, o intento de grabar flash sin borrar antes..."
                          " (direccion $0000)\n");
+    EXPECT_EQ(out.str(), "Tipo de micro: AT90S8515 (8kb flash)\n") << "no checksums of a write that failed";
     // ... while reprogramming erases first.
     EXPECT_EQ(Run("at90s8515", {"avr", "reprogram-flash", other}), cli::ExitSuccess);
     EXPECT_EQ(err.str(), "");

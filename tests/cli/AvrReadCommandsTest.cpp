@@ -9,6 +9,7 @@
 #include "avr/FuseLists.h"
 #include "cli/AvrReadCommands.h"
 #include "cli/Cli.h"
+#include "files/Checksums.h"
 
 namespace tarpel::test {
 namespace {
@@ -114,14 +115,17 @@ TEST(AvrReadCli, ReadVerifyAndBlankTestGiveTheirStatus) {
     EXPECT_EQ(cli.Run({"blank-test"}, "at90s4414"), cli::ExitFailure);
     EXPECT_EQ(cli.err.str(), "NO BLANK: La EEPROM no esta vacia!!!\n");
 
+    // Read and verify end with the checksums of the memory as the device holds it.
+    const std::string sums = files::ChecksumText(files::ChecksumsOf(eeprom)) + "\n";
     EXPECT_EQ(cli.Run({"read-eeprom", cli.folder.Path("e.hex")}, "at90s4414"), cli::ExitSuccess);
-    EXPECT_EQ(cli.out.str(), "Tipo de micro: AT90S4414 (4kb flash)\n");
+    EXPECT_EQ(cli.out.str(), "Tipo de micro: AT90S4414 (4kb flash)\n" + sums);
     EXPECT_EQ(cli.Run({"verify-eeprom", cli.folder.Path("e.hex")}, "at90s4414"), cli::ExitSuccess);
     EXPECT_EQ(cli.err.str(), "Fin de verificacion: VERIFICACION: OK !!!!!\n");
     EXPECT_EQ(cli.Run({"verify-eeprom", cli.folder.Write("blank.bin", std::vector<std::uint8_t>(256, 0xFF))},
                       "at90s4414"),
               cli::ExitFailure);
     EXPECT_EQ(cli.err.str(), "Fin de verificacion: VERIFICACION: ERRONEA (Diferencias en byte: $00A3)\n");
+    EXPECT_EQ(cli.out.str(), "Tipo de micro: AT90S4414 (4kb flash)\n" + sums);
 
     EXPECT_EQ(cli.Run({"read-flash", cli.folder.Path("f.bin")}, "at90s4414"), cli::ExitSuccess);
     EXPECT_EQ(cli.folder.ReadBytes("f.bin").size(), 4096u);

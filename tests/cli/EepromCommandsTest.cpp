@@ -9,7 +9,9 @@
 #include "cli/Cli.h"
 #include "cli/EepromCommands.h"
 #include "eeprom/ChipCatalogue.h"
+#include "files/Checksums.h"
 #include "files/HexWrite.h"
+#include "sim/ChipStore.h"
 
 namespace tarpel::test {
 namespace {
@@ -42,11 +44,16 @@ TEST(EepromCli, WriteVerifyAndReadBackThroughFilesOfBothKinds) {
         return cli.Run(args);
     };
 
+    // Every command that read or wrote the whole chip ends with the chip's checksums.
+    const std::string sums = files::ChecksumText(files::ChecksumsOf(image)) + "\n";
     EXPECT_EQ(command("write", source), cli::ExitSuccess) << cli.err.str();
     EXPECT_EQ(cli.err.str(), "");
+    EXPECT_EQ(cli.out.str(), sums);
     EXPECT_EQ(command("verify", source), cli::ExitSuccess);
     EXPECT_EQ(cli.err.str(), "FIN DE LA COMPROBACION: El contenido del chip se ha verificado correctamente!!!\n");
+    EXPECT_EQ(cli.out.str(), sums);
     EXPECT_EQ(command("read", cli.folder.Path("copy.hex")), cli::ExitSuccess);
+    EXPECT_EQ(cli.out.str(), sums);
     EXPECT_EQ(command("write", cli.folder.Path("copy.hex")), cli::ExitSuccess);
     EXPECT_EQ(command("read", cli.folder.Path("copy.bin")), cli::ExitSuccess);
     EXPECT_EQ(cli.folder.ReadBytes("copy.bin"), image);
@@ -54,6 +61,7 @@ TEST(EepromCli, WriteVerifyAndReadBackThroughFilesOfBothKinds) {
     image[100] ^= 0x40;
     EXPECT_EQ(command("verify", cli.folder.Write("other.bin", image)), cli::ExitFailure);
     EXPECT_EQ(cli.err.str(), "ERROR EN LA COMPROBACION: Hay diferencias en el byte nº:100\n");
+    EXPECT_EQ(cli.out.str(), sums) << "the chip's, not the file's";
 }
 
 TEST(EepromCli, FailuresAndMistakesGiveTheirStatusAndWriteNoFile) {
@@ -92,6 +100,9 @@ TEST(EepromCli, FailuresAndMistakesGiveTheirStatusAndWriteNoFile) {
     for (const auto& c : cases) {
         EXPECT_EQ(cli.Run(c.args), c.status) << ::testing::PrintToString(c.args);
         EXPECT_EQ(cli.err.str(), c.error);
+        if (c.status != cli::ExitSuccess) {
+            EXPECT_EQ(cli.out.str(), "") << "no checksums of a chip not read or written whole";
+        }
     }
     for (const auto& name : cli.folder.Names())
         EXPECT_TRUE(name == "image.hex" || name == "srec.hex" || name == "chips") << name;
@@ -172,6 +183,28 @@ TEST(EepromCli, ATraceOnTheCommandsOwnFileIsAUsageErrorThatTouchesNothing) {
     }
     EXPECT_EQ(cli.Run({"eeprom", "write", image, "--trace", cli.folder.Path("bus.vcd")}), cli::ExitSuccess);
     EXPECT_EQ(cli.folder.ReadText("image.hex"), text);
+}
+
+TEST(EepromCli, DetectPrintsItsGuessAndLeavesTheChipAsItWas) {
+    EepromCli cli;
+    std::vector<std::uint8_t> contents(8192);
+    for (std::size_t i = 0; i < contents.size(); ++i) contents[i] = static_cast<std::uint8_t>((i * 131) ^ (i >> 5));
+    const sim::ChipStore store(cli.folder.Path("chips"));
+    ASSERT_TRUE(store.Save("24C64.bin", contents));
+    EXPECT_EQ(cli.Run({"--sim-eeprom", "24C64", "eeprom", "detect"}), cli::ExitSuccess) << cli.err.str();
+    EXPECT_EQ(cli.out.str(), "Memoria detectada: 24C64\n");
+    EXPECT_EQ(cli.err.str(), "");
+    EXPECT_EQ(store.Load("24C64.bin", 8192), contents);
+
+    EXPECT_EQ(cli.Run({"--sim-eeprom", "24C256", "eeprom", "detect"}), cli::ExitSuccess);
+    EXPECT_EQ(cli.out.str(),
+              "Memoria de 24C32 a 24C512: su contenido (vacio o un mismo patron repetido) no permite saber cual\n");
+    EXPECT_EQ(cli.Run({"--sim-eeprom", "24C08", "eeprom", "detect"}), cli::ExitSuccess);
+    EXPECT_EQ(cli.out.str(), "Memoria detectada: 24C08\n");
+
+    EXPECT_EQ(cli.Run({"--sim-eeprom", "none", "eeprom", "detect"}), cli::ExitFailure);
+    EXPECT_EQ(cli.out.str(), "");
+    EXPECT_EQ(cli.err.str(), "ERROR: Sin acuse de recibo por parte del chip!!! (No se ha recibido ACK)\n");
 }
 
 }  // namespace
