@@ -45,7 +45,10 @@ CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) 
             frame.Shell().MessageBox(AtAddress(WriteFailed, a), ErrorCaption);
             return CommandOutcome::Failed;
         }
-        frame.ShowProgress(shell::Gauge::Eeprom, a, size);
+        if (frame.ShowProgress(shell::Gauge::Eeprom, a, size)) {
+            frame.StopCommand();
+            return CommandOutcome::Cancelled;
+        }
     }
     frame.StopCommand();
     return CommandOutcome::Done;
