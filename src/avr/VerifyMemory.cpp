@@ -50,7 +50,8 @@ CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const st
     }
     const auto size = static_cast<std::size_t>(MemorySize(frame, memory));
     std::vector<std::uint8_t> device(size, 0xFF);
-    ReadDeviceMemory(frame, memory, device);
+    // A verdict on part of the memory would judge bytes never read: a stopped read gives none.
+    if (!ReadDeviceMemory(frame, memory, device)) return CommandOutcome::Cancelled;
     frame.SwitchOff();
     frame.View().MemoryContentsKnown(device);
     shell.SetCursor(shell::CursorShape::Default);

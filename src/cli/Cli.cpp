@@ -3,6 +3,8 @@
 #include "cli/CommandContext.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsoleShell.h"
+#include "cli/ImmediateStopPort.h"
+#include "cli/StopSignals.h"
 
 namespace tarpel::cli {
 
@@ -27,17 +29,28 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
         err << "ERROR: " << board.error << '\n';
         return ExitFailure;
     }
+    board.port = std::make_unique<ImmediateStopPort>(std::move(board.port));
     hw::BoardLines lines(*board.port);
     hw::BitTiming timing(*board.clock);
     timing.CalibrateBitDelay();
     timing.DelayFactor = line.delayFactor;
     ConsoleShell shell(err, progressLine);
+    shell.WatchPort(*board.port);
 
     CommandContext context{board, lines, timing, shell, line.arguments, line.options, out};
     int status = line.command->run(context);
     // As the window program does when it closes: every line off.
     lines.AllOff();
-    if (status == ExitSuccess && ConsoleShell::Interrupted()) status = ExitFailure;
+    // What the board itself reports (a port that stopped working, a simulated chip that could
+    // not be saved) outranks the command's own verdict.
+    if (const std::string failure = board.port->Failure(); !failure.empty()) {
+        shell.MessageBox(failure, "ERROR");
+        status = ExitFailure;
+    }
+    if (StopSignal() != 0) {
+        shell.Notice(CancelledMessage);
+        status = ExitFailure;
+    }
     return status;
 }
 
