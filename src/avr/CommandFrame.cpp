@@ -63,9 +63,11 @@ void CommandFrame::StopCommand() {
     link_.AllLinesOff();
 }
 
-void CommandFrame::ShowProgress(shell::Gauge gauge, int done, int total) {
+bool CommandFrame::ShowProgress(shell::Gauge gauge, int done, int total) {
     shell_.SetGauge(gauge, shell::ProgressPercent(done, total));
     shell_.ProcessMessages();
+    // The AVR commands show no progress dialog, but they heed its cancel flag all the same.
+    return shell_.ProgressCancelRequested();
 }
 
 }  // namespace tarpel::avr

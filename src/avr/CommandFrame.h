@@ -60,8 +60,10 @@ public:
     void StopCommand();
     // Every AVR-side line off: the device unpowered.
     void SwitchOff() { link_.AllLinesOff(); }
-    // Sets the gauge to done x 100 / total, to the nearest (halves to even), and lets the window handle its events.
-    void ShowProgress(shell::Gauge gauge, int done, int total);
+    // Sets the gauge to done x 100 / total, to the nearest (halves to even), and lets the window
+    // handle its events. True when the command must stop here: the user or a stop signal asked to
+    // cancel, or the board stopped working. The caller then stops the command.
+    [[nodiscard]] bool ShowProgress(shell::Gauge gauge, int done, int total);
 
     // Marks a command as running. A command started while another one runs (from inside the
     // other's message processing) gets an empty scope and must return at once, touching nothing.

@@ -44,7 +44,10 @@ CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) 
             frame.Shell().MessageBox(AtAddress(WriteFailed, a), ErrorCaption);
             return CommandOutcome::Failed;
         }
-        frame.ShowProgress(shell::Gauge::Eeprom, a, size);
+        if (frame.ShowProgress(shell::Gauge::Eeprom, a, size)) {
+            frame.StopCommand();
+            return CommandOutcome::Cancelled;
+        }
     }
     frame.StopCommand();
     frame.View().MemoryContentsKnown(std::span(image.bytes).first(static_cast<std::size_t>(size)));

@@ -58,7 +58,10 @@ bool ProgramBytes(CommandFrame& frame, std::span<const std::uint8_t> image) {
             }
             if (!written) return WriteFailed(frame, ByteWriteFailed, a, false);
         }
-        frame.ShowProgress(shell::Gauge::Flash, a, size);
+        if (frame.ShowProgress(shell::Gauge::Flash, a, size)) {
+            frame.StopCommand();
+            return false;
+        }
     }
     return true;
 }
@@ -88,7 +91,10 @@ bool ProgramPages(CommandFrame& frame, std::span<const std::uint8_t> image) {
                     return WriteFailed(frame, PageWriteFailed, first + k, true);
             }
         }
-        frame.ShowProgress(shell::Gauge::Flash, first, size);
+        if (frame.ShowProgress(shell::Gauge::Flash, first, size)) {
+            frame.StopCommand();
+            return false;
+        }
     }
     return true;
 }
@@ -126,7 +132,7 @@ CommandOutcome ProgramFlashImage(CommandFrame& frame, const FileImage& file) {
     const std::span<const std::uint8_t> image(file.bytes);
     const bool written = frame.Device().flashWrite == FlashWriteMode::Pages ? ProgramPages(frame, image)
                                                                              : ProgramBytes(frame, image);
-    if (!written) return CommandOutcome::Failed;
+    if (!written) return frame.Shell().ProgressCancelRequested() ? CommandOutcome::Cancelled : CommandOutcome::Failed;
     frame.Shell().SetGauge(shell::Gauge::Flash, 100);
     frame.StopCommand();
     frame.View().MemoryContentsKnown(image.first(static_cast<std::size_t>(frame.FlashSize())));

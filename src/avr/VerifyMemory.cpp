@@ -41,7 +41,8 @@ CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const st
     const int size = MemorySize(frame, memory);
     if (!CheckImageFits(frame, checked, limits, size)) return CommandOutcome::Failed;
     std::vector<std::uint8_t> device(static_cast<std::size_t>(size), 0xFF);
-    ReadDeviceMemory(frame, memory, device);
+    // A verdict on part of the memory would judge bytes never read: a stopped read gives none.
+    if (!ReadDeviceMemory(frame, memory, device)) return CommandOutcome::Cancelled;
     frame.SwitchOff();
     frame.View().MemoryContentsKnown(device);
     shell.SetCursor(shell::CursorShape::Default);

@@ -6,7 +6,9 @@
 #include "cli/CommandContext.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsoleShell.h"
+#include "cli/ImmediateStopPort.h"
 #include "cli/SameFile.h"
+#include "cli/StopSignals.h"
 #include "hw/SteadyClock.h"
 #include "hw/TracingPort.h"
 
@@ -53,22 +55,33 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
         err << "ERROR: " << board.error << '\n';
         return ExitFailure;
     }
+    board.port = std::make_unique<ImmediateStopPort>(std::move(board.port));
     hw::BoardLines lines(*board.port);
     hw::BitTiming timing(*board.clock);
     timing.CalibrateBitDelay();
     timing.DelayFactor = line.delayFactor;
     ConsoleShell shell(err, progressLine);
+    shell.WatchPort(*board.port);
 
     CommandContext context{board, lines, timing, shell, line.arguments, line.options, out};
     int status = line.command->run(context);
     // As the window program does when it closes: every line off.
     lines.AllOff();
+    // What the board itself reports (a port that stopped working, a simulated chip that could
+    // not be saved) outranks the command's own verdict.
+    if (const std::string failure = board.port->Failure(); !failure.empty()) {
+        shell.MessageBox(failure, "ERROR");
+        status = ExitFailure;
+    }
     // A trace cut short (a full disk) must not pass for a whole one.
     if (board.trace && !board.trace->Finish()) {
         shell.MessageBox(board.trace->Error(), "ERROR");
         status = ExitFailure;
     }
-    if (status == ExitSuccess && ConsoleShell::Interrupted()) status = ExitFailure;
+    if (StopSignal() != 0) {
+        shell.Notice(CancelledMessage);
+        status = ExitFailure;
+    }
     return status;
 }
 

@@ -38,6 +38,8 @@ public:
 
     void DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) override;
     std::uint8_t DlPortReadPortUchar(std::uint16_t port) override;
+    std::string Failure() const override { return inner_->Failure(); }
+    void ClearFailure() override { inner_->ClearFailure(); }
 
 private:
     void RecordData(std::uint8_t value, std::uint64_t timeNs);

@@ -105,6 +105,7 @@ QAction* MakeAction(const QString& name, const QString& caption, QMenu* menu, bo
 
 TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
     : QMainWindow(parent),
+      port_(dependencies.port),
       clock_(dependencies.clock),
       settings_(dependencies.settings),
       modalRunner_(dependencies.modalRunner),
@@ -136,6 +137,7 @@ TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
     PageControl1->setCurrentWidget(TabSheet2);
     BuildStatusBar();
     shell_.AttachGauges(prFlash, prEEPInt);
+    shell_.WatchPort(port_);
 
     workspace_.RefreshGrid = [this] { RefreshGrid(); };
     FormCreate();
@@ -491,7 +493,7 @@ void TVentana::Salir1Click() {
     // progress dialog under the running command and take its "Cancelar..." away. A modal dialog
     // of the command (the manual test, a message) is closed so that the command can end.
     if (commandRunning_) {
-        closeRequested_ = true;
+        CloseAfterCommand();
         if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
         return;
     }

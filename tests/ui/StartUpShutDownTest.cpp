@@ -190,6 +190,8 @@ TEST(ShutDown, SalirTheCloseBoxAndTerminationSignalsAllSwitchOffAndSave) {
         {"close box", [](TVentana& w) { w.close(); }},
         {"SIGTERM", [](TVentana&) { std::raise(SIGTERM); }},
         {"SIGINT", [](TVentana&) { std::raise(SIGINT); }},
+        {"SIGHUP", [](TVentana&) { std::raise(SIGHUP); }},
+        {"SIGQUIT", [](TVentana&) { std::raise(SIGQUIT); }},
     };
     for (const auto& entry : ways) {
         const char* name = entry.first;
