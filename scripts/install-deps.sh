@@ -6,10 +6,10 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libxkbcommon-dev libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
   clang libclang-rt-14-dev
   xvfb xauth sigrok-cli
-  srecord binutils-avr gcc-avr avr-libc
+  srecord binutils-avr gcc-avr avr-libc libelf-dev
   bash-completion
 )
 packages+=("$@")

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Tarpel twice (plain, then with AddressSanitizer and
 # UndefinedBehaviorSanitizer) and runs the whole test suite through ctest in each build; then
-# fuzzes the HEX reader for a minute in a clang build of its own.
+# fuzzes the HEX and S-record readers in a clang build of their own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -27,16 +27,21 @@ echo "== Plain build =="
 run_suite build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== Sanitizer build =="
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DTARPEL_SANITIZE=ON -DTARPEL_BENCHMARKS=OFF
-echo "== Fuzzing the HEX reader (60 s) =="
+echo "== Fuzzing the HEX and S-record readers (45 s each) =="
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARPEL_FUZZ=ON \
   -DTARPEL_GUI=OFF -DTARPEL_TESTS=OFF -DTARPEL_BENCHMARKS=OFF -DTARPEL_WERROR=ON >/dev/null
-cmake --build build-fuzz -j"$jobs" --target fuzz_hexread
-rm -rf build-fuzz/corpus && mkdir -p build-fuzz/corpus
-# New inputs go to build-fuzz/corpus; the seeds in fuzz/corpus are only read.
-if ! build-fuzz/fuzz/fuzz_hexread -max_total_time=60 -artifact_prefix=build-fuzz/ \
-     build-fuzz/corpus fuzz/corpus >build-fuzz/fuzz.log 2>&1; then
-  tail -n 60 build-fuzz/fuzz.log
-  exit 1
-fi
-tail -n 1 build-fuzz/fuzz.log
+cmake --build build-fuzz -j"$jobs" --target fuzz_hexread fuzz_srecread
+# New inputs go to build-fuzz/corpus-*; the seeds in fuzz/ are only read.
+fuzz() {
+  local target=$1 seeds=$2
+  rm -rf "build-fuzz/corpus-$target" && mkdir -p "build-fuzz/corpus-$target"
+  if ! "build-fuzz/fuzz/fuzz_$target" -max_total_time=45 -artifact_prefix="build-fuzz/$target-" \
+       "build-fuzz/corpus-$target" "$seeds" >"build-fuzz/$target.log" 2>&1; then
+    tail -n 60 "build-fuzz/$target.log"
+    exit 1
+  fi
+  tail -n 1 "build-fuzz/$target.log"
+}
+fuzz hexread fuzz/corpus
+fuzz srecread fuzz/corpus-srec
 echo "Summary: $passed passed, 0 failed, $skipped_total skipped"

@@ -14,14 +14,15 @@ namespace {
 constexpr std::string_view NotBlankCaption = "NO BLANK";
 
 // Identifies the device and reads the whole memory; false when the device did not answer
-// as one to work on (the frame has stopped). Lines are off afterwards either way.
+// as one to work on or the command was told to stop (the frame has stopped). Lines are off
+// afterwards either way.
 bool ReadWhole(CommandFrame& frame, DeviceMemory memory, std::vector<std::uint8_t>& image) {
     if (!frame.IdentifyDevice()) {
         frame.StopCommand();
         return false;
     }
     image.assign(static_cast<std::size_t>(MemorySize(frame, memory)), 0xFF);
-    ReadDeviceMemory(frame, memory, image);
+    if (!ReadDeviceMemory(frame, memory, image)) return false;
     frame.SwitchOff();
     return true;
 }

@@ -1,5 +1,7 @@
 #include "avr/CommandFrame.h"
 
+#include <cstdio>
+
 #include "shell/Progress.h"
 
 namespace tarpel::avr {
@@ -12,10 +14,17 @@ constexpr std::string_view UnknownMessage = "ID de chip desconocido...";
 
 }  // namespace
 
+std::string AtAddress(std::string_view message, int address) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(address));
+    return std::string(message) + " (direccion $" + digits + ")";
+}
+
+// Every box below waits for the user with the device unpowered: the lines go off first.
 bool CommandFrame::IdentifyDevice() {
     if (!link_.EnterProgrammingMode()) {
-        shell_.MessageBox(NoDeviceMessage, ErrorCaption);
         link_.AllLinesOff();
+        shell_.MessageBox(NoDeviceMessage, ErrorCaption);
         lastIdentification_ = Identification::NoAnswer;
         return false;
     }
@@ -27,22 +36,25 @@ bool CommandFrame::IdentifyDevice() {
         lastIdentification_ = Identification::Known;
         return true;
     }
+    link_.AllLinesOff();
     if (signature == LockedSignature) {
         shell_.MessageBox(LockedMessage, ErrorCaption);
         lastIdentification_ = Identification::Locked;
         return false;
     }
-    // An unknown device is worked on as an AT90S8515, as the program always has.
+    // Working on an unknown part as an AT90S8515 would judge a chip of another size by the
+    // wrong table: a blank test or a verify could pass on a 32 KB part. Only an erase, which
+    // reads no signature, may go on (a locked part may answer a wrong one).
     shell_.MessageBox(UnknownMessage, ErrorCaption);
     lastIdentification_ = Identification::Unknown;
-    return true;
+    return false;
 }
 
 bool CommandFrame::EnterProgrammingMode() {
     if (link_.EnterProgrammingMode()) return true;
     shell_.SetCursor(shell::CursorShape::Default);
-    shell_.MessageBox(NoDeviceMessage, ErrorCaption);
     link_.AllLinesOff();
+    shell_.MessageBox(NoDeviceMessage, ErrorCaption);
     return false;
 }
 
@@ -51,9 +63,11 @@ void CommandFrame::StopCommand() {
     link_.AllLinesOff();
 }
 
-void CommandFrame::ShowProgress(shell::Gauge gauge, int done, int total) {
+bool CommandFrame::ShowProgress(shell::Gauge gauge, int done, int total) {
     shell_.SetGauge(gauge, shell::ProgressPercent(done, total));
     shell_.ProcessMessages();
+    // The AVR commands show no progress dialog, but they heed its cancel flag all the same.
+    return shell_.ProgressCancelRequested();
 }
 
 }  // namespace tarpel::avr

@@ -3,6 +3,7 @@
 // DeviceKind found by the last identification (kept for the whole run), the identification
 // itself and the frame's common steps (stop, switch off, gauge). The commands themselves are
 // free functions in their own files; the window holds one frame and its handlers call them.
+#include <string>
 #include <string_view>
 
 #include "avr/AvrView.h"
@@ -22,9 +23,12 @@ using shell::CommandOutcome;
 inline constexpr std::string_view ErrorCaption = "ERROR";
 inline constexpr std::string_view NoDeviceMessage = "No se ha detectado ningun micro!!!";
 
+// A write error's text naming the address it stopped at, in hexadecimal: "... (direccion $0010)".
+std::string AtAddress(std::string_view message, int address);
+
 enum class Identification {
     Known,     // a device of the table: caption shown, DeviceKind set
-    Unknown,   // an unrecognised signature: the command goes on as for an AT90S8515
+    Unknown,   // an unrecognised signature: the command stops (only an erase, which reads none, goes on)
     Locked,    // signature 00 01 02: the command stops
     NoAnswer,  // no echo within three power cycles: the command stops, lines already off
 };
@@ -38,7 +42,8 @@ public:
     CommandFrame& operator=(const CommandFrame&) = delete;
 
     // Powers the device up into programming mode and reads its signature. True when the
-    // command goes on (device powered, DeviceKind set); on false a message has been shown.
+    // command goes on (a device of the table, powered, DeviceKind set); on false every line
+    // has been switched off and then a message shown.
     bool IdentifyDevice();
     Identification LastIdentification() const { return lastIdentification_; }
 
@@ -55,8 +60,10 @@ public:
     void StopCommand();
     // Every AVR-side line off: the device unpowered.
     void SwitchOff() { link_.AllLinesOff(); }
-    // Sets the gauge to done x 100 / total, to the nearest (halves to even), and lets the window handle its events.
-    void ShowProgress(shell::Gauge gauge, int done, int total);
+    // Sets the gauge to done x 100 / total, to the nearest (halves to even), and lets the window
+    // handle its events. True when the command must stop here: the user or a stop signal asked to
+    // cancel, or the board stopped working. The caller then stops the command.
+    [[nodiscard]] bool ShowProgress(shell::Gauge gauge, int done, int total);
 
     // Marks a command as running. A command started while another one runs (from inside the
     // other's message processing) gets an empty scope and must return at once, touching nothing.

@@ -14,14 +14,18 @@ const ImageLimits& MemoryFileLimits(DeviceMemory memory) {
     return memory == DeviceMemory::Flash ? FlashImageLimits : EepromImageLimits;
 }
 
-void ReadDeviceMemory(CommandFrame& frame, DeviceMemory memory, std::span<std::uint8_t> image) {
+bool ReadDeviceMemory(CommandFrame& frame, DeviceMemory memory, std::span<std::uint8_t> image) {
     hw::AvrLink& link = frame.Link();
     const int size = static_cast<int>(image.size());
     for (int a = 0; a < size; ++a) {
         image[static_cast<std::size_t>(a)] =
             memory == DeviceMemory::Flash ? link.ReadFlashByte(a) : link.ReadEepromByte(a);
-        frame.ShowProgress(MemoryGauge(memory), a, size);
+        if (frame.ShowProgress(MemoryGauge(memory), a, size)) {
+            frame.StopCommand();
+            return false;
+        }
     }
+    return true;
 }
 
 }  // namespace tarpel::avr

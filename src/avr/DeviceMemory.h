@@ -19,7 +19,8 @@ const ImageLimits& MemoryFileLimits(DeviceMemory memory);
 
 // Reads bytes 0 .. image.size() - 1 of the memory, one instruction per byte, moving the
 // memory's gauge and letting the window handle its events after each. The device must be in
-// programming mode.
-void ReadDeviceMemory(CommandFrame& frame, DeviceMemory memory, std::span<std::uint8_t> image);
+// programming mode. False when the command was told to stop before the end: the frame has then
+// stopped it (lines off), and what was read is no copy of the memory.
+[[nodiscard]] bool ReadDeviceMemory(CommandFrame& frame, DeviceMemory memory, std::span<std::uint8_t> image);
 
 }  // namespace tarpel::avr

@@ -1,40 +1,43 @@
 #include "avr/FileImage.h"
 
+#include <filesystem>
 #include <span>
-#include <string_view>
 
 #include "avr/CommandFrame.h"
 #include "files/BinaryFile.h"
 #include "files/FileKind.h"
 #include "files/HexRead.h"
+#include "files/ImageFileMessages.h"
 
 namespace tarpel::avr {
-
-namespace {
-
-constexpr std::string_view UnreadableMessage = "No se puede abrir el fichero!!";
-constexpr std::string_view UnknownKindMessage = "Tipo de fichero desconocido (debe ser .hex o .bin)!!";
-
-}  // namespace
 
 FileImage LoadFileImage(const std::string& fileName, const ImageLimits& limits) {
     FileImage image;
     image.bytes.assign(limits.capacity, 0xFF);
     std::span<std::uint8_t> buffer(image.bytes);
     if (fileName.empty()) return image;  // no file chosen yet: nothing to open
-    bool read = false;
-    switch (files::FileKindOf(fileName)) {
-    case files::FileKind::Binary:
-        read = files::ReadBinaryFile(fileName, buffer.first(limits.binaryBytes)).opened;
+    const files::FileKind kind = files::FileKindOf(fileName);
+    switch (kind) {
+    case files::FileKind::Binary: {
+        const auto read = files::ReadBinaryFile(fileName, buffer.first(limits.binaryBytes));
+        image.read.opened = read.opened;
+        image.read.hasData = read.count > 0;
+        // Only the first bytes are taken, but the size error names the whole file.
+        std::error_code error;
+        const auto size = std::filesystem::file_size(fileName, error);
+        image.read.dataEnd = std::max<std::uint64_t>(read.count, error ? 0 : size);
         break;
+    }
     case files::FileKind::Hex:
-        read = files::HexRead(fileName, limits.hexLimit, buffer);
+        image.read = files::HexRead(fileName, limits.hexLimit, buffer, limits.hexOrigin);
         break;
     case files::FileKind::Other:
         image.load = ImageLoad::UnknownKind;
         return image;
     }
-    image.load = read ? ImageLoad::Loaded : ImageLoad::Unreadable;
+    if (!image.read.opened) image.load = ImageLoad::Unreadable;
+    else if (kind == files::FileKind::Hex && !image.read.hasData) image.load = ImageLoad::NoHexData;
+    else image.load = ImageLoad::Loaded;
     return image;
 }
 
@@ -45,12 +48,48 @@ void ReportUnloadable(shell::Shell& shell, ImageLoad load) {
     case ImageLoad::Loaded:
         break;
     case ImageLoad::Unreadable:
-        shell.MessageBox(UnreadableMessage, ErrorCaption);
+        shell.MessageBox(files::UnreadableFileText, ErrorCaption);
         break;
     case ImageLoad::UnknownKind:
-        shell.MessageBox(UnknownKindMessage, ErrorCaption);
+        shell.MessageBox(files::UnknownKindText, ErrorCaption);
+        break;
+    case ImageLoad::NoHexData:
+        shell.MessageBox(files::NoHexDataText, ErrorCaption);
         break;
     }
+}
+
+namespace {
+
+bool Fits(const FileImage& image, int memorySize) {
+    return image.read.dataEnd <= static_cast<std::uint64_t>(memorySize);
+}
+
+void ReportTooMuchData(shell::Shell& shell, const FileImage& image, const ImageLimits& limits, int memorySize) {
+    shell.MessageBox("El fichero llega hasta el byte " + std::to_string(image.read.dataEnd) + " y " +
+                         std::string(limits.memoryName) + " del micro solo tiene " + std::to_string(memorySize) +
+                         " bytes!!",
+                     ErrorCaption);
+}
+
+}  // namespace
+
+bool ReportFileImage(shell::Shell& shell, const FileImage& image, const ImageLimits& limits) {
+    if (image.load != ImageLoad::Loaded) {
+        ReportUnloadable(shell, image.load);
+        return false;
+    }
+    if (image.read.wrongLines > 0) shell.MessageBox(files::WrongLinesText(image.read), files::WarningCaption);
+    if (Fits(image, limits.largestSize)) return true;
+    ReportTooMuchData(shell, image, limits, limits.largestSize);
+    return false;
+}
+
+bool CheckImageFits(CommandFrame& frame, const FileImage& image, const ImageLimits& limits, int memorySize) {
+    if (Fits(image, memorySize)) return true;
+    frame.StopCommand();
+    ReportTooMuchData(frame.Shell(), image, limits, memorySize);
+    return false;
 }
 
 }  // namespace tarpel::avr

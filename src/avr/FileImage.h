@@ -1,38 +1,75 @@
 #pragma once
 // Loading a file into an AVR command's own image buffer: preset to 0xFF (the erased value),
-// then raw bytes or Intel HEX records by the name's last three characters. It shows nothing;
-// ReportUnloadable turns a file that gave no image into the command's error box.
+// then raw bytes or Intel HEX records by the name's last three characters. Loading shows
+// nothing; the Report and Check functions turn what the file gave into the command's boxes,
+// all of them before anything is written to or compared with the device.
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "avr/DeviceTable.h"
+#include "files/ImageFileRead.h"
 #include "shell/Shell.h"
 
 namespace tarpel::avr {
 
+class CommandFrame;
+
+// This memory's bytes on the largest device of the table: no file beyond it fits any device.
+constexpr int LargestFlashSize() {
+    int largest = 0;
+    for (const auto& device : DeviceTable) largest = std::max(largest, device.flashSize);
+    return largest;
+}
+constexpr int LargestEepromSize() {
+    int largest = 0;
+    for (const auto& device : DeviceTable) largest = std::max(largest, device.eepromSize);
+    return largest;
+}
+
 struct ImageLimits {
-    std::size_t capacity;     // bytes of the buffer; beyond the HEX limit by more than a record
-    std::size_t binaryBytes;  // at most this many bytes are taken from a binary file
-    std::int32_t hexLimit;    // highest HEX record address accepted
+    std::size_t capacity;         // bytes of the buffer; beyond the HEX limit by more than a record
+    std::size_t binaryBytes;      // at most this many bytes are taken from a binary file
+    std::int32_t hexLimit;        // highest HEX record address accepted
+    std::uint32_t hexOrigin;      // HEX addresses from here on count from 0 (see below)
+    std::string_view memoryName;  // the memory as the size error names it
+    int largestSize;              // this memory's bytes on the largest device
 };
 
-inline constexpr ImageLimits FlashImageLimits{13569, 9472, 9472};
-inline constexpr ImageLimits EepromImageLimits{849, 592, 592};
+inline constexpr ImageLimits FlashImageLimits{13569, 9472, 9472, 0, "la flash", LargestFlashSize()};
+// avr-objcopy writes an .eeprom section at its link address, 0x810000 on; it is meant for
+// EEPROM address 0, so such a file loads there.
+inline constexpr ImageLimits EepromImageLimits{849, 592, 592, 0x810000, "la eeprom interna", LargestEepromSize()};
 
 enum class ImageLoad {
-    Loaded,       // the file was read; what it held is in the image (maybe nothing at all)
+    Loaded,       // the file was read; what it held is in the image
     Unreadable,   // the file could not be opened or read
     UnknownKind,  // the name ends in neither BIN nor HEX
+    NoHexData,    // a HEX file without a single data record: empty, or some other kind of file
 };
 
 struct FileImage {
     ImageLoad load = ImageLoad::Unreadable;
     std::vector<std::uint8_t> bytes;  // capacity bytes, 0xFF where the file put nothing
+    // What the reading found; dataEnd is the length of a binary file, also beyond what was read.
+    files::ImageFileRead read;
 };
 
 FileImage LoadFileImage(const std::string& fileName, const ImageLimits& limits);
 
 // The error box for an image that was not loaded; nothing for a loaded one.
 void ReportUnloadable(shell::Shell& shell, ImageLoad load);
+
+// The file's boxes before the device is powered: the error for a file that gave no image or
+// holds more data than this memory of any device, the warning for lines that were not valid
+// records. True when the command may go on.
+bool ReportFileImage(shell::Shell& shell, const FileImage& image, const ImageLimits& limits);
+
+// True when the file's data lies within the memory's memorySize bytes on the identified device.
+// Otherwise the command stops (every line off, default cursor) and then the error box names both
+// sizes, so that nothing is cut in silence.
+bool CheckImageFits(CommandFrame& frame, const FileImage& image, const ImageLimits& limits, int memorySize);
 
 }  // namespace tarpel::avr

@@ -1,6 +1,30 @@
 #include "avr/FuseDevice.h"
 
+#include <cstdio>
+#include <string>
+
+#include "avr/FuseLists.h"
+#include "avr/FuseMapping.h"
+
 namespace tarpel::avr {
+
+namespace {
+
+// Why a clock that needs a crystal or an RC pair is worth a second thought on this board.
+std::string OscillatorQuestion(std::string_view clockCaption) {
+    return "El reloj \"" + std::string(clockCaption) +
+           "\" necesita un cristal o una red RC en XTAL1, y esta placa le da a XTAL1 una onda cuadrada "
+           "desde el PC.\rCon ese reloj el micro puede dejar de contestar a la placa.\r\r"
+           "Grabar los fuses de todas formas?";
+}
+
+std::string FuseText(FuseBytes bytes) {
+    char text[40];
+    std::snprintf(text, sizeof text, "FuseLow $%02X FuseHigh $%02X", bytes.low, bytes.high);
+    return text;
+}
+
+}  // namespace
 
 bool IdentifyFuseDevice(CommandFrame& frame) {
     frame.Shell().SetCursor(shell::CursorShape::Hourglass);
@@ -14,6 +38,32 @@ bool IdentifyFuseDevice(CommandFrame& frame) {
         return false;
     }
     return true;
+}
+
+bool ConfirmClock(CommandFrame& frame, std::uint8_t cksel) {
+    const ClockOption& clock = ClockOptions[static_cast<std::size_t>(ClockIndexOfCksel(cksel & fusebits::Cksel))];
+    if (!clock.needsOscillatorParts) return true;
+    frame.Shell().SetCursor(shell::CursorShape::Default);
+    if (!frame.Shell().AskYesNo(OscillatorQuestion(clock.caption), "AVISO:")) {
+        frame.StopCommand();
+        return false;
+    }
+    frame.Shell().SetCursor(shell::CursorShape::Hourglass);
+    return true;
+}
+
+bool WriteCheckedFuses(CommandFrame& frame, FuseBytes bytes, std::optional<FuseBytes> current) {
+    hw::AvrLink& link = frame.Link();
+    // Each write waits out the fuse's 50 ms itself.
+    if (!current || current->low != bytes.low) link.WriteFuseLow(bytes.low);
+    if (!current || current->high != bytes.high) link.WriteFuseHigh(bytes.high);
+    const FuseBytes read{link.ReadFuseLow(), link.ReadFuseHigh()};
+    frame.StopCommand();
+    if (read == bytes) return true;
+    frame.Shell().MessageBox("Los fuses leidos no coinciden con los grabados!!\rGrabados: " + FuseText(bytes) +
+                                 "\rLeidos: " + FuseText(read),
+                             ErrorCaption);
+    return false;
 }
 
 }  // namespace tarpel::avr

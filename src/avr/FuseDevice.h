@@ -1,17 +1,30 @@
 #pragma once
-// The start both fuse commands share: power-up and identification, then the refusal of any
-// device without fuse bytes over the serial interface (the AT90S parts, and an unrecognised
-// device, which is worked on as an AT90S8515).
+// What the fuse commands share: the start (power-up and identification, then the refusal of
+// any device without fuse bytes over the serial interface: the AT90S parts), the warning before
+// a clock that the board cannot drive, and the write that reads the bytes back.
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "avr/CommandFrame.h"
+#include "avr/FuseMemory.h"
 
 namespace tarpel::avr {
 
 inline constexpr std::string_view FusesRefusedMessage = "Solo para ATMEGA90S8515 !";
+inline constexpr std::string_view FusesWrittenMessage = "Fuses grabados! Leelos para verificarlo";
 
 // True with the device powered in programming mode and known to have fuses. False when the
 // command must end: its message has been shown, the cursor is normal and every line is off.
 bool IdentifyFuseDevice(CommandFrame& frame);
+
+// True when this CKSEL value may be written: a clock the board's square wave on XTAL1 drives,
+// or the user said yes to the warning. On no the command's stop is done (lines off).
+bool ConfirmClock(CommandFrame& frame, std::uint8_t cksel);
+
+// Writes the bytes that differ from `current` (both when it is not known), reads both back and
+// switches every line off. False, after an "ERROR" box with the bytes written and read, when
+// the device does not hold them.
+bool WriteCheckedFuses(CommandFrame& frame, FuseBytes bytes, std::optional<FuseBytes> current = std::nullopt);
 
 }  // namespace tarpel::avr

@@ -12,6 +12,7 @@ namespace tarpel::avr {
 struct FuseBytes {
     std::uint8_t low = 0;
     std::uint8_t high = 0;
+    friend bool operator==(const FuseBytes&, const FuseBytes&) = default;
 };
 
 class FuseMemory {

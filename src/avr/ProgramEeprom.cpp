@@ -1,6 +1,7 @@
 #include "avr/ProgramEeprom.h"
 
 #include <algorithm>
+#include <span>
 #include <string_view>
 
 #include "avr/FileImage.h"
@@ -16,35 +17,40 @@ constexpr std::uint32_t UnpollableByteMs = 12;
 
 CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) {
     const FileImage image = LoadFileImage(fileName, EepromImageLimits);
-    if (image.load != ImageLoad::Loaded) {
-        ReportUnloadable(frame.Shell(), image.load);
-        return CommandOutcome::Failed;
-    }
+    if (!ReportFileImage(frame.Shell(), image, EepromImageLimits)) return CommandOutcome::Failed;
     frame.Shell().SetCursor(shell::CursorShape::Hourglass);
     if (!frame.IdentifyDevice()) {
         frame.StopCommand();
         return CommandOutcome::Failed;
     }
+    if (!CheckImageFits(frame, image, EepromImageLimits, frame.EepromSize())) return CommandOutcome::Failed;
     hw::AvrLink& link = frame.Link();
     const auto& busyAnswers = frame.Device().eepromBusyAnswers;
     const int size = frame.EepromSize();
     for (int a = 0; a < size; ++a) {
         const std::uint8_t v = image.bytes[static_cast<std::size_t>(a)];
         link.WriteEepromByte(a, v);
+        bool written = false;
         if (std::find(busyAnswers.begin(), busyAnswers.end(), v) != busyAnswers.end()) {
+            // Read back once the write is surely over: a byte that did not take would otherwise
+            // pass unseen.
             frame.Clock().Sleep(UnpollableByteMs);
+            written = link.ReadEepromByte(a) == v;
         } else {
-            bool written = false;
             for (int i = 0; i < ReadBacks && !written; ++i) written = link.ReadEepromByte(a) == v;
-            if (!written) {
-                frame.Shell().MessageBox(WriteFailed, ErrorCaption);
-                frame.StopCommand();
-                return CommandOutcome::Failed;
-            }
         }
-        frame.ShowProgress(shell::Gauge::Eeprom, a, size);
+        if (!written) {
+            frame.StopCommand();
+            frame.Shell().MessageBox(AtAddress(WriteFailed, a), ErrorCaption);
+            return CommandOutcome::Failed;
+        }
+        if (frame.ShowProgress(shell::Gauge::Eeprom, a, size)) {
+            frame.StopCommand();
+            return CommandOutcome::Cancelled;
+        }
     }
     frame.StopCommand();
+    frame.View().MemoryContentsKnown(std::span(image.bytes).first(static_cast<std::size_t>(size)));
     return CommandOutcome::Done;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // "Programar eeprom int..." (BitBtn1Click): writes a file into the internal EEPROM, every byte
-// (0xFF included, since the EEPROM erases itself per byte), each confirmed by reading it back
-// or waited out where the device's busy answer hides the value. A file that gives no image
-// leaves the device alone.
+// (0xFF included, since the EEPROM erases itself per byte), each confirmed by reading it back:
+// polled, or waited out and then read where the device's busy answer hides the value. A byte
+// that does not read back ends the command with a message naming its address. A file that
+// gives no image leaves the device alone.
 #include <string>
 
 #include "avr/CommandFrame.h"

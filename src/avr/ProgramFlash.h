@@ -1,12 +1,13 @@
 #pragma once
 // "Programar flash..." (btnProgFlashClick): writes a file into the flash, byte by byte on the
-// AT90S devices and page by page on the ATmega8515, confirming each write by reading it back.
-// The flash must have been erased before. A file that gives no image leaves the device alone.
-#include <cstdint>
-#include <span>
+// AT90S devices and page by page on the ATmega8515, confirming each write by reading it back
+// (every byte written, and the whole of each page). The flash must have been erased before: a
+// byte that does not read back as written ends the command with a message naming its address.
+// A file that gives no image leaves the device alone.
 #include <string>
 
 #include "avr/CommandFrame.h"
+#include "avr/FileImage.h"
 
 namespace tarpel::avr {
 
@@ -15,8 +16,9 @@ CommandOutcome ProgramFlash(CommandFrame& frame);
 // The given file, without any dialog.
 CommandOutcome ProgramFlashFrom(CommandFrame& frame, const std::string& fileName);
 
-// The device part alone, for an image already loaded (at least FlashSize bytes). The caller
-// holds the frame's scope.
-CommandOutcome ProgramFlashImage(CommandFrame& frame, std::span<const std::uint8_t> image);
+// The device part alone, for a file already loaded and reported. A file with data beyond the
+// identified device's flash is refused before anything is written. The caller holds the
+// frame's scope.
+CommandOutcome ProgramFlashImage(CommandFrame& frame, const FileImage& file);
 
 }  // namespace tarpel::avr

@@ -31,8 +31,10 @@ CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::
         return CommandOutcome::Failed;
     }
     std::vector<std::uint8_t> image(static_cast<std::size_t>(MemorySize(frame, memory)));
-    ReadDeviceMemory(frame, memory, image);
+    // Part of a memory is no copy of it: a stopped read saves nothing.
+    if (!ReadDeviceMemory(frame, memory, image)) return CommandOutcome::Cancelled;
     frame.SwitchOff();
+    frame.View().MemoryContentsKnown(image);
 
     const bool written = kind == files::FileKind::Binary
                              ? files::WriteBinaryFile(fileName, image)

@@ -1,9 +1,21 @@
 #include "avr/ReprogramFlash.h"
 
+#include <algorithm>
+
 #include "avr/FileImage.h"
 #include "avr/ProgramFlash.h"
 
 namespace tarpel::avr {
+
+namespace {
+
+constexpr int SmallestFlashSize() {
+    int smallest = DeviceTable.front().flashSize;
+    for (const auto& device : DeviceTable) smallest = std::min(smallest, device.flashSize);
+    return smallest;
+}
+
+}  // namespace
 
 CommandOutcome ReprogramFlash(CommandFrame& frame) { return ReprogramFlashFrom(frame, frame.Shell().LastOpenFile()); }
 
@@ -12,13 +24,21 @@ CommandOutcome ReprogramFlashFrom(CommandFrame& frame, const std::string& fileNa
     if (!scope) return CommandOutcome::Failed;
     // Erasing and then finding no file to program would leave the user with a blank device.
     const FileImage image = LoadFileImage(fileName, FlashImageLimits);
-    if (image.load != ImageLoad::Loaded) {
-        ReportUnloadable(frame.Shell(), image.load);
-        return CommandOutcome::Failed;
+    if (!ReportFileImage(frame.Shell(), image, FlashImageLimits)) return CommandOutcome::Failed;
+    // Nor must a file too big for the device in the socket be found out after the erase; only
+    // the signature tells the size, so a file beyond the smallest flash is measured first.
+    if (image.read.dataEnd > static_cast<std::uint64_t>(SmallestFlashSize())) {
+        frame.Shell().SetCursor(shell::CursorShape::Hourglass);
+        if (!frame.IdentifyDevice()) {
+            frame.StopCommand();
+            return CommandOutcome::Failed;
+        }
+        if (!CheckImageFits(frame, image, FlashImageLimits, frame.FlashSize())) return CommandOutcome::Failed;
+        frame.StopCommand();
     }
     if (!frame.EnterProgrammingMode()) return CommandOutcome::Failed;
     frame.Link().ChipErase();
-    return ProgramFlashImage(frame, image.bytes);
+    return ProgramFlashImage(frame, image);
 }
 
 }  // namespace tarpel::avr

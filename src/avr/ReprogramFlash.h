@@ -1,7 +1,8 @@
 #pragma once
 // "Reprogramar flash..." (BitBtn2Click): erases the chip, then programs the flash from the
 // file the open dialog chose last, with a fresh power-up and identification of its own.
-// The file is loaded first: one that gives no image is reported before anything is erased.
+// The file is loaded first: one that gives no image, or holds more than the device's flash, is
+// reported before anything is erased.
 #include <string>
 
 #include "avr/CommandFrame.h"

@@ -3,14 +3,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string_view>
 #include <vector>
 
 #include "avr/DeviceMemory.h"
 #include "avr/FileImage.h"
-#include "files/FileKind.h"
 
 namespace tarpel::avr {
 
@@ -28,39 +25,36 @@ std::string DifferenceMessage(int address) {
     return std::string("VERIFICACION: ERRONEA (Diferencias en byte: $") + digits + ")";
 }
 
-// Without this check a missing file would compare as all 0xFF and a blank device would
-// "verify" against it.
-ImageLoad CheckComparable(const std::string& fileName) {
-    if (files::FileKindOf(fileName) == files::FileKind::Other) return ImageLoad::UnknownKind;
-    std::error_code error;
-    if (std::filesystem::is_directory(fileName, error)) return ImageLoad::Unreadable;
-    return std::ifstream(fileName, std::ios::binary).is_open() ? ImageLoad::Loaded : ImageLoad::Unreadable;
-}
-
 CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const std::string& fileName) {
     shell::Shell& shell = frame.Shell();
-    if (const ImageLoad check = CheckComparable(fileName); check != ImageLoad::Loaded) {
-        ReportUnloadable(shell, check);
-        return CommandOutcome::Failed;
-    }
+    // The file is looked at before the device is powered: a missing file would compare as all
+    // 0xFF and a blank device would "verify" against it, and data beyond the memory would never
+    // be compared at all.
+    const ImageLimits& limits = MemoryFileLimits(memory);
+    const FileImage checked = LoadFileImage(fileName, limits);
+    if (!ReportFileImage(shell, checked, limits)) return CommandOutcome::Failed;
     shell.SetCursor(shell::CursorShape::Hourglass);
     if (!frame.IdentifyDevice()) {
         frame.StopCommand();
         return CommandOutcome::Failed;
     }
-    const auto size = static_cast<std::size_t>(MemorySize(frame, memory));
-    std::vector<std::uint8_t> device(size, 0xFF);
-    ReadDeviceMemory(frame, memory, device);
+    const int size = MemorySize(frame, memory);
+    if (!CheckImageFits(frame, checked, limits, size)) return CommandOutcome::Failed;
+    std::vector<std::uint8_t> device(static_cast<std::size_t>(size), 0xFF);
+    // A verdict on part of the memory would judge bytes never read: a stopped read gives none.
+    if (!ReadDeviceMemory(frame, memory, device)) return CommandOutcome::Cancelled;
     frame.SwitchOff();
+    frame.View().MemoryContentsKnown(device);
     shell.SetCursor(shell::CursorShape::Default);
 
-    // The file is loaded only once the device has been read, as the program always did.
-    const FileImage file = LoadFileImage(fileName, MemoryFileLimits(memory));
+    // What is compared is the file as it is once the device has been read, as the program
+    // always did; it went away, or changed into something else, if it no longer loads or fits.
+    const FileImage file = LoadFileImage(fileName, limits);
     if (file.load != ImageLoad::Loaded) {
-        // It could be opened a moment ago; it went away or failed while being read.
         ReportUnloadable(shell, file.load);
         return CommandOutcome::Failed;
     }
+    if (!CheckImageFits(frame, file, limits, size)) return CommandOutcome::Failed;
     // The whole memory is compared, not only what the file covers: the rest must be 0xFF.
     const auto deviceAt = std::mismatch(device.begin(), device.end(), file.bytes.begin(), file.bytes.end()).first;
     if (deviceAt == device.end()) {

@@ -13,8 +13,8 @@ CommandOutcome VerifyFlash(CommandFrame& frame);
 CommandOutcome VerifyEeprom(CommandFrame& frame);
 
 // The given file, without any dialog. Done for "VERIFICACION: OK !!!!!"; Failed for a
-// difference, and for a file that cannot be opened or is of neither kind (reported as an
-// error, with no verdict, before the device is touched).
+// difference, and for a file that cannot be opened, is of neither kind, holds no HEX data or
+// more data than the memory (reported as an error, with no verdict, before the device is read).
 CommandOutcome VerifyFlashWith(CommandFrame& frame, const std::string& fileName);
 CommandOutcome VerifyEepromWith(CommandFrame& frame, const std::string& fileName);
 

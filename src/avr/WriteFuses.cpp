@@ -1,6 +1,5 @@
 #include "avr/WriteFuses.h"
 
-#include <string>
 #include <string_view>
 
 #include "avr/FuseDevice.h"
@@ -19,14 +18,6 @@ std::string_view MissingChoice(const FuseSettings& settings) {
     return {};
 }
 
-// Why a clock that needs a crystal or an RC pair is worth a second thought on this board.
-std::string OscillatorQuestion(std::string_view clockCaption) {
-    return "El reloj \"" + std::string(clockCaption) +
-           "\" necesita un cristal o una red RC en XTAL1, y esta placa le da a XTAL1 una onda cuadrada "
-           "desde el PC.\rCon ese reloj el micro puede dejar de contestar a la placa.\r\r"
-           "Grabar los fuses de todas formas?";
-}
-
 }  // namespace
 
 CommandOutcome WriteFuses(CommandFrame& frame, const FusePanel& panel, FuseMemory& memory) {
@@ -43,21 +34,13 @@ CommandOutcome WriteFuses(CommandFrame& frame, const FusePanel& panel, FuseMemor
     // not turn, say, CKSEL 7 into 5 behind the user's back.
     const auto low = FuseLowFromSettings(settings, memory.KeptCksel(settings.xtalIndex));
     const auto high = FuseHighFromSettings(settings);
-    const ClockOption& clock = ClockOptions[static_cast<std::size_t>(ClockIndexOfCksel(*low & fusebits::Cksel))];
-    if (clock.needsOscillatorParts) {
-        frame.Shell().SetCursor(shell::CursorShape::Default);
-        if (!frame.Shell().AskYesNo(OscillatorQuestion(clock.caption), "AVISO:")) {
-            frame.StopCommand();
-            return CommandOutcome::Cancelled;
-        }
-        frame.Shell().SetCursor(shell::CursorShape::Hourglass);
+    if (!ConfirmClock(frame, *low)) return CommandOutcome::Cancelled;
+    if (!WriteCheckedFuses(frame, {*low, *high})) {
+        memory.Forget();  // the device holds neither what was read nor what was meant
+        return CommandOutcome::Failed;
     }
-    hw::AvrLink& link = frame.Link();
-    link.WriteFuseLow(*low);  // each write waits out the fuse's 50 ms itself
-    link.WriteFuseHigh(*high);
-    frame.StopCommand();
     memory.Remember({*low, *high});
-    frame.Shell().ShowMessage("Fuses grabados! Leelos para verificarlo");
+    frame.Shell().ShowMessage(FusesWrittenMessage);
     return CommandOutcome::Done;
 }
 

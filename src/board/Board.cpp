@@ -16,6 +16,7 @@
 #include "sim/AvrFactory.h"
 #include "sim/ChipStore.h"
 #include "sim/Eeprom24CxxModel.h"
+#include "sim/FolderClaim.h"
 #include "sim/SimFaults.h"
 #include "sim/SimulatedBoard.h"
 #include "sim/SimulatedClock.h"
@@ -56,6 +57,9 @@ struct Opened {
 Opened OpenSimulation(const BoardOptions& options, Board& board) {
     const sim::SimFaults faults = sim::ParseSimFaults(options.simFaults);
     const sim::ChipStore store(options.simDir);
+    // Claimed before any chip reads its contents: a second program stops here, touching nothing.
+    sim::FolderClaim claim = sim::FolderClaim::Claim(store.Folder(), board.error);
+    if (!board.error.empty()) return {};
     std::unique_ptr<sim::EepromSocketChip> eeprom;
     if (!SameText(options.simEeprom, "none")) {
         auto chip = std::make_unique<sim::Virtual24Cxx>(*FindChip(options.simEeprom), store, faults.pageRefusals);
@@ -66,6 +70,7 @@ Opened OpenSimulation(const BoardOptions& options, Board& board) {
     auto avr = sim::MakeVirtualAvr(options.simAvr, store, faults.avrFaults);
 
     auto simulation = std::make_unique<sim::SimulatedBoard>(std::move(eeprom), std::move(avr));
+    simulation->KeepStore(store, std::move(claim));
     simulation->returnLineFault = faults.returnLine;
     simulation->Pacer().SetEnabled(options.realTime);
     sim::SimulatedBoard* raw = simulation.get();
@@ -148,10 +153,12 @@ Board OpenBoard(const BoardOptions& options) {
         auto tracing = std::make_unique<hw::TracingPort>(std::move(opened.port), options.traceFile, opened.now,
                                                          opened.probe);
         board.error = tracing->Error();
+        board.trace = tracing.get();
         opened.port = std::move(tracing);
     }
     if (!board.error.empty()) {
         board.simulation = nullptr;
+        board.trace = nullptr;
         // The simulated clock lives on the simulation's time, which goes with its port.
         opened.clock = std::make_unique<hw::SteadyClock>();
         opened.port = std::make_unique<InertPort>();

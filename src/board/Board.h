@@ -12,6 +12,9 @@
 namespace tarpel::sim {
 class SimulatedBoard;
 }
+namespace tarpel::hw {
+class TracingPort;
+}
 
 namespace tarpel::board {
 
@@ -22,6 +25,7 @@ struct Board {
     std::string error;                 // why the chosen port could not be opened; the port is inert then
     bool badOptions = false;           // the error lies in the options themselves (a usage error)
     sim::SimulatedBoard* simulation = nullptr;  // set on the simulated board
+    hw::TracingPort* trace = nullptr;           // the line trace inside port, when one is written
 
     bool Usable() const { return error.empty(); }
 };

@@ -7,10 +7,17 @@ void ConsoleDeviceView::SetDeviceCaption(std::string_view caption) {
     if (caption != "??") out_ << "Tipo de micro: " << caption << '\n';
 }
 
+void ConsoleDeviceView::MemoryContentsKnown(std::span<const std::uint8_t> contents) {
+    checksums_ = files::ChecksumsOf(contents);
+}
+
 int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(avr::CommandFrame&)>& run) {
     ConsoleDeviceView view(context.out);
     avr::CommandFrame frame(context.lines, context.clock(), context.shell, view);
-    return ExitStatus(run(frame));
+    const int status = ExitStatus(run(frame));
+    // A result, like the device type: on standard output, once the command's messages are out.
+    if (view.Checksums()) context.out << files::ChecksumText(*view.Checksums()) << '\n';
+    return status;
 }
 
 Command AvrCommand(const char* name, const char* summary, shell::CommandOutcome (*run)(avr::CommandFrame&)) {

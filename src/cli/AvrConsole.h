@@ -1,7 +1,9 @@
 #pragma once
 // What every AVR command of the console shares: lbTipo printed on standard output, a command
-// frame of its own over the context's board, and the outcome turned into the exit status.
+// frame of its own over the context's board, the checksums of the memory a command read or
+// wrote in full printed after it, and the outcome turned into the exit status.
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -10,6 +12,7 @@
 #include "avr/CommandFrame.h"
 #include "cli/CommandContext.h"
 #include "cli/CommandTable.h"
+#include "files/Checksums.h"
 
 namespace tarpel::cli {
 
@@ -18,9 +21,14 @@ class ConsoleDeviceView final : public avr::AvrView {
 public:
     explicit ConsoleDeviceView(std::ostream& out) : out_(out) {}
     void SetDeviceCaption(std::string_view caption) override;
+    void MemoryContentsKnown(std::span<const std::uint8_t> contents) override;
+
+    // Of the last memory contents the command came to know, if any.
+    const std::optional<files::Checksums>& Checksums() const { return checksums_; }
 
 private:
     std::ostream& out_;
+    std::optional<files::Checksums> checksums_;
 };
 
 // Runs one AVR command on a frame of its own over the context's board.

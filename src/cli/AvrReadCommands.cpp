@@ -6,12 +6,12 @@
 #include <ostream>
 
 #include "avr/BlankTest.h"
+#include "avr/ChangeFuses.h"
 #include "avr/CommandFrame.h"
 #include "avr/FuseLists.h"
 #include "avr/ReadFuses.h"
 #include "avr/ReadMemory.h"
 #include "avr/VerifyMemory.h"
-#include "avr/WriteFuses.h"
 #include "cli/AvrConsole.h"
 #include "cli/CommandContext.h"
 
@@ -19,7 +19,7 @@ namespace tarpel::cli {
 
 namespace {
 
-// The fuse panel of the console: the settings come from the options, what "Leer" shows is kept.
+// The fuse panel of read-fuses: what "Leer" shows is kept for the printout.
 class OptionFusePanel final : public avr::FusePanel {
 public:
     avr::FuseSettings settings;
@@ -48,32 +48,35 @@ std::string Hex(std::uint8_t value) {
     return text;
 }
 
-// The panel's lists and check boxes as options, in the panel's order.
+// The panel's lists and check boxes as options, in the panel's order, each with the change it
+// names.
 struct ListOption {
     const char* name;
     const avr::FusePanelList& list;
+    std::optional<int> avr::FuseChanges::*change;
 };
 
 struct BoxOption {
-    const char* name;  // null for "Hab. prog. serie": it is never written
+    const char* name;  // ticks the box; "no-" before it clears it
     const avr::FusePanelBox& box;
+    std::optional<bool> avr::FuseChanges::*change;
 };
 
 const std::array<ListOption, 3> ListOptions{{
-    {"clock", avr::FusePanelLists[0]},
-    {"sut", avr::FusePanelLists[1]},
-    {"boot-size", avr::FusePanelLists[2]},
+    {"clock", avr::FusePanelLists[0], &avr::FuseChanges::xtalIndex},
+    {"sut", avr::FusePanelLists[1], &avr::FuseChanges::sutIndex},
+    {"boot-size", avr::FusePanelLists[2], &avr::FuseChanges::bootSizeIndex},
 }};
 
-const std::array<BoxOption, 8> BoxOptions{{
-    {"boden", avr::FusePanelBoxes[0]},
-    {"bod-level", avr::FusePanelBoxes[1]},
-    {"s8515c", avr::FusePanelBoxes[2]},
-    {"wdton", avr::FusePanelBoxes[3]},
-    {nullptr, avr::FusePanelBoxes[4]},
-    {"ckopt", avr::FusePanelBoxes[5]},
-    {"eesave", avr::FusePanelBoxes[6]},
-    {"bootrst", avr::FusePanelBoxes[7]},
+// "Hab. prog. serie" has none: SPIEN is never written otherwise than programmed.
+const std::array<BoxOption, 7> BoxOptions{{
+    {"boden", avr::FusePanelBoxes[0], &avr::FuseChanges::boden},
+    {"bod-level", avr::FusePanelBoxes[1], &avr::FuseChanges::bodLevel},
+    {"s8515c", avr::FusePanelBoxes[2], &avr::FuseChanges::s8515c},
+    {"wdton", avr::FusePanelBoxes[3], &avr::FuseChanges::wdton},
+    {"ckopt", avr::FusePanelBoxes[5], &avr::FuseChanges::ckopt},
+    {"eesave", avr::FusePanelBoxes[6], &avr::FuseChanges::eesave},
+    {"bootrst", avr::FusePanelBoxes[7], &avr::FuseChanges::bootrst},
 }};
 
 int ReadFusesCommand(CommandContext& context) {
@@ -88,10 +91,10 @@ int ReadFusesCommand(CommandContext& context) {
 }
 
 int WriteFusesCommand(CommandContext& context) {
-    OptionFusePanel panel;
-    for (const auto& [name, list] : ListOptions) {
+    avr::FuseChanges changes;
+    for (const auto& [name, list, change] : ListOptions) {
         const auto value = context.Option(name);
-        if (!value) continue;  // as a list left without a choice: the command asks for it
+        if (!value) continue;  // left as the device has it
         const auto index = ListItemIndex(*value, list.captions);
         if (!index) {
             context.shell.MessageBox("--" + std::string(name) + " " + *value + " no es ninguna opcion de la lista: " +
@@ -99,24 +102,36 @@ int WriteFusesCommand(CommandContext& context) {
                                      "ERROR");
             return ExitUsage;
         }
-        panel.settings.*list.index = *index;
+        changes.*change = *index;
     }
-    for (const auto& [name, box] : BoxOptions) {
-        if (name) panel.settings.*box.checked = context.HasOption(name);
+    for (const auto& [name, box, change] : BoxOptions) {
+        const std::string tick = name, clear = "no-" + tick;
+        if (context.HasOption(tick) && context.HasOption(clear)) {
+            context.shell.MessageBox("--" + tick + " y --" + clear + " no pueden ir juntas", "ERROR");
+            return ExitUsage;
+        }
+        if (context.HasOption(tick) || context.HasOption(clear)) changes.*change = context.HasOption(tick);
     }
     context.shell.AnswerYes(context.HasOption("force"));
-    avr::FuseMemory memory;
-    return RunAvr(context, [&](avr::CommandFrame& frame) { return avr::WriteFuses(frame, panel, memory); });
+    avr::FuseUpdate update;
+    const int status =
+        RunAvr(context, [&](avr::CommandFrame& frame) { return avr::ChangeFuses(frame, changes, update); });
+    if (status != ExitSuccess || !update.before || !update.after) return status;
+    context.out << "FuseLow: " << Hex(update.before->low) << " -> " << Hex(update.after->low) << '\n'
+                << "FuseHigh: " << Hex(update.before->high) << " -> " << Hex(update.after->high) << '\n';
+    if (*update.before == *update.after) context.out << "Sin cambios: no se ha grabado nada\n";
+    return status;
 }
 
 std::vector<CommandOption> WriteFusesOptions() {
     std::vector<CommandOption> options;
-    for (const auto& [name, list] : ListOptions) {
+    for (const auto& [name, list, change] : ListOptions) {
         options.push_back(
             {name, "OPCION", "\"" + std::string(list.label) + "\" por texto o numero: " + Choices(list.captions)});
     }
-    for (const auto& [name, box] : BoxOptions) {
-        if (name) options.push_back({name, "", "marca \"" + std::string(box.caption) + "\""});
+    for (const auto& [name, box, change] : BoxOptions) {
+        options.push_back({name, "", "marca \"" + std::string(box.caption) + "\""});
+        options.push_back({std::string("no-") + name, "", "desmarca \"" + std::string(box.caption) + "\""});
     }
     options.push_back({"force", "", "contesta Si al aviso de un reloj que necesita cristal o red RC en XTAL1"});
     return options;
@@ -167,7 +182,7 @@ void RegisterAvrReadCommands(CommandTable& table) {
                .run = ReadFusesCommand});
     table.Add({.group = "avr",
                .name = "write-fuses",
-               .summary = "graba los fusibles del ATmega8515 con las opciones del panel",
+               .summary = "cambia los fusibles del ATmega8515 que nombran las opciones",
                .options = WriteFusesOptions(),
                .run = WriteFusesCommand});
 }

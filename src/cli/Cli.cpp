@@ -1,10 +1,33 @@
 #include "cli/Cli.h"
 
+#include <memory>
+
+#include "board/InertPort.h"
 #include "cli/CommandContext.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsoleShell.h"
+#include "cli/ImmediateStopPort.h"
+#include "cli/SameFile.h"
+#include "cli/StopSignals.h"
+#include "hw/SteadyClock.h"
+#include "hw/TracingPort.h"
 
 namespace tarpel::cli {
+
+namespace {
+
+// The board of a command that works on files alone: the options are checked as ever, but no
+// port is opened and no trace written.
+board::Board NoBoard(const board::BoardOptions& options) {
+    board::Board board;
+    board.error = board::ValidateBoardOptions(options);
+    board.badOptions = !board.error.empty();
+    board.port = std::make_unique<board::InertPort>();
+    board.clock = std::make_unique<hw::SteadyClock>();
+    return board;
+}
+
+}  // namespace
 
 int RunCli(const CommandTable& table, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            bool progressLine) {
@@ -20,24 +43,45 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
         return ExitUsage;
     };
     if (!parsed) return usageError(error);
+    // Opening the board empties the trace file: it must not be a file the command works on.
+    for (const auto& file : line.arguments) {
+        if (!line.board.traceFile.empty() && SameFile(line.board.traceFile, file))
+            return usageError("--trace no puede ser un fichero que lee o escribe la orden: " + line.board.traceFile);
+    }
 
-    board::Board board = board::OpenBoard(line.board);
+    board::Board board = line.command->opensBoard ? board::OpenBoard(line.board) : NoBoard(line.board);
     if (board.badOptions) return usageError(board.error);
     if (!board.Usable()) {
         err << "ERROR: " << board.error << '\n';
         return ExitFailure;
     }
+    board.port = std::make_unique<ImmediateStopPort>(std::move(board.port));
     hw::BoardLines lines(*board.port);
     hw::BitTiming timing(*board.clock);
     timing.CalibrateBitDelay();
     timing.DelayFactor = line.delayFactor;
     ConsoleShell shell(err, progressLine);
+    shell.WatchPort(*board.port);
 
     CommandContext context{board, lines, timing, shell, line.arguments, line.options, out};
     int status = line.command->run(context);
     // As the window program does when it closes: every line off.
     lines.AllOff();
-    if (status == ExitSuccess && ConsoleShell::Interrupted()) status = ExitFailure;
+    // What the board itself reports (a port that stopped working, a simulated chip that could
+    // not be saved) outranks the command's own verdict.
+    if (const std::string failure = board.port->Failure(); !failure.empty()) {
+        shell.MessageBox(failure, "ERROR");
+        status = ExitFailure;
+    }
+    // A trace cut short (a full disk) must not pass for a whole one.
+    if (board.trace && !board.trace->Finish()) {
+        shell.MessageBox(board.trace->Error(), "ERROR");
+        status = ExitFailure;
+    }
+    if (StopSignal() != 0) {
+        shell.Notice(CancelledMessage);
+        status = ExitFailure;
+    }
     return status;
 }
 

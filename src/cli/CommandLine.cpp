@@ -104,7 +104,9 @@ std::string HelpText(const CommandTable& table) {
             "\n"
             "Los mensajes salen en la salida de error, uno por linea: \"TITULO: texto\".\n"
             "Estado de salida: 0 bien; 1 la orden fallo (error, diferencias al verificar, chip no\n"
-            "borrado); 2 error de uso.\n";
+            "borrado, orden cancelada); 2 error de uso.\n"
+            "Ctrl-C, SIGTERM, SIGHUP o SIGQUIT detienen la orden en su siguiente byte o pagina, con\n"
+            "todas las lineas apagadas; una segunda senal las apaga en el acto (salida 128 + senal).\n";
     return text;
 }
 

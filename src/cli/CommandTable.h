@@ -34,11 +34,12 @@ using CommandOption = board::OptionSpec;
 struct Command {
     std::string group;           // "board"
     std::string name;            // "check"
-    std::string arguments = {};  // for the usage line, e.g. "FICHERO"; none when left out
+    std::string arguments = {};  // for the usage line, e.g. "FICHERO"; every argument names a file
     std::string summary;         // one line for --help
     std::size_t minArguments = 0;
     std::size_t maxArguments = 0;
     std::vector<CommandOption> options = {};
+    bool opensBoard = true;      // false for a command on files alone: no port is opened
     CommandFunction run;
 };
 

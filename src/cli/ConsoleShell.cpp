@@ -1,24 +1,8 @@
 #include "cli/ConsoleShell.h"
 
-#include <csignal>
+#include "cli/StopSignals.h"
 
 namespace tarpel::cli {
-
-namespace {
-
-volatile std::sig_atomic_t cancelRequested = 0;
-volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void OnInterrupt(int) {
-    cancelRequested = 1;
-    interrupted = 1;
-    std::signal(SIGINT, SIG_DFL);
-}
-
-}  // namespace
-
-void ConsoleShell::InstallInterruptHandler() { std::signal(SIGINT, OnInterrupt); }
-bool ConsoleShell::Interrupted() { return interrupted != 0; }
 
 std::string ConsoleShell::OneLine(std::string_view text) {
     std::string line;
@@ -42,6 +26,12 @@ void ConsoleShell::MessageBox(std::string_view text, std::string_view caption) {
 
 void ConsoleShell::ShowMessage(std::string_view text) { MessageBox(text, ApplicationTitle); }
 
+void ConsoleShell::Notice(std::string_view text) {
+    ClearProgress();
+    err_ << text << '\n';
+    err_.flush();
+}
+
 bool ConsoleShell::AskYesNo(std::string_view text, std::string_view caption) {
     MessageBox(text, caption);
     err_ << (answerYes_ ? "Respuesta: Si (--force)\n" : "Respuesta: No. Para contestar Si, repita la orden con --force\n");
@@ -50,7 +40,7 @@ bool ConsoleShell::AskYesNo(std::string_view text, std::string_view caption) {
 }
 
 void ConsoleShell::ProgressShow() {
-    cancelRequested = 0;
+    // Unlike the dialog's button, a signal that came before the progress showed still counts.
     label_.clear();
     gauge_ = -1;
 }
@@ -64,7 +54,9 @@ void ConsoleShell::ProgressSetGauge(int percent) {
     DrawProgress((label_.empty() ? std::string() : label_ + " ") + std::to_string(percent) + "%");
 }
 
-bool ConsoleShell::ProgressCancelRequested() { return cancelRequested != 0; }
+bool ConsoleShell::ProgressCancelRequested() {
+    return StopSignal() != 0 || (port_ && !port_->Failure().empty());
+}
 
 void ConsoleShell::ProgressClose() { ClearProgress(); }
 

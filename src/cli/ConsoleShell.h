@@ -3,13 +3,15 @@
 // "CAPTION: text"; the cursor and the message pump do nothing; progress shows as one line
 // that rewrites itself when standard error is a terminal; file choices come from the command
 // line, and so does the answer to a yes/no question: no, unless the command was given --force.
-// Ctrl-C asks the running command to cancel, as the progress dialog's button does.
+// A stop signal (Ctrl-C, SIGTERM...) asks the running command to cancel, as the progress
+// dialog's button does, and so does a board that has stopped working.
 #include <deque>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
 
+#include "hw/Port.h"
 #include "shell/Shell.h"
 
 namespace tarpel::cli {
@@ -22,11 +24,8 @@ public:
     // `progressLine`: draw the progress line (only sensible on a terminal).
     ConsoleShell(std::ostream& err, bool progressLine) : err_(err), progressLine_(progressLine) {}
 
-    // From now on the first Ctrl-C sets the cancel flag instead of ending the program; a second
-    // one ends it as usual.
-    static void InstallInterruptHandler();
-    // True once Ctrl-C was pressed during this run.
-    static bool Interrupted();
+    // The board's port: once it has failed, every command stops at its next byte or page.
+    void WatchPort(const hw::Port& port) { port_ = &port; }
 
     // The answers of the open and save dialogs, in the order the command will ask.
     void QueueOpenFile(std::string path) { openFiles_.push_back(std::move(path)); }
@@ -54,6 +53,9 @@ public:
     std::optional<std::string> ChooseSaveFile() override;
     std::string LastOpenFile() const override { return lastOpenFile_; }
 
+    // A line of its own on standard error, without a caption.
+    void Notice(std::string_view text);
+
     // A message text on one line: each line break, with the blanks around it, becomes one blank.
     static std::string OneLine(std::string_view text);
 
@@ -63,6 +65,7 @@ private:
 
     std::ostream& err_;
     bool progressLine_;
+    const hw::Port* port_ = nullptr;
     shell::CursorShape cursor_ = shell::CursorShape::Default;
     std::deque<std::string> openFiles_;
     std::deque<std::string> saveFiles_;

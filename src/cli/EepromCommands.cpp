@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cctype>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "cli/CommandContext.h"
+#include "cli/EepromDetectCommand.h"
 #include "eeprom/ChipCommands.h"
 #include "eeprom/CommandFrame.h"
 #include "eeprom/OpenImageFile.h"
 #include "eeprom/SaveImageFile.h"
+#include "files/Checksums.h"
 #include "files/FileKind.h"
 
 namespace tarpel::cli {
@@ -37,14 +40,19 @@ std::string ChipNames() {
 
 using Step = shell::CommandOutcome (*)(eeprom::CommandFrame&, const std::string& file);
 
-// Selects the chip and checks the file name before the chip is touched, then runs the step.
-int WithWorkspace(CommandContext& context, Step step) {
+// The catalogue entry --chip names (24C128 without it); a message when it names none.
+std::optional<int> SelectedChip(CommandContext& context) {
     const auto index = ChipIndex(context.Option("chip").value_or(DefaultChip));
-    if (!index) {
+    if (!index)
         context.shell.MessageBox("Memoria desconocida: " + *context.Option("chip") + " (use " + ChipNames() + ")",
                                  "ERROR");
-        return ExitUsage;
-    }
+    return index;
+}
+
+// Selects the chip and checks the file name before the chip is touched, then runs the step.
+int WithWorkspace(CommandContext& context, Step step) {
+    const auto index = SelectedChip(context);
+    if (!index) return ExitUsage;
     const std::string& file = context.arguments.front();
     if (files::FileKindOf(file) == files::FileKind::Other) {
         context.shell.MessageBox("El fichero debe acabar en .hex o .bin: " + file, "ERROR");
@@ -52,8 +60,15 @@ int WithWorkspace(CommandContext& context, Step step) {
     }
     eeprom::EepromWorkspace workspace;
     workspace.cbChipChange(*index);
+    std::optional<files::Checksums> checksums;
+    workspace.ChipContentsKnown = [&](std::span<const std::uint8_t> contents) {
+        checksums = files::ChecksumsOf(contents);
+    };
     eeprom::CommandFrame frame(workspace, context.lines, context.timing, context.shell);
-    return ExitStatus(step(frame, file));
+    const int status = ExitStatus(step(frame, file));
+    // A result, not a message: on standard output, once the command's messages are out.
+    if (checksums) context.out << files::ChecksumText(*checksums) << '\n';
+    return status;
 }
 
 shell::CommandOutcome ReadToFile(eeprom::CommandFrame& frame, const std::string& file) {
@@ -63,12 +78,10 @@ shell::CommandOutcome ReadToFile(eeprom::CommandFrame& frame, const std::string&
     return eeprom::SaveImageTo(frame, file);
 }
 
-// Loads the file as the open command does; a file that could not be read is not programmed
-// or compared as the all-0xFF image it leaves.
+// Loads the file as the open command does, which reports a file that gives no image; such a
+// file is neither programmed nor compared.
 bool LoadFile(eeprom::CommandFrame& frame, const std::string& file) {
-    if (eeprom::OpenImageFrom(frame, file) == shell::CommandOutcome::Done) return true;
-    frame.Shell().MessageBox("No se puede leer el fichero: " + file, "ERROR");
-    return false;
+    return eeprom::OpenImageFrom(frame, file) == shell::CommandOutcome::Done;
 }
 
 shell::CommandOutcome WriteFromFile(eeprom::CommandFrame& frame, const std::string& file) {
@@ -81,6 +94,22 @@ shell::CommandOutcome VerifyAgainstFile(eeprom::CommandFrame& frame, const std::
     return eeprom::VerifyChip(frame);
 }
 
+// "Abrir fichero..." of the first file, then "Guardar fichero..." to the second, each kind by
+// its name's ending, on the chip's image alone: no board is needed.
+int Convert(CommandContext& context) {
+    const auto index = SelectedChip(context);
+    if (!index) return ExitUsage;
+    eeprom::EepromWorkspace workspace;
+    workspace.cbChipChange(*index);
+    eeprom::CommandFrame frame(workspace, context.lines, context.timing, context.shell);
+    if (eeprom::OpenImageFrom(frame, context.arguments[0]) != shell::CommandOutcome::Done) return ExitFailure;
+    return ExitStatus(eeprom::SaveImageTo(frame, context.arguments[1]));
+}
+
+CommandOption ChipOption() {
+    return {"chip", "CHIP", "tipo de memoria: " + ChipNames() + " (por omision " + DefaultChip + ")"};
+}
+
 Command EepromCommand(std::string name, std::string summary, Step step) {
     return {.group = "eeprom",
             .name = std::move(name),
@@ -88,8 +117,7 @@ Command EepromCommand(std::string name, std::string summary, Step step) {
             .summary = std::move(summary),
             .minArguments = 1,
             .maxArguments = 1,
-            .options = {{"chip", "CHIP",
-                         "tipo de memoria: " + ChipNames() + " (por omision " + DefaultChip + ")"}},
+            .options = {ChipOption()},
             .run = [step](CommandContext& context) { return WithWorkspace(context, step); }};
 }
 
@@ -99,6 +127,16 @@ void RegisterEepromCommands(CommandTable& table) {
     table.Add(EepromCommand("read", "lee la 24Cxx entera y la guarda en FICHERO (.hex o .bin)", ReadToFile));
     table.Add(EepromCommand("write", "graba en la 24Cxx el contenido de FICHERO (.hex o .bin)", WriteFromFile));
     table.Add(EepromCommand("verify", "compara la 24Cxx con el contenido de FICHERO (.hex o .bin)", VerifyAgainstFile));
+    table.Add({.group = "eeprom",
+               .name = "convert",
+               .arguments = "ENTRADA SALIDA",
+               .summary = "pasa la imagen de ENTRADA a SALIDA (.hex o .bin), sin placa",
+               .minArguments = 2,
+               .maxArguments = 2,
+               .options = {ChipOption()},
+               .opensBoard = false,
+               .run = Convert});
+    table.Add(EepromDetectCommand());
 }
 
 }  // namespace tarpel::cli

@@ -8,8 +8,8 @@
 #include "cli/AvrReadCommands.h"
 #include "cli/BoardCommands.h"
 #include "cli/Cli.h"
-#include "cli/ConsoleShell.h"
 #include "cli/EepromCommands.h"
+#include "cli/StopSignals.h"
 
 int main(int argc, char** argv) {
     using namespace tarpel::cli;
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     RegisterAvrCommands(table);
     RegisterAvrReadCommands(table);
 
-    ConsoleShell::InstallInterruptHandler();
-    return RunCli(table, std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr,
-                  ::isatty(STDERR_FILENO) != 0);
+    const bool terminal = ::isatty(STDERR_FILENO) != 0;
+    InstallStopSignals(terminal);
+    return RunCli(table, std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr, terminal);
 }

@@ -5,20 +5,29 @@
 #include <string>
 #include <vector>
 
+#include "eeprom/ChipMessages.h"
 #include "shell/Progress.h"
 
 namespace tarpel::eeprom {
 
 namespace {
 
-constexpr const char* NoAckText = "Sin acuse de recibo por parte del chip!!!\r            (No se ha recibido ACK)";
-constexpr const char* PageNoAckText = "Sin acuse de recibo por parte del chip!!!\r(No se ha recibido ACK en byte nº";
-constexpr const char* ErrorCaption = "ERROR";
-
 // ChipSize, kept inside the image so that no command can run past it.
 std::size_t ImageCount(const EepromWorkspace& workspace) {
     return static_cast<std::size_t>(
         std::clamp<std::int64_t>(workspace.ChipSize, 0, static_cast<std::int64_t>(workspace.MemoryImage.size())));
+}
+
+// Ends a command whose bus was not free before a transaction: with SDA held low every
+// acknowledge would look given and every bit read 0.
+CommandOutcome SdaHeldLow(CommandFrame& frame) {
+    frame.StopCommand();
+    frame.Shell().MessageBox(SdaHeldLowText, ErrorCaption);
+    return CommandOutcome::Failed;
+}
+
+void TellChipContents(EepromWorkspace& workspace, std::span<const std::uint8_t> image) {
+    if (workspace.ChipContentsKnown) workspace.ChipContentsKnown(image.first(ImageCount(workspace)));
 }
 
 }  // namespace
@@ -34,16 +43,22 @@ CommandOutcome ReadChip(CommandFrame& frame) {
     EepromWorkspace& workspace = frame.Workspace();
     shell::Shell& shell = frame.Shell();
     shell.SetCursor(shell::CursorShape::Hourglass);
+    if (!frame.Master().BusFree()) {
+        SdaHeldLow(frame);
+        frame.RefreshGrid();
+        return CommandOutcome::Failed;
+    }
     const auto result =
         frame.Master().EepromReadAll(workspace.MemoryImage, workspace.ChipSize, shell, AddressingFor(workspace.Chip()));
-    if (result == hw::ReadAllResult::NotAcknowledged) shell.MessageBox(NoAckText, ErrorCaption);
     frame.StopCommand();
+    if (result == hw::ReadAllResult::NotAcknowledged) shell.MessageBox(NoAckText, ErrorCaption);
     frame.RefreshGrid();
     switch (result) {
         case hw::ReadAllResult::NotAcknowledged: return CommandOutcome::Failed;
         case hw::ReadAllResult::Cancelled: return CommandOutcome::Cancelled;
         case hw::ReadAllResult::Complete: break;
     }
+    TellChipContents(workspace, workspace.MemoryImage);
     return CommandOutcome::Done;
 }
 
@@ -60,10 +75,14 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
     auto outcome = CommandOutcome::Done;
     // Rising page order; the label and gauge show the start of the page just written.
     for (std::int32_t page = 0; page < chipSize - 1; page += addressing.pageSize) {
+        if (!master.BusFree()) {
+            shell.ProgressClose();
+            return SdaHeldLow(frame);
+        }
         if (!master.ProgramPageWithRetry(image, static_cast<std::uint16_t>(page), addressing)) {
             shell.ProgressClose();
-            shell.MessageBox(PageNoAckText + std::to_string(page) + ")", ErrorCaption);
             frame.StopCommand();
+            shell.MessageBox(PageNoAckText + std::to_string(page) + ")", ErrorCaption);
             return CommandOutcome::Failed;
         }
         if (shell::ProgressStep(shell, std::to_string(page) + " bytes grabados...", page, chipSize)) {
@@ -76,6 +95,7 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
     // supply right after the last page would lose it. Wait until the chip answers again.
     master.EepromWaitReady();
     frame.StopCommand();
+    if (outcome == CommandOutcome::Done) TellChipContents(frame.Workspace(), image);
     return outcome;
 }
 
@@ -83,36 +103,30 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
     EepromWorkspace& workspace = frame.Workspace();
     shell::Shell& shell = frame.Shell();
     shell.SetCursor(shell::CursorShape::Hourglass);
+    if (!frame.Master().BusFree()) return SdaHeldLow(frame);
     const std::size_t count = ImageCount(workspace);
-    auto image = workspace.MemoryImage.begin();
-    // The image is borrowed as the read buffer and given back on every path.
-    const std::vector<std::uint8_t> VerifyCopy(image, image + static_cast<std::ptrdiff_t>(count));
-    const auto restore = [&] { std::copy(VerifyCopy.begin(), VerifyCopy.end(), workspace.MemoryImage.begin()); };
-    std::fill_n(image, count, std::uint8_t{0xFF});
-
-    const auto result = frame.Master().EepromReadAll(workspace.MemoryImage, static_cast<std::int32_t>(count), shell,
-                                                     AddressingFor(workspace.Chip()));
+    // The chip is read into a buffer of its own: the image, which the grid shows all along,
+    // stays the user's while the chip is read and while a difference is reported.
+    std::vector<std::uint8_t> chip(count, 0xFF);
+    const auto result =
+        frame.Master().EepromReadAll(chip, static_cast<std::int32_t>(count), shell, AddressingFor(workspace.Chip()));
     if (result == hw::ReadAllResult::NotAcknowledged) {
-        shell.MessageBox(NoAckText, ErrorCaption);
         frame.StopCommand();
-        restore();
+        shell.MessageBox(NoAckText, ErrorCaption);
         return CommandOutcome::Failed;
     }
     frame.StopCommand();
-    if (result == hw::ReadAllResult::Cancelled) {
-        // Comparing a partial read would judge the chip on bytes never read: report nothing.
-        restore();
-        return CommandOutcome::Cancelled;
-    }
+    // Comparing a partial read would judge the chip on bytes never read: report nothing.
+    if (result == hw::ReadAllResult::Cancelled) return CommandOutcome::Cancelled;
+    TellChipContents(workspace, chip);
 
-    const auto difference = std::mismatch(VerifyCopy.begin(), VerifyCopy.end(), workspace.MemoryImage.begin());
-    if (difference.first != VerifyCopy.end()) {
-        const auto index = difference.first - VerifyCopy.begin();
+    const auto image = workspace.MemoryImage.begin();
+    const auto difference = std::mismatch(image, image + static_cast<std::ptrdiff_t>(count), chip.begin());
+    if (difference.first != image + static_cast<std::ptrdiff_t>(count)) {
+        const auto index = difference.first - image;
         shell.MessageBox("Hay diferencias en el byte nº:" + std::to_string(index), "ERROR EN LA COMPROBACION");
-        restore();
         return CommandOutcome::Failed;
     }
-    restore();
     frame.RefreshGrid();
     shell.MessageBox("El contenido del chip se ha verificado correctamente!!!", "FIN DE LA COMPROBACION");
     return CommandOutcome::Done;

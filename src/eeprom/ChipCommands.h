@@ -2,7 +2,9 @@
 // The three chip commands of the 24Cxx page: "Leer chip", "Programar chip" and "Verificar chip".
 // Each handles exactly ChipSize bytes of the workspace's image from address 0, talks to the user
 // only through the shell, and ends with the default cursor and every board line off, whatever
-// the outcome. They are not re-entrant: keeping commands from interleaving is the caller's job.
+// the outcome; an error box comes once the lines are off. Before each transaction the bus must
+// be free (SDA reads high with both lines released), else the command ends with an "ERROR" box.
+// They are not re-entrant: keeping commands from interleaving is the caller's job.
 #include "eeprom/ChipCatalogue.h"
 #include "eeprom/CommandFrame.h"
 #include "hw/I2cMaster.h"
@@ -20,7 +22,7 @@ CommandOutcome ReadChip(CommandFrame& frame);
 // Writes the image to the chip page by page, in rising order. The image is left as it is.
 CommandOutcome ProgramChip(CommandFrame& frame);
 
-// Reads the chip and compares it with the image, which ends exactly as it was.
+// Reads the chip into a buffer of its own and compares it with the image, which it never touches.
 CommandOutcome VerifyChip(CommandFrame& frame);
 
 }  // namespace tarpel::eeprom

@@ -4,6 +4,7 @@
 // that only the open command writes and nothing shows, saves or programs.
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "eeprom/ChipCatalogue.h"
@@ -27,6 +28,9 @@ public:
     std::int32_t ChipSize = 0;
     // Set by whoever shows the image; the commands call it where the grid must be rebuilt.
     std::function<void()> RefreshGrid;
+    // Set by whoever wants them (tarpel-cli prints their checksums): the chip's whole contents,
+    // each time a command has just read all of them or written all of them.
+    std::function<void(std::span<const std::uint8_t>)> ChipContentsKnown;
 
 private:
     int chipIndex_ = DefaultChipIndex;

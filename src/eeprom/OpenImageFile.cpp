@@ -3,30 +3,57 @@
 #include <algorithm>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "files/BinaryFile.h"
 #include "files/FileKind.h"
 #include "files/HexRead.h"
+#include "files/ImageFileMessages.h"
 
 namespace tarpel::eeprom {
 
 namespace {
 
 constexpr std::size_t BinaryReadCapacity = 100000;
-constexpr std::string_view WarningCaption = "AVISO:";
 constexpr std::string_view MoreDataWarning =
     "El archivo contiene mas datos de los que el \rchip seleccionado puede almacenar: Se truncaran los datos";
 constexpr std::string_view LessDataWarning =
     "El archivo contiene menos datos de los que el \rchip seleccionado puede almacenar: Se rellenara con FF";
 
-bool LoadBinary(EepromWorkspace& workspace, shell::Shell& shell, const std::string& fileName) {
-    std::span<std::uint8_t> image(workspace.MemoryImage);
-    const auto read = files::ReadBinaryFile(fileName, image.first(std::min(BinaryReadCapacity, image.size())));
+// A file read into an image of its own, with the warnings it earned; nothing shown yet.
+struct LoadedFile {
+    std::vector<std::uint8_t> image = std::vector<std::uint8_t>(MemoryImageSize, 0xFF);
+    std::string_view error;                 // empty when the file gave an image
+    std::vector<std::string> warnings;
+};
+
+LoadedFile LoadBinary(const std::string& fileName, std::size_t chipSize) {
+    LoadedFile file;
+    const auto read = files::ReadBinaryFile(fileName, std::span(file.image).first(BinaryReadCapacity));
+    if (!read.opened) {
+        file.error = files::UnreadableFileText;
+        return file;
+    }
     // Both are warnings only: the bytes read stay, those past the chip lie in the slack.
-    const auto chipSize = static_cast<std::size_t>(workspace.ChipSize);
-    if (read.count > chipSize) shell.MessageBox(MoreDataWarning, WarningCaption);
-    if (read.count < chipSize) shell.MessageBox(LessDataWarning, WarningCaption);
-    return read.opened;
+    if (read.count > chipSize) file.warnings.emplace_back(MoreDataWarning);
+    if (read.count < chipSize) file.warnings.emplace_back(LessDataWarning);
+    return file;
+}
+
+LoadedFile LoadHex(const std::string& fileName, std::int32_t chipSize) {
+    LoadedFile file;
+    // The image holds ChipSize + 255 bytes and more, so a record at the limit fits whole.
+    const files::ImageFileRead read = files::HexRead(fileName, chipSize, file.image);
+    if (!read.opened) {
+        file.error = files::UnreadableFileText;
+    } else if (!read.hasData) {
+        // Loading it would wipe the image to 0xFF and let the chip be programmed with nothing.
+        file.error = files::NoHexDataText;
+    } else {
+        if (read.wrongLines > 0) file.warnings.push_back(files::WrongLinesText(read));
+        if (read.dataEnd > static_cast<std::uint64_t>(chipSize)) file.warnings.emplace_back(MoreDataWarning);
+    }
+    return file;
 }
 
 }  // namespace
@@ -39,22 +66,30 @@ CommandOutcome OpenImageFile(CommandFrame& frame) {
 
 CommandOutcome OpenImageFrom(CommandFrame& frame, const std::string& fileName) {
     EepromWorkspace& workspace = frame.Workspace();
-    // Once a file is chosen, the earlier image is gone whatever the file turns out to be.
-    std::fill(workspace.MemoryImage.begin(), workspace.MemoryImage.end(), std::uint8_t{0xFF});
-    bool loaded = false;
+    shell::Shell& shell = frame.Shell();
+    LoadedFile file;
     switch (files::FileKindOf(fileName)) {
     case files::FileKind::Binary:
-        loaded = LoadBinary(workspace, frame.Shell(), fileName);
+        file = LoadBinary(fileName, static_cast<std::size_t>(workspace.ChipSize));
         break;
     case files::FileKind::Hex:
-        // The image holds ChipSize + 255 bytes and more, so a record at the limit fits whole.
-        loaded = files::HexRead(fileName, workspace.ChipSize, workspace.MemoryImage);
+        file = LoadHex(fileName, workspace.ChipSize);
         break;
     case files::FileKind::Other:
+        file.error = files::UnknownKindText;
         break;
     }
+    // A file that gives no image leaves the image, and the grid that shows it, as they were.
+    if (!file.error.empty()) {
+        shell.MessageBox(file.error, files::ErrorCaption);
+        return CommandOutcome::Failed;
+    }
+    // Whatever the image held before is gone: the file's bytes on an all-0xFF image.
+    std::copy_n(file.image.begin(), std::min(file.image.size(), workspace.MemoryImage.size()),
+                workspace.MemoryImage.begin());
+    for (const auto& warning : file.warnings) shell.MessageBox(warning, files::WarningCaption);
     frame.RefreshGrid();
-    return loaded ? CommandOutcome::Done : CommandOutcome::Failed;
+    return CommandOutcome::Done;
 }
 
 }  // namespace tarpel::eeprom

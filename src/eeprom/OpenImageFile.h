@@ -12,8 +12,10 @@ CommandOutcome OpenImageFile(CommandFrame& frame);
 
 // Loads fileName: the whole image becomes 0xFF, then a binary file fills it from address 0
 // (up to 100,000 bytes, with a warning when its length differs from ChipSize) or a HEX file
-// places its records up to address ChipSize; a name of neither kind loads nothing. The grid
-// is rebuilt in every case. Done when a file of a known kind could be opened and read.
+// places its records up to address ChipSize (with a warning for lines that are not valid
+// records and one for data beyond the chip), and the grid is rebuilt. A file that cannot be
+// read, a name of neither kind and a HEX file without any data record are refused with an
+// error box, and the image and the grid stay as they were. Done when the file was loaded.
 CommandOutcome OpenImageFrom(CommandFrame& frame, const std::string& fileName);
 
 }  // namespace tarpel::eeprom

@@ -6,13 +6,13 @@
 #include "files/BinaryFile.h"
 #include "files/FileKind.h"
 #include "files/HexWrite.h"
+#include "files/ImageFileMessages.h"
 
 namespace tarpel::eeprom {
 
 namespace {
 
 constexpr std::string_view CannotCreate = "No se puede crear fichero!!";
-constexpr std::string_view ErrorCaption = "ERROR";
 
 }  // namespace
 
@@ -37,11 +37,13 @@ CommandOutcome SaveImageTo(CommandFrame& frame, const std::string& fileName) {
         written = files::HexWrite(fileName, image, workspace.ChipSize);
         break;
     case files::FileKind::Other:
+        // Writing nothing without a word would let the user believe the image was saved.
+        shell.MessageBox(files::UnknownKindText, files::ErrorCaption);
         return CommandOutcome::Failed;
     }
     // A HEX file that could not be written is reported like a binary one: saying nothing
     // would let the user believe the image is safe on disk.
-    if (!written) shell.MessageBox(CannotCreate, ErrorCaption);
+    if (!written) shell.MessageBox(CannotCreate, files::ErrorCaption);
     return written ? CommandOutcome::Done : CommandOutcome::Failed;
 }
 

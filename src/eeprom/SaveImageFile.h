@@ -11,7 +11,8 @@ namespace tarpel::eeprom {
 CommandOutcome SaveImageFile(CommandFrame& frame);
 
 // Saves the image as fileName, binary or HEX by the name's ending; a name of neither kind
-// writes nothing. A file that cannot be created or written whole is reported with
+// writes nothing and is reported with "Tipo de fichero desconocido (debe ser .hex o .bin)!!".
+// A file that cannot be created or written whole is reported with
 // "No se puede crear fichero!!" and leaves any old file as it was. Done when the file was
 // written.
 CommandOutcome SaveImageTo(CommandFrame& frame, const std::string& fileName);

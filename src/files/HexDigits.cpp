@@ -11,6 +11,10 @@ int HexDigitValue(char ch) {
     return 0;
 }
 
+bool IsHexDigit(char ch) {
+    return (ch >= '0' && ch <= '9') || (ch >= 'A' && ch <= 'F') || (ch >= 'a' && ch <= 'f');
+}
+
 std::uint8_t HexByteValue(std::string_view text) {
     const int high = text.size() > 0 ? HexDigitValue(text[0]) : 0;
     const int low = text.size() > 1 ? HexDigitValue(text[1]) : 0;

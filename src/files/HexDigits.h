@@ -9,6 +9,9 @@ namespace tarpel::files {
 // 0..9 for '0'..'9', 10..15 for 'A'..'F' and 'a'..'f', 0 for every other character.
 int HexDigitValue(char ch);
 
+// True for the characters HexDigitValue reads as digits: '0'..'9', 'A'..'F', 'a'..'f'.
+bool IsHexDigit(char ch);
+
 // 16 x the first digit + the second. A field shorter than two characters reads its missing
 // digits as 0; the reader never passes one.
 std::uint8_t HexByteValue(std::string_view text);

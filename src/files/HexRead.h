@@ -1,20 +1,27 @@
 #pragma once
-// The Intel HEX reader (16-bit dialect): data records are placed by their bare 16-bit address
-// into a buffer the caller owns and pre-fills; an end record stops the reading. It checks no
-// checksum, ignores every other record type and never shows a message.
+// The Intel HEX reader: data records are placed by their full address (the 16-bit field plus
+// the base set by extended segment (02) and extended linear (04) address records) into a buffer
+// the caller owns and pre-fills; an end record stops the reading. Lines that are not valid
+// records are still read as far as their fields go, as the program always did, and counted.
+// It never shows a message: what it found comes back as an ImageFileRead.
 #include <cstdint>
 #include <span>
 #include <string>
 
+#include "files/ImageFileRead.h"
+
 namespace tarpel::files {
 
-// Loads fileName into buffer. A data record whose address is at most limit is stored whole,
-// so its bytes may reach limit + 254; bytes that fall outside buffer are dropped, never
-// written. Positions no record names keep their value. Lines end with LF or CR LF (a lone CR
-// is part of the line), Ctrl-Z ends the input, nothing after the end record is read, and a
-// line too short for its count, address and type fields is a record without data.
-// Returns false when the file could not be opened (the buffer is then unchanged) or a read
-// failed part-way.
-bool HexRead(const std::string& fileName, std::int32_t limit, std::span<std::uint8_t> buffer);
+// Loads fileName into buffer. A data record whose full address is at most limit is stored
+// whole, so its bytes may reach limit + 254; bytes that fall outside buffer are dropped, never
+// written. Positions no record names keep their value. Full addresses from `origin` on count
+// from 0, for toolchains that place a memory at an address of its own (AVR EEPROM at 0x810000).
+// Lines end with LF or CR LF (a lone CR is part of the line), Ctrl-Z ends the input, nothing
+// after the end record is read, and a line too short for its count, address and type fields is
+// a record without data.
+// When the file cannot be opened, `opened` is false and the buffer unchanged; a read that fails
+// part-way also leaves `opened` false.
+ImageFileRead HexRead(const std::string& fileName, std::int32_t limit, std::span<std::uint8_t> buffer,
+                      std::uint32_t origin = 0);
 
 }  // namespace tarpel::files

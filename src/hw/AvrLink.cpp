@@ -84,6 +84,9 @@ std::uint8_t AvrLink::SpiTransfer(std::uint8_t out) {
 
 std::uint8_t AvrLink::SendInstruction(const std::array<std::uint8_t, 4>& bytes, int clockAfterEachByte,
                                       std::uint8_t* answerToThird) {
+    // Into a port that has stopped working an instruction goes nowhere, and the status it reads
+    // is no answer: none is sent, so that a command's read-back polls end without writing on.
+    if (lines_.PortFailed()) return 0xFF;
     std::uint8_t answer = 0;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         answer = SpiTransfer(bytes[i]);

@@ -60,6 +60,9 @@ public:
     // Every line of both sides off: data port byte 0x00.
     void AllOff() { WriteBusLines(false, false, false); }
 
+    // The port has stopped working (see Port::Failure).
+    bool PortFailed() const { return !port_.Failure().empty(); }
+
     const BusLines& BusLineState() const { return bus_; }
     const IspLines& IspLineState() const { return isp_; }
 

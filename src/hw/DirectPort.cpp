@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "hw/SignalSafeOff.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <sys/io.h>
 #define TARPEL_HAS_PORT_IO 1
@@ -12,7 +14,12 @@ namespace tarpel::hw {
 
 namespace {
 constexpr unsigned long PortCount = 3;  // data, status, control
-}
+
+#ifdef TARPEL_HAS_PORT_IO
+// One instruction: safe in a signal handler.
+void WriteZeroFromSignal() { ::outb(0x00, DataPort); }
+#endif
+}  // namespace
 
 std::unique_ptr<DirectPort> DirectPort::Open(std::string& errorMessage) {
 #ifdef TARPEL_HAS_PORT_IO
@@ -24,6 +31,7 @@ std::unique_ptr<DirectPort> DirectPort::Open(std::string& errorMessage) {
                            : std::string("No se puede acceder a los puertos 0x378-0x37A: ") + std::strerror(error);
         return nullptr;
     }
+    RegisterSignalSafeOff(WriteZeroFromSignal);
     return std::unique_ptr<DirectPort>(new DirectPort());
 #else
     errorMessage = "El acceso directo a puertos solo existe en procesadores x86; use --board ppdev.";
@@ -33,6 +41,7 @@ std::unique_ptr<DirectPort> DirectPort::Open(std::string& errorMessage) {
 
 DirectPort::~DirectPort() {
 #ifdef TARPEL_HAS_PORT_IO
+    RegisterSignalSafeOff(nullptr);
     ::ioperm(DataPort, PortCount, 0);
 #endif
 }

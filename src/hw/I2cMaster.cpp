@@ -103,6 +103,21 @@ void I2cMaster::MasterAck() {
     Wait(1);
 }
 
+void I2cMaster::MasterNack() {
+    lines_.SetScl(false);
+    Wait(1);
+    lines_.SetSda(true);
+    Wait(3);
+    lines_.SetScl(true);
+    Wait(1);
+}
+
+bool I2cMaster::BusFree() {
+    lines_.BusPowerUp();
+    Wait(1);
+    return lines_.ReadSdaIn();
+}
+
 bool I2cMaster::Refused() {
     I2cStop();
     return false;
@@ -139,12 +154,15 @@ ReadAllResult I2cMaster::EepromReadAll(std::span<std::uint8_t> memoryImage, std:
 
     const auto count = std::clamp<std::int64_t>(chipSize, 0, static_cast<std::int64_t>(memoryImage.size()));
     auto result = ReadAllResult::Complete;
-    // One transaction: the chip's address counter walks through the whole chip. Every byte is
-    // acknowledged, the last one too, unless the user cancels during it.
+    // One transaction: the chip's address counter walks through the whole chip. The last byte
+    // read gets no acknowledge, or the chip would drive the next byte's first bit and could
+    // hold SDA low through the stop.
     for (std::int64_t i = 0; i < count; ++i) {
         memoryImage[static_cast<std::size_t>(i)] = I2cReadByte();
-        if (shell::ProgressStep(shell, std::to_string(i) + " bytes leidos...", i, chipSize)) {
-            result = ReadAllResult::Cancelled;
+        const bool cancelled = shell::ProgressStep(shell, std::to_string(i) + " bytes leidos...", i, chipSize);
+        if (cancelled) result = ReadAllResult::Cancelled;
+        if (cancelled || i + 1 == count) {
+            MasterNack();
             break;
         }
         MasterAck();
@@ -203,6 +221,48 @@ bool I2cMaster::EepromWaitReady() {
         if (acknowledged) return true;
     }
     return false;
+}
+
+bool I2cMaster::ControlByteAcknowledged(std::uint8_t controlByte) {
+    lines_.BusPowerUp();
+    I2cStart();
+    I2cWriteByte(controlByte);
+    const bool acknowledged = I2cReadAck();
+    I2cStop();
+    return acknowledged;
+}
+
+bool I2cMaster::EepromReadAt(std::uint16_t address, std::span<std::uint8_t> bytes,
+                             const EepromAddressing& addressing) {
+    lines_.BusPowerUp();
+    Wait(1);
+    I2cStart();
+    Wait(1);
+    I2cWriteByte(ControlByte(ControlWrite, address, addressing));
+    if (!I2cReadAck()) return Refused();
+    if (addressing.wordAddressBytes != 1) {
+        I2cWriteByte(static_cast<std::uint8_t>(address >> 8));
+        if (!I2cReadAck()) return Refused();
+    }
+    I2cWriteByte(static_cast<std::uint8_t>(address & 0xFF));
+    if (!I2cReadAck()) return Refused();
+    if (bytes.empty()) {
+        I2cStop();  // a stop after the address alone starts no write either
+        return true;
+    }
+    // The repeated start ends the write before any data byte; the read starts where it pointed.
+    Wait(1);
+    I2cStart();
+    Wait(1);
+    I2cWriteByte(ControlByte(ControlRead, address, addressing));
+    if (!I2cReadAck()) return Refused();
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = I2cReadByte();
+        if (i + 1 < bytes.size()) MasterAck();
+        else MasterNack();
+    }
+    I2cStop();
+    return true;
 }
 
 void I2cMaster::WaitMilliseconds(std::uint32_t milliseconds) {

@@ -45,14 +45,23 @@ public:
     std::uint8_t I2cReadByte();
     // The ninth clock after a read byte with SDA held low.
     void MasterAck();
+    // The ninth clock after the last byte read, with SDA released: the chip stops sending and
+    // lets the stop that follows reach the bus.
+    void MasterNack();
+
+    // Powers the bus with SDA and SCL released and samples SDA, as a master does before a start:
+    // true when it reads high. A line held low (a chip stuck mid-byte, a short on the board)
+    // would pass for an acknowledge of every byte and for data bits of 0.
+    bool BusFree();
 
     // Powers the chip and sets up a sequential read from address 0. On a missing acknowledge it
     // sends a stop and returns false, leaving the supply on for the caller to switch off.
     bool EepromReadBegin(const EepromAddressing& addressing = {});
 
     // Reads chipSize bytes from address 0 into memoryImage[0 ..] under the progress dialog,
-    // pumping the shell's messages and checking its cancel flag after every byte. Ends with a
-    // stop and every line off unless the addressing failed (then the supply is still on).
+    // pumping the shell's messages and checking its cancel flag after every byte. Every byte
+    // but the last (or the one during which Cancel came) is acknowledged. Ends with a stop and
+    // every line off unless the addressing failed (then the supply is still on).
     ReadAllResult EepromReadAll(std::span<std::uint8_t> memoryImage, std::int32_t chipSize, shell::Shell& shell,
                                 const EepromAddressing& addressing = {});
 
@@ -70,6 +79,17 @@ public:
     // PageWriteAttempts times until the chip acknowledges, i.e. has finished its write cycle.
     // True when it did. Writes nothing to the chip.
     bool EepromWaitReady();
+
+    // Powers the chip, sends start, this control byte and stop; true when the chip acknowledged
+    // it. Writes nothing: without a word address and a data byte no write cycle can start, as
+    // the datasheets' acknowledge polling relies on.
+    bool ControlByteAcknowledged(std::uint8_t controlByte);
+
+    // A random read: a dummy write that only sets the word address (control byte and address
+    // bytes, no data), a repeated start, then bytes.size() bytes read in sequence, the last one
+    // not acknowledged, and a stop. False, after a stop, when an acknowledge was missing.
+    // Writes nothing: a write cycle starts only at a stop that follows a data byte.
+    bool EepromReadAt(std::uint16_t address, std::span<std::uint8_t> bytes, const EepromAddressing& addressing = {});
 
     // Busy-waits until the millisecond tick count has moved on by at least this much, counting
     // across its wrap at 2^32. Pumps no messages.

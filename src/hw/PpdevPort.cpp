@@ -8,12 +8,28 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+
+#include "hw/SignalSafeOff.h"
 
 namespace tarpel::hw {
 
 namespace {
+
+// The open port's descriptor and call, for the signal handler's write of 0x00. Only one ppdev
+// port is open in a run.
+std::atomic<int> signalFd{-1};
+std::atomic<PpdevPort::IoctlCall> signalIoctl{nullptr};
+
+void WriteZeroFromSignal() {
+    const int fd = signalFd.load();
+    const PpdevPort::IoctlCall call = signalIoctl.load();
+    if (fd < 0 || !call) return;
+    unsigned char zero = 0;
+    call(fd, PPWDATA, &zero);
+}
 
 std::string OwningGroup(const std::string& device) {
     struct stat info {};
@@ -48,41 +64,65 @@ std::string PpdevErrorMessage(const std::string& device, PpdevStage stage, int e
     }
 }
 
-std::unique_ptr<PpdevPort> PpdevPort::Open(const std::string& device, std::string& errorMessage) {
+int PpdevPort::SystemIoctl(int fd, unsigned long request, void* argument) { return ::ioctl(fd, request, argument); }
+
+std::unique_ptr<PpdevPort> PpdevPort::Open(const std::string& device, std::string& errorMessage, IoctlCall call) {
     const int fd = ::open(device.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
         errorMessage = PpdevErrorMessage(device, PpdevStage::Open, errno);
         return nullptr;
     }
     // Exclusive access must be asked for before the claim: no other driver may share the lines.
-    if (::ioctl(fd, PPEXCL) != 0) {
+    if (call(fd, PPEXCL, nullptr) != 0) {
         errorMessage = PpdevErrorMessage(device, PpdevStage::Exclusive, errno);
         ::close(fd);
         return nullptr;
     }
-    if (::ioctl(fd, PPCLAIM) != 0) {
+    if (call(fd, PPCLAIM, nullptr) != 0) {
         errorMessage = PpdevErrorMessage(device, PpdevStage::Claim, errno);
         ::close(fd);
         return nullptr;
     }
-    return std::unique_ptr<PpdevPort>(new PpdevPort(fd));
+    // Another program may have left a bidirectional port reading (data lines floating): the
+    // board's supply and clock come from these lines, so they are set to drive, not trusted.
+    int forward = 0;
+    if (call(fd, PPDATADIR, &forward) != 0) {
+        errorMessage = PpdevErrorMessage(device, PpdevStage::DataDirection, errno);
+        call(fd, PPRELEASE, nullptr);
+        ::close(fd);
+        return nullptr;
+    }
+    signalFd.store(fd);
+    signalIoctl.store(call);
+    RegisterSignalSafeOff(WriteZeroFromSignal);
+    return std::unique_ptr<PpdevPort>(new PpdevPort(fd, device, call));
 }
 
 PpdevPort::~PpdevPort() {
-    ::ioctl(fd_, PPRELEASE);
+    if (signalFd.load() == fd_) {
+        RegisterSignalSafeOff(nullptr);
+        signalFd.store(-1);
+    }
+    ioctl_(fd_, PPRELEASE, nullptr);
     ::close(fd_);
+}
+
+void PpdevPort::RecordFailure(const char* access, int error) {
+    if (!failure_.empty()) return;
+    failure_ = std::string("Fallo al ") + access + device_ + ": " + std::strerror(error) +
+               ". La orden se ha detenido; compruebe el puerto y desconecte la placa si sigue alimentada.";
 }
 
 void PpdevPort::DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) {
     if (port != DataPort) return;
     unsigned char data = value;
-    ::ioctl(fd_, PPWDATA, &data);
+    if (ioctl_(fd_, PPWDATA, &data) != 0) RecordFailure("escribir en el puerto ", errno);
 }
 
 std::uint8_t PpdevPort::DlPortReadPortUchar(std::uint16_t port) {
     if (port != StatusPort) return 0xFF;
     unsigned char status = 0xFF;
-    ::ioctl(fd_, PPRSTATUS, &status);
+    if (ioctl_(fd_, PPRSTATUS, &status) != 0) RecordFailure("leer el estado del puerto ", errno);
     return status;
 }
 

@@ -30,10 +30,16 @@ public:
     TracingPort(std::unique_ptr<Port> inner, const std::string& traceFile, TimeSource now, StatusProbe probe = {});
     ~TracingPort() override;
 
+    // Why the trace could not be created, or could not be written whole; empty while all is well.
     const std::string& Error() const { return vcd_.Error(); }
+    // Ends the recording now and writes out everything; true when the whole trace is in the file.
+    // Whoever does not ask gets it done when the port goes away.
+    bool Finish() { return vcd_.Finish(now_()); }
 
     void DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) override;
     std::uint8_t DlPortReadPortUchar(std::uint16_t port) override;
+    std::string Failure() const override { return inner_->Failure(); }
+    void ClearFailure() override { inner_->ClearFailure(); }
 
 private:
     void RecordData(std::uint8_t value, std::uint64_t timeNs);

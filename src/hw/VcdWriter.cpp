@@ -23,7 +23,7 @@ std::string Identifier(std::size_t index) {
 }  // namespace
 
 VcdWriter::VcdWriter(const std::string& path, std::vector<std::string> variableNames)
-    : names_(std::move(variableNames)), values_(names_.size(), -1) {
+    : path_(path), names_(std::move(variableNames)), values_(names_.size(), -1) {
     for (std::size_t i = 0; i < names_.size(); ++i) ids_.push_back(Identifier(i));
     file_ = std::fopen(path.c_str(), "wb");
     if (!file_) {
@@ -63,18 +63,27 @@ void VcdWriter::Write(std::size_t variable, bool level, std::uint64_t timeNs) {
     if (buffer_.size() >= FlushThreshold) Flush();
 }
 
-void VcdWriter::Finish(std::uint64_t timeNs) {
-    if (!file_ || finished_) return;
-    finished_ = true;
-    // A closing timestamp after the last change: without it a viewer ends the trace on it.
-    Stamp(timeNs > lastStampNs_ ? timeNs : lastStampNs_ + 1);
-    Flush();
+bool VcdWriter::Finish(std::uint64_t timeNs) {
+    if (!file_) return false;
+    if (!finished_) {
+        finished_ = true;
+        // A closing timestamp after the last change: without it a viewer ends the trace on it.
+        Stamp(timeNs > lastStampNs_ ? timeNs : lastStampNs_ + 1);
+        Flush();
+        if (std::fflush(file_) != 0) NoteWriteError(errno);
+    }
+    return error_.empty();
 }
 
 void VcdWriter::Flush() {
     if (!file_ || buffer_.empty()) return;
-    std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
+    if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) NoteWriteError(errno);
     buffer_.clear();
+}
+
+void VcdWriter::NoteWriteError(int error) {
+    // The first failure says why; what follows it is lost anyway.
+    if (error_.empty()) error_ = "El fichero de traza " + path_ + " ha quedado incompleto: " + std::strerror(error);
 }
 
 }  // namespace tarpel::hw

@@ -18,7 +18,8 @@ public:
     VcdWriter(const VcdWriter&) = delete;
     VcdWriter& operator=(const VcdWriter&) = delete;
 
-    // Empty when the file was created, else the reason it could not be.
+    // Empty while all is well; else why the file could not be created, or why it could not be
+    // written whole (a full disk).
     const std::string& Error() const { return error_; }
 
     void Change(std::size_t variable, bool level, std::uint64_t timeNs) {
@@ -27,14 +28,17 @@ public:
         values_[variable] = value;
         Write(variable, level, timeNs);
     }
-    // Marks the end of the recording, so viewers show the last levels up to this time.
-    void Finish(std::uint64_t timeNs);
+    // Marks the end of the recording, so viewers show the last levels up to this time, and
+    // writes out everything. True when the whole trace is in the file.
+    bool Finish(std::uint64_t timeNs);
 
 private:
     void Write(std::size_t variable, bool level, std::uint64_t timeNs);
     void Stamp(std::uint64_t timeNs);
     void Flush();
+    void NoteWriteError(int error);
 
+    std::string path_;
     std::FILE* file_ = nullptr;
     std::string error_;
     std::vector<std::string> names_;

@@ -9,7 +9,8 @@ enum class CommandOutcome {
     Failed,     // no chip or device answered, a locked or unknown device, a write that did not
                 // take, a verification difference, a file that could not be read or written
     Cancelled,  // the user called the command off: closed its file dialog without choosing, or
-                // pressed "Cancelar..." in the progress dialog
+                // pressed "Cancelar..." in the progress dialog (or a stop signal, the window's
+                // closing or a board that stopped working did, which the caller reports)
 };
 
 }  // namespace tarpel::shell

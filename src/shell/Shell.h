@@ -29,7 +29,9 @@ public:
     // Lets the user interface handle its pending events once (repaint, a click on "Cancelar...").
     virtual void ProcessMessages() = 0;
 
-    // The modeless progress dialog. Showing it clears the cancel flag.
+    // The modeless progress dialog. Showing it clears the cancel flag. ProgressCancelRequested()
+    // also answers true once the board has stopped working, and in tarpel-cli after a stop signal:
+    // every long command, AVR ones included, asks it at each byte or page.
     virtual void ProgressSetGauge(int percent) = 0;
     virtual void ProgressShow() = 0;
     virtual void ProgressSetLabel(std::string_view text) = 0;

@@ -1,6 +1,8 @@
 #include "sim/ChipStore.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -30,7 +32,16 @@ std::vector<std::uint8_t> ChipStore::Load(const std::string& fileName, std::size
 bool ChipStore::Save(const std::string& fileName, const std::vector<std::uint8_t>& bytes) const {
     std::error_code error;
     fs::create_directories(folder_, error);
-    return files::WriteFileAtomically((fs::path(folder_) / fileName).string(), bytes);
+    errno = 0;
+    if (files::WriteFileAtomically((fs::path(folder_) / fileName).string(), bytes)) return true;
+    const int cause = errno;
+    if (failure_->empty()) {
+        *failure_ = "No se puede guardar el chip simulado " + fileName + " en la carpeta " + folder_ +
+                    (cause != 0 ? std::string(": ") + std::strerror(cause) : std::string()) +
+                    ". Lo grabado se ha perdido: compruebe que puede escribir en la carpeta y que el disco no "
+                    "esta lleno, o use otra con --sim-dir.";
+    }
+    return false;
 }
 
 }  // namespace tarpel::sim

@@ -5,8 +5,11 @@
 // It knows nothing of protocols: the chips in the sockets react to the writes themselves.
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "hw/Port.h"
+#include "sim/ChipStore.h"
+#include "sim/FolderClaim.h"
 #include "sim/RealTimePacer.h"
 #include "sim/SimFaults.h"
 #include "sim/SocketChip.h"
@@ -42,6 +45,17 @@ public:
     bool SdaBusLevel() const;
     std::uint8_t DataByte() const { return data_; }
 
+    // The folder the chips keep their contents in, and the claim on it, held until the board
+    // goes (after the chips' last saves). A save that fails there is the board's failure.
+    void KeepStore(ChipStore store, FolderClaim claim) {
+        store_ = std::move(store);
+        claim_ = std::move(claim);
+    }
+    std::string Failure() const override { return store_ ? store_->Failure() : std::string(); }
+    void ClearFailure() override {
+        if (store_) store_->ClearFailure();
+    }
+
     VirtualTime& Time() { return time_; }
     const VirtualTime& Time() const { return time_; }
     // Real-time pacing, off by default; the simulated clock shares it.
@@ -67,6 +81,9 @@ private:
     VirtualTime time_;
     RealTimePacer pacer_{time_};
     std::uint8_t data_ = 0;
+    // Declared before the chips, so that they go first.
+    FolderClaim claim_;
+    std::optional<ChipStore> store_;
     std::unique_ptr<EepromSocketChip> eeprom_;
     std::unique_ptr<AvrSocketChip> avr_;
 };

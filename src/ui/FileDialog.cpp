@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <utility>
 
@@ -13,6 +14,12 @@ namespace tarpel::ui {
 namespace {
 
 bool IsPattern(const QString& name) { return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?')); }
+
+// The ending a filter entry stands for: "bin" for "Ficheros binarios (*.bin)"; empty for none.
+QString FilterSuffix(const QString& filter) {
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    return pattern.match(filter).captured(1);
+}
 
 }  // namespace
 
@@ -34,13 +41,25 @@ QString FileDialog::StartFolder() const {
     return QDir::currentPath();
 }
 
+QString FileDialog::RememberedName() const { return IsPattern(FileName) ? InitialDir : FileName; }
+
 bool FileDialog::Execute(QWidget* parent, ModalRunner& runner) {
     QFileDialog dialog(parent, Title);
     dialog.setAcceptMode(mode_ == Mode::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(mode_ == Mode::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilters(NameFilters);
     if (FilterIndex >= 0 && FilterIndex < NameFilters.size()) dialog.selectNameFilter(NameFilters[FilterIndex]);
-    dialog.setDefaultSuffix(DefaultExt);
+    // A name typed without an ending takes the one of the file type chosen: "out2" with the
+    // binary entry is out2.bin. The commands go by the ending alone, so a fixed ".hex" would
+    // save the image as HEX under the binary entry.
+    const auto suffixFor = [this](const QString& filter) {
+        const QString suffix = FilterSuffix(filter);
+        return suffix.isEmpty() ? DefaultExt : suffix;
+    };
+    dialog.setDefaultSuffix(FilterIndex > 0 && FilterIndex < NameFilters.size() ? suffixFor(NameFilters[FilterIndex])
+                                                                               : DefaultExt);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, &suffixFor](const QString& filter) { dialog.setDefaultSuffix(suffixFor(filter)); });
     dialog.setDirectory(StartFolder());
     if (!IsPattern(FileName)) dialog.selectFile(FileName);
 

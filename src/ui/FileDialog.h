@@ -30,6 +30,9 @@ public:
 
     // The folder the dialog opens in: the folder of the last chosen file, else InitialDir.
     QString StartFolder() const;
+    // What the settings keep for the next start: the last chosen file, or, when none was chosen
+    // in this run, the value read at start, so that the last folder is not forgotten.
+    QString RememberedName() const;
 
 private:
     Mode mode_;

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "ui/FileDialog.h"
 #include "ui/ModalRunner.h"
@@ -88,7 +89,17 @@ void QtShell::ProgressSetLabel(std::string_view text) {
     if (progress_) progress_->lbProg->setText(MessageText(text));
 }
 
-bool QtShell::ProgressCancelRequested() { return progress_ && progress_->CancelRequested(); }
+bool QtShell::ProgressCancelRequested() {
+    return (progress_ && progress_->CancelRequested()) || (port_ && !port_->Failure().empty());
+}
+
+void QtShell::PressCancel() {
+    if (progress_) progress_->btnCancelar->click();
+}
+
+void QtShell::ClearCancel() {
+    if (progress_) progress_->ClearCancel();
+}
 
 void QtShell::ProgressClose() {
     if (!progress_) return;

@@ -8,6 +8,7 @@
 // painting them.
 #include <QString>
 
+#include "hw/Port.h"
 #include "shell/Shell.h"
 #include "ui/RepaintPacer.h"
 
@@ -29,6 +30,14 @@ public:
     // The gauges and the progress dialog join once they exist; calls before that do nothing.
     void AttachGauges(TGauge* flash, TGauge* eeprom);
     void AttachProgressDialog(TformProgreso* dialog) { progress_ = dialog; }
+    // The board's port: once it has failed, every command stops at its next byte or page.
+    void WatchPort(const hw::Port& port) { port_ = &port; }
+
+    // Presses "Cancelar..." for the user: the running command stops at its next byte or page,
+    // AVR commands too. The window does it when asked to close during a command.
+    void PressCancel();
+    // A chip command starts with the cancel flag down.
+    void ClearCancel();
 
     void MessageBox(std::string_view text, std::string_view caption) override;
     void ShowMessage(std::string_view text) override;
@@ -61,6 +70,7 @@ private:
     TGauge* flashGauge_ = nullptr;
     TGauge* eepromGauge_ = nullptr;
     TformProgreso* progress_ = nullptr;
+    const hw::Port* port_ = nullptr;
     RepaintPacer progressPacer_;
 };
 

@@ -34,14 +34,12 @@ QuitSignals::QuitSignals(QObject* parent) : QObject(parent) {
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, &previousInterrupt_);
-    ::sigaction(SIGTERM, &action, &previousTerminate_);
+    for (std::size_t i = 0; i < std::size(Handled); ++i) ::sigaction(Handled[i], &action, &previous_[i]);
 }
 
 QuitSignals::~QuitSignals() {
     if (!notifier_) return;
-    ::sigaction(SIGINT, &previousInterrupt_, nullptr);
-    ::sigaction(SIGTERM, &previousTerminate_, nullptr);
+    for (std::size_t i = 0; i < std::size(Handled); ++i) ::sigaction(Handled[i], &previous_[i], nullptr);
     delete notifier_;
     ::close(signalSockets[0]);
     ::close(signalSockets[1]);

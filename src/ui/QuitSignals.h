@@ -1,10 +1,12 @@
 #pragma once
-// SIGINT and SIGTERM as a Qt signal: the handler only writes the signal number into a socket
-// pair, and a QSocketNotifier hands it to the event loop, where the window can end the program
-// the way "&Salir" does. One instance at a time; it restores the earlier handlers when it goes.
+// SIGINT, SIGTERM, SIGHUP and SIGQUIT as a Qt signal: the handler only writes the signal number
+// into a socket pair, and a QSocketNotifier hands it to the event loop, where the window can end
+// the program the way "&Salir" does. One instance at a time; it restores the earlier handlers
+// when it goes.
 #include <QObject>
 
 #include <csignal>
+#include <iterator>
 
 class QSocketNotifier;
 
@@ -24,8 +26,8 @@ private:
     void Drain();
 
     QSocketNotifier* notifier_ = nullptr;
-    struct sigaction previousInterrupt_ {};
-    struct sigaction previousTerminate_ {};
+    static constexpr int Handled[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+    struct sigaction previous_[std::size(Handled)] {};
 };
 
 }  // namespace tarpel::ui

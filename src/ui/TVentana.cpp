@@ -106,6 +106,7 @@ QAction* MakeAction(const QString& name, const QString& caption, QMenu* menu, bo
 
 TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
     : QMainWindow(parent),
+      port_(dependencies.port),
       clock_(dependencies.clock),
       settings_(dependencies.settings),
       modalRunner_(dependencies.modalRunner),
@@ -137,6 +138,7 @@ TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
     PageControl1->setCurrentWidget(TabSheet2);
     BuildStatusBar();
     shell_.AttachGauges(prFlash, prEEPInt);
+    shell_.WatchPort(port_);
 
     workspace_.RefreshGrid = [this] { RefreshGrid(); };
     FormCreate();
@@ -457,8 +459,8 @@ void TVentana::FormDestroy() {
     destroyed_ = true;
     lines_.WriteBusLines(false, false, false);
     settings_.WriteInteger(QStringLiteral("RETARDO"), timing_.DelayFactor);
-    settings_.WriteString(QStringLiteral("OPEN_DIR"), OD.FileName);
-    settings_.WriteString(QStringLiteral("SAVE_DIR"), SD.FileName);
+    settings_.WriteString(QStringLiteral("OPEN_DIR"), OD.RememberedName());
+    settings_.WriteString(QStringLiteral("SAVE_DIR"), SD.RememberedName());
 }
 
 void TVentana::ReportBoardError() { shell_.MessageBox(boardError_.toStdString(), "ERROR"); }
@@ -492,7 +494,7 @@ void TVentana::Salir1Click() {
     // progress dialog under the running command and take its "Cancelar..." away. A modal dialog
     // of the command (the manual test, a message) is closed so that the command can end.
     if (commandRunning_) {
-        closeRequested_ = true;
+        CloseAfterCommand();
         if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
         return;
     }

@@ -206,6 +206,7 @@ private:
         if (commandRunning_) return;
         CommandScope scope(*this);
         command();
+        ReportBoardFailure();
     }
     class CommandScope {
     public:
@@ -218,6 +219,12 @@ private:
         TVentana& window_;
     };
     void SetCommandsEnabled(bool enabled);
+    // After a command: what the board itself reports (a port that stopped working, a simulated
+    // chip that could not be saved), in an "ERROR" box.
+    void ReportBoardFailure();
+    // A close or quit request while a command runs: it is cancelled, and the window closes once
+    // it has ended.
+    void CloseAfterCommand();
 
     // Signal connections, one group per source file of handlers.
     void ConnectShellHandlers();
@@ -225,6 +232,7 @@ private:
     void ConnectEepromHandlers();
     void ConnectAvrHandlers();
 
+    hw::Port& port_;
     hw::Clock& clock_;
     SettingsStore& settings_;
     ModalRunner& modalRunner_;

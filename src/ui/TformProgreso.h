@@ -24,6 +24,9 @@ public:
     // The cancel flag, kept in the "tag" property of btnCancelar: 0 go on, 1 stop.
     int CancelTag() const { return cancelTag_; }
     bool CancelRequested() const { return CancelTag() != 0; }
+    // A chip command starts: a click left from an earlier command no longer counts. (The AVR
+    // commands heed the flag without showing the dialog, whose showing would clear it.)
+    void ClearCancel() { SetCancelTag(0); }
 
 public slots:
     void btnCancelarClick();

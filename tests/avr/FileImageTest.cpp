@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "AvrBench.h"
+#include "ExternalTool.h"
 #include "avr/FileImage.h"
 
 namespace tarpel::test {
@@ -21,6 +22,8 @@ TEST(FileImage, BinaryFilesFillTheImageUpToTheirCommandsLimit) {
     ASSERT_EQ(flash.bytes.size(), 13569u);
     EXPECT_TRUE(std::equal(flash.bytes.begin(), flash.bytes.begin() + 9472, file.begin()));
     EXPECT_TRUE(std::all_of(flash.bytes.begin() + 9472, flash.bytes.end(), [](auto b) { return b == 0xFF; }));
+
+    EXPECT_EQ(flash.read.dataEnd, 10000u) << "the whole file counts for the size check";
 
     const auto eeprom = avr::LoadFileImage(name, avr::EepromImageLimits);
     ASSERT_EQ(eeprom.bytes.size(), 849u);
@@ -65,6 +68,8 @@ TEST(FileImage, TheNamesEndingDecidesTheKind) {
         {folder.Path("missing.bin"), ImageLoad::Unreadable, 0xFF},
         {"", ImageLoad::Unreadable, 0xFF},
         {folder.Write("empty.bin", std::string()), ImageLoad::Loaded, 0xFF},
+        {folder.Write("empty.hex", std::string()), ImageLoad::NoHexData, 0xFF},
+        {folder.Write("end.hex", HexEnd), ImageLoad::NoHexData, 0xFF},
     };
     for (const auto& c : cases) {
         const auto image = avr::LoadFileImage(c.name, avr::EepromImageLimits);
@@ -73,6 +78,29 @@ TEST(FileImage, TheNamesEndingDecidesTheKind) {
     }
     std::filesystem::create_directory(folder.Path("folder.bin"));
     EXPECT_EQ(avr::LoadFileImage(folder.Path("folder.bin"), avr::FlashImageLimits).load, ImageLoad::Unreadable);
+}
+
+// The AVR toolchain links an .eeprom section at 0x810000, and avr-objcopy writes it there
+// unless told otherwise; it is meant for EEPROM address 0.
+TEST(FileImage, TheToolchainsEepromFileLoadsAtEepromAddressZero) {
+    TARPEL_REQUIRE_TOOL("avr-as");
+    TARPEL_REQUIRE_TOOL("avr-ld");
+    TARPEL_REQUIRE_TOOL("avr-objcopy");
+    TempFolder folder;
+    folder.Write("e.s", ".section .eeprom,\"aw\",@progbits\n.byte 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20\n");
+    const std::string in = "cd '" + folder.Path("") + "' && ";
+    ASSERT_EQ(std::system((in + "avr-as -mmcu=atmega8515 -o e.o e.s && avr-ld -m avr4 -o e.elf e.o && "
+                                "avr-objcopy -j .eeprom --set-section-flags=.eeprom=alloc,load -O ihex e.elf e.hex")
+                              .c_str()),
+              0);
+    ASSERT_NE(folder.ReadText("e.hex").find(":02000004008179"), std::string::npos) << folder.ReadText("e.hex");
+
+    const auto image = avr::LoadFileImage(folder.Path("e.hex"), avr::EepromImageLimits);
+    EXPECT_EQ(image.load, ImageLoad::Loaded);
+    EXPECT_EQ(image.read.wrongLines, 0);
+    EXPECT_EQ(image.read.dataEnd, 20u);
+    for (int a = 0; a < 20; ++a) EXPECT_EQ(image.bytes[static_cast<std::size_t>(a)], a + 1) << a;
+    EXPECT_EQ(image.bytes[20], 0xFF);
 }
 
 }  // namespace

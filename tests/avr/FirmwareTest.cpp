@@ -4,14 +4,11 @@
 // with avr-objcopy's raw binary of the very same program.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <sstream>
 
 #include "AvrBench.h"
+#include "AvrToolchain.h"
 #include "avr/ProgramEeprom.h"
 #include "avr/ProgramFlash.h"
 
@@ -19,23 +16,6 @@ namespace tarpel::test {
 namespace {
 
 using shell::CommandOutcome;
-
-std::optional<std::string> FindOnPath(const std::string& program) {
-    const char* path = std::getenv("PATH");
-    std::stringstream folders(path ? path : "");
-    std::string folder;
-    while (std::getline(folders, folder, ':')) {
-        const auto candidate = std::filesystem::path(folder.empty() ? "." : folder) / program;
-        std::error_code error;
-        if (std::filesystem::is_regular_file(candidate, error)) return candidate.string();
-    }
-    return std::nullopt;
-}
-
-bool OnCi() {
-    const char* ci = std::getenv("CI");
-    return ci != nullptr && std::string(ci) == "true";
-}
 
 // A program with a table in flash (several pages, values that cannot be polled included) and
 // a block of EEPROM data, both read by the code so that nothing is optimised away.
@@ -67,47 +47,30 @@ struct Built {
 
 // Builds the firmware for one device into the folder; fails the test on any tool error.
 std::optional<Built> BuildFirmware(const TempFolder& folder, const std::string& mcu) {
-    const auto gcc = FindOnPath("avr-gcc");
-    const auto objcopy = FindOnPath("avr-objcopy");
-    if (!gcc || !objcopy) {
-        if (OnCi()) ADD_FAILURE() << "avr-gcc and avr-objcopy are needed (Debian: gcc-avr, avr-libc, binutils-avr)";
-        return std::nullopt;
-    }
+    const auto tools = FindAvrTools();
+    if (!tools) return std::nullopt;
     const std::string source = folder.Write(mcu + ".c", FirmwareSource());
     const std::string elf = folder.Path(mcu + ".elf");
-    const std::string log = folder.Path(mcu + ".log");
     Built built{folder.Path(mcu + "-flash.hex"), folder.Path(mcu + "-flash.bin"), folder.Path(mcu + "-eeprom.hex"),
                 folder.Path(mcu + "-eeprom.bin")};
     const std::string eepromOnly = " -j .eeprom --change-section-lma .eeprom=0 ";
-    const std::string commands[] = {
-        *gcc + " -mmcu=" + mcu + " -Os -o " + elf + " " + source,
-        *objcopy + " -O ihex -R .eeprom " + elf + " " + built.flashHex,
-        *objcopy + " -O binary -R .eeprom " + elf + " " + built.flashBin,
-        *objcopy + eepromOnly + "-O ihex " + elf + " " + built.eepromHex,
-        *objcopy + eepromOnly + "-O binary " + elf + " " + built.eepromBin,
-    };
-    for (const auto& command : commands) {
-        if (std::system((command + " >" + log + " 2>&1").c_str()) != 0) {
-            ADD_FAILURE() << command << "\n" << folder.ReadText(mcu + ".log");
-            return std::nullopt;
-        }
+    if (!RunToolchain(folder, {
+                                  tools->gcc + " -mmcu=" + mcu + " -Os -o " + elf + " " + source,
+                                  tools->objcopy + " -O ihex -R .eeprom " + elf + " " + built.flashHex,
+                                  tools->objcopy + " -O binary -R .eeprom " + elf + " " + built.flashBin,
+                                  tools->objcopy + eepromOnly + "-O ihex " + elf + " " + built.eepromHex,
+                                  tools->objcopy + eepromOnly + "-O binary " + elf + " " + built.eepromBin,
+                              })) {
+        return std::nullopt;
     }
     return built;
-}
-
-std::vector<std::uint8_t> ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 TEST(Firmware, CompiledProgramsLandInFlashAndEepromByteForByte) {
     for (const char* mcu : {"atmega8515", "at90s8515"}) {
         TempFolder folder;
         const auto built = BuildFirmware(folder, mcu);
-        if (!built) {
-            if (HasFailure()) return;
-            GTEST_SKIP() << "avr-gcc not installed";
-        }
+        TARPEL_SKIP_WITHOUT(built);
         const auto flash = ReadFile(built->flashBin);
         const auto eeprom = ReadFile(built->eepromBin);
         ASSERT_GT(flash.size(), 4u * 64) << mcu << ": the program should span several pages";
@@ -141,10 +104,7 @@ TEST(Firmware, CompiledProgramsLandInFlashAndEepromByteForByte) {
 TEST(Firmware, TheRawBinariesProgramTheSameAsTheHexFiles) {
     TempFolder folder;
     const auto built = BuildFirmware(folder, "atmega8515");
-    if (!built) {
-        if (HasFailure()) return;
-        GTEST_SKIP() << "avr-gcc not installed";
-    }
+    TARPEL_SKIP_WITHOUT(built);
     TempFolder fromHex;
     TempFolder fromBin;
     AvrBench hexBench(SimOptions(fromHex, "atmega8515"));

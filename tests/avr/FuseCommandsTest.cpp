@@ -76,10 +76,14 @@ TEST(FuseCommands, FactoryFusesShowAsListedAndGoBackExactly) {
     ASSERT_EQ(f.bench->shell.messages.size(), 1u);
     EXPECT_EQ(f.bench->shell.messages[0].text, "Fuses grabados! Leelos para verificarlo");
     EXPECT_TRUE(f.bench->shell.messages[0].plain);
-    // Each fuse write is waited out before anything else is sent.
-    const auto instructions = f.bench->port.instructions.size();
+    // Each fuse write is waited out before anything else is sent; then both bytes are read back.
+    const int highWrite =
+        f.bench->port.Find([](const IspInstruction& i) { return i.sent[0] == 0xAC && i.sent[1] == 0xA8; });
     EXPECT_EQ(f.bench->clock.Count(50), 2);
-    EXPECT_EQ(f.bench->clock.sleeps.back().afterInstructions, instructions);
+    EXPECT_EQ(f.bench->clock.sleeps.back().afterInstructions, static_cast<std::size_t>(highWrite) + 1);
+    EXPECT_EQ(f.bench->port.instructions.size(), static_cast<std::size_t>(highWrite) + 3);
+    EXPECT_EQ(f.bench->port.CountOpcode(0x50), 2);
+    EXPECT_EQ(f.bench->port.CountOpcode(0x58), 2);
     EXPECT_EQ(f.bench->PortByte(), 0x00);
     EXPECT_EQ(f.bench->shell.cursor, shell::CursorShape::Default);
     EXPECT_EQ(f.bench->Violations(), std::vector<std::string>{});
@@ -165,6 +169,33 @@ TEST(FuseCommands, AClockThatNeedsACrystalOrAnRcPairIsWrittenOnlyAfterAYes) {
     }
 }
 
+TEST(FuseCommands, BytesThatDoNotReadBackAreAnErrorWithBothValues) {
+    FuseBench f("atmega8515");
+    // Lock mode 2 (LB1 programmed): the fuses still read, but no longer program.
+    hw::AvrLink& link = f.bench->frame.Link();
+    ASSERT_TRUE(link.EnterProgrammingMode());
+    for (std::uint8_t b : {std::uint8_t{0xAC}, std::uint8_t{0xE0}, std::uint8_t{0x00}, std::uint8_t{0xFE}}) {
+        link.SpiTransfer(b);
+        link.ClockXtal(10);
+    }
+    f.bench->clock.Sleep(10);
+    link.AllLinesOff();
+    ASSERT_EQ(f.Read(), CommandOutcome::Done);
+    f.panel.shown.xtalIndex = 4;  // "IntRC: 8 Mhz"
+    f.memory.ClockChosen();
+    f.panel.shown.eesave = true;
+
+    EXPECT_EQ(f.Write(), CommandOutcome::Failed);
+    ASSERT_EQ(f.bench->shell.messages.size(), 1u);
+    EXPECT_EQ(f.bench->shell.messages[0].text,
+              "Los fuses leidos no coinciden con los grabados!!\rGrabados: FuseLow $E4 FuseHigh $D1\r"
+              "Leidos: FuseLow $E1 FuseHigh $D9");
+    EXPECT_EQ(f.bench->shell.messages[0].caption, "ERROR");
+    EXPECT_FALSE(f.memory.Known().has_value()) << "the device holds neither the bytes read nor those meant";
+    EXPECT_EQ(f.bench->PortByte(), 0x00);
+    EXPECT_EQ(f.bench->shell.cursor, shell::CursorShape::Default);
+}
+
 TEST(FuseCommands, SutThreeSelectsNothingAndGrabarAsksForTheStartUpTime) {
     FuseBench f("atmega8515", std::array<std::uint8_t, 2>{0xF1, 0xD9});
     ASSERT_EQ(f.Read(), CommandOutcome::Done);
@@ -199,24 +230,18 @@ TEST(FuseCommands, DevicesWithoutFusesAreRefusedByBothButtons) {
     struct Case {
         const char* model;
         std::vector<std::string> faults;
-        std::vector<std::string> before;  // messages the identification itself shows
+        std::string message;  // for each press
     };
-    const Case cases[] = {{"at90s8515", {}, {}},
-                          {"at90s4414", {}, {}},
-                          {"atmega8515", {"avr-unknown-signature"}, {"ID de chip desconocido..."}}};
+    const Case cases[] = {{"at90s8515", {}, "Solo para ATMEGA90S8515 !"},
+                          {"at90s4414", {}, "Solo para ATMEGA90S8515 !"},
+                          {"atmega8515", {"avr-unknown-signature"}, "ID de chip desconocido..."}};
     for (const auto& c : cases) {
         FuseBench f(c.model, std::nullopt, c.faults);
         f.panel.shown = avr::SettingsFromFuses(0xE1, 0xD9);
         const FuseSettings before = f.panel.shown;
         EXPECT_EQ(f.Read(), CommandOutcome::Failed) << c.model;
         EXPECT_EQ(f.Write(), CommandOutcome::Failed) << c.model;
-        std::vector<std::string> expected;
-        for (int i = 0; i < 2; ++i) {
-            expected.insert(expected.end(), c.before.begin(), c.before.end());
-            expected.push_back("Solo para ATMEGA90S8515 !");
-        }
-        EXPECT_EQ(f.bench->MessageTexts(), expected) << c.model;
-        EXPECT_TRUE(f.bench->shell.messages.back().plain);
+        EXPECT_EQ(f.bench->MessageTexts(), (std::vector<std::string>{c.message, c.message})) << c.model;
         EXPECT_EQ(f.bench->port.powerUps, 2) << c.model;
         EXPECT_EQ(f.bench->port.CountOpcode(0x50) + f.bench->port.CountOpcode(0x58), 0);
         EXPECT_TRUE(f.FuseWrites().empty());

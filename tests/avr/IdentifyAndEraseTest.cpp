@@ -68,11 +68,16 @@ TEST(IdentifyMicro, LockedAndUnknownDevicesLeaveTheCaptionAtQuestionMarks) {
 }
 
 // Devices taken out of the socket and put in between commands: one simulated board per device,
-// the port and the clock switched to the board in use.
+// the port and the clock switched to the board in use. Each board keeps its own folder, since a
+// simulated board claims its folder for itself.
 class DeviceSwap final : public hw::Port, public hw::Clock {
 public:
     DeviceSwap(const TempFolder& folder, const std::vector<std::string>& models) {
-        for (const auto& model : models) boards_.push_back(board::OpenBoard(SimOptions(folder, model)));
+        for (const auto& model : models) {
+            auto options = SimOptions(folder, model);
+            options.simDir = folder.Path(std::to_string(boards_.size()));
+            boards_.push_back(board::OpenBoard(options));
+        }
     }
     void Insert(std::size_t index) { active_ = index; }
 

@@ -34,9 +34,10 @@ TEST(ProgramFlash, ByteModeWaitsOutUnpollableValuesAndPollsTheRest) {
         if (IsFlashWrite(i)) written.push_back(i.ByteAddress());
     }
     EXPECT_EQ(written, (std::vector<int>{0, 1, 2, 4}));
-    // 0x7F and 0x80 are never read back: each gets a 12 ms sleep straight after its write.
-    EXPECT_EQ(bench.port.FlashReadsAt(0), 0);
-    EXPECT_EQ(bench.port.FlashReadsAt(1), 0);
+    // 0x7F and 0x80 cannot be polled: each gets a 12 ms sleep straight after its write, then
+    // one read-back.
+    EXPECT_EQ(bench.port.FlashReadsAt(0), 1);
+    EXPECT_EQ(bench.port.FlashReadsAt(1), 1);
     EXPECT_GE(bench.port.FlashReadsAt(2), 1);
     EXPECT_GE(bench.port.FlashReadsAt(4), 1);
     std::vector<std::size_t> twelveMsAfter;
@@ -74,7 +75,7 @@ TEST(ProgramFlash, ByteModeStopsAtAByteThatNeverReadsBack) {
 
     EXPECT_EQ(avr::ProgramFlashFrom(bench.frame, folder.Write("p.bin", file)), CommandOutcome::Failed);
     ASSERT_EQ(bench.shell.messages.size(), 1u);
-    EXPECT_EQ(bench.shell.messages[0].text, ByteModeFailure);
+    EXPECT_EQ(bench.shell.messages[0].text, ByteModeFailure + " (direccion $0010)");
     EXPECT_EQ(bench.shell.messages[0].caption, "ERROR");
     EXPECT_EQ(bench.port.FlashReadsAt(0x10), 5000);
     const int failedWrite = bench.port.Find([](const IspInstruction& i) { return IsFlashWrite(i) && i.ByteAddress() == 0x10; });
@@ -119,9 +120,13 @@ TEST(ProgramFlash, PageModeSkipsBlankPagesAndWaitsOutPagesStartingWith0xFF) {
     EXPECT_EQ(pages, (std::vector<int>{0, 2, 127}));
     EXPECT_EQ(bench.port.Count(IsFlashWrite), 3 * 64) << "all 64 bytes of a written page, 0xFF included";
     // Page 0 is polled at its first byte, without sleeping; pages 2 and 127 get 8 ms instead.
+    // Then each written page is read back whole, once (page 0's first byte by its poll).
     EXPECT_GE(bench.port.FlashReadsAt(0), 1);
-    EXPECT_EQ(bench.port.FlashReadsAt(2 * 64), 0);
-    EXPECT_EQ(bench.port.FlashReadsAt(127 * 64), 0);
+    EXPECT_EQ(bench.port.FlashReadsAt(63), 1);
+    EXPECT_EQ(bench.port.FlashReadsAt(2 * 64), 1);
+    EXPECT_EQ(bench.port.FlashReadsAt(127 * 64), 1);
+    EXPECT_EQ(bench.port.FlashReadsAt(127 * 64 + 63), 1);
+    EXPECT_EQ(bench.port.FlashReadsAt(64), 0) << "a skipped page is not read";
     EXPECT_EQ(bench.clock.Count(8), 2);
     EXPECT_EQ(bench.clock.Count(1), 0);
     // The gauge moves for every page, skipped or not.
@@ -143,7 +148,7 @@ TEST(ProgramFlash, PageModeReportsAPageThatNeverReadsBack) {
 
     EXPECT_EQ(avr::ProgramFlashFrom(bench.frame, folder.Write("p.bin", file)), CommandOutcome::Failed);
     ASSERT_EQ(bench.shell.messages.size(), 1u);
-    EXPECT_EQ(bench.shell.messages[0].text, "Error programando flash!");
+    EXPECT_EQ(bench.shell.messages[0].text, "Error programando flash! (direccion $0040)");
     EXPECT_TRUE(bench.shell.messages[0].plain);
     EXPECT_EQ(bench.port.FlashReadsAt(0x40), 4000);
     EXPECT_EQ(bench.clock.Count(1), 0) << "page polls do not sleep";
@@ -156,33 +161,56 @@ TEST(ProgramFlash, PageModeReportsAPageThatNeverReadsBack) {
     EXPECT_EQ(bench.PortByte(), 0x00);
 }
 
-TEST(ProgramFlash, OnlyTheDevicesFlashSizeOfALargeFileIsSent) {
-    // 10,000 bytes, blank except around the 4 KiB and 8 KiB boundaries and at both ends.
-    std::vector<std::uint8_t> file(10000, 0xFF);
-    for (int a : {0, 1, 4094, 4095, 4096, 4097, 8190, 8191, 8192, 8193, 9470, 9471, 9998, 9999}) {
-        file[static_cast<std::size_t>(a)] = static_cast<std::uint8_t>(a % 251);  // never 0xFF
-    }
-    for (auto [model, size] : {std::pair{"at90s8515", 8192}, {"at90s4414", 4096}}) {
+// A byte that does not take, wherever it is and whichever way the device is written, stops the
+// command there with its address: a stuck cell, or a flash that was not erased before.
+TEST(ProgramFlash, EveryByteWrittenIsReadBack) {
+    struct Case {
+        const char* model;
+        int address;     // the byte that does not take
+        bool erased;     // true: the byte is a stuck cell; false: the flash holds 0x00 (not erased)
+        std::string message;
+    };
+    const std::string page = "Error programando flash!";
+    const Case cases[] = {
+        {"at90s8515", 0x0010, true, ByteModeFailure},
+        {"at90s8515", 0x1FFF, true, ByteModeFailure},
+        {"at90s4414", 0x0FFF, true, ByteModeFailure},
+        {"at90s4414", 0x0021, false, ByteModeFailure},
+        {"atmega8515", 0x0010, true, page},   // inside a page whose first byte is polled
+        {"atmega8515", 0x1FFF, true, page},   // the last byte of a page that starts with 0xFF
+        {"atmega8515", 0x0123, false, page},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.model) + " at " + std::to_string(c.address));
+        const bool mega = std::string(c.model) == "atmega8515";
+        const std::size_t size = std::string(c.model) == "at90s4414" ? 4096 : 8192;
         TempFolder folder;
-        AvrBench bench(SimOptions(folder, model));
-        EXPECT_EQ(avr::ProgramFlashFrom(bench.frame, folder.Write("big.bin", file)), CommandOutcome::Done) << model;
-        EXPECT_EQ(bench.Device().Flash(),
-                  std::vector<std::uint8_t>(file.begin(), file.begin() + size)) << model;
-        EXPECT_EQ(bench.FlashWritesFrom(size), 0) << model;
-        EXPECT_EQ(bench.port.Count(IsFlashWrite), size == 8192 ? 8 : 4) << model;
-        EXPECT_TRUE(bench.shell.messages.empty()) << model;
-        EXPECT_TRUE(bench.Violations().empty()) << model << ": " << bench.Violations().front();
-    }
-}
+        std::vector<std::string> faults;
+        if (c.erased) {
+            faults.push_back("avr-flash-stuck:" + std::to_string(c.address));
+        } else {
+            StoreMemory(folder, c.model, "flash", std::vector<std::uint8_t>(size, 0x00));
+        }
+        AvrBench bench(SimOptions(folder, c.model, faults));
+        // Data that polls in page 0 (or, over the unerased flash, what it holds already, up to
+        // the failing byte's page). The failing byte is 0x7F, which an AT90S cannot poll, or on
+        // the unerased ATmega 0xFF, which its page poll never looks at.
+        std::vector<std::uint8_t> file(size, 0xFF);
+        const int end = c.erased ? 64 : (c.address | 63) + 1;
+        for (int a = 0; a < end; ++a)
+            file[static_cast<std::size_t>(a)] = c.erased ? static_cast<std::uint8_t>(0x20 + a) : std::uint8_t{0x00};
+        file[static_cast<std::size_t>(c.address)] = mega && !c.erased ? 0xFF : 0x7F;
+        char digits[8];
+        std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(c.address));
+        const std::string message = c.message + " (direccion $" + digits + ")";
 
-TEST(ProgramFlash, HexRecordsAboveTheDevicesFlashNeverReachIt) {
-    TempFolder folder;
-    AvrBench bench(SimOptions(folder, "at90s8515"));
-    const std::string hex = HexRecord(0x0000, {0x11, 0x22}) + HexRecord(0x2400, {0x33, 0x44}) +
-                            HexRecord(0x2510, {0x55, 0x66}) + HexEnd;
-    EXPECT_EQ(avr::ProgramFlashFrom(bench.frame, folder.Write("p.hex", hex)), CommandOutcome::Done);
-    EXPECT_EQ(bench.Device().Flash(), Padded({0x11, 0x22}, 8192));
-    EXPECT_EQ(bench.port.Count(IsFlashWrite), 2);
+        EXPECT_EQ(avr::ProgramFlashFrom(bench.frame, folder.Write("p.bin", file)), CommandOutcome::Failed);
+        EXPECT_EQ(bench.MessageTexts(), std::vector<std::string>{message});
+        EXPECT_EQ(bench.FlashWritesFrom((c.address | 63) + 1), 0) << "the command ends there";
+        EXPECT_EQ(bench.shell.cursor, shell::CursorShape::Default);
+        EXPECT_EQ(bench.PortByte(), 0x00);
+        EXPECT_TRUE(bench.Violations().empty()) << bench.Violations().front();
+    }
 }
 
 TEST(ProgramFlash, AFileThatGivesNoImageLeavesTheDeviceAlone) {
@@ -212,17 +240,6 @@ TEST(ProgramFlash, AFileThatGivesNoImageLeavesTheDeviceAlone) {
         EXPECT_TRUE(bench.shell.cursorChanges.empty()) << c.name;
         EXPECT_EQ(bench.Device().Flash(), before) << c.name;
     }
-}
-
-TEST(ProgramFlash, AReadableFileWithoutDataIsProgrammedAsAllBlank) {
-    TempFolder folder;
-    AvrBench bench(SimOptions(folder, "atmega8515"));
-    bench.shell.openChoices.push_back(folder.Write("empty.hex", std::string()));
-    EXPECT_EQ(avr::ProgramFlash(bench.frame), CommandOutcome::Done);
-    EXPECT_EQ(bench.port.powerUps, 1) << "the device is identified";
-    EXPECT_EQ(bench.port.CountOpcode(0x4C), 0);
-    EXPECT_EQ(bench.shell.flashGauge, 100);
-    EXPECT_TRUE(bench.shell.messages.empty());
 }
 
 TEST(ProgramFlash, ClosingTheDialogDoesNothing) {

@@ -40,7 +40,7 @@ TEST_P(ReadMemoryTest, SavesTheWholeMemoryAsBinaryAndAsHex) {
     EXPECT_EQ(folder.ReadBytes("flash.bin"), flash);
     EXPECT_EQ(folder.ReadBytes("eeprom.BIN"), eeprom);
     std::vector<std::uint8_t> fromHex(d.flashSize + 16, 0xFF);
-    ASSERT_TRUE(files::HexRead(folder.Path("flash.Hex"), 0xFFFF, fromHex));
+    ASSERT_TRUE(files::HexRead(folder.Path("flash.Hex"), 0xFFFF, fromHex).opened);
     EXPECT_TRUE(std::equal(flash.begin(), flash.end(), fromHex.begin()));
     EXPECT_EQ(fromHex[d.flashSize], 0xFF) << "no more than the device's flash is written";
 

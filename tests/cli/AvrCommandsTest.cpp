@@ -4,13 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 
 #include "ExternalTool.h"
 #include "TempFolder.h"
 #include "cli/AvrCommands.h"
+#include "cli/AvrReadCommands.h"
 #include "cli/Cli.h"
+#include "files/Checksums.h"
 #include "sim/ChipStore.h"
 
 namespace tarpel::test {
@@ -43,6 +46,11 @@ std::vector<std::uint8_t> Padded(std::vector<std::uint8_t> bytes, std::size_t si
     return bytes;
 }
 
+// The checksum line of a memory that holds these bytes.
+std::string Sums(const std::vector<std::uint8_t>& memory) {
+    return files::ChecksumText(files::ChecksumsOf(memory)) + "\n";
+}
+
 TEST_F(AvrCli, ErasesProgramsAndReprogramsTheDeviceInTheSocket) {
     ASSERT_TRUE(sim::ChipStore(folder.Path("chips")).Save("at90s8515-flash.bin", std::vector<std::uint8_t>(8192, 0x00)));
     EXPECT_EQ(Run("at90s8515", {"avr", "erase"}), cli::ExitSuccess);
@@ -52,18 +60,21 @@ TEST_F(AvrCli, ErasesProgramsAndReprogramsTheDeviceInTheSocket) {
 
     const std::string flash = folder.Write("p.hex", ":0400000012345678E8\r\n:00000001FF\r\n");
     EXPECT_EQ(Run("at90s8515", {"avr", "write-flash", flash}), cli::ExitSuccess);
-    EXPECT_EQ(out.str(), "Tipo de micro: AT90S8515 (8kb flash)\n");
+    EXPECT_EQ(out.str(), "Tipo de micro: AT90S8515 (8kb flash)\n" + Sums(Padded({0x12, 0x34, 0x56, 0x78}, 8192)));
     EXPECT_EQ(err.str(), "");
     EXPECT_EQ(Stored("at90s8515-flash.bin", 8192), Padded({0x12, 0x34, 0x56, 0x78}, 8192));
 
     const std::string eeprom = folder.Write("e.bin", std::vector<std::uint8_t>{0xA1, 0xB2});
     EXPECT_EQ(Run("at90s8515", {"avr", "write-eeprom", eeprom}), cli::ExitSuccess);
     EXPECT_EQ(Stored("at90s8515-eeprom.bin", 512), Padded({0xA1, 0xB2}, 512));
+    EXPECT_EQ(out.str(), "Tipo de micro: AT90S8515 (8kb flash)\n" + Sums(Padded({0xA1, 0xB2}, 512)));
 
     // Programming over a written flash fails at the first byte that cannot go from 0 to 1 ...
     const std::string other = folder.Write("q.bin", std::vector<std::uint8_t>{0x21, 0x43});
     EXPECT_EQ(Run("at90s8515", {"avr", "write-flash", other}), cli::ExitFailure);
-    EXPECT_EQ(err.str(), "ERROR: Error de comunicacion con Atmel, o intento de grabar flash sin borrar antes...\n");
+    EXPECT_EQ(err.str(), "ERROR: Error de comunicacion con Atmel, o intento de grabar flash sin borrar antes..."
+                         " (direccion $0000)\n");
+    EXPECT_EQ(out.str(), "Tipo de micro: AT90S8515 (8kb flash)\n") << "no checksums of a write that failed";
     // ... while reprogramming erases first.
     EXPECT_EQ(Run("at90s8515", {"avr", "reprogram-flash", other}), cli::ExitSuccess);
     EXPECT_EQ(err.str(), "");
@@ -88,6 +99,52 @@ TEST_F(AvrCli, IdentifyTellsTheDeviceAndFailsWithoutOne) {
     EXPECT_EQ(err.str(), "ERROR: ID de chip desconocido...\n");
 }
 
+TEST_F(AvrCli, FileFaultsGiveOneLineEach) {
+    EXPECT_EQ(Run("atmega8515", {"avr", "write-flash", folder.Write("empty.hex", "")}), cli::ExitFailure);
+    EXPECT_EQ(err.str(), "ERROR: El fichero no contiene datos HEX validos!!\n");
+    EXPECT_EQ(out.str(), "") << "not even identified";
+
+    const std::string mega = folder.Write("mega.bin", std::vector<std::uint8_t>(8192, 0x00));
+    EXPECT_EQ(Run("at90s4414", {"avr", "write-flash", mega}), cli::ExitFailure);
+    EXPECT_EQ(out.str(), "Tipo de micro: AT90S4414 (4kb flash)\n");
+    EXPECT_EQ(err.str(), "ERROR: El fichero llega hasta el byte 8192 y la flash del micro solo tiene 4096 bytes!!\n");
+    EXPECT_EQ(Stored("at90s4414-flash.bin", 4096), std::vector<std::uint8_t>(4096, 0xFF));
+
+    // A line that is no valid record (here its checksum) loads as it always did, with a warning.
+    const std::string flash = folder.Write("p.hex", ":0400000012345678E9\r\n:00000001FF\r\n");
+    EXPECT_EQ(Run("at90s8515", {"avr", "write-flash", flash}), cli::ExitSuccess);
+    EXPECT_EQ(err.str(),
+              "AVISO: El fichero tiene 1 linea que no es un registro HEX valido (la linea 1): se ha cargado tal como esta\n");
+    EXPECT_EQ(Stored("at90s8515-flash.bin", 8192), Padded({0x12, 0x34, 0x56, 0x78}, 8192));
+}
+
+// A part of unknown signature may be of another size than the table's: no command judges it as
+// an AT90S8515. Only the erase, which reads no signature, works on it.
+TEST_F(AvrCli, AnUnknownSignatureStopsEveryCommandButTheErase) {
+    cli::RegisterAvrReadCommands(table);
+    const std::string image = folder.Write("p.bin", std::vector<std::uint8_t>{0x12, 0x34});
+    const std::vector<std::vector<std::string>> commands{
+        {"identify"},      {"write-flash", image},  {"write-eeprom", image},  {"reprogram-flash", image},
+        {"read-flash", folder.Path("f.bin")},       {"read-eeprom", folder.Path("e.bin")},
+        {"verify-flash", image},                    {"verify-eeprom", image}, {"blank-test"},
+        {"read-fuses"},    {"write-fuses", "--eesave"}};
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command[0]);
+        std::vector<std::string> args{"avr", "--sim-fault", "avr-unknown-signature"};
+        args.insert(args.end(), command.begin(), command.end());
+        EXPECT_EQ(Run("atmega8515", args), cli::ExitFailure);
+        EXPECT_EQ(err.str(), "ERROR: ID de chip desconocido...\n");
+        EXPECT_EQ(out.str(), "");
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder.Path("f.bin")));
+    EXPECT_FALSE(std::filesystem::exists(folder.Path("e.bin")));
+    EXPECT_EQ(Stored("atmega8515-eeprom.bin", 512), std::vector<std::uint8_t>(512, 0xFF));
+    EXPECT_EQ(Stored("atmega8515-fuses.bin", 2), (std::vector<std::uint8_t>{0xFF, 0xFF})) << "never written";
+
+    EXPECT_EQ(Run("atmega8515", {"avr", "erase", "--sim-fault", "avr-unknown-signature"}), cli::ExitSuccess);
+    EXPECT_EQ(err.str(), "OK: Chip borrado !!\n");
+}
+
 TEST_F(AvrCli, FilesThatGiveNoImageAreRefusedBeforeTheDeviceIsTouched) {
     const std::string notes = folder.Write("notes.txt", std::string(":00000001FF\r\n"));
     EXPECT_EQ(Run("atmega8515", {"avr", "write-eeprom", notes}), cli::ExitFailure);
@@ -101,7 +158,7 @@ TEST_F(AvrCli, FilesThatGiveNoImageAreRefusedBeforeTheDeviceIsTouched) {
 TEST_F(AvrCli, APageThatNeverProgramsIsAFailure) {
     const std::string flash = folder.Write("p.bin", std::vector<std::uint8_t>(128, 0x3C));
     EXPECT_EQ(Run("atmega8515", {"avr", "write-flash", flash, "--sim-fault", "avr-flash-stuck:64"}), cli::ExitFailure);
-    EXPECT_EQ(err.str(), "Tarpel v1.5 ATMega8515: Error programando flash!\n");
+    EXPECT_EQ(err.str(), "Tarpel v1.5 ATMega8515: Error programando flash! (direccion $0040)\n");
 }
 
 TEST_F(AvrCli, SigrokDecodesTheInstructionsOfAFlashWrite) {

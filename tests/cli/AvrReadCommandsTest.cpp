@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "avr/FuseLists.h"
 #include "cli/AvrReadCommands.h"
 #include "cli/Cli.h"
+#include "files/Checksums.h"
 
 namespace tarpel::test {
 namespace {
@@ -54,44 +56,51 @@ TEST(AvrReadCli, ReadFusesPrintsBothBytesAndThePanel) {
         << cli.out.str();
 }
 
-TEST(AvrReadCli, WriteFusesSendsWhatThePanelWould) {
+TEST(AvrReadCli, WriteFusesChangesOnlyWhatItsOptionsName) {
     AvrReadCli cli;
-    cli.Store("atmega8515-fuses.bin", {0xE1, 0xD9});
-    // A clock that wants an RC pair on XTAL1 is only written with --force.
-    const std::vector<std::string> extRc{"write-fuses", "--clock", "ext rc", "--sut", "1", "--boot-size=128 w",
-                                         "--boden", "--ckopt"};
+    const std::string written = "Tarpel v1.5 ATMega8515: Fuses grabados! Leelos para verificarlo\n";
+    // The factory bytes already hold this clock, start-up time and boot size: nothing to write,
+    // and BOD Level, which no option names, stays as it is.
+    EXPECT_EQ(cli.Run({"write-fuses", "--clock", "1", "--sut", "2", "--boot-size", "0"}), cli::ExitSuccess);
+    EXPECT_EQ(cli.out.str(),
+              Mega + "FuseLow: 0xE1 -> 0xE1\nFuseHigh: 0xD9 -> 0xD9\nSin cambios: no se ha grabado nada\n");
+    EXPECT_EQ(cli.err.str(), "");
+    EXPECT_FALSE(std::filesystem::exists(cli.folder.Path("chips/atmega8515-fuses.bin"))) << "the device wrote nothing";
+
+    // SUT 01 and BODLEVEL 0 in the low byte, EESAVE programmed in the high one; the rest kept.
+    EXPECT_EQ(cli.Run({"write-fuses", "--sut", "4.1 ms", "--no-bod-level", "--eesave"}), cli::ExitSuccess);
+    EXPECT_EQ(cli.out.str(), Mega + "FuseLow: 0xE1 -> 0x51\nFuseHigh: 0xD9 -> 0xD1\n");
+    EXPECT_EQ(cli.err.str(), written);
+    EXPECT_EQ(cli.Fuses(), (std::vector<std::uint8_t>{0x51, 0xD1}));
+
+    // A new clock that wants an RC pair on XTAL1 is only written with --force.
     const std::string warning =
         "AVISO: El reloj \"Ext RC\" necesita un cristal o una red RC en XTAL1, y esta placa le da a XTAL1 una onda "
         "cuadrada desde el PC. Con ese reloj el micro puede dejar de contestar a la placa. Grabar los fuses de todas "
         "formas?\n";
-    EXPECT_EQ(cli.Run(extRc), cli::ExitFailure);
+    EXPECT_EQ(cli.Run({"write-fuses", "--clock", "ext rc", "--boden"}), cli::ExitFailure);
     EXPECT_EQ(cli.err.str(), warning + "Respuesta: No. Para contestar Si, repita la orden con --force\n");
-    EXPECT_EQ(cli.Fuses(), (std::vector<std::uint8_t>{0xE1, 0xD9})) << "nothing written";
-
-    auto forced = extRc;
-    forced.push_back("--force");
-    EXPECT_EQ(cli.Run(forced), cli::ExitSuccess) << cli.err.str();
-    EXPECT_EQ(cli.err.str(), warning + "Respuesta: Si (--force)\n" +
-                                 "Tarpel v1.5 ATMega8515: Fuses grabados! Leelos para verificarlo\n");
-    // BODLEVEL 0, BODEN 0, SUT 01, CKSEL 0101; high: CKOPT 0, BOOTSZ 11, SPIEN kept programmed.
-    EXPECT_EQ(cli.Fuses(), (std::vector<std::uint8_t>{0x15, 0xCF}));
-
-    EXPECT_EQ(cli.Run({"write-fuses", "--clock", "IntRC: 1 Mhz", "--sut", "65 MS", "--boot-size", "0", "--bod-level"}),
-              cli::ExitSuccess);
-    EXPECT_EQ(cli.Fuses(), (std::vector<std::uint8_t>{0xE1, 0xD9})) << "the factory bytes";
+    EXPECT_EQ(cli.Fuses(), (std::vector<std::uint8_t>{0x51, 0xD1})) << "nothing written";
+    EXPECT_EQ(cli.Run({"write-fuses", "--clock", "ext rc", "--boden", "--force"}), cli::ExitSuccess);
+    EXPECT_EQ(cli.err.str(), warning + "Respuesta: Si (--force)\n" + written);
+    EXPECT_EQ(cli.Fuses(), (std::vector<std::uint8_t>{0x15, 0xD1}));
+    // The clock the device runs on is not asked about again.
+    EXPECT_EQ(cli.Run({"write-fuses", "--clock", "5", "--no-eesave"}), cli::ExitSuccess);
+    EXPECT_EQ(cli.err.str(), written);
+    EXPECT_EQ(cli.Fuses(), (std::vector<std::uint8_t>{0x15, 0xD9}));
 }
 
-TEST(AvrReadCli, WriteFusesWithoutAChoiceOrWithAWrongOneWritesNothing) {
+TEST(AvrReadCli, WriteFusesRefusesWrongOptionsAndDevicesWithoutFuses) {
     AvrReadCli cli;
     cli.Store("atmega8515-fuses.bin", {0xE4, 0xD9});
-    EXPECT_EQ(cli.Run({"write-fuses", "--sut", "0", "--boot-size", "0"}), cli::ExitFailure);
-    EXPECT_EQ(cli.err.str(), "Tarpel v1.5 ATMega8515: Debes seleccionar una opcion en Reloj\n");
-    EXPECT_EQ(cli.Run({"write-fuses", "--clock", "8", "--sut", "0", "--boot-size", "0"}), cli::ExitUsage);
+    EXPECT_EQ(cli.Run({"write-fuses", "--clock", "8"}), cli::ExitUsage);
     EXPECT_EQ(cli.out.str(), "") << "refused before the board is touched";
     EXPECT_NE(cli.err.str().find("--clock 8"), std::string::npos) << cli.err.str();
+    EXPECT_EQ(cli.Run({"write-fuses", "--wdton", "--no-wdton"}), cli::ExitUsage);
+    EXPECT_EQ(cli.out.str(), "");
+    EXPECT_EQ(cli.err.str(), "ERROR: --wdton y --no-wdton no pueden ir juntas\n");
     EXPECT_EQ(cli.Fuses(), (std::vector<std::uint8_t>{0xE4, 0xD9}));
-    EXPECT_EQ(cli.Run({"write-fuses", "--clock", "1", "--sut", "0", "--boot-size", "0"}, "at90s8515"),
-              cli::ExitFailure);
+    EXPECT_EQ(cli.Run({"write-fuses", "--clock", "1"}, "at90s8515"), cli::ExitFailure);
     EXPECT_EQ(cli.err.str(), "Tarpel v1.5 ATMega8515: Solo para ATMEGA90S8515 !\n");
 }
 
@@ -106,14 +115,17 @@ TEST(AvrReadCli, ReadVerifyAndBlankTestGiveTheirStatus) {
     EXPECT_EQ(cli.Run({"blank-test"}, "at90s4414"), cli::ExitFailure);
     EXPECT_EQ(cli.err.str(), "NO BLANK: La EEPROM no esta vacia!!!\n");
 
+    // Read and verify end with the checksums of the memory as the device holds it.
+    const std::string sums = files::ChecksumText(files::ChecksumsOf(eeprom)) + "\n";
     EXPECT_EQ(cli.Run({"read-eeprom", cli.folder.Path("e.hex")}, "at90s4414"), cli::ExitSuccess);
-    EXPECT_EQ(cli.out.str(), "Tipo de micro: AT90S4414 (4kb flash)\n");
+    EXPECT_EQ(cli.out.str(), "Tipo de micro: AT90S4414 (4kb flash)\n" + sums);
     EXPECT_EQ(cli.Run({"verify-eeprom", cli.folder.Path("e.hex")}, "at90s4414"), cli::ExitSuccess);
     EXPECT_EQ(cli.err.str(), "Fin de verificacion: VERIFICACION: OK !!!!!\n");
     EXPECT_EQ(cli.Run({"verify-eeprom", cli.folder.Write("blank.bin", std::vector<std::uint8_t>(256, 0xFF))},
                       "at90s4414"),
               cli::ExitFailure);
     EXPECT_EQ(cli.err.str(), "Fin de verificacion: VERIFICACION: ERRONEA (Diferencias en byte: $00A3)\n");
+    EXPECT_EQ(cli.out.str(), "Tipo de micro: AT90S4414 (4kb flash)\n" + sums);
 
     EXPECT_EQ(cli.Run({"read-flash", cli.folder.Path("f.bin")}, "at90s4414"), cli::ExitSuccess);
     EXPECT_EQ(cli.folder.ReadBytes("f.bin").size(), 4096u);

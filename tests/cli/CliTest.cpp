@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "../sim/VcdReader.h"
+#include "FileSizeLimit.h"
 #include "cli/BoardCommands.h"
 #include "cli/Cli.h"
 #include "cli/CommandContext.h"
@@ -83,6 +86,21 @@ TEST_F(Cli, AnUnusableRealPortIsAFailureThatSaysWhy) {
     EXPECT_EQ(Run({"board", "check", "--board", "ppdev:/dev/tarpel-no-such-parport"}), cli::ExitFailure);
     EXPECT_EQ(err.str().rfind("ERROR: ", 0), 0u);
     EXPECT_NE(err.str().find("/dev/tarpel-no-such-parport"), std::string::npos);
+}
+
+TEST_F(Cli, ATraceThatCannotBeWrittenWholeFailsTheCommand) {
+    const std::string trace = (folder / "bus.vcd").string();
+    const std::vector<std::string> check = {"board", "check", "--sim-eeprom", "none", "--sim-avr", "none",
+                                            "--trace", trace};
+    {
+        test::FileSizeLimit diskFull(100);
+        EXPECT_EQ(Run(check), cli::ExitFailure);
+    }
+    EXPECT_EQ(err.str(), "OK: El Velcor responde correctamente!!!\nERROR: El fichero de traza " + trace +
+                             " ha quedado incompleto: " + std::strerror(EFBIG) + "\n");
+    EXPECT_EQ(Run(check), cli::ExitSuccess);
+    EXPECT_EQ(err.str(), "OK: El Velcor responde correctamente!!!\n");
+    EXPECT_GT(ReadVcd(trace).changes.at("SDA_OUT").size(), 2u) << "the whole trace is there now";
 }
 
 TEST_F(Cli, HelpExplainsTheCommandsAndEveryCommonOption) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -7,6 +8,10 @@
 #include "TempFolder.h"
 #include "cli/Cli.h"
 #include "cli/EepromCommands.h"
+#include "eeprom/ChipCatalogue.h"
+#include "files/Checksums.h"
+#include "files/HexWrite.h"
+#include "sim/ChipStore.h"
 
 namespace tarpel::test {
 namespace {
@@ -39,11 +44,16 @@ TEST(EepromCli, WriteVerifyAndReadBackThroughFilesOfBothKinds) {
         return cli.Run(args);
     };
 
+    // Every command that read or wrote the whole chip ends with the chip's checksums.
+    const std::string sums = files::ChecksumText(files::ChecksumsOf(image)) + "\n";
     EXPECT_EQ(command("write", source), cli::ExitSuccess) << cli.err.str();
     EXPECT_EQ(cli.err.str(), "");
+    EXPECT_EQ(cli.out.str(), sums);
     EXPECT_EQ(command("verify", source), cli::ExitSuccess);
     EXPECT_EQ(cli.err.str(), "FIN DE LA COMPROBACION: El contenido del chip se ha verificado correctamente!!!\n");
+    EXPECT_EQ(cli.out.str(), sums);
     EXPECT_EQ(command("read", cli.folder.Path("copy.hex")), cli::ExitSuccess);
+    EXPECT_EQ(cli.out.str(), sums);
     EXPECT_EQ(command("write", cli.folder.Path("copy.hex")), cli::ExitSuccess);
     EXPECT_EQ(command("read", cli.folder.Path("copy.bin")), cli::ExitSuccess);
     EXPECT_EQ(cli.folder.ReadBytes("copy.bin"), image);
@@ -51,11 +61,13 @@ TEST(EepromCli, WriteVerifyAndReadBackThroughFilesOfBothKinds) {
     image[100] ^= 0x40;
     EXPECT_EQ(command("verify", cli.folder.Write("other.bin", image)), cli::ExitFailure);
     EXPECT_EQ(cli.err.str(), "ERROR EN LA COMPROBACION: Hay diferencias en el byte nº:100\n");
+    EXPECT_EQ(cli.out.str(), sums) << "the chip's, not the file's";
 }
 
 TEST(EepromCli, FailuresAndMistakesGiveTheirStatusAndWriteNoFile) {
     EepromCli cli;
-    const auto image = cli.folder.Write("image.hex", ":00000001FF\n");
+    const auto image = cli.folder.Write("image.hex", ":0100000042BD\n:00000001FF\n");
+    const std::string sdaHeldLow = "ERROR: La linea SDA esta retenida a nivel bajo!!! (Comprueba el chip y la placa)\n";
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -72,8 +84,14 @@ TEST(EepromCli, FailuresAndMistakesGiveTheirStatusAndWriteNoFile) {
          cli::ExitSuccess, ""},
         {{"--sim-eeprom", "24C16", "--sim-fault", "eeprom-refuse-page:2:26", "eeprom", "write", "--chip", "24C16", image},
          cli::ExitFailure, "ERROR: Sin acuse de recibo por parte del chip!!! (No se ha recibido ACK en byte nº32)\n"},
-        {{"eeprom", "write", cli.folder.Path("missing.hex")}, cli::ExitFailure,
-         "ERROR: No se puede leer el fichero: " + cli.folder.Path("missing.hex") + "\n"},
+        // With the SDA return held low every acknowledge would look given and every bit read 0.
+        {{"--sim-fault", "sda-stuck-low", "eeprom", "read", cli.folder.Path("copy.bin")}, cli::ExitFailure, sdaHeldLow},
+        {{"--sim-fault", "sda-stuck-low", "eeprom", "write", image}, cli::ExitFailure, sdaHeldLow},
+        {{"--sim-fault", "sda-stuck-low", "eeprom", "verify", image}, cli::ExitFailure, sdaHeldLow},
+        {{"eeprom", "write", cli.folder.Path("missing.hex")}, cli::ExitFailure, "ERROR: No se puede abrir el fichero!!\n"},
+        // A file that is no HEX file at all is not programmed as an all-0xFF image.
+        {{"--sim-eeprom", "24C16", "eeprom", "write", "--chip", "24C16", cli.folder.Write("srec.hex", "S9030000FC\n")},
+         cli::ExitFailure, "ERROR: El fichero no contiene datos HEX validos!!\n"},
         {{"eeprom", "read", "--chip", "24C1024", cli.folder.Path("copy.bin")}, cli::ExitUsage,
          "ERROR: Memoria desconocida: 24C1024 (use 24C04, 24C08, 24C16, 24C32, 24C64, 24C128, 24C256, 24C512)\n"},
         {{"eeprom", "read", cli.folder.Path("copy.txt")}, cli::ExitUsage,
@@ -82,8 +100,111 @@ TEST(EepromCli, FailuresAndMistakesGiveTheirStatusAndWriteNoFile) {
     for (const auto& c : cases) {
         EXPECT_EQ(cli.Run(c.args), c.status) << ::testing::PrintToString(c.args);
         EXPECT_EQ(cli.err.str(), c.error);
+        if (c.status != cli::ExitSuccess) {
+            EXPECT_EQ(cli.out.str(), "") << "no checksums of a chip not read or written whole";
+        }
     }
-    for (const auto& name : cli.folder.Names()) EXPECT_TRUE(name == "image.hex" || name == "chips") << name;
+    for (const auto& name : cli.folder.Names())
+        EXPECT_TRUE(name == "image.hex" || name == "srec.hex" || name == "chips") << name;
+}
+
+TEST(EepromCli, ConvertTurnsHexIntoBinaryAndBackForEveryChipWithoutABoard) {
+    EepromCli cli;
+    // A port that cannot be opened: a command that opened the board would fail on it.
+    const std::vector<std::string> noPort = {"--board", "ppdev:/dev/tarpel-no-such-parport", "eeprom", "convert"};
+    const auto convert = [&](const std::string& chip, const std::string& in, const std::string& out) {
+        auto args = noPort;
+        args.insert(args.end(), {"--chip", chip, in, out});
+        return cli.Run(args);
+    };
+    for (const auto& chip : eeprom::ChipCatalogue) {
+        const std::string name(chip.name);
+        std::vector<std::uint8_t> image(static_cast<std::size_t>(chip.size));
+        for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + i / 253 + chip.size);
+        const auto bin = cli.folder.Write(name + ".bin", image);
+        EXPECT_EQ(convert(name, bin, cli.folder.Path(name + ".hex")), cli::ExitSuccess) << name;
+        EXPECT_EQ(cli.err.str(), "") << name;
+        EXPECT_EQ(convert(name, cli.folder.Path(name + ".hex"), cli.folder.Path(name + "-back.BIN")), cli::ExitSuccess)
+            << name;
+        EXPECT_EQ(cli.err.str(), "") << name;
+        EXPECT_EQ(cli.folder.ReadBytes(name + "-back.BIN"), image) << name;
+        ASSERT_TRUE(files::HexWrite(cli.folder.Path("reference.hex"), image, chip.size));
+        EXPECT_EQ(cli.folder.ReadText(name + ".hex"), cli.folder.ReadText("reference.hex")) << name;
+    }
+
+    // The open command's warnings, then its refusals and the save command's, one line each.
+    const auto longer = cli.folder.Write("long.bin", std::vector<std::uint8_t>(600, 0x11));
+    EXPECT_EQ(convert("24C04", longer, cli.folder.Path("short.hex")), cli::ExitSuccess);
+    EXPECT_EQ(cli.err.str(), "AVISO: El archivo contiene mas datos de los que el chip seleccionado puede almacenar: "
+                             "Se truncaran los datos\n");
+    struct Case {
+        std::string in, out, error;
+    };
+    const Case cases[] = {
+        {cli.folder.Write("fits.bin", std::vector<std::uint8_t>(512, 0x22)), cli.folder.Path("dump.txt"),
+         "ERROR: Tipo de fichero desconocido (debe ser .hex o .bin)!!\n"},
+        {cli.folder.Write("notes.txt", "0011"), cli.folder.Path("x.bin"),
+         "ERROR: Tipo de fichero desconocido (debe ser .hex o .bin)!!\n"},
+        {cli.folder.Path("gone.bin"), cli.folder.Path("x.hex"), "ERROR: No se puede abrir el fichero!!\n"},
+        {cli.folder.Write("empty.hex", ""), cli.folder.Path("x.bin"), "ERROR: El fichero no contiene datos HEX validos!!\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(convert("24C04", c.in, c.out), cli::ExitFailure) << c.in << " " << c.out;
+        EXPECT_EQ(cli.err.str(), c.error) << c.in << " " << c.out;
+        EXPECT_FALSE(std::filesystem::exists(c.out)) << c.out;
+    }
+    EXPECT_EQ(convert("24C1024", longer, cli.folder.Path("x.bin")), cli::ExitUsage);
+}
+
+TEST(EepromCli, ATraceOnTheCommandsOwnFileIsAUsageErrorThatTouchesNothing) {
+    EepromCli cli;
+    const std::string text = ":0100000042BD\n:00000001FF\n";
+    const auto image = cli.folder.Write("image.hex", text);
+    namespace fs = std::filesystem;
+    fs::create_symlink(image, cli.folder.Path("soft.vcd"));
+    fs::create_hard_link(image, cli.folder.Path("hard.vcd"));
+    fs::create_symlink(cli.folder.Path("new.hex"), cli.folder.Path("ahead.vcd"));  // its file is still to come
+    const std::vector<std::vector<std::string>> clashes = {
+        {"eeprom", "write", image, "--trace", image},
+        {"--trace", cli.folder.Path("soft.vcd"), "eeprom", "verify", image},
+        {"eeprom", "write", image, "--trace", cli.folder.Path("hard.vcd")},
+        {"eeprom", "read", cli.folder.Path("new.hex"), "--trace", cli.folder.Path("ahead.vcd")},
+        {"eeprom", "read", cli.folder.Path("./new.hex"), "--trace", cli.folder.Path("new.hex")},
+        {"eeprom", "convert", image, cli.folder.Path("new.bin"), "--trace", cli.folder.Path("new.bin")},
+    };
+    for (const auto& args : clashes) {
+        EXPECT_EQ(cli.Run(args), cli::ExitUsage) << ::testing::PrintToString(args);
+        EXPECT_EQ(cli.err.str().rfind("tarpel-cli: --trace no puede ser un fichero que lee o escribe la orden: ", 0), 0u)
+            << cli.err.str();
+        EXPECT_EQ(cli.folder.ReadText("image.hex"), text);
+        EXPECT_FALSE(fs::exists(cli.folder.Path("new.hex")));
+        EXPECT_FALSE(fs::exists(cli.folder.Path("new.bin")));
+        EXPECT_FALSE(fs::exists(cli.folder.Path("chips"))) << "the board is not opened";
+    }
+    EXPECT_EQ(cli.Run({"eeprom", "write", image, "--trace", cli.folder.Path("bus.vcd")}), cli::ExitSuccess);
+    EXPECT_EQ(cli.folder.ReadText("image.hex"), text);
+}
+
+TEST(EepromCli, DetectPrintsItsGuessAndLeavesTheChipAsItWas) {
+    EepromCli cli;
+    std::vector<std::uint8_t> contents(8192);
+    for (std::size_t i = 0; i < contents.size(); ++i) contents[i] = static_cast<std::uint8_t>((i * 131) ^ (i >> 5));
+    const sim::ChipStore store(cli.folder.Path("chips"));
+    ASSERT_TRUE(store.Save("24C64.bin", contents));
+    EXPECT_EQ(cli.Run({"--sim-eeprom", "24C64", "eeprom", "detect"}), cli::ExitSuccess) << cli.err.str();
+    EXPECT_EQ(cli.out.str(), "Memoria detectada: 24C64\n");
+    EXPECT_EQ(cli.err.str(), "");
+    EXPECT_EQ(store.Load("24C64.bin", 8192), contents);
+
+    EXPECT_EQ(cli.Run({"--sim-eeprom", "24C256", "eeprom", "detect"}), cli::ExitSuccess);
+    EXPECT_EQ(cli.out.str(),
+              "Memoria de 24C32 a 24C512: su contenido (vacio o un mismo patron repetido) no permite saber cual\n");
+    EXPECT_EQ(cli.Run({"--sim-eeprom", "24C08", "eeprom", "detect"}), cli::ExitSuccess);
+    EXPECT_EQ(cli.out.str(), "Memoria detectada: 24C08\n");
+
+    EXPECT_EQ(cli.Run({"--sim-eeprom", "none", "eeprom", "detect"}), cli::ExitFailure);
+    EXPECT_EQ(cli.out.str(), "");
+    EXPECT_EQ(cli.err.str(), "ERROR: Sin acuse de recibo por parte del chip!!! (No se ha recibido ACK)\n");
 }
 
 }  // namespace

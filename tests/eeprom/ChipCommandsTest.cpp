@@ -18,8 +18,9 @@ using Command = std::function<CommandOutcome(eeprom::CommandFrame&)>;
 
 const std::string NoAck = "Sin acuse de recibo por parte del chip!!!\r            (No se ha recibido ACK)";
 
-// A 24C04 workspace on a recording port whose return line follows a script of SDA levels;
-// once the script is out the line stays at `restLow` (low: every acknowledge given).
+// A 24C04 workspace on a recording port whose return line follows a script of SDA levels on
+// the clocks a chip answers (SCL rising with SDA released); once the script is out the line
+// stays at `restLow` (low: every acknowledge given). Between transactions the bus rests high.
 struct Socket {
     FakeClock clock;
     RecordingPort port{&clock};
@@ -38,6 +39,10 @@ struct Socket {
         workspace.cbChipChange(0);
         workspace.RefreshGrid = [this] { ++refreshes; };
         port.statusSource = [this] {
+            const auto& writes = port.writes;
+            const bool answerClock =
+                writes.size() >= 2 && writes.back().value == 0x1F && writes.end()[-2].value == 0x17;
+            if (!answerClock) return std::uint8_t{0x7F};
             bool high = !restLow;
             if (!sda.empty()) {
                 high = sda.front();

@@ -95,24 +95,37 @@ TEST_F(ImageFileCommands, OpenBinaryReadsAtMostOneHundredThousandBytes) {
     EXPECT_EQ(workspace.MemoryImage[100000], 0xFF);
 }
 
-TEST_F(ImageFileCommands, OpenStartsFromAnErasedImageWhateverTheFile) {
+TEST_F(ImageFileCommands, AFileThatGivesNoImageIsRefusedAndLeavesImageAndGrid) {
     std::iota(workspace.MemoryImage.begin(), workspace.MemoryImage.end(), std::uint8_t{0});
-    EXPECT_EQ(eeprom::OpenImageFrom(frame, folder.Write("notes.txt", "0123")), CommandOutcome::Failed);
-    EXPECT_TRUE(shell.messages.empty()) << "a name of neither kind is silently not read";
-    EXPECT_TRUE(AllFF(0, eeprom::MemoryImageSize));
+    const Bytes before = workspace.MemoryImage;
+    std::filesystem::create_directory(folder.Path("folder.hex"));
+    const std::string unreadable = "No se puede abrir el fichero!!";
+    const std::string noData = "El fichero no contiene datos HEX validos!!";
+    const std::pair<std::string, std::string> cases[] = {
+        {folder.Write("notes.txt", "0123"), "Tipo de fichero desconocido (debe ser .hex o .bin)!!"},
+        {folder.Path("missing.bin"), unreadable},
+        {folder.Path("missing.hex"), unreadable},
+        {folder.Path("folder.hex"), unreadable},
+        {folder.Write("empty.hex", ""), noData},
+        {folder.Write("zeros.hex", std::string(700, '\0')), noData},
+        {folder.Write("garbage.hex", Counting(700)), noData},
+        {folder.Write("motorola.hex", "S1130000285F245F2212226A000424290008237C2A\nS9030000FC\n"), noData},
+    };
+    for (const auto& [file, message] : cases) {
+        shell.messages.clear();
+        refreshes = 0;
+        EXPECT_EQ(eeprom::OpenImageFrom(frame, file), CommandOutcome::Failed) << file;
+        ASSERT_EQ(shell.messages.size(), 1u) << file;
+        EXPECT_EQ(shell.messages[0].text, message) << file;
+        EXPECT_EQ(shell.messages[0].caption, "ERROR") << file;
+        EXPECT_EQ(workspace.MemoryImage, before) << file;
+        EXPECT_EQ(refreshes, 0) << file << ": the grid keeps showing the image";
+    }
+    // A file that does load starts from an erased image.
+    EXPECT_EQ(eeprom::OpenImageFrom(frame, folder.Write("one.hex", ":0100000011EE\n")), CommandOutcome::Done);
+    EXPECT_EQ(workspace.MemoryImage[0], 0x11);
+    EXPECT_TRUE(AllFF(1, eeprom::MemoryImageSize));
     EXPECT_EQ(refreshes, 1);
-
-    std::iota(workspace.MemoryImage.begin(), workspace.MemoryImage.end(), std::uint8_t{0});
-    EXPECT_EQ(eeprom::OpenImageFrom(frame, folder.Path("missing.bin")), CommandOutcome::Failed);
-    ASSERT_EQ(shell.messages.size(), 1u);
-    EXPECT_EQ(shell.messages[0].text, LessData);
-    EXPECT_TRUE(AllFF(0, eeprom::MemoryImageSize));
-
-    std::iota(workspace.MemoryImage.begin(), workspace.MemoryImage.end(), std::uint8_t{0});
-    EXPECT_EQ(eeprom::OpenImageFrom(frame, folder.Path("missing.hex")), CommandOutcome::Failed);
-    EXPECT_EQ(shell.messages.size(), 1u) << "a HEX file is never reported";
-    EXPECT_TRUE(AllFF(0, eeprom::MemoryImageSize));
-    EXPECT_EQ(refreshes, 3);
 }
 
 TEST_F(ImageFileCommands, CancelledOpenKeepsTheImage) {
@@ -125,17 +138,39 @@ TEST_F(ImageFileCommands, CancelledOpenKeepsTheImage) {
     EXPECT_TRUE(shell.messages.empty());
 }
 
-TEST_F(ImageFileCommands, OpenHexPlacesRecordsUpToTheChipSizeWithoutMessages) {
-    // A file for a 24C32 opened on a 24C04: its records from 0x200 on are dropped, except the
-    // one at exactly 0x200, which lands whole in the slack.
+TEST_F(ImageFileCommands, OpenHexWarnsOfWrongLinesAndOfDataBeyondTheChip) {
+    // A file for a 24C32 opened on a 24C04, two of its lines spoilt: a checksum and a stray
+    // character. Its records from 0x200 on are dropped, except the one at exactly 0x200,
+    // which lands whole in the slack; the spoilt lines load as they always did.
     const Bytes large = Counting(4096);
     const auto name = folder.Path("large.hex");
     ASSERT_TRUE(files::HexWrite(name, large, 4096));
+    std::string text = folder.ReadText("large.hex");
+    const std::size_t line3 = text.find("\r\n:100020");
+    char& checksumDigit = text[text.find('\r', line3 + 2) - 1];
+    checksumDigit = checksumDigit == '0' ? '1' : '0';
+    text.insert(text.find("\r\n", text.find(":100040")), "x");
+    folder.Write("large.hex", text);
+
     EXPECT_EQ(eeprom::OpenImageFrom(frame, name), CommandOutcome::Done);
-    EXPECT_TRUE(shell.messages.empty());
+    ASSERT_EQ(shell.messages.size(), 2u);
+    EXPECT_EQ(shell.messages[0].text,
+              "El fichero tiene 2 lineas que no son registros HEX validos (la primera, la linea 3): "
+              "\rse han cargado tal como estan");
+    EXPECT_EQ(shell.messages[0].caption, "AVISO:");
+    EXPECT_EQ(shell.messages[1].text, MoreData);
+    EXPECT_EQ(shell.messages[1].caption, "AVISO:");
     EXPECT_EQ(Image(0, 0x210), Bytes(large.begin(), large.begin() + 0x210));
     EXPECT_TRUE(AllFF(0x210, eeprom::MemoryImageSize));
     EXPECT_EQ(refreshes, 1);
+
+    // The chip's own size, or less, gives no warning: holes in a HEX file are no fault.
+    shell.messages.clear();
+    ASSERT_TRUE(files::HexWrite(name, large, 512));
+    EXPECT_EQ(eeprom::OpenImageFrom(frame, name), CommandOutcome::Done);
+    ASSERT_TRUE(files::HexWrite(name, large, 100));
+    EXPECT_EQ(eeprom::OpenImageFrom(frame, name), CommandOutcome::Done);
+    EXPECT_TRUE(shell.messages.empty());
 }
 
 TEST_F(ImageFileCommands, SaveWritesTheChipsBytesInTheChosenKind) {
@@ -153,15 +188,18 @@ TEST_F(ImageFileCommands, SaveWritesTheChipsBytesInTheChosenKind) {
     const std::string text = folder.ReadText("a.HEX");
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 33) << "32 records and the end record";
     Bytes back(512 + 255, 0xFF);
-    ASSERT_TRUE(files::HexRead(folder.Path("a.HEX"), 512, back));
+    ASSERT_TRUE(files::HexRead(folder.Path("a.HEX"), 512, back).opened);
     EXPECT_EQ(Bytes(back.begin(), back.begin() + 512), content);
     EXPECT_EQ(back[512], 0xFF);
 
     shell.saveChoices.push_back(std::nullopt);
     eeprom::SaveImageFile(frame);
+    EXPECT_TRUE(shell.messages.empty());
     EXPECT_EQ(eeprom::SaveImageTo(frame, folder.Path("a.txt")), CommandOutcome::Failed);
     EXPECT_EQ(folder.Names().size(), 2u) << "neither a cancelled save nor a .txt name writes";
-    EXPECT_TRUE(shell.messages.empty());
+    ASSERT_EQ(shell.messages.size(), 1u) << "a .txt name is not passed over in silence";
+    EXPECT_EQ(shell.messages[0].text, "Tipo de fichero desconocido (debe ser .hex o .bin)!!");
+    EXPECT_EQ(shell.messages[0].caption, "ERROR");
     EXPECT_EQ(refreshes, 0);
 }
 

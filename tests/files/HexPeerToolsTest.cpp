@@ -51,10 +51,14 @@ Bytes RandomBytes(std::size_t count, unsigned seed) {
     return bytes;
 }
 
-// HexRead into a 0xFF-filled buffer covering the whole 16-bit address range.
+// HexRead into a 0xFF-filled buffer covering the whole 16-bit address range. A peer's file
+// has not a single line that is no valid record.
 Bytes ReadWhole(const std::string& fileName) {
     Bytes buffer(65536 + 255, 0xFF);
-    EXPECT_TRUE(files::HexRead(fileName, 65535, buffer));
+    const auto read = files::HexRead(fileName, 65535, buffer);
+    EXPECT_TRUE(read.opened);
+    EXPECT_TRUE(read.hasData);
+    EXPECT_EQ(read.wrongLines, 0) << "the first at line " << read.firstWrongLine;
     buffer.resize(65536);
     return buffer;
 }
@@ -110,6 +114,26 @@ TEST(HexPeerTools, HexReadTakesSrecCatFilesOfEveryShape) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](char ch) { return static_cast<char>(std::tolower(static_cast<unsigned char>(ch))); });
     EXPECT_EQ(ReadWhole(folder.Write("lower.hex", text)), expected);
+}
+
+TEST(HexPeerTools, HexReadPlacesSrecCatDataAcrossSixtyFourKibibytes) {
+    REQUIRE_TOOL(srecCat, "srec_cat");
+    TempFolder folder;
+    const Bytes bytes = RandomBytes(0x300, 14);
+    folder.Write("b.bin", bytes);
+    // Extended linear address records (the default) and extended segment ones.
+    for (const std::string options : {"", "-address-length=3"}) {
+        ASSERT_EQ(RunTool(Quoted(srecCat) + " " + Quoted(folder.Path("b.bin")) + " -binary -offset 0xFF80 -o " +
+                          Quoted(folder.Path("x.hex")) + " -intel " + options),
+                  0);
+        Bytes buffer(0x20000, 0xFF);
+        const auto read = files::HexRead(folder.Path("x.hex"), 0x1FFFF, buffer);
+        EXPECT_EQ(read.wrongLines, 0) << options;
+        EXPECT_EQ(read.dataEnd, 0xFF80u + bytes.size()) << options;
+        EXPECT_EQ(Bytes(buffer.begin() + 0xFF80, buffer.begin() + 0xFF80 + 0x300), bytes) << options;
+        EXPECT_TRUE(std::all_of(buffer.begin(), buffer.begin() + 0xFF80, [](auto b) { return b == 0xFF; }))
+            << options << ": nothing lands on top of the low 64 KiB";
+    }
 }
 
 TEST(HexPeerTools, HexReadTakesAvrObjcopyFiles) {

@@ -16,7 +16,7 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes ReadHexText(const std::string& text, std::int32_t limit, std::size_t size = 1024) {
     TempFolder folder;
     Bytes buffer(size, 0xFF);
-    EXPECT_TRUE(files::HexRead(folder.Write("in.hex", text), limit, buffer));
+    EXPECT_TRUE(files::HexRead(folder.Write("in.hex", text), limit, buffer).opened);
     return buffer;
 }
 
@@ -61,18 +61,73 @@ TEST(HexRead, ReadsWithoutEndRecordAndStopsAtTheEndRecord) {
     EXPECT_EQ(buffer[1], 0xFF) << "nothing after the end record is read";
 }
 
-TEST(HexRead, IgnoresOtherRecordTypesAndChecksums) {
-    const Bytes buffer = ReadHexText(
-        ":020000040001F9\n"          // extended linear address: no offset is ever added
-        ":020000021000EC\n"          // extended segment address
-        ":0400000300001234B3\n"      // start segment address
-        ":0200100033440000\n"        // wrong checksum: loaded all the same
-        ":00000001FF\n",
-        100);
+TEST(HexRead, PlacesDataByItsFullAddressAndReportsHowFarItReached) {
+    TempFolder folder;
+    Bytes buffer(0x20100, 0xFF);
+    const auto read = files::HexRead(folder.Write("in.hex",
+                                                  ":0200100033440000\n"        // wrong checksum: loaded all the same
+                                                  ":020000040001F9\n"          // extended linear address 0x10000
+                                                  ":02000200AABB97\n"
+                                                  ":020000021000EC\n"          // extended segment address 0x10000
+                                                  ":04FFFE0001020304F5\n"      // wraps within its segment
+                                                  ":0400000300001234B3\n"      // start segment address: no effect
+                                                  ":020000040002F8\n"
+                                                  ":0100000077??\n"            // 0x20000: above the limit, dropped
+                                                  ":00000001FF\n"),
+                                     0x1FFFF, buffer);
+    EXPECT_TRUE(read.opened);
     EXPECT_EQ(buffer[0x10], 0x33);
     EXPECT_EQ(buffer[0x11], 0x44);
-    EXPECT_EQ(buffer[0], 0xFF);
-    EXPECT_EQ(buffer[1], 0xFF);
+    EXPECT_EQ(buffer[0x10002], 0xAA);
+    EXPECT_EQ(buffer[0x10003], 0xBB);
+    EXPECT_EQ(buffer[2], 0xFF) << "an extended address is no longer ignored";
+    EXPECT_EQ(buffer[0x1FFFE], 0x01);
+    EXPECT_EQ(buffer[0x1FFFF], 0x02);
+    EXPECT_EQ(buffer[0x10000], 0x03);
+    EXPECT_EQ(buffer[0x10001], 0x04);
+    EXPECT_EQ(buffer[0x20000], 0xFF);
+    EXPECT_EQ(read.dataEnd, 0x20001u) << "the dropped record still counts as data";
+
+    // The AVR toolchain's EEPROM section sits at 0x810000 and is meant for address 0.
+    Bytes eeprom(600, 0xFF);
+    const auto toolchain = files::HexRead(
+        folder.Write("e.hex", ":02000004008179\n:0300010011223396\n:00000001FF\n"), 592, eeprom, 0x810000);
+    EXPECT_EQ(Bytes(eeprom.begin(), eeprom.begin() + 4), (Bytes{0xFF, 0x11, 0x22, 0x33}));
+    EXPECT_EQ(toolchain.dataEnd, 4u);
+}
+
+TEST(HexRead, CountsTheLinesThatAreNoValidRecordAndTellsAFileWithoutData) {
+    struct Case {
+        const char* name;
+        std::string text;
+        bool hasData;
+        int wrongLines;
+        int firstWrongLine;
+    };
+    const Case cases[] = {
+        {"valid, blank lines and lower case", ":0100000011EE\r\n\r\n:01000100bb43\n:00000001FF\n", true, 0, 0},
+        {"bad checksum, wrong length, stray characters",
+         ":0100000011EE\n:0100010022DD\n:0200020033CB\n:01000300 44B8\n:0100040055A6x\n:00000001FF\n", true, 4, 2},
+        {"another mark", ":0100000011EE\n;0100010022DC\n", true, 1, 2},
+        {"empty", "", false, 0, 0},
+        {"end record only", ":00000001FF\n", false, 0, 0},
+        {"NUL bytes", std::string(300, '\0'), false, 1, 1},
+        {"binary garbage", "\x7F" "ELF\x02\x01\x01\n\x89PNG\r\n\x1A\n", false, 2, 1},
+        {"Motorola S-records", "S00F000068656C6C6F202020202000003C\nS11F00007C0802A6900100049421FFF07C6C1B787C8C23783C6000003863000026\n"
+                               "S5030001FB\nS9030000FC\n", false, 4, 1},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        Bytes buffer(1024, 0xFF);
+        const auto read = files::HexRead(folder.Write("in.hex", c.text), 1000, buffer);
+        EXPECT_TRUE(read.opened) << c.name;
+        EXPECT_EQ(read.hasData, c.hasData) << c.name;
+        EXPECT_EQ(read.wrongLines, c.wrongLines) << c.name;
+        EXPECT_EQ(read.firstWrongLine, c.firstWrongLine) << c.name;
+    }
+    // Wrong lines still load as they always did.
+    const Bytes buffer = ReadHexText(":0100000011EE\n:0100010022DD\n:0200020033CB\n", 100);
+    EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + 4), (Bytes{0x11, 0x22, 0x33, 0xCB}));
 }
 
 TEST(HexRead, TakesCountBytesWhateverTheLineHolds) {
@@ -128,7 +183,7 @@ TEST(HexRead, NeverWritesOutsideTheBuffer) {
     const auto buffer = std::span(memory).subspan(16, 8);
     std::fill(buffer.begin(), buffer.end(), std::uint8_t{0xFF});
     const auto name = folder.Write("in.hex", ":1000040000112233445566778899AABBCCDDEEFF74\n:02FFFF00123488\n");
-    EXPECT_TRUE(files::HexRead(name, 0xFFFF, buffer));
+    EXPECT_TRUE(files::HexRead(name, 0xFFFF, buffer).opened);
     EXPECT_EQ(buffer[3], 0xFF);
     EXPECT_EQ(buffer[4], 0x00);
     EXPECT_EQ(buffer[7], 0x33);
@@ -142,10 +197,10 @@ TEST(HexRead, NeverWritesOutsideTheBuffer) {
 TEST(HexRead, ReportsFilesThatCannotBeReadAndLeavesTheBuffer) {
     TempFolder folder;
     Bytes buffer(32, 0x77);
-    EXPECT_FALSE(files::HexRead(folder.Path("missing.hex"), 100, buffer));
-    EXPECT_FALSE(files::HexRead(folder.Path(""), 100, buffer)) << "a folder is no file";
+    EXPECT_FALSE(files::HexRead(folder.Path("missing.hex"), 100, buffer).opened);
+    EXPECT_FALSE(files::HexRead(folder.Path(""), 100, buffer).opened) << "a folder is no file";
     EXPECT_EQ(buffer, Bytes(32, 0x77));
-    EXPECT_TRUE(files::HexRead(folder.Write("empty.hex", ""), 100, buffer));
+    EXPECT_TRUE(files::HexRead(folder.Write("empty.hex", ""), 100, buffer).opened);
     EXPECT_EQ(buffer, Bytes(32, 0x77));
 }
 

@@ -88,7 +88,7 @@ TEST(HexWrite, ChecksumsBalanceEachRecordAndTheReaderGetsTheBytesBack) {
         EXPECT_EQ(line.find_first_of("abcdef"), std::string::npos) << "upper-case digits only";
     }
     Bytes back(1000 + 255, 0xFF);
-    ASSERT_TRUE(files::HexRead(folder.Path("r.hex"), 1000, back));
+    ASSERT_TRUE(files::HexRead(folder.Path("r.hex"), 1000, back).opened);
     EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), back.begin()));
     EXPECT_EQ(back[1000], 0xFF);
 }

@@ -49,6 +49,7 @@ struct Rows {
         return *this;
     }
     Rows& MasterAck() { return Scl(0, 1).Sda(0, 1).Sda(1, 1).Sda(0, 1).Scl(1, 1); }
+    Rows& MasterNack() { return Scl(0, 1).Sda(1, 3).Scl(1, 1); }
 };
 
 // The master side of a 24Cxx socket: records every write on fake time, and answers each sample
@@ -299,8 +300,9 @@ TEST(I2cMaster, ReadAllStoresEveryByteAndShowsProgressPerByte) {
     EXPECT_EQ(bus.shell.processMessagesCalls, 512);
     EXPECT_EQ(bus.shell.progressShows, 1);
     EXPECT_FALSE(bus.shell.progressVisible);
-    // The last byte is acknowledged too, then the stop and every line off.
-    auto tail = Rows{true, false, {}}.ReadByte().MasterAck().Stop().steps;
+    // The last byte gets no acknowledge: SDA stays released on its ninth clock, so the chip stops
+    // sending and the stop reaches the bus. Then every line off.
+    auto tail = Rows{true, false, {}}.ReadByte().MasterNack().Stop().steps;
     tail.push_back({0x00, 0});
     EXPECT_EQ(bus.Tail(tail.size()), tail);
 }
@@ -315,9 +317,9 @@ TEST(I2cMaster, CancelledReadKeepsTheRestAndStopsWithoutTheAcknowledge) {
     EXPECT_EQ(std::count(image.begin(), image.begin() + 6, 0x00), 6);
     EXPECT_EQ(image[6], 0x33);
     std::string bytes;
-    for (int i = 0; i < 6; ++i) bytes += "FF A ";  // the sixth "A" is the stop's own clock
-    EXPECT_EQ(bus.Decode(), "S A0 . 00 . 00 . S A1 . " + bytes + "P ");
-    auto tail = Rows{true, false, {}}.ReadByte().Stop().steps;  // no acknowledge before the stop
+    for (int i = 0; i < 5; ++i) bytes += "FF A ";
+    EXPECT_EQ(bus.Decode(), "S A0 . 00 . 00 . S A1 . " + bytes + "FF . P ");
+    auto tail = Rows{true, false, {}}.ReadByte().MasterNack().Stop().steps;  // no acknowledge before the stop
     tail.push_back({0x00, 0});
     EXPECT_EQ(bus.Tail(tail.size()), tail);
     EXPECT_FALSE(bus.shell.progressVisible);

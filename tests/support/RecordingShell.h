@@ -2,6 +2,7 @@
 // A shell for tests: keeps every message, question, cursor change and progress step for
 // assertions, answers file choices from queues and questions with a set answer, and can ask for
 // a cancel after a given number of steps.
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -27,6 +28,10 @@ public:
     shell::CursorShape cursor = shell::CursorShape::Default;
     int processMessagesCalls = 0;
     std::function<void()> onProcessMessages;  // runs inside every pump, e.g. to press Cancel
+    // When set, the data port byte at each message, in `portAtMessages`: what the board is left
+    // at while the box waits for the user.
+    std::function<std::uint8_t()> portProbe;
+    std::vector<int> portAtMessages;
 
     bool progressVisible = false;
     int progressShows = 0;
@@ -49,8 +54,12 @@ public:
 
     void MessageBox(std::string_view text, std::string_view caption) override {
         messages.push_back({std::string(text), std::string(caption), false});
+        if (portProbe) portAtMessages.push_back(portProbe());
     }
-    void ShowMessage(std::string_view text) override { messages.push_back({std::string(text), "", true}); }
+    void ShowMessage(std::string_view text) override {
+        messages.push_back({std::string(text), "", true});
+        if (portProbe) portAtMessages.push_back(portProbe());
+    }
     bool AskYesNo(std::string_view text, std::string_view caption) override {
         questions.push_back({std::string(text), std::string(caption), false});
         return answerYes;

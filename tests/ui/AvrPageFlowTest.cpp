@@ -1,5 +1,6 @@
 // The AVR page used as a user would on the simulated board: identify each device, read and
-// write the ATmega8515's fuses through the fuse panel, and Esc on either page.
+// write the ATmega8515's fuses through the fuse panel, Esc on either page, closing the window
+// during a long command, and what the board reports after a command.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -10,6 +11,7 @@
 #include <QTableView>
 #include <QTest>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -168,6 +170,49 @@ TEST(AvrPageFlow, EscRunsTheBlankTestOnTheAvrPageAndNothingOnThe24CxxxPage) {
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_EQ(rig.Boxes().size(), 1u);
     EXPECT_EQ(rig.port->dataWrites, writes);
+}
+
+TEST(AvrPageFlow, ClosingTheWindowDuringAFlashProgramCancelsItAtItsNextPage) {
+    test::SimWindowRig rig;
+    TVentana& window = rig.Start();
+    rig.runner.recorder.fileAnswers = {
+        QString::fromStdString(rig.folder.Write("flash.bin", std::vector<std::uint8_t>(8192, 0x3C)))};
+    const bool loopEnded = test::SimWindowRig::LoopEndsAfter([&] {
+        rig.AtNextPump([&] { window.close(); });
+        QTest::mouseClick(window.btnProgFlash, Qt::LeftButton);
+    });
+    EXPECT_TRUE(loopEnded);
+    EXPECT_EQ(rig.RanInsideCommand(), true);
+    EXPECT_FALSE(window.isVisible());
+    // The AVR command heeds the "Cancelar..." pressed for the user: at most the page it was on.
+    const auto& flash = rig.Avr().Flash();
+    EXPECT_LE(std::count(flash.begin(), flash.end(), 0x3C), 64);
+    EXPECT_LT(window.prFlash->Progress(), 100);
+    EXPECT_TRUE(rig.Boxes().empty());
+    EXPECT_EQ(rig.BoardByte(), 0x00);
+}
+
+TEST(AvrPageFlow, WhatTheBoardReportsAfterACommandComesInAnErrorBox) {
+    test::SimWindowRig rig;
+    // Where the device's EEPROM contents should be saved stands a folder: they cannot be.
+    const std::filesystem::path blocked = std::filesystem::path(rig.SimFolder()) / "atmega8515-eeprom.bin";
+    std::filesystem::create_directories(blocked);
+    TVentana& window = rig.Start();
+    rig.runner.recorder.fileAnswers = {
+        QString::fromStdString(rig.folder.Write("eeprom.bin", std::vector<std::uint8_t>{0x11, 0x22}))};
+    QTest::mouseClick(window.BitBtn1, Qt::LeftButton);
+    ASSERT_EQ(rig.Boxes().size(), 1u);
+    EXPECT_EQ(rig.Boxes()[0].caption, "ERROR");
+    EXPECT_TRUE(rig.Boxes()[0].text.startsWith("No se puede guardar el chip simulado atmega8515-eeprom.bin"))
+        << rig.Boxes()[0].text.toStdString();
+    ExpectBoardOffAndWindowIdle(rig, "after the failed save");
+
+    // Once the folder takes the file, the next command saves it and reports nothing.
+    std::filesystem::remove(blocked);
+    QTest::mouseClick(window.btnTipo, Qt::LeftButton);
+    EXPECT_EQ(rig.Boxes().size(), 1u);
+    EXPECT_EQ(rig.Avr().Eeprom()[1], 0x22);
+    EXPECT_TRUE(std::filesystem::is_regular_file(blocked));
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 // The 24CXXX page used as a user would on the simulated board: pick the chip, read it into the
 // grid, program and verify it from the toolbar, stop a read with "Cancelar...", and close the
-// window while a read runs.
+// window (or send the program a termination signal) while a read runs, which cancels it.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <filesystem>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -120,6 +122,68 @@ TEST(EepromPageFlow, ProgramAndVerifyFromTheToolbarEndInTheSuccessMessage) {
     ExpectBoardOffAndWindowIdle(rig, "after verifying");
 }
 
+TEST(EepromPageFlow, VerifyingKeepsTheUsersImageInTheGridThroughout) {
+    test::SimWindowRig rig;
+    rig.PutChipFile("24C04.bin", KnownBytes());
+    TVentana& window = StartOn24C04(rig);
+    std::vector<std::uint8_t> image = KnownBytes();
+    image[300] ^= 0xFF;
+    rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Write("image.bin", image))};
+    QTest::mouseClick(window.ToolButton1, Qt::LeftButton);
+    ASSERT_EQ(GridBytes(window), image);
+
+    // Every pass of the message loop while the chip is read, and the difference box.
+    int passes = 0;
+    int passesShowingOtherBytes = 0;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (!rig.Progress().isVisible()) return;
+        ++passes;
+        if (GridBytes(window) != image) ++passesShowingOtherBytes;
+    });
+    watcher.start(0);
+    std::vector<std::uint8_t> underTheBox;
+    rig.runner.recorder.onBox = [&] { underTheBox = GridBytes(window); };
+    QTest::mouseClick(window.ToolButton9, Qt::LeftButton);
+    watcher.stop();
+
+    ASSERT_EQ(rig.Boxes().size(), 1u);
+    EXPECT_EQ(rig.Boxes()[0].text, "Hay diferencias en el byte nº:300");
+    EXPECT_GT(passes, 0);
+    EXPECT_EQ(passesShowingOtherBytes, 0);
+    EXPECT_EQ(underTheBox, image);
+    EXPECT_EQ(GridBytes(window), image);
+    ExpectBoardOffAndWindowIdle(rig, "after the verification");
+}
+
+TEST(EepromPageFlow, TheBinaryFileTypeGivesABareNameTheBinEnding) {
+    test::SimWindowRig rig;
+    TVentana& window = StartOn24C04(rig);
+    rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Write("image.bin", KnownBytes()))};
+    QTest::mouseClick(window.ToolButton1, Qt::LeftButton);
+
+    // In the save dialog the user picks "Ficheros binarios (*.bin)" and types a bare name.
+    rig.runner.recorder.onFileDialog = [](QFileDialog& dialog) {
+        auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(types, nullptr);
+        QTest::keyClick(types, Qt::Key_Down);
+        ASSERT_EQ(types->currentText(), "Ficheros binarios (*.bin)");
+    };
+    rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Path("out2"))};
+    QTest::mouseClick(window.ToolButton2, Qt::LeftButton);
+    EXPECT_TRUE(rig.Boxes().empty());
+    EXPECT_EQ(rig.folder.ReadBytes("out2.bin"), KnownBytes()) << "saved as binary under the binary ending";
+    EXPECT_FALSE(std::filesystem::exists(rig.folder.Path("out2.hex")));
+
+    // The next save starts where the user left it: the binary type and its ending.
+    rig.runner.recorder.onFileDialog = {};
+    rig.runner.recorder.fileAnswers = {std::nullopt};
+    QTest::mouseClick(window.ToolButton2, Qt::LeftButton);
+    ASSERT_EQ(rig.runner.recorder.fileDialogs.size(), 3u);
+    EXPECT_EQ(rig.runner.recorder.fileDialogs[2].selectedNameFilter, "Ficheros binarios (*.bin)");
+    EXPECT_EQ(rig.runner.recorder.fileDialogs[2].defaultSuffix, "bin");
+}
+
 TEST(EepromPageFlow, CancelarStopsAReadAndTheNextReadRunsWhole) {
     test::SimWindowRig rig;
     rig.PutChipFile("24C04.bin", KnownBytes());
@@ -178,7 +242,15 @@ TEST(EepromPageFlow, EmptySocketGivesTheAcknowledgeMessagesAndLeavesTheImage) {
     }
 }
 
-TEST(EepromPageFlow, ClosingTheWindowDuringAReadWaitsForTheReadToEnd) {
+// What a read that stopped after byte `last` leaves in the grid: the chip's bytes up to it, the
+// image's 0xFF after it.
+std::vector<std::uint8_t> ReadUpTo(int last) {
+    std::vector<std::uint8_t> expected = KnownBytes();
+    std::fill(expected.begin() + last + 1, expected.end(), 0xFF);
+    return expected;
+}
+
+TEST(EepromPageFlow, ClosingTheWindowDuringAReadCancelsItAndClosesOnceItHasEnded) {
     test::SimWindowRig rig;
     rig.PutChipFile("24C04.bin", KnownBytes());
     TVentana& window = StartOn24C04(rig);
@@ -194,13 +266,16 @@ TEST(EepromPageFlow, ClosingTheWindowDuringAReadWaitsForTheReadToEnd) {
     EXPECT_EQ(rig.RanInsideCommand(), true);
     EXPECT_TRUE(openAfterClose);
     EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(GridBytes(window), KnownBytes());  // the read ran to its end
+    // "Cancelar..." was pressed for the user: the read stopped after the byte it was on.
+    const int last = rig.Progress().lbProg->text().section(' ', 0, 0).toInt();
+    EXPECT_LT(last, 2);
+    EXPECT_EQ(GridBytes(window), ReadUpTo(last));
     EXPECT_TRUE(rig.Boxes().empty());
     EXPECT_EQ(rig.port->last, 0x00);
     EXPECT_FALSE(rig.Progress().isVisible());
 }
 
-TEST(EepromPageFlow, TerminationSignalDuringAReadEndsTheProgramOnlyAfterTheRead) {
+TEST(EepromPageFlow, TerminationSignalDuringAReadCancelsItAndThenEndsTheProgram) {
     test::SimWindowRig rig;
     rig.PutChipFile("24C04.bin", KnownBytes());
     TVentana& window = StartOn24C04(rig);
@@ -223,9 +298,12 @@ TEST(EepromPageFlow, TerminationSignalDuringAReadEndsTheProgramOnlyAfterTheRead)
     EXPECT_TRUE(loopEnded);
     ASSERT_FALSE(progressCounts.empty());
     EXPECT_FALSE(progressHiddenEarly);
-    EXPECT_EQ(progressCounts.back(), ChipBytes - 1);
-    EXPECT_EQ(GridBytes(window), KnownBytes());
+    // The signal reaches the window at the next pass of the loop, which presses "Cancelar...".
+    const int last = rig.Progress().lbProg->text().section(' ', 0, 0).toInt();
+    EXPECT_LE(last, progressCounts.front() + 2);
+    EXPECT_EQ(GridBytes(window), ReadUpTo(last));
     EXPECT_TRUE(rig.Boxes().empty());
+    EXPECT_FALSE(window.isVisible());
     rig.Stop();
     EXPECT_EQ(rig.port->last, 0x00);
 }

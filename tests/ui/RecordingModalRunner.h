@@ -45,6 +45,7 @@ public:
     std::deque<std::optional<QString>> fileAnswers;
     std::vector<QString> otherDialogs;  // class names
     std::function<void()> onBox;        // runs while a box is "open"
+    std::function<void(QFileDialog&)> onFileDialog;  // acts in a file dialog before it is answered
     QMessageBox::StandardButton questionAnswer = QMessageBox::No;
 
     int Exec(QDialog& dialog) override {
@@ -63,6 +64,7 @@ public:
                                    files->selectedNameFilter(), files->defaultSuffix(),
                                    files->directory().absolutePath(),
                                    !files->testOption(QFileDialog::DontConfirmOverwrite)});
+            if (onFileDialog) onFileDialog(*files);
             std::optional<QString> answer;
             if (!fileAnswers.empty()) {
                 answer = fileAnswers.front();

@@ -61,8 +61,8 @@ TEST(StartUp, FirstStartUsesTheDefaultsAndExitStoresThem) {
 
     rig.Stop();
     EXPECT_EQ(Stored(rig, "RETARDO"), "1");
-    EXPECT_EQ(Stored(rig, "OPEN_DIR"), "*.hex");
-    EXPECT_EQ(Stored(rig, "SAVE_DIR"), "*.hex");
+    EXPECT_EQ(Stored(rig, "OPEN_DIR"), ".");  // no file chosen: what was read at start
+    EXPECT_EQ(Stored(rig, "SAVE_DIR"), ".");
 }
 
 TEST(StartUp, SettingsAccessesComeInTheirOrderWithAndWithoutTheCounter) {
@@ -96,7 +96,7 @@ TEST(ShutDown, SwitchesEveryLineOffBeforeWritingTheSettings) {
     store.portWritesBefore.clear();
 
     rig.Stop();
-    ASSERT_EQ(store.log, (std::vector<std::string>{"write RETARDO=1", "write OPEN_DIR=*.hex", "write SAVE_DIR=*.hex"}));
+    ASSERT_EQ(store.log, (std::vector<std::string>{"write RETARDO=1", "write OPEN_DIR=.", "write SAVE_DIR=."}));
     ASSERT_EQ(rig.port.writes.size(), 2u);
     EXPECT_EQ(rig.port.writes[1].value, 0x00);
     for (const std::size_t before : store.portWritesBefore) EXPECT_EQ(before, 2u);
@@ -118,7 +118,7 @@ TEST(ShutDown, StoredValuesComeBackAndTheLastChosenFileIsSaved) {
     rig.Stop();
     EXPECT_EQ(Stored(rig, "RETARDO"), "75");
     EXPECT_EQ(Stored(rig, "OPEN_DIR"), file);  // the file itself, not its folder
-    EXPECT_EQ(Stored(rig, "SAVE_DIR"), "*.hex");
+    EXPECT_EQ(Stored(rig, "SAVE_DIR"), file) << "no file saved in this run: the last folder is not forgotten";
 }
 
 TEST(ShutDown, DelayFactorIsSavedAsTheTimingLeftIt) {
@@ -190,6 +190,8 @@ TEST(ShutDown, SalirTheCloseBoxAndTerminationSignalsAllSwitchOffAndSave) {
         {"close box", [](TVentana& w) { w.close(); }},
         {"SIGTERM", [](TVentana&) { std::raise(SIGTERM); }},
         {"SIGINT", [](TVentana&) { std::raise(SIGINT); }},
+        {"SIGHUP", [](TVentana&) { std::raise(SIGHUP); }},
+        {"SIGQUIT", [](TVentana&) { std::raise(SIGQUIT); }},
     };
     for (const auto& entry : ways) {
         const char* name = entry.first;

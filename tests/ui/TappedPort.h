@@ -21,6 +21,8 @@ public:
         inner_.DlPortWritePortUchar(port, value);
     }
     std::uint8_t DlPortReadPortUchar(std::uint16_t port) override { return inner_.DlPortReadPortUchar(port); }
+    std::string Failure() const override { return inner_.Failure(); }
+    void ClearFailure() override { inner_.ClearFailure(); }
 
     std::size_t dataWrites = 0;
     std::optional<std::uint8_t> last;  // empty until the first data write

@@ -1,0 +1,25 @@
+#pragma once
+// tarpel-cli's "avr write-fuses": reads the ATmega8515's fuse bytes, changes only the bits of
+// the controls the options name, and writes and reads back the bytes that differ. Nothing is
+// written when nothing changes. Devices without fuses are refused as by the panel; a new clock
+// that needs a crystal or an RC pair on XTAL1 is written only after a yes to the panel's warning.
+// The window's panel, which writes every control, is WriteFuses.
+#include <optional>
+
+#include "avr/CommandFrame.h"
+#include "avr/FuseChanges.h"
+#include "avr/FuseMemory.h"
+
+namespace tarpel::avr {
+
+struct FuseUpdate {
+    std::optional<FuseBytes> before;  // as read, once the device has been read
+    std::optional<FuseBytes> after;   // as read back once written, or `before` when nothing changed
+};
+
+// Done when the device holds the changed bytes (or nothing had to change); Failed when they did
+// not read back or the device has no fuses; Cancelled, with nothing written, on a no to the
+// clock warning.
+CommandOutcome ChangeFuses(CommandFrame& frame, const FuseChanges& changes, FuseUpdate& update);
+
+}  // namespace tarpel::avr

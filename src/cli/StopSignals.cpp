@@ -1,0 +1,76 @@
+#include "cli/StopSignals.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstddef>
+#include <cstdlib>
+
+#include "hw/SignalSafeOff.h"
+
+namespace tarpel::cli {
+
+namespace {
+
+constexpr int StopSignalNumbers[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+volatile std::sig_atomic_t firstSignal = 0;
+volatile std::sig_atomic_t forcedSignal = 0;
+bool clearProgressLine = false;
+
+// Only async-signal-safe calls here and below: write() and _exit().
+template <std::size_t Size>
+void WriteError(const char (&text)[Size]) {
+    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text, Size - 1);
+}
+
+void WriteCancelled() {
+    if (clearProgressLine) WriteError("\r\x1b[K");
+    WriteError("Operacion cancelada\n");
+}
+
+extern "C" void OnStopSignal(int signalNumber) {
+    const int savedErrno = errno;
+    if (firstSignal == 0) {
+        firstSignal = signalNumber;
+        errno = savedErrno;
+        return;
+    }
+    // A second signal. On a real port the handler writes 0x00 itself through the descriptor that
+    // is already open (one system call, safe here) and ends the process: nothing of the program's
+    // state is touched, and the interrupted command never runs again.
+    if (hw::SwitchOffFromSignal()) {
+        WriteCancelled();
+        ::_exit(128 + signalNumber);
+    }
+    // The simulated board is objects in this program's memory, possibly halfway through a change
+    // when the signal came; a handler must not touch them. The flag makes the board's next port
+    // access, a moment later on the program's own thread, switch the lines off and end the program.
+    forcedSignal = signalNumber;
+    errno = savedErrno;
+}
+
+}  // namespace
+
+void InstallStopSignals(bool terminal) {
+    clearProgressLine = terminal;
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    // One handler at a time: the second signal never interrupts the first one's handler.
+    sigemptyset(&action.sa_mask);
+    for (int number : StopSignalNumbers) sigaddset(&action.sa_mask, number);
+    action.sa_flags = SA_RESTART;
+    for (int number : StopSignalNumbers) ::sigaction(number, &action, nullptr);
+}
+
+int StopSignal() { return firstSignal; }
+
+int ForcedStopSignal() { return forcedSignal; }
+
+void EndForcedStop() {
+    WriteCancelled();
+    std::_Exit(128 + forcedSignal);
+}
+
+}  // namespace tarpel::cli

@@ -1,0 +1,22 @@
+#pragma once
+// The texts with which the file commands of both pages (24Cxx and AVR) tell the user that a
+// file gave no image or gave one with faults. Texts only: each command shows them in its boxes.
+#include <string>
+#include <string_view>
+
+#include "files/ImageFileRead.h"
+
+namespace tarpel::files {
+
+inline constexpr std::string_view ErrorCaption = "ERROR";
+inline constexpr std::string_view WarningCaption = "AVISO:";
+
+inline constexpr std::string_view UnreadableFileText = "No se puede abrir el fichero!!";
+inline constexpr std::string_view UnknownKindText = "Tipo de fichero desconocido (debe ser .hex o .bin)!!";
+inline constexpr std::string_view NoHexDataText = "El fichero no contiene datos HEX validos!!";
+
+// The warning for a file some of whose lines are not valid records of its format ("HEX"): how
+// many, and the first.
+std::string WrongLinesText(const ImageFileRead& read, std::string_view format = "HEX");
+
+}  // namespace tarpel::files

@@ -1,0 +1,128 @@
+#include "files/SrecRead.h"
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace tarpel::files {
+
+namespace {
+
+constexpr char EndOfInput = '\x1A';  // Ctrl-Z, the old DOS end-of-file mark
+
+// Address bytes of the record types S0 .. S9; 0 for S4, which is reserved.
+constexpr std::array<std::size_t, 10> AddressBytes = {2, 2, 3, 4, 0, 2, 3, 4, 3, 2};
+
+bool IsDataRecord(int type) { return type >= 1 && type <= 3; }
+bool IsCountRecord(int type) { return type == 5 || type == 6; }
+bool IsEndRecord(int type) { return type >= 7; }
+
+std::optional<std::uint8_t> DigitValue(char ch) {
+    if (ch >= '0' && ch <= '9') return static_cast<std::uint8_t>(ch - '0');
+    if (ch >= 'A' && ch <= 'F') return static_cast<std::uint8_t>(ch - 'A' + 10);
+    if (ch >= 'a' && ch <= 'f') return static_cast<std::uint8_t>(ch - 'a' + 10);
+    return std::nullopt;
+}
+
+// The bytes that pairs of hexadecimal digits spell; nothing when a digit is missing or wrong.
+std::optional<std::vector<std::uint8_t>> DecodePairs(std::string_view text) {
+    if (text.size() % 2 != 0) return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(text.size() / 2);
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const auto high = DigitValue(text[i]);
+        const auto low = DigitValue(text[i + 1]);
+        if (!high || !low) return std::nullopt;
+        bytes.push_back(static_cast<std::uint8_t>(*high << 4 | *low));
+    }
+    return bytes;
+}
+
+std::string_view TrimEnd(std::string_view line) {
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r')) line.remove_suffix(1);
+    return line;
+}
+
+class Reader {
+public:
+    Reader(std::span<std::uint8_t> buffer, std::uint32_t origin) : buffer_(buffer), origin_(origin) {}
+
+    // Applies one line; true when it ends the reading.
+    bool Apply(std::string_view text) {
+        ++lineNumber_;
+        const std::string_view line = TrimEnd(text);
+        if (line.empty()) return false;
+        if (line.size() < 2 || (line[0] != 'S' && line[0] != 's') || line[1] < '0' || line[1] > '9') return Wrong();
+        const int type = line[1] - '0';
+        const std::size_t addressBytes = AddressBytes[type];
+        const auto bytes = DecodePairs(line.substr(2));
+        // The byte count covers address, data and checksum, and must be all the line holds.
+        if (addressBytes == 0 || !bytes || bytes->empty() || std::size_t{(*bytes)[0]} != bytes->size() - 1 ||
+            bytes->size() < 1 + addressBytes + 1) {
+            return Wrong();
+        }
+        unsigned sum = 0;
+        for (std::size_t i = 0; i + 1 < bytes->size(); ++i) sum += (*bytes)[i];
+        // One's complement of the low byte of the sum of count, address and data.
+        bool valid = static_cast<std::uint8_t>(~sum) == bytes->back();
+        std::uint32_t address = 0;
+        for (std::size_t i = 1; i <= addressBytes; ++i) address = address << 8 | (*bytes)[i];
+        const auto data = std::span(*bytes).subspan(1 + addressBytes, bytes->size() - addressBytes - 2);
+
+        if (IsDataRecord(type)) {
+            ++dataRecords_;
+            Store(address, data);
+        } else if (IsCountRecord(type)) {
+            // A count that differs from what arrived means records were lost on the way.
+            valid = valid && address == dataRecords_;
+        }
+        if (!valid) Wrong();
+        return IsEndRecord(type);
+    }
+
+    SrecReadResult result;
+
+private:
+    bool Wrong() {
+        if (result.wrongLines++ == 0) result.firstWrongLine = lineNumber_;
+        return false;
+    }
+
+    void Store(std::uint32_t address, std::span<const std::uint8_t> data) {
+        if (!data.empty()) result.hasData = true;
+        for (std::size_t k = 0; k < data.size(); ++k) {
+            // 64 bits, so that a record near the top of the 32-bit range does not wrap to 0.
+            const std::uint64_t fileAddress = std::uint64_t{address} + k;
+            const std::uint64_t position = fileAddress >= origin_ ? fileAddress - origin_ : fileAddress;
+            result.dataEnd = std::max(result.dataEnd, position + 1);
+            if (position < buffer_.size()) buffer_[static_cast<std::size_t>(position)] = data[k];
+        }
+    }
+
+    std::span<std::uint8_t> buffer_;
+    std::uint32_t origin_;
+    int lineNumber_ = 0;
+    std::uint32_t dataRecords_ = 0;
+};
+
+}  // namespace
+
+SrecReadResult SrecRead(const std::string& fileName, std::span<std::uint8_t> buffer, std::uint32_t origin) {
+    std::ifstream file(fileName, std::ios::binary);
+    Reader reader(buffer, origin);
+    if (!file.is_open()) return reader.result;
+    std::string line;
+    while (std::getline(file, line, '\n')) {
+        const auto stop = line.find(EndOfInput);
+        if (stop != std::string::npos) line.resize(stop);
+        if (reader.Apply(line) || stop != std::string::npos) break;
+    }
+    // A read error (a folder given as file name, a failing disk) counts as not readable.
+    reader.result.opened = !file.bad();
+    return reader.result;
+}
+
+}  // namespace tarpel::files

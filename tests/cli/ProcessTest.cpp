@@ -1,0 +1,154 @@
+// tarpel-cli as a separate process, as users and scripts meet it: exit status, standard error,
+// the final line state in its trace, and stop signals in the middle of a command, paced at
+// wall-clock speed (--real-time) so that "the middle" lasts long enough to be hit.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "../sim/VcdReader.h"
+#include "CliProcess.h"
+#include "TempFolder.h"
+#include "sim/ChipStore.h"
+
+namespace tarpel::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// Ends within this of a signal, or the test fails; the real figure is far smaller.
+constexpr auto EndTimeout = 10s;
+constexpr auto StartTimeout = 30s;
+
+// Every line the PC drives; SDA and MISO are inputs and read what the chips leave.
+const std::vector<std::string> DrivenLines = {"SUPPLY", "SCL", "SDA_OUT", "VCC", "XTAL1", "RESET", "MOSI", "SCK"};
+
+void ExpectEveryLineLowAtTheEnd(const std::string& tracePath, const std::string& what) {
+    const VcdTrace trace = ReadVcd(tracePath);
+    for (const auto& line : DrivenLines) {
+        ASSERT_FALSE(trace.changes.at(line).empty()) << what << " " << line;
+        EXPECT_EQ(trace.changes.at(line).back().value, '0') << what << " " << line;
+    }
+}
+
+// The trace has grown past its header: the command is at work.
+std::function<bool()> TraceBeyond(const std::string& path, std::uintmax_t bytes) {
+    return [path, bytes] {
+        std::error_code error;
+        const auto size = fs::file_size(path, error);
+        return !error && size > bytes;
+    };
+}
+
+struct Folders {
+    TempFolder folder;
+    std::string Chips() const { return folder.Path("chips"); }
+    std::string Trace() const { return folder.Path("run.vcd"); }
+    std::vector<std::string> Board(const std::vector<std::string>& rest, const std::string& eeprom = "24C512",
+                                   const std::string& avr = "none") const {
+        std::vector<std::string> args = {"--board", "sim", "--sim-dir", Chips(), "--sim-eeprom", eeprom,
+                                         "--sim-avr", avr, "--real-time", "--trace", Trace()};
+        args.insert(args.end(), rest.begin(), rest.end());
+        return args;
+    }
+};
+
+TEST(Process, EachStopSignalEndsACommandMidwayWithEveryLineOffAndStatusOne) {
+    for (const int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        Folders run;
+        const std::string name = ::strsignal(number);
+        CliProcess process(run.Board({"eeprom", "read", "--chip", "24C512", run.folder.Path("out.bin")}),
+                           run.folder.Path("err.txt"));
+        ASSERT_TRUE(process.WaitFor(TraceBeyond(run.Trace(), 0), StartTimeout)) << name << process.ErrorText();
+        process.Signal(number);
+        const auto status = process.Wait(EndTimeout);
+        ASSERT_TRUE(status.has_value()) << name << ": still running";
+        EXPECT_EQ(CliProcess::ExitCode(status), 1) << name;
+        EXPECT_EQ(process.ErrorText(), "Operacion cancelada\n") << name;
+        EXPECT_FALSE(fs::exists(run.folder.Path("out.bin"))) << name << ": part of a chip is no copy of it";
+        ExpectEveryLineLowAtTheEnd(run.Trace(), name);
+        // Stopped long before the whole chip's 54 s of board time.
+        EXPECT_LT(ReadVcd(run.Trace()).endNs, 20'000'000'000u) << name;
+    }
+}
+
+// Writes are what a stop must not leave powered: the 24C512 (pages) and the AT90S8515 (bytes).
+TEST(Process, SigtermInTheMiddleOfAWriteEndsAtTheNextPageOrByteWithEveryLineLow) {
+    struct Case {
+        const char* name;
+        std::string eeprom;
+        std::string avr;
+        std::vector<std::string> command;
+        std::string storeFile;
+        std::size_t size;
+        std::uintmax_t traceBytes;  // once the trace is this long, the command is well into its work
+    };
+    Folders run;
+    const std::string image = run.folder.Write("image.bin", std::vector<std::uint8_t>(65536, 0x5A));
+    const Case cases[] = {
+        {"24C512 write", "24C512", "none", {"eeprom", "write", "--chip", "24C512", image}, "24C512.bin", 65536, 256 << 10},
+        {"AT90S8515 flash write", "none", "at90s8515", {"avr", "write-flash", run.folder.Write("f.bin", std::vector<std::uint8_t>(8192, 0x5A))},
+         "at90s8515-flash.bin", 8192, 2 << 20},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(run.Chips());
+        fs::remove(run.Trace());
+        CliProcess process(run.Board(c.command, c.eeprom, c.avr), run.folder.Path("err.txt"));
+        // Well into the work: several pages of the 24Cxx, past the identification of the AVR.
+        ASSERT_TRUE(process.WaitFor(TraceBeyond(run.Trace(), c.traceBytes), StartTimeout))
+            << c.name << process.ErrorText();
+
+        if (c.eeprom != "none") {
+            // Meanwhile a second program on the same simulated board is turned away untouched.
+            CliProcess second({"--board", "sim", "--sim-dir", run.Chips(), "eeprom", "read", run.folder.Path("o.bin")},
+                              run.folder.Path("err2.txt"));
+            EXPECT_EQ(CliProcess::ExitCode(second.Wait(EndTimeout)), 1);
+            EXPECT_NE(second.ErrorText().find("esta en uso por otro programa"), std::string::npos)
+                << second.ErrorText();
+        }
+
+        const auto signalled = std::chrono::steady_clock::now();
+        process.Signal(SIGTERM);
+        const auto status = process.Wait(EndTimeout);
+        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                                signalled);
+        ASSERT_TRUE(status.has_value()) << c.name << ": still running";
+        // For the record only; the promise is within the next page or byte.
+        std::cout << "[ measured ] " << c.name << ": SIGTERM to exit " << took.count() << " ms\n";
+        EXPECT_EQ(CliProcess::ExitCode(status), 1) << c.name;
+        EXPECT_EQ(process.ErrorText(), "Operacion cancelada\n") << c.name;
+        ExpectEveryLineLowAtTheEnd(run.Trace(), c.name);
+        const auto stored = sim::ChipStore(run.Chips()).Load(c.storeFile, c.size);
+        const auto written = std::count(stored.begin(), stored.end(), 0x5A);
+        EXPECT_GT(written, 0) << c.name << ": stopped in the middle";
+        EXPECT_LT(written, static_cast<long>(c.size)) << c.name << ": stopped in the middle";
+    }
+}
+
+TEST(Process, ASecondStopSignalSwitchesEveryLineOffAtOnce) {
+    Folders run;
+    CliProcess process(run.Board({"eeprom", "read", "--chip", "24C512", run.folder.Path("out.bin")}),
+                       run.folder.Path("err.txt"));
+    ASSERT_TRUE(process.WaitFor(TraceBeyond(run.Trace(), 0), StartTimeout)) << process.ErrorText();
+    // Held still, so that both signals are waiting when it goes on: the second one then comes
+    // before the command has had a chance to stop in order.
+    process.Signal(SIGSTOP);
+    process.Signal(SIGINT);
+    process.Signal(SIGTERM);
+    process.Signal(SIGCONT);
+    const auto status = process.Wait(EndTimeout);
+    ASSERT_TRUE(status.has_value()) << "still running";
+    // 128 + the second signal, not the 1 of a command that stopped in order.
+    const int code = CliProcess::ExitCode(status);
+    EXPECT_TRUE(code == 128 + SIGTERM || code == 128 + SIGINT) << code;
+    EXPECT_EQ(process.ErrorText(), "Operacion cancelada\n");
+    ExpectEveryLineLowAtTheEnd(run.Trace(), "forced");
+}
+
+}  // namespace
+}  // namespace tarpel::test
