@@ -8,6 +8,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 #include "ui/FileDialog.h"
 #include "ui/ModalRunner.h"
 #include "ui/TGauge.h"
@@ -15,6 +19,26 @@
 #include "ui/WindowTitles.h"
 
 namespace tarpel::ui {
+
+namespace {
+
+// Qt's text routines (a new label for every byte) can leave the upper halves of the x86 vector
+// registers in use, and until they are cleared every SSE instruction that follows pays for it:
+// on the simulated board the bit timing's busy-wait ran three times slower in the window than
+// under a shell that does nothing, 2 us more per byte of a read. Clearing them once per pass
+// of the message loop costs a nanosecond.
+#if defined(__x86_64__)
+[[gnu::target("avx")]] void ClearUpperVectorHalves() { _mm256_zeroupper(); }
+
+void LeaveVectorRegistersClean() {
+    static const bool hasAvx = (__builtin_cpu_init(), __builtin_cpu_supports("avx"));
+    if (hasAvx) ClearUpperVectorHalves();
+}
+#else
+void LeaveVectorRegistersClean() {}
+#endif
+
+}  // namespace
 
 QString MessageText(std::string_view text) {
     QString result = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -72,6 +96,7 @@ shell::CursorShape QtShell::Cursor() const {
 void QtShell::ProcessMessages() {
     progressPacer_.Tick();
     QCoreApplication::processEvents();
+    LeaveVectorRegistersClean();
 }
 
 void QtShell::ProgressSetGauge(int percent) {
