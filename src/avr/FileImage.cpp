@@ -128,8 +128,10 @@ bool ReportFileImage(shell::Shell& shell, const FileImage& image, const ImageLim
         ReportUnloadable(shell, image);
         return false;
     }
-    if (image.read.wrongLines > 0)
-        shell.MessageBox(files::WrongLinesText(image.read, image.kind == files::FileKind::Srec ? "S-record" : "HEX"), files::WarningCaption);
+    if (image.read.wrongLines > 0) {
+        const std::string_view format = image.kind == files::FileKind::Srec ? "S-record" : "HEX";
+        shell.MessageBox(files::WrongLinesText(image.read, format), files::WarningCaption);
+    }
     if (Fits(image, limits.largestSize)) return true;
     ReportTooMuchData(shell, image, limits, limits.largestSize);
     return false;

@@ -170,11 +170,11 @@ TEST(EepromCli, ConvertReadsSrecCatSRecordsAndWritesOnesSrecCatReadsBack) {
     std::vector<std::uint8_t> block(1500);
     for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<std::uint8_t>(i * 13 + (i >> 8));
     const std::string blocks = "'" + cli.folder.Write("block.bin", block) + "' -binary -offset 0x0101 '" +
-                               cli.folder.Path("block.bin") + "' -binary -offset 0x7F03 ";
+                               cli.folder.Path("block.bin") + "' -binary -offset 0x7803 ";
     // srec_cat's S19, S28 and S37 files, with holes and odd record lengths, into a 24C256 image:
     // the bytes of srec_cat's own binary output, 0xFF in the holes.
     const std::string reference = cli.folder.Path("reference.bin");
-    ASSERT_EQ(run("srec_cat " + blocks + "-fill 0xFF 0 0x8000 -o '" + reference + "' -binary"), 0);
+    ASSERT_EQ(run("srec_cat '(' " + blocks + "')' -fill 0xFF 0 0x8000 -o '" + reference + "' -binary"), 0);
     for (const auto& [ending, length] : {std::pair{".s19", 2}, std::pair{".s28", 3}, std::pair{".s37", 4}}) {
         const std::string srec = cli.folder.Path("in" + std::string(ending));
         ASSERT_EQ(run("srec_cat " + blocks + "-o '" + srec + "' -motorola -address-length=" + std::to_string(length) +
