@@ -27,6 +27,21 @@ std::vector<board::CommandLineOption> CommonOptions(CommandLine& line) {
                            line.delayFactor = factor;
                            return std::string();
                        }});
+    options.push_back({{"fast", "",
+                        "modo rapido: unidad de espera I2C de N x 5 us, paginas del tamano de la memoria con "
+                        "sondeo del ACK al final de cada escritura, fases de SCK de 3 ciclos de XTAL1 y esperas "
+                        "de encendido del AVR recortadas a la hoja de datos"},
+                       [&line](const std::string&) {
+                           line.fastTiming = true;
+                           return std::string();
+                       }});
+    options.push_back({{"sim-strict", "",
+                        "con la placa simulada: al final muestra las violaciones del protocolo que vieron los "
+                        "chips simulados y, si hubo alguna, la orden falla (salida 1)"},
+                       [&line](const std::string&) {
+                           line.simStrict = true;
+                           return std::string();
+                       }});
     return options;
 }
 

@@ -27,7 +27,9 @@ public:
     Virtual24Cxx& operator=(const Virtual24Cxx&) = delete;
 
     void OnDataWrite(std::uint8_t data, std::uint64_t nowNs) override;
-    bool SdaReleased(std::uint64_t) const override { return !driveLow_; }
+    bool SdaReleased(std::uint64_t nowNs) const override {
+        return !(nowNs < outputValidNs_ ? oldDriveLow_ : driveLow_);
+    }
     const ViolationLog& Violations() const override { return violations_; }
     void ClearViolations() override { violations_.Clear(); }
 
@@ -80,7 +82,10 @@ private:
     bool powered_ = false;
     bool scl_ = false;
     bool pcSda_ = false;
-    bool driveLow_ = false;  // the open-drain output
+    bool driveLow_ = false;  // the open-drain output, as the chip's logic sets it
+    // The output as the pin shows it: the level before the last SCL fall until outputValidNs_.
+    bool oldDriveLow_ = false;
+    std::uint64_t outputValidNs_ = 0;
 
     // Bus logic.
     Mode mode_ = Mode::Idle;
