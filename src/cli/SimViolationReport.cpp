@@ -12,7 +12,7 @@ namespace tarpel::cli {
 namespace {
 
 struct Logged {
-    const char* socket;
+    const char* socket;  // before the description, which on the AVR side names its socket itself
     const sim::ProtocolViolation* violation;
 };
 
@@ -27,8 +27,8 @@ std::size_t ReportSimViolations(sim::SimulatedBoard& board, std::ostream& err) {
         count += log.Entries().size() + log.Suppressed();
         for (const auto& violation : log.Entries()) shown.push_back({socket, &violation});
     };
-    collect(board.Eeprom(), "24Cxx");
-    collect(board.Avr(), "AVR");
+    collect(board.Eeprom(), "24Cxx: ");
+    collect(board.Avr(), "");
     if (count == 0) return 0;
     // Both sockets' entries in the order they happened.
     std::stable_sort(shown.begin(), shown.end(),
@@ -40,7 +40,7 @@ std::size_t ReportSimViolations(sim::SimulatedBoard& board, std::ostream& err) {
     for (std::size_t i = 0; i < shown.size() && i < ShownViolations; ++i) {
         char when[32];
         std::snprintf(when, sizeof when, "%.6f", static_cast<double>(shown[i].violation->timeNs) * 1e-9);
-        err << "  " << when << " s, zocalo " << shown[i].socket << ": " << shown[i].violation->description << '\n';
+        err << "  " << when << " s: " << shown[i].socket << shown[i].violation->description << '\n';
     }
     return count;
 }

@@ -16,7 +16,8 @@ constexpr std::uint64_t THdStaNs = 4000;
 constexpr std::uint64_t TSuDatNs = 250;
 constexpr std::uint64_t TSuStoNs = 4000;
 constexpr std::uint64_t TBufNs = 4700;
-// Output valid after SCL falls: until then a master reading SDA may still see the old level.
+// Output valid after SCL falls (tAA, at most 3.5 us): the model drives its new level at the edge,
+// a real chip may take that long, so a master reading sooner may still see the old one.
 constexpr std::uint64_t TAaNs = 3500;
 
 constexpr std::uint8_t ControlCode = 0xA0;  // 1010 in the high nibble
@@ -91,7 +92,7 @@ void Virtual24Cxx::PowerOn() {
     powered_ = true;
     mode_ = Mode::Idle;
     driveLow_ = false;
-    outputValidNs_ = 0;  // an unpowered output lets go at once
+    outputValidNs_ = 0;
     // Anywhere but 0, so that a master that never sets the address cannot pass by luck.
     counter_ = 1 + static_cast<std::uint32_t>(powerUpAddress_() % sizeMask_);
     sclRiseNs_ = sclFallNs_ = sdaChangeNs_ = startNs_ = stopNs_ = Never;
@@ -112,8 +113,13 @@ void Virtual24Cxx::PowerOff(std::uint64_t nowNs) {
     powered_ = false;
     mode_ = Mode::Idle;
     driveLow_ = false;
-    outputValidNs_ = 0;  // an unpowered output lets go at once
+    outputValidNs_ = 0;
     if (dirty_) Save();
+}
+
+void Virtual24Cxx::OnStatusRead(std::uint64_t nowNs) {
+    if (powered_ && nowNs < outputValidNs_ && driveLow_ != oldDriveLow_)
+        violations_.Record(nowNs, "SDA leida menos de tAA (3,5 us) despues de bajar SCL");
 }
 
 void Virtual24Cxx::OnSclRise(std::uint64_t nowNs) {
@@ -145,8 +151,6 @@ void Virtual24Cxx::OnSclFall(std::uint64_t nowNs) {
     CheckMinimum(startNs_, nowNs, THdStaNs, "SCL baja menos de tHD:STA (4,0 us) despues del inicio");
     startNs_ = Never;
     sclFallNs_ = nowNs;
-    // Whatever the output does at this edge reaches the pin only tAA later, at the latest: a
-    // master that reads SDA sooner sees the old level, as it may on a real chip.
     oldDriveLow_ = driveLow_;
     outputValidNs_ = nowNs + TAaNs;
     if (mode_ == Mode::Receive) {

@@ -27,9 +27,8 @@ public:
     Virtual24Cxx& operator=(const Virtual24Cxx&) = delete;
 
     void OnDataWrite(std::uint8_t data, std::uint64_t nowNs) override;
-    bool SdaReleased(std::uint64_t nowNs) const override {
-        return !(nowNs < outputValidNs_ ? oldDriveLow_ : driveLow_);
-    }
+    bool SdaReleased(std::uint64_t) const override { return !driveLow_; }
+    void OnStatusRead(std::uint64_t nowNs) override;
     const ViolationLog& Violations() const override { return violations_; }
     void ClearViolations() override { violations_.Clear(); }
 
@@ -82,8 +81,8 @@ private:
     bool powered_ = false;
     bool scl_ = false;
     bool pcSda_ = false;
-    bool driveLow_ = false;  // the open-drain output, as the chip's logic sets it
-    // The output as the pin shows it: the level before the last SCL fall until outputValidNs_.
+    bool driveLow_ = false;  // the open-drain output
+    // The output before the last SCL fall, and when the new one is sure to be valid (tAA).
     bool oldDriveLow_ = false;
     std::uint64_t outputValidNs_ = 0;
 

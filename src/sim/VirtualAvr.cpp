@@ -285,10 +285,6 @@ std::uint8_t VirtualAvr::AfterFourthByte(std::uint64_t nowNs) {
     const std::uint8_t data = frame_[3];
     if (!programming_) {
         if (current_.op != AvrOp::ProgrammingEnable) return 0x00;
-        // The chip itself is ready sooner (StartUpNs), but the datasheets' 20 ms are what a
-        // master must give it: one that counts on less works on this model only.
-        if (nowNs - powerUpNs_ < DatasheetPowerUpWaitNs)
-            Record(nowNs, "AVR: Programming Enable a menos de 20 ms del encendido");
         programming_ = true;
         lastOp_ = AvrOp::ProgrammingEnable;
         return data;

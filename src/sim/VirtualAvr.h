@@ -54,9 +54,6 @@ public:
     // one passes.
     static constexpr std::uint64_t StartUpNs = 10'000'000;
     static constexpr std::uint32_t StartUpCycles = 64;
-    // What the datasheets ask a master to wait after power-up before Programming Enable; an
-    // enable accepted sooner is logged as a violation.
-    static constexpr std::uint64_t DatasheetPowerUpWaitNs = 20'000'000;
 
     // The clock the device took at its last power-up (the fuses are latched then; a fuse written
     // in programming mode counts from the next power-up). Null while unpowered.

@@ -13,6 +13,7 @@
 #include "board/Board.h"
 #include "eeprom/ChipCommands.h"
 #include "sim/ChipStore.h"
+#include "sim/SimulatedBoard.h"
 
 namespace tarpel::test {
 namespace {
