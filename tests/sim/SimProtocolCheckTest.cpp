@@ -60,6 +60,7 @@ TEST(SimProtocolCheck, CatchesSdaReadSoonerThanTAaAfterTheChipChangedIt) {
     // One port access (1 us) between SCL falling and rising, the read right after: 2-3 us, under
     // the 3.5 us a chip may take to drive the bit it changed at that edge.
     TestI2cMaster hasty(*sim.board, 0);
+    hasty.PowerUp();
     hasty.Read(sim.type, 0x40, 2);
     EXPECT_TRUE(Contains(Descriptions(*sim.chip), "tAA"));
 }
