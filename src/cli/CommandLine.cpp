@@ -14,7 +14,8 @@ constexpr std::size_t CommandOptionIndent = 6;  // a command's own options stand
 std::vector<board::CommandLineOption> CommonOptions(CommandLine& line) {
     auto options = board::BoardCommandLineOptions(line.board);
     options.push_back({{"delay", "N",
-                        "factor de retardo del bus I2C en esta ejecucion: la unidad de espera dura N x 25 us (1 a " +
+                        "factor de retardo del bus I2C en esta ejecucion: la unidad de espera dura N x 25 us (N x 5 us "
+                        "con --fast; 1 a " +
                             std::to_string(MaxDelayFactor) + "; por defecto 1)"},
                        [&line](const std::string& value) {
                            std::int32_t factor = 0;
