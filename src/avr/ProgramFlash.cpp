@@ -51,9 +51,11 @@ bool ProgramBytes(CommandFrame& frame, std::span<const std::uint8_t> image) {
                 frame.Clock().Sleep(UnpollableByteMs);
                 written = link.ReadFlashByte(a) == v;
             } else {
+                // The fast timing polls back to back, as the page mode does: each read-back takes
+                // about half a millisecond on the port already.
                 for (int i = 0; i < ByteModeReadBacks && !written; ++i) {
                     written = link.ReadFlashByte(a) == v;
-                    if (!written) frame.Clock().Sleep(1);
+                    if (!written && !link.FastTiming) frame.Clock().Sleep(1);
                 }
             }
             if (!written) return WriteFailed(frame, ByteWriteFailed, a, false);

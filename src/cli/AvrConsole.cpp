@@ -14,6 +14,7 @@ void ConsoleDeviceView::MemoryContentsKnown(std::span<const std::uint8_t> conten
 int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(avr::CommandFrame&)>& run) {
     ConsoleDeviceView view(context.out);
     avr::CommandFrame frame(context.lines, context.clock(), context.shell, view);
+    frame.Link().FastTiming = context.timing.FastTiming;
     const int status = ExitStatus(run(frame));
     // A result, like the device type: on standard output, once the command's messages are out.
     if (view.Checksums()) context.out << files::ChecksumText(*view.Checksums()) << '\n';

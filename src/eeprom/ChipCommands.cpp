@@ -26,15 +26,20 @@ CommandOutcome SdaHeldLow(CommandFrame& frame) {
     return CommandOutcome::Failed;
 }
 
+hw::EepromAddressing Addressing(CommandFrame& frame) {
+    return AddressingFor(frame.Workspace().Chip(), frame.Master().Timing().FastTiming);
+}
+
 void TellChipContents(EepromWorkspace& workspace, std::span<const std::uint8_t> image) {
     if (workspace.ChipContentsKnown) workspace.ChipContentsKnown(image.first(ImageCount(workspace)));
 }
 
 }  // namespace
 
-hw::EepromAddressing AddressingFor(const ChipType& chip) {
+hw::EepromAddressing AddressingFor(const ChipType& chip, bool fastTiming) {
     // Sending two address bytes to a one-byte chip would make it take the low byte as data,
     // shift every read by one and wrap a 32-byte page inside its 16-byte buffer.
+    if (fastTiming) return {chip.wordAddressBytes, chip.pageSize};
     if (chip.wordAddressBytes == 1) return {1, std::min(chip.pageSize, 16)};
     return {2, std::min(chip.pageSize, 32)};
 }
@@ -49,7 +54,7 @@ CommandOutcome ReadChip(CommandFrame& frame) {
         return CommandOutcome::Failed;
     }
     const auto result =
-        frame.Master().EepromReadAll(workspace.MemoryImage, workspace.ChipSize, shell, AddressingFor(workspace.Chip()));
+        frame.Master().EepromReadAll(workspace.MemoryImage, workspace.ChipSize, shell, Addressing(frame));
     frame.StopCommand();
     if (result == hw::ReadAllResult::NotAcknowledged) shell.MessageBox(NoAckText, ErrorCaption);
     frame.RefreshGrid();
@@ -69,7 +74,7 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
     shell.ProgressShow();
 
     hw::I2cMaster& master = frame.Master();
-    const hw::EepromAddressing addressing = AddressingFor(frame.Workspace().Chip());
+    const hw::EepromAddressing addressing = Addressing(frame);
     const std::span<const std::uint8_t> image(frame.Workspace().MemoryImage.data(), ImageCount(frame.Workspace()));
     const std::int32_t chipSize = static_cast<std::int32_t>(image.size());
     auto outcome = CommandOutcome::Done;
@@ -92,7 +97,8 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
     }
     shell.ProgressClose();
     // The 3 ms after a page do not cover the chip's whole write cycle (up to 5 ms): cutting the
-    // supply right after the last page would lose it. Wait until the chip answers again.
+    // supply right after the last page would lose it. Wait until the chip answers again (the fast
+    // timing's polling after each page has already seen it answer).
     master.EepromWaitReady();
     frame.StopCommand();
     if (outcome == CommandOutcome::Done) TellChipContents(frame.Workspace(), image);
@@ -109,7 +115,7 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
     // stays the user's while the chip is read and while a difference is reported.
     std::vector<std::uint8_t> chip(count, 0xFF);
     const auto result =
-        frame.Master().EepromReadAll(chip, static_cast<std::int32_t>(count), shell, AddressingFor(workspace.Chip()));
+        frame.Master().EepromReadAll(chip, static_cast<std::int32_t>(count), shell, Addressing(frame));
     if (result == hw::ReadAllResult::NotAcknowledged) {
         frame.StopCommand();
         shell.MessageBox(NoAckText, ErrorCaption);

@@ -29,6 +29,10 @@ inline constexpr int PageWriteAttempts = 26;
 // Waited after every acknowledged page; the attempts that follow cover the rest of the chip's
 // write cycle (5 ms at most), since a busy chip acknowledges nothing.
 inline constexpr std::uint32_t WriteCycleWaitMs = 3;
+// The fast timing waits for no fixed time after a page: it polls the chip (start and control
+// byte) until it acknowledges, for at most this long. The datasheets' tWR is 5 ms at most (10 ms
+// on some slower makes); a chip silent for ten times that is taken as gone.
+inline constexpr std::uint32_t WriteCycleTimeoutMs = 50;
 
 class I2cMaster {
 public:
@@ -71,7 +75,9 @@ public:
                          const EepromAddressing& addressing = {});
 
     // Up to PageWriteAttempts page writes, back to back, until one is acknowledged; then the
-    // write-cycle wait. False, without the wait, when every attempt failed.
+    // write-cycle wait (with the fast timing: acknowledge polling until the write cycle is over,
+    // false when the chip stays silent for WriteCycleTimeoutMs). False, without the wait, when
+    // every attempt failed.
     bool ProgramPageWithRetry(std::span<const std::uint8_t> memoryImage, std::uint16_t start,
                               const EepromAddressing& addressing = {});
 
@@ -95,7 +101,12 @@ public:
     // across its wrap at 2^32. Pumps no messages.
     void WaitMilliseconds(std::uint32_t milliseconds);
 
+    const BitTiming& Timing() const { return timing_; }
+
 private:
+    // Acknowledge polling with this control byte until the chip answers, for at most
+    // WriteCycleTimeoutMs; true when it did.
+    bool WriteCycleEnded(std::uint8_t controlByte);
     void Wait(int units);
     // Ends a transaction whose acknowledge was missing.
     bool Refused();

@@ -446,12 +446,24 @@ void TVentana::FormCreate() {
     if (timing_.HasPerformanceCounter) {
         settings_.WriteString(QStringLiteral("RELOJ_TIEMPO_REAL"), QStringLiteral("SI"));
         timing_.DelayFactor = settings_.ReadInteger(QStringLiteral("RETARDO"), 1);
+        ReadFastTiming();
         return;
     }
     timing_.DelayFactor = settings_.ReadInteger(QStringLiteral("RETARDO"), 1);
+    ReadFastTiming();
     settings_.WriteInteger(QStringLiteral("BASE_TIEMPO"), timing_.LoopsPerUnit);
     settings_.WriteString(QStringLiteral("DT"), QString::fromStdString(timing_.SecondsPerLoopText()));
     settings_.WriteString(QStringLiteral("RELOJ_TIEMPO_REAL"), QStringLiteral("NO"));
+}
+
+void TVentana::ReadFastTiming() {
+    // Anything but "SI" is the standard timing.
+    SetFastTiming(settings_.ReadString(QStringLiteral("RAPIDO"), QStringLiteral("NO")) == QStringLiteral("SI"));
+}
+
+void TVentana::SetFastTiming(bool fast) {
+    timing_.FastTiming = fast;
+    avrFrame_.Link().FastTiming = fast;
 }
 
 void TVentana::FormDestroy() {
@@ -459,6 +471,7 @@ void TVentana::FormDestroy() {
     destroyed_ = true;
     lines_.WriteBusLines(false, false, false);
     settings_.WriteInteger(QStringLiteral("RETARDO"), timing_.DelayFactor);
+    settings_.WriteString(QStringLiteral("RAPIDO"), timing_.FastTiming ? QStringLiteral("SI") : QStringLiteral("NO"));
     settings_.WriteString(QStringLiteral("OPEN_DIR"), OD.RememberedName());
     settings_.WriteString(QStringLiteral("SAVE_DIR"), SD.RememberedName());
 }

@@ -196,6 +196,9 @@ private:
     void BuildStatusBar();
     void LayOutGrid();
     void FormCreate();
+    // The "RAPIDO" setting ("SI" or "NO"), and the fast timing handed to both chip sides.
+    void ReadFastTiming();
+    void SetFastTiming(bool fast);
     void ReportBoardError();
 
     // Runs a chip command with every other command of the window disabled, so that nothing
