@@ -9,6 +9,7 @@
 #include "files/BinaryFile.h"
 #include "files/FileKind.h"
 #include "files/HexWrite.h"
+#include "shell/ReportText.h"
 
 namespace tarpel::avr {
 
@@ -46,6 +47,8 @@ CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::
         shell.MessageBox(CannotCreate, ErrorCaption);
         return CommandOutcome::Failed;
     }
+    shell.Report("Leidos " + shell::CountText(image.size()) + " bytes de " +
+                 std::string(MemoryFileLimits(memory).memoryName) + " en " + shell::FileNameText(fileName));
     return CommandOutcome::Done;
 }
 

@@ -7,6 +7,7 @@
 #include "files/FileKind.h"
 #include "files/HexWrite.h"
 #include "files/ImageFileMessages.h"
+#include "shell/ReportText.h"
 
 namespace tarpel::eeprom {
 
@@ -44,6 +45,9 @@ CommandOutcome SaveImageTo(CommandFrame& frame, const std::string& fileName) {
     // A HEX file that could not be written is reported like a binary one: saying nothing
     // would let the user believe the image is safe on disk.
     if (!written) shell.MessageBox(CannotCreate, files::ErrorCaption);
+    else
+        shell.Report("Guardados " + shell::CountText(static_cast<std::uint64_t>(workspace.ChipSize)) + " bytes en " +
+                     shell::FileNameText(fileName));
     return written ? CommandOutcome::Done : CommandOutcome::Failed;
 }
 
