@@ -66,7 +66,8 @@ void TVentana::Compararconfichero1Click() {
         [this] {
             const auto fileName = shell_.ChooseOpenFile();
             if (!fileName) return shell::CommandOutcome::Cancelled;
-            differenceSubject_ = QStringLiteral("la imagen y ") + QString::fromStdString(shell::FileNameText(*fileName));
+            differenceSubject_ =
+                QStringLiteral("la imagen y ") + QString::fromStdString(shell::FileNameText(*fileName));
             differenceFoundName_ = QStringLiteral("Fichero");
             return eeprom::CompareImageWith(eepromFrame_, *fileName);
         },
@@ -87,7 +88,8 @@ void TVentana::Detectarchip1Click() {
                 return outcome;
             }
             // A new chip type empties the image: the user decides, knowing it.
-            const std::string question = text + "\r\rElegir la " + std::string(eeprom::ChipCatalogue[static_cast<std::size_t>(index)].name) +
+            const std::string_view name = eeprom::ChipCatalogue[static_cast<std::size_t>(index)].name;
+            const std::string question = text + "\r\rElegir la " + std::string(name) +
                                          " en \"Tipo de memoria\"? La imagen se vaciara (todo FF).";
             if (shell_.AskYesNo(question, DetectionCaption)) cbChip->setCurrentIndex(index);
             return outcome;

@@ -46,7 +46,8 @@ void TVentana::ShowImageChecksums() {
 void TVentana::ShowImageDifferences(std::span<const files::ByteDifference> differences) {
     gridModel_->SetDifferences(differences);
     if (!differences.empty())
-        formDiferencias->ShowDifferences(differenceSubject_, differences, QStringLiteral("Imagen"), differenceFoundName_);
+        formDiferencias->ShowDifferences(differenceSubject_, differences, QStringLiteral("Imagen"),
+                                         differenceFoundName_);
     else if (formDiferencias->isVisible())
         formDiferencias->Clear(differenceSubject_);
 }

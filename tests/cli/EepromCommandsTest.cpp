@@ -84,7 +84,8 @@ TEST(EepromCli, VerifyAndCompareListEveryDifferenceInHexadecimal) {
     few[0x7FF] = 0x5A;
     EXPECT_EQ(run(verify, cli.folder.Write("few.bin", few)), cli::ExitFailure);
     EXPECT_EQ(cli.err.str(), "ERROR EN LA COMPROBACION: Hay diferencias en el byte nº:160\n");
-    EXPECT_EQ(cli.out.str(), "00A0: fichero 00, chip 63\n0100: fichero FF, chip 03\n07FF: fichero 5A, chip FC\n" + sums);
+    EXPECT_EQ(cli.out.str(),
+              "00A0: fichero 00, chip 63\n0100: fichero FF, chip 03\n07FF: fichero 5A, chip FC\n" + sums);
 
     // 250 of them: the first 100 lines, then how many more.
     auto many = image;
@@ -105,8 +106,10 @@ TEST(EepromCli, VerifyAndCompareListEveryDifferenceInHexadecimal) {
     const std::vector<std::string> compare = {"--board", "ppdev:/dev/tarpel-no-such-parport", "eeprom", "compare",
                                               "--chip", "24C16", source};
     EXPECT_EQ(run(compare, cli.folder.Path("few.bin")), cli::ExitFailure);
-    EXPECT_EQ(cli.err.str(), "FIN DE LA COMPARACION: La imagen y el fichero difieren en 3 bytes; el primero es el $00A0\n");
-    EXPECT_EQ(cli.out.str(), "00A0: image.bin 63, few.bin 00\n0100: image.bin 03, few.bin FF\n07FF: image.bin FC, few.bin 5A\n");
+    EXPECT_EQ(cli.err.str(),
+              "FIN DE LA COMPARACION: La imagen y el fichero difieren en 3 bytes; el primero es el $00A0\n");
+    EXPECT_EQ(cli.out.str(),
+              "00A0: image.bin 63, few.bin 00\n0100: image.bin 03, few.bin FF\n07FF: image.bin FC, few.bin 5A\n");
     EXPECT_EQ(run(compare, source), cli::ExitSuccess);
     EXPECT_EQ(cli.err.str(), "FIN DE LA COMPARACION: La imagen y el fichero son iguales\n");
     EXPECT_EQ(cli.out.str(), "");

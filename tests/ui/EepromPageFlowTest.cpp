@@ -8,7 +8,9 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QAction>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QBrush>
 #include <QImage>
@@ -238,6 +240,28 @@ TEST(EepromPageFlow, AFailedVerifyMarksEveryDifferingByteInTheGridAndListsThemBe
     EXPECT_EQ(rig.Boxes().back().caption, "FIN DE LA COMPROBACION");
     EXPECT_EQ(rows.rowCount(), 0);
     EXPECT_EQ(list.lbCuenta->text(), "0 bytes distintos");
+}
+
+TEST(EepromPageFlow, DetectarChipOffersTheChipFoundAndSelectsItOnlyOnSi) {
+    test::SimWindowRig rig;
+    TVentana& window = rig.Start(test::SimSockets::WithEeprom("24C16"));
+    rig.ClickTab(window.ts24CXXX);
+    const QString selected = window.cbChip->currentText();
+    ASSERT_EQ(selected, "24C128 -16 kb");
+
+    rig.runner.recorder.questionAnswer = QMessageBox::No;
+    window.Detectarchip1->trigger();
+    ASSERT_EQ(rig.Boxes().size(), 1u);
+    EXPECT_TRUE(rig.Boxes()[0].asksYesNo);
+    EXPECT_TRUE(rig.Boxes()[0].text.startsWith("Memoria detectada: 24C16\n")) << rig.Boxes()[0].text.toStdString();
+    EXPECT_EQ(window.cbChip->currentText(), selected) << "never changed behind the user's back";
+    ExpectStatus(window, "Memoria detectada: 24C16");
+
+    rig.runner.recorder.questionAnswer = QMessageBox::Yes;
+    window.Detectarchip1->trigger();
+    EXPECT_EQ(window.cbChip->currentText(), "24C16 - 2 kb");
+    EXPECT_EQ(window.SG->model()->rowCount(), 2048 / HexGridModel::BytesPerRow);
+    ExpectBoardOffAndWindowIdle(rig, "after the detection");
 }
 
 TEST(EepromPageFlow, TheBinaryFileTypeGivesABareNameTheBinEnding) {
