@@ -28,6 +28,7 @@ DifferenceList::DifferenceList(QWidget* parent)
     lvDiferencias->setModel(model_);
     lvDiferencias->verticalHeader()->hide();
     lvDiferencias->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    lvDiferencias->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     lvDiferencias->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     lvDiferencias->setSelectionBehavior(QAbstractItemView::SelectRows);
     lvDiferencias->setSelectionMode(QAbstractItemView::SingleSelection);
