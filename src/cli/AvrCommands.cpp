@@ -12,11 +12,11 @@ namespace tarpel::cli {
 void RegisterAvrCommands(CommandTable& table) {
     table.Add(AvrCommand("identify", "identifica el micro del zocalo y muestra su tipo", avr::IdentifyMicro));
     table.Add(AvrCommand("erase", "borra la flash y la eeprom interna del micro", avr::EraseChip));
-    table.Add(AvrFileCommand("write-flash", "programa la flash con FICHERO (.hex o .bin); borrela antes",
+    table.Add(AvrFileCommand("write-flash", "programa la flash con FICHERO (.hex, .bin, .srec o .elf); borrela antes",
                              avr::ProgramFlashFrom));
-    table.Add(AvrFileCommand("write-eeprom", "programa la eeprom interna con FICHERO (.hex o .bin)",
+    table.Add(AvrFileCommand("write-eeprom", "programa la eeprom interna con FICHERO (.hex, .bin, .srec o .elf)",
                              avr::ProgramEepromFrom));
-    table.Add(AvrFileCommand("reprogram-flash", "borra el micro y programa la flash con FICHERO (.hex o .bin)",
+    table.Add(AvrFileCommand("reprogram-flash", "borra el micro y programa la flash con FICHERO (.hex, .bin, .srec o .elf)",
                              avr::ReprogramFlashFrom));
 }
 

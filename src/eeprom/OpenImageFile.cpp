@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "files/BinaryFile.h"
 #include "files/FileKind.h"
 #include "files/HexRead.h"
 #include "files/ImageFileMessages.h"
+#include "files/SrecRead.h"
 #include "shell/ReportText.h"
 
 namespace tarpel::eeprom {
@@ -34,20 +36,34 @@ LoadedImageFile LoadBinary(const std::string& fileName, std::size_t chipSize) {
     return file;
 }
 
-LoadedImageFile LoadHex(const std::string& fileName, std::int32_t chipSize) {
-    LoadedImageFile file;
-    // The image holds ChipSize + 255 bytes and more, so a record at the limit fits whole.
-    const files::ImageFileRead read = files::HexRead(fileName, chipSize, file.image);
+// What a text image file's reader found, as warnings or as the error that refuses the file.
+LoadedImageFile Judge(LoadedImageFile file, const files::ImageFileRead& read, std::int32_t chipSize,
+                      std::string_view format, std::string_view noDataText) {
     if (!read.opened) {
         file.error = files::UnreadableFileText;
     } else if (!read.hasData) {
         // Loading it would wipe the image to 0xFF and let the chip be programmed with nothing.
-        file.error = files::NoHexDataText;
+        file.error = noDataText;
     } else {
-        if (read.wrongLines > 0) file.warnings.push_back(files::WrongLinesText(read));
+        if (read.wrongLines > 0) file.warnings.push_back(files::WrongLinesText(read, format));
         if (read.dataEnd > static_cast<std::uint64_t>(chipSize)) file.warnings.emplace_back(MoreDataWarning);
     }
     return file;
+}
+
+LoadedImageFile LoadHex(const std::string& fileName, std::int32_t chipSize) {
+    LoadedImageFile file;
+    // The image holds ChipSize + 255 bytes and more, so a record at the limit fits whole.
+    const files::ImageFileRead read = files::HexRead(fileName, chipSize, file.image);
+    return Judge(std::move(file), read, chipSize, "HEX", files::NoHexDataText);
+}
+
+LoadedImageFile LoadSrec(const std::string& fileName, std::int32_t chipSize) {
+    LoadedImageFile file;
+    // Bytes past the chip land in the image's slack, as a HEX record's do; the reader drops
+    // only those past the whole image, and dataEnd still tells how far the file reached.
+    const files::ImageFileRead read = files::SrecRead(fileName, file.image);
+    return Judge(std::move(file), read, chipSize, "S-record", files::NoSrecDataText);
 }
 
 }  // namespace
@@ -56,6 +72,8 @@ LoadedImageFile LoadImageFile(const std::string& fileName, std::int32_t chipSize
     switch (files::FileKindOf(fileName)) {
     case files::FileKind::Binary: return LoadBinary(fileName, static_cast<std::size_t>(std::max(chipSize, 0)));
     case files::FileKind::Hex: return LoadHex(fileName, chipSize);
+    case files::FileKind::Srec: return LoadSrec(fileName, chipSize);
+    case files::FileKind::Elf:  // an AVR program's file: nothing in it is meant for a 24Cxx
     case files::FileKind::Other: break;
     }
     LoadedImageFile file;

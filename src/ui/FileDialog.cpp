@@ -25,8 +25,12 @@ QString FilterSuffix(const QString& filter) {
 
 FileDialog::FileDialog(Mode mode, QString title)
     : Title(std::move(title)),
-      NameFilters{QStringLiteral("Ficheros Intel HEX (*.hex)"), QStringLiteral("Ficheros binarios (*.bin)")},
-      mode_(mode) {}
+      NameFilters{QStringLiteral("Ficheros Intel HEX (*.hex)"), QStringLiteral("Ficheros binarios (*.bin)"),
+                  QStringLiteral("Ficheros S-record (*.srec *.s19 *.s28 *.s37 *.mot)")},
+      mode_(mode) {
+    // An ELF program is read, by the AVR page, and never written.
+    if (mode == Mode::Open) NameFilters << QStringLiteral("Programas ELF de avr-gcc (*.elf)");
+}
 
 QString FileDialog::StartFolder() const {
     if (!IsPattern(FileName)) {
