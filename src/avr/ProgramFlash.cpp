@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "avr/FileImage.h"
+#include "shell/ReportText.h"
 
 namespace tarpel::avr {
 
@@ -139,6 +140,10 @@ CommandOutcome ProgramFlashImage(CommandFrame& frame, const FileImage& file) {
     frame.Shell().SetGauge(shell::Gauge::Flash, 100);
     frame.StopCommand();
     frame.View().MemoryContentsKnown(image.first(static_cast<std::size_t>(frame.FlashSize())));
+    frame.Shell().Report("Flash programada y comprobada: " +
+                         shell::CountText(std::min<std::uint64_t>(file.read.dataEnd,
+                                                                  static_cast<std::uint64_t>(frame.FlashSize()))) +
+                         " bytes");
     return CommandOutcome::Done;
 }
 

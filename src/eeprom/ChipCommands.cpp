@@ -7,6 +7,7 @@
 
 #include "eeprom/ChipMessages.h"
 #include "shell/Progress.h"
+#include "shell/ReportText.h"
 
 namespace tarpel::eeprom {
 
@@ -29,6 +30,8 @@ CommandOutcome SdaHeldLow(CommandFrame& frame) {
 hw::EepromAddressing Addressing(CommandFrame& frame) {
     return AddressingFor(frame.Workspace().Chip(), frame.Master().Timing().FastTiming);
 }
+
+std::string ChipName(const EepromWorkspace& workspace) { return "la " + std::string(workspace.Chip().name); }
 
 void TellChipContents(EepromWorkspace& workspace, std::span<const std::uint8_t> image) {
     if (workspace.ChipContentsKnown) workspace.ChipContentsKnown(image.first(ImageCount(workspace)));
@@ -58,11 +61,18 @@ CommandOutcome ReadChip(CommandFrame& frame) {
     frame.StopCommand();
     if (result == hw::ReadAllResult::NotAcknowledged) shell.MessageBox(NoAckText, ErrorCaption);
     frame.RefreshGrid();
+    const std::string total = shell::CountText(ImageCount(workspace));
     switch (result) {
         case hw::ReadAllResult::NotAcknowledged: return CommandOutcome::Failed;
-        case hw::ReadAllResult::Cancelled: return CommandOutcome::Cancelled;
+        case hw::ReadAllResult::Cancelled:
+            shell.Report("Lectura cancelada: leidos " +
+                             shell::CountText(static_cast<std::uint64_t>(frame.Master().LastReadCount())) + " de " +
+                             total + " bytes",
+                         "el resto es el contenido anterior");
+            return CommandOutcome::Cancelled;
         case hw::ReadAllResult::Complete: break;
     }
+    shell.Report("Leidos " + total + " bytes de " + ChipName(workspace));
     TellChipContents(workspace, workspace.MemoryImage);
     return CommandOutcome::Done;
 }
@@ -92,6 +102,11 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
         }
         if (shell::ProgressStep(shell, std::to_string(page) + " bytes grabados...", page, chipSize)) {
             outcome = CommandOutcome::Cancelled;
+            shell.Report("Programacion cancelada: grabados " +
+                             shell::CountText(static_cast<std::uint64_t>(
+                                 std::min(page + addressing.pageSize, chipSize))) +
+                             " de " + shell::CountText(image.size()) + " bytes",
+                         "el resto del chip sigue como estaba");
             break;
         }
     }
@@ -101,7 +116,10 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
     // timing's polling after each page has already seen it answer).
     master.EepromWaitReady();
     frame.StopCommand();
-    if (outcome == CommandOutcome::Done) TellChipContents(frame.Workspace(), image);
+    if (outcome == CommandOutcome::Done) {
+        shell.Report("Programados " + shell::CountText(image.size()) + " bytes en " + ChipName(frame.Workspace()));
+        TellChipContents(frame.Workspace(), image);
+    }
     return outcome;
 }
 
@@ -123,17 +141,25 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
     }
     frame.StopCommand();
     // Comparing a partial read would judge the chip on bytes never read: report nothing.
-    if (result == hw::ReadAllResult::Cancelled) return CommandOutcome::Cancelled;
+    if (result == hw::ReadAllResult::Cancelled) {
+        shell.Report("Comprobacion cancelada: sin veredicto");
+        return CommandOutcome::Cancelled;
+    }
     TellChipContents(workspace, chip);
 
-    const auto image = workspace.MemoryImage.begin();
-    const auto difference = std::mismatch(image, image + static_cast<std::ptrdiff_t>(count), chip.begin());
-    if (difference.first != image + static_cast<std::ptrdiff_t>(count)) {
-        const auto index = difference.first - image;
-        shell.MessageBox("Hay diferencias en el byte nº:" + std::to_string(index), "ERROR EN LA COMPROBACION");
+    const auto differences =
+        files::DifferencesBetween(std::span(workspace.MemoryImage).first(count), std::span(chip).first(count));
+    if (!differences.empty()) {
+        shell.MessageBox("Hay diferencias en el byte nº:" + std::to_string(differences.front().address),
+                         "ERROR EN LA COMPROBACION");
+        shell.Report("Comprobada " + ChipName(workspace) + ": " + shell::CountText(differences.size()) +
+                     " bytes distintos de la imagen");
+        if (workspace.DifferencesFound) workspace.DifferencesFound(differences);
         return CommandOutcome::Failed;
     }
     frame.RefreshGrid();
+    if (workspace.DifferencesFound) workspace.DifferencesFound(differences);
+    shell.Report("Comprobada " + ChipName(workspace) + ": " + shell::CountText(count) + " bytes iguales a la imagen");
     shell.MessageBox("El contenido del chip se ha verificado correctamente!!!", "FIN DE LA COMPROBACION");
     return CommandOutcome::Done;
 }

@@ -68,6 +68,8 @@ public:
     // every line off unless the addressing failed (then the supply is still on).
     ReadAllResult EepromReadAll(std::span<std::uint8_t> memoryImage, std::int32_t chipSize, shell::Shell& shell,
                                 const EepromAddressing& addressing = {});
+    // How many bytes the last EepromReadAll stored: all of them, fewer after a cancel.
+    std::int64_t LastReadCount() const { return lastReadCount_; }
 
     // One page write of memoryImage[start .. start + pageSize - 1]; true when every byte was
     // acknowledged. A page that would run past address 0xFFFF sends no data byte at all.
@@ -113,6 +115,7 @@ private:
 
     BoardLines& lines_;
     BitTiming& timing_;
+    std::int64_t lastReadCount_ = 0;
 };
 
 }  // namespace tarpel::hw

@@ -26,6 +26,7 @@
 
 #include "avr/FuseLists.h"
 #include "hw/CheckBoard.h"
+#include "ui/DifferenceList.h"
 #include "ui/HexGridModel.h"
 #include "ui/HexGridView.h"
 #include "ui/SettingsStore.h"
@@ -141,6 +142,9 @@ TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
     shell_.WatchPort(port_);
 
     workspace_.RefreshGrid = [this] { RefreshGrid(); };
+    workspace_.DifferencesFound = [this](std::span<const files::ByteDifference> differences) {
+        ShowImageDifferences(differences);
+    };
     FormCreate();
 
     ConnectShellHandlers();
@@ -154,6 +158,7 @@ TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
 TVentana::~TVentana() {
     FormDestroy();
     workspace_.RefreshGrid = nullptr;
+    workspace_.DifferencesFound = nullptr;
 }
 
 void TVentana::BuildMenu() {
@@ -366,6 +371,15 @@ void TVentana::BuildEepromPage() {
     ToolButton9 = addButton(QStringLiteral("ToolButton9"), 4, QStringLiteral("Verificar chip"));
     addSeparator(QStringLiteral("ToolButton10"));
     ToolButton11 = addButton(QStringLiteral("ToolButton11"), 5, QStringLiteral("Acerca de..."));
+    addSeparator(QStringLiteral("ToolButton12"));
+    // Actions rather than buttons: a menu can take them as they are.
+    Compararconfichero1 = ToolBar1->addAction(style()->standardIcon(QStyle::SP_FileDialogContentsView),
+                                              QStringLiteral("Comparar con fichero..."));
+    Compararconfichero1->setObjectName(QStringLiteral("Compararconfichero1"));
+    Compararconfichero1->setToolTip(QStringLiteral("Compara la imagen con un fichero, sin usar el chip"));
+    Detectarchip1 = ToolBar1->addAction(style()->standardIcon(QStyle::SP_DriveHDIcon), QStringLiteral("Detectar chip"));
+    Detectarchip1->setObjectName(QStringLiteral("Detectarchip1"));
+    Detectarchip1->setToolTip(QStringLiteral("Averigua que memoria hay en el zocalo, sin grabar nada en ella"));
 
     Panel1 = MakePanel(QStringLiteral("Panel1"), ts24CXXX, false);
     Panel1->setFixedHeight(33);
@@ -382,12 +396,31 @@ void TVentana::BuildEepromPage() {
     chipLabel->setBuddy(cbChip);
     chipLayout->addWidget(chipLabel);
     chipLayout->addWidget(cbChip);
+    chipLayout->addSpacing(24);
+    lbSumas = new QLabel(Panel1);
+    lbSumas->setObjectName(QStringLiteral("lbSumas"));
+    lbSumas->setToolTip(QStringLiteral("CRC-32 (el de zlib) y suma de 16 bits de la imagen"));
+    lbSumas->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    chipLayout->addWidget(lbSumas);
     chipLayout->addStretch();
 
     gridModel_ = new HexGridModel(workspace_, this);
     SG = new HexGridView(ts24CXXX);
     SG->setObjectName(QStringLiteral("SG"));
     SG->setModel(gridModel_);
+    // Whatever changes the image shows in the grid's model: the checksums follow it.
+    connect(gridModel_, &QAbstractItemModel::modelReset, this, &TVentana::ShowImageChecksums);
+    connect(gridModel_, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+                if (!roles.contains(Qt::BackgroundRole)) ShowImageChecksums();
+            });
+    formDiferencias = new DifferenceList(this);
+    connect(formDiferencias, &DifferenceList::AddressChosen, this, [this](std::uint32_t address) {
+        PageControl1->setCurrentWidget(ts24CXXX);
+        const QModelIndex cell = gridModel_->index(static_cast<int>(address / HexGridModel::BytesPerRow),
+                                                   1 + static_cast<int>(address % HexGridModel::BytesPerRow));
+        if (cell.isValid()) SG->setCurrentIndex(cell);
+    });
     QFont gridFont(QStringLiteral("Monospace"));
     gridFont.setStyleHint(QFont::TypeWriter);
     gridFont.setFixedPitch(true);
@@ -423,7 +456,10 @@ void TVentana::BuildStatusBar() {
     lbPlaca->setObjectName(QStringLiteral("lbPlaca"));
     if (boardError_.isEmpty()) lbPlaca->setText(boardDescription_);
     else lbPlaca->setText(QStringLiteral("%1 - sin acceso a la placa: %2").arg(boardDescription_, boardError_));
-    statusBar()->addWidget(lbPlaca, 1);
+    lbEstado = new QLabel(this);
+    lbEstado->setObjectName(QStringLiteral("lbEstado"));
+    statusBar()->addWidget(lbEstado, 1);
+    statusBar()->addPermanentWidget(lbPlaca);
 }
 
 void TVentana::LayOutGrid() {
