@@ -43,13 +43,14 @@ CommandOutcome ReadChip(CommandFrame& frame) {
     EepromWorkspace& workspace = frame.Workspace();
     shell::Shell& shell = frame.Shell();
     shell.SetCursor(shell::CursorShape::Hourglass);
+    workspace.BytesRead = 0;
     if (!frame.Master().BusFree()) {
         SdaHeldLow(frame);
         frame.RefreshGrid();
         return CommandOutcome::Failed;
     }
-    const auto result =
-        frame.Master().EepromReadAll(workspace.MemoryImage, workspace.ChipSize, shell, AddressingFor(workspace.Chip()));
+    const auto result = frame.Master().EepromReadAll(workspace.MemoryImage, workspace.ChipSize, shell,
+                                                     AddressingFor(workspace.Chip()), &workspace.BytesRead);
     frame.StopCommand();
     if (result == hw::ReadAllResult::NotAcknowledged) shell.MessageBox(NoAckText, ErrorCaption);
     frame.RefreshGrid();

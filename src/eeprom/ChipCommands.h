@@ -16,7 +16,8 @@ namespace tarpel::eeprom {
 // (never more than the chip's own page buffer).
 hw::EepromAddressing AddressingFor(const ChipType& chip);
 
-// Reads the whole chip into the image and rebuilds the grid, also after a failure or a cancel.
+// Reads the whole chip into the image and rebuilds the grid, also after a failure or a cancel;
+// the workspace's BytesRead tells how much of the image came from the chip.
 CommandOutcome ReadChip(CommandFrame& frame);
 
 // Writes the image to the chip page by page, in rising order. The image is left as it is.

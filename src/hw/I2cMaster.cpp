@@ -147,7 +147,8 @@ bool I2cMaster::EepromReadBegin(const EepromAddressing& addressing) {
 }
 
 ReadAllResult I2cMaster::EepromReadAll(std::span<std::uint8_t> memoryImage, std::int32_t chipSize, shell::Shell& shell,
-                                       const EepromAddressing& addressing) {
+                                       const EepromAddressing& addressing, std::int32_t* stored) {
+    if (stored) *stored = 0;
     if (!EepromReadBegin(addressing)) return ReadAllResult::NotAcknowledged;
     shell.ProgressSetGauge(0);
     shell.ProgressShow();
@@ -159,6 +160,7 @@ ReadAllResult I2cMaster::EepromReadAll(std::span<std::uint8_t> memoryImage, std:
     // hold SDA low through the stop.
     for (std::int64_t i = 0; i < count; ++i) {
         memoryImage[static_cast<std::size_t>(i)] = I2cReadByte();
+        if (stored) *stored = static_cast<std::int32_t>(i + 1);
         const bool cancelled = shell::ProgressStep(shell, std::to_string(i) + " bytes leidos...", i, chipSize);
         if (cancelled) result = ReadAllResult::Cancelled;
         if (cancelled || i + 1 == count) {

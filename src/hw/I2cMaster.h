@@ -61,9 +61,10 @@ public:
     // Reads chipSize bytes from address 0 into memoryImage[0 ..] under the progress dialog,
     // pumping the shell's messages and checking its cancel flag after every byte. Every byte
     // but the last (or the one during which Cancel came) is acknowledged. Ends with a stop and
-    // every line off unless the addressing failed (then the supply is still on).
+    // every line off unless the addressing failed (then the supply is still on). `stored`, when
+    // given, receives how many bytes were stored: all of them, fewer after a cancel, 0 when refused.
     ReadAllResult EepromReadAll(std::span<std::uint8_t> memoryImage, std::int32_t chipSize, shell::Shell& shell,
-                                const EepromAddressing& addressing = {});
+                                const EepromAddressing& addressing = {}, std::int32_t* stored = nullptr);
 
     // One page write of memoryImage[start .. start + pageSize - 1]; true when every byte was
     // acknowledged. A page that would run past address 0xFFFF sends no data byte at all.

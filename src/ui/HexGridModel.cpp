@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+#include <algorithm>
+
 #include "eeprom/EepromWorkspace.h"
 
 namespace tarpel::ui {
@@ -32,6 +34,9 @@ QChar GridCharacter(std::uint8_t value) {
     return QChar(static_cast<char16_t>(value));
 }
 
+const QColor HexGridModel::EditedBackground = QColor(0xFF, 0xE8, 0x8C);  // a pale amber
+const QColor HexGridModel::UnreadText = QColor(0xA8, 0xA8, 0xA8);        // grey: the earlier image
+
 HexGridModel::HexGridModel(const eeprom::EepromWorkspace& workspace, QObject* parent)
     : QAbstractTableModel(parent), workspace_(workspace) {}
 
@@ -43,11 +48,19 @@ QVariant HexGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rows_) return {};
     const int column = index.column();
     if (role == Qt::BackgroundRole && column == 0) return QGuiApplication::palette().button();
+    if (role == Qt::BackgroundRole || role == Qt::ForegroundRole) {
+        if (column == 0 || !marks_) return {};
+        const int address = AddressOf(index);
+        // A byte the read did not reach is dimmed even where edited: it is not the chip's.
+        if (address >= marks_->unreadFrom) return role == Qt::ForegroundRole ? QVariant(UnreadText) : QVariant();
+        const auto at = static_cast<std::size_t>(address);
+        const bool edited = at < marks_->baseline.size() && workspace_.MemoryImage[at] != marks_->baseline[at];
+        return edited && role == Qt::BackgroundRole ? QVariant(EditedBackground) : QVariant();
+    }
     if (role != Qt::DisplayRole && role != ByteRole) return {};
     if (column == 0) return role == Qt::DisplayRole ? QVariant(GridAddressText(index.row())) : QVariant();
 
-    const int position = (column - 1) % BytesPerRow;
-    const auto address = static_cast<std::size_t>(index.row()) * BytesPerRow + static_cast<std::size_t>(position);
+    const auto address = static_cast<std::size_t>(AddressOf(index));
     if (address >= workspace_.MemoryImage.size()) return {};
     const std::uint8_t value = workspace_.MemoryImage[address];
     if (role == ByteRole) return int{value};
@@ -62,6 +75,24 @@ Qt::ItemFlags HexGridModel::flags(const QModelIndex& index) const {
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
+int HexGridModel::AddressOf(const QModelIndex& index) {
+    if (!index.isValid() || index.column() == 0) return -1;
+    return index.row() * BytesPerRow + (index.column() - 1) % BytesPerRow;
+}
+
+QModelIndex HexGridModel::CellOf(int address, bool characterPane) const {
+    if (address < 0 || address >= rows_ * BytesPerRow) return {};
+    const int position = address % BytesPerRow;
+    return index(address / BytesPerRow, 1 + position + (characterPane ? BytesPerRow : 0));
+}
+
+void HexGridModel::BytesChanged(int first, int last) {
+    if (rows_ == 0) return;
+    const int firstRow = std::clamp(first / BytesPerRow, 0, rows_ - 1);
+    const int lastRow = std::clamp(last / BytesPerRow, 0, rows_ - 1);
+    emit dataChanged(index(firstRow, 1), index(lastRow, ColumnCount - 1));
+}
+
 bool HexGridModel::Refresh() {
     const int rows = workspace_.ChipSize > 0 ? workspace_.ChipSize / BytesPerRow : 0;
     if (rows != rows_) {
@@ -70,7 +101,7 @@ bool HexGridModel::Refresh() {
         endResetModel();
         return true;
     }
-    if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, ColumnCount - 1), {Qt::DisplayRole});
+    if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, ColumnCount - 1));
     return false;
 }
 

@@ -1,12 +1,16 @@
 #pragma once
-// The model behind the hex grid SG: a read-only view of the 24Cxx memory image, eight bytes a
-// row (address, eight hex cells, eight character cells). It reads the image on demand and
-// keeps no copy of it; it never writes to it.
+// The model behind the hex grid SG: a view of the 24Cxx memory image, eight bytes a row
+// (address, eight hex cells, eight character cells). It reads the image on demand and keeps no
+// copy of it; it never writes to it (edits go through the image's undo history). It decides the
+// colours of the byte cells: edited bytes and bytes a cancelled read did not reach.
 #include <QAbstractTableModel>
 #include <QChar>
+#include <QColor>
 #include <QString>
 
 #include <cstdint>
+#include <limits>
+#include <vector>
 
 namespace tarpel::eeprom {
 class EepromWorkspace;
@@ -22,6 +26,16 @@ QString GridHexText(std::uint8_t value);
 // page agrees with Latin-1), the middle dot U+00B7 for the control ranges 0x00-0x1F and 0x80-0x9F.
 QChar GridCharacter(std::uint8_t value);
 
+// What the grid marks in the image besides its bytes.
+struct ImageMarks {
+    // The image as last loaded, read, saved or programmed: a byte that differs from it is edited.
+    std::vector<std::uint8_t> baseline;
+    // Bytes from this address on were not reached by the last read, which was cancelled.
+    std::int32_t unreadFrom = std::numeric_limits<std::int32_t>::max();
+
+    bool operator==(const ImageMarks&) const = default;
+};
+
 class HexGridModel final : public QAbstractTableModel {
     Q_OBJECT
 
@@ -31,6 +45,16 @@ public:
     // The byte a hex or character cell shows, as an int: what the grid's painter asks for
     // instead of the display text, so that painting a cell builds no string.
     static constexpr int ByteRole = Qt::UserRole;
+    // Byte cells answer Qt::BackgroundRole and Qt::ForegroundRole with a QColor where they are
+    // marked, nothing where they look plain.
+    static const QColor EditedBackground;
+    static const QColor UnreadText;
+
+    // The byte a hex or character cell shows; -1 for the address column.
+    static int AddressOf(const QModelIndex& index);
+    // The cell of a byte in the hex pane or in the character pane.
+    QModelIndex CellOf(int address, bool characterPane) const;
+    static bool InCharacterPane(const QModelIndex& index) { return index.column() > BytesPerRow; }
 
     explicit HexGridModel(const eeprom::EepromWorkspace& workspace, QObject* parent = nullptr);
 
@@ -43,9 +67,15 @@ public:
     // view must lay out its columns again); the same size only announces every cell changed,
     // which keeps the view's current cell and scroll position.
     bool Refresh();
+    // Repaints the cells of the bytes first .. last (inclusive), in both panes.
+    void BytesChanged(int first, int last);
+
+    // The marks to colour the cells by; none when null. The model keeps the pointer.
+    void ShowMarks(const ImageMarks* marks) { marks_ = marks; }
 
 private:
     const eeprom::EepromWorkspace& workspace_;
+    const ImageMarks* marks_ = nullptr;
     int rows_ = 0;
 };
 
