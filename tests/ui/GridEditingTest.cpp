@@ -92,7 +92,8 @@ TEST(GridEditing, TypedFilledAndUndoneBytesAreWhatTheChipIsProgrammedWith) {
     window.Deshacer1->trigger();
     window.Deshacer1->trigger();
     window.Rehacer1->trigger();
-    std::copy(ChipStart().begin() + 0x40, ChipStart().begin() + 0x50, expected.begin() + 0x40);
+    const std::vector<std::uint8_t> start = ChipStart();
+    std::copy(start.begin() + 0x40, start.begin() + 0x50, expected.begin() + 0x40);
     EXPECT_FALSE(MarkedEdited(window, 0x40));
 
     QTest::mouseClick(window.ToolButton5, Qt::LeftButton);
@@ -103,8 +104,8 @@ TEST(GridEditing, TypedFilledAndUndoneBytesAreWhatTheChipIsProgrammedWith) {
     // Undoing an edit after programming changes the image again, and the next program with it.
     window.Deshacer1->trigger();  // 'ñ'
     window.Deshacer1->trigger();  // 'Z'
-    expected[0x12] = ChipStart()[0x12];
-    expected[0x13] = ChipStart()[0x13];
+    expected[0x12] = start[0x12];
+    expected[0x13] = start[0x13];
     EXPECT_TRUE(MarkedEdited(window, 0x12));
     QTest::mouseClick(window.ToolButton5, Qt::LeftButton);
     EXPECT_EQ(ChipNow(rig), expected);
