@@ -71,7 +71,9 @@ bool ShownAsItself(char16_t code) { return (code >= 0x20 && code < 0x7F) || (cod
 void HexGridView::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
     const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
-    if (plain && text.size() == 1 && TypeInto(currentIndex(), text.front())) {
+    // A printable key the cell does not take (a "G" in a hex cell) does nothing, rather than
+    // jump to a cell that starts with it as the table's keyboard search would.
+    if (plain && text.size() == 1 && (TypeInto(currentIndex(), text.front()) || text.front().isPrint())) {
         event->accept();
         return;
     }
