@@ -49,13 +49,10 @@ QVariant HexGridModel::data(const QModelIndex& index, int role) const {
     const int column = index.column();
     if (role == Qt::BackgroundRole && column == 0) return QGuiApplication::palette().button();
     if (role == Qt::BackgroundRole || role == Qt::ForegroundRole) {
-        if (column == 0 || !marks_) return {};
-        const int address = AddressOf(index);
-        // A byte the read did not reach is dimmed even where edited: it is not the chip's.
-        if (address >= marks_->unreadFrom) return role == Qt::ForegroundRole ? QVariant(UnreadText) : QVariant();
-        const auto at = static_cast<std::size_t>(address);
-        const bool edited = at < marks_->baseline.size() && workspace_.MemoryImage[at] != marks_->baseline[at];
-        return edited && role == Qt::BackgroundRole ? QVariant(EditedBackground) : QVariant();
+        if (column == 0) return {};
+        const CellColours colours = ColoursFor(MarksOf(static_cast<std::size_t>(AddressOf(index))));
+        const QColor& colour = role == Qt::BackgroundRole ? colours.background : colours.text;
+        return colour.isValid() ? QVariant(colour) : QVariant();
     }
     if (role != Qt::DisplayRole && role != ByteRole) return {};
     if (column == 0) return role == Qt::DisplayRole ? QVariant(GridAddressText(index.row())) : QVariant();
@@ -63,7 +60,7 @@ QVariant HexGridModel::data(const QModelIndex& index, int role) const {
     const auto address = static_cast<std::size_t>(AddressOf(index));
     if (address >= workspace_.MemoryImage.size()) return {};
     const std::uint8_t value = workspace_.MemoryImage[address];
-    if (role == ByteRole) return int{value};
+    if (role == ByteRole) return int{value} | MarksOf(address);
     if (column <= BytesPerRow) return GridHexText(value);
     return QString(GridCharacter(value));
 }
@@ -73,6 +70,21 @@ Qt::ItemFlags HexGridModel::flags(const QModelIndex& index) const {
     // The address column is the grid's fixed column: visible, never selected.
     if (index.column() == 0) return Qt::ItemIsEnabled;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+int HexGridModel::MarksOf(std::size_t address) const {
+    if (!marks_) return 0;
+    // A byte the read did not reach is dimmed, edited or not: it is not the chip's.
+    if (address >= static_cast<std::size_t>(marks_->unreadFrom)) return UnreadMark;
+    const std::vector<std::uint8_t>* baseline = marks_->baseline.get();
+    const bool edited = baseline && address < baseline->size() && workspace_.MemoryImage[address] != (*baseline)[address];
+    return edited ? EditedMark : 0;
+}
+
+HexGridModel::CellColours HexGridModel::ColoursFor(int marks) {
+    if (marks & UnreadMark) return {QColor(), UnreadText};
+    if (marks & EditedMark) return {EditedBackground, QColor()};
+    return {};
 }
 
 int HexGridModel::AddressOf(const QModelIndex& index) {

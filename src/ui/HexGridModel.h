@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace tarpel::eeprom {
@@ -28,12 +29,11 @@ QChar GridCharacter(std::uint8_t value);
 
 // What the grid marks in the image besides its bytes.
 struct ImageMarks {
-    // The image as last loaded, read, saved or programmed: a byte that differs from it is edited.
-    std::vector<std::uint8_t> baseline;
+    // The image as last loaded, read, saved or programmed (ChipSize bytes): a byte that differs
+    // from it is edited. Shared with the undo steps that hold the same bytes.
+    std::shared_ptr<const std::vector<std::uint8_t>> baseline;
     // Bytes from this address on were not reached by the last read, which was cancelled.
     std::int32_t unreadFrom = std::numeric_limits<std::int32_t>::max();
-
-    bool operator==(const ImageMarks&) const = default;
 };
 
 class HexGridModel final : public QAbstractTableModel {
@@ -44,9 +44,20 @@ public:
     static constexpr int ColumnCount = 1 + 2 * BytesPerRow;
     // The byte a hex or character cell shows, as an int: what the grid's painter asks for
     // instead of the display text, so that painting a cell builds no string.
+    // The byte a hex or character cell shows in bits 0-7, its marks above them: what the grid's
+    // painter asks for instead of the display text, so that painting a cell asks once and
+    // builds no string.
     static constexpr int ByteRole = Qt::UserRole;
-    // Byte cells answer Qt::BackgroundRole and Qt::ForegroundRole with a QColor where they are
-    // marked, nothing where they look plain.
+    static constexpr int EditedMark = 0x100;
+    static constexpr int UnreadMark = 0x200;
+
+    // The colours of a byte cell with these marks; an invalid colour leaves the grid's own. Byte
+    // cells also answer Qt::BackgroundRole and Qt::ForegroundRole with them.
+    struct CellColours {
+        QColor background;
+        QColor text;
+    };
+    static CellColours ColoursFor(int marks);
     static const QColor EditedBackground;
     static const QColor UnreadText;
 
@@ -74,6 +85,8 @@ public:
     void ShowMarks(const ImageMarks* marks) { marks_ = marks; }
 
 private:
+    int MarksOf(std::size_t address) const;
+
     const eeprom::EepromWorkspace& workspace_;
     const ImageMarks* marks_ = nullptr;
     int rows_ = 0;

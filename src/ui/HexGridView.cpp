@@ -141,14 +141,13 @@ void HexGridView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bot
     QTableView::dataChanged(topLeft, bottomRight, roles);
 }
 
-const QStaticText& HexGridView::CellText(const QModelIndex& index) {
+const QStaticText& HexGridView::CellText(const QModelIndex& index, std::uint8_t value) {
     const int column = index.column();
     if (column == 0) {
         const auto row = static_cast<std::size_t>(index.row());
         if (row >= addressTexts_.size()) addressTexts_.resize(row + 1);
         return Prepared(addressTexts_[row], GridAddressText(index.row()), textFont_);
     }
-    const auto value = static_cast<std::uint8_t>(index.data(HexGridModel::ByteRole).toInt());
     if (column <= HexGridModel::BytesPerRow) return Prepared(hexTexts_[value], GridHexText(value), textFont_);
     return Prepared(characterTexts_[value], QString(GridCharacter(value)), textFont_);
 }
@@ -207,18 +206,18 @@ void HexGridView::paintEvent(QPaintEvent* event) {
             const QModelIndex index = itemModel->index(row, column, rootIndex());
             const QRect cell(x, rowViewportPosition(row), width - 1, rowHeight(row) - 1);
             const bool isSelected = selected.contains(index);
+            // The byte and its marks in one question; the model decides their colours.
+            const int byteAndMarks = column > 0 ? index.data(HexGridModel::ByteRole).toInt() : 0;
+            const HexGridModel::CellColours colours = HexGridModel::ColoursFor(byteAndMarks & ~0xFF);
             if (isSelected) {
                 painter.fillRect(cell, option.palette.brush(group, QPalette::Highlight));
-            } else if (const QVariant background = index.data(Qt::BackgroundRole); column > 0 && background.isValid()) {
-                painter.fillRect(cell, background.value<QColor>());
+            } else if (colours.background.isValid()) {
+                painter.fillRect(cell, colours.background);
             }
 
-            const QStaticText& text = CellText(index);
+            const QStaticText& text = CellText(index, static_cast<std::uint8_t>(byteAndMarks));
             QColor textColor = option.palette.color(group, isSelected ? QPalette::HighlightedText : QPalette::Text);
-            if (column > 0 && !isSelected) {
-                if (const QVariant foreground = index.data(Qt::ForegroundRole); foreground.isValid())
-                    textColor = foreground.value<QColor>();
-            }
+            if (!isSelected && colours.text.isValid()) textColor = colours.text;
             if (painter.pen().color() != textColor) painter.setPen(textColor);
             const int textHeight = static_cast<int>(text.size().height());
             painter.drawStaticText(cell.left() + margin, cell.top() + (cell.height() - textHeight) / 2, text);

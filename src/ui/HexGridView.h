@@ -13,6 +13,7 @@
 #include <QTableView>
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 namespace tarpel::ui {
@@ -44,8 +45,8 @@ private:
     // The byte whose first hex digit was typed last; -1 when none waits for its second digit.
     int pendingDigitAddress_ = -1;
 
-    // The prepared text of a cell: its address (column 0), its hex digits or its character.
-    const QStaticText& CellText(const QModelIndex& index);
+    // The prepared text of a cell: its address (column 0), the byte's hex digits or its character.
+    const QStaticText& CellText(const QModelIndex& index, std::uint8_t value);
 
     // Covers the blank width right of the last column (see updateGeometries).
     QWidget* blank_;

@@ -69,7 +69,7 @@ private:
 };
 
 bool SameImage(const ImageHistory::State& a, const ImageHistory::State& b) {
-    return a.chipIndex == b.chipIndex && a.image == b.image && a.marks.unreadFrom == b.marks.unreadFrom;
+    return a.chipIndex == b.chipIndex && *a.image == *b.image && a.marks.unreadFrom == b.marks.unreadFrom;
 }
 
 }  // namespace
@@ -78,17 +78,22 @@ ImageHistory::ImageHistory(eeprom::EepromWorkspace& workspace, HexGridModel& mod
                            QObject* parent)
     : QObject(parent), workspace_(workspace), model_(model), showChip_(std::move(showChip)) {
     stack_.setUndoLimit(UndoLimit);
-    marks_.baseline = workspace_.MemoryImage;
+    marks_.baseline = CopyOfImage();
     model_.ShowMarks(&marks_);
 }
 
-ImageHistory::State ImageHistory::Capture() const { return {workspace_.ChipIndex(), workspace_.MemoryImage, marks_}; }
+std::shared_ptr<const std::vector<std::uint8_t>> ImageHistory::CopyOfImage() const {
+    const auto begin = workspace_.MemoryImage.begin();
+    return std::make_shared<const std::vector<std::uint8_t>>(begin, begin + std::max(workspace_.ChipSize, 0));
+}
+
+ImageHistory::State ImageHistory::Capture() const { return {workspace_.ChipIndex(), CopyOfImage(), marks_}; }
 
 void ImageHistory::Replaced(State before, const QString& text, std::int32_t readCount) {
-    marks_.baseline = workspace_.MemoryImage;
+    marks_.baseline = CopyOfImage();
     marks_.unreadFrom = readCount < workspace_.ChipSize ? readCount : ImageMarks{}.unreadFrom;
     RefreshMarks();
-    State after = Capture();
+    State after{workspace_.ChipIndex(), marks_.baseline, marks_};
     if (SameImage(before, after)) return;
     stack_.push(new ImageReplacement(*this, std::move(before), std::move(after), text));
 }
@@ -116,14 +121,14 @@ void ImageHistory::Fill(int first, int last, std::uint8_t value) {
 }
 
 void ImageHistory::Stored() {
-    marks_.baseline = workspace_.MemoryImage;
+    marks_.baseline = CopyOfImage();
     RefreshMarks();
 }
 
 void ImageHistory::Apply(const State& state) {
     marks_ = state.marks;
     if (showChip_) showChip_(state.chipIndex);
-    workspace_.RestoreImage(state.chipIndex, state.image);  // rebuilds the grid
+    workspace_.RestoreImage(state.chipIndex, *state.image);  // rebuilds the grid
 }
 
 void ImageHistory::RefreshMarks() { model_.BytesChanged(0, workspace_.ChipSize - 1); }

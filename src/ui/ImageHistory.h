@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "ui/HexGridModel.h"
@@ -25,10 +26,11 @@ class ImageHistory final : public QObject {
     Q_OBJECT
 
 public:
-    // Everything a step puts back.
+    // Everything a step puts back. The image is the chip's ChipSize bytes, shared with the
+    // marks' baseline where they are the same bytes.
     struct State {
         int chipIndex = 0;
-        std::vector<std::uint8_t> image;
+        std::shared_ptr<const std::vector<std::uint8_t>> image;
         ImageMarks marks;
     };
 
@@ -59,6 +61,8 @@ public:
     void Apply(const State& state);
 
 private:
+    // The chip's bytes of the image as they are now.
+    std::shared_ptr<const std::vector<std::uint8_t>> CopyOfImage() const;
     void RefreshMarks();
 
     eeprom::EepromWorkspace& workspace_;
