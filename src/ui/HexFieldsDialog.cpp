@@ -26,7 +26,8 @@ HexFieldsDialog::HexFieldsDialog(const QString& title, const std::vector<Field>&
     auto* form = new QFormLayout;
     for (const Field& field : fields) {
         const int digits = HexDigitsFor(field.maximum);
-        auto* edit = new QLineEdit(QStringLiteral("%1").arg(field.initial, digits, 16, QLatin1Char('0')).toUpper(), this);
+        const QString initial = QStringLiteral("%1").arg(field.initial, digits, 16, QLatin1Char('0')).toUpper();
+        auto* edit = new QLineEdit(initial, this);
         edit->setValidator(new QRegularExpressionValidator(
             QRegularExpression(QStringLiteral("[0-9A-Fa-f]{1,%1}").arg(digits)), edit));
         edit->setMaxLength(digits);

@@ -77,7 +77,8 @@ int HexGridModel::MarksOf(std::size_t address) const {
     // A byte the read did not reach is dimmed, edited or not: it is not the chip's.
     if (address >= static_cast<std::size_t>(marks_->unreadFrom)) return UnreadMark;
     const std::vector<std::uint8_t>* baseline = marks_->baseline.get();
-    const bool edited = baseline && address < baseline->size() && workspace_.MemoryImage[address] != (*baseline)[address];
+    const bool edited =
+        baseline && address < baseline->size() && workspace_.MemoryImage[address] != (*baseline)[address];
     return edited ? EditedMark : 0;
 }
 

@@ -185,7 +185,8 @@ void TVentana::BuildMenu() {
     Guardar1 = MakeAction(QStringLiteral("Guardar1"), QStringLiteral("&Guardar fichero..."), Memoria1,
                           QKeySequence(Qt::CTRL | Qt::Key_S));
     Memoria1->addSeparator();
-    Leerchip1 = MakeAction(QStringLiteral("Leerchip1"), QStringLiteral("&Leer chip"), Memoria1, QKeySequence(Qt::Key_F5));
+    Leerchip1 =
+        MakeAction(QStringLiteral("Leerchip1"), QStringLiteral("&Leer chip"), Memoria1, QKeySequence(Qt::Key_F5));
     Grabarchip1 = MakeAction(QStringLiteral("Grabarchip1"), QStringLiteral("&Programar chip"), Memoria1,
                              QKeySequence(Qt::Key_F6));
     Verificar1 = MakeAction(QStringLiteral("Verificar1"), QStringLiteral("&Verificar chip"), Memoria1,
@@ -196,8 +197,7 @@ void TVentana::BuildMenu() {
     N4->setObjectName(QStringLiteral("N4"));
     Deshacer1 = MakeAction(QStringLiteral("Deshacer1"), QStringLiteral("&Deshacer"), Memoria1,
                            QKeySequence(Qt::CTRL | Qt::Key_Z));
-    Rehacer1 = MakeAction(QStringLiteral("Rehacer1"), QStringLiteral("&Rehacer"), Memoria1,
-                          QKeySequence(Qt::CTRL | Qt::Key_Y));
+    Rehacer1 = MakeAction(QStringLiteral("Rehacer1"), QStringLiteral("&Rehacer"), Memoria1);
     Rehacer1->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     Irdireccion1 = MakeAction(QStringLiteral("Irdireccion1"), QStringLiteral("&Ir a direccion..."), Memoria1,
                               QKeySequence(Qt::CTRL | Qt::Key_G));

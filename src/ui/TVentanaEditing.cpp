@@ -52,7 +52,8 @@ void TVentana::UpdateTitle() {
         return;
     }
     const QString name = imageFile_.isEmpty() ? QStringLiteral("sin nombre") : QFileInfo(imageFile_).fileName();
-    setWindowTitle(QStringLiteral("%1%2 - %3").arg(name, modified ? QStringLiteral("*") : QString(), MainWindowCaption));
+    const QString mark = modified ? QStringLiteral("*") : QString();
+    setWindowTitle(QStringLiteral("%1%2 - %3").arg(name, mark, MainWindowCaption));
 }
 
 void TVentana::ShowEepromPage() {

@@ -125,7 +125,8 @@ TEST(GridEditing, TitleNamesTheFileAndMarksUnsavedChangesAndTheChipIsRemembered)
     window.cbChip->setCurrentIndex(1);  // 24C08
     EXPECT_EQ(window.windowTitle(), caption) << "a blank image has nothing to save";
 
-    rig.runner.fileAnswers = {QString::fromStdString(rig.folder.Write("datos.bin", std::vector<std::uint8_t>(1024, 1)))};
+    const std::string file = rig.folder.Write("datos.bin", std::vector<std::uint8_t>(1024, 1));
+    rig.runner.fileAnswers = {QString::fromStdString(file)};
     window.Abrir1->trigger();
     EXPECT_EQ(window.windowTitle(), "datos.bin - " + caption);
     window.SG->setCurrentIndex(Cell(window, 3));
