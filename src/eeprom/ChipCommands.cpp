@@ -51,6 +51,7 @@ CommandOutcome ReadChip(CommandFrame& frame) {
     EepromWorkspace& workspace = frame.Workspace();
     shell::Shell& shell = frame.Shell();
     shell.SetCursor(shell::CursorShape::Hourglass);
+    workspace.BytesRead = 0;
     if (!frame.Master().BusFree()) {
         SdaHeldLow(frame);
         frame.RefreshGrid();
@@ -58,6 +59,7 @@ CommandOutcome ReadChip(CommandFrame& frame) {
     }
     const auto result =
         frame.Master().EepromReadAll(workspace.MemoryImage, workspace.ChipSize, shell, Addressing(frame));
+    workspace.BytesRead = static_cast<std::int32_t>(frame.Master().LastReadCount());
     frame.StopCommand();
     if (result == hw::ReadAllResult::NotAcknowledged) shell.MessageBox(NoAckText, ErrorCaption);
     frame.RefreshGrid();
