@@ -161,6 +161,8 @@ std::uint8_t FtdiPort::StatusOf(Sample sample) {
 }
 
 void FtdiPort::Flush() {
+    // Called before every reading of the clock, so mostly with nothing to send.
+    if (queue_.empty()) return;
     const std::size_t blockBytes = FactsOf(adapter_.chip).blockBytes;
     std::vector<std::uint8_t> block(blockBytes);
     std::size_t offset = 0;

@@ -126,7 +126,7 @@ TEST_F(FtdiAdapterCli, A24C04RoundTripsThroughBothAdaptersWithTheParallelPortsTr
 
 TEST_F(FtdiAdapterCli, AnAvrFlashRoundTripsThroughTheFt232hWithTheParallelPortsInstructions) {
     TARPEL_REQUIRE_TOOL("sigrok-cli");
-    const std::string flash = folder.Write("p.hex", ":080000000C9412345678ABCD57\r\n:00000001FF\r\n");
+    const std::string flash = folder.Write("p.hex", ":080000000C9412345678ABCDCC\r\n:00000001FF\r\n");
     std::string parallel;
     for (const std::string board : {"sim", "sim:ft232h"}) {
         SCOPED_TRACE(board);
@@ -135,6 +135,7 @@ TEST_F(FtdiAdapterCli, AnAvrFlashRoundTripsThroughTheFt232hWithTheParallelPortsI
         auto args = device;
         args.insert(args.end(), {"--trace", trace, "avr", "write-flash", flash});
         ASSERT_EQ(Run(board, args), cli::ExitSuccess) << err.str();
+        EXPECT_EQ(err.str(), "");
         const auto stored = sim::ChipStore(Chips(board)).Load("at90s4414-flash.bin", 4096);
         EXPECT_EQ(std::vector<std::uint8_t>(stored.begin(), stored.begin() + 9),
                   (std::vector<std::uint8_t>{0x0C, 0x94, 0x12, 0x34, 0x56, 0x78, 0xAB, 0xCD, 0xFF}));
