@@ -133,7 +133,9 @@ void FtdiPort::DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) {
     if (port != DataPort) return;
     pins_ = ftdi::PinsForData(value);
     queue_.push_back(pins_);
-    if (queue_.size() >= FactsOf(adapter_.chip).blockBytes) Flush();
+    // Every line off is how each command ends, and no read or wait may follow for a long time
+    // (a message box, the window idle): it goes out at once, so the chip is never left powered.
+    if (pins_ == 0 || queue_.size() >= FactsOf(adapter_.chip).blockBytes) Flush();
 }
 
 std::uint8_t FtdiPort::DlPortReadPortUchar(std::uint16_t port) {

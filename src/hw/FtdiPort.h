@@ -4,7 +4,8 @@
 // the adapter samples its pins at every byte it clocks out, so a read is one more byte (a
 // repeat of the current pins) whose sample comes back with the block. Reading a sample sends
 // whatever is queued before it; so does Flush(), which the clock asks for before every wait,
-// so that queued line changes are on the pins before the time they must last starts.
+// so that queued line changes are on the pins before the time they must last starts; and so
+// does a write of every line off, which ends each command.
 //
 // Deferred reads: RequestSample() marks where the pins are to be sampled and costs no round
 // trip; StatusOf() gives the status byte when the caller needs it, sending the queue only if

@@ -189,6 +189,12 @@ TEST(FtdiPort, QueuesWritesUntilASampleIsNeededAndSendsThemInBlocks) {
     std::size_t total = 0;
     for (const std::size_t size : log.writeSizes) total += size;
     EXPECT_EQ(total, 1001u);
+
+    // Every line off, as each command ends, goes out at once: no read or wait may follow.
+    lines.SetSda(false);
+    lines.AllOff();
+    EXPECT_EQ(log.writeSizes.back(), 2u);
+    EXPECT_EQ(log.driven.back(), 0x00);
 }
 
 TEST(FtdiPort, EachOpeningFailureNamesItsCauseAndFix) {
