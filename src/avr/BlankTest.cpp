@@ -52,6 +52,7 @@ CommandOutcome BlankTest(CommandFrame& frame) {
         shell.MessageBox("La EEPROM no esta vacia!!!", NotBlankCaption);
         return CommandOutcome::Failed;
     }
+    shell.Report("La flash y la eeprom interna estan vacias");
     shell.MessageBox("La flash y la eeprom interna estan vacias", "BLANK-TEST");
     return CommandOutcome::Done;
 }

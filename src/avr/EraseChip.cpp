@@ -11,6 +11,7 @@ CommandOutcome EraseChip(CommandFrame& frame) {
     // The erase has no answer to check: once the device is in programming mode it is done.
     frame.Link().ChipErase();
     shell.SetCursor(shell::CursorShape::Default);
+    shell.Report("Flash y eeprom interna borradas");
     shell.MessageBox("Chip borrado !!", "OK");
     return CommandOutcome::Done;
 }

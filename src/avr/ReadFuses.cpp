@@ -15,6 +15,7 @@ CommandOutcome ReadFuses(CommandFrame& frame, FusePanel& panel, FuseMemory& memo
     panel.ShowSettings(SettingsFromFuses(bytes.low, bytes.high));
     memory.Remember(bytes);
     frame.Shell().SetCursor(shell::CursorShape::Default);
+    frame.Shell().Report("Fusibles leidos");
     return CommandOutcome::Done;
 }
 

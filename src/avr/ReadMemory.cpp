@@ -11,6 +11,7 @@
 #include "files/HexWrite.h"
 #include "files/ImageFileMessages.h"
 #include "files/SrecWrite.h"
+#include "shell/ReportText.h"
 
 namespace tarpel::avr {
 
@@ -50,6 +51,8 @@ CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::
         shell.MessageBox(CannotCreate, ErrorCaption);
         return CommandOutcome::Failed;
     }
+    shell.Report("Leidos " + shell::CountText(image.size()) + " bytes de " +
+                 std::string(MemoryFileLimits(memory).memoryName) + " en " + shell::FileNameText(fileName));
     return CommandOutcome::Done;
 }
 

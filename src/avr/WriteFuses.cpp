@@ -40,6 +40,7 @@ CommandOutcome WriteFuses(CommandFrame& frame, const FusePanel& panel, FuseMemor
         return CommandOutcome::Failed;
     }
     memory.Remember({*low, *high});
+    frame.Shell().Report("Fusibles grabados");
     frame.Shell().ShowMessage(FusesWrittenMessage);
     return CommandOutcome::Done;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "eeprom/ChipCatalogue.h"
+#include "files/ByteDifferences.h"
 
 namespace tarpel::eeprom {
 
@@ -23,14 +24,23 @@ public:
 
     const ChipType& Chip() const { return ChipCatalogue[static_cast<std::size_t>(chipIndex_)]; }
     int ChipIndex() const { return chipIndex_; }
+    // Puts back an image with the chip it was made for, as it was (undo and redo): no fill.
+    void RestoreImage(int index, const std::vector<std::uint8_t>& image);
 
     std::vector<std::uint8_t> MemoryImage;
     std::int32_t ChipSize = 0;
+    // How many bytes, from address 0, the last chip read stored in the image: ChipSize after a
+    // whole read, fewer after a cancel (the rest holds what was there before), 0 when refused.
+    std::int32_t BytesRead = 0;
     // Set by whoever shows the image; the commands call it where the grid must be rebuilt.
     std::function<void()> RefreshGrid;
     // Set by whoever wants them (tarpel-cli prints their checksums): the chip's whole contents,
     // each time a command has just read all of them or written all of them.
     std::function<void(std::span<const std::uint8_t>)> ChipContentsKnown;
+    // Set by whoever shows them (the window's list and grid, tarpel-cli's lines): every byte in
+    // which the image differs from the chip or a file, each time a verification or a comparison
+    // has run over the whole image; an empty list when there was none.
+    std::function<void(std::span<const files::ByteDifference>)> DifferencesFound;
 
 private:
     int chipIndex_ = DefaultChipIndex;

@@ -11,6 +11,7 @@
 #include "files/HexRead.h"
 #include "files/ImageFileMessages.h"
 #include "files/SrecRead.h"
+#include "shell/ReportText.h"
 
 namespace tarpel::eeprom {
 
@@ -22,15 +23,8 @@ constexpr std::string_view MoreDataWarning =
 constexpr std::string_view LessDataWarning =
     "El archivo contiene menos datos de los que el \rchip seleccionado puede almacenar: Se rellenara con FF";
 
-// A file read into an image of its own, with the warnings it earned; nothing shown yet.
-struct LoadedFile {
-    std::vector<std::uint8_t> image = std::vector<std::uint8_t>(MemoryImageSize, 0xFF);
-    std::string_view error;                 // empty when the file gave an image
-    std::vector<std::string> warnings;
-};
-
-LoadedFile LoadBinary(const std::string& fileName, std::size_t chipSize) {
-    LoadedFile file;
+LoadedImageFile LoadBinary(const std::string& fileName, std::size_t chipSize) {
+    LoadedImageFile file;
     const auto read = files::ReadBinaryFile(fileName, std::span(file.image).first(BinaryReadCapacity));
     if (!read.opened) {
         file.error = files::UnreadableFileText;
@@ -43,8 +37,8 @@ LoadedFile LoadBinary(const std::string& fileName, std::size_t chipSize) {
 }
 
 // What a text image file's reader found, as warnings or as the error that refuses the file.
-LoadedFile Judge(LoadedFile file, const files::ImageFileRead& read, std::int32_t chipSize, std::string_view format,
-                 std::string_view noDataText) {
+LoadedImageFile Judge(LoadedImageFile file, const files::ImageFileRead& read, std::int32_t chipSize,
+                      std::string_view format, std::string_view noDataText) {
     if (!read.opened) {
         file.error = files::UnreadableFileText;
     } else if (!read.hasData) {
@@ -57,15 +51,15 @@ LoadedFile Judge(LoadedFile file, const files::ImageFileRead& read, std::int32_t
     return file;
 }
 
-LoadedFile LoadHex(const std::string& fileName, std::int32_t chipSize) {
-    LoadedFile file;
+LoadedImageFile LoadHex(const std::string& fileName, std::int32_t chipSize) {
+    LoadedImageFile file;
     // The image holds ChipSize + 255 bytes and more, so a record at the limit fits whole.
     const files::ImageFileRead read = files::HexRead(fileName, chipSize, file.image);
     return Judge(std::move(file), read, chipSize, "HEX", files::NoHexDataText);
 }
 
-LoadedFile LoadSrec(const std::string& fileName, std::int32_t chipSize) {
-    LoadedFile file;
+LoadedImageFile LoadSrec(const std::string& fileName, std::int32_t chipSize) {
+    LoadedImageFile file;
     // Bytes past the chip land in the image's slack, as a HEX record's do; the reader drops
     // only those past the whole image, and dataEnd still tells how far the file reached.
     const files::ImageFileRead read = files::SrecRead(fileName, file.image);
@@ -73,6 +67,19 @@ LoadedFile LoadSrec(const std::string& fileName, std::int32_t chipSize) {
 }
 
 }  // namespace
+
+LoadedImageFile LoadImageFile(const std::string& fileName, std::int32_t chipSize) {
+    switch (files::FileKindOf(fileName)) {
+    case files::FileKind::Binary: return LoadBinary(fileName, static_cast<std::size_t>(std::max(chipSize, 0)));
+    case files::FileKind::Hex: return LoadHex(fileName, chipSize);
+    case files::FileKind::Srec: return LoadSrec(fileName, chipSize);
+    case files::FileKind::Elf:  // an AVR program's file: nothing in it is meant for a 24Cxx
+    case files::FileKind::Other: break;
+    }
+    LoadedImageFile file;
+    file.error = files::UnknownKindText;
+    return file;
+}
 
 CommandOutcome OpenImageFile(CommandFrame& frame) {
     const auto fileName = frame.Shell().ChooseOpenFile();
@@ -83,22 +90,7 @@ CommandOutcome OpenImageFile(CommandFrame& frame) {
 CommandOutcome OpenImageFrom(CommandFrame& frame, const std::string& fileName) {
     EepromWorkspace& workspace = frame.Workspace();
     shell::Shell& shell = frame.Shell();
-    LoadedFile file;
-    switch (files::FileKindOf(fileName)) {
-    case files::FileKind::Binary:
-        file = LoadBinary(fileName, static_cast<std::size_t>(workspace.ChipSize));
-        break;
-    case files::FileKind::Hex:
-        file = LoadHex(fileName, workspace.ChipSize);
-        break;
-    case files::FileKind::Srec:
-        file = LoadSrec(fileName, workspace.ChipSize);
-        break;
-    case files::FileKind::Elf:  // an AVR program's file: nothing in it is meant for a 24Cxx
-    case files::FileKind::Other:
-        file.error = files::UnknownKindText;
-        break;
-    }
+    const LoadedImageFile file = LoadImageFile(fileName, workspace.ChipSize);
     // A file that gives no image leaves the image, and the grid that shows it, as they were.
     if (!file.error.empty()) {
         shell.MessageBox(file.error, files::ErrorCaption);
@@ -109,6 +101,7 @@ CommandOutcome OpenImageFrom(CommandFrame& frame, const std::string& fileName) {
                 workspace.MemoryImage.begin());
     for (const auto& warning : file.warnings) shell.MessageBox(warning, files::WarningCaption);
     frame.RefreshGrid();
+    shell.Report(shell::FileNameText(fileName) + " cargado en la imagen de la " + std::string(workspace.Chip().name));
     return CommandOutcome::Done;
 }
 

@@ -8,6 +8,7 @@
 #include "files/HexWrite.h"
 #include "files/ImageFileMessages.h"
 #include "files/SrecWrite.h"
+#include "shell/ReportText.h"
 
 namespace tarpel::eeprom {
 
@@ -49,6 +50,9 @@ CommandOutcome SaveImageTo(CommandFrame& frame, const std::string& fileName) {
     // A text file that could not be written is reported like a binary one: saying nothing
     // would let the user believe the image is safe on disk.
     if (!written) shell.MessageBox(CannotCreate, files::ErrorCaption);
+    else
+        shell.Report("Guardados " + shell::CountText(static_cast<std::uint64_t>(workspace.ChipSize)) + " bytes en " +
+                     shell::FileNameText(fileName));
     return written ? CommandOutcome::Done : CommandOutcome::Failed;
 }
 

@@ -4,9 +4,13 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFile>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <utility>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -38,6 +42,20 @@ void LeaveVectorRegistersClean() {
 void LeaveVectorRegistersClean() {}
 #endif
 
+// Window managers size a message box by its contents and cut a caption longer than they are
+// ("ERROR EN LA COMPROBACION" over a short text). The box is made at least as wide as its
+// caption in a bold face, plus the title bar's buttons and margins.
+constexpr int TitleBarExtra = 140;
+
+void WidenForCaption(QMessageBox& box) {
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + TitleBarExtra;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+}
+
 }  // namespace
 
 QString MessageText(std::string_view text) {
@@ -60,6 +78,7 @@ void QtShell::AttachGauges(TGauge* flash, TGauge* eeprom) {
 void QtShell::ShowBox(std::string_view text, const QString& caption) {
     QMessageBox box(QMessageBox::NoIcon, caption, MessageText(text), QMessageBox::Ok, parent_);
     box.setTextFormat(Qt::PlainText);
+    WidenForCaption(box);
     runner_.Exec(box);
 }
 
@@ -74,6 +93,7 @@ bool QtShell::AskYesNo(std::string_view text, std::string_view caption) {
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
+    WidenForCaption(box);
     return runner_.Exec(box) == QMessageBox::Yes;
 }
 
@@ -152,5 +172,11 @@ std::optional<std::string> QtShell::ChooseSaveFile() {
 }
 
 std::string QtShell::LastOpenFile() const { return QFile::encodeName(openDialog_.FileName).toStdString(); }
+
+void QtShell::Report(std::string_view what, std::string_view note) {
+    report_ = CommandReport{std::string(what), std::string(note)};
+}
+
+std::optional<QtShell::CommandReport> QtShell::TakeReport() { return std::exchange(report_, std::nullopt); }
 
 }  // namespace tarpel::ui

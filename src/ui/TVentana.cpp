@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -26,8 +27,10 @@
 
 #include "avr/FuseLists.h"
 #include "hw/CheckBoard.h"
+#include "ui/DifferenceList.h"
 #include "ui/HexGridModel.h"
 #include "ui/HexGridView.h"
+#include "ui/ImageHistory.h"
 #include "ui/SettingsStore.h"
 #include "ui/TGauge.h"
 #include "ui/ToolBarIcons.h"
@@ -102,6 +105,17 @@ QAction* MakeAction(const QString& name, const QString& caption, QMenu* menu, bo
     return action;
 }
 
+QAction* MakeAction(const QString& name, const QString& caption, QMenu* menu, const QKeySequence& key) {
+    QAction* action = MakeAction(name, caption, menu);
+    action->setShortcut(key);
+    return action;
+}
+
+// A tool tip that also gives the key of the same command in the menu.
+QString WithKey(const QString& toolTip, const QAction* action) {
+    return QStringLiteral("%1 (%2)").arg(toolTip, action->shortcut().toString(QKeySequence::NativeText));
+}
+
 }  // namespace
 
 TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
@@ -141,7 +155,11 @@ TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
     shell_.WatchPort(port_);
 
     workspace_.RefreshGrid = [this] { RefreshGrid(); };
+    workspace_.DifferencesFound = [this](std::span<const files::ByteDifference> differences) {
+        ShowImageDifferences(differences);
+    };
     FormCreate();
+    BuildImageHistory();
 
     ConnectShellHandlers();
     ConnectDialogHandlers();
@@ -153,13 +171,42 @@ TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
 
 TVentana::~TVentana() {
     FormDestroy();
+    // Before the members it uses go: its stack's last signals still reach the window.
+    delete history_;
+    history_ = nullptr;
     workspace_.RefreshGrid = nullptr;
+    workspace_.DifferencesFound = nullptr;
 }
 
 void TVentana::BuildMenu() {
     Ficheros1 = menuBar()->addMenu(QStringLiteral("&Programa"));
     Ficheros1->setObjectName(QStringLiteral("Ficheros1"));
     Salir1 = MakeAction(QStringLiteral("Salir1"), QStringLiteral("&Salir"), Ficheros1);
+
+    Memoria1 = menuBar()->addMenu(QStringLiteral("&Memoria"));
+    Memoria1->setObjectName(QStringLiteral("Memoria1"));
+    Abrir1 = MakeAction(QStringLiteral("Abrir1"), QStringLiteral("&Abrir fichero..."), Memoria1,
+                        QKeySequence(Qt::CTRL | Qt::Key_O));
+    Guardar1 = MakeAction(QStringLiteral("Guardar1"), QStringLiteral("&Guardar fichero..."), Memoria1,
+                          QKeySequence(Qt::CTRL | Qt::Key_S));
+    Memoria1->addSeparator();
+    Leerchip1 =
+        MakeAction(QStringLiteral("Leerchip1"), QStringLiteral("&Leer chip"), Memoria1, QKeySequence(Qt::Key_F5));
+    Grabarchip1 = MakeAction(QStringLiteral("Grabarchip1"), QStringLiteral("&Programar chip"), Memoria1,
+                             QKeySequence(Qt::Key_F6));
+    Verificar1 = MakeAction(QStringLiteral("Verificar1"), QStringLiteral("&Verificar chip"), Memoria1,
+                            QKeySequence(Qt::Key_F7));
+    N3 = Memoria1->addSeparator();
+    N3->setObjectName(QStringLiteral("N3"));
+    N4 = Memoria1->addSeparator();
+    N4->setObjectName(QStringLiteral("N4"));
+    Deshacer1 = MakeAction(QStringLiteral("Deshacer1"), QStringLiteral("&Deshacer"), Memoria1,
+                           QKeySequence(Qt::CTRL | Qt::Key_Z));
+    Rehacer1 = MakeAction(QStringLiteral("Rehacer1"), QStringLiteral("&Rehacer"), Memoria1);
+    Rehacer1->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    Irdireccion1 = MakeAction(QStringLiteral("Irdireccion1"), QStringLiteral("&Ir a direccion..."), Memoria1,
+                              QKeySequence(Qt::CTRL | Qt::Key_G));
+    Rellenar1 = MakeAction(QStringLiteral("Rellenar1"), QStringLiteral("Re&llenar..."), Memoria1);
 
     Configuracion1 = menuBar()->addMenu(QStringLiteral("&Hardware"));
     Configuracion1->setObjectName(QStringLiteral("Configuracion1"));
@@ -357,15 +404,27 @@ void TVentana::BuildEepromPage() {
         separator->setFixedSize(8, 22);
         ToolBar1->addWidget(separator);
     };
-    ToolButton1 = addButton(QStringLiteral("ToolButton1"), 0, QStringLiteral("Abrir fichero..."));
-    ToolButton2 = addButton(QStringLiteral("ToolButton2"), 1, QStringLiteral("Guardar fichero..."));
+    ToolButton1 = addButton(QStringLiteral("ToolButton1"), 0, WithKey(QStringLiteral("Abrir fichero..."), Abrir1));
+    ToolButton2 = addButton(QStringLiteral("ToolButton2"), 1, WithKey(QStringLiteral("Guardar fichero..."), Guardar1));
     addSeparator(QStringLiteral("ToolButton3"));
-    ToolButton4 = addButton(QStringLiteral("ToolButton4"), 2, QStringLiteral("Leer chip"));
-    ToolButton5 = addButton(QStringLiteral("ToolButton5"), 3, QStringLiteral("Programar chip"));
+    ToolButton4 = addButton(QStringLiteral("ToolButton4"), 2, WithKey(QStringLiteral("Leer chip"), Leerchip1));
+    ToolButton5 = addButton(QStringLiteral("ToolButton5"), 3, WithKey(QStringLiteral("Programar chip"), Grabarchip1));
     addSeparator(QStringLiteral("ToolButton6"));
-    ToolButton9 = addButton(QStringLiteral("ToolButton9"), 4, QStringLiteral("Verificar chip"));
+    ToolButton9 = addButton(QStringLiteral("ToolButton9"), 4, WithKey(QStringLiteral("Verificar chip"), Verificar1));
     addSeparator(QStringLiteral("ToolButton10"));
     ToolButton11 = addButton(QStringLiteral("ToolButton11"), 5, QStringLiteral("Acerca de..."));
+    addSeparator(QStringLiteral("ToolButton12"));
+    // Actions rather than buttons: a menu can take them as they are.
+    Compararconfichero1 = ToolBar1->addAction(style()->standardIcon(QStyle::SP_FileDialogContentsView),
+                                              QStringLiteral("Comparar con fichero..."));
+    Compararconfichero1->setObjectName(QStringLiteral("Compararconfichero1"));
+    Compararconfichero1->setToolTip(QStringLiteral("Compara la imagen con un fichero, sin usar el chip"));
+    Detectarchip1 = ToolBar1->addAction(style()->standardIcon(QStyle::SP_DriveHDIcon), QStringLiteral("Detectar chip"));
+    Detectarchip1->setObjectName(QStringLiteral("Detectarchip1"));
+    Detectarchip1->setToolTip(QStringLiteral("Averigua que memoria hay en el zocalo, sin grabar nada en ella"));
+    // Also in the Memoria menu, in the place kept for them.
+    Memoria1->insertAction(N4, Compararconfichero1);
+    Memoria1->insertAction(N4, Detectarchip1);
 
     Panel1 = MakePanel(QStringLiteral("Panel1"), ts24CXXX, false);
     Panel1->setFixedHeight(33);
@@ -382,12 +441,31 @@ void TVentana::BuildEepromPage() {
     chipLabel->setBuddy(cbChip);
     chipLayout->addWidget(chipLabel);
     chipLayout->addWidget(cbChip);
+    chipLayout->addSpacing(24);
+    lbSumas = new QLabel(Panel1);
+    lbSumas->setObjectName(QStringLiteral("lbSumas"));
+    lbSumas->setToolTip(QStringLiteral("CRC-32 (el de zlib) y suma de 16 bits de la imagen"));
+    lbSumas->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    chipLayout->addWidget(lbSumas);
     chipLayout->addStretch();
 
     gridModel_ = new HexGridModel(workspace_, this);
     SG = new HexGridView(ts24CXXX);
     SG->setObjectName(QStringLiteral("SG"));
     SG->setModel(gridModel_);
+    // Whatever changes the image shows in the grid's model: the checksums follow it.
+    connect(gridModel_, &QAbstractItemModel::modelReset, this, &TVentana::ShowImageChecksums);
+    connect(gridModel_, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+                if (!roles.contains(Qt::BackgroundRole)) ShowImageChecksums();
+            });
+    formDiferencias = new DifferenceList(this);
+    connect(formDiferencias, &DifferenceList::AddressChosen, this, [this](std::uint32_t address) {
+        PageControl1->setCurrentWidget(ts24CXXX);
+        const QModelIndex cell = gridModel_->index(static_cast<int>(address / HexGridModel::BytesPerRow),
+                                                   1 + static_cast<int>(address % HexGridModel::BytesPerRow));
+        if (cell.isValid()) SG->setCurrentIndex(cell);
+    });
     QFont gridFont(QStringLiteral("Monospace"));
     gridFont.setStyleHint(QFont::TypeWriter);
     gridFont.setFixedPitch(true);
@@ -406,7 +484,7 @@ void TVentana::BuildEepromPage() {
     SG->setTextElideMode(Qt::ElideNone);
     SG->setWordWrap(false);
     SG->setShowGrid(true);
-    SG->setTabKeyNavigation(false);
+    SG->setTabKeyNavigation(true);  // Tab goes between a byte's hex and character cells
 
     auto* pageLayout = new QVBoxLayout(ts24CXXX);
     pageLayout->setContentsMargins(0, 0, 0, 0);
@@ -423,7 +501,10 @@ void TVentana::BuildStatusBar() {
     lbPlaca->setObjectName(QStringLiteral("lbPlaca"));
     if (boardError_.isEmpty()) lbPlaca->setText(boardDescription_);
     else lbPlaca->setText(QStringLiteral("%1 - sin acceso a la placa: %2").arg(boardDescription_, boardError_));
-    statusBar()->addWidget(lbPlaca, 1);
+    lbEstado = new QLabel(this);
+    lbEstado->setObjectName(QStringLiteral("lbEstado"));
+    statusBar()->addWidget(lbEstado, 1);
+    statusBar()->addPermanentWidget(lbPlaca);
 }
 
 void TVentana::LayOutGrid() {
@@ -434,7 +515,12 @@ void TVentana::LayOutGrid() {
 }
 
 void TVentana::FormCreate() {
-    cbChip->setCurrentIndex(eeprom::DefaultChipIndex);
+    // The chip last chosen, by its name; the default chip when none or an unknown one is stored.
+    const QString chip = settings_.ReadString(QStringLiteral("CHIP"), QString());
+    int chipIndex = eeprom::DefaultChipIndex;
+    for (std::size_t i = 0; i < eeprom::ChipCatalogue.size(); ++i)
+        if (FromUtf8(eeprom::ChipCatalogue[i].name) == chip) chipIndex = static_cast<int>(i);
+    cbChip->setCurrentIndex(chipIndex);
     cbChipChange();
 
     OD.InitialDir = settings_.ReadString(QStringLiteral("OPEN_DIR"), QStringLiteral("."));
@@ -446,12 +532,24 @@ void TVentana::FormCreate() {
     if (timing_.HasPerformanceCounter) {
         settings_.WriteString(QStringLiteral("RELOJ_TIEMPO_REAL"), QStringLiteral("SI"));
         timing_.DelayFactor = settings_.ReadInteger(QStringLiteral("RETARDO"), 1);
+        ReadFastTiming();
         return;
     }
     timing_.DelayFactor = settings_.ReadInteger(QStringLiteral("RETARDO"), 1);
+    ReadFastTiming();
     settings_.WriteInteger(QStringLiteral("BASE_TIEMPO"), timing_.LoopsPerUnit);
     settings_.WriteString(QStringLiteral("DT"), QString::fromStdString(timing_.SecondsPerLoopText()));
     settings_.WriteString(QStringLiteral("RELOJ_TIEMPO_REAL"), QStringLiteral("NO"));
+}
+
+void TVentana::ReadFastTiming() {
+    // Anything but "SI" is the standard timing.
+    SetFastTiming(settings_.ReadString(QStringLiteral("RAPIDO"), QStringLiteral("NO")) == QStringLiteral("SI"));
+}
+
+void TVentana::SetFastTiming(bool fast) {
+    timing_.FastTiming = fast;
+    avrFrame_.Link().FastTiming = fast;
 }
 
 void TVentana::FormDestroy() {
@@ -459,8 +557,10 @@ void TVentana::FormDestroy() {
     destroyed_ = true;
     lines_.WriteBusLines(false, false, false);
     settings_.WriteInteger(QStringLiteral("RETARDO"), timing_.DelayFactor);
+    settings_.WriteString(QStringLiteral("RAPIDO"), timing_.FastTiming ? QStringLiteral("SI") : QStringLiteral("NO"));
     settings_.WriteString(QStringLiteral("OPEN_DIR"), OD.RememberedName());
     settings_.WriteString(QStringLiteral("SAVE_DIR"), SD.RememberedName());
+    settings_.WriteString(QStringLiteral("CHIP"), FromUtf8(workspace_.Chip().name));
 }
 
 void TVentana::ReportBoardError() { shell_.MessageBox(boardError_.toStdString(), "ERROR"); }

@@ -7,6 +7,9 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <cstdint>
+#include <type_traits>
+
 #include "avr/AvrView.h"
 #include "avr/CommandFrame.h"
 #include "avr/FuseMemory.h"
@@ -34,7 +37,9 @@ class QToolButton;
 
 namespace tarpel::ui {
 
+class DifferenceList;
 class HexGridModel;
+class ImageHistory;
 class ModalRunner;
 class TAboutBox;
 class TformConfig;
@@ -70,6 +75,11 @@ public:
     // Rebuilds the grid from the memory image, keeping the mouse cursor it found.
     void RefreshGrid();
 
+    // The steps of the image that Ctrl+Z and Ctrl+Y go through, and the grid's marks.
+    ImageHistory& History() { return *history_; }
+    // The file the image was last loaded from or saved to; empty when none.
+    const QString& ImageFile() const { return imageFile_; }
+
     void AttachProgressDialog(TformProgreso& dialog);
     void AttachDialogs(TAboutBox& about, TformConfig& config, TformManual& manual);
 
@@ -84,6 +94,7 @@ public:
 
     // avr::AvrView and avr::FusePanel.
     void SetDeviceCaption(std::string_view caption) override;
+    void DifferencesFound(std::string_view memoryName, std::span<const files::ByteDifference> differences) override;
     avr::FuseSettings Settings() const override;
     void ShowSettings(const avr::FuseSettings& settings) override;
 
@@ -139,9 +150,26 @@ public:
     QFrame* Panel1 = nullptr;
     QComboBox* cbChip = nullptr;
     QTableView* SG = nullptr;
+    QLabel* lbSumas = nullptr;  // the image's CRC-32 and 16-bit sum
+    QAction* Compararconfichero1 = nullptr;
+    QAction* Detectarchip1 = nullptr;
+    DifferenceList* formDiferencias = nullptr;  // opens beside the window after a comparison
 
     QMenu* Ficheros1 = nullptr;
     QAction* Salir1 = nullptr;
+    // The 24CXXX page's commands, with their keys.
+    QMenu* Memoria1 = nullptr;
+    QAction* Abrir1 = nullptr;
+    QAction* Guardar1 = nullptr;
+    QAction* Leerchip1 = nullptr;
+    QAction* Grabarchip1 = nullptr;
+    QAction* Verificar1 = nullptr;
+    QAction* N3 = nullptr;  // separator before the commands that compare and detect
+    QAction* N4 = nullptr;  // separator before the editing commands
+    QAction* Deshacer1 = nullptr;
+    QAction* Rehacer1 = nullptr;
+    QAction* Irdireccion1 = nullptr;
+    QAction* Rellenar1 = nullptr;
     QMenu* Configuracion1 = nullptr;
     QAction* Configuracion2 = nullptr;
     QAction* N2 = nullptr;
@@ -150,7 +178,8 @@ public:
     QMenu* Ayuda1 = nullptr;
     QAction* Acercade1 = nullptr;
 
-    QLabel* lbPlaca = nullptr;  // status bar: the board in use
+    QLabel* lbPlaca = nullptr;   // status bar: the board in use
+    QLabel* lbEstado = nullptr;  // status bar: what the last command did and how long it took
 
 public slots:
     // The window's own commands.
@@ -167,6 +196,12 @@ public slots:
     void Leerchip1Click();
     void Grabarchip1Click();
     void Verificar1Click();
+    void Compararconfichero1Click();
+    void Detectarchip1Click();
+    void Deshacer1Click();
+    void Rehacer1Click();
+    void Irdireccion1Click();
+    void Rellenar1Click();
 
     // The AVR page.
     void btnTipoClick();
@@ -196,18 +231,50 @@ private:
     void BuildStatusBar();
     void LayOutGrid();
     void FormCreate();
+    // The "RAPIDO" setting ("SI" or "NO"), and the fast timing handed to both chip sides.
+    void ReadFastTiming();
+    void SetFastTiming(bool fast);
     void ReportBoardError();
 
     // Runs a chip command with every other command of the window disabled, so that nothing
     // started from the message processing inside it can interleave with it on the board lines.
-    // The progress dialog is a window of its own and keeps its "Cancelar..." working.
+    // The progress dialog is a window of its own and keeps its "Cancelar..." working. A command
+    // that returns its outcome gets its line in the status bar, timed on the window's clock.
+    // False when it did not run because another command is running.
     template <typename Command>
-    void RunCommand(Command&& command) {
-        if (commandRunning_) return;
+    bool RunCommand(Command&& command, const QString& name = {}) {
+        if (commandRunning_) return false;
         CommandScope scope(*this);
-        command();
+        if constexpr (std::is_void_v<std::invoke_result_t<Command&>>) {
+            command();
+        } else {
+            shell_.TakeReport();
+            const std::uint32_t start = clock_.GetTickCount();
+            const shell::CommandOutcome outcome = command();
+            ShowCommandStatus(name, outcome, clock_.GetTickCount() - start);
+        }
         ReportBoardFailure();
+        return true;
     }
+    // An AVR command: both gauges start from 0, so that no gauge of an earlier run stays full
+    // beside this one's error.
+    template <typename Command>
+    void RunAvrCommand(Command&& command, const QString& name) {
+        RunCommand(
+            [&] {
+                ResetGauges();
+                return command();
+            },
+            name);
+    }
+    void ResetGauges();
+    // The status bar's line: what the command reported of itself (or, failing that, its name and
+    // outcome), with the time it took.
+    void ShowCommandStatus(const QString& name, shell::CommandOutcome outcome, std::uint32_t elapsedMs);
+    // lbSumas from the image as it is now.
+    void ShowImageChecksums();
+    // The 24Cxx image's differences: marked in the grid, listed beside the window.
+    void ShowImageDifferences(std::span<const files::ByteDifference> differences);
     class CommandScope {
     public:
         explicit CommandScope(TVentana& window);
@@ -232,6 +299,15 @@ private:
     void ConnectEepromHandlers();
     void ConnectAvrHandlers();
 
+    // The 24CXXX page's editing: the undo history, the typed bytes, the window title.
+    void BuildImageHistory();
+    void ByteTyped(int address, int value, bool complete);
+    void ShowChipWithoutChange(int index);
+    // The caption names the image's file and marks it "*" while it holds unsaved changes.
+    void UpdateTitle();
+    // The menu's 24CXXX commands show the page they work on.
+    void ShowEepromPage();
+
     hw::Port& port_;
     hw::Clock& clock_;
     SettingsStore& settings_;
@@ -247,12 +323,17 @@ private:
     avr::CommandFrame avrFrame_;
     avr::FuseMemory fuseMemory_;
     HexGridModel* gridModel_ = nullptr;
+    ImageHistory* history_ = nullptr;
+    QString imageFile_;
     TAboutBox* aboutBox_ = nullptr;
     TformConfig* formConfig_ = nullptr;
     TformManual* formManual_ = nullptr;
     bool destroyed_ = false;
     bool commandRunning_ = false;
     bool closeRequested_ = false;
+    // What the next list of 24Cxx differences compares the image with: the chip or a file.
+    QString differenceSubject_;
+    QString differenceFoundName_;
 };
 
 }  // namespace tarpel::ui

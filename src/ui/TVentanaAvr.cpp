@@ -38,53 +38,53 @@ void TVentana::ConnectAvrHandlers() {
 }
 
 void TVentana::btnTipoClick() {
-    RunCommand([this] { avr::IdentifyMicro(avrFrame_); });
+    RunAvrCommand([this] { return avr::IdentifyMicro(avrFrame_); }, QStringLiteral("Identificar micro"));
 }
 
 void TVentana::btnBorrarClick() {
-    RunCommand([this] { avr::EraseChip(avrFrame_); });
+    RunAvrCommand([this] { return avr::EraseChip(avrFrame_); }, QStringLiteral("Borrar chip"));
 }
 
 void TVentana::btnProgFlashClick() {
     // A click comes with a sender and asks for the file; "Reprogramar flash..." calls the
     // command directly with the file last chosen.
-    RunCommand([this] { avr::ProgramFlash(avrFrame_); });
+    RunAvrCommand([this] { return avr::ProgramFlash(avrFrame_); }, QStringLiteral("Programar flash"));
 }
 
 void TVentana::BitBtn1Click() {
-    RunCommand([this] { avr::ProgramEeprom(avrFrame_); });
+    RunAvrCommand([this] { return avr::ProgramEeprom(avrFrame_); }, QStringLiteral("Programar eeprom int"));
 }
 
 void TVentana::BitBtn2Click() {
-    RunCommand([this] { avr::ReprogramFlash(avrFrame_); });
+    RunAvrCommand([this] { return avr::ReprogramFlash(avrFrame_); }, QStringLiteral("Reprogramar flash"));
 }
 
 void TVentana::btnTestBlankClick() {
-    RunCommand([this] { avr::BlankTest(avrFrame_); });
+    RunAvrCommand([this] { return avr::BlankTest(avrFrame_); }, QStringLiteral("Blank-test"));
 }
 
 void TVentana::btnLeerFlashClick() {
-    RunCommand([this] { avr::ReadFlash(avrFrame_); });
+    RunAvrCommand([this] { return avr::ReadFlash(avrFrame_); }, QStringLiteral("Leer flash"));
 }
 
 void TVentana::btnLeerEEPIntClick() {
-    RunCommand([this] { avr::ReadEeprom(avrFrame_); });
+    RunAvrCommand([this] { return avr::ReadEeprom(avrFrame_); }, QStringLiteral("Leer eeprom interna"));
 }
 
 void TVentana::btnFLashVerifClick() {
-    RunCommand([this] { avr::VerifyFlash(avrFrame_); });
+    RunAvrCommand([this] { return avr::VerifyFlash(avrFrame_); }, QStringLiteral("Verificar flash"));
 }
 
 void TVentana::btnEEPIntClick() {
-    RunCommand([this] { avr::VerifyEeprom(avrFrame_); });
+    RunAvrCommand([this] { return avr::VerifyEeprom(avrFrame_); }, QStringLiteral("Verificar eeprom interna"));
 }
 
 void TVentana::btnLeerFusesClick() {
-    RunCommand([this] { avr::ReadFuses(avrFrame_, *this, fuseMemory_); });
+    RunAvrCommand([this] { return avr::ReadFuses(avrFrame_, *this, fuseMemory_); }, QStringLiteral("Leer fusibles"));
 }
 
 void TVentana::btnGrabarFusesClick() {
-    RunCommand([this] { avr::WriteFuses(avrFrame_, *this, fuseMemory_); });
+    RunAvrCommand([this] { return avr::WriteFuses(avrFrame_, *this, fuseMemory_); }, QStringLiteral("Grabar fusibles"));
 }
 
 void TVentana::SetDeviceCaption(std::string_view caption) {

@@ -1,42 +1,141 @@
-// The handlers of the 24CXXX page: each hands the window's state to its command.
+// The handlers of the 24CXXX page: each hands the window's state to its command, and tells the
+// image's history what the command did to the image.
+#include <QAction>
 #include <QComboBox>
 #include <QToolButton>
+#include <QUndoStack>
+
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <utility>
 
 #include "eeprom/ChipCommands.h"
+#include "eeprom/CompareImageFile.h"
+#include "eeprom/DetectChip.h"
 #include "eeprom/OpenImageFile.h"
 #include "eeprom/SaveImageFile.h"
+#include "shell/ReportText.h"
+#include "ui/ImageHistory.h"
 #include "ui/TVentana.h"
 
 namespace tarpel::ui {
 
+namespace {
+
+constexpr std::string_view DetectionCaption = "DETECTAR CHIP";
+
+QString ChipName(const eeprom::EepromWorkspace& workspace) {
+    const std::string_view name = workspace.Chip().name;
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+}  // namespace
+
 void TVentana::ConnectEepromHandlers() {
     // currentIndexChanged, not activated: picking the chip already selected must not wipe the image.
     connect(cbChip, &QComboBox::currentIndexChanged, this, &TVentana::cbChipChange);
-    connect(ToolButton1, &QToolButton::clicked, this, &TVentana::Abrir1Click);
-    connect(ToolButton2, &QToolButton::clicked, this, &TVentana::Guardar1Click);
-    connect(ToolButton4, &QToolButton::clicked, this, &TVentana::Leerchip1Click);
-    connect(ToolButton5, &QToolButton::clicked, this, &TVentana::Grabarchip1Click);
-    connect(ToolButton9, &QToolButton::clicked, this, &TVentana::Verificar1Click);
+    using Handler = void (TVentana::*)();
+    const std::tuple<QToolButton*, QAction*, Handler> commands[] = {
+        {ToolButton1, Abrir1, &TVentana::Abrir1Click},         {ToolButton2, Guardar1, &TVentana::Guardar1Click},
+        {ToolButton4, Leerchip1, &TVentana::Leerchip1Click},   {ToolButton5, Grabarchip1, &TVentana::Grabarchip1Click},
+        {ToolButton9, Verificar1, &TVentana::Verificar1Click}};
+    for (const auto& [button, action, handler] : commands) {
+        connect(button, &QToolButton::clicked, this, handler);
+        connect(action, &QAction::triggered, this, [this, handler = handler] {
+            ShowEepromPage();
+            (this->*handler)();
+        });
+    }
+    // Toolbar actions that are also in the Memoria menu: from the menu they show the page first.
+    for (const auto& [action, handler] : {std::pair<QAction*, Handler>{Compararconfichero1, &TVentana::Compararconfichero1Click},
+                                          std::pair<QAction*, Handler>{Detectarchip1, &TVentana::Detectarchip1Click}}) {
+        connect(action, &QAction::triggered, this, [this, handler = handler] {
+            ShowEepromPage();
+            (this->*handler)();
+        });
+    }
 }
 
 void TVentana::Abrir1Click() {
-    RunCommand([this] { eeprom::OpenImageFile(eepromFrame_); });
+    ImageHistory::State before = history_->Capture();
+    auto outcome = shell::CommandOutcome::Cancelled;
+    const auto open = [&] { return outcome = eeprom::OpenImageFile(eepromFrame_); };
+    if (!RunCommand(open, QStringLiteral("Abrir fichero"))) return;
+    if (outcome != shell::CommandOutcome::Done) return;
+    history_->Replaced(std::move(before), QStringLiteral("Abrir fichero"), workspace_.ChipSize);
+    history_->Stack().setClean();
+    imageFile_ = OD.FileName;
+    UpdateTitle();
 }
 
 void TVentana::Guardar1Click() {
-    RunCommand([this] { eeprom::SaveImageFile(eepromFrame_); });
+    auto outcome = shell::CommandOutcome::Cancelled;
+    const auto save = [&] { return outcome = eeprom::SaveImageFile(eepromFrame_); };
+    if (!RunCommand(save, QStringLiteral("Guardar fichero"))) return;
+    if (outcome != shell::CommandOutcome::Done) return;
+    history_->Stored();
+    history_->Stack().setClean();
+    imageFile_ = SD.FileName;
+    UpdateTitle();
 }
 
 void TVentana::Leerchip1Click() {
-    RunCommand([this] { eeprom::ReadChip(eepromFrame_); });
+    ImageHistory::State before = history_->Capture();
+    if (!RunCommand([this] { return eeprom::ReadChip(eepromFrame_); }, QStringLiteral("Leer chip"))) return;
+    if (workspace_.BytesRead == 0) return;  // refused: the image is as it was
+    history_->Replaced(std::move(before), QStringLiteral("Leer chip"), workspace_.BytesRead);
+    imageFile_.clear();  // the image is the chip's now, in no file yet
+    UpdateTitle();
 }
 
 void TVentana::Grabarchip1Click() {
-    RunCommand([this] { eeprom::ProgramChip(eepromFrame_); });
+    auto outcome = shell::CommandOutcome::Cancelled;
+    const auto program = [&] { return outcome = eeprom::ProgramChip(eepromFrame_); };
+    if (!RunCommand(program, QStringLiteral("Programar chip"))) return;
+    if (outcome == shell::CommandOutcome::Done) history_->Stored();
 }
 
 void TVentana::Verificar1Click() {
-    RunCommand([this] { eeprom::VerifyChip(eepromFrame_); });
+    differenceSubject_ = QStringLiteral("la imagen y la ") + ChipName(workspace_);
+    differenceFoundName_ = QStringLiteral("Chip");
+    RunCommand([this] { return eeprom::VerifyChip(eepromFrame_); }, QStringLiteral("Verificar chip"));
+}
+
+void TVentana::Compararconfichero1Click() {
+    RunCommand(
+        [this] {
+            const auto fileName = shell_.ChooseOpenFile();
+            if (!fileName) return shell::CommandOutcome::Cancelled;
+            differenceSubject_ =
+                QStringLiteral("la imagen y ") + QString::fromStdString(shell::FileNameText(*fileName));
+            differenceFoundName_ = QStringLiteral("Fichero");
+            return eeprom::CompareImageWith(eepromFrame_, *fileName);
+        },
+        QStringLiteral("Comparar con fichero"));
+}
+
+void TVentana::Detectarchip1Click() {
+    RunCommand(
+        [this] {
+            eeprom::ChipDetection detection;
+            const auto outcome = eeprom::DetectChip(eepromFrame_, detection);
+            if (outcome != shell::CommandOutcome::Done) return outcome;
+            const std::string text = eeprom::DetectionText(detection);
+            shell_.Report(text);
+            const int index = detection.smallestIndex;
+            if (detection.verdict != eeprom::DetectionVerdict::Recognised || index == cbChip->currentIndex()) {
+                shell_.MessageBox(text, DetectionCaption);
+                return outcome;
+            }
+            // A new chip type empties the image: the user decides, knowing it.
+            const std::string_view name = eeprom::ChipCatalogue[static_cast<std::size_t>(index)].name;
+            const std::string question = text + "\r\rElegir la " + std::string(name) +
+                                         " en \"Tipo de memoria\"? La imagen se vaciara (todo FF).";
+            if (shell_.AskYesNo(question, DetectionCaption)) cbChip->setCurrentIndex(index);
+            return outcome;
+        },
+        QStringLiteral("Detectar chip"));
 }
 
 }  // namespace tarpel::ui

@@ -1,5 +1,5 @@
 // Takes the README's pictures of the program as a user sees it: both pages of the main window
-// after real commands on the simulated board, and each dialog. Run under an X server
+// after real commands on the simulated board (the 24CXXX page also with edits), and each dialog. Run under an X server
 // (scripts/screenshots.sh starts one in Xvfb); the PNGs go to the folder given, docs/ by default.
 // A tool, not a test: it checks nothing and is not run by ctest.
 #include <QApplication>
@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -27,7 +28,10 @@
 #include <vector>
 
 #include "board/Board.h"
+#include "ui/DifferenceList.h"
 #include "ui/Forms.h"
+#include "ui/HexGridModel.h"
+#include "ui/ImageHistory.h"
 #include "ui/ModalRunner.h"
 #include "ui/SettingsStore.h"
 
@@ -153,6 +157,37 @@ int main(int argc, char** argv) {
     allSaved &= progressTaken;
     QApplication::processEvents();
     allSaved &= Save(window.grab(), out, "main-24cxx.png");
+
+    // A file that differs from the chip in a few bytes, opened and verified: the grid marks every
+    // differing byte and the list of differences opens beside the window. The screen's picture
+    // holds both windows.
+    std::vector<std::uint8_t> changed = ChipContents();
+    for (const std::size_t address : {0x13, 0x14, 0x2A, 0x58, 0x59, 0x5A, 0x5B, 0xA1, 0x107, 0x3FFF})
+        changed[address] ^= 0x20;
+    const QString changedFile = temp.filePath(QStringLiteral("datos-modificados.bin"));
+    WriteFile(changedFile, changed);
+    runner.files.push_back(changedFile);
+    window.ToolButton1->click();
+    window.ToolButton9->click();
+    (void)QTest::qWaitForWindowExposed(window.formDiferencias);
+    QApplication::processEvents();
+    allSaved &= Save(window.screen()->grabWindow(0), out, "main-differences.png");
+    allSaved &= Save(window.formDiferencias->grab(), out, "dialog-differences.png");
+    window.formDiferencias->hide();
+
+    // The same image edited: a few bytes typed in hex and as text, and a range filled; the
+    // edited bytes stand out until the image is saved or programmed.
+    auto* grid = static_cast<const ui::HexGridModel*>(window.SG->model());
+    window.SG->setFocus();
+    window.SG->setCurrentIndex(grid->CellOf(0x48, false));
+    QTest::keyClicks(window.SG, "DEADBEEF");
+    window.SG->setCurrentIndex(grid->CellOf(0x58, true));
+    QTest::keyClicks(window.SG, "Editado!");
+    window.History().Fill(0x70, 0x87, 0x00);
+    window.SG->setCurrentIndex(grid->CellOf(0x95, false));
+    QTest::keyClick(window.SG, Qt::Key_A);  // a byte half typed: its first digit
+    QApplication::processEvents();
+    allSaved &= Save(window.grab(), out, "main-24cxx-edit.png");
 
     // The dialogs, each as the user meets it.
     forms.formConfig->tb->setValue(window.Timing().DelayFactor);

@@ -1,0 +1,19 @@
+#include "cli/DifferenceLines.h"
+
+#include <algorithm>
+
+#include "shell/ReportText.h"
+
+namespace tarpel::cli {
+
+void PrintDifferences(std::ostream& out, std::span<const files::ByteDifference> differences,
+                      const std::string& expectedName, const std::string& foundName) {
+    const std::size_t shown = std::min(differences.size(), DifferenceLinesShown);
+    for (const auto& difference : differences.first(shown))
+        out << files::DifferenceText(difference, expectedName, foundName) << '\n';
+    if (differences.size() > shown)
+        out << "... y " << shell::CountText(differences.size() - shown) << " diferencias mas ("
+            << shell::CountText(differences.size()) << " en total)\n";
+}
+
+}  // namespace tarpel::cli
