@@ -120,7 +120,8 @@ Opened BehindSimulatedAdapter(const std::string& kind, const BoardOptions& optio
         if (!board.error.empty()) return {};
     }
     const sim::SimulatedAdapterModel& model = kind == "sim:ft232r" ? sim::Ft232rModel : sim::Ft232hModel;
-    auto adapter = std::make_unique<sim::SimulatedFtdiAdapter>(model, std::move(wired), raw->Time(), &raw->Pacer());
+    auto adapter = std::make_unique<sim::SimulatedFtdiAdapter>(
+        model, std::move(wired), [raw] { return raw->PeekStatus(); }, raw->Time(), &raw->Pacer());
     auto port = hw::FtdiPort::Open(std::move(adapter), "", board.error);
     if (!port) return {};
     board.description = "Placa: simulada tras un " + port->Name() + " simulado";

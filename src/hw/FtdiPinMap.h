@@ -41,6 +41,13 @@ inline constexpr std::uint8_t OutputMask = [] {
     return mask;
 }();
 
+// D4 carries no line and is an input, so what is written to it never reaches a pin. The port
+// sets it in the bytes whose sample it will use; the simulated adapter takes those as the
+// moments the program reads the lines, and the other samples, which a synchronous bit-bang
+// adapter takes at every byte anyway, as nobody's reading.
+inline constexpr std::uint8_t SampleMark = 0x10;
+static_assert((OutputMask & SampleMark) == 0, "the sample mark must sit on an input pin");
+
 // What a PC port's status register shows for pins no board line drives: pins 12, 13 and 15 read
 // high when open, and bits 0..2 read 1 on the usual ports.
 inline constexpr std::uint8_t IdleStatusBits = 0x3F;

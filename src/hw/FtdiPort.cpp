@@ -146,7 +146,7 @@ std::uint8_t FtdiPort::DlPortReadPortUchar(std::uint16_t port) {
 FtdiPort::Sample FtdiPort::RequestSample() {
     // A repeat of the pins: the adapter samples at the tick it clocks this byte out, after the
     // last write has reached the pins.
-    queue_.push_back(pins_);
+    queue_.push_back(static_cast<std::uint8_t>(pins_ | ftdi::SampleMark));
     const Sample sample = sent_ + queue_.size() - 1;
     wanted_.push_back(sample);
     if (queue_.size() >= FactsOf(adapter_.chip).blockBytes) Flush();

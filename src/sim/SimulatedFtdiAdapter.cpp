@@ -7,8 +7,8 @@
 namespace tarpel::sim {
 
 SimulatedFtdiAdapter::SimulatedFtdiAdapter(const SimulatedAdapterModel& model, std::unique_ptr<hw::Port> board,
-                                           VirtualTime& time, RealTimePacer* pacer)
-    : model_(model), board_(std::move(board)), time_(time), pacer_(pacer) {}
+                                           StatusPeek peek, VirtualTime& time, RealTimePacer* pacer)
+    : model_(model), board_(std::move(board)), peek_(std::move(peek)), time_(time), pacer_(pacer) {}
 
 void SimulatedFtdiAdapter::Spend(std::uint64_t ns) {
     time_.Advance(ns);
@@ -83,7 +83,9 @@ int SimulatedFtdiAdapter::WriteData(const std::uint8_t* data, int size) {
     for (std::size_t i = 0; i < count; ++i) {
         // At each tick the pins are sampled, then take the next byte.
         Spend(tickNs_);
-        const std::uint8_t inputs = hw::ftdi::PinsForStatus(board_->DlPortReadPortUchar(hw::StatusPort));
+        const bool wanted = (data[i] & hw::ftdi::SampleMark) != 0;
+        const std::uint8_t status = wanted ? board_->DlPortReadPortUchar(hw::StatusPort) : peek_();
+        const std::uint8_t inputs = hw::ftdi::PinsForStatus(status);
         const auto outputs = static_cast<std::uint8_t>(latch_ & outputMask_);
         pending_.push_back(static_cast<char>((inputs & ~outputMask_) | outputs));
         latch_ = data[i];

@@ -6,6 +6,7 @@
 // per byte, at which the pins are sampled and then take the byte. Its buffers are the chip's:
 // a write that would overfill them fails, as a real write times out.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -30,10 +31,14 @@ inline constexpr SimulatedAdapterModel Ft232hModel{hw::FtdiChip::Ft232H, "SIM232
 
 class SimulatedFtdiAdapter final : public hw::FtdiCalls {
 public:
+    using StatusPeek = std::function<std::uint8_t()>;
+
     // `board` is what the pins are wired to (the simulated board, perhaps inside the line
-    // trace); its accesses should cost nothing, as the adapter counts the time.
-    SimulatedFtdiAdapter(const SimulatedAdapterModel& model, std::unique_ptr<hw::Port> board, VirtualTime& time,
-                         RealTimePacer* pacer = nullptr);
+    // trace); its accesses should cost nothing, as the adapter counts the time. The samples the
+    // port marks as wanted are status reads of the board, the others are only looked at
+    // through `peek`, so that the chips' checks of a read's timing see the program's reads alone.
+    SimulatedFtdiAdapter(const SimulatedAdapterModel& model, std::unique_ptr<hw::Port> board, StatusPeek peek,
+                         VirtualTime& time, RealTimePacer* pacer = nullptr);
 
     hw::FtdiOpenError Open(const std::string& serial, hw::FtdiAdapter& adapter, std::string& detail) override;
     int SetBitmode(std::uint8_t outputMask, std::uint8_t mode) override;
@@ -58,6 +63,7 @@ private:
 
     SimulatedAdapterModel model_;
     std::unique_ptr<hw::Port> board_;
+    StatusPeek peek_;
     VirtualTime& time_;
     RealTimePacer* pacer_;
     bool open_ = false;
