@@ -10,8 +10,6 @@ namespace tarpel::hw {
 
 namespace {
 
-constexpr int FtdiVendor = 0x0403;
-
 FtdiChip ChipOfProduct(int product) {
     switch (product) {
         case 0x6001: return FtdiChip::Ft232R;
@@ -51,7 +49,9 @@ FtdiOpenError LibFtdiCalls::Open(const std::string& serial, FtdiAdapter& adapter
     // The board needs one channel of eight pins; on an FT2232H that is channel A.
     ftdi_set_interface(context_, INTERFACE_A);
     ftdi_device_list* list = nullptr;
-    if (ftdi_usb_find_all(context_, &list, FtdiVendor, 0) < 0) {
+    // Vendor and product 0: every device with one of FTDI's own product numbers (a vendor alone
+    // would match only product 0).
+    if (ftdi_usb_find_all(context_, &list, 0, 0) < 0) {
         detail = ftdi_get_error_string(context_);
         return FtdiOpenError::Other;
     }
