@@ -20,12 +20,14 @@ FtdiChip ChipOfProduct(int product) {
 }
 
 // libftdi's open codes name libusb's step that failed: opening the device node is refused for
-// lack of permission; claiming the interface fails while ftdi_sio or another program holds it
-// (libftdi detaches ftdi_sio first, which itself needs the permission).
+// lack of permission; setting the configuration or claiming the interface fails while ftdi_sio
+// or another program holds it. libftdi detaches ftdi_sio first, and when that was refused for
+// lack of permission it says so in its words ("inappropriate permissions on device!").
 FtdiOpenError CauseOfOpenFailure(int code, std::string_view words) {
     if (words.find("permission") != std::string_view::npos) return FtdiOpenError::NoPermission;
     switch (code) {
         case -4: return FtdiOpenError::NoPermission;
+        case -3:  // setting the configuration, refused while a driver holds the device
         case -5:
         case -11: return FtdiOpenError::Busy;
         default: return FtdiOpenError::Other;
