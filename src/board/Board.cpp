@@ -10,6 +10,9 @@
 
 #include "board/InertPort.h"
 #include "hw/DirectPort.h"
+#include "hw/FlushingClock.h"
+#include "hw/FtdiPort.h"
+#include "hw/LibFtdiCalls.h"
 #include "hw/PpdevPort.h"
 #include "hw/SteadyClock.h"
 #include "hw/TracingPort.h"
@@ -20,6 +23,7 @@
 #include "sim/SimFaults.h"
 #include "sim/SimulatedBoard.h"
 #include "sim/SimulatedClock.h"
+#include "sim/SimulatedFtdiAdapter.h"
 #include "sim/Virtual24Cxx.h"
 
 namespace tarpel::board {
@@ -91,6 +95,56 @@ hw::TracingPort::TimeSource SteadyTime() {
     };
 }
 
+bool IsSimulatedAdapter(std::string_view kind) { return kind == "sim:ft232r" || kind == "sim:ft232h"; }
+bool IsFtdi(std::string_view kind) { return kind == "ftdi" || (kind.starts_with("ftdi:") && kind.size() > 5); }
+
+// The FTDI port queues its writes: the clock sends them before every wait and time reading.
+void FlushBeforeWaits(Opened& opened, hw::FtdiPort& port) {
+    opened.clock = std::make_unique<hw::FlushingClock>(std::move(opened.clock), [&port] { port.Flush(); });
+}
+
+// The simulated board behind a simulated adapter, which counts the time of the pins itself.
+// The line trace sits between the two, so it records the pins when they change, not when the
+// port queues a change.
+Opened BehindSimulatedAdapter(const std::string& kind, const BoardOptions& options, Opened simulated,
+                              Board& board) {
+    sim::SimulatedBoard* raw = board.simulation;
+    raw->accessTimeNs = 0;
+    std::unique_ptr<hw::Port> wired = std::move(simulated.port);
+    if (!options.traceFile.empty()) {
+        auto tracing = std::make_unique<hw::TracingPort>(std::move(wired), options.traceFile, simulated.now,
+                                                         simulated.probe);
+        board.error = tracing->Error();
+        board.trace = tracing.get();
+        wired = std::move(tracing);
+        if (!board.error.empty()) return {};
+    }
+    const sim::SimulatedAdapterModel& model = kind == "sim:ft232r" ? sim::Ft232rModel : sim::Ft232hModel;
+    auto adapter = std::make_unique<sim::SimulatedFtdiAdapter>(
+        model, std::move(wired), [raw] { return raw->PeekStatus(); }, raw->Time(), &raw->Pacer());
+    auto port = hw::FtdiPort::Open(std::move(adapter), "", board.error);
+    if (!port) return {};
+    board.description = "Placa: simulada tras un " + port->Name() + " simulado";
+    Opened opened{nullptr, std::move(simulated.clock), simulated.now, simulated.probe};
+    FlushBeforeWaits(opened, *port);
+    opened.port = std::move(port);
+    return opened;
+}
+
+Opened OpenFtdi(const std::string& kind, Board& board) {
+    Opened opened;
+    opened.clock = std::make_unique<hw::SteadyClock>();
+    opened.now = SteadyTime();
+    const std::string serial = kind == "ftdi" ? std::string() : kind.substr(std::string_view("ftdi:").size());
+    board.description = "Placa: adaptador USB FTDI";
+    auto port = hw::FtdiPort::Open(std::make_unique<hw::LibFtdiCalls>(), serial, board.error);
+    if (!port) return opened;
+    board.description = "Placa: adaptador USB " + port->Name();
+    FlushBeforeWaits(opened, *port);
+    opened.port = std::move(port);
+    return opened;
+}
+
 Opened OpenHardware(const std::string& kind, Board& board) {
     Opened opened;
     opened.clock = std::make_unique<hw::SteadyClock>();
@@ -110,9 +164,10 @@ Opened OpenHardware(const std::string& kind, Board& board) {
 
 std::string ValidateBoardOptions(const BoardOptions& options) {
     const std::string& kind = options.board;
-    if (!kind.empty() && kind != "sim" && kind != "ppdev" && kind != "direct" &&
-        !(kind.starts_with("ppdev:") && kind.size() > std::string_view("ppdev:").size()))
-        return "Placa desconocida: " + kind + " (use sim, ppdev, ppdev:/dev/parportN o direct)";
+    if (!kind.empty() && kind != "sim" && kind != "ppdev" && kind != "direct" && !IsSimulatedAdapter(kind) &&
+        !IsFtdi(kind) && !(kind.starts_with("ppdev:") && kind.size() > std::string_view("ppdev:").size()))
+        return "Placa desconocida: " + kind +
+               " (use sim, sim:ft232r, sim:ft232h, ppdev, ppdev:/dev/parportN, direct, ftdi o ftdi:SERIE)";
     if (!SameText(options.simEeprom, "none") && !FindChip(options.simEeprom)) {
         std::string names;
         for (const auto& model : sim::Eeprom24CxxModels) names += std::string(model.name) + ", ";
@@ -140,7 +195,7 @@ Board OpenBoard(const BoardOptions& options) {
     board.badOptions = !board.error.empty();
     const std::string kind = ChosenBoard(options);
     if (board.error.empty()) {
-        if (kind == "sim") {
+        if (kind == "sim" || IsSimulatedAdapter(kind)) {
             board.description = "Placa: simulada";
             try {
                 opened = OpenSimulation(options, board);
@@ -149,11 +204,15 @@ Board OpenBoard(const BoardOptions& options) {
                 board.badOptions = true;
                 board.simulation = nullptr;
             }
+            if (board.error.empty() && IsSimulatedAdapter(kind))
+                opened = BehindSimulatedAdapter(kind, options, std::move(opened), board);
+        } else if (IsFtdi(kind)) {
+            opened = OpenFtdi(kind, board);
         } else {
             opened = OpenHardware(kind, board);
         }
     }
-    if (board.error.empty() && !options.traceFile.empty()) {
+    if (board.error.empty() && !options.traceFile.empty() && !board.trace) {
         auto tracing = std::make_unique<hw::TracingPort>(std::move(opened.port), options.traceFile, opened.now,
                                                          opened.probe);
         board.error = tracing->Error();

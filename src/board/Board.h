@@ -1,6 +1,7 @@
 #pragma once
-// Choosing and opening the board a run works with: the simulated board, a ppdev port or direct
-// port I/O, optionally wrapped in the line trace. Shared by the window program and tarpel-cli.
+// Choosing and opening the board a run works with: the simulated board (alone or behind a
+// simulated FTDI adapter), a ppdev port, direct port I/O or an FTDI USB adapter, optionally
+// wrapped in the line trace. Shared by the window program and tarpel-cli.
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,7 +22,7 @@ namespace tarpel::board {
 struct Board {
     std::unique_ptr<hw::Port> port;    // what the line layer writes to; never null
     std::unique_ptr<hw::Clock> clock;  // never null
-    std::string description;           // for the status bar: "Placa: simulada", "Placa: /dev/parport0"
+    std::string description;           // for the status bar: "Placa: /dev/parport0", "Placa: adaptador USB FT232R A1B2C3"
     std::string error;                 // why the chosen port could not be opened; the port is inert then
     bool badOptions = false;           // the error lies in the options themselves (a usage error)
     sim::SimulatedBoard* simulation = nullptr;  // set on the simulated board

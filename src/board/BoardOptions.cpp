@@ -34,8 +34,10 @@ std::vector<CommandLineOption> BoardCommandLineOptions(BoardOptions& options) {
     const BoardOptions defaults;
     std::vector<CommandLineOption> table;
     table.push_back(TextOption({"board", "PLACA",
-                                "sim | ppdev[:/dev/parportN] | direct. Sin ella: ppdev en /dev/parport0 si existe, si "
-                                "no la placa simulada. Un puerto real que no se puede abrir es un error, nunca se pasa "
+                                "sim | sim:ft232r | sim:ft232h | ppdev[:/dev/parportN] | direct | ftdi[:SERIE]. ftdi: un "
+                                "adaptador USB FTDI en bit-bang (el primero que se encuentre, o el de ese numero de "
+                                "serie); sim:ft232r y sim:ft232h: la placa simulada tras un adaptador simulado. Sin "
+                                "ella: ppdev en /dev/parport0 si existe, si no la placa simulada. Un puerto real que no se puede abrir es un error, nunca se pasa "
                                 "a la simulacion."},
                                options.board));
     table.push_back(TextOption({"trace", "FICHERO",

@@ -11,7 +11,8 @@
 namespace tarpel::board {
 
 struct BoardOptions {
-    std::string board;       // "" (automatic), "sim", "ppdev", "ppdev:/dev/parportN", "direct"
+    std::string board;  // "" (automatic), "sim", "sim:ft232r", "sim:ft232h", "ppdev", "ppdev:/dev/parportN",
+                        // "direct", "ftdi", "ftdi:SERIAL"
     std::string traceFile;   // VCD trace of every port access, when not empty
     std::string simDir;      // where the virtual chips keep their contents ("" = per-user default)
     std::string simEeprom = "24C128";    // chip in the 24Cxx socket, or "none"

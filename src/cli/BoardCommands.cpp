@@ -10,6 +10,8 @@ void RegisterBoardCommands(CommandTable& table) {
                .name = "check",
                .summary = "prueba la placa: el retorno de SDA debe seguir a SDA",
                .run = [](CommandContext& context) {
+                   // Which board answered (or did not): a USB adapter by its kind and serial number.
+                   context.out << context.board.description << '\n';
                    return hw::CheckBoard(context.lines, context.shell) ? ExitSuccess : ExitFailure;
                }});
 }

@@ -58,7 +58,8 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
     // Only the simulated chips log violations: on a real port the option would pass everything.
     const std::string strictOnRealPort = "--sim-strict solo vale con la placa simulada (--board sim)";
     const bool strict = line.simStrict && line.command->opensBoard;
-    if (strict && !line.board.board.empty() && line.board.board != "sim") return usageError(strictOnRealPort);
+    if (strict && !line.board.board.empty() && line.board.board != "sim" && !line.board.board.starts_with("sim:"))
+        return usageError(strictOnRealPort);
     board::Board board = line.command->opensBoard ? board::OpenBoard(line.board) : NoBoard(line.board);
     if (board.badOptions) return usageError(board.error);
     if (strict && board.Usable() && board.simulation == nullptr) return usageError(strictOnRealPort);

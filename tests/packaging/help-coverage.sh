@@ -102,6 +102,16 @@ for option in $(grep -oE '^  --[a-z0-9-]+' <<<"$window_help"); do
   expect_in_man tarpel.1 "$option"
 done
 
+# Board kinds: the "a | b[:X] | c." list that opens the --board help, bracketed parts left out.
+boards=$(sed -n '/--board PLACA/,/--trace/p' <<<"$common" | tr -s ' \n' ' ' | sed -E 's/.*--board PLACA //; s/\. .*//')
+for board in $(tr '|' '\n' <<<"$boards" | sed -E 's/\[.*\]//; s/ //g'); do
+  expect_offer "tarpel-cli --board " "$board"
+  expect_offer "tarpel --board " "$board"
+  expect_in_man tarpel-cli.1 "$board"
+  expect_in_man tarpel.1 "$board"
+done
+[[ $boards == *sim* ]] || fail "no se ha leido ninguna placa de la ayuda de tarpel-cli"
+
 # Chip and AVR names, and the simulated faults.
 for chip in $(grep -oE '24C[0-9]+' <<<"$cli_help" | sort -u); do
   expect_offer "tarpel-cli eeprom read --chip " "$chip"

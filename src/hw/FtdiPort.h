@@ -1,0 +1,82 @@
+#pragma once
+// The FTDI USB adapter as the board's port: synchronous bit-bang over the seam FtdiCalls, with
+// the cable of FtdiPinMap.h. Writes are queued and go out in blocks; in synchronous bit-bang
+// the adapter samples its pins at every byte it clocks out, so a read is one more byte (a
+// repeat of the current pins) whose sample comes back with the block. Reading a sample sends
+// whatever is queued before it; so does Flush(), which the clock asks for before every wait,
+// so that queued line changes are on the pins before the time they must last starts; and so
+// does a write of every line off, which ends each command.
+//
+// Deferred reads: RequestSample() marks where the pins are to be sampled and costs no round
+// trip; StatusOf() gives the status byte when the caller needs it, sending the queue only if
+// the sample has not gone out yet. DlPortReadPortUchar is the two at once.
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "hw/FtdiCalls.h"
+#include "hw/Port.h"
+
+namespace tarpel::hw {
+
+// What the port needs to know of each chip kind.
+struct FtdiChipFacts {
+    const char* name;
+    int baudrate;            // asked of ftdi_set_baudrate: the pin clock, as libftdi counts it
+    std::size_t blockBytes;  // at most this many bytes in flight: the chip's buffer towards the PC
+};
+FtdiChipFacts FactsOf(FtdiChip chip);
+
+class FtdiPort final : public Port {
+public:
+    // Opens the adapter through `calls` and brings its pins up cleanly (see the .cpp). On failure
+    // returns null and a message that names the cause and the fix.
+    static std::unique_ptr<FtdiPort> Open(std::unique_ptr<FtdiCalls> calls, const std::string& serial,
+                                          std::string& errorMessage);
+    // Leaves every pin off and driven low, and lets the adapter go.
+    ~FtdiPort() override;
+    FtdiPort(const FtdiPort&) = delete;
+    FtdiPort& operator=(const FtdiPort&) = delete;
+
+    void DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) override;
+    std::uint8_t DlPortReadPortUchar(std::uint16_t port) override;
+    std::string Failure() const override { return failure_; }
+    void ClearFailure() override { failure_.clear(); }
+
+    using Sample = std::uint64_t;
+    // Queues a sample of the pins as they stand after every write queued so far.
+    Sample RequestSample();
+    // The status byte of a requested sample; each sample can be taken once.
+    std::uint8_t StatusOf(Sample sample);
+    // Sends everything queued and collects its samples.
+    void Flush();
+
+    const FtdiAdapter& Adapter() const { return adapter_; }
+    // "FT232H FT6ZK3QN", for the status bar and board check.
+    std::string Name() const;
+
+private:
+    FtdiPort(std::unique_ptr<FtdiCalls> calls, FtdiAdapter adapter);
+    bool Exchange(const std::uint8_t* bytes, std::size_t count, std::uint8_t* samples);
+    void RecordFailure(const char* what);
+
+    std::unique_ptr<FtdiCalls> calls_;
+    FtdiAdapter adapter_;
+    std::uint8_t pins_ = 0;                   // the pin byte last queued
+    std::vector<std::uint8_t> queue_;         // bytes not yet sent
+    Sample sent_ = 0;                         // bytes sent so far; the next queued byte's number
+    std::vector<Sample> wanted_;              // requested samples still in the queue
+    std::map<Sample, std::uint8_t> samples_;  // sampled pins of requested samples not yet taken
+    std::string failure_;
+};
+
+enum class FtdiStage { Open, Setup };
+
+// The user's message for a failure to open or set up the adapter.
+std::string FtdiErrorMessage(FtdiOpenError error, FtdiStage stage, const std::string& serial,
+                             const std::string& detail);
+
+}  // namespace tarpel::hw
