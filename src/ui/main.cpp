@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "board/Board.h"
+#include "shell/Translate.h"
 #include "ui/Forms.h"
 #include "ui/ModalRunner.h"
 #include "ui/QuitSignals.h"
@@ -19,6 +20,7 @@
 
 int main(int argc, char** argv) {
     using namespace tarpel;
+    const Language language = SetUpLanguage();
 
     // --help must work without a display, so it is answered before Qt looks for one.
     if (ui::ParseTarpelCommandLine(std::vector<std::string>(argv + 1, argv + argc)).help) {
@@ -28,11 +30,11 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarpel"));
-    // The program speaks Spanish whatever the desktop's language, Qt's own dialogs included
-    // (file dialogs, the overwrite question).
+    // Qt's own dialogs (file dialogs, the overwrite question, the message boxes' buttons) speak
+    // the program's language, English or Spanish, whatever other language the desktop has.
     QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (qtTexts.load(QLocale(language == Language::English ? QLocale::English : QLocale::Spanish),
+                     QStringLiteral("qtbase"), QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
     // Qt has taken its own options (-platform, ...) out of the list by now.
