@@ -1,10 +1,12 @@
 #include "cli/AvrConsole.h"
 
+#include "shell/Translate.h"
+
 namespace tarpel::cli {
 
 void ConsoleDeviceView::SetDeviceCaption(std::string_view caption) {
     // The window clears its label before identifying; the console has nothing to clear.
-    if (caption != "??") out_ << "Tipo de micro: " << caption << '\n';
+    if (caption != "??") out_ << Tr("Tipo de micro: ") << caption << '\n';
 }
 
 void ConsoleDeviceView::MemoryContentsKnown(std::span<const std::uint8_t> contents) {
@@ -31,7 +33,7 @@ Command AvrFileCommand(const char* name, const char* summary,
                        shell::CommandOutcome (*run)(avr::CommandFrame&, const std::string&)) {
     return {.group = "avr",
             .name = name,
-            .arguments = "FICHERO",
+            .arguments = Tr("FICHERO"),
             .summary = summary,
             .minArguments = 1,
             .maxArguments = 1,

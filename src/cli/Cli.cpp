@@ -11,6 +11,7 @@
 #include "cli/StopSignals.h"
 #include "hw/SteadyClock.h"
 #include "hw/TracingPort.h"
+#include "shell/Translate.h"
 
 namespace tarpel::cli {
 
@@ -39,14 +40,15 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
         return ExitSuccess;
     }
     const auto usageError = [&err](const std::string& message) {
-        err << "tarpel-cli: " << message << "\nPruebe: tarpel-cli --help\n";
+        err << "tarpel-cli: " << message << Tr("\nPruebe: tarpel-cli --help\n");
         return ExitUsage;
     };
     if (!parsed) return usageError(error);
     // Opening the board empties the trace file: it must not be a file the command works on.
     for (const auto& file : line.arguments) {
         if (!line.board.traceFile.empty() && SameFile(line.board.traceFile, file))
-            return usageError("--trace no puede ser un fichero que lee o escribe la orden: " + line.board.traceFile);
+            return usageError(Tr("--trace no puede ser un fichero que lee o escribe la orden: ") +
+                              line.board.traceFile);
     }
 
     board::Board board = line.command->opensBoard ? board::OpenBoard(line.board) : NoBoard(line.board);
@@ -79,7 +81,7 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
         status = ExitFailure;
     }
     if (StopSignal() != 0) {
-        shell.Notice(CancelledMessage);
+        shell.Notice(Tr(CancelledMessage));
         status = ExitFailure;
     }
     return status;

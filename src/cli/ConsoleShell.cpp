@@ -1,6 +1,7 @@
 #include "cli/ConsoleShell.h"
 
 #include "cli/StopSignals.h"
+#include "shell/Translate.h"
 
 namespace tarpel::cli {
 
@@ -34,7 +35,8 @@ void ConsoleShell::Notice(std::string_view text) {
 
 bool ConsoleShell::AskYesNo(std::string_view text, std::string_view caption) {
     MessageBox(text, caption);
-    err_ << (answerYes_ ? "Respuesta: Si (--force)\n" : "Respuesta: No. Para contestar Si, repita la orden con --force\n");
+    err_ << (answerYes_ ? Tr("Respuesta: Si (--force)\n")
+                        : Tr("Respuesta: No. Para contestar Si, repita la orden con --force\n"));
     err_.flush();
     return answerYes_;
 }

@@ -14,6 +14,7 @@
 #include "eeprom/SaveImageFile.h"
 #include "files/Checksums.h"
 #include "files/FileKind.h"
+#include "shell/Translate.h"
 
 namespace tarpel::cli {
 
@@ -44,8 +45,8 @@ using Step = shell::CommandOutcome (*)(eeprom::CommandFrame&, const std::string&
 std::optional<int> SelectedChip(CommandContext& context) {
     const auto index = ChipIndex(context.Option("chip").value_or(DefaultChip));
     if (!index)
-        context.shell.MessageBox("Memoria desconocida: " + *context.Option("chip") + " (use " + ChipNames() + ")",
-                                 "ERROR");
+        context.shell.MessageBox(
+            Tr("Memoria desconocida: ") + *context.Option("chip") + Tr(" (use ") + ChipNames() + ")", "ERROR");
     return index;
 }
 
@@ -55,7 +56,7 @@ int WithWorkspace(CommandContext& context, Step step) {
     if (!index) return ExitUsage;
     const std::string& file = context.arguments.front();
     if (files::FileKindOf(file) == files::FileKind::Other) {
-        context.shell.MessageBox("El fichero debe acabar en .hex o .bin: " + file, "ERROR");
+        context.shell.MessageBox(Tr("El fichero debe acabar en .hex o .bin: ") + file, "ERROR");
         return ExitUsage;
     }
     eeprom::EepromWorkspace workspace;
@@ -107,13 +108,13 @@ int Convert(CommandContext& context) {
 }
 
 CommandOption ChipOption() {
-    return {"chip", "CHIP", "tipo de memoria: " + ChipNames() + " (por omision " + DefaultChip + ")"};
+    return {"chip", "CHIP", Tr("tipo de memoria: ") + ChipNames() + Tr(" (por omision ") + DefaultChip + ")"};
 }
 
 Command EepromCommand(std::string name, std::string summary, Step step) {
     return {.group = "eeprom",
             .name = std::move(name),
-            .arguments = "FICHERO",
+            .arguments = Tr("FICHERO"),
             .summary = std::move(summary),
             .minArguments = 1,
             .maxArguments = 1,
@@ -124,13 +125,14 @@ Command EepromCommand(std::string name, std::string summary, Step step) {
 }  // namespace
 
 void RegisterEepromCommands(CommandTable& table) {
-    table.Add(EepromCommand("read", "lee la 24Cxx entera y la guarda en FICHERO (.hex o .bin)", ReadToFile));
-    table.Add(EepromCommand("write", "graba en la 24Cxx el contenido de FICHERO (.hex o .bin)", WriteFromFile));
-    table.Add(EepromCommand("verify", "compara la 24Cxx con el contenido de FICHERO (.hex o .bin)", VerifyAgainstFile));
+    table.Add(EepromCommand("read", Tr("lee la 24Cxx entera y la guarda en FICHERO (.hex o .bin)"), ReadToFile));
+    table.Add(EepromCommand("write", Tr("graba en la 24Cxx el contenido de FICHERO (.hex o .bin)"), WriteFromFile));
+    table.Add(
+        EepromCommand("verify", Tr("compara la 24Cxx con el contenido de FICHERO (.hex o .bin)"), VerifyAgainstFile));
     table.Add({.group = "eeprom",
                .name = "convert",
-               .arguments = "ENTRADA SALIDA",
-               .summary = "pasa la imagen de ENTRADA a SALIDA (.hex o .bin), sin placa",
+               .arguments = Tr("ENTRADA SALIDA"),
+               .summary = Tr("pasa la imagen de ENTRADA a SALIDA (.hex o .bin), sin placa"),
                .minArguments = 2,
                .maxArguments = 2,
                .options = {ChipOption()},
