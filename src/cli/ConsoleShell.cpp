@@ -21,7 +21,8 @@ std::string ConsoleShell::OneLine(std::string_view text) {
 
 void ConsoleShell::MessageBox(std::string_view text, std::string_view caption) {
     ClearProgress();
-    err_ << caption << (caption.empty() || caption.back() == ':' ? "" : ":") << ' ' << OneLine(text) << '\n';
+    const std::string title = TrText(caption);
+    err_ << title << (title.empty() || title.back() == ':' ? "" : ":") << ' ' << OneLine(TrText(text)) << '\n';
     err_.flush();
 }
 
@@ -29,7 +30,7 @@ void ConsoleShell::ShowMessage(std::string_view text) { MessageBox(text, Applica
 
 void ConsoleShell::Notice(std::string_view text) {
     ClearProgress();
-    err_ << text << '\n';
+    err_ << TrText(text) << '\n';
     err_.flush();
 }
 

@@ -5,15 +5,16 @@
 #include <string_view>
 
 #include "files/ImageFileRead.h"
+#include "shell/Translate.h"
 
 namespace tarpel::files {
 
 inline constexpr std::string_view ErrorCaption = "ERROR";
-inline constexpr std::string_view WarningCaption = "AVISO:";
+inline constexpr std::string_view WarningCaption = TrNoop("AVISO:");
 
-inline constexpr std::string_view UnreadableFileText = "No se puede abrir el fichero!!";
-inline constexpr std::string_view UnknownKindText = "Tipo de fichero desconocido (debe ser .hex o .bin)!!";
-inline constexpr std::string_view NoHexDataText = "El fichero no contiene datos HEX validos!!";
+inline constexpr std::string_view UnreadableFileText = TrNoop("No se puede abrir el fichero!!");
+inline constexpr std::string_view UnknownKindText = TrNoop("Tipo de fichero desconocido (debe ser .hex o .bin)!!");
+inline constexpr std::string_view NoHexDataText = TrNoop("El fichero no contiene datos HEX validos!!");
 
 // The warning for a file some of whose lines are not valid records of its format ("HEX"): how
 // many, and the first.

@@ -33,6 +33,11 @@ bool HasCatalogue(const std::filesystem::path& folder) {
 
 const char* Tr(const char* spanish) { return ::dgettext(Domain, spanish); }
 
+std::string TrText(std::string_view text) {
+    if (text.empty()) return {};  // the empty key gives the catalogue's header
+    return Tr(std::string(text).c_str());
+}
+
 Language ChooseLanguage(const char* language, const char* lcAll, const char* lcMessages, const char* lang) {
     const char* locale = Set(lcAll) ? lcAll : Set(lcMessages) ? lcMessages : Set(lang) ? lang : "C";
     // gettext itself ignores LANGUAGE in the C locale, so that output there stays the program's own.

@@ -4,6 +4,7 @@
 // and in every program that never calls SetUpLanguage (the tests), the texts stay Spanish.
 // Plain C++, for the Qt window and the console alike.
 #include <string>
+#include <string_view>
 
 namespace tarpel {
 
@@ -12,7 +13,11 @@ enum class Language { Spanish, English };
 // The text in the chosen language; the Spanish text itself when the catalogue has none.
 const char* Tr(const char* spanish);
 
-// Marks a text of a constant table for the catalogue; the table's reader passes it through Tr.
+// The translation of a whole text that may be an entry of the catalogue (a constant marked with
+// TrNoop, a caption); any other text unchanged. The shells pass every text of a box through it.
+std::string TrText(std::string_view text);
+
+// Marks a constant text for the catalogue; whoever shows it passes it through Tr or TrText.
 constexpr const char* TrNoop(const char* spanish) { return spanish; }
 
 // The language the environment asks for, as gettext reads it: LANGUAGE (a list, first language

@@ -5,14 +5,15 @@ set -euo pipefail
 root=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$root/scripts/update-po.sh" --pot "$work/tarpel.pot"
+"$root/scripts/update-po.sh" --pot "$work/tarpel.pot" 2>/dev/null
 status=0
 for catalogue in "$root"/po/*.po; do
   name=$(basename "$catalogue")
-  statistics=$(msgfmt --check --statistics -o /dev/null "$catalogue" 2>&1)
+  # The program's messages break their lines with \r on purpose; gettext warns of every one.
+  statistics=$(msgfmt --check --statistics -o /dev/null "$catalogue" 2>&1 | grep -v "'\\\\r' escape sequence")
   echo "$name: $statistics"
   if grep -qE 'untranslated|fuzzy' <<<"$statistics"; then status=1; fi
-  msgmerge --quiet --no-fuzzy-matching -o "$work/merged.po" "$catalogue" "$work/tarpel.pot"
+  msgmerge --quiet --no-fuzzy-matching -o "$work/merged.po" "$catalogue" "$work/tarpel.pot" 2>/dev/null
   missing=$(msgattrib --untranslated --no-obsolete "$work/merged.po" | grep -c '^msgid ' || true)
   stale=$(msgattrib --only-obsolete "$work/merged.po" | grep -c '^#~ msgid ' || true)
   # msgattrib prints the header entry as well when anything else is left.
