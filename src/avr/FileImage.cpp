@@ -8,6 +8,7 @@
 #include "files/FileKind.h"
 #include "files/HexRead.h"
 #include "files/ImageFileMessages.h"
+#include "shell/Translate.h"
 
 namespace tarpel::avr {
 
@@ -66,9 +67,9 @@ bool Fits(const FileImage& image, int memorySize) {
 }
 
 void ReportTooMuchData(shell::Shell& shell, const FileImage& image, const ImageLimits& limits, int memorySize) {
-    shell.MessageBox("El fichero llega hasta el byte " + std::to_string(image.read.dataEnd) + " y " +
-                         std::string(limits.memoryName) + " del micro solo tiene " + std::to_string(memorySize) +
-                         " bytes!!",
+    shell.MessageBox(Tr("El fichero llega hasta el byte ") + std::to_string(image.read.dataEnd) + Tr(" y ") +
+                         TrText(limits.memoryName) + Tr(" del micro solo tiene ") + std::to_string(memorySize) +
+                         Tr(" bytes!!"),
                      ErrorCaption);
 }
 

@@ -12,6 +12,7 @@
 #include "avr/DeviceTable.h"
 #include "files/ImageFileRead.h"
 #include "shell/Shell.h"
+#include "shell/Translate.h"
 
 namespace tarpel::avr {
 
@@ -38,10 +39,11 @@ struct ImageLimits {
     int largestSize;              // this memory's bytes on the largest device
 };
 
-inline constexpr ImageLimits FlashImageLimits{13569, 9472, 9472, 0, "la flash", LargestFlashSize()};
+inline constexpr ImageLimits FlashImageLimits{13569, 9472, 9472, 0, TrNoop("la flash"), LargestFlashSize()};
 // avr-objcopy writes an .eeprom section at its link address, 0x810000 on; it is meant for
 // EEPROM address 0, so such a file loads there.
-inline constexpr ImageLimits EepromImageLimits{849, 592, 592, 0x810000, "la eeprom interna", LargestEepromSize()};
+inline constexpr ImageLimits EepromImageLimits{849, 592, 592, 0x810000, TrNoop("la eeprom interna"),
+                                               LargestEepromSize()};
 
 enum class ImageLoad {
     Loaded,       // the file was read; what it held is in the image

@@ -5,12 +5,13 @@
 #include <string_view>
 
 #include "avr/FileImage.h"
+#include "shell/Translate.h"
 
 namespace tarpel::avr {
 
 namespace {
 
-constexpr std::string_view WriteFailed = "Error de comunicacion con Atmel...";
+constexpr std::string_view WriteFailed = TrNoop("Error de comunicacion con Atmel...");
 constexpr int ReadBacks = 4000;
 // Datasheets: 9 ms per EEPROM byte on the ATmega8515, 4 to 9 ms on the AT90S devices.
 constexpr std::uint32_t UnpollableByteMs = 12;

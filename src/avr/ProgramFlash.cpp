@@ -6,14 +6,15 @@
 #include <string_view>
 
 #include "avr/FileImage.h"
+#include "shell/Translate.h"
 
 namespace tarpel::avr {
 
 namespace {
 
 constexpr std::string_view ByteWriteFailed =
-    "Error de comunicacion con Atmel, o intento de grabar flash sin borrar antes...";
-constexpr std::string_view PageWriteFailed = "Error programando flash!";
+    TrNoop("Error de comunicacion con Atmel, o intento de grabar flash sin borrar antes...");
+constexpr std::string_view PageWriteFailed = TrNoop("Error programando flash!");
 constexpr int ByteModeReadBacks = 5000;
 constexpr int PageModeReadBacks = 4000;
 // While an AT90S writes a flash byte it answers reads with 0x7F, so 0x7F (and 0x80, kept for

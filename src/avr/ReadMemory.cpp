@@ -9,12 +9,13 @@
 #include "files/BinaryFile.h"
 #include "files/FileKind.h"
 #include "files/HexWrite.h"
+#include "shell/Translate.h"
 
 namespace tarpel::avr {
 
 namespace {
 
-constexpr std::string_view CannotCreate = "No se puede crear fichero!!";
+constexpr std::string_view CannotCreate = TrNoop("No se puede crear fichero!!");
 
 CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::string& fileName) {
     shell::Shell& shell = frame.Shell();

@@ -7,6 +7,7 @@
 
 #include "eeprom/ChipMessages.h"
 #include "shell/Progress.h"
+#include "shell/Translate.h"
 
 namespace tarpel::eeprom {
 
@@ -74,6 +75,7 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
     const std::int32_t chipSize = static_cast<std::int32_t>(image.size());
     auto outcome = CommandOutcome::Done;
     // Rising page order; the label and gauge show the start of the page just written.
+    const std::string writtenLabel = Tr(" bytes grabados...");
     for (std::int32_t page = 0; page < chipSize - 1; page += addressing.pageSize) {
         if (!master.BusFree()) {
             shell.ProgressClose();
@@ -82,10 +84,10 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
         if (!master.ProgramPageWithRetry(image, static_cast<std::uint16_t>(page), addressing)) {
             shell.ProgressClose();
             frame.StopCommand();
-            shell.MessageBox(PageNoAckText + std::to_string(page) + ")", ErrorCaption);
+            shell.MessageBox(Tr(PageNoAckText) + std::to_string(page) + ")", ErrorCaption);
             return CommandOutcome::Failed;
         }
-        if (shell::ProgressStep(shell, std::to_string(page) + " bytes grabados...", page, chipSize)) {
+        if (shell::ProgressStep(shell, std::to_string(page) + writtenLabel, page, chipSize)) {
             outcome = CommandOutcome::Cancelled;
             break;
         }
@@ -124,11 +126,11 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
     const auto difference = std::mismatch(image, image + static_cast<std::ptrdiff_t>(count), chip.begin());
     if (difference.first != image + static_cast<std::ptrdiff_t>(count)) {
         const auto index = difference.first - image;
-        shell.MessageBox("Hay diferencias en el byte nº:" + std::to_string(index), "ERROR EN LA COMPROBACION");
+        shell.MessageBox(Tr("Hay diferencias en el byte nº:") + std::to_string(index), Tr("ERROR EN LA COMPROBACION"));
         return CommandOutcome::Failed;
     }
     frame.RefreshGrid();
-    shell.MessageBox("El contenido del chip se ha verificado correctamente!!!", "FIN DE LA COMPROBACION");
+    shell.MessageBox(Tr("El contenido del chip se ha verificado correctamente!!!"), Tr("FIN DE LA COMPROBACION"));
     return CommandOutcome::Done;
 }
 

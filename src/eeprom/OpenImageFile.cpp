@@ -9,6 +9,7 @@
 #include "files/FileKind.h"
 #include "files/HexRead.h"
 #include "files/ImageFileMessages.h"
+#include "shell/Translate.h"
 
 namespace tarpel::eeprom {
 
@@ -16,9 +17,9 @@ namespace {
 
 constexpr std::size_t BinaryReadCapacity = 100000;
 constexpr std::string_view MoreDataWarning =
-    "El archivo contiene mas datos de los que el \rchip seleccionado puede almacenar: Se truncaran los datos";
+    TrNoop("El archivo contiene mas datos de los que el \rchip seleccionado puede almacenar: Se truncaran los datos");
 constexpr std::string_view LessDataWarning =
-    "El archivo contiene menos datos de los que el \rchip seleccionado puede almacenar: Se rellenara con FF";
+    TrNoop("El archivo contiene menos datos de los que el \rchip seleccionado puede almacenar: Se rellenara con FF");
 
 // A file read into an image of its own, with the warnings it earned; nothing shown yet.
 struct LoadedFile {

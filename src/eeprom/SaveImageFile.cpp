@@ -7,12 +7,13 @@
 #include "files/FileKind.h"
 #include "files/HexWrite.h"
 #include "files/ImageFileMessages.h"
+#include "shell/Translate.h"
 
 namespace tarpel::eeprom {
 
 namespace {
 
-constexpr std::string_view CannotCreate = "No se puede crear fichero!!";
+constexpr std::string_view CannotCreate = TrNoop("No se puede crear fichero!!");
 
 }  // namespace
 
