@@ -68,7 +68,7 @@ std::vector<CommandLineOption> BoardCommandLineOptions(BoardOptions& options) {
                                 Tr("micro del zocalo AVR simulado: ") + NamesOrNone(sim::AvrDeviceModels) +
                                     Tr(" (por defecto ") + defaults.simAvr + ")"},
                                options.simAvr));
-    table.push_back({{"sim-fault", Tr("FALLO"), Tr("fallo simulado; se puede repetir:"), sim::SimFaultHelp},
+    table.push_back({{"sim-fault", Tr("FALLO"), Tr("fallo simulado; se puede repetir:"), Tr(sim::SimFaultHelp)},
                      [&options](const std::string& value) {
                          options.simFaults.push_back(value);
                          return std::string();
