@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "ui/ModalRunner.h"
+#include "ui/TrQ.h"
 
 namespace tarpel::ui {
 
@@ -25,7 +26,7 @@ QString FilterSuffix(const QString& filter) {
 
 FileDialog::FileDialog(Mode mode, QString title)
     : Title(std::move(title)),
-      NameFilters{QStringLiteral("Ficheros Intel HEX (*.hex)"), QStringLiteral("Ficheros binarios (*.bin)")},
+      NameFilters{TrQ("Ficheros Intel HEX (*.hex)"), TrQ("Ficheros binarios (*.bin)")},
       mode_(mode) {}
 
 QString FileDialog::StartFolder() const {

@@ -7,6 +7,7 @@
 #include <QStyle>
 
 #include "ui/DialogFont.h"
+#include "ui/TrQ.h"
 
 namespace tarpel::ui {
 
@@ -14,14 +15,14 @@ TformConfig::TformConfig(QWidget* parent)
     : QDialog(parent,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      Label1(new QLabel(QStringLiteral("Factor de retardo de comunicaciones:"), this)),
+      Label1(new QLabel(TrQ("Factor de retardo de comunicaciones:"), this)),
       lbTB(new QLabel(QStringLiteral("lbTB"), this)),
       tb(new QSlider(Qt::Horizontal, this)),
       Label2(new QLabel(QStringLiteral("MIN"), this)),
       Label3(new QLabel(QStringLiteral("MAX"), this)),
       Label4(new QLabel(this)),
-      BitBtn1(new QPushButton(QStringLiteral("ACEPTAR"), this)) {
-    setWindowTitle(QStringLiteral("Configuracion"));
+      BitBtn1(new QPushButton(TrQ("ACEPTAR"), this)) {
+    setWindowTitle(TrQ("Configuracion"));
     setModal(true);
     setFixedSize(329, 190);
 
@@ -43,10 +44,9 @@ TformConfig::TformConfig(QWidget* parent)
     Label3->setGeometry(281, 82, 24, 13);
     Label3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    Label4->setText(QStringLiteral(
-        "NOTA: Lo normal seria dejar el factor de retardo en valores menores de 5. "
-        "Incrementar este valor disminuira muchisimo la velocidad de lectura y programacion "
-        "del chip."));
+    Label4->setText(TrQ("NOTA: Lo normal seria dejar el factor de retardo en valores menores de 5. "
+                        "Incrementar este valor disminuira muchisimo la velocidad de lectura y programacion "
+                        "del chip."));
     Label4->setWordWrap(true);
     Label4->setGeometry(12, 100, 305, 41);
 
