@@ -5,6 +5,8 @@
 #   scripts/update-po.sh            update po/*.po
 #   scripts/update-po.sh --pot F    only write the extracted template to F
 set -euo pipefail
+# The program's messages break their lines with \r on purpose; gettext warns of every one.
+exec 2> >(grep -v "'\\\\r' escape sequence" >&2)
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 extract() {
