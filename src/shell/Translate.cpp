@@ -1,7 +1,6 @@
 #include "shell/Translate.h"
 
 #include <libintl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <clocale>

@@ -20,10 +20,10 @@ std::string TrText(std::string_view text);
 // Marks a constant text for the catalogue; whoever shows it passes it through Tr or TrText.
 constexpr const char* TrNoop(const char* spanish) { return spanish; }
 
-// The language the environment asks for, as gettext reads it: LANGUAGE (a list, first language
-// that has a catalogue wins) unless the locale is C or POSIX, else the first set of LC_ALL,
-// LC_MESSAGES, LANG. Spanish, the language of the source, whenever English is not asked first.
-// Null arguments stand for unset variables.
+// The language the environment asks for, as gettext reads it: LANGUAGE (a list; the first
+// language in it that the program has, English or Spanish, wins) unless the locale is C or
+// POSIX, else the first set of LC_ALL, LC_MESSAGES, LANG. Spanish, the language of the source,
+// whenever English is not asked first. Null arguments stand for unset variables.
 Language ChooseLanguage(const char* language, const char* lcAll, const char* lcMessages, const char* lang);
 
 // Chooses the language from this process's environment and makes gettext follow that choice even
