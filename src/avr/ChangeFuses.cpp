@@ -1,30 +1,57 @@
 #include "avr/ChangeFuses.h"
 
+#include <functional>
+
+#include "avr/FileImage.h"
 #include "avr/FuseDevice.h"
 #include "avr/FuseMapping.h"
 
 namespace tarpel::avr {
 
-CommandOutcome ChangeFuses(CommandFrame& frame, const FuseChanges& changes, FuseUpdate& update) {
-    const auto scope = frame.Begin();
-    if (!scope) return CommandOutcome::Failed;
-    if (!IdentifyFuseDevice(frame)) return CommandOutcome::Failed;
+namespace {
+
+// Reads the bytes, writes and reads back those `wanted` makes of them when they differ.
+CommandOutcome UpdateFuses(CommandFrame& frame, const std::function<FuseBytes(FuseBytes)>& wanted,
+                           FuseUpdate& update) {
     hw::AvrLink& link = frame.Link();
     const FuseBytes before{link.ReadFuseLow(), link.ReadFuseHigh()};
     update.before = before;
-    const FuseBytes wanted = ApplyFuseChanges(before, changes);
-    if (wanted == before) {
+    const FuseBytes after = wanted(before);
+    if (after == before) {
         frame.StopCommand();
         update.after = before;
         return CommandOutcome::Done;
     }
     // Only a clock the user changes is asked about: the one the device runs on answered already.
-    const bool newClock = (wanted.low & fusebits::Cksel) != (before.low & fusebits::Cksel);
-    if (newClock && !ConfirmClock(frame, wanted.low)) return CommandOutcome::Cancelled;
-    if (!WriteCheckedFuses(frame, wanted, before)) return CommandOutcome::Failed;
-    update.after = wanted;
+    const bool newClock = (after.low & fusebits::Cksel) != (before.low & fusebits::Cksel);
+    if (newClock && !ConfirmClock(frame, after.low)) return CommandOutcome::Cancelled;
+    if (!WriteCheckedFuses(frame, after, before)) return CommandOutcome::Failed;
+    update.after = after;
     frame.Shell().ShowMessage(FusesWrittenMessage);
     return CommandOutcome::Done;
+}
+
+}  // namespace
+
+CommandOutcome ChangeFuses(CommandFrame& frame, const FuseChanges& changes, FuseUpdate& update) {
+    const auto scope = frame.Begin();
+    if (!scope) return CommandOutcome::Failed;
+    if (!IdentifyFuseDevice(frame)) return CommandOutcome::Failed;
+    return UpdateFuses(frame, [&changes](FuseBytes before) { return ApplyFuseChanges(before, changes); }, update);
+}
+
+CommandOutcome WriteFileFuses(CommandFrame& frame, const FuseFile& file, FuseUpdate& update) {
+    const auto scope = frame.Begin();
+    if (!scope) return CommandOutcome::Failed;
+    // Checked here too, not only when the file was read: these bytes are written whole.
+    const std::string refusal = file.error.empty() ? SpienRefusal(file.bytes) : file.error;
+    if (!refusal.empty()) {
+        frame.Shell().MessageBox(refusal, ErrorCaption);
+        return CommandOutcome::Failed;
+    }
+    if (!IdentifyFuseDevice(frame)) return CommandOutcome::Failed;
+    if (!CheckFileDevice(frame, file.signature)) return CommandOutcome::Failed;
+    return UpdateFuses(frame, [&file](FuseBytes) { return file.bytes; }, update);
 }
 
 }  // namespace tarpel::avr

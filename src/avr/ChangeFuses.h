@@ -3,11 +3,13 @@
 // the controls the options name, and writes and reads back the bytes that differ. Nothing is
 // written when nothing changes. Devices without fuses are refused as by the panel; a new clock
 // that needs a crystal or an RC pair on XTAL1 is written only after a yes to the panel's warning.
-// The window's panel, which writes every control, is WriteFuses.
+// The window's panel, which writes every control, is WriteFuses. With --from, the bytes are an
+// avr-gcc program's instead.
 #include <optional>
 
 #include "avr/CommandFrame.h"
 #include "avr/FuseChanges.h"
+#include "avr/FuseFile.h"
 #include "avr/FuseMemory.h"
 
 namespace tarpel::avr {
@@ -21,5 +23,10 @@ struct FuseUpdate {
 // not read back or the device has no fuses; Cancelled, with nothing written, on a no to the
 // clock warning.
 CommandOutcome ChangeFuses(CommandFrame& frame, const FuseChanges& changes, FuseUpdate& update);
+
+// "avr write-fuses --from": both bytes become the file's, written as above (only those that
+// differ, a new clock only after a yes). A file refused by ReadFuseFile is refused again here
+// before the device is touched, and a program built for another device once it is identified.
+CommandOutcome WriteFileFuses(CommandFrame& frame, const FuseFile& file, FuseUpdate& update);
 
 }  // namespace tarpel::avr

@@ -1,5 +1,6 @@
 #include "avr/FileImage.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <span>
 
@@ -8,9 +9,27 @@
 #include "files/FileKind.h"
 #include "files/HexRead.h"
 #include "files/ImageFileMessages.h"
+#include "files/SrecRead.h"
 #include "shell/Translate.h"
 
 namespace tarpel::avr {
+
+namespace {
+
+void LoadElf(const std::string& fileName, const ImageLimits& limits, FileImage& image) {
+    ElfReadResult elf = ElfRead(fileName, limits.elfMemory);
+    image.read.opened = true;
+    image.elfError = std::move(elf.error);
+    if (!image.elfError.empty()) return;
+    const std::vector<std::uint8_t>& bytes = elf.Memory(limits.elfMemory);
+    // What lies past the buffer is no part of any device's memory: the size error names it.
+    std::copy_n(bytes.begin(), std::min(bytes.size(), image.bytes.size()), image.bytes.begin());
+    image.read.hasData = true;
+    image.read.dataEnd = bytes.size();
+    image.signature = std::move(elf.signature);
+}
+
+}  // namespace
 
 FileImage LoadFileImage(const std::string& fileName, const ImageLimits& limits) {
     FileImage image;
@@ -18,6 +37,7 @@ FileImage LoadFileImage(const std::string& fileName, const ImageLimits& limits) 
     std::span<std::uint8_t> buffer(image.bytes);
     if (fileName.empty()) return image;  // no file chosen yet: nothing to open
     const files::FileKind kind = files::FileKindOf(fileName);
+    image.kind = kind;
     switch (kind) {
     case files::FileKind::Binary: {
         const auto read = files::ReadBinaryFile(fileName, buffer.first(limits.binaryBytes));
@@ -32,30 +52,44 @@ FileImage LoadFileImage(const std::string& fileName, const ImageLimits& limits) 
     case files::FileKind::Hex:
         image.read = files::HexRead(fileName, limits.hexLimit, buffer, limits.hexOrigin);
         break;
+    case files::FileKind::Srec:
+        image.read = files::SrecRead(fileName, buffer, limits.hexOrigin);
+        break;
+    case files::FileKind::Elf:
+        LoadElf(fileName, limits, image);
+        break;
     case files::FileKind::Other:
         image.load = ImageLoad::UnknownKind;
         return image;
     }
-    if (!image.read.opened) image.load = ImageLoad::Unreadable;
+    if (!image.elfError.empty()) image.load = ImageLoad::ElfRefused;
+    else if (!image.read.opened) image.load = ImageLoad::Unreadable;
     else if (kind == files::FileKind::Hex && !image.read.hasData) image.load = ImageLoad::NoHexData;
+    else if (kind == files::FileKind::Srec && !image.read.hasData) image.load = ImageLoad::NoSrecData;
     else image.load = ImageLoad::Loaded;
     return image;
 }
 
-void ReportUnloadable(shell::Shell& shell, ImageLoad load) {
+void ReportUnloadable(shell::Shell& shell, const FileImage& image) {
     // Programming an all-0xFF image in place of a file that gave none would report success
     // for nothing done, and overwrite the EEPROM's contents with 0xFF.
-    switch (load) {
+    switch (image.load) {
     case ImageLoad::Loaded:
         break;
     case ImageLoad::Unreadable:
         shell.MessageBox(files::UnreadableFileText, ErrorCaption);
         break;
     case ImageLoad::UnknownKind:
-        shell.MessageBox(files::UnknownKindText, ErrorCaption);
+        shell.MessageBox(files::UnknownAvrKindText, ErrorCaption);
         break;
     case ImageLoad::NoHexData:
         shell.MessageBox(files::NoHexDataText, ErrorCaption);
+        break;
+    case ImageLoad::NoSrecData:
+        shell.MessageBox(files::NoSrecDataText, ErrorCaption);
+        break;
+    case ImageLoad::ElfRefused:
+        shell.MessageBox(image.elfError, ErrorCaption);
         break;
     }
 }
@@ -64,6 +98,21 @@ namespace {
 
 bool Fits(const FileImage& image, int memorySize) {
     return image.read.dataEnd <= static_cast<std::uint64_t>(memorySize);
+}
+
+// The device a signature stands for, as the window names it; the bytes for one it does not know.
+std::string DeviceName(const std::vector<std::uint8_t>& signature) {
+    if (signature.size() == 3) {
+        if (const DeviceType* device = FindDevice({signature[0], signature[1], signature[2]}))
+            return std::string(device->caption);
+    }
+    std::string name = Tr("micro de firma");
+    for (const std::uint8_t byte : signature) {
+        char digits[4];
+        std::snprintf(digits, sizeof digits, " %02X", byte);
+        name += digits;
+    }
+    return name;
 }
 
 void ReportTooMuchData(shell::Shell& shell, const FileImage& image, const ImageLimits& limits, int memorySize) {
@@ -77,10 +126,13 @@ void ReportTooMuchData(shell::Shell& shell, const FileImage& image, const ImageL
 
 bool ReportFileImage(shell::Shell& shell, const FileImage& image, const ImageLimits& limits) {
     if (image.load != ImageLoad::Loaded) {
-        ReportUnloadable(shell, image.load);
+        ReportUnloadable(shell, image);
         return false;
     }
-    if (image.read.wrongLines > 0) shell.MessageBox(files::WrongLinesText(image.read), files::WarningCaption);
+    if (image.read.wrongLines > 0) {
+        const std::string_view format = image.kind == files::FileKind::Srec ? "S-record" : "HEX";
+        shell.MessageBox(files::WrongLinesText(image.read, format), files::WarningCaption);
+    }
     if (Fits(image, limits.largestSize)) return true;
     ReportTooMuchData(shell, image, limits, limits.largestSize);
     return false;
@@ -90,6 +142,17 @@ bool CheckImageFits(CommandFrame& frame, const FileImage& image, const ImageLimi
     if (Fits(image, memorySize)) return true;
     frame.StopCommand();
     ReportTooMuchData(frame.Shell(), image, limits, memorySize);
+    return false;
+}
+
+bool CheckFileDevice(CommandFrame& frame, const std::vector<std::uint8_t>& signature) {
+    if (signature.empty()) return true;
+    const hw::AvrSignature& identified = frame.Device().signature;
+    if (std::equal(signature.begin(), signature.end(), identified.begin(), identified.end())) return true;
+    frame.StopCommand();
+    frame.Shell().MessageBox(Tr("El fichero es para un ") + DeviceName(signature) +
+                                 Tr(" y el micro del zocalo es un ") + std::string(frame.Device().caption) + "!!",
+                             ErrorCaption);
     return false;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // Loading a file into an AVR command's own image buffer: preset to 0xFF (the erased value),
-// then raw bytes or Intel HEX records by the name's last three characters. Loading shows
-// nothing; the Report and Check functions turn what the file gave into the command's boxes,
-// all of them before anything is written to or compared with the device.
+// then raw bytes, Intel HEX or S-record records, or an avr-gcc ELF program's section for the
+// memory, by the name's ending. Loading shows nothing; the Report and Check functions turn what
+// the file gave into the command's boxes, all of them before anything is written to or
+// compared with the device.
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -10,6 +11,8 @@
 #include <vector>
 
 #include "avr/DeviceTable.h"
+#include "avr/ElfRead.h"
+#include "files/FileKind.h"
 #include "files/ImageFileRead.h"
 #include "shell/Shell.h"
 #include "shell/Translate.h"
@@ -37,32 +40,39 @@ struct ImageLimits {
     std::uint32_t hexOrigin;      // HEX addresses from here on count from 0 (see below)
     std::string_view memoryName;  // the memory as the size error names it
     int largestSize;              // this memory's bytes on the largest device
+    ElfMemory elfMemory;          // what an ELF program holds for this memory
 };
 
-inline constexpr ImageLimits FlashImageLimits{13569, 9472, 9472, 0, TrNoop("la flash"), LargestFlashSize()};
+inline constexpr ImageLimits FlashImageLimits{13569, 9472, 9472, 0, TrNoop("la flash"), LargestFlashSize(),
+                                              ElfMemory::Flash};
 // avr-objcopy writes an .eeprom section at its link address, 0x810000 on; it is meant for
-// EEPROM address 0, so such a file loads there.
-inline constexpr ImageLimits EepromImageLimits{849, 592, 592, 0x810000, TrNoop("la eeprom interna"),
-                                               LargestEepromSize()};
+// EEPROM address 0, so such a HEX or S-record file loads there.
+inline constexpr ImageLimits EepromImageLimits{849,        592, 592, 0x810000, TrNoop("la eeprom interna"),
+                                               LargestEepromSize(), ElfMemory::Eeprom};
 
 enum class ImageLoad {
     Loaded,       // the file was read; what it held is in the image
     Unreadable,   // the file could not be opened or read
-    UnknownKind,  // the name ends in neither BIN nor HEX
+    UnknownKind,  // the name has none of the known endings
     NoHexData,    // a HEX file without a single data record: empty, or some other kind of file
+    NoSrecData,   // the same for an S-record file
+    ElfRefused,   // an ELF file that is no AVR program, is damaged or has nothing for the memory
 };
 
 struct FileImage {
     ImageLoad load = ImageLoad::Unreadable;
+    files::FileKind kind = files::FileKind::Other;  // by the name's ending
     std::vector<std::uint8_t> bytes;  // capacity bytes, 0xFF where the file put nothing
     // What the reading found; dataEnd is the length of a binary file, also beyond what was read.
     files::ImageFileRead read;
+    std::string elfError;                 // why an ELF file was refused
+    std::vector<std::uint8_t> signature;  // the device an ELF program was built for, when it says
 };
 
 FileImage LoadFileImage(const std::string& fileName, const ImageLimits& limits);
 
 // The error box for an image that was not loaded; nothing for a loaded one.
-void ReportUnloadable(shell::Shell& shell, ImageLoad load);
+void ReportUnloadable(shell::Shell& shell, const FileImage& image);
 
 // The file's boxes before the device is powered: the error for a file that gave no image or
 // holds more data than this memory of any device, the warning for lines that were not valid
@@ -73,5 +83,11 @@ bool ReportFileImage(shell::Shell& shell, const FileImage& image, const ImageLim
 // Otherwise the command stops (every line off, default cursor) and then the error box names both
 // sizes, so that nothing is cut in silence.
 bool CheckImageFits(CommandFrame& frame, const FileImage& image, const ImageLimits& limits, int memorySize);
+
+// True when a file's signature is empty (only an ELF program's .signature section names a
+// device) or is the identified device's. Otherwise the command stops (every line off, default
+// cursor) and then the error box names both devices: a program built for another one must not
+// reach it.
+bool CheckFileDevice(CommandFrame& frame, const std::vector<std::uint8_t>& signature);
 
 }  // namespace tarpel::avr

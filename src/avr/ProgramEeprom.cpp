@@ -25,6 +25,7 @@ CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) 
         return CommandOutcome::Failed;
     }
     if (!CheckImageFits(frame, image, EepromImageLimits, frame.EepromSize())) return CommandOutcome::Failed;
+    if (!CheckFileDevice(frame, image.signature)) return CommandOutcome::Failed;
     hw::AvrLink& link = frame.Link();
     const auto& busyAnswers = frame.Device().eepromBusyAnswers;
     const int size = frame.EepromSize();

@@ -130,6 +130,7 @@ CommandOutcome ProgramFlashImage(CommandFrame& frame, const FileImage& file) {
     }
     // Only the signature tells the flash size; a file beyond it would be cut and then verify.
     if (!CheckImageFits(frame, file, FlashImageLimits, frame.FlashSize())) return CommandOutcome::Failed;
+    if (!CheckFileDevice(frame, file.signature)) return CommandOutcome::Failed;
     const std::span<const std::uint8_t> image(file.bytes);
     const bool written = frame.Device().flashWrite == FlashWriteMode::Pages ? ProgramPages(frame, image)
                                                                              : ProgramBytes(frame, image);

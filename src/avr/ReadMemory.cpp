@@ -9,6 +9,8 @@
 #include "files/BinaryFile.h"
 #include "files/FileKind.h"
 #include "files/HexWrite.h"
+#include "files/ImageFileMessages.h"
+#include "files/SrecWrite.h"
 #include "shell/Translate.h"
 
 namespace tarpel::avr {
@@ -20,10 +22,11 @@ constexpr std::string_view CannotCreate = TrNoop("No se puede crear fichero!!");
 CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::string& fileName) {
     shell::Shell& shell = frame.Shell();
     const files::FileKind kind = files::FileKindOf(fileName);
-    if (kind == files::FileKind::Other) {
-        // Nothing could be saved under such a name: say so before the device is read, rather
-        // than read it in full and drop what was read without a word.
-        ReportUnloadable(shell, ImageLoad::UnknownKind);
+    if (kind == files::FileKind::Other || kind == files::FileKind::Elf) {
+        // Nothing could be saved under such a name (an ELF program is the toolchain's to
+        // write): say so before the device is read, rather than read it in full and drop what
+        // was read without a word.
+        shell.MessageBox(files::UnknownKindText, ErrorCaption);
         return CommandOutcome::Failed;
     }
     shell.SetCursor(shell::CursorShape::Hourglass);
@@ -37,12 +40,13 @@ CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::
     frame.SwitchOff();
     frame.View().MemoryContentsKnown(image);
 
-    const bool written = kind == files::FileKind::Binary
-                             ? files::WriteBinaryFile(fileName, image)
-                             : files::HexWrite(fileName, image, static_cast<std::int32_t>(image.size()));
+    const auto count = static_cast<std::int32_t>(image.size());
+    const bool written = kind == files::FileKind::Binary ? files::WriteBinaryFile(fileName, image)
+                         : kind == files::FileKind::Srec ? files::SrecWrite(fileName, image, count)
+                                                         : files::HexWrite(fileName, image, count);
     shell.SetCursor(shell::CursorShape::Default);
     if (!written) {
-        // A HEX file that could not be written is reported like a binary one: otherwise the
+        // A text file that could not be written is reported like a binary one: otherwise the
         // user would take the device's contents for saved.
         shell.MessageBox(CannotCreate, ErrorCaption);
         return CommandOutcome::Failed;

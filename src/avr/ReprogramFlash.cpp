@@ -25,15 +25,17 @@ CommandOutcome ReprogramFlashFrom(CommandFrame& frame, const std::string& fileNa
     // Erasing and then finding no file to program would leave the user with a blank device.
     const FileImage image = LoadFileImage(fileName, FlashImageLimits);
     if (!ReportFileImage(frame.Shell(), image, FlashImageLimits)) return CommandOutcome::Failed;
-    // Nor must a file too big for the device in the socket be found out after the erase; only
-    // the signature tells the size, so a file beyond the smallest flash is measured first.
-    if (image.read.dataEnd > static_cast<std::uint64_t>(SmallestFlashSize())) {
+    // Nor must a file too big for the device in the socket, or built for another device, be
+    // found out after the erase; only the signature tells the size, so a file beyond the
+    // smallest flash, and a program that names its device, are measured first.
+    if (image.read.dataEnd > static_cast<std::uint64_t>(SmallestFlashSize()) || !image.signature.empty()) {
         frame.Shell().SetCursor(shell::CursorShape::Hourglass);
         if (!frame.IdentifyDevice()) {
             frame.StopCommand();
             return CommandOutcome::Failed;
         }
         if (!CheckImageFits(frame, image, FlashImageLimits, frame.FlashSize())) return CommandOutcome::Failed;
+        if (!CheckFileDevice(frame, image.signature)) return CommandOutcome::Failed;
         frame.StopCommand();
     }
     if (!frame.EnterProgrammingMode()) return CommandOutcome::Failed;

@@ -41,6 +41,7 @@ CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const st
     }
     const int size = MemorySize(frame, memory);
     if (!CheckImageFits(frame, checked, limits, size)) return CommandOutcome::Failed;
+    if (!CheckFileDevice(frame, checked.signature)) return CommandOutcome::Failed;
     std::vector<std::uint8_t> device(static_cast<std::size_t>(size), 0xFF);
     // A verdict on part of the memory would judge bytes never read: a stopped read gives none.
     if (!ReadDeviceMemory(frame, memory, device)) return CommandOutcome::Cancelled;
@@ -52,7 +53,7 @@ CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const st
     // always did; it went away, or changed into something else, if it no longer loads or fits.
     const FileImage file = LoadFileImage(fileName, limits);
     if (file.load != ImageLoad::Loaded) {
-        ReportUnloadable(shell, file.load);
+        ReportUnloadable(shell, file);
         return CommandOutcome::Failed;
     }
     if (!CheckImageFits(frame, file, limits, size)) return CommandOutcome::Failed;

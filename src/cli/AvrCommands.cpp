@@ -13,11 +13,13 @@ namespace tarpel::cli {
 void RegisterAvrCommands(CommandTable& table) {
     table.Add(AvrCommand("identify", Tr("identifica el micro del zocalo y muestra su tipo"), avr::IdentifyMicro));
     table.Add(AvrCommand("erase", Tr("borra la flash y la eeprom interna del micro"), avr::EraseChip));
-    table.Add(AvrFileCommand("write-flash", Tr("programa la flash con FICHERO (.hex o .bin); borrela antes"),
+    table.Add(AvrFileCommand("write-flash",
+                             Tr("programa la flash con FICHERO (.hex, .bin, .srec o .elf); borrela antes"),
                              avr::ProgramFlashFrom));
-    table.Add(AvrFileCommand("write-eeprom", Tr("programa la eeprom interna con FICHERO (.hex o .bin)"),
+    table.Add(AvrFileCommand("write-eeprom", Tr("programa la eeprom interna con FICHERO (.hex, .bin, .srec o .elf)"),
                              avr::ProgramEepromFrom));
-    table.Add(AvrFileCommand("reprogram-flash", Tr("borra el micro y programa la flash con FICHERO (.hex o .bin)"),
+    table.Add(AvrFileCommand("reprogram-flash",
+                             Tr("borra el micro y programa la flash con FICHERO (.hex, .bin, .srec o .elf)"),
                              avr::ReprogramFlashFrom));
 }
 

@@ -8,7 +8,9 @@
 #include "avr/BlankTest.h"
 #include "avr/ChangeFuses.h"
 #include "avr/CommandFrame.h"
+#include "avr/FuseFile.h"
 #include "avr/FuseLists.h"
+#include "avr/FuseMapping.h"
 #include "avr/ReadFuses.h"
 #include "avr/ReadMemory.h"
 #include "avr/VerifyMemory.h"
@@ -91,7 +93,45 @@ int ReadFusesCommand(CommandContext& context) {
     return status;
 }
 
+// Prints what was there and what is there now, once the bytes were written (or had not to be).
+int ReportFuseUpdate(CommandContext& context, int status, const avr::FuseUpdate& update) {
+    if (status != ExitSuccess || !update.before || !update.after) return status;
+    context.out << "FuseLow: " << Hex(update.before->low) << " -> " << Hex(update.after->low) << '\n'
+                << "FuseHigh: " << Hex(update.before->high) << " -> " << Hex(update.after->high) << '\n';
+    if (*update.before == *update.after) context.out << Tr("Sin cambios: no se ha grabado nada\n");
+    return status;
+}
+
+// --from: the .fuse section of an avr-gcc program, shown as the panel would show it before the
+// device is touched; a file that gives no bytes to write never reaches the board.
+int WriteFusesFromFile(CommandContext& context, const std::string& fileName) {
+    const avr::FuseFile file = avr::ReadFuseFile(fileName);
+    if (!file.error.empty()) {
+        context.shell.MessageBox(file.error, "ERROR");
+        return ExitFailure;
+    }
+    context.out << Tr("Fuses de ") << fileName << ":\n"
+                << "FuseLow: " << Hex(file.bytes.low) << '\n'
+                << "FuseHigh: " << Hex(file.bytes.high) << '\n'
+                << FuseSettingsText(avr::SettingsFromFuses(file.bytes.low, file.bytes.high));
+    context.shell.AnswerYes(context.HasOption("force"));
+    avr::FuseUpdate update;
+    const int status =
+        RunAvr(context, [&](avr::CommandFrame& frame) { return avr::WriteFileFuses(frame, file, update); });
+    return ReportFuseUpdate(context, status, update);
+}
+
 int WriteFusesCommand(CommandContext& context) {
+    if (const auto from = context.Option("from")) {
+        // The file gives every bit: an option beside it would be overwritten without a word.
+        for (const auto& [name, value] : context.options) {
+            if (name != "from" && name != "force") {
+                context.shell.MessageBox(Tr("--from no puede ir junto a --") + name, "ERROR");
+                return ExitUsage;
+            }
+        }
+        return WriteFusesFromFile(context, *from);
+    }
     avr::FuseChanges changes;
     for (const auto& [name, list, change] : ListOptions) {
         const auto value = context.Option(name);
@@ -117,11 +157,7 @@ int WriteFusesCommand(CommandContext& context) {
     avr::FuseUpdate update;
     const int status =
         RunAvr(context, [&](avr::CommandFrame& frame) { return avr::ChangeFuses(frame, changes, update); });
-    if (status != ExitSuccess || !update.before || !update.after) return status;
-    context.out << "FuseLow: " << Hex(update.before->low) << " -> " << Hex(update.after->low) << '\n'
-                << "FuseHigh: " << Hex(update.before->high) << " -> " << Hex(update.after->high) << '\n';
-    if (*update.before == *update.after) context.out << Tr("Sin cambios: no se ha grabado nada\n");
-    return status;
+    return ReportFuseUpdate(context, status, update);
 }
 
 std::vector<CommandOption> WriteFusesOptions() {
@@ -136,6 +172,9 @@ std::vector<CommandOption> WriteFusesOptions() {
         options.push_back({name, "", Tr("marca \"") + caption + "\""});
         options.push_back({std::string("no-") + name, "", Tr("desmarca \"") + caption + "\""});
     }
+    options.push_back({"from", Tr("FICHERO"),
+                       Tr("graba los dos bytes de la seccion .fuse de FICHERO (.elf de avr-gcc) en lugar de cambiar "
+                          "los que nombran las opciones")});
     options.push_back({"force", "", Tr("contesta Si al aviso de un reloj que necesita cristal o red RC en XTAL1")});
     return options;
 }
@@ -172,11 +211,13 @@ std::string FuseSettingsText(const avr::FuseSettings& settings) {
 }
 
 void RegisterAvrReadCommands(CommandTable& table) {
-    table.Add(AvrFileCommand("read-flash", Tr("lee la flash y la guarda en FICHERO (.hex o .bin)"), avr::ReadFlashTo));
-    table.Add(AvrFileCommand("read-eeprom", Tr("lee la eeprom interna y la guarda en FICHERO (.hex o .bin)"),
+    table.Add(
+        AvrFileCommand("read-flash", Tr("lee la flash y la guarda en FICHERO (.hex, .bin o .srec)"), avr::ReadFlashTo));
+    table.Add(AvrFileCommand("read-eeprom", Tr("lee la eeprom interna y la guarda en FICHERO (.hex, .bin o .srec)"),
                              avr::ReadEepromTo));
-    table.Add(AvrFileCommand("verify-flash", Tr("compara la flash con FICHERO (.hex o .bin)"), avr::VerifyFlashWith));
-    table.Add(AvrFileCommand("verify-eeprom", Tr("compara la eeprom interna con FICHERO (.hex o .bin)"),
+    table.Add(AvrFileCommand("verify-flash", Tr("compara la flash con FICHERO (.hex, .bin, .srec o .elf)"),
+                             avr::VerifyFlashWith));
+    table.Add(AvrFileCommand("verify-eeprom", Tr("compara la eeprom interna con FICHERO (.hex, .bin, .srec o .elf)"),
                              avr::VerifyEepromWith));
     table.Add(AvrCommand("blank-test", Tr("comprueba que la flash y la eeprom interna estan vacias"), avr::BlankTest));
     table.Add({.group = "avr",

@@ -1,6 +1,8 @@
 #include "cli/Cli.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "board/InertPort.h"
 #include "cli/CommandContext.h"
@@ -44,8 +46,11 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
         return ExitUsage;
     };
     if (!parsed) return usageError(error);
-    // Opening the board empties the trace file: it must not be a file the command works on.
-    for (const auto& file : line.arguments) {
+    // Opening the board empties the trace file: it must not be a file the command works on,
+    // whether named as an argument or by --from.
+    std::vector<std::string> files = line.arguments;
+    if (const auto from = line.options.find("from"); from != line.options.end()) files.push_back(from->second);
+    for (const auto& file : files) {
         if (!line.board.traceFile.empty() && SameFile(line.board.traceFile, file))
             return usageError(Tr("--trace no puede ser un fichero que lee o escribe la orden: ") +
                               line.board.traceFile);

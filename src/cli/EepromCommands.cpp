@@ -55,8 +55,10 @@ int WithWorkspace(CommandContext& context, Step step) {
     const auto index = SelectedChip(context);
     if (!index) return ExitUsage;
     const std::string& file = context.arguments.front();
-    if (files::FileKindOf(file) == files::FileKind::Other) {
-        context.shell.MessageBox(Tr("El fichero debe acabar en .hex o .bin: ") + file, "ERROR");
+    const files::FileKind kind = files::FileKindOf(file);
+    if (kind == files::FileKind::Other || kind == files::FileKind::Elf) {
+        context.shell.MessageBox(Tr("El fichero debe acabar en .hex, .bin, .srec, .s19, .s28, .s37 o .mot: ") + file,
+                                 "ERROR");
         return ExitUsage;
     }
     eeprom::EepromWorkspace workspace;
@@ -96,7 +98,8 @@ shell::CommandOutcome VerifyAgainstFile(eeprom::CommandFrame& frame, const std::
 }
 
 // "Abrir fichero..." of the first file, then "Guardar fichero..." to the second, each kind by
-// its name's ending, on the chip's image alone: no board is needed.
+// its name's ending (HEX, binary, S-record), on the chip's image alone: no board is needed. An
+// ELF program is no source: what it holds is an AVR's, and the open command refuses it.
 int Convert(CommandContext& context) {
     const auto index = SelectedChip(context);
     if (!index) return ExitUsage;
@@ -125,14 +128,15 @@ Command EepromCommand(std::string name, std::string summary, Step step) {
 }  // namespace
 
 void RegisterEepromCommands(CommandTable& table) {
-    table.Add(EepromCommand("read", Tr("lee la 24Cxx entera y la guarda en FICHERO (.hex o .bin)"), ReadToFile));
-    table.Add(EepromCommand("write", Tr("graba en la 24Cxx el contenido de FICHERO (.hex o .bin)"), WriteFromFile));
+    table.Add(EepromCommand("read", Tr("lee la 24Cxx entera y la guarda en FICHERO (.hex, .bin o .srec)"), ReadToFile));
     table.Add(
-        EepromCommand("verify", Tr("compara la 24Cxx con el contenido de FICHERO (.hex o .bin)"), VerifyAgainstFile));
+        EepromCommand("write", Tr("graba en la 24Cxx el contenido de FICHERO (.hex, .bin o .srec)"), WriteFromFile));
+    table.Add(EepromCommand("verify", Tr("compara la 24Cxx con el contenido de FICHERO (.hex, .bin o .srec)"),
+                            VerifyAgainstFile));
     table.Add({.group = "eeprom",
                .name = "convert",
                .arguments = Tr("ENTRADA SALIDA"),
-               .summary = Tr("pasa la imagen de ENTRADA a SALIDA (.hex o .bin), sin placa"),
+               .summary = Tr("pasa la imagen de ENTRADA a SALIDA (.hex, .bin o .srec), sin placa"),
                .minArguments = 2,
                .maxArguments = 2,
                .options = {ChipOption()},

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "files/BinaryFile.h"
 #include "files/FileKind.h"
 #include "files/HexRead.h"
 #include "files/ImageFileMessages.h"
+#include "files/SrecRead.h"
 #include "shell/Translate.h"
 
 namespace tarpel::eeprom {
@@ -41,20 +43,34 @@ LoadedFile LoadBinary(const std::string& fileName, std::size_t chipSize) {
     return file;
 }
 
-LoadedFile LoadHex(const std::string& fileName, std::int32_t chipSize) {
-    LoadedFile file;
-    // The image holds ChipSize + 255 bytes and more, so a record at the limit fits whole.
-    const files::ImageFileRead read = files::HexRead(fileName, chipSize, file.image);
+// What a text image file's reader found, as warnings or as the error that refuses the file.
+LoadedFile Judge(LoadedFile file, const files::ImageFileRead& read, std::int32_t chipSize, std::string_view format,
+                 std::string_view noDataText) {
     if (!read.opened) {
         file.error = files::UnreadableFileText;
     } else if (!read.hasData) {
         // Loading it would wipe the image to 0xFF and let the chip be programmed with nothing.
-        file.error = files::NoHexDataText;
+        file.error = noDataText;
     } else {
-        if (read.wrongLines > 0) file.warnings.push_back(files::WrongLinesText(read));
+        if (read.wrongLines > 0) file.warnings.push_back(files::WrongLinesText(read, format));
         if (read.dataEnd > static_cast<std::uint64_t>(chipSize)) file.warnings.emplace_back(MoreDataWarning);
     }
     return file;
+}
+
+LoadedFile LoadHex(const std::string& fileName, std::int32_t chipSize) {
+    LoadedFile file;
+    // The image holds ChipSize + 255 bytes and more, so a record at the limit fits whole.
+    const files::ImageFileRead read = files::HexRead(fileName, chipSize, file.image);
+    return Judge(std::move(file), read, chipSize, "HEX", files::NoHexDataText);
+}
+
+LoadedFile LoadSrec(const std::string& fileName, std::int32_t chipSize) {
+    LoadedFile file;
+    // Bytes past the chip land in the image's slack, as a HEX record's do; the reader drops
+    // only those past the whole image, and dataEnd still tells how far the file reached.
+    const files::ImageFileRead read = files::SrecRead(fileName, file.image);
+    return Judge(std::move(file), read, chipSize, "S-record", files::NoSrecDataText);
 }
 
 }  // namespace
@@ -76,6 +92,10 @@ CommandOutcome OpenImageFrom(CommandFrame& frame, const std::string& fileName) {
     case files::FileKind::Hex:
         file = LoadHex(fileName, workspace.ChipSize);
         break;
+    case files::FileKind::Srec:
+        file = LoadSrec(fileName, workspace.ChipSize);
+        break;
+    case files::FileKind::Elf:  // an AVR program's file: nothing in it is meant for a 24Cxx
     case files::FileKind::Other:
         file.error = files::UnknownKindText;
         break;

@@ -1,5 +1,5 @@
 #pragma once
-// The 24Cxx open command: a HEX or binary file chosen by the user becomes the memory image,
+// The 24Cxx open command: a HEX, S-record or binary file chosen by the user becomes the memory image,
 // measured against the selected chip's size. It works on the image only, never on the chip.
 #include <string>
 
@@ -11,11 +11,11 @@ namespace tarpel::eeprom {
 CommandOutcome OpenImageFile(CommandFrame& frame);
 
 // Loads fileName: the whole image becomes 0xFF, then a binary file fills it from address 0
-// (up to 100,000 bytes, with a warning when its length differs from ChipSize) or a HEX file
-// places its records up to address ChipSize (with a warning for lines that are not valid
-// records and one for data beyond the chip), and the grid is rebuilt. A file that cannot be
-// read, a name of neither kind and a HEX file without any data record are refused with an
-// error box, and the image and the grid stay as they were. Done when the file was loaded.
+// (up to 100,000 bytes, with a warning when its length differs from ChipSize) or a HEX or
+// S-record file places its records (with a warning for lines that are not valid records and one
+// for data beyond the chip), and the grid is rebuilt. A file that cannot be read, a name of no
+// known kind (an ELF file included) and a text file without any data record are refused with
+// an error box, and the image and the grid stay as they were. Done when the file was loaded.
 CommandOutcome OpenImageFrom(CommandFrame& frame, const std::string& fileName);
 
 }  // namespace tarpel::eeprom

@@ -7,6 +7,7 @@
 #include "files/FileKind.h"
 #include "files/HexWrite.h"
 #include "files/ImageFileMessages.h"
+#include "files/SrecWrite.h"
 #include "shell/Translate.h"
 
 namespace tarpel::eeprom {
@@ -37,12 +38,16 @@ CommandOutcome SaveImageTo(CommandFrame& frame, const std::string& fileName) {
     case files::FileKind::Hex:
         written = files::HexWrite(fileName, image, workspace.ChipSize);
         break;
+    case files::FileKind::Srec:
+        written = files::SrecWrite(fileName, image, workspace.ChipSize);
+        break;
+    case files::FileKind::Elf:  // no reader of ELF files would take a 24Cxx image
     case files::FileKind::Other:
         // Writing nothing without a word would let the user believe the image was saved.
         shell.MessageBox(files::UnknownKindText, files::ErrorCaption);
         return CommandOutcome::Failed;
     }
-    // A HEX file that could not be written is reported like a binary one: saying nothing
+    // A text file that could not be written is reported like a binary one: saying nothing
     // would let the user believe the image is safe on disk.
     if (!written) shell.MessageBox(CannotCreate, files::ErrorCaption);
     return written ? CommandOutcome::Done : CommandOutcome::Failed;

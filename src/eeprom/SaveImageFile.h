@@ -1,6 +1,6 @@
 #pragma once
-// The 24Cxx save command: the first ChipSize bytes of the memory image go to a HEX or binary
-// file. It neither reads the chip nor changes the image or the grid.
+// The 24Cxx save command: the first ChipSize bytes of the memory image go to a HEX, S-record or
+// binary file. It neither reads the chip nor changes the image or the grid.
 #include <string>
 
 #include "eeprom/CommandFrame.h"
@@ -10,8 +10,8 @@ namespace tarpel::eeprom {
 // Asks for a file name with the save dialog and saves; a cancelled dialog writes nothing.
 CommandOutcome SaveImageFile(CommandFrame& frame);
 
-// Saves the image as fileName, binary or HEX by the name's ending; a name of neither kind
-// writes nothing and is reported with "Tipo de fichero desconocido (debe ser .hex o .bin)!!".
+// Saves the image as fileName, binary, HEX or S-record by the name's ending; any other name
+// (an ELF one included) writes nothing and is reported with the unknown kind's error.
 // A file that cannot be created or written whole is reported with
 // "No se puede crear fichero!!" and leaves any old file as it was. Done when the file was
 // written.

@@ -1,6 +1,7 @@
 #include "files/FileKind.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace tarpel::files {
 
@@ -20,13 +21,22 @@ std::string FileSuffix3(const std::string& fileName) {
 }
 
 FileKind FileKindOf(const std::string& fileName) {
-    std::string suffix = FileSuffix3(fileName);
     // ASCII letters only: the C locale's toupper would keep 'i' under a Turkish locale, and a
     // lower-case ".bin" would then be no known kind at all.
-    std::transform(suffix.begin(), suffix.end(), suffix.begin(),
+    std::string name = fileName;
+    std::transform(name.begin(), name.end(), name.begin(),
                    [](char ch) { return ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 'a' + 'A') : ch; });
-    if (suffix == "BIN") return FileKind::Binary;
-    if (suffix == "HEX") return FileKind::Hex;
+    struct Ending {
+        std::string_view text;
+        FileKind kind;
+    };
+    // S19, S28 and S37 name the S-record address width (16, 24, 32 bits); the reader takes all three.
+    constexpr Ending Endings[] = {{"BIN", FileKind::Binary}, {"HEX", FileKind::Hex},  {"SREC", FileKind::Srec},
+                                  {"S19", FileKind::Srec},   {"S28", FileKind::Srec}, {"S37", FileKind::Srec},
+                                  {"MOT", FileKind::Srec},   {"ELF", FileKind::Elf}};
+    for (const auto& [text, kind] : Endings) {
+        if (name.ends_with(text)) return kind;
+    }
     return FileKind::Other;
 }
 

@@ -13,11 +13,17 @@ inline constexpr std::string_view ErrorCaption = "ERROR";
 inline constexpr std::string_view WarningCaption = TrNoop("AVISO:");
 
 inline constexpr std::string_view UnreadableFileText = TrNoop("No se puede abrir el fichero!!");
-inline constexpr std::string_view UnknownKindText = TrNoop("Tipo de fichero desconocido (debe ser .hex o .bin)!!");
+// The endings the 24Cxx page reads and writes, and the AVR commands write.
+inline constexpr std::string_view UnknownKindText =
+    TrNoop("Tipo de fichero desconocido (debe ser .hex, .bin, .srec, .s19, .s28, .s37 o .mot)!!");
+// The endings the AVR commands read: those, and the ELF programs of avr-gcc.
+inline constexpr std::string_view UnknownAvrKindText =
+    TrNoop("Tipo de fichero desconocido (debe ser .hex, .bin, .srec, .s19, .s28, .s37, .mot o .elf)!!");
 inline constexpr std::string_view NoHexDataText = TrNoop("El fichero no contiene datos HEX validos!!");
+inline constexpr std::string_view NoSrecDataText = TrNoop("El fichero no contiene datos S-record validos!!");
 
-// The warning for a file some of whose lines are not valid records of its format ("HEX"): how
-// many, and the first.
+// The warning for a file some of whose lines are not valid records of its format ("HEX",
+// "S-record"): how many, and the first.
 std::string WrongLinesText(const ImageFileRead& read, std::string_view format = "HEX");
 
 }  // namespace tarpel::files

@@ -26,8 +26,12 @@ QString FilterSuffix(const QString& filter) {
 
 FileDialog::FileDialog(Mode mode, QString title)
     : Title(std::move(title)),
-      NameFilters{TrQ("Ficheros Intel HEX (*.hex)"), TrQ("Ficheros binarios (*.bin)")},
-      mode_(mode) {}
+      NameFilters{TrQ("Ficheros Intel HEX (*.hex)"), TrQ("Ficheros binarios (*.bin)"),
+                  TrQ("Ficheros S-record (*.srec *.s19 *.s28 *.s37 *.mot)")},
+      mode_(mode) {
+    // An ELF program is read, by the AVR page, and never written.
+    if (mode == Mode::Open) NameFilters << TrQ("Programas ELF de avr-gcc (*.elf)");
+}
 
 QString FileDialog::StartFolder() const {
     if (!IsPattern(FileName)) {

@@ -58,6 +58,18 @@ inline bool RunToolchain(const TempFolder& folder, const std::vector<std::string
     return true;
 }
 
+// Compiles one C file for mcu into folder/name.elf; its path, or nothing when the toolchain is
+// missing (a failure under CI) or failed.
+inline std::optional<std::string> BuildElf(const TempFolder& folder, const std::string& mcu, const std::string& name,
+                                           const std::string& source) {
+    const auto tools = FindAvrTools();
+    if (!tools) return std::nullopt;
+    const std::string elf = folder.Path(name + ".elf");
+    if (!RunToolchain(folder, {tools->gcc + " -mmcu=" + mcu + " -Os -o " + elf + " " + folder.Write(name + ".c", source)}))
+        return std::nullopt;
+    return elf;
+}
+
 inline std::vector<std::uint8_t> ReadFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};

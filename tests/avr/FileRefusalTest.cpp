@@ -1,8 +1,10 @@
 // Files that must not reach the device, refused by every AVR command that takes a file before
-// anything is written or compared: a HEX file without data, and data beyond the memory.
+// anything is written or compared: a HEX file without data, data beyond the memory, and avr-gcc
+// programs for another device, another machine or without the memory asked for.
 #include <gtest/gtest.h>
 
 #include "AvrBench.h"
+#include "AvrToolchain.h"
 #include "avr/ProgramEeprom.h"
 #include "avr/ProgramFlash.h"
 #include "avr/ReprogramFlash.h"
@@ -117,6 +119,50 @@ TEST(FileRefusal, DataBeyondTheMemoryIsRefusedBeforeAnythingIsWrittenOrCompared)
     EXPECT_EQ(avr::VerifyFlashWith(device.bench->frame, device.folder.Write("fits.bin", device.flash)),
               CommandOutcome::Done);
     EXPECT_EQ(device.bench->MessageTexts(), std::vector<std::string>{"VERIFICACION: OK !!!!!"});
+}
+
+TEST(FileRefusal, AnElfProgramForAnotherDeviceOrWithoutTheMemoryNeverReachesTheDevice) {
+    TempFolder built;
+    const std::string body = "int main(void) { for (;;) PORTB = EEPROM_BYTE; }\n";
+    const auto mega = BuildElf(built, "atmega8515", "mega",
+                               "#include <avr/io.h>\n#include <avr/eeprom.h>\n#include <avr/signature.h>\n"
+                               "uint8_t EEMEM data[3] = {1, 2, 3};\n#define EEPROM_BYTE eeprom_read_byte(&data[1])\n" +
+                                   body);
+    TARPEL_SKIP_WITHOUT(mega);
+    const auto bare = BuildElf(built, "at90s8515", "bare", "#include <avr/io.h>\n#define EEPROM_BYTE 0\n" + body);
+    ASSERT_TRUE(bare);
+    std::vector<std::uint8_t> arm = ReadFile(*mega);
+    arm[18] = 40;  // e_machine: ARM
+    arm[19] = 0;
+    const std::string armFile = built.Write("arm.elf", arm);
+
+    struct Case {
+        std::string file;
+        bool flash, eeprom;  // the commands of which memory refuse it
+        std::string message;
+        int powerUps;  // 1: the device must be identified to tell
+    };
+    const Case cases[] = {
+        {*mega, true, true,
+         "El fichero es para un ATMEGA 8515 (8kb flash) y el micro del zocalo es un AT90S8515 (8kb flash)!!", 1},
+        {*bare, false, true, "El fichero ELF no tiene datos para la eeprom interna (seccion .eeprom)!!", 0},
+        {armFile, true, true, "El fichero ELF es para otro procesador (ARM), no para AVR!!", 0},
+    };
+    for (const auto& c : cases) {
+        for (const auto& command : FileCommands) {
+            if (!(command.flash ? c.flash : c.eeprom)) continue;
+            SeededDevice device("at90s8515", 8192, 512);
+            const std::string what = std::string(command.name) + " " + c.file;
+            EXPECT_EQ(command.run(device.bench->frame, c.file), CommandOutcome::Failed) << what;
+            EXPECT_EQ(device.bench->MessageTexts(), std::vector<std::string>{c.message}) << what;
+            EXPECT_EQ(device.bench->shell.messages.at(0).caption, "ERROR") << what;
+            EXPECT_EQ(device.bench->port.powerUps, c.powerUps) << what;
+            EXPECT_TRUE(device.OnlyIdentified()) << what << ": nothing erased, written or read";
+            EXPECT_EQ(device.bench->Device().Flash(), device.flash) << what;
+            EXPECT_EQ(device.bench->Device().Eeprom(), device.eeprom) << what;
+            EXPECT_EQ(device.bench->PortByte(), 0x00) << what;
+        }
+    }
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Real firmware through the commands: a small C program is built for each device with Debian's
-// AVR toolchain at test time, its Intel HEX flash and EEPROM images are programmed into the
-// virtual device, and what the device then holds is read back through the link and compared
-// with avr-objcopy's raw binary of the very same program.
+// AVR toolchain at test time; its ELF file itself, and the Intel HEX and S-record images
+// avr-objcopy makes of it, are programmed into the virtual device and verified, and what the
+// device then holds is read back through the link and compared with avr-objcopy's raw binary
+// of the very same program.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -11,6 +12,7 @@
 #include "AvrToolchain.h"
 #include "avr/ProgramEeprom.h"
 #include "avr/ProgramFlash.h"
+#include "avr/VerifyMemory.h"
 
 namespace tarpel::test {
 namespace {
@@ -18,7 +20,8 @@ namespace {
 using shell::CommandOutcome;
 
 // A program with a table in flash (several pages, values that cannot be polled included) and
-// a block of EEPROM data, both read by the code so that nothing is optimised away.
+// a block of EEPROM data, both read by the code so that nothing is optimised away; its ELF file
+// also names the device (.signature) and, on the ATmega8515, the fuses (.fuse).
 std::string FirmwareSource() {
     std::ostringstream table;
     std::ostringstream eeprom;
@@ -30,6 +33,11 @@ std::string FirmwareSource() {
     return "#include <avr/io.h>\n"
            "#include <avr/pgmspace.h>\n"
            "#include <avr/eeprom.h>\n"
+           "#include <avr/signature.h>\n"
+           "#if FUSE_MEMORY_SIZE == 2\n"
+           "#include <avr/fuse.h>\n"
+           "FUSES = {.low = 0xE4, .high = 0xC9};\n"
+           "#endif\n"
            "static const uint8_t table[300] PROGMEM = {" + table.str() + "};\n"
            "uint8_t EEMEM settings[40] = {" + eeprom.str() + "};\n"
            "int main(void) {\n"
@@ -42,7 +50,7 @@ std::string FirmwareSource() {
 }
 
 struct Built {
-    std::string flashHex, flashBin, eepromHex, eepromBin;
+    std::string elf, flashHex, flashSrec, flashBin, eepromHex, eepromSrec, eepromBin;
 };
 
 // Builds the firmware for one device into the folder; fails the test on any tool error.
@@ -51,14 +59,24 @@ std::optional<Built> BuildFirmware(const TempFolder& folder, const std::string& 
     if (!tools) return std::nullopt;
     const std::string source = folder.Write(mcu + ".c", FirmwareSource());
     const std::string elf = folder.Path(mcu + ".elf");
-    Built built{folder.Path(mcu + "-flash.hex"), folder.Path(mcu + "-flash.bin"), folder.Path(mcu + "-eeprom.hex"),
+    Built built{elf,
+                folder.Path(mcu + "-flash.hex"),
+                folder.Path(mcu + "-flash.srec"),
+                folder.Path(mcu + "-flash.bin"),
+                folder.Path(mcu + "-eeprom.hex"),
+                folder.Path(mcu + "-eeprom.s28"),
                 folder.Path(mcu + "-eeprom.bin")};
+    // Flash is everything but the other memories' sections, as an ISP programmer takes it.
+    const std::string flashOnly = " -R .eeprom -R .fuse -R .lock -R .signature ";
     const std::string eepromOnly = " -j .eeprom --change-section-lma .eeprom=0 ";
     if (!RunToolchain(folder, {
                                   tools->gcc + " -mmcu=" + mcu + " -Os -o " + elf + " " + source,
-                                  tools->objcopy + " -O ihex -R .eeprom " + elf + " " + built.flashHex,
-                                  tools->objcopy + " -O binary -R .eeprom " + elf + " " + built.flashBin,
+                                  tools->objcopy + flashOnly + "-O ihex " + elf + " " + built.flashHex,
+                                  tools->objcopy + flashOnly + "-O srec " + elf + " " + built.flashSrec,
+                                  tools->objcopy + flashOnly + "-O binary " + elf + " " + built.flashBin,
                                   tools->objcopy + eepromOnly + "-O ihex " + elf + " " + built.eepromHex,
+                                  // At its link address, 0x810000: 24-bit S2 records.
+                                  tools->objcopy + " -j .eeprom -O srec " + elf + " " + built.eepromSrec,
                                   tools->objcopy + eepromOnly + "-O binary " + elf + " " + built.eepromBin,
                               })) {
         return std::nullopt;
@@ -66,8 +84,8 @@ std::optional<Built> BuildFirmware(const TempFolder& folder, const std::string& 
     return built;
 }
 
-TEST(Firmware, CompiledProgramsLandInFlashAndEepromByteForByte) {
-    for (const char* mcu : {"atmega8515", "at90s8515"}) {
+TEST(Firmware, CompiledProgramsLandInFlashAndEepromByteForByteFromEveryFileKind) {
+    for (const char* mcu : {"atmega8515", "at90s8515", "at90s4414"}) {
         TempFolder folder;
         const auto built = BuildFirmware(folder, mcu);
         TARPEL_SKIP_WITHOUT(built);
@@ -76,28 +94,40 @@ TEST(Firmware, CompiledProgramsLandInFlashAndEepromByteForByte) {
         ASSERT_GT(flash.size(), 4u * 64) << mcu << ": the program should span several pages";
         ASSERT_EQ(eeprom.size(), 40u);
 
-        AvrBench bench(SimOptions(folder, mcu));
-        EXPECT_EQ(avr::ProgramFlashFrom(bench.frame, built->flashHex), CommandOutcome::Done) << mcu;
-        EXPECT_EQ(avr::ProgramEepromFrom(bench.frame, built->eepromHex), CommandOutcome::Done) << mcu;
-        EXPECT_TRUE(bench.shell.messages.empty()) << mcu << ": " << bench.shell.messages.front().text;
+        const std::pair<std::string, std::string> files[] = {
+            {built->flashHex, built->eepromHex}, {built->flashSrec, built->eepromSrec}, {built->elf, built->elf}};
+        for (const auto& [flashFile, eepromFile] : files) {
+            const std::string what = std::string(mcu) + " " + flashFile;
+            TempFolder chips;
+            AvrBench bench(SimOptions(chips, mcu));
+            EXPECT_EQ(avr::ProgramFlashFrom(bench.frame, flashFile), CommandOutcome::Done) << what;
+            EXPECT_EQ(avr::ProgramEepromFrom(bench.frame, eepromFile), CommandOutcome::Done) << what;
+            EXPECT_TRUE(bench.shell.messages.empty()) << what << ": " << bench.shell.messages.front().text;
+            EXPECT_EQ(avr::VerifyFlashWith(bench.frame, flashFile), CommandOutcome::Done) << what;
+            EXPECT_EQ(avr::VerifyEepromWith(bench.frame, eepromFile), CommandOutcome::Done) << what;
+            EXPECT_EQ(bench.MessageTexts(), (std::vector<std::string>{"VERIFICACION: OK !!!!!", "VERIFICACION: OK !!!!!"}))
+                << what;
 
-        // Read back through the link, in programming mode, as the device answers.
-        hw::AvrLink& link = bench.frame.Link();
-        ASSERT_TRUE(link.EnterProgrammingMode());
-        std::vector<std::uint8_t> flashBack, eepromBack;
-        for (std::size_t a = 0; a < flash.size(); ++a) flashBack.push_back(link.ReadFlashByte(static_cast<int>(a)));
-        for (std::size_t a = 0; a < eeprom.size(); ++a) eepromBack.push_back(link.ReadEepromByte(static_cast<int>(a)));
-        link.AllLinesOff();
-        EXPECT_EQ(flashBack, flash) << mcu;
-        EXPECT_EQ(eepromBack, eeprom) << mcu;
+            // Read back through the link, in programming mode, as the device answers.
+            hw::AvrLink& link = bench.frame.Link();
+            ASSERT_TRUE(link.EnterProgrammingMode());
+            std::vector<std::uint8_t> flashBack, eepromBack;
+            for (std::size_t a = 0; a < flash.size(); ++a) flashBack.push_back(link.ReadFlashByte(static_cast<int>(a)));
+            for (std::size_t a = 0; a < eeprom.size(); ++a) eepromBack.push_back(link.ReadEepromByte(static_cast<int>(a)));
+            link.AllLinesOff();
+            EXPECT_EQ(flashBack, flash) << what;
+            EXPECT_EQ(eepromBack, eeprom) << what;
 
-        // Above the program, the flash is still blank; above the data, the EEPROM too.
-        const auto& deviceFlash = bench.Device().Flash();
-        EXPECT_TRUE(std::all_of(deviceFlash.begin() + static_cast<long>(flash.size()), deviceFlash.end(),
-                                [](auto b) { return b == 0xFF; }));
-        const auto& deviceEeprom = bench.Device().Eeprom();
-        EXPECT_TRUE(std::all_of(deviceEeprom.begin() + 40, deviceEeprom.end(), [](auto b) { return b == 0xFF; }));
-        EXPECT_TRUE(bench.Violations().empty()) << mcu << ": " << bench.Violations().front();
+            // Above the program, the flash is still blank; above the data, the EEPROM too.
+            const auto& deviceFlash = bench.Device().Flash();
+            EXPECT_TRUE(std::all_of(deviceFlash.begin() + static_cast<long>(flash.size()), deviceFlash.end(),
+                                    [](auto b) { return b == 0xFF; }))
+                << what;
+            const auto& deviceEeprom = bench.Device().Eeprom();
+            EXPECT_TRUE(std::all_of(deviceEeprom.begin() + 40, deviceEeprom.end(), [](auto b) { return b == 0xFF; }))
+                << what;
+            EXPECT_TRUE(bench.Violations().empty()) << what << ": " << bench.Violations().front();
+        }
     }
 }
 

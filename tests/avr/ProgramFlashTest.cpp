@@ -221,7 +221,7 @@ TEST(ProgramFlash, AFileThatGivesNoImageLeavesTheDeviceAlone) {
     const Case cases[] = {
         {"missing.hex", "No se puede abrir el fichero!!"},
         {"missing.bin", "No se puede abrir el fichero!!"},
-        {"notes.txt", "Tipo de fichero desconocido (debe ser .hex o .bin)!!"},
+        {"notes.txt", "Tipo de fichero desconocido (debe ser .hex, .bin, .srec, .s19, .s28, .s37, .mot o .elf)!!"},
         {"", "No se puede abrir el fichero!!"},  // no file chosen yet
     };
     for (const auto& c : cases) {

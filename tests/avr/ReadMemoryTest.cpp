@@ -66,7 +66,7 @@ TEST(ReadMemory, AUnknownEndingIsRefusedBeforeTheDeviceIsRead) {
     bench->shell.saveChoices = {folder.Path("flash.dat")};
     EXPECT_EQ(avr::ReadFlash(bench->frame), CommandOutcome::Failed);
     ASSERT_EQ(bench->shell.messages.size(), 1u);
-    EXPECT_EQ(bench->shell.messages[0].text, "Tipo de fichero desconocido (debe ser .hex o .bin)!!");
+    EXPECT_EQ(bench->shell.messages[0].text, "Tipo de fichero desconocido (debe ser .hex, .bin, .srec, .s19, .s28, .s37 o .mot)!!");
     EXPECT_EQ(bench->shell.messages[0].caption, "ERROR");
     EXPECT_EQ(bench->port.powerUps, 0);
     EXPECT_FALSE(std::filesystem::exists(folder.Path("flash.dat"))) << "nothing saved";

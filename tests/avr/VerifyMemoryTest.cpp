@@ -109,8 +109,8 @@ TEST(VerifyMemory, AFileThatGivesNoImageGetsAnErrorAndNoVerdict) {
     for (int i = 0; i < 4; ++i) EXPECT_EQ(avr::VerifyFlash(bench->frame), CommandOutcome::Failed) << i;
     EXPECT_EQ(bench->MessageTexts(),
               (std::vector<std::string>{"No se puede abrir el fichero!!", "No se puede abrir el fichero!!",
-                                        "Tipo de fichero desconocido (debe ser .hex o .bin)!!",
-                                        "Tipo de fichero desconocido (debe ser .hex o .bin)!!"}));
+                                        "Tipo de fichero desconocido (debe ser .hex, .bin, .srec, .s19, .s28, .s37, .mot o .elf)!!",
+                                        "Tipo de fichero desconocido (debe ser .hex, .bin, .srec, .s19, .s28, .s37, .mot o .elf)!!"}));
     for (const auto& m : bench->shell.messages) EXPECT_EQ(m.caption, "ERROR");
     EXPECT_EQ(bench->port.powerUps, 0) << "the file is checked before the device is powered";
 }

@@ -148,7 +148,7 @@ TEST_F(AvrCli, AnUnknownSignatureStopsEveryCommandButTheErase) {
 TEST_F(AvrCli, FilesThatGiveNoImageAreRefusedBeforeTheDeviceIsTouched) {
     const std::string notes = folder.Write("notes.txt", std::string(":00000001FF\r\n"));
     EXPECT_EQ(Run("atmega8515", {"avr", "write-eeprom", notes}), cli::ExitFailure);
-    EXPECT_EQ(err.str(), "ERROR: Tipo de fichero desconocido (debe ser .hex o .bin)!!\n");
+    EXPECT_EQ(err.str(), "ERROR: Tipo de fichero desconocido (debe ser .hex, .bin, .srec, .s19, .s28, .s37, .mot o .elf)!!\n");
     EXPECT_EQ(out.str(), "") << "not even identified";
     EXPECT_EQ(Run("atmega8515", {"avr", "reprogram-flash", folder.Path("gone.hex")}), cli::ExitFailure);
     EXPECT_EQ(err.str(), "ERROR: No se puede abrir el fichero!!\n");

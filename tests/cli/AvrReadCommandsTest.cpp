@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "../avr/AvrToolchain.h"
 #include "TempFolder.h"
 #include "avr/FuseLists.h"
 #include "cli/AvrReadCommands.h"
@@ -102,6 +103,38 @@ TEST(AvrReadCli, WriteFusesRefusesWrongOptionsAndDevicesWithoutFuses) {
     EXPECT_EQ(cli.Fuses(), (std::vector<std::uint8_t>{0xE4, 0xD9}));
     EXPECT_EQ(cli.Run({"write-fuses", "--clock", "1"}, "at90s8515"), cli::ExitFailure);
     EXPECT_EQ(cli.err.str(), "Tarpel v1.5 ATMega8515: Solo para ATMEGA90S8515 !\n");
+}
+
+TEST(AvrReadCli, WriteFusesFromAnAvrGccProgramTakesItsFuseSectionButNeverCutsOffSpien) {
+    AvrReadCli cli;
+    const auto program = [&](const std::string& name, const std::string& high) {
+        return BuildElf(cli.folder, "atmega8515", name,
+                        "#include <avr/io.h>\n#include <avr/fuse.h>\n"
+                        "FUSES = {.low = 0xE4, .high = " + high + "};\n"
+                        "int main(void) { for (;;) PORTB ^= 1; }\n");
+    };
+    const auto elf = program("fuses", "0xC9");
+    TARPEL_SKIP_WITHOUT(elf);
+    // IntRC 8 MHz, SUT 10, BODLEVEL and BODEN unprogrammed; CKOPT and SPIEN programmed.
+    const std::string shown = "FuseLow: 0xE4\nFuseHigh: 0xC9\n"
+                              "Reloj: IntRC: 8 Mhz\nSUT: 65 ms\nBoot size: 1024 w\n"
+                              "[ ] BOD Enabled\n[x] BOD Level\n[ ] S8515C\n[ ] WDT on\n[x] Hab. prog. serie\n"
+                              "[x] CLK Rail-Rail\n[ ] EESAVE\n[ ] BOOTRST\n";
+    EXPECT_EQ(cli.Run({"write-fuses", "--from", *elf}), cli::ExitSuccess) << cli.err.str();
+    EXPECT_EQ(cli.out.str(), "Fuses de " + *elf + ":\n" + shown + Mega + "FuseLow: 0xE1 -> 0xE4\nFuseHigh: 0xD9 -> 0xC9\n");
+    EXPECT_EQ(cli.err.str(), "Tarpel v1.5 ATMega8515: Fuses grabados! Leelos para verificarlo\n");
+    EXPECT_EQ(cli.Fuses(), (std::vector<std::uint8_t>{0xE4, 0xC9}));
+
+    // SPIEN unprogrammed (bit 5 of the high byte set): refused before the device is touched.
+    const auto cutOff = program("cut-off", "0xE9");
+    ASSERT_TRUE(cutOff);
+    EXPECT_EQ(cli.Run({"write-fuses", "--from", *cutOff}), cli::ExitFailure);
+    EXPECT_EQ(cli.err.str(), "ERROR: El FuseHigh del fichero ($E9) desactiva SPIEN: el micro ya no se podria "
+                             "programar desde esta placa!!\n");
+    EXPECT_EQ(cli.out.str(), "") << "not even identified";
+    EXPECT_EQ(cli.Fuses(), (std::vector<std::uint8_t>{0xE4, 0xC9}));
+    EXPECT_EQ(cli.Run({"write-fuses", "--from", *elf, "--eesave"}), cli::ExitUsage);
+    EXPECT_EQ(cli.err.str(), "ERROR: --from no puede ir junto a --eesave\n");
 }
 
 TEST(AvrReadCli, ReadVerifyAndBlankTestGiveTheirStatus) {

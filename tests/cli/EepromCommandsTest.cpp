@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "ExternalTool.h"
 #include "TempFolder.h"
 #include "cli/Cli.h"
 #include "cli/EepromCommands.h"
@@ -95,7 +97,7 @@ TEST(EepromCli, FailuresAndMistakesGiveTheirStatusAndWriteNoFile) {
         {{"eeprom", "read", "--chip", "24C1024", cli.folder.Path("copy.bin")}, cli::ExitUsage,
          "ERROR: Memoria desconocida: 24C1024 (use 24C04, 24C08, 24C16, 24C32, 24C64, 24C128, 24C256, 24C512)\n"},
         {{"eeprom", "read", cli.folder.Path("copy.txt")}, cli::ExitUsage,
-         "ERROR: El fichero debe acabar en .hex o .bin: " + cli.folder.Path("copy.txt") + "\n"},
+         "ERROR: El fichero debe acabar en .hex, .bin, .srec, .s19, .s28, .s37 o .mot: " + cli.folder.Path("copy.txt") + "\n"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(cli.Run(c.args), c.status) << ::testing::PrintToString(c.args);
@@ -142,9 +144,9 @@ TEST(EepromCli, ConvertTurnsHexIntoBinaryAndBackForEveryChipWithoutABoard) {
     };
     const Case cases[] = {
         {cli.folder.Write("fits.bin", std::vector<std::uint8_t>(512, 0x22)), cli.folder.Path("dump.txt"),
-         "ERROR: Tipo de fichero desconocido (debe ser .hex o .bin)!!\n"},
+         "ERROR: Tipo de fichero desconocido (debe ser .hex, .bin, .srec, .s19, .s28, .s37 o .mot)!!\n"},
         {cli.folder.Write("notes.txt", "0011"), cli.folder.Path("x.bin"),
-         "ERROR: Tipo de fichero desconocido (debe ser .hex o .bin)!!\n"},
+         "ERROR: Tipo de fichero desconocido (debe ser .hex, .bin, .srec, .s19, .s28, .s37 o .mot)!!\n"},
         {cli.folder.Path("gone.bin"), cli.folder.Path("x.hex"), "ERROR: No se puede abrir el fichero!!\n"},
         {cli.folder.Write("empty.hex", ""), cli.folder.Path("x.bin"), "ERROR: El fichero no contiene datos HEX validos!!\n"},
     };
@@ -154,6 +156,54 @@ TEST(EepromCli, ConvertTurnsHexIntoBinaryAndBackForEveryChipWithoutABoard) {
         EXPECT_FALSE(std::filesystem::exists(c.out)) << c.out;
     }
     EXPECT_EQ(convert("24C1024", longer, cli.folder.Path("x.bin")), cli::ExitUsage);
+}
+
+TEST(EepromCli, ConvertReadsSrecCatSRecordsAndWritesOnesSrecCatReadsBack) {
+    TARPEL_REQUIRE_TOOL("srec_cat");
+    EepromCli cli;
+    const auto run = [&](const std::string& command) {
+        return std::system((command + " >" + cli.folder.Path("tool.log") + " 2>&1").c_str());
+    };
+    const auto convert = [&](const std::string& chip, const std::string& in, const std::string& out) {
+        return cli.Run({"eeprom", "convert", "--chip", chip, in, out});
+    };
+    std::vector<std::uint8_t> block(1500);
+    for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<std::uint8_t>(i * 13 + (i >> 8));
+    const std::string blocks = "'" + cli.folder.Write("block.bin", block) + "' -binary -offset 0x0101 '" +
+                               cli.folder.Path("block.bin") + "' -binary -offset 0x7803 ";
+    // srec_cat's S19, S28 and S37 files, with holes and odd record lengths, into a 24C256 image:
+    // the bytes of srec_cat's own binary output, 0xFF in the holes.
+    const std::string reference = cli.folder.Path("reference.bin");
+    ASSERT_EQ(run("srec_cat '(' " + blocks + "')' -fill 0xFF 0 0x8000 -o '" + reference + "' -binary"), 0);
+    for (const auto& [ending, length] : {std::pair{".s19", 2}, std::pair{".s28", 3}, std::pair{".s37", 4}}) {
+        const std::string srec = cli.folder.Path("in" + std::string(ending));
+        ASSERT_EQ(run("srec_cat " + blocks + "-o '" + srec + "' -motorola -address-length=" + std::to_string(length) +
+                      " -obs=" + std::to_string(10 + length * 7)),
+                  0);
+        EXPECT_EQ(convert("24C256", srec, cli.folder.Path("out.bin")), cli::ExitSuccess) << ending;
+        EXPECT_EQ(cli.err.str(), "") << ending;
+        EXPECT_EQ(cli.folder.ReadBytes("out.bin"), cli.folder.ReadBytes("reference.bin")) << ending;
+    }
+
+    // Ours, from a binary image of the biggest chip, read back by srec_cat, checksums checked.
+    std::vector<std::uint8_t> image(65536);
+    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+    const std::string ours = cli.folder.Path("ours.MOT");
+    EXPECT_EQ(convert("24C512", cli.folder.Write("image.bin", image), ours), cli::ExitSuccess);
+    ASSERT_EQ(run("srec_cat '" + ours + "' -motorola -o '" + cli.folder.Path("back.bin") + "' -binary"), 0)
+        << cli.folder.ReadText("tool.log");
+    EXPECT_EQ(cli.folder.ReadBytes("back.bin"), image);
+
+    // A data record whose checksum is wrong still loads, with the warning HEX files get.
+    std::string text = cli.folder.ReadText("in.s19");
+    const std::size_t secondEnd = text.find('\n', text.find('\n') + 1);
+    ASSERT_EQ(text.compare(text.find('\n') + 1, 2, "S1"), 0) << "the header, then the first data record";
+    text.replace(secondEnd - 2, 2, text.substr(secondEnd - 2, 2) == "00" ? "01" : "00");
+    EXPECT_EQ(convert("24C256", cli.folder.Write("broken.srec", text), cli.folder.Path("broken.bin")),
+              cli::ExitSuccess);
+    EXPECT_EQ(cli.err.str(), "AVISO: El fichero tiene 1 linea que no es un registro S-record valido (la linea 2): "
+                             "se ha cargado tal como esta\n");
+    EXPECT_EQ(cli.folder.ReadBytes("broken.bin"), cli.folder.ReadBytes("reference.bin"));
 }
 
 TEST(EepromCli, ATraceOnTheCommandsOwnFileIsAUsageErrorThatTouchesNothing) {

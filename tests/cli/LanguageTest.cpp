@@ -70,16 +70,17 @@ TEST(CliLanguage, MessagesAndUsageErrorsFollowTheLocale) {
         TempFolder folder;
         std::string described;
         for (const auto& variable : environment) described += variable + " ";
-        const ProgramRun check = RunWithEnvironment({"--board", "sim", "--sim-dir", folder.Path("sim"), "board", "check"},
-                                             environment, folder);
+        const ProgramRun check = RunWithEnvironment(
+            {"--board", "sim", "--sim-dir", folder.Path("sim"), "board", "check"}, environment, folder);
         EXPECT_EQ(check.status, 0) << described;
         EXPECT_EQ(check.output, expected) << described;
 
         const ProgramRun usage = RunWithEnvironment({"board", "check", "--bogus"}, environment, folder);
         EXPECT_EQ(WEXITSTATUS(usage.status), 2) << described;
-        EXPECT_EQ(usage.output, expected == english ? "tarpel-cli: unknown option: --bogus\nTry: tarpel-cli --help\n"
-                                                    : "tarpel-cli: opcion desconocida: --bogus\nPruebe: tarpel-cli --help\n")
-            << described;
+        const std::string usageText = expected == english
+                                          ? "tarpel-cli: unknown option: --bogus\nTry: tarpel-cli --help\n"
+                                          : "tarpel-cli: opcion desconocida: --bogus\nPruebe: tarpel-cli --help\n";
+        EXPECT_EQ(usage.output, usageText) << described;
     }
 }
 

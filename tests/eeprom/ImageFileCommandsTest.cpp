@@ -102,7 +102,7 @@ TEST_F(ImageFileCommands, AFileThatGivesNoImageIsRefusedAndLeavesImageAndGrid) {
     const std::string unreadable = "No se puede abrir el fichero!!";
     const std::string noData = "El fichero no contiene datos HEX validos!!";
     const std::pair<std::string, std::string> cases[] = {
-        {folder.Write("notes.txt", "0123"), "Tipo de fichero desconocido (debe ser .hex o .bin)!!"},
+        {folder.Write("notes.txt", "0123"), "Tipo de fichero desconocido (debe ser .hex, .bin, .srec, .s19, .s28, .s37 o .mot)!!"},
         {folder.Path("missing.bin"), unreadable},
         {folder.Path("missing.hex"), unreadable},
         {folder.Path("folder.hex"), unreadable},
@@ -198,7 +198,7 @@ TEST_F(ImageFileCommands, SaveWritesTheChipsBytesInTheChosenKind) {
     EXPECT_EQ(eeprom::SaveImageTo(frame, folder.Path("a.txt")), CommandOutcome::Failed);
     EXPECT_EQ(folder.Names().size(), 2u) << "neither a cancelled save nor a .txt name writes";
     ASSERT_EQ(shell.messages.size(), 1u) << "a .txt name is not passed over in silence";
-    EXPECT_EQ(shell.messages[0].text, "Tipo de fichero desconocido (debe ser .hex o .bin)!!");
+    EXPECT_EQ(shell.messages[0].text, "Tipo de fichero desconocido (debe ser .hex, .bin, .srec, .s19, .s28, .s37 o .mot)!!");
     EXPECT_EQ(shell.messages[0].caption, "ERROR");
     EXPECT_EQ(refreshes, 0);
 }

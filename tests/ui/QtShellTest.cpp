@@ -65,11 +65,15 @@ TEST(QtShell, FileDialogsAreSetUpAsTheSharedOpenAndSaveDialogs) {
     EXPECT_FALSE(rig.shell.ChooseOpenFile());
     EXPECT_FALSE(rig.shell.ChooseSaveFile());
     ASSERT_EQ(rig.runner.fileDialogs.size(), 2u);
-    const QStringList filters{"Ficheros Intel HEX (*.hex)", "Ficheros binarios (*.bin)"};
+    // Every format each dialog reads or writes; an ELF program is only ever read.
+    const QStringList saveFilters{"Ficheros Intel HEX (*.hex)", "Ficheros binarios (*.bin)",
+                                  "Ficheros S-record (*.srec *.s19 *.s28 *.s37 *.mot)"};
+    const QStringList openFilters = saveFilters + QStringList{"Programas ELF de avr-gcc (*.elf)"};
+    EXPECT_EQ(rig.runner.fileDialogs[0].nameFilters, openFilters);
+    EXPECT_EQ(rig.runner.fileDialogs[1].nameFilters, saveFilters);
     const QString folderPath = QDir(QString::fromStdString(folder.Path("."))).absolutePath();
     for (const test::SeenFileDialog& seen : rig.runner.fileDialogs) {
-        EXPECT_EQ(seen.nameFilters, filters);
-        EXPECT_EQ(seen.selectedNameFilter, filters[0]);
+        EXPECT_EQ(seen.selectedNameFilter, saveFilters[0]);
         EXPECT_EQ(seen.defaultSuffix, "hex");
         EXPECT_EQ(QDir(seen.directory).canonicalPath(), QDir(folderPath).canonicalPath());
     }

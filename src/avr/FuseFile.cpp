@@ -1,0 +1,37 @@
+#include "avr/FuseFile.h"
+
+#include <cstdio>
+
+#include "avr/ElfRead.h"
+#include "avr/FuseMapping.h"
+#include "shell/Translate.h"
+
+namespace tarpel::avr {
+
+FuseFile ReadFuseFile(const std::string& fileName) {
+    FuseFile file;
+    ElfReadResult elf = ElfRead(fileName, ElfMemory::Fuses);
+    file.signature = std::move(elf.signature);
+    if (!elf.error.empty()) {
+        file.error = std::move(elf.error);
+        return file;
+    }
+    if (elf.fuses.size() != 2) {
+        file.error = Tr("La seccion .fuse del fichero tiene ") + std::to_string(elf.fuses.size()) +
+                     Tr(" bytes y el ATmega8515 tiene 2 (bajo y alto)!!");
+        return file;
+    }
+    file.bytes = {elf.fuses[0], elf.fuses[1]};
+    file.error = SpienRefusal(file.bytes);
+    return file;
+}
+
+std::string SpienRefusal(FuseBytes bytes) {
+    if ((bytes.high & fusebits::Spien) == 0) return {};
+    char value[8];
+    std::snprintf(value, sizeof value, "$%02X", bytes.high);
+    return std::string(Tr("El FuseHigh del fichero (")) + value +
+           Tr(") desactiva SPIEN: el micro ya no se podria programar desde esta placa!!");
+}
+
+}  // namespace tarpel::avr
