@@ -1,11 +1,14 @@
 #pragma once
 // What the AVR commands show outside message boxes and gauges: the device caption under
 // "Tipo de micro:" (lbTipo). The window implements it with its label, tarpel-cli by printing.
-// tarpel-cli also hears of the memory contents a command came to know, to print checksums.
+// tarpel-cli also hears of the memory contents a command came to know, to print checksums, and
+// both hear of every difference a verification found.
 
 #include <cstdint>
 #include <span>
 #include <string_view>
+
+#include "files/ByteDifferences.h"
 
 namespace tarpel::avr {
 
@@ -16,6 +19,10 @@ public:
     // The whole memory a command works on, as the device holds it: just read in full (read,
     // verify) or just written in full (program). Nothing to show for the window.
     virtual void MemoryContentsKnown(std::span<const std::uint8_t> /*contents*/) {}
+    // Every byte in which the memory ("la flash", "la eeprom interna") differs from the file,
+    // after each verification that compared the whole memory; an empty list when none does.
+    virtual void DifferencesFound(std::string_view /*memoryName*/,
+                                  std::span<const files::ByteDifference> /*differences*/) {}
 };
 
 }  // namespace tarpel::avr

@@ -53,6 +53,7 @@ CommandOutcome BlankTest(CommandFrame& frame) {
         shell.MessageBox(Tr("La EEPROM no esta vacia!!!"), NotBlankCaption);
         return CommandOutcome::Failed;
     }
+    shell.Report(Tr("La flash y la eeprom interna estan vacias"));
     shell.MessageBox(Tr("La flash y la eeprom interna estan vacias"), "BLANK-TEST");
     return CommandOutcome::Done;
 }

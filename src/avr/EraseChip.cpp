@@ -13,6 +13,7 @@ CommandOutcome EraseChip(CommandFrame& frame) {
     // The erase has no answer to check: once the device is in programming mode it is done.
     frame.Link().ChipErase();
     shell.SetCursor(shell::CursorShape::Default);
+    shell.Report(Tr("Flash y eeprom interna borradas"));
     shell.MessageBox(Tr("Chip borrado !!"), "OK");
     return CommandOutcome::Done;
 }

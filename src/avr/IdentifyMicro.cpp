@@ -1,5 +1,9 @@
 #include "avr/IdentifyMicro.h"
 
+#include <string>
+
+#include "shell/Translate.h"
+
 namespace tarpel::avr {
 
 CommandOutcome IdentifyMicro(CommandFrame& frame) {
@@ -10,7 +14,9 @@ CommandOutcome IdentifyMicro(CommandFrame& frame) {
     frame.Shell().ProcessMessages();
     frame.IdentifyDevice();
     frame.SwitchOff();
-    return frame.LastIdentification() == Identification::Known ? CommandOutcome::Done : CommandOutcome::Failed;
+    if (frame.LastIdentification() != Identification::Known) return CommandOutcome::Failed;
+    frame.Shell().Report(Tr("Micro identificado: ") + std::string(frame.Device().caption));
+    return CommandOutcome::Done;
 }
 
 }  // namespace tarpel::avr

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "avr/FileImage.h"
+#include "shell/ReportText.h"
 #include "shell/Translate.h"
 
 namespace tarpel::avr {
@@ -53,6 +54,8 @@ CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) 
     }
     frame.StopCommand();
     frame.View().MemoryContentsKnown(std::span(image.bytes).first(static_cast<std::size_t>(size)));
+    frame.Shell().Report(Tr("Eeprom interna programada y comprobada: ") +
+                         shell::CountText(static_cast<std::uint64_t>(size)) + " bytes");
     return CommandOutcome::Done;
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "avr/FileImage.h"
+#include "shell/ReportText.h"
 #include "shell/Translate.h"
 
 namespace tarpel::avr {
@@ -52,9 +53,11 @@ bool ProgramBytes(CommandFrame& frame, std::span<const std::uint8_t> image) {
                 frame.Clock().Sleep(UnpollableByteMs);
                 written = link.ReadFlashByte(a) == v;
             } else {
+                // The fast timing polls back to back, as the page mode does: each read-back takes
+                // about half a millisecond on the port already.
                 for (int i = 0; i < ByteModeReadBacks && !written; ++i) {
                     written = link.ReadFlashByte(a) == v;
-                    if (!written) frame.Clock().Sleep(1);
+                    if (!written && !link.FastTiming) frame.Clock().Sleep(1);
                 }
             }
             if (!written) return WriteFailed(frame, ByteWriteFailed, a, false);
@@ -138,6 +141,10 @@ CommandOutcome ProgramFlashImage(CommandFrame& frame, const FileImage& file) {
     frame.Shell().SetGauge(shell::Gauge::Flash, 100);
     frame.StopCommand();
     frame.View().MemoryContentsKnown(image.first(static_cast<std::size_t>(frame.FlashSize())));
+    frame.Shell().Report(Tr("Flash programada y comprobada: ") +
+                         shell::CountText(std::min<std::uint64_t>(file.read.dataEnd,
+                                                                  static_cast<std::uint64_t>(frame.FlashSize()))) +
+                         " bytes");
     return CommandOutcome::Done;
 }
 

@@ -11,6 +11,7 @@
 #include "files/HexWrite.h"
 #include "files/ImageFileMessages.h"
 #include "files/SrecWrite.h"
+#include "shell/ReportText.h"
 #include "shell/Translate.h"
 
 namespace tarpel::avr {
@@ -51,6 +52,8 @@ CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::
         shell.MessageBox(CannotCreate, ErrorCaption);
         return CommandOutcome::Failed;
     }
+    shell.Report(Tr("Leidos ") + shell::CountText(image.size()) + Tr(" bytes de ") +
+                 TrText(MemoryFileLimits(memory).memoryName) + Tr(" en ") + shell::FileNameText(fileName));
     return CommandOutcome::Done;
 }
 

@@ -1,6 +1,5 @@
 #include "avr/VerifyMemory.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
@@ -8,6 +7,7 @@
 
 #include "avr/DeviceMemory.h"
 #include "avr/FileImage.h"
+#include "shell/ReportText.h"
 #include "shell/Translate.h"
 
 namespace tarpel::avr {
@@ -58,12 +58,18 @@ CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const st
     }
     if (!CheckImageFits(frame, file, limits, size)) return CommandOutcome::Failed;
     // The whole memory is compared, not only what the file covers: the rest must be 0xFF.
-    const auto deviceAt = std::mismatch(device.begin(), device.end(), file.bytes.begin(), file.bytes.end()).first;
-    if (deviceAt == device.end()) {
+    const auto differences = files::DifferencesBetween(file.bytes, device);
+    if (differences.empty()) {
+        shell.Report(Tr("Comprobada ") + TrText(limits.memoryName) + ": " +
+                     shell::CountText(static_cast<std::uint64_t>(size)) + Tr(" bytes iguales al fichero"));
         shell.MessageBox(VerifiedMessage, VerdictCaption);
+        frame.View().DifferencesFound(limits.memoryName, differences);
         return CommandOutcome::Done;
     }
-    shell.MessageBox(DifferenceMessage(static_cast<int>(deviceAt - device.begin())), VerdictCaption);
+    shell.Report(Tr("Comprobada ") + TrText(limits.memoryName) + ": " + shell::CountText(differences.size()) +
+                 Tr(" bytes distintos del fichero"));
+    shell.MessageBox(DifferenceMessage(static_cast<int>(differences.front().address)), VerdictCaption);
+    frame.View().DifferencesFound(limits.memoryName, differences);
     return CommandOutcome::Failed;
 }
 

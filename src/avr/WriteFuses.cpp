@@ -43,6 +43,7 @@ CommandOutcome WriteFuses(CommandFrame& frame, const FusePanel& panel, FuseMemor
         return CommandOutcome::Failed;
     }
     memory.Remember({*low, *high});
+    frame.Shell().Report(Tr("Fusibles grabados"));
     frame.Shell().ShowMessage(FusesWrittenMessage);
     return CommandOutcome::Done;
 }

@@ -76,8 +76,12 @@ Opened OpenSimulation(const BoardOptions& options, Board& board) {
     simulation->Pacer().SetEnabled(options.realTime);
     sim::SimulatedBoard* raw = simulation.get();
     board.simulation = raw;
-    return {std::move(simulation), std::make_unique<sim::SimulatedClock>(raw->Time(), &raw->Pacer()),
-            [raw] { return raw->Time().NowNs(); }, [raw] { return raw->PeekStatus(); }};
+    auto clock = std::make_unique<sim::SimulatedClock>(raw->Time(), &raw->Pacer());
+    // A reading costs what it costs on a real machine, so that busy-waits end as late as there.
+    clock->counterReadNs = sim::SimulatedClock::MeasuredReadNs;
+    clock->tickReadNs = sim::SimulatedClock::MeasuredReadNs;
+    return {std::move(simulation), std::move(clock), [raw] { return raw->Time().NowNs(); },
+            [raw] { return raw->PeekStatus(); }};
 }
 
 hw::TracingPort::TimeSource SteadyTime() {

@@ -1,5 +1,6 @@
 #include "cli/AvrConsole.h"
 
+#include "cli/DifferenceLines.h"
 #include "shell/Translate.h"
 
 namespace tarpel::cli {
@@ -13,11 +14,18 @@ void ConsoleDeviceView::MemoryContentsKnown(std::span<const std::uint8_t> conten
     checksums_ = files::ChecksumsOf(contents);
 }
 
+void ConsoleDeviceView::DifferencesFound(std::string_view /*memoryName*/,
+                                         std::span<const files::ByteDifference> differences) {
+    differences_.assign(differences.begin(), differences.end());
+}
+
 int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(avr::CommandFrame&)>& run) {
     ConsoleDeviceView view(context.out);
     avr::CommandFrame frame(context.lines, context.clock(), context.shell, view);
+    frame.Link().FastTiming = context.timing.FastTiming;
     const int status = ExitStatus(run(frame));
-    // A result, like the device type: on standard output, once the command's messages are out.
+    // Results, like the device type: on standard output, once the command's messages are out.
+    PrintDifferences(context.out, view.Differences(), Tr("fichero"), "chip");
     if (view.Checksums()) context.out << files::ChecksumText(*view.Checksums()) << '\n';
     return status;
 }

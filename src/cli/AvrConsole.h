@@ -1,12 +1,14 @@
 #pragma once
 // What every AVR command of the console shares: lbTipo printed on standard output, a command
-// frame of its own over the context's board, the checksums of the memory a command read or
-// wrote in full printed after it, and the outcome turned into the exit status.
+// frame of its own over the context's board, the differences a verification found and the
+// checksums of the memory a command read or wrote in full printed after it, and the outcome
+// turned into the exit status.
 #include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "avr/AvrView.h"
 #include "avr/CommandFrame.h"
@@ -22,13 +24,17 @@ public:
     explicit ConsoleDeviceView(std::ostream& out) : out_(out) {}
     void SetDeviceCaption(std::string_view caption) override;
     void MemoryContentsKnown(std::span<const std::uint8_t> contents) override;
+    void DifferencesFound(std::string_view memoryName, std::span<const files::ByteDifference> differences) override;
 
     // Of the last memory contents the command came to know, if any.
     const std::optional<files::Checksums>& Checksums() const { return checksums_; }
+    // Of the last verification, if any.
+    const std::vector<files::ByteDifference>& Differences() const { return differences_; }
 
 private:
     std::ostream& out_;
     std::optional<files::Checksums> checksums_;
+    std::vector<files::ByteDifference> differences_;
 };
 
 // Runs one AVR command on a frame of its own over the context's board.

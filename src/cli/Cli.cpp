@@ -10,6 +10,7 @@
 #include "cli/ConsoleShell.h"
 #include "cli/ImmediateStopPort.h"
 #include "cli/SameFile.h"
+#include "cli/SimViolationReport.h"
 #include "cli/StopSignals.h"
 #include "hw/SteadyClock.h"
 #include "hw/TracingPort.h"
@@ -56,8 +57,13 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
                               line.board.traceFile);
     }
 
+    // Only the simulated chips log violations: on a real port the option would pass everything.
+    const std::string strictOnRealPort = Tr("--sim-strict solo vale con la placa simulada (--board sim)");
+    const bool strict = line.simStrict && line.command->opensBoard;
+    if (strict && !line.board.board.empty() && line.board.board != "sim") return usageError(strictOnRealPort);
     board::Board board = line.command->opensBoard ? board::OpenBoard(line.board) : NoBoard(line.board);
     if (board.badOptions) return usageError(board.error);
+    if (strict && board.Usable() && board.simulation == nullptr) return usageError(strictOnRealPort);
     if (!board.Usable()) {
         err << "ERROR: " << board.error << '\n';
         return ExitFailure;
@@ -67,6 +73,7 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
     hw::BitTiming timing(*board.clock);
     timing.CalibrateBitDelay();
     timing.DelayFactor = line.delayFactor;
+    timing.FastTiming = line.fastTiming;
     ConsoleShell shell(err, progressLine);
     shell.WatchPort(*board.port);
 
@@ -85,6 +92,8 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
         shell.MessageBox(board.trace->Error(), "ERROR");
         status = ExitFailure;
     }
+    if (line.simStrict && board.simulation && ReportSimViolations(*board.simulation, err) != 0)
+        status = ExitFailure;
     if (StopSignal() != 0) {
         shell.Notice(Tr(CancelledMessage));
         status = ExitFailure;

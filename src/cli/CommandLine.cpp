@@ -17,7 +17,7 @@ std::vector<board::CommandLineOption> CommonOptions(CommandLine& line) {
     auto options = board::BoardCommandLineOptions(line.board);
     options.push_back({{"delay", "N",
                         Tr("factor de retardo del bus I2C en esta ejecucion: la unidad de espera dura N x 25 us "
-                           "(1 a ") +
+                           "(N x 5 us con --fast; 1 a ") +
                             std::to_string(MaxDelayFactor) + Tr("; por defecto 1)")},
                        [&line](const std::string& value) {
                            std::int32_t factor = 0;
@@ -28,6 +28,21 @@ std::vector<board::CommandLineOption> CommonOptions(CommandLine& line) {
                                return Tr("--delay espera un numero entero de 1 a ") + std::to_string(MaxDelayFactor) +
                                       ": " + value;
                            line.delayFactor = factor;
+                           return std::string();
+                       }});
+    options.push_back({{"fast", "",
+                        Tr("modo rapido: unidad de espera I2C de N x 5 us, paginas del tamano de la memoria con "
+                           "sondeo del ACK al final de cada escritura, fases de SCK de 3 ciclos de XTAL1 y esperas "
+                           "de encendido del AVR recortadas a la hoja de datos")},
+                       [&line](const std::string&) {
+                           line.fastTiming = true;
+                           return std::string();
+                       }});
+    options.push_back({{"sim-strict", "",
+                        Tr("con la placa simulada: al final muestra las violaciones del protocolo que vieron los "
+                           "chips simulados y, si hubo alguna, la orden falla (salida 1)")},
+                       [&line](const std::string&) {
+                           line.simStrict = true;
                            return std::string();
                        }});
     return options;

@@ -15,7 +15,9 @@ namespace tarpel::cli {
 
 struct CommandLine {
     board::BoardOptions board;
-    std::int32_t delayFactor = 1;  // the I2C delay unit is this many 25 us
+    std::int32_t delayFactor = 1;  // the I2C delay unit is this many 25 us (5 us when fast)
+    bool fastTiming = false;       // the opt-in fast timing of both sides
+    bool simStrict = false;        // any protocol violation of the simulated chips fails the run
     bool help = false;
     const Command* command = nullptr;
     std::vector<std::string> arguments;

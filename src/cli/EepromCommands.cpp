@@ -5,15 +5,19 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "cli/CommandContext.h"
+#include "cli/DifferenceLines.h"
 #include "cli/EepromDetectCommand.h"
 #include "eeprom/ChipCommands.h"
 #include "eeprom/CommandFrame.h"
+#include "eeprom/CompareImageFile.h"
 #include "eeprom/OpenImageFile.h"
 #include "eeprom/SaveImageFile.h"
 #include "files/Checksums.h"
 #include "files/FileKind.h"
+#include "shell/ReportText.h"
 #include "shell/Translate.h"
 
 namespace tarpel::cli {
@@ -45,8 +49,8 @@ using Step = shell::CommandOutcome (*)(eeprom::CommandFrame&, const std::string&
 std::optional<int> SelectedChip(CommandContext& context) {
     const auto index = ChipIndex(context.Option("chip").value_or(DefaultChip));
     if (!index)
-        context.shell.MessageBox(
-            Tr("Memoria desconocida: ") + *context.Option("chip") + Tr(" (use ") + ChipNames() + ")", "ERROR");
+        context.shell.MessageBox(Tr("Memoria desconocida: ") + *context.Option("chip") + " (use " + ChipNames() + ")",
+                                 "ERROR");
     return index;
 }
 
@@ -67,9 +71,14 @@ int WithWorkspace(CommandContext& context, Step step) {
     workspace.ChipContentsKnown = [&](std::span<const std::uint8_t> contents) {
         checksums = files::ChecksumsOf(contents);
     };
+    std::vector<files::ByteDifference> differences;
+    workspace.DifferencesFound = [&](std::span<const files::ByteDifference> found) {
+        differences.assign(found.begin(), found.end());
+    };
     eeprom::CommandFrame frame(workspace, context.lines, context.timing, context.shell);
     const int status = ExitStatus(step(frame, file));
-    // A result, not a message: on standard output, once the command's messages are out.
+    // Results, not messages: on standard output, once the command's messages are out.
+    PrintDifferences(context.out, differences, Tr("fichero"), "chip");
     if (checksums) context.out << files::ChecksumText(*checksums) << '\n';
     return status;
 }
@@ -110,6 +119,26 @@ int Convert(CommandContext& context) {
     return ExitStatus(eeprom::SaveImageTo(frame, context.arguments[1]));
 }
 
+// The image of the first file against the second, both read as "Abrir fichero..." reads them;
+// every differing byte printed, named after the two files. No board is needed.
+int Compare(CommandContext& context) {
+    const auto index = SelectedChip(context);
+    if (!index) return ExitUsage;
+    eeprom::EepromWorkspace workspace;
+    workspace.cbChipChange(*index);
+    std::vector<files::ByteDifference> differences;
+    workspace.DifferencesFound = [&](std::span<const files::ByteDifference> found) {
+        differences.assign(found.begin(), found.end());
+    };
+    eeprom::CommandFrame frame(workspace, context.lines, context.timing, context.shell);
+    const std::string& first = context.arguments[0];
+    const std::string& second = context.arguments[1];
+    if (eeprom::OpenImageFrom(frame, first) != shell::CommandOutcome::Done) return ExitFailure;
+    const int status = ExitStatus(eeprom::CompareImageWith(frame, second));
+    PrintDifferences(context.out, differences, shell::FileNameText(first), shell::FileNameText(second));
+    return status;
+}
+
 CommandOption ChipOption() {
     return {"chip", "CHIP", Tr("tipo de memoria: ") + ChipNames() + Tr(" (por omision ") + DefaultChip + ")"};
 }
@@ -142,6 +171,15 @@ void RegisterEepromCommands(CommandTable& table) {
                .options = {ChipOption()},
                .opensBoard = false,
                .run = Convert});
+    table.Add({.group = "eeprom",
+               .name = "compare",
+               .arguments = Tr("FICHERO OTRO"),
+               .summary = Tr("compara las imagenes de FICHERO y OTRO (.hex, .bin o .srec) byte a byte, sin placa"),
+               .minArguments = 2,
+               .maxArguments = 2,
+               .options = {ChipOption()},
+               .opensBoard = false,
+               .run = Compare});
     table.Add(EepromDetectCommand());
 }
 

@@ -7,6 +7,7 @@
 
 #include "eeprom/ChipMessages.h"
 #include "shell/Progress.h"
+#include "shell/ReportText.h"
 #include "shell/Translate.h"
 
 namespace tarpel::eeprom {
@@ -27,15 +28,22 @@ CommandOutcome SdaHeldLow(CommandFrame& frame) {
     return CommandOutcome::Failed;
 }
 
+hw::EepromAddressing Addressing(CommandFrame& frame) {
+    return AddressingFor(frame.Workspace().Chip(), frame.Master().Timing().FastTiming);
+}
+
+std::string ChipName(const EepromWorkspace& workspace) { return Tr("la ") + std::string(workspace.Chip().name); }
+
 void TellChipContents(EepromWorkspace& workspace, std::span<const std::uint8_t> image) {
     if (workspace.ChipContentsKnown) workspace.ChipContentsKnown(image.first(ImageCount(workspace)));
 }
 
 }  // namespace
 
-hw::EepromAddressing AddressingFor(const ChipType& chip) {
+hw::EepromAddressing AddressingFor(const ChipType& chip, bool fastTiming) {
     // Sending two address bytes to a one-byte chip would make it take the low byte as data,
     // shift every read by one and wrap a 32-byte page inside its 16-byte buffer.
+    if (fastTiming) return {chip.wordAddressBytes, chip.pageSize};
     if (chip.wordAddressBytes == 1) return {1, std::min(chip.pageSize, 16)};
     return {2, std::min(chip.pageSize, 32)};
 }
@@ -50,15 +58,22 @@ CommandOutcome ReadChip(CommandFrame& frame) {
         return CommandOutcome::Failed;
     }
     const auto result =
-        frame.Master().EepromReadAll(workspace.MemoryImage, workspace.ChipSize, shell, AddressingFor(workspace.Chip()));
+        frame.Master().EepromReadAll(workspace.MemoryImage, workspace.ChipSize, shell, Addressing(frame));
     frame.StopCommand();
     if (result == hw::ReadAllResult::NotAcknowledged) shell.MessageBox(NoAckText, ErrorCaption);
     frame.RefreshGrid();
+    const std::string total = shell::CountText(ImageCount(workspace));
     switch (result) {
         case hw::ReadAllResult::NotAcknowledged: return CommandOutcome::Failed;
-        case hw::ReadAllResult::Cancelled: return CommandOutcome::Cancelled;
+        case hw::ReadAllResult::Cancelled:
+            shell.Report(Tr("Lectura cancelada: leidos ") +
+                             shell::CountText(static_cast<std::uint64_t>(frame.Master().LastReadCount())) + Tr(" de ") +
+                             total + " bytes",
+                         Tr("el resto es el contenido anterior"));
+            return CommandOutcome::Cancelled;
         case hw::ReadAllResult::Complete: break;
     }
+    shell.Report(Tr("Leidos ") + total + Tr(" bytes de ") + ChipName(workspace));
     TellChipContents(workspace, workspace.MemoryImage);
     return CommandOutcome::Done;
 }
@@ -70,7 +85,7 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
     shell.ProgressShow();
 
     hw::I2cMaster& master = frame.Master();
-    const hw::EepromAddressing addressing = AddressingFor(frame.Workspace().Chip());
+    const hw::EepromAddressing addressing = Addressing(frame);
     const std::span<const std::uint8_t> image(frame.Workspace().MemoryImage.data(), ImageCount(frame.Workspace()));
     const std::int32_t chipSize = static_cast<std::int32_t>(image.size());
     auto outcome = CommandOutcome::Done;
@@ -89,15 +104,25 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
         }
         if (shell::ProgressStep(shell, std::to_string(page) + writtenLabel, page, chipSize)) {
             outcome = CommandOutcome::Cancelled;
+            shell.Report(Tr("Programacion cancelada: grabados ") +
+                             shell::CountText(static_cast<std::uint64_t>(
+                                 std::min(page + addressing.pageSize, chipSize))) +
+                             Tr(" de ") + shell::CountText(image.size()) + " bytes",
+                         Tr("el resto del chip sigue como estaba"));
             break;
         }
     }
     shell.ProgressClose();
     // The 3 ms after a page do not cover the chip's whole write cycle (up to 5 ms): cutting the
-    // supply right after the last page would lose it. Wait until the chip answers again.
+    // supply right after the last page would lose it. Wait until the chip answers again (the fast
+    // timing's polling after each page has already seen it answer).
     master.EepromWaitReady();
     frame.StopCommand();
-    if (outcome == CommandOutcome::Done) TellChipContents(frame.Workspace(), image);
+    if (outcome == CommandOutcome::Done) {
+        shell.Report(Tr("Programados ") + shell::CountText(image.size()) + Tr(" bytes en ") +
+                     ChipName(frame.Workspace()));
+        TellChipContents(frame.Workspace(), image);
+    }
     return outcome;
 }
 
@@ -111,7 +136,7 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
     // stays the user's while the chip is read and while a difference is reported.
     std::vector<std::uint8_t> chip(count, 0xFF);
     const auto result =
-        frame.Master().EepromReadAll(chip, static_cast<std::int32_t>(count), shell, AddressingFor(workspace.Chip()));
+        frame.Master().EepromReadAll(chip, static_cast<std::int32_t>(count), shell, Addressing(frame));
     if (result == hw::ReadAllResult::NotAcknowledged) {
         frame.StopCommand();
         shell.MessageBox(NoAckText, ErrorCaption);
@@ -119,17 +144,26 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
     }
     frame.StopCommand();
     // Comparing a partial read would judge the chip on bytes never read: report nothing.
-    if (result == hw::ReadAllResult::Cancelled) return CommandOutcome::Cancelled;
+    if (result == hw::ReadAllResult::Cancelled) {
+        shell.Report(Tr("Comprobacion cancelada: sin veredicto"));
+        return CommandOutcome::Cancelled;
+    }
     TellChipContents(workspace, chip);
 
-    const auto image = workspace.MemoryImage.begin();
-    const auto difference = std::mismatch(image, image + static_cast<std::ptrdiff_t>(count), chip.begin());
-    if (difference.first != image + static_cast<std::ptrdiff_t>(count)) {
-        const auto index = difference.first - image;
-        shell.MessageBox(Tr("Hay diferencias en el byte nº:") + std::to_string(index), Tr("ERROR EN LA COMPROBACION"));
+    const auto differences =
+        files::DifferencesBetween(std::span(workspace.MemoryImage).first(count), std::span(chip).first(count));
+    if (!differences.empty()) {
+        shell.MessageBox(Tr("Hay diferencias en el byte nº:") + std::to_string(differences.front().address),
+                         Tr("ERROR EN LA COMPROBACION"));
+        shell.Report(Tr("Comprobada ") + ChipName(workspace) + ": " + shell::CountText(differences.size()) +
+                     Tr(" bytes distintos de la imagen"));
+        if (workspace.DifferencesFound) workspace.DifferencesFound(differences);
         return CommandOutcome::Failed;
     }
     frame.RefreshGrid();
+    if (workspace.DifferencesFound) workspace.DifferencesFound(differences);
+    shell.Report(Tr("Comprobada ") + ChipName(workspace) + ": " + shell::CountText(count) +
+                 Tr(" bytes iguales a la imagen"));
     shell.MessageBox(Tr("El contenido del chip se ha verificado correctamente!!!"), Tr("FIN DE LA COMPROBACION"));
     return CommandOutcome::Done;
 }

@@ -13,8 +13,9 @@ namespace tarpel::eeprom {
 
 // The addressing a catalogue chip needs. The 24C04/08/16 take one word-address byte with
 // A8..A10 in the control byte and 16-byte pages; the rest take two bytes and 32-byte pages
-// (never more than the chip's own page buffer).
-hw::EepromAddressing AddressingFor(const ChipType& chip);
+// (never more than the chip's own page buffer). The fast timing writes whole pages of the chip's
+// own buffer: 64 bytes on a 24C128/256, 128 on a 24C512.
+hw::EepromAddressing AddressingFor(const ChipType& chip, bool fastTiming = false);
 
 // Reads the whole chip into the image and rebuilds the grid, also after a failure or a cancel.
 CommandOutcome ReadChip(CommandFrame& frame);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "eeprom/ChipCatalogue.h"
+#include "files/ByteDifferences.h"
 
 namespace tarpel::eeprom {
 
@@ -31,6 +32,10 @@ public:
     // Set by whoever wants them (tarpel-cli prints their checksums): the chip's whole contents,
     // each time a command has just read all of them or written all of them.
     std::function<void(std::span<const std::uint8_t>)> ChipContentsKnown;
+    // Set by whoever shows them (the window's list and grid, tarpel-cli's lines): every byte in
+    // which the image differs from the chip or a file, each time a verification or a comparison
+    // has run over the whole image; an empty list when there was none.
+    std::function<void(std::span<const files::ByteDifference>)> DifferencesFound;
 
 private:
     int chipIndex_ = DefaultChipIndex;

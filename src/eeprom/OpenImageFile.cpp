@@ -11,6 +11,7 @@
 #include "files/HexRead.h"
 #include "files/ImageFileMessages.h"
 #include "files/SrecRead.h"
+#include "shell/ReportText.h"
 #include "shell/Translate.h"
 
 namespace tarpel::eeprom {
@@ -23,15 +24,8 @@ constexpr std::string_view MoreDataWarning =
 constexpr std::string_view LessDataWarning =
     TrNoop("El archivo contiene menos datos de los que el \rchip seleccionado puede almacenar: Se rellenara con FF");
 
-// A file read into an image of its own, with the warnings it earned; nothing shown yet.
-struct LoadedFile {
-    std::vector<std::uint8_t> image = std::vector<std::uint8_t>(MemoryImageSize, 0xFF);
-    std::string_view error;                 // empty when the file gave an image
-    std::vector<std::string> warnings;
-};
-
-LoadedFile LoadBinary(const std::string& fileName, std::size_t chipSize) {
-    LoadedFile file;
+LoadedImageFile LoadBinary(const std::string& fileName, std::size_t chipSize) {
+    LoadedImageFile file;
     const auto read = files::ReadBinaryFile(fileName, std::span(file.image).first(BinaryReadCapacity));
     if (!read.opened) {
         file.error = files::UnreadableFileText;
@@ -44,8 +38,8 @@ LoadedFile LoadBinary(const std::string& fileName, std::size_t chipSize) {
 }
 
 // What a text image file's reader found, as warnings or as the error that refuses the file.
-LoadedFile Judge(LoadedFile file, const files::ImageFileRead& read, std::int32_t chipSize, std::string_view format,
-                 std::string_view noDataText) {
+LoadedImageFile Judge(LoadedImageFile file, const files::ImageFileRead& read, std::int32_t chipSize,
+                      std::string_view format, std::string_view noDataText) {
     if (!read.opened) {
         file.error = files::UnreadableFileText;
     } else if (!read.hasData) {
@@ -58,15 +52,15 @@ LoadedFile Judge(LoadedFile file, const files::ImageFileRead& read, std::int32_t
     return file;
 }
 
-LoadedFile LoadHex(const std::string& fileName, std::int32_t chipSize) {
-    LoadedFile file;
+LoadedImageFile LoadHex(const std::string& fileName, std::int32_t chipSize) {
+    LoadedImageFile file;
     // The image holds ChipSize + 255 bytes and more, so a record at the limit fits whole.
     const files::ImageFileRead read = files::HexRead(fileName, chipSize, file.image);
     return Judge(std::move(file), read, chipSize, "HEX", files::NoHexDataText);
 }
 
-LoadedFile LoadSrec(const std::string& fileName, std::int32_t chipSize) {
-    LoadedFile file;
+LoadedImageFile LoadSrec(const std::string& fileName, std::int32_t chipSize) {
+    LoadedImageFile file;
     // Bytes past the chip land in the image's slack, as a HEX record's do; the reader drops
     // only those past the whole image, and dataEnd still tells how far the file reached.
     const files::ImageFileRead read = files::SrecRead(fileName, file.image);
@@ -74,6 +68,19 @@ LoadedFile LoadSrec(const std::string& fileName, std::int32_t chipSize) {
 }
 
 }  // namespace
+
+LoadedImageFile LoadImageFile(const std::string& fileName, std::int32_t chipSize) {
+    switch (files::FileKindOf(fileName)) {
+    case files::FileKind::Binary: return LoadBinary(fileName, static_cast<std::size_t>(std::max(chipSize, 0)));
+    case files::FileKind::Hex: return LoadHex(fileName, chipSize);
+    case files::FileKind::Srec: return LoadSrec(fileName, chipSize);
+    case files::FileKind::Elf:  // an AVR program's file: nothing in it is meant for a 24Cxx
+    case files::FileKind::Other: break;
+    }
+    LoadedImageFile file;
+    file.error = files::UnknownKindText;
+    return file;
+}
 
 CommandOutcome OpenImageFile(CommandFrame& frame) {
     const auto fileName = frame.Shell().ChooseOpenFile();
@@ -84,22 +91,7 @@ CommandOutcome OpenImageFile(CommandFrame& frame) {
 CommandOutcome OpenImageFrom(CommandFrame& frame, const std::string& fileName) {
     EepromWorkspace& workspace = frame.Workspace();
     shell::Shell& shell = frame.Shell();
-    LoadedFile file;
-    switch (files::FileKindOf(fileName)) {
-    case files::FileKind::Binary:
-        file = LoadBinary(fileName, static_cast<std::size_t>(workspace.ChipSize));
-        break;
-    case files::FileKind::Hex:
-        file = LoadHex(fileName, workspace.ChipSize);
-        break;
-    case files::FileKind::Srec:
-        file = LoadSrec(fileName, workspace.ChipSize);
-        break;
-    case files::FileKind::Elf:  // an AVR program's file: nothing in it is meant for a 24Cxx
-    case files::FileKind::Other:
-        file.error = files::UnknownKindText;
-        break;
-    }
+    const LoadedImageFile file = LoadImageFile(fileName, workspace.ChipSize);
     // A file that gives no image leaves the image, and the grid that shows it, as they were.
     if (!file.error.empty()) {
         shell.MessageBox(file.error, files::ErrorCaption);
@@ -110,6 +102,8 @@ CommandOutcome OpenImageFrom(CommandFrame& frame, const std::string& fileName) {
                 workspace.MemoryImage.begin());
     for (const auto& warning : file.warnings) shell.MessageBox(warning, files::WarningCaption);
     frame.RefreshGrid();
+    shell.Report(shell::FileNameText(fileName) + Tr(" cargado en la imagen de la ") +
+                 std::string(workspace.Chip().name));
     return CommandOutcome::Done;
 }
 

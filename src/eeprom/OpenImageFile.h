@@ -1,11 +1,23 @@
 #pragma once
 // The 24Cxx open command: a HEX, S-record or binary file chosen by the user becomes the memory image,
 // measured against the selected chip's size. It works on the image only, never on the chip.
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "eeprom/CommandFrame.h"
 
 namespace tarpel::eeprom {
+
+// A file read into an image of its own, as the open command reads it, with the boxes it earned;
+// nothing shown yet. The comparison with a file reads it the same way.
+struct LoadedImageFile {
+    std::vector<std::uint8_t> image = std::vector<std::uint8_t>(MemoryImageSize, 0xFF);
+    std::string_view error;  // empty when the file gave an image
+    std::vector<std::string> warnings;
+};
+LoadedImageFile LoadImageFile(const std::string& fileName, std::int32_t chipSize);
 
 // Asks for a file with the open dialog and loads it; a cancelled dialog changes nothing.
 CommandOutcome OpenImageFile(CommandFrame& frame);

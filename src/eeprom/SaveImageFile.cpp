@@ -8,6 +8,7 @@
 #include "files/HexWrite.h"
 #include "files/ImageFileMessages.h"
 #include "files/SrecWrite.h"
+#include "shell/ReportText.h"
 #include "shell/Translate.h"
 
 namespace tarpel::eeprom {
@@ -50,6 +51,9 @@ CommandOutcome SaveImageTo(CommandFrame& frame, const std::string& fileName) {
     // A text file that could not be written is reported like a binary one: saying nothing
     // would let the user believe the image is safe on disk.
     if (!written) shell.MessageBox(CannotCreate, files::ErrorCaption);
+    else
+        shell.Report(Tr("Guardados ") + shell::CountText(static_cast<std::uint64_t>(workspace.ChipSize)) +
+                     Tr(" bytes en ") + shell::FileNameText(fileName));
     return written ? CommandOutcome::Done : CommandOutcome::Failed;
 }
 

@@ -18,6 +18,13 @@ constexpr std::uint32_t PowerOffMs = 500;
 // The datasheets' 20 ms after power-up before Programming Enable, fifteen times over for a supply
 // that rises through port pins; it also outlasts the longest start-up delay the fuses set (65 ms).
 constexpr std::uint32_t PowerOnSettleMs = 300;
+// The fast timing's power cycle. Off: no datasheet figure either; the port's data pins pull the
+// socket's supply to 0 V themselves, so even 10 uF of decoupling behind 1 kOhm of pin driver
+// (10 ms a time constant) is drained in five time constants. On: the datasheets' 20 ms plus half
+// again, the margin for a supply that rises through port pins. The chip's own start-up delay
+// (up to 65 ms by the fuses) does not count here: RESET is held low all along.
+constexpr std::uint32_t FastPowerOffMs = 50;
+constexpr std::uint32_t FastPowerOnSettleMs = 30;
 // ATmega8515 tWD_ERASE 9 ms; the AT90S parts up to about 20 ms (their table was not at hand): a
 // fivefold margin at least.
 constexpr std::uint32_t ChipEraseMs = 100;
@@ -38,6 +45,16 @@ constexpr int ClocksAfterByte = 10;
 constexpr int ClocksAfterByteWrite = 100;
 // After a page-buffer load, which has no self-timed part: a margin for the chip to latch the byte.
 constexpr int ClocksAfterPageLoad = 32;
+// The fast timing's: none beyond the instruction's last SCK phase, whose cycles let the chip
+// take the last bit in; the next instruction's first phase gives it more before anything new.
+constexpr int FastClocksAfterPageLoad = -1;
+
+// The fast timing's shortest SCK phase in time: two cycles of the slowest internal RC oscillator
+// (1 MHz, the ATmega8515's factory setting), which ignores XTAL1, with half again for the
+// oscillator's spread over supply and temperature.
+constexpr double MinSckPhaseNs = 3000;
+// Whatever the port's speed, a phase gets no more cycles than this.
+constexpr int MaxPhaseClocks = 100;
 // After the page write instruction, as after a byte write: a margin before the caller waits.
 constexpr int ClocksAfterPageWrite = 128;
 // After the chip erase instruction, as after a byte write, before the erase wait. A margin.
@@ -68,14 +85,18 @@ std::uint8_t AvrLink::SpiTransfer(std::uint8_t out) {
     // clocked by the very same port writes. Not so on an ATmega8515 on its internal RC
     // oscillator: a high phase is then 11 port accesses of time, which outlast two RC cycles only
     // while an access takes over 0.18 us at 1 MHz (0.023 us at 8 MHz); a parallel port takes ~1 us.
+    //
+    // The fast timing gives three XTAL1 cycles a phase, one above the datasheets' minimum, or more
+    // when the power-up burst showed the port too fast for them to last MinSckPhaseNs.
+    const int phaseClocks = SckPhaseCycles() - 1;
     std::uint8_t in = 0;
     for (int bit = 7; bit >= 0; --bit) {
         lines_.SetMosi(((out >> bit) & 1) != 0);
         lines_.IspPause();
-        ClockXtal(4);
+        ClockXtal(phaseClocks);
         if (lines_.ReadMiso()) in = static_cast<std::uint8_t>(in | (1u << bit));
         lines_.SetSck(true);
-        ClockXtal(4);
+        ClockXtal(phaseClocks);
         lines_.SetSck(false);
         lines_.IspPause();
     }
@@ -105,12 +126,12 @@ bool AvrLink::TryProgrammingEnable() {
 bool AvrLink::EnterProgrammingMode() {
     for (int cycle = 0; cycle < PowerCycles; ++cycle) {
         lines_.WriteIspLines(false, false, false, false, false);
-        clock_.Sleep(PowerOffMs);
+        clock_.Sleep(FastTiming ? FastPowerOffMs : PowerOffMs);
         // Power up with RESET and SCK low and the clock running: the datasheets' entry into
         // serial programming. RESET stays low from here until the command switches off.
         lines_.WriteIspLines(true, false, false, false, false);
-        ClockXtal(PowerUpClocks);
-        clock_.Sleep(PowerOnSettleMs);
+        PowerUpClock();
+        clock_.Sleep(FastTiming ? FastPowerOnSettleMs : PowerOnSettleMs);
         for (int attempt = 0; attempt < EnableAttemptsPerPowerCycle; ++attempt) {
             if (TryProgrammingEnable()) return true;
             // Out of step, the device does not echo; a positive SCK pulse shifts its bit frame
@@ -122,6 +143,23 @@ bool AvrLink::EnterProgrammingMode() {
         }
     }
     return false;
+}
+
+void AvrLink::PowerUpClock() {
+    std::int64_t frequency = 0;
+    const bool timed = FastTiming && clock_.QueryPerformanceFrequency(frequency) && frequency > 0;
+    const std::int64_t start = timed ? clock_.QueryPerformanceCounter() : 0;
+    ClockXtal(PowerUpClocks);
+    if (!FastTiming) return;
+    // Without a counter the port's speed is unknown: the standard phases, long on any port.
+    fastPhaseClocks_ = StandardPhaseClocks;
+    if (!timed) return;
+    const double writeNs = static_cast<double>(clock_.QueryPerformanceCounter() - start) * 1e9 /
+                           static_cast<double>(frequency) / (2.0 * (PowerUpClocks + 1));
+    // The shortest phase, SCK high, lasts its cycles' two writes each and the write of SCK itself.
+    fastPhaseClocks_ = FastPhaseClocks;
+    while (fastPhaseClocks_ < MaxPhaseClocks && (2.0 * (fastPhaseClocks_ + 1) + 1) * writeNs < MinSckPhaseNs)
+        ++fastPhaseClocks_;
 }
 
 AvrSignature AvrLink::ReadSignature() {
@@ -155,7 +193,7 @@ void AvrLink::WriteFlashByte(int address, std::uint8_t value) {
 void AvrLink::LoadPageByte(int offset, std::uint8_t value) {
     const std::uint8_t opcode = (offset % 2 == 0) ? 0x40 : 0x48;
     SendInstruction({opcode, 0x00, Low(offset / 2), value}, NoClocking);
-    ClockXtal(ClocksAfterPageLoad);
+    ClockXtal(FastTiming ? FastClocksAfterPageLoad : ClocksAfterPageLoad);
 }
 
 void AvrLink::WriteFlashPage(int page) {

@@ -4,12 +4,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace tarpel::hw {
 
 namespace {
 
 constexpr double UnitSeconds = 0.000025;
+constexpr double FastUnitSeconds = 0.000005;
+constexpr std::int32_t FastUnitsPerUnit = 5;  // UnitSeconds / FastUnitSeconds
 constexpr std::int32_t MinimumLoopsPerUnit = 3000;
 constexpr std::int32_t CalibrationLoops = 1000000;
 
@@ -32,12 +35,14 @@ void BitTiming::BitDelay() {
 
     if (HasPerformanceCounter) {
         const std::int64_t start = clock_.QueryPerformanceCounter();
-        const double limit = DelayFactor * UnitSeconds;
+        const double limit = DelayFactor * (FastTiming ? FastUnitSeconds : UnitSeconds);
         while (static_cast<double>(clock_.QueryPerformanceCounter() - start) / CounterFrequency <= limit) {
         }
         return;
     }
-    for (std::int32_t pass = 0; pass < DelayFactor; ++pass) SpinLoop(std::int64_t{LoopsPerUnit} + 1);
+    // The calibration measured the loop at the standard unit; the fast unit is a fifth of it.
+    const std::int64_t loops = FastTiming ? LoopsPerUnit / FastUnitsPerUnit : LoopsPerUnit;
+    for (std::int32_t pass = 0; pass < DelayFactor; ++pass) SpinLoop(loops + 1);
 }
 
 void BitTiming::CalibrateBitDelay() {
@@ -47,6 +52,8 @@ void BitTiming::CalibrateBitDelay() {
     secondsPerLoop_ = 0.0;
     if (HasPerformanceCounter) return;
 
+    // The loop is measured at the standard unit, whichever timing is chosen.
+    const bool fast = std::exchange(FastTiming, false);
     std::int64_t calls = 10;
     std::uint32_t t0 = 0;
     std::uint32_t t1 = 0;
@@ -58,6 +65,7 @@ void BitTiming::CalibrateBitDelay() {
         if (static_cast<std::uint32_t>(t1 - t0) >= 100) break;
         calls *= 2;
     }
+    FastTiming = fast;
     secondsPerLoop_ = static_cast<std::uint32_t>(t1 - t0) * 0.001 / (static_cast<double>(calls) * CalibrationLoops);
     const double loops = std::nearbyint(UnitSeconds / secondsPerLoop_);
     if (loops < MinimumLoopsPerUnit) LoopsPerUnit = MinimumLoopsPerUnit;

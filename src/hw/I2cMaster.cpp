@@ -24,12 +24,29 @@ std::uint8_t ControlByte(std::uint8_t base, std::uint32_t address, const EepromA
 
 // The waits below are in delay units of 25 us (at factor 1), far above the 24Cxx's slowest
 // 100 kHz figures (tLOW 4.7 us, tHIGH 4.0 us, tSU:STA 4.7 us), so every setup and hold is met.
+//
+// The fast timing's waveforms (the first branch of each routine) wait one unit of 5 us wherever
+// the datasheets ask for a minimum, and nowhere else: SCL low for at least a unit before it rises
+// (tLOW 4.7 us, with SDA set at the start of that unit: tSU:DAT 0.25 us), SCL high for a unit
+// before it falls (tHIGH 4.0 us) or before SDA moves for a start or stop (tSU:STA 4.7 us,
+// tSU:STO 4.0 us), and a unit after each start and stop (tHD:STA 4.0 us, tBUF 4.7 us). SDA
+// moves only right after SCL has fallen: the chips need no data hold time on their input.
 
 void I2cMaster::Wait(int units) {
     for (int unit = 0; unit < units; ++unit) timing_.BitDelay();
 }
 
 void I2cMaster::I2cStart() {
+    if (timing_.FastTiming) {
+        lines_.SetScl(false);
+        lines_.SetSda(true);
+        Wait(1);
+        lines_.SetScl(true);
+        Wait(1);
+        lines_.SetSda(false);
+        Wait(1);
+        return;
+    }
     lines_.SetScl(false);
     Wait(2);
     lines_.SetSda(false);
@@ -43,6 +60,16 @@ void I2cMaster::I2cStart() {
 }
 
 void I2cMaster::I2cStop() {
+    if (timing_.FastTiming) {
+        lines_.SetScl(false);
+        lines_.SetSda(false);
+        Wait(1);
+        lines_.SetScl(true);
+        Wait(1);
+        lines_.SetSda(true);
+        Wait(1);
+        return;
+    }
     lines_.SetScl(false);
     Wait(2);
     lines_.SetSda(false);
@@ -54,9 +81,10 @@ void I2cMaster::I2cStop() {
 }
 
 void I2cMaster::I2cWriteByte(std::uint8_t value) {
+    const bool fast = timing_.FastTiming;
     for (int bit = 7; bit >= 0; --bit) {
         lines_.SetScl(false);
-        Wait(1);
+        if (!fast) Wait(1);
         lines_.SetSda(((value >> bit) & 1) != 0);
         Wait(1);
         lines_.SetScl(true);
@@ -65,6 +93,14 @@ void I2cMaster::I2cWriteByte(std::uint8_t value) {
 }
 
 bool I2cMaster::I2cReadAck() {
+    if (timing_.FastTiming) {
+        lines_.SetScl(false);
+        lines_.SetSda(true);  // released: the chip may now pull it low
+        Wait(1);
+        lines_.SetScl(true);
+        Wait(1);
+        return !lines_.ReadSdaIn();
+    }
     lines_.SetScl(false);
     Wait(2);
     lines_.SetSda(false);
@@ -78,6 +114,17 @@ bool I2cMaster::I2cReadAck() {
 
 std::uint8_t I2cMaster::I2cReadByte() {
     std::uint8_t value = 0;
+    if (timing_.FastTiming) {
+        for (int bit = 7; bit >= 0; --bit) {
+            lines_.SetScl(false);
+            if (!lines_.BusLineState().sda) lines_.SetSda(true);  // released to the chip
+            Wait(1);
+            lines_.SetScl(true);
+            Wait(1);
+            if (lines_.ReadSdaIn()) value = static_cast<std::uint8_t>(value | (1u << bit));
+        }
+        return value;
+    }
     for (int bit = 7; bit >= 0; --bit) {
         lines_.SetScl(false);
         Wait(1);
@@ -92,6 +139,14 @@ std::uint8_t I2cMaster::I2cReadByte() {
 }
 
 void I2cMaster::MasterAck() {
+    if (timing_.FastTiming) {
+        lines_.SetScl(false);
+        lines_.SetSda(false);
+        Wait(1);
+        lines_.SetScl(true);
+        Wait(1);
+        return;
+    }
     lines_.SetScl(false);
     Wait(1);
     lines_.SetSda(false);
@@ -106,9 +161,9 @@ void I2cMaster::MasterAck() {
 
 void I2cMaster::MasterNack() {
     lines_.SetScl(false);
-    Wait(1);
+    if (!timing_.FastTiming) Wait(1);
     lines_.SetSda(true);
-    Wait(3);
+    Wait(timing_.FastTiming ? 1 : 3);
     lines_.SetScl(true);
     Wait(1);
 }
@@ -149,6 +204,7 @@ bool I2cMaster::EepromReadBegin(const EepromAddressing& addressing) {
 
 ReadAllResult I2cMaster::EepromReadAll(std::span<std::uint8_t> memoryImage, std::int32_t chipSize, shell::Shell& shell,
                                        const EepromAddressing& addressing) {
+    lastReadCount_ = 0;
     if (!EepromReadBegin(addressing)) return ReadAllResult::NotAcknowledged;
     shell.ProgressSetGauge(0);
     shell.ProgressShow();
@@ -161,6 +217,7 @@ ReadAllResult I2cMaster::EepromReadAll(std::span<std::uint8_t> memoryImage, std:
     const std::string readLabel = Tr(" bytes leidos...");
     for (std::int64_t i = 0; i < count; ++i) {
         memoryImage[static_cast<std::size_t>(i)] = I2cReadByte();
+        lastReadCount_ = i + 1;
         const bool cancelled = shell::ProgressStep(shell, std::to_string(i) + readLabel, i, chipSize);
         if (cancelled) result = ReadAllResult::Cancelled;
         if (cancelled || i + 1 == count) {
@@ -206,10 +263,21 @@ bool I2cMaster::ProgramPageWithRetry(std::span<const std::uint8_t> memoryImage, 
     // attempts themselves are the polling; there is no other wait for the chip.
     for (int attempt = 0; attempt < PageWriteAttempts; ++attempt) {
         if (EepromWritePage(memoryImage, start, addressing)) {
+            if (timing_.FastTiming) return WriteCycleEnded(ControlByte(ControlWrite, start, addressing));
             WaitMilliseconds(WriteCycleWaitMs);
             return true;
         }
     }
+    return false;
+}
+
+bool I2cMaster::WriteCycleEnded(std::uint8_t controlByte) {
+    Clock& clock = timing_.clock();
+    const std::uint32_t start = clock.GetTickCount();
+    // At least one poll, however late the tick count moves on.
+    do {
+        if (ControlByteAcknowledged(controlByte)) return true;
+    } while (static_cast<std::uint32_t>(clock.GetTickCount() - start) < WriteCycleTimeoutMs);
     return false;
 }
 

@@ -29,6 +29,10 @@ inline constexpr int PageWriteAttempts = 26;
 // Waited after every acknowledged page; the attempts that follow cover the rest of the chip's
 // write cycle (5 ms at most), since a busy chip acknowledges nothing.
 inline constexpr std::uint32_t WriteCycleWaitMs = 3;
+// The fast timing waits for no fixed time after a page: it polls the chip (start and control
+// byte) until it acknowledges, for at most this long. The datasheets' tWR is 5 ms at most (10 ms
+// on some slower makes); a chip silent for ten times that is taken as gone.
+inline constexpr std::uint32_t WriteCycleTimeoutMs = 50;
 
 class I2cMaster {
 public:
@@ -64,6 +68,8 @@ public:
     // every line off unless the addressing failed (then the supply is still on).
     ReadAllResult EepromReadAll(std::span<std::uint8_t> memoryImage, std::int32_t chipSize, shell::Shell& shell,
                                 const EepromAddressing& addressing = {});
+    // How many bytes the last EepromReadAll stored: all of them, fewer after a cancel.
+    std::int64_t LastReadCount() const { return lastReadCount_; }
 
     // One page write of memoryImage[start .. start + pageSize - 1]; true when every byte was
     // acknowledged. A page that would run past address 0xFFFF sends no data byte at all.
@@ -71,7 +77,9 @@ public:
                          const EepromAddressing& addressing = {});
 
     // Up to PageWriteAttempts page writes, back to back, until one is acknowledged; then the
-    // write-cycle wait. False, without the wait, when every attempt failed.
+    // write-cycle wait (with the fast timing: acknowledge polling until the write cycle is over,
+    // false when the chip stays silent for WriteCycleTimeoutMs). False, without the wait, when
+    // every attempt failed.
     bool ProgramPageWithRetry(std::span<const std::uint8_t> memoryImage, std::uint16_t start,
                               const EepromAddressing& addressing = {});
 
@@ -95,13 +103,19 @@ public:
     // across its wrap at 2^32. Pumps no messages.
     void WaitMilliseconds(std::uint32_t milliseconds);
 
+    const BitTiming& Timing() const { return timing_; }
+
 private:
+    // Acknowledge polling with this control byte until the chip answers, for at most
+    // WriteCycleTimeoutMs; true when it did.
+    bool WriteCycleEnded(std::uint8_t controlByte);
     void Wait(int units);
     // Ends a transaction whose acknowledge was missing.
     bool Refused();
 
     BoardLines& lines_;
     BitTiming& timing_;
+    std::int64_t lastReadCount_ = 0;
 };
 
 }  // namespace tarpel::hw

@@ -46,6 +46,11 @@ public:
     virtual std::optional<std::string> ChooseSaveFile() = 0;
     // The file name the open dialog holds from its last use.
     virtual std::string LastOpenFile() const = 0;
+
+    // What the command has just done, in one line for the window's status bar ("Leidos 16.384
+    // bytes de la 24C128"); the window adds how long it took, then the note ("el resto es el
+    // contenido anterior"). The console says nothing more: its messages and results tell it.
+    virtual void Report(std::string_view /*what*/, std::string_view /*note*/ = {}) {}
 };
 
 }  // namespace tarpel::shell

@@ -35,7 +35,9 @@ public:
     }
     std::uint8_t DlPortReadPortUchar(std::uint16_t port) override {
         Spend();
-        return port == hw::StatusPort ? PeekStatus() : 0xFF;
+        if (port != hw::StatusPort) return 0xFF;
+        if (eeprom_) eeprom_->OnStatusRead(time_.NowNs());
+        return PeekStatus();
     }
 
     // The status byte a read would give now, without costing time: the trace probes it after

@@ -22,6 +22,8 @@ class EepromSocketChip : public SocketChip {
 public:
     // False while the chip pulls SDA low; an unpowered or absent chip releases it.
     virtual bool SdaReleased(std::uint64_t nowNs) const = 0;
+    // The PC read the status port, SDA's return line among it, at this virtual time.
+    virtual void OnStatusRead(std::uint64_t) {}
 };
 
 // The AVR socket: MISO, when the device drives it.

@@ -16,6 +16,9 @@ constexpr std::uint64_t THdStaNs = 4000;
 constexpr std::uint64_t TSuDatNs = 250;
 constexpr std::uint64_t TSuStoNs = 4000;
 constexpr std::uint64_t TBufNs = 4700;
+// Output valid after SCL falls (tAA, at most 3.5 us): the model drives its new level at the edge,
+// a real chip may take that long, so a master reading sooner may still see the old one.
+constexpr std::uint64_t TAaNs = 3500;
 
 constexpr std::uint8_t ControlCode = 0xA0;  // 1010 in the high nibble
 constexpr std::uint8_t PinAddress = 0;      // A2..A0 are tied low on the board
@@ -89,6 +92,7 @@ void Virtual24Cxx::PowerOn() {
     powered_ = true;
     mode_ = Mode::Idle;
     driveLow_ = false;
+    outputValidNs_ = 0;
     // Anywhere but 0, so that a master that never sets the address cannot pass by luck.
     counter_ = 1 + static_cast<std::uint32_t>(powerUpAddress_() % sizeMask_);
     sclRiseNs_ = sclFallNs_ = sdaChangeNs_ = startNs_ = stopNs_ = Never;
@@ -109,7 +113,13 @@ void Virtual24Cxx::PowerOff(std::uint64_t nowNs) {
     powered_ = false;
     mode_ = Mode::Idle;
     driveLow_ = false;
+    outputValidNs_ = 0;
     if (dirty_) Save();
+}
+
+void Virtual24Cxx::OnStatusRead(std::uint64_t nowNs) {
+    if (powered_ && nowNs < outputValidNs_ && driveLow_ != oldDriveLow_)
+        violations_.Record(nowNs, "SDA leida menos de tAA (3,5 us) despues de bajar SCL");
 }
 
 void Virtual24Cxx::OnSclRise(std::uint64_t nowNs) {
@@ -141,6 +151,8 @@ void Virtual24Cxx::OnSclFall(std::uint64_t nowNs) {
     CheckMinimum(startNs_, nowNs, THdStaNs, "SCL baja menos de tHD:STA (4,0 us) despues del inicio");
     startNs_ = Never;
     sclFallNs_ = nowNs;
+    oldDriveLow_ = driveLow_;
+    outputValidNs_ = nowNs + TAaNs;
     if (mode_ == Mode::Receive) {
         if (clock_ == 8) {
             // The chip follows the bus during its write cycle too, and decides here, where its

@@ -28,6 +28,7 @@ public:
 
     void OnDataWrite(std::uint8_t data, std::uint64_t nowNs) override;
     bool SdaReleased(std::uint64_t) const override { return !driveLow_; }
+    void OnStatusRead(std::uint64_t nowNs) override;
     const ViolationLog& Violations() const override { return violations_; }
     void ClearViolations() override { violations_.Clear(); }
 
@@ -81,6 +82,9 @@ private:
     bool scl_ = false;
     bool pcSda_ = false;
     bool driveLow_ = false;  // the open-drain output
+    // The output before the last SCL fall, and when the new one is sure to be valid (tAA).
+    bool oldDriveLow_ = false;
+    std::uint64_t outputValidNs_ = 0;
 
     // Bus logic.
     Mode mode_ = Mode::Idle;

@@ -1,6 +1,7 @@
 #include "ui/HexGridModel.h"
 
 #include <QGuiApplication>
+#include <QBrush>
 #include <QPalette>
 
 #include "eeprom/EepromWorkspace.h"
@@ -43,12 +44,13 @@ QVariant HexGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rows_) return {};
     const int column = index.column();
     if (role == Qt::BackgroundRole && column == 0) return QGuiApplication::palette().button();
-    if (role != Qt::DisplayRole && role != ByteRole) return {};
+    if (role != Qt::DisplayRole && role != ByteRole && role != Qt::BackgroundRole) return {};
     if (column == 0) return role == Qt::DisplayRole ? QVariant(GridAddressText(index.row())) : QVariant();
 
     const int position = (column - 1) % BytesPerRow;
     const auto address = static_cast<std::size_t>(index.row()) * BytesPerRow + static_cast<std::size_t>(position);
     if (address >= workspace_.MemoryImage.size()) return {};
+    if (role == Qt::BackgroundRole) return Differs(address) ? QVariant(QBrush(DifferenceColor())) : QVariant();
     const std::uint8_t value = workspace_.MemoryImage[address];
     if (role == ByteRole) return int{value};
     if (column <= BytesPerRow) return GridHexText(value);
@@ -62,7 +64,23 @@ Qt::ItemFlags HexGridModel::flags(const QModelIndex& index) const {
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
+QColor HexGridModel::DifferenceColor() { return QColor(0xFF, 0xB0, 0xA0); }  // light red, dark text stays legible
+
+void HexGridModel::SetDifferences(std::span<const files::ByteDifference> differences) {
+    const bool hadMarks = !differs_.empty();
+    differs_.clear();
+    if (!differences.empty()) {
+        differs_.assign(workspace_.MemoryImage.size(), false);
+        for (const auto& difference : differences)
+            if (difference.address < differs_.size()) differs_[difference.address] = true;
+    }
+    if ((hadMarks || !differs_.empty()) && rows_ > 0)
+        emit dataChanged(index(0, 1), index(rows_ - 1, ColumnCount - 1), {Qt::BackgroundRole});
+}
+
 bool HexGridModel::Refresh() {
+    // The image has changed: the marks of an earlier comparison no longer describe it.
+    differs_.clear();
     const int rows = workspace_.ChipSize > 0 ? workspace_.ChipSize / BytesPerRow : 0;
     if (rows != rows_) {
         beginResetModel();

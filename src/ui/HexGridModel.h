@@ -1,12 +1,18 @@
 #pragma once
 // The model behind the hex grid SG: a read-only view of the 24Cxx memory image, eight bytes a
 // row (address, eight hex cells, eight character cells). It reads the image on demand and
-// keeps no copy of it; it never writes to it.
+// keeps no copy of it; it never writes to it. It also decides each cell's background: the
+// bytes the last verification or comparison found different are marked.
 #include <QAbstractTableModel>
 #include <QChar>
+#include <QColor>
 #include <QString>
 
 #include <cstdint>
+#include <span>
+#include <vector>
+
+#include "files/ByteDifferences.h"
 
 namespace tarpel::eeprom {
 class EepromWorkspace;
@@ -44,9 +50,17 @@ public:
     // which keeps the view's current cell and scroll position.
     bool Refresh();
 
+    // Marks these bytes (both their cells) until the next Refresh or the next call; an empty
+    // list clears the marks.
+    void SetDifferences(std::span<const files::ByteDifference> differences);
+    bool Differs(std::size_t address) const { return address < differs_.size() && differs_[address]; }
+    // The background of a marked byte's cells.
+    static QColor DifferenceColor();
+
 private:
     const eeprom::EepromWorkspace& workspace_;
     int rows_ = 0;
+    std::vector<bool> differs_;  // by address; empty when nothing is marked
 };
 
 }  // namespace tarpel::ui

@@ -108,17 +108,25 @@ void HexGridView::paintEvent(QPaintEvent* event) {
         const int x = columnViewportPosition(column);
         const int width = columnWidth(column);
         if (width <= 0) continue;
-        // The model's background for a column (the address column's) fills the whole strip at once.
-        if (const QVariant background = itemModel->data(itemModel->index(firstRow, column, rootIndex()),
-                                                        Qt::BackgroundRole);
-            background.canConvert<QBrush>())
-            painter.fillRect(QRect(x, top, width - 1, bottom - top), background.value<QBrush>());
+        // The address column's background is the same all down: it fills the whole strip at once.
+        if (column == 0) {
+            if (const QVariant background =
+                    itemModel->data(itemModel->index(firstRow, column, rootIndex()), Qt::BackgroundRole);
+                background.canConvert<QBrush>())
+                painter.fillRect(QRect(x, top, width - 1, bottom - top), background.value<QBrush>());
+        }
 
         for (int row = firstRow; row <= lastRow; ++row) {
             const QModelIndex index = itemModel->index(row, column, rootIndex());
             const QRect cell(x, rowViewportPosition(row), width - 1, rowHeight(row) - 1);
             const bool isSelected = selected.contains(index);
-            if (isSelected) painter.fillRect(cell, option.palette.brush(group, QPalette::Highlight));
+            if (isSelected) {
+                painter.fillRect(cell, option.palette.brush(group, QPalette::Highlight));
+            } else if (column != 0) {
+                // A byte cell's own background, where the model gives one (a marked difference).
+                if (const QVariant background = index.data(Qt::BackgroundRole); background.canConvert<QBrush>())
+                    painter.fillRect(cell, background.value<QBrush>());
+            }
 
             const QStaticText& text = CellText(index);
             const QColor& textColor =

@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <utility>
+
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
@@ -155,5 +157,11 @@ std::optional<std::string> QtShell::ChooseSaveFile() {
 }
 
 std::string QtShell::LastOpenFile() const { return QFile::encodeName(openDialog_.FileName).toStdString(); }
+
+void QtShell::Report(std::string_view what, std::string_view note) {
+    report_ = CommandReport{std::string(what), std::string(note)};
+}
+
+std::optional<QtShell::CommandReport> QtShell::TakeReport() { return std::exchange(report_, std::nullopt); }
 
 }  // namespace tarpel::ui

@@ -8,6 +8,9 @@
 // painting them.
 #include <QString>
 
+#include <optional>
+#include <string>
+
 #include "hw/Port.h"
 #include "shell/Shell.h"
 #include "ui/RepaintPacer.h"
@@ -60,6 +63,14 @@ public:
     std::optional<std::string> ChooseSaveFile() override;
     std::string LastOpenFile() const override;
 
+    // What the running command reported about itself, for the status bar; taking it clears it.
+    void Report(std::string_view what, std::string_view note = {}) override;
+    struct CommandReport {
+        std::string what;
+        std::string note;
+    };
+    std::optional<CommandReport> TakeReport();
+
 private:
     void ShowBox(std::string_view text, const QString& caption);
 
@@ -72,6 +83,7 @@ private:
     TformProgreso* progress_ = nullptr;
     const hw::Port* port_ = nullptr;
     RepaintPacer progressPacer_;
+    std::optional<CommandReport> report_;
 };
 
 // A message text as Qt shows it: UTF-8 decoded, each "\r" (or "\r\n") a line break.

@@ -26,6 +26,7 @@
 
 #include "avr/FuseLists.h"
 #include "hw/CheckBoard.h"
+#include "ui/DifferenceList.h"
 #include "ui/HexGridModel.h"
 #include "ui/HexGridView.h"
 #include "ui/SettingsStore.h"
@@ -142,6 +143,9 @@ TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
     shell_.WatchPort(port_);
 
     workspace_.RefreshGrid = [this] { RefreshGrid(); };
+    workspace_.DifferencesFound = [this](std::span<const files::ByteDifference> differences) {
+        ShowImageDifferences(differences);
+    };
     FormCreate();
 
     ConnectShellHandlers();
@@ -155,6 +159,7 @@ TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
 TVentana::~TVentana() {
     FormDestroy();
     workspace_.RefreshGrid = nullptr;
+    workspace_.DifferencesFound = nullptr;
 }
 
 void TVentana::BuildMenu() {
@@ -367,6 +372,15 @@ void TVentana::BuildEepromPage() {
     ToolButton9 = addButton(QStringLiteral("ToolButton9"), 4, TrQ("Verificar chip"));
     addSeparator(QStringLiteral("ToolButton10"));
     ToolButton11 = addButton(QStringLiteral("ToolButton11"), 5, TrQ("Acerca de..."));
+    addSeparator(QStringLiteral("ToolButton12"));
+    // Actions rather than buttons: a menu can take them as they are.
+    Compararconfichero1 = ToolBar1->addAction(style()->standardIcon(QStyle::SP_FileDialogContentsView),
+                                              TrQ("Comparar con fichero..."));
+    Compararconfichero1->setObjectName(QStringLiteral("Compararconfichero1"));
+    Compararconfichero1->setToolTip(TrQ("Compara la imagen con un fichero, sin usar el chip"));
+    Detectarchip1 = ToolBar1->addAction(style()->standardIcon(QStyle::SP_DriveHDIcon), TrQ("Detectar chip"));
+    Detectarchip1->setObjectName(QStringLiteral("Detectarchip1"));
+    Detectarchip1->setToolTip(TrQ("Averigua que memoria hay en el zocalo, sin grabar nada en ella"));
 
     Panel1 = MakePanel(QStringLiteral("Panel1"), ts24CXXX, false);
     Panel1->setFixedHeight(33);
@@ -383,12 +397,31 @@ void TVentana::BuildEepromPage() {
     chipLabel->setBuddy(cbChip);
     chipLayout->addWidget(chipLabel);
     chipLayout->addWidget(cbChip);
+    chipLayout->addSpacing(24);
+    lbSumas = new QLabel(Panel1);
+    lbSumas->setObjectName(QStringLiteral("lbSumas"));
+    lbSumas->setToolTip(TrQ("CRC-32 (el de zlib) y suma de 16 bits de la imagen"));
+    lbSumas->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    chipLayout->addWidget(lbSumas);
     chipLayout->addStretch();
 
     gridModel_ = new HexGridModel(workspace_, this);
     SG = new HexGridView(ts24CXXX);
     SG->setObjectName(QStringLiteral("SG"));
     SG->setModel(gridModel_);
+    // Whatever changes the image shows in the grid's model: the checksums follow it.
+    connect(gridModel_, &QAbstractItemModel::modelReset, this, &TVentana::ShowImageChecksums);
+    connect(gridModel_, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+                if (!roles.contains(Qt::BackgroundRole)) ShowImageChecksums();
+            });
+    formDiferencias = new DifferenceList(this);
+    connect(formDiferencias, &DifferenceList::AddressChosen, this, [this](std::uint32_t address) {
+        PageControl1->setCurrentWidget(ts24CXXX);
+        const QModelIndex cell = gridModel_->index(static_cast<int>(address / HexGridModel::BytesPerRow),
+                                                   1 + static_cast<int>(address % HexGridModel::BytesPerRow));
+        if (cell.isValid()) SG->setCurrentIndex(cell);
+    });
     QFont gridFont(QStringLiteral("Monospace"));
     gridFont.setStyleHint(QFont::TypeWriter);
     gridFont.setFixedPitch(true);
@@ -424,7 +457,10 @@ void TVentana::BuildStatusBar() {
     lbPlaca->setObjectName(QStringLiteral("lbPlaca"));
     if (boardError_.isEmpty()) lbPlaca->setText(boardDescription_);
     else lbPlaca->setText(TrQ("%1 - sin acceso a la placa: %2").arg(boardDescription_, boardError_));
-    statusBar()->addWidget(lbPlaca, 1);
+    lbEstado = new QLabel(this);
+    lbEstado->setObjectName(QStringLiteral("lbEstado"));
+    statusBar()->addWidget(lbEstado, 1);
+    statusBar()->addPermanentWidget(lbPlaca);
 }
 
 void TVentana::LayOutGrid() {
@@ -447,12 +483,24 @@ void TVentana::FormCreate() {
     if (timing_.HasPerformanceCounter) {
         settings_.WriteString(QStringLiteral("RELOJ_TIEMPO_REAL"), QStringLiteral("SI"));
         timing_.DelayFactor = settings_.ReadInteger(QStringLiteral("RETARDO"), 1);
+        ReadFastTiming();
         return;
     }
     timing_.DelayFactor = settings_.ReadInteger(QStringLiteral("RETARDO"), 1);
+    ReadFastTiming();
     settings_.WriteInteger(QStringLiteral("BASE_TIEMPO"), timing_.LoopsPerUnit);
     settings_.WriteString(QStringLiteral("DT"), QString::fromStdString(timing_.SecondsPerLoopText()));
     settings_.WriteString(QStringLiteral("RELOJ_TIEMPO_REAL"), QStringLiteral("NO"));
+}
+
+void TVentana::ReadFastTiming() {
+    // Anything but "SI" is the standard timing.
+    SetFastTiming(settings_.ReadString(QStringLiteral("RAPIDO"), QStringLiteral("NO")) == QStringLiteral("SI"));
+}
+
+void TVentana::SetFastTiming(bool fast) {
+    timing_.FastTiming = fast;
+    avrFrame_.Link().FastTiming = fast;
 }
 
 void TVentana::FormDestroy() {
@@ -460,6 +508,7 @@ void TVentana::FormDestroy() {
     destroyed_ = true;
     lines_.WriteBusLines(false, false, false);
     settings_.WriteInteger(QStringLiteral("RETARDO"), timing_.DelayFactor);
+    settings_.WriteString(QStringLiteral("RAPIDO"), timing_.FastTiming ? QStringLiteral("SI") : QStringLiteral("NO"));
     settings_.WriteString(QStringLiteral("OPEN_DIR"), OD.RememberedName());
     settings_.WriteString(QStringLiteral("SAVE_DIR"), SD.RememberedName());
 }

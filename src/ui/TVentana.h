@@ -7,6 +7,9 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <cstdint>
+#include <type_traits>
+
 #include "avr/AvrView.h"
 #include "avr/CommandFrame.h"
 #include "avr/FuseMemory.h"
@@ -35,6 +38,7 @@ class QToolButton;
 
 namespace tarpel::ui {
 
+class DifferenceList;
 class HexGridModel;
 class ModalRunner;
 class TAboutBox;
@@ -85,6 +89,7 @@ public:
 
     // avr::AvrView and avr::FusePanel.
     void SetDeviceCaption(std::string_view caption) override;
+    void DifferencesFound(std::string_view memoryName, std::span<const files::ByteDifference> differences) override;
     avr::FuseSettings Settings() const override;
     void ShowSettings(const avr::FuseSettings& settings) override;
 
@@ -140,6 +145,10 @@ public:
     QFrame* Panel1 = nullptr;
     QComboBox* cbChip = nullptr;
     QTableView* SG = nullptr;
+    QLabel* lbSumas = nullptr;  // the image's CRC-32 and 16-bit sum
+    QAction* Compararconfichero1 = nullptr;
+    QAction* Detectarchip1 = nullptr;
+    DifferenceList* formDiferencias = nullptr;  // opens beside the window after a comparison
 
     QMenu* Ficheros1 = nullptr;
     QAction* Salir1 = nullptr;
@@ -151,7 +160,8 @@ public:
     QMenu* Ayuda1 = nullptr;
     QAction* Acercade1 = nullptr;
 
-    QLabel* lbPlaca = nullptr;  // status bar: the board in use
+    QLabel* lbPlaca = nullptr;   // status bar: the board in use
+    QLabel* lbEstado = nullptr;  // status bar: what the last command did and how long it took
 
 public slots:
     // The window's own commands.
@@ -168,6 +178,8 @@ public slots:
     void Leerchip1Click();
     void Grabarchip1Click();
     void Verificar1Click();
+    void Compararconfichero1Click();
+    void Detectarchip1Click();
 
     // The AVR page.
     void btnTipoClick();
@@ -197,18 +209,48 @@ private:
     void BuildStatusBar();
     void LayOutGrid();
     void FormCreate();
+    // The "RAPIDO" setting ("SI" or "NO"), and the fast timing handed to both chip sides.
+    void ReadFastTiming();
+    void SetFastTiming(bool fast);
     void ReportBoardError();
 
     // Runs a chip command with every other command of the window disabled, so that nothing
     // started from the message processing inside it can interleave with it on the board lines.
-    // The progress dialog is a window of its own and keeps its "Cancelar..." working.
+    // The progress dialog is a window of its own and keeps its "Cancelar..." working. A command
+    // that returns its outcome gets its line in the status bar, timed on the window's clock.
     template <typename Command>
-    void RunCommand(Command&& command) {
+    void RunCommand(Command&& command, const QString& name = {}) {
         if (commandRunning_) return;
         CommandScope scope(*this);
-        command();
+        if constexpr (std::is_void_v<std::invoke_result_t<Command&>>) {
+            command();
+        } else {
+            shell_.TakeReport();
+            const std::uint32_t start = clock_.GetTickCount();
+            const shell::CommandOutcome outcome = command();
+            ShowCommandStatus(name, outcome, clock_.GetTickCount() - start);
+        }
         ReportBoardFailure();
     }
+    // An AVR command: both gauges start from 0, so that no gauge of an earlier run stays full
+    // beside this one's error.
+    template <typename Command>
+    void RunAvrCommand(Command&& command, const QString& name) {
+        RunCommand(
+            [&] {
+                ResetGauges();
+                return command();
+            },
+            name);
+    }
+    void ResetGauges();
+    // The status bar's line: what the command reported of itself (or, failing that, its name and
+    // outcome), with the time it took.
+    void ShowCommandStatus(const QString& name, shell::CommandOutcome outcome, std::uint32_t elapsedMs);
+    // lbSumas from the image as it is now.
+    void ShowImageChecksums();
+    // The 24Cxx image's differences: marked in the grid, listed beside the window.
+    void ShowImageDifferences(std::span<const files::ByteDifference> differences);
     class CommandScope {
     public:
         explicit CommandScope(TVentana& window);
@@ -254,6 +296,9 @@ private:
     bool destroyed_ = false;
     bool commandRunning_ = false;
     bool closeRequested_ = false;
+    // What the next list of 24Cxx differences compares the image with: the chip or a file.
+    QString differenceSubject_;
+    QString differenceFoundName_;
 };
 
 }  // namespace tarpel::ui

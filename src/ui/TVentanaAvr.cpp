@@ -16,6 +16,7 @@
 #include "avr/VerifyMemory.h"
 #include "avr/WriteFuses.h"
 #include "ui/TVentana.h"
+#include "ui/TrQ.h"
 
 namespace tarpel::ui {
 
@@ -38,53 +39,53 @@ void TVentana::ConnectAvrHandlers() {
 }
 
 void TVentana::btnTipoClick() {
-    RunCommand([this] { avr::IdentifyMicro(avrFrame_); });
+    RunAvrCommand([this] { return avr::IdentifyMicro(avrFrame_); }, TrQ("Identificar micro"));
 }
 
 void TVentana::btnBorrarClick() {
-    RunCommand([this] { avr::EraseChip(avrFrame_); });
+    RunAvrCommand([this] { return avr::EraseChip(avrFrame_); }, TrQ("Borrar chip"));
 }
 
 void TVentana::btnProgFlashClick() {
     // A click comes with a sender and asks for the file; "Reprogramar flash..." calls the
     // command directly with the file last chosen.
-    RunCommand([this] { avr::ProgramFlash(avrFrame_); });
+    RunAvrCommand([this] { return avr::ProgramFlash(avrFrame_); }, TrQ("Programar flash"));
 }
 
 void TVentana::BitBtn1Click() {
-    RunCommand([this] { avr::ProgramEeprom(avrFrame_); });
+    RunAvrCommand([this] { return avr::ProgramEeprom(avrFrame_); }, TrQ("Programar eeprom int"));
 }
 
 void TVentana::BitBtn2Click() {
-    RunCommand([this] { avr::ReprogramFlash(avrFrame_); });
+    RunAvrCommand([this] { return avr::ReprogramFlash(avrFrame_); }, TrQ("Reprogramar flash"));
 }
 
 void TVentana::btnTestBlankClick() {
-    RunCommand([this] { avr::BlankTest(avrFrame_); });
+    RunAvrCommand([this] { return avr::BlankTest(avrFrame_); }, QStringLiteral("Blank-test"));
 }
 
 void TVentana::btnLeerFlashClick() {
-    RunCommand([this] { avr::ReadFlash(avrFrame_); });
+    RunAvrCommand([this] { return avr::ReadFlash(avrFrame_); }, TrQ("Leer flash"));
 }
 
 void TVentana::btnLeerEEPIntClick() {
-    RunCommand([this] { avr::ReadEeprom(avrFrame_); });
+    RunAvrCommand([this] { return avr::ReadEeprom(avrFrame_); }, TrQ("Leer eeprom interna"));
 }
 
 void TVentana::btnFLashVerifClick() {
-    RunCommand([this] { avr::VerifyFlash(avrFrame_); });
+    RunAvrCommand([this] { return avr::VerifyFlash(avrFrame_); }, TrQ("Verificar flash"));
 }
 
 void TVentana::btnEEPIntClick() {
-    RunCommand([this] { avr::VerifyEeprom(avrFrame_); });
+    RunAvrCommand([this] { return avr::VerifyEeprom(avrFrame_); }, TrQ("Verificar eeprom interna"));
 }
 
 void TVentana::btnLeerFusesClick() {
-    RunCommand([this] { avr::ReadFuses(avrFrame_, *this, fuseMemory_); });
+    RunAvrCommand([this] { return avr::ReadFuses(avrFrame_, *this, fuseMemory_); }, TrQ("Leer fusibles"));
 }
 
 void TVentana::btnGrabarFusesClick() {
-    RunCommand([this] { avr::WriteFuses(avrFrame_, *this, fuseMemory_); });
+    RunAvrCommand([this] { return avr::WriteFuses(avrFrame_, *this, fuseMemory_); }, TrQ("Grabar fusibles"));
 }
 
 void TVentana::SetDeviceCaption(std::string_view caption) {

@@ -30,8 +30,10 @@ void TVentana::Acercade1Click() {
 
 void TVentana::Configuracion2Click() {
     if (!formConfig_) return;
-    TformConfig::RunConfiguration(*formConfig_, timing_.DelayFactor,
+    bool fastTiming = timing_.FastTiming;
+    TformConfig::RunConfiguration(*formConfig_, timing_.DelayFactor, fastTiming,
                                   [this](QDialog& dialog) { return modalRunner_.Exec(dialog); });
+    SetFastTiming(fastTiming);
 }
 
 void TVentana::Comprobacionmanual1Click() {

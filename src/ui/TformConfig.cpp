@@ -1,5 +1,6 @@
 #include "ui/TformConfig.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
@@ -21,6 +22,7 @@ TformConfig::TformConfig(QWidget* parent)
       Label2(new QLabel(QStringLiteral("MIN"), this)),
       Label3(new QLabel(QStringLiteral("MAX"), this)),
       Label4(new QLabel(this)),
+      cbRapido(new QCheckBox(TrQ("Modo rapido"), this)),
       BitBtn1(new QPushButton(TrQ("ACEPTAR"), this)) {
     setWindowTitle(TrQ("Configuracion"));
     setModal(true);
@@ -45,10 +47,15 @@ TformConfig::TformConfig(QWidget* parent)
     Label3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     Label4->setText(TrQ("NOTA: Lo normal seria dejar el factor de retardo en valores menores de 5. "
-                        "Incrementar este valor disminuira muchisimo la velocidad de lectura y programacion "
-                        "del chip."));
+"Incrementar este valor disminuira muchisimo la velocidad de lectura y programacion "
+"del chip."));
     Label4->setWordWrap(true);
     Label4->setGeometry(12, 100, 305, 41);
+
+    // Off by default: the fast timing runs close to the chips' datasheet limits.
+    cbRapido->setGeometry(12, 160, 190, 17);
+    cbRapido->setToolTip(TrQ("Tiempos al limite de las hojas de datos: bus I2C a unos 100 kHz, paginas completas de la "
+"memoria y fases de SCK de 3 ciclos de XTAL1"));
 
     BitBtn1->setGeometry(216, 156, 105, 25);
     BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
@@ -61,14 +68,22 @@ TformConfig::TformConfig(QWidget* parent)
 
 void TformConfig::RunConfiguration(TformConfig& dialog, std::int32_t& DelayFactor,
                                    const ModalExec& exec) {
+    bool fastTiming = dialog.cbRapido->isChecked();
+    RunConfiguration(dialog, DelayFactor, fastTiming, exec);
+}
+
+void TformConfig::RunConfiguration(TformConfig& dialog, std::int32_t& DelayFactor, bool& FastTiming,
+                                   const ModalExec& exec) {
     // The stored setting may hold any value; the slider's own range does the clamping.
     dialog.tb->setValue(DelayFactor);
+    dialog.cbRapido->setChecked(FastTiming);
     // The result is not examined: every way out keeps what the slider shows.
     if (exec)
         exec(dialog);
     else
         dialog.exec();
     DelayFactor = dialog.tb->value();
+    FastTiming = dialog.cbRapido->isChecked();
 }
 
 void TformConfig::tbChange() { lbTB->setText(QString::number(tb->value())); }

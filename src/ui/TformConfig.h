@@ -1,11 +1,13 @@
 #pragma once
-// The delay-factor dialog: one slider for the multiplier of every 24Cxx bit-timing wait.
-// It only shows and returns the slider's position; it stores no setting and times nothing.
-// The window opens it through RunConfiguration, which hands the factor in and takes it back.
+// The delay-factor dialog: one slider for the multiplier of every 24Cxx bit-timing wait, and the
+// "Modo rapido" box of the opt-in fast timing. It only shows and returns the slider's position and
+// the box's state; it stores no setting and times nothing. The window opens it through
+// RunConfiguration, which hands the values in and takes them back.
 #include <QDialog>
 #include <cstdint>
 #include <functional>
 
+class QCheckBox;
 class QLabel;
 class QPushButton;
 class QShowEvent;
@@ -28,6 +30,9 @@ public:
     using ModalExec = std::function<int(QDialog&)>;
     static void RunConfiguration(TformConfig& dialog, std::int32_t& DelayFactor,
                                  const ModalExec& exec = {});
+    // The same, with the fast timing's box checked as FastTiming says and taken back likewise.
+    static void RunConfiguration(TformConfig& dialog, std::int32_t& DelayFactor, bool& FastTiming,
+                                 const ModalExec& exec = {});
 
     // Shows the slider's position in plain decimal digits.
     void tbChange();
@@ -38,6 +43,7 @@ public:
     QLabel* Label2;
     QLabel* Label3;
     QLabel* Label4;
+    QCheckBox* cbRapido;
     QPushButton* BitBtn1;
 
 protected:

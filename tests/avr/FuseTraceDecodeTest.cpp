@@ -59,28 +59,33 @@ public:
     void ShowSettings(const avr::FuseSettings& settings) override { shown = settings; }
 };
 
-TEST(FuseTraceDecode, SigrokDecodesTheFuseInstructionsOfLeerAsFuseReads) {
+TEST(FuseTraceDecode, SigrokDecodesTheFuseInstructionsOfLeerAsFuseReadsInBothTimings) {
     TARPEL_REQUIRE_TOOL("sigrok-cli");
-    TempFolder folder;
-    StoreMemory(folder, "atmega8515", "fuses", {0xE7, 0xD1});
-    const std::string trace = folder.Path("fuses.vcd");
-    board::Board board = board::OpenBoard(SimOptions(folder, "atmega8515"));
-    ASSERT_NE(board.simulation, nullptr);
-    TraceAfterIdentification tracer(board, trace);
-    hw::BoardLines lines(tracer);
-    RecordingShell shell;
-    avr::CommandFrame frame(lines, *board.clock, shell, tracer);
-    KeepPanel panel;
-    avr::FuseMemory memory;
-    ASSERT_EQ(avr::ReadFuses(frame, panel, memory), shell::CommandOutcome::Done);
-    tracer.Finish();
+    for (const bool fast : {false, true}) {
+        SCOPED_TRACE(fast ? "fast timing" : "standard timing");
+        TempFolder folder;
+        StoreMemory(folder, "atmega8515", "fuses", {0xE7, 0xD1});
+        const std::string trace = folder.Path("fuses.vcd");
+        board::Board board = board::OpenBoard(SimOptions(folder, "atmega8515"));
+        ASSERT_NE(board.simulation, nullptr);
+        TraceAfterIdentification tracer(board, trace);
+        hw::BoardLines lines(tracer);
+        RecordingShell shell;
+        avr::CommandFrame frame(lines, *board.clock, shell, tracer);
+        frame.Link().FastTiming = fast;
+        KeepPanel panel;
+        avr::FuseMemory memory;
+        ASSERT_EQ(avr::ReadFuses(frame, panel, memory), shell::CommandOutcome::Done);
+        tracer.Finish();
 
-    const std::string output = CommandOutput("sigrok-cli -I vcd -i '" + trace +
-                                          "' -P spi:clk=SCK:mosi=MOSI:miso=MISO:cpol=0:cpha=0,avr_isp -A avr_isp 2>&1");
-    EXPECT_NE(output.find("Read fuse bits: 0xe7"), std::string::npos) << output;
-    EXPECT_NE(output.find("Read fuse high bits: 0xd1"), std::string::npos) << output;
-    EXPECT_EQ(output.find("Unknown command"), std::string::npos) << output;
-    EXPECT_EQ(output.find("Warning"), std::string::npos) << output;
+        const std::string output = CommandOutput("sigrok-cli -I vcd -i '" + trace +
+                                                 "' -P spi:clk=SCK:mosi=MOSI:miso=MISO:cpol=0:cpha=0,avr_isp -A "
+                                                 "avr_isp 2>&1");
+        EXPECT_NE(output.find("Read fuse bits: 0xe7"), std::string::npos) << output;
+        EXPECT_NE(output.find("Read fuse high bits: 0xd1"), std::string::npos) << output;
+        EXPECT_EQ(output.find("Unknown command"), std::string::npos) << output;
+        EXPECT_EQ(output.find("Warning"), std::string::npos) << output;
+    }
 }
 
 }  // namespace

@@ -161,28 +161,35 @@ TEST_F(AvrCli, APageThatNeverProgramsIsAFailure) {
     EXPECT_EQ(err.str(), "Tarpel v1.5 ATMega8515: Error programando flash! (direccion $0040)\n");
 }
 
-TEST_F(AvrCli, SigrokDecodesTheInstructionsOfAFlashWrite) {
+TEST_F(AvrCli, SigrokDecodesTheInstructionsOfAFlashWriteInBothTimings) {
     TARPEL_REQUIRE_TOOL("sigrok-cli");
     const std::string flash = folder.Write("p.hex", ":0300000012FF5696\r\n:00000001FF\r\n");
-    const std::string trace = folder.Path("run.vcd");
-    ASSERT_EQ(Run("at90s4414", {"avr", "write-flash", flash, "--trace", trace}), cli::ExitSuccess);
-    // Port accesses are 1 us apart at least: a 1 us sample grid keeps every edge.
-    const std::string sigrok = "sigrok-cli -I vcd:downsample=1000 -i '" + trace + "' -P spi:clk=SCK:mosi=MOSI:miso=MISO";
+    for (const bool fast : {false, true}) {
+        SCOPED_TRACE(fast ? "fast timing" : "standard timing");
+        const std::string trace = folder.Path(fast ? "fast.vcd" : "run.vcd");
+        std::vector<std::string> args = {"avr", "write-flash", flash, "--trace", trace};
+        if (fast) args.push_back("--fast");
+        ASSERT_EQ(Run("at90s4414", args), cli::ExitSuccess);
+        // Port accesses are 1 us apart at least: a 1 us sample grid keeps every edge.
+        const std::string sigrok =
+            "sigrok-cli -I vcd:downsample=1000 -i '" + trace + "' -P spi:clk=SCK:mosi=MOSI:miso=MISO";
 
-    const std::string isp = CommandOutput(sigrok + ",avr_isp -A avr_isp 2>&1");
-    EXPECT_EQ(isp.find("avr_isp-1: Programming enable\n"), 0u) << isp;
-    EXPECT_NE(isp.find("avr_isp-1: Device: Atmel AT90S4414\n"), std::string::npos) << isp;
-    // The decoder names no flash instruction, but shows each with the bytes the device answered.
-    EXPECT_NE(isp.find("Unknown command: 40 00 00 12 (reply: 00 40 00 00)!"), std::string::npos) << isp;
-    EXPECT_NE(isp.find("Unknown command: 40 00 01 56 (reply: 00 40 00 01)!"), std::string::npos) << isp;
-    EXPECT_NE(isp.find("Unknown command: 20 00 01 00 (reply: 00 20 00 56)!"), std::string::npos) << isp;
-    EXPECT_EQ(isp.find("Unknown command: 48 00 00 FF"), std::string::npos) << "0xFF is not written";
+        const std::string isp = CommandOutput(sigrok + ",avr_isp -A avr_isp 2>&1");
+        EXPECT_EQ(isp.find("avr_isp-1: Programming enable\n"), 0u) << isp;
+        EXPECT_NE(isp.find("avr_isp-1: Device: Atmel AT90S4414\n"), std::string::npos) << isp;
+        // The decoder names no flash instruction, but shows each with the bytes the device answered.
+        EXPECT_NE(isp.find("Unknown command: 40 00 00 12 (reply: 00 40 00 00)!"), std::string::npos) << isp;
+        EXPECT_NE(isp.find("Unknown command: 40 00 01 56 (reply: 00 40 00 01)!"), std::string::npos) << isp;
+        EXPECT_NE(isp.find("Unknown command: 20 00 01 00 (reply: 00 20 00 56)!"), std::string::npos) << isp;
+        EXPECT_EQ(isp.find("Unknown command: 48 00 00 FF"), std::string::npos) << "0xFF is not written";
 
-    // Every byte the device received, in order: enable, the signature, then the writes and polls.
-    std::string mosi;
-    std::istringstream lines(CommandOutput(sigrok + " -A spi=mosi-data 2>&1"));
-    for (std::string line; std::getline(lines, line);) mosi += line.substr(line.rfind(' ') + 1) + " ";
-    EXPECT_EQ(mosi.rfind("AC 53 00 00 30 00 00 00 30 00 01 00 30 00 02 00 40 00 00 12 20 00 00 00 ", 0), 0u) << mosi;
+        // Every byte the device received, in order: enable, the signature, then the writes and polls.
+        std::string mosi;
+        std::istringstream lines(CommandOutput(sigrok + " -A spi=mosi-data 2>&1"));
+        for (std::string line; std::getline(lines, line);) mosi += line.substr(line.rfind(' ') + 1) + " ";
+        EXPECT_EQ(mosi.rfind("AC 53 00 00 30 00 00 00 30 00 01 00 30 00 02 00 40 00 00 12 20 00 00 00 ", 0), 0u)
+            << mosi;
+    }
 }
 
 }  // namespace

@@ -158,7 +158,7 @@ TEST(AvrReadCli, ReadVerifyAndBlankTestGiveTheirStatus) {
                       "at90s4414"),
               cli::ExitFailure);
     EXPECT_EQ(cli.err.str(), "Fin de verificacion: VERIFICACION: ERRONEA (Diferencias en byte: $00A3)\n");
-    EXPECT_EQ(cli.out.str(), "Tipo de micro: AT90S4414 (4kb flash)\n" + sums);
+    EXPECT_EQ(cli.out.str(), "Tipo de micro: AT90S4414 (4kb flash)\n00A3: fichero FF, chip 00\n" + sums);
 
     EXPECT_EQ(cli.Run({"read-flash", cli.folder.Path("f.bin")}, "at90s4414"), cli::ExitSuccess);
     EXPECT_EQ(cli.folder.ReadBytes("f.bin").size(), 4096u);

@@ -63,7 +63,58 @@ TEST(EepromCli, WriteVerifyAndReadBackThroughFilesOfBothKinds) {
     image[100] ^= 0x40;
     EXPECT_EQ(command("verify", cli.folder.Write("other.bin", image)), cli::ExitFailure);
     EXPECT_EQ(cli.err.str(), "ERROR EN LA COMPROBACION: Hay diferencias en el byte nº:100\n");
-    EXPECT_EQ(cli.out.str(), sums) << "the chip's, not the file's";
+    EXPECT_EQ(cli.out.str(), "0064: fichero 14, chip 54\n" + sums) << "the chip's checksums, not the file's";
+}
+
+TEST(EepromCli, VerifyAndCompareListEveryDifferenceInHexadecimal) {
+    EepromCli cli;
+    std::vector<std::uint8_t> image(2048);
+    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    const std::vector<std::string> verify = {"--sim-eeprom", "24C16", "eeprom", "verify", "--chip", "24C16"};
+    const auto run = [&](std::vector<std::string> args, const std::string& file) {
+        args.push_back(file);
+        return cli.Run(args);
+    };
+    const auto source = cli.folder.Write("image.bin", image);
+    ASSERT_EQ(run({"--sim-eeprom", "24C16", "eeprom", "write", "--chip", "24C16"}, source), cli::ExitSuccess);
+    const std::string sums = files::ChecksumText(files::ChecksumsOf(image)) + "\n";
+
+    // A few bytes: the first one's message as it always was, then every one of them in order.
+    auto few = image;
+    few[0xA0] = 0x00;
+    few[0x100] = 0xFF;
+    few[0x7FF] = 0x5A;
+    EXPECT_EQ(run(verify, cli.folder.Write("few.bin", few)), cli::ExitFailure);
+    EXPECT_EQ(cli.err.str(), "ERROR EN LA COMPROBACION: Hay diferencias en el byte nº:160\n");
+    EXPECT_EQ(cli.out.str(),
+              "00A0: fichero 00, chip 63\n0100: fichero FF, chip 03\n07FF: fichero 5A, chip FC\n" + sums);
+
+    // 250 of them: the first 100 lines, then how many more.
+    auto many = image;
+    for (std::size_t i = 0x200; i < 0x200 + 250; ++i) many[i] ^= 0x81;
+    EXPECT_EQ(run(verify, cli.folder.Write("many.bin", many)), cli::ExitFailure);
+    std::vector<std::string> lines;
+    for (std::istringstream out(cli.out.str()); !out.eof();) {
+        std::string line;
+        if (std::getline(out, line)) lines.push_back(line);
+    }
+    ASSERT_EQ(lines.size(), 102u) << cli.out.str();
+    EXPECT_EQ(lines[0], "0200: fichero 82, chip 03");
+    EXPECT_EQ(lines[99], "0263: fichero 39, chip B8");
+    EXPECT_EQ(lines[100], "... y 150 diferencias mas (250 en total)");
+    EXPECT_EQ(lines[101] + "\n", sums);
+
+    // Two files against each other, with no board: the lines name the files.
+    const std::vector<std::string> compare = {"--board", "ppdev:/dev/tarpel-no-such-parport", "eeprom", "compare",
+                                              "--chip", "24C16", source};
+    EXPECT_EQ(run(compare, cli.folder.Path("few.bin")), cli::ExitFailure);
+    EXPECT_EQ(cli.err.str(),
+              "FIN DE LA COMPARACION: La imagen y el fichero difieren en 3 bytes; el primero es el $00A0\n");
+    EXPECT_EQ(cli.out.str(),
+              "00A0: image.bin 63, few.bin 00\n0100: image.bin 03, few.bin FF\n07FF: image.bin FC, few.bin 5A\n");
+    EXPECT_EQ(run(compare, source), cli::ExitSuccess);
+    EXPECT_EQ(cli.err.str(), "FIN DE LA COMPARACION: La imagen y el fichero son iguales\n");
+    EXPECT_EQ(cli.out.str(), "");
 }
 
 TEST(EepromCli, FailuresAndMistakesGiveTheirStatusAndWriteNoFile) {

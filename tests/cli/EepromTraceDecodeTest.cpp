@@ -13,6 +13,7 @@
 #include "board/Board.h"
 #include "eeprom/ChipCommands.h"
 #include "sim/ChipStore.h"
+#include "sim/SimulatedBoard.h"
 
 namespace tarpel::test {
 namespace {
@@ -48,59 +49,72 @@ std::string HexList(const std::uint8_t* bytes, std::size_t count) {
     return text;
 }
 
-// Runs one command on a traced simulated board holding `chip` with `contents`; the trace's path.
+// Runs one command on a traced simulated board holding `chip` with `contents`, in the standard or
+// the fast timing; the trace's path.
 std::string Traced(const TempFolder& folder, const char* chip, int index, const std::vector<std::uint8_t>& contents,
-                   const std::vector<std::uint8_t>& image, shell::CommandOutcome (*command)(eeprom::CommandFrame&)) {
+                   const std::vector<std::uint8_t>& image, shell::CommandOutcome (*command)(eeprom::CommandFrame&),
+                   bool fast) {
     sim::ChipStore(folder.Path("chips")).Save(std::string(chip) + ".bin", contents);
     board::BoardOptions options;
     options.board = "sim";
     options.simDir = folder.Path("chips");
     options.simEeprom = chip;
     options.simAvr = "none";
-    options.traceFile = folder.Path(std::string(chip) + ".vcd");
+    options.traceFile = folder.Path(std::string(chip) + (fast ? "-fast" : "") + ".vcd");
     {
         board::Board board = board::OpenBoard(options);
         EXPECT_TRUE(board.Usable()) << board.error;
         hw::BoardLines lines(*board.port);
         hw::BitTiming timing(*board.clock);
         timing.CalibrateBitDelay();
+        timing.FastTiming = fast;
         RecordingShell shell;
         eeprom::EepromWorkspace workspace;
         workspace.cbChipChange(index);
         std::copy(image.begin(), image.end(), workspace.MemoryImage.begin());
         eeprom::CommandFrame frame(workspace, lines, timing, shell);
         EXPECT_EQ(command(frame), shell::CommandOutcome::Done);
+        EXPECT_TRUE(board.simulation->Eeprom()->Violations().Empty()) << chip << (fast ? " fast" : "");
     }
     return options.traceFile;
 }
 
-TEST(EepromTraceDecode, SigrokReadsTheWholeChipReadAndEveryPageWrite) {
+TEST(EepromTraceDecode, SigrokReadsTheWholeChipReadAndEveryPageWriteInBothTimings) {
     TARPEL_REQUIRE_TOOL("sigrok-cli");
     TempFolder folder;
+    for (const bool fast : {false, true}) {
+        SCOPED_TRACE(fast ? "fast timing" : "standard timing");
 
-    // "Leer chip" on a 24C04: one sequential read of all 512 bytes from address 0, each byte
-    // acknowledged but the last. Without that not-acknowledge the chip would drive the first bit
-    // of the next byte and could hold back the stop.
-    std::vector<std::uint8_t> contents(512);
-    for (std::size_t i = 0; i < contents.size(); ++i) contents[i] = static_cast<std::uint8_t>(i * 11 + 5);
-    const auto readTrace = Traced(folder, "24C04", 0, contents, {}, eeprom::ReadChip);
-    const auto read = CommandOutput(Sigrok(readTrace) + "-P i2c:scl=SCL:sda=SDA -A i2c=" + I2cEvents + " 2>&1");
-    std::string expected =
-        "Start\nWrite\nAddress write: 50\nACK\nData write: 00\nACK\nStart repeat\nRead\nAddress read: 50\nACK\n";
-    for (auto byte : contents) expected += "Data read: " + HexList(&byte, 1) + "\nACK\n";
-    expected.replace(expected.size() - 4, 4, "NACK\nStop\n");
-    EXPECT_EQ(Strip(read), expected);
+        // "Leer chip" on a 24C04: one sequential read of all 512 bytes from address 0, each byte
+        // acknowledged but the last. Without that not-acknowledge the chip would drive the first bit
+        // of the next byte and could hold back the stop.
+        std::vector<std::uint8_t> contents(512);
+        for (std::size_t i = 0; i < contents.size(); ++i) contents[i] = static_cast<std::uint8_t>(i * 11 + 5);
+        const auto readTrace = Traced(folder, "24C04", 0, contents, {}, eeprom::ReadChip, fast);
+        const auto read = CommandOutput(Sigrok(readTrace) + "-P i2c:scl=SCL:sda=SDA -A i2c=" + I2cEvents + " 2>&1");
+        std::string expected =
+            "Start\nWrite\nAddress write: 50\nACK\nData write: 00\nACK\nStart repeat\nRead\nAddress read: 50\nACK\n";
+        for (auto byte : contents) expected += "Data read: " + HexList(&byte, 1) + "\nACK\n";
+        expected.replace(expected.size() - 4, 4, "NACK\nStop\n");
+        EXPECT_EQ(Strip(read), expected);
 
-    // "Programar chip" on a 24C32: 128 page writes of 32 bytes with two address bytes each.
-    std::vector<std::uint8_t> image(4096);
-    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + (i >> 8));
-    const auto writeTrace = Traced(folder, "24C32", 3, std::vector<std::uint8_t>(4096, 0xFF), image, eeprom::ProgramChip);
-    const auto written =
-        CommandOutput(Sigrok(writeTrace) + "-P i2c:scl=SCL:sda=SDA,eeprom24xx:chip=onsemi_cat24c256 -A eeprom24xx 2>&1");
-    for (std::size_t page = 0; page < 4096; page += 32) {
-        char head[64];
-        std::snprintf(head, sizeof head, "Page write (addr=%04zX, 32 bytes): ", page);
-        EXPECT_NE(written.find(head + HexList(&image[page], 32) + "\n"), std::string::npos) << head;
+        // "Programar chip" on a 24C32: 128 page writes of 32 bytes with two address bytes each; with
+        // the fast timing each is followed by acknowledge polls, which write nothing.
+        std::vector<std::uint8_t> image(4096);
+        for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + (i >> 8));
+        const auto writeTrace =
+            Traced(folder, "24C32", 3, std::vector<std::uint8_t>(4096, 0xFF), image, eeprom::ProgramChip, fast);
+        const auto written =
+            CommandOutput(Sigrok(writeTrace) + "-P i2c:scl=SCL:sda=SDA,eeprom24xx:chip=onsemi_cat24c256 -A eeprom24xx 2>&1");
+        for (std::size_t page = 0; page < 4096; page += 32) {
+            char head[64];
+            std::snprintf(head, sizeof head, "Page write (addr=%04zX, 32 bytes): ", page);
+            EXPECT_NE(written.find(head + HexList(&image[page], 32) + "\n"), std::string::npos) << head;
+        }
+        std::size_t pageWrites = 0;
+        for (auto at = written.find("Page write"); at != std::string::npos; at = written.find("Page write", at + 1))
+            ++pageWrites;
+        EXPECT_EQ(pageWrites, 4096u / 32) << "no other write, and no poll taken for one";
     }
 }
 

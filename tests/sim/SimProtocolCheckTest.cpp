@@ -48,6 +48,23 @@ TEST(SimProtocolCheck, CatchesAWaveformWithoutWaits) {
     EXPECT_LE(entries.back().timeNs, sim.board->Time().NowNs());
 }
 
+TEST(SimProtocolCheck, CatchesSdaReadSoonerThanTAaAfterTheChipChangedIt) {
+    TemporaryFolder folder;
+    SimChip sim(Chip24C64(), folder.String());
+    const std::vector<std::uint8_t> data{0x55, 0x0F};
+    sim.master->PowerUp();
+    ASSERT_TRUE(sim.master->Write(sim.type, 0x40, data));
+    ASSERT_GT(sim.master->AckPoll(sim.type), 0);
+    EXPECT_EQ(sim.master->Read(sim.type, 0x40, 2), data);
+    ASSERT_TRUE(sim.chip->Violations().Empty());
+    // One port access (1 us) between SCL falling and rising, the read right after: 2-3 us, under
+    // the 3.5 us a chip may take to drive the bit it changed at that edge.
+    TestI2cMaster hasty(*sim.board, 0);
+    hasty.PowerUp();
+    hasty.Read(sim.type, 0x40, 2);
+    EXPECT_TRUE(Contains(Descriptions(*sim.chip), "tAA"));
+}
+
 TEST(SimProtocolCheck, CatchesLineChangesOnAnUnpoweredChipButNotTheSwitchingItself) {
     TemporaryFolder folder;
     SimChip sim(Chip24C64(), folder.String());

@@ -1,6 +1,7 @@
 // The AVR page used as a user would on the simulated board: identify each device, read and
 // write the ATmega8515's fuses through the fuse panel, Esc on either page, closing the window
-// during a long command, and what the board reports after a command.
+// during a long command, what the board reports after a command, and a verification with
+// differences: their list, the gauges of that command alone, the status line.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -8,6 +9,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTest>
 
@@ -16,6 +18,8 @@
 #include <vector>
 
 #include "SimWindowRig.h"
+#include "ui/DifferenceList.h"
+#include "ui/DifferenceListModel.h"
 #include "ui/TGauge.h"
 
 namespace tarpel::ui {
@@ -170,6 +174,36 @@ TEST(AvrPageFlow, EscRunsTheBlankTestOnTheAvrPageAndNothingOnThe24CxxxPage) {
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_EQ(rig.Boxes().size(), 1u);
     EXPECT_EQ(rig.port->dataWrites, writes);
+}
+
+TEST(AvrPageFlow, AVerifyWithDifferencesListsThemAndMovesOnlyItsOwnGauge) {
+    test::SimWindowRig rig;
+    TVentana& window = rig.Start();
+    QTest::mouseClick(window.btnTestBlank, Qt::LeftButton);
+    ASSERT_EQ(window.prEEPInt->Progress(), 100);
+
+    std::vector<std::uint8_t> file(8192, 0xFF);
+    file[0x1A3] = 0x00;
+    file[0x1FFF] = 0x12;
+    rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Write("flash.bin", file))};
+    QTest::mouseClick(window.btnFLashVerif, Qt::LeftButton);
+    ASSERT_EQ(rig.Boxes().size(), 2u);
+    EXPECT_EQ(rig.Boxes()[1].text, "VERIFICACION: ERRONEA (Diferencias en byte: $01A3)");
+    // The EEPROM gauge does not show the blank test's full bar beside this command.
+    EXPECT_EQ(window.prFlash->Progress(), 100);
+    EXPECT_EQ(window.prEEPInt->Progress(), 0);
+    const QRegularExpression status("^Comprobada la flash: 2 bytes distintos del fichero en \\d+,\\d s$");
+    EXPECT_TRUE(status.match(window.lbEstado->text()).hasMatch()) << window.lbEstado->text().toStdString();
+
+    ASSERT_TRUE(window.formDiferencias->isVisible());
+    const DifferenceListModel& rows = *window.formDiferencias->Model();
+    ASSERT_EQ(rows.rowCount(), 2);
+    EXPECT_EQ(rows.headerData(1, Qt::Horizontal).toString(), "Fichero");
+    const QStringList first = {rows.index(0, 0).data().toString(), rows.index(0, 1).data().toString(),
+                               rows.index(0, 2).data().toString()};
+    EXPECT_EQ(first, QStringList({"01A3", "00", "FF"}));
+    EXPECT_EQ(rows.index(1, 0).data().toString(), "1FFF");
+    ExpectBoardOffAndWindowIdle(rig, "after the verification");
 }
 
 TEST(AvrPageFlow, ClosingTheWindowDuringAFlashProgramCancelsItAtItsNextPage) {

@@ -1,14 +1,20 @@
 // The 24CXXX page used as a user would on the simulated board: pick the chip, read it into the
 // grid, program and verify it from the toolbar, stop a read with "Cancelar...", and close the
-// window (or send the program a termination signal) while a read runs, which cancels it.
+// window (or send the program a termination signal) while a read runs, which cancels it; what
+// a failed verification shows beside its box, and the status line after a command.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QAction>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QBrush>
+#include <QImage>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -22,6 +28,9 @@
 #include <vector>
 
 #include "SimWindowRig.h"
+#include "files/Checksums.h"
+#include "ui/DifferenceList.h"
+#include "ui/DifferenceListModel.h"
 #include "ui/HexGridModel.h"
 #include "ui/QuitSignals.h"
 #include "ui/TGauge.h"
@@ -70,6 +79,13 @@ QString GridText(const TVentana& window, int row) {
     return text;
 }
 
+// The status line after a command, with any time it took.
+void ExpectStatus(const TVentana& window, const QString& before, const QString& after = {}) {
+    const QRegularExpression line("^" + QRegularExpression::escape(before) + " en \\d+,\\d s" +
+                                  QRegularExpression::escape(after) + "$");
+    EXPECT_TRUE(line.match(window.lbEstado->text()).hasMatch()) << window.lbEstado->text().toStdString();
+}
+
 void ExpectBoardOffAndWindowIdle(test::SimWindowRig& rig, const char* what) {
     EXPECT_EQ(rig.port->last, 0x00) << what;
     EXPECT_EQ(rig.BoardByte(), 0x00) << what;
@@ -93,6 +109,8 @@ TEST(EepromPageFlow, LeerChipShowsTheChipInTheGrid) {
     EXPECT_EQ(rig.Progress().lbProg->text(), "511 bytes leidos...");
     EXPECT_EQ(rig.Progress().Progreso->Progress(), 100);
     EXPECT_TRUE(rig.Boxes().empty());
+    ExpectStatus(window, "Leidos 512 bytes de la 24C04");
+    EXPECT_EQ(window.lbSumas->text().toStdString(), files::ChecksumText(files::ChecksumsOf(KnownBytes())));
     ExpectBoardOffAndWindowIdle(rig, "after the read");
 }
 
@@ -156,6 +174,96 @@ TEST(EepromPageFlow, VerifyingKeepsTheUsersImageInTheGridThroughout) {
     ExpectBoardOffAndWindowIdle(rig, "after the verification");
 }
 
+TEST(EepromPageFlow, AFailedVerifyMarksEveryDifferingByteInTheGridAndListsThemBeside) {
+    test::SimWindowRig rig;
+    rig.PutChipFile("24C04.bin", KnownBytes());
+    TVentana& window = StartOn24C04(rig);
+    std::vector<std::uint8_t> image = KnownBytes();
+    const std::vector<std::size_t> differing = {0x10, 0x11, 0x1FF};
+    for (const std::size_t address : differing) image[address] ^= 0x5A;
+    rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Write("image.bin", image))};
+    QTest::mouseClick(window.ToolButton1, Qt::LeftButton);
+    EXPECT_EQ(window.lbSumas->text().toStdString(), files::ChecksumText(files::ChecksumsOf(image)));
+    EXPECT_FALSE(window.formDiferencias->isVisible());
+
+    QTest::mouseClick(window.ToolButton9, Qt::LeftButton);
+    ASSERT_EQ(rig.Boxes().size(), 1u);
+    EXPECT_EQ(rig.Boxes()[0].text, "Hay diferencias en el byte nº:16");
+    ExpectStatus(window, "Comprobada la 24C04: 3 bytes distintos de la imagen");
+    ExpectBoardOffAndWindowIdle(rig, "after the verification");
+
+    // The model marks both cells of each differing byte and nothing else...
+    const QAbstractItemModel& grid = *window.SG->model();
+    std::vector<std::size_t> markedHex;
+    std::vector<std::size_t> markedCharacters;
+    for (int row = 0; row < grid.rowCount(); ++row) {
+        for (int column = 1; column < HexGridModel::ColumnCount; ++column) {
+            const QVariant background = grid.index(row, column).data(Qt::BackgroundRole);
+            if (!background.isValid()) continue;
+            EXPECT_EQ(background.value<QBrush>().color(), HexGridModel::DifferenceColor());
+            const std::size_t address = static_cast<std::size_t>(row) * 8 + static_cast<std::size_t>((column - 1) % 8);
+            (column <= HexGridModel::BytesPerRow ? markedHex : markedCharacters).push_back(address);
+        }
+    }
+    EXPECT_EQ(markedHex, differing);
+    EXPECT_EQ(markedCharacters, differing);
+    // ...and the grid paints them so: the corner of the cell at 0x10 against the one at 0x12.
+    const QImage painted = window.SG->viewport()->grab().toImage();
+    const auto corner = [&](int row, int column) {
+        const QRect cell = window.SG->visualRect(grid.index(row, column));
+        return painted.pixelColor(cell.right() - 2, cell.top() + 1);
+    };
+    EXPECT_EQ(corner(2, 1), HexGridModel::DifferenceColor());
+    EXPECT_EQ(corner(2, 9), HexGridModel::DifferenceColor());
+    EXPECT_NE(corner(2, 3), HexGridModel::DifferenceColor());
+
+    // The list beside the window: every difference with both bytes, and their count.
+    DifferenceList& list = *window.formDiferencias;
+    ASSERT_TRUE(list.isVisible());
+    EXPECT_FALSE(list.isModal());
+    EXPECT_EQ(list.lbCuenta->text(), "3 bytes distintos");
+    const DifferenceListModel& rows = *list.Model();
+    ASSERT_EQ(rows.rowCount(), 3);
+    EXPECT_EQ(rows.headerData(1, Qt::Horizontal).toString(), "Imagen");
+    EXPECT_EQ(rows.headerData(2, Qt::Horizontal).toString(), "Chip");
+    for (int row = 0; row < 3; ++row) {
+        const std::size_t address = differing[static_cast<std::size_t>(row)];
+        EXPECT_EQ(rows.index(row, 0).data().toString(), QStringLiteral("%1").arg(address, 4, 16, QChar('0')).toUpper());
+        EXPECT_EQ(rows.index(row, 1).data().toString(), GridHexText(image[address]));
+        EXPECT_EQ(rows.index(row, 2).data().toString(), GridHexText(KnownBytes()[address]));
+    }
+
+    // Reading the chip makes it the image: no mark stays, and the next verification empties the list.
+    QTest::mouseClick(window.ToolButton4, Qt::LeftButton);
+    EXPECT_FALSE(grid.index(2, 1).data(Qt::BackgroundRole).isValid());
+    QTest::mouseClick(window.ToolButton9, Qt::LeftButton);
+    EXPECT_EQ(rig.Boxes().back().caption, "FIN DE LA COMPROBACION");
+    EXPECT_EQ(rows.rowCount(), 0);
+    EXPECT_EQ(list.lbCuenta->text(), "0 bytes distintos");
+}
+
+TEST(EepromPageFlow, DetectarChipOffersTheChipFoundAndSelectsItOnlyOnSi) {
+    test::SimWindowRig rig;
+    TVentana& window = rig.Start(test::SimSockets::WithEeprom("24C16"));
+    rig.ClickTab(window.ts24CXXX);
+    const QString selected = window.cbChip->currentText();
+    ASSERT_EQ(selected, "24C128 -16 kb");
+
+    rig.runner.recorder.questionAnswer = QMessageBox::No;
+    window.Detectarchip1->trigger();
+    ASSERT_EQ(rig.Boxes().size(), 1u);
+    EXPECT_TRUE(rig.Boxes()[0].asksYesNo);
+    EXPECT_TRUE(rig.Boxes()[0].text.startsWith("Memoria detectada: 24C16\n")) << rig.Boxes()[0].text.toStdString();
+    EXPECT_EQ(window.cbChip->currentText(), selected) << "never changed behind the user's back";
+    ExpectStatus(window, "Memoria detectada: 24C16");
+
+    rig.runner.recorder.questionAnswer = QMessageBox::Yes;
+    window.Detectarchip1->trigger();
+    EXPECT_EQ(window.cbChip->currentText(), "24C16 - 2 kb");
+    EXPECT_EQ(window.SG->model()->rowCount(), 2048 / HexGridModel::BytesPerRow);
+    ExpectBoardOffAndWindowIdle(rig, "after the detection");
+}
+
 TEST(EepromPageFlow, TheBinaryFileTypeGivesABareNameTheBinEnding) {
     test::SimWindowRig rig;
     TVentana& window = StartOn24C04(rig);
@@ -212,6 +320,8 @@ TEST(EepromPageFlow, CancelarStopsAReadAndTheNextReadRunsWhole) {
     std::fill(expected.begin() + cancelledAt + 1, expected.end(), 0xFF);  // the image held 0xFF there
     EXPECT_EQ(GridBytes(window), expected);
     EXPECT_TRUE(rig.Boxes().empty());
+    ExpectStatus(window, "Lectura cancelada: leidos " + QString::number(cancelledAt + 1) + " de 512 bytes",
+                 "; el resto es el contenido anterior");
     ExpectBoardOffAndWindowIdle(rig, "after the cancelled read");
 
     QTest::mouseClick(window.ToolButton4, Qt::LeftButton);

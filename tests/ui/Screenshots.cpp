@@ -30,6 +30,7 @@
 
 #include "board/Board.h"
 #include "shell/Translate.h"
+#include "ui/DifferenceList.h"
 #include "ui/Forms.h"
 #include "ui/ModalRunner.h"
 #include "ui/QtTexts.h"
@@ -164,6 +165,23 @@ int main(int argc, char** argv) {
     allSaved &= progressTaken;
     QApplication::processEvents();
     allSaved &= Save(window.grab(), out, "main-24cxx.png");
+
+    // A file that differs from the chip in a few bytes, opened and verified: the grid marks every
+    // differing byte and the list of differences opens beside the window. The screen's picture
+    // holds both windows.
+    std::vector<std::uint8_t> changed = ChipContents();
+    for (const std::size_t address : {0x13, 0x14, 0x2A, 0x58, 0x59, 0x5A, 0x5B, 0xA1, 0x107, 0x3FFF})
+        changed[address] ^= 0x20;
+    const QString changedFile = temp.filePath(QStringLiteral("datos-modificados.bin"));
+    WriteFile(changedFile, changed);
+    runner.files.push_back(changedFile);
+    window.ToolButton1->click();
+    window.ToolButton9->click();
+    (void)QTest::qWaitForWindowExposed(window.formDiferencias);
+    QApplication::processEvents();
+    allSaved &= Save(window.screen()->grabWindow(0), out, "main-differences.png");
+    allSaved &= Save(window.formDiferencias->grab(), out, "dialog-differences.png");
+    window.formDiferencias->hide();
 
     // The dialogs, each as the user meets it.
     forms.formConfig->tb->setValue(window.Timing().DelayFactor);

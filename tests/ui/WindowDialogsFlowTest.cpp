@@ -189,6 +189,33 @@ TEST(WindowDialogsFlow, SalirSwitchesTheBoardOffAndStoresFactorAndLastFiles) {
                             [](std::uint8_t b) { return b == 0x5A; }));
 }
 
+TEST(WindowDialogsFlow, ModoRapidoComesFromItsSettingAndWritesTheChipInItsOwnPages) {
+    test::SimWindowRig rig;
+    rig.settings.WriteString("RAPIDO", "SI");
+    TVentana& window = rig.Start(test::SimSockets::WithEeprom("24C128"));
+    rig.ClickTab(window.ts24CXXX);
+    ASSERT_EQ(window.cbChip->currentIndex(), 5);  // the 24C128 in the socket
+    window.ToolButton5->click();
+    ASSERT_TRUE(rig.Boxes().empty());
+    EXPECT_EQ(rig.Eeprom().WriteCycles(), 16384u / 64) << "whole pages of the chip's 64-byte buffer";
+    EXPECT_TRUE(rig.Eeprom().Violations().Empty());
+
+    bool shownChecked = false;
+    rig.runner.whileOpen = [&](QDialog& dialog) {
+        auto& config = dynamic_cast<TformConfig&>(dialog);
+        shownChecked = config.cbRapido->isChecked();
+        config.cbRapido->setChecked(false);
+        config.BitBtn1->click();
+    };
+    window.Configuracion2->trigger();
+    EXPECT_TRUE(shownChecked);
+    window.ToolButton5->click();
+    EXPECT_EQ(rig.Eeprom().WriteCycles(), 16384u / 64 + 16384u / 32) << "the standard timing's 32-byte pages";
+    EXPECT_EQ(rig.Stored("RAPIDO"), "SI") << "nothing is stored before exit";
+    rig.Stop();
+    EXPECT_EQ(rig.Stored("RAPIDO"), "NO");
+}
+
 TEST(WindowDialogsFlow, TerminationSignalDuringTheManualTestClosesItAndEndsTheProgram) {
     test::SimWindowRig rig;
     TVentana& window = rig.Start();

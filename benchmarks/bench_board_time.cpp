@@ -1,0 +1,174 @@
+// Board time: how long the long commands take on a real board, read from the simulated board's
+// virtual time (1 us per port access, and the measured cost of a counter reading), in the
+// standard timing and in the opt-in fast timing, each beside the fast timing's target. Also the
+// cost of one reading of the real counter, which the simulated clock charges per reading.
+// Each board-time case runs once: the figure is virtual, not a wall-clock measurement.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "QuietShell.h"
+#include "avr/CommandFrame.h"
+#include "avr/ProgramFlash.h"
+#include "avr/ReadMemory.h"
+#include "board/Board.h"
+#include "eeprom/ChipCommands.h"
+#include "eeprom/CommandFrame.h"
+#include "hw/BitTiming.h"
+#include "hw/BoardLines.h"
+#include "hw/SteadyClock.h"
+#include "sim/SimulatedBoard.h"
+#include "sim/SimulatedClock.h"
+
+namespace {
+
+using namespace tarpel;
+
+// The fast timing's targets, in seconds of board time at delay factor 1.
+constexpr double Read24C512Target = 13;
+constexpr double Program24C512Target = 16;
+constexpr double ProgramFlashTarget = 10;
+constexpr double ReadFlashTarget = 5;
+
+class QuietView final : public avr::AvrView {
+public:
+    void SetDeviceCaption(std::string_view) override {}
+};
+
+// A simulated board as tarpel-cli opens it, in a store folder of its own for the run.
+struct Simulation {
+    Simulation(const char* eeprom, const char* avr) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tarpel-bench-time-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) folder = pattern;
+        board::BoardOptions options;
+        options.board = "sim";
+        options.simDir = folder;
+        options.simEeprom = eeprom;
+        options.simAvr = avr;
+        opened = board::OpenBoard(options);
+        lines = std::make_unique<hw::BoardLines>(*opened.port);
+    }
+    ~Simulation() {
+        lines.reset();
+        opened = {};
+        std::error_code ignored;
+        if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
+    }
+    double Seconds() const { return static_cast<double>(opened.simulation->Time().NowNs()) * 1e-9; }
+    std::size_t Violations() const {
+        std::size_t count = 0;
+        for (const sim::SocketChip* chip :
+             {static_cast<const sim::SocketChip*>(opened.simulation->Eeprom()),
+              static_cast<const sim::SocketChip*>(opened.simulation->Avr())})
+            if (chip) count += chip->Violations().Entries().size() + chip->Violations().Suppressed();
+        return count;
+    }
+
+    std::string folder;
+    board::Board opened;
+    std::unique_ptr<hw::BoardLines> lines;
+};
+
+void Report(benchmark::State& state, const Simulation& simulation, double seconds, double target, bool fast) {
+    state.counters["board_s"] = seconds;
+    state.counters["target_s"] = target;
+    state.counters["violations"] = static_cast<double>(simulation.Violations());
+    state.SetLabel(fast ? "rapido" : "estandar (objetivo solo del modo rapido)");
+}
+
+// A 24C512 whose image holds a pattern, behind the 24Cxx command frame.
+struct Eeprom24C512 {
+    explicit Eeprom24C512(bool fast) : simulation("24C512", "none"), timing(*simulation.opened.clock) {
+        timing.CalibrateBitDelay();
+        timing.DelayFactor = 1;
+        timing.FastTiming = fast;
+        workspace.cbChipChange(7);
+        for (std::int32_t i = 0; i < workspace.ChipSize; ++i)
+            workspace.MemoryImage[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 31 + 7);
+        frame = std::make_unique<eeprom::CommandFrame>(workspace, *simulation.lines, timing, shell);
+    }
+    Simulation simulation;
+    hw::BitTiming timing;
+    eeprom::EepromWorkspace workspace;
+    bench::QuietShell shell;
+    std::unique_ptr<eeprom::CommandFrame> frame;
+};
+
+void BM_Read24C512(benchmark::State& state) {
+    const bool fast = state.range(0) != 0;
+    for (auto _ : state) {
+        Eeprom24C512 chip(fast);
+        const double before = chip.simulation.Seconds();
+        if (eeprom::ReadChip(*chip.frame) != shell::CommandOutcome::Done) state.SkipWithError("the read failed");
+        Report(state, chip.simulation, chip.simulation.Seconds() - before, Read24C512Target, fast);
+    }
+}
+
+void BM_Program24C512(benchmark::State& state) {
+    const bool fast = state.range(0) != 0;
+    for (auto _ : state) {
+        Eeprom24C512 chip(fast);
+        const double before = chip.simulation.Seconds();
+        if (eeprom::ProgramChip(*chip.frame) != shell::CommandOutcome::Done) state.SkipWithError("the program failed");
+        Report(state, chip.simulation, chip.simulation.Seconds() - before, Program24C512Target, fast);
+    }
+}
+
+// An ATmega8515 behind the AVR command frame, with an 8 KiB image file in the run's folder.
+struct Atmega8515 {
+    explicit Atmega8515(bool fast) : simulation("none", "atmega8515") {
+        frame = std::make_unique<avr::CommandFrame>(*simulation.lines, *simulation.opened.clock, shell, view);
+        frame->Link().FastTiming = fast;
+        image = (std::filesystem::path(simulation.folder) / "image.bin").string();
+        std::ofstream out(image, std::ios::binary);
+        for (int a = 0; a < 8192; ++a) out.put(static_cast<char>((a * 37 + 11) & 0xFF));
+    }
+    Simulation simulation;
+    bench::QuietShell shell;
+    QuietView view;
+    std::unique_ptr<avr::CommandFrame> frame;
+    std::string image;
+};
+
+// The whole flash programmed, each page read back as the command does.
+void BM_ProgramFlashAtmega8515(benchmark::State& state) {
+    const bool fast = state.range(0) != 0;
+    for (auto _ : state) {
+        Atmega8515 device(fast);
+        const double before = device.simulation.Seconds();
+        if (avr::ProgramFlashFrom(*device.frame, device.image) != shell::CommandOutcome::Done ||
+            device.shell.messages != 0)
+            state.SkipWithError("the program failed");
+        Report(state, device.simulation, device.simulation.Seconds() - before, ProgramFlashTarget, fast);
+    }
+}
+
+void BM_ReadFlashAtmega8515(benchmark::State& state) {
+    const bool fast = state.range(0) != 0;
+    for (auto _ : state) {
+        Atmega8515 device(fast);
+        const std::string file = (std::filesystem::path(device.simulation.folder) / "read.bin").string();
+        const double before = device.simulation.Seconds();
+        if (avr::ReadFlashTo(*device.frame, file) != shell::CommandOutcome::Done) state.SkipWithError("the read failed");
+        Report(state, device.simulation, device.simulation.Seconds() - before, ReadFlashTarget, fast);
+    }
+}
+
+// One reading of the real counter: the figure the simulated clock charges for each of its own.
+void BM_SteadyClockCounterRead(benchmark::State& state) {
+    hw::SteadyClock clock;
+    for (auto _ : state) benchmark::DoNotOptimize(clock.QueryPerformanceCounter());
+    state.counters["sim_charges_ns"] = static_cast<double>(sim::SimulatedClock::MeasuredReadNs);
+}
+
+}  // namespace
+
+BENCHMARK(BM_Read24C512)->ArgName("fast")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Program24C512)->ArgName("fast")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ProgramFlashAtmega8515)->ArgName("fast")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadFlashAtmega8515)->ArgName("fast")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SteadyClockCounterRead);

@@ -1,0 +1,20 @@
+#include "cli/DifferenceLines.h"
+
+#include <algorithm>
+
+#include "shell/ReportText.h"
+#include "shell/Translate.h"
+
+namespace tarpel::cli {
+
+void PrintDifferences(std::ostream& out, std::span<const files::ByteDifference> differences,
+                      const std::string& expectedName, const std::string& foundName) {
+    const std::size_t shown = std::min(differences.size(), DifferenceLinesShown);
+    for (const auto& difference : differences.first(shown))
+        out << files::DifferenceText(difference, expectedName, foundName) << '\n';
+    if (differences.size() > shown)
+        out << Tr("... y ") << shell::CountText(differences.size() - shown) << Tr(" diferencias mas (")
+            << shell::CountText(differences.size()) << Tr(" en total)\n");
+}
+
+}  // namespace tarpel::cli

@@ -1,0 +1,55 @@
+#include "eeprom/CompareImageFile.h"
+
+#include <algorithm>
+#include <span>
+#include <string_view>
+
+#include "eeprom/OpenImageFile.h"
+#include "files/ByteDifferences.h"
+#include "files/ImageFileMessages.h"
+#include "shell/ReportText.h"
+#include "shell/Translate.h"
+
+namespace tarpel::eeprom {
+
+namespace {
+
+constexpr std::string_view ComparisonCaption = TrNoop("FIN DE LA COMPARACION");
+
+}  // namespace
+
+CommandOutcome CompareImageFile(CommandFrame& frame) {
+    const auto fileName = frame.Shell().ChooseOpenFile();
+    if (!fileName) return CommandOutcome::Cancelled;
+    return CompareImageWith(frame, *fileName);
+}
+
+CommandOutcome CompareImageWith(CommandFrame& frame, const std::string& fileName) {
+    EepromWorkspace& workspace = frame.Workspace();
+    shell::Shell& shell = frame.Shell();
+    const LoadedImageFile file = LoadImageFile(fileName, workspace.ChipSize);
+    if (!file.error.empty()) {
+        shell.MessageBox(file.error, files::ErrorCaption);
+        return CommandOutcome::Failed;
+    }
+    for (const auto& warning : file.warnings) shell.MessageBox(warning, files::WarningCaption);
+
+    const auto count = static_cast<std::size_t>(std::clamp<std::int64_t>(
+        workspace.ChipSize, 0, static_cast<std::int64_t>(workspace.MemoryImage.size())));
+    const auto differences =
+        files::DifferencesBetween(std::span(workspace.MemoryImage).first(count), std::span(file.image).first(count));
+    const std::string name = shell::FileNameText(fileName);
+    if (differences.empty()) {
+        shell.MessageBox(Tr("La imagen y el fichero son iguales"), ComparisonCaption);
+        shell.Report(Tr("La imagen y ") + name + Tr(" son iguales: ") + shell::CountText(count) + " bytes");
+    } else {
+        shell.MessageBox(Tr("La imagen y el fichero difieren en ") + shell::CountText(differences.size()) +
+                             Tr(" bytes; el primero es el $") + files::AddressText(differences.front().address),
+                         ComparisonCaption);
+        shell.Report(Tr("La imagen y ") + name + Tr(" difieren en ") + shell::CountText(differences.size()) + " bytes");
+    }
+    if (workspace.DifferencesFound) workspace.DifferencesFound(differences);
+    return differences.empty() ? CommandOutcome::Done : CommandOutcome::Failed;
+}
+
+}  // namespace tarpel::eeprom

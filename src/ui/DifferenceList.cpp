@@ -1,0 +1,68 @@
+#include "ui/DifferenceList.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "shell/ReportText.h"
+#include "ui/DifferenceListModel.h"
+#include "ui/TrQ.h"
+
+namespace tarpel::ui {
+
+QString DifferenceCountText(std::size_t count) {
+    return QString::fromStdString(shell::CountText(count)) +
+           (count == 1 ? TrQ(" byte distinto") : TrQ(" bytes distintos"));
+}
+
+DifferenceList::DifferenceList(QWidget* parent)
+    : QDialog(parent, Qt::Tool), model_(new DifferenceListModel(this)) {
+    setObjectName(QStringLiteral("DifferenceList"));
+    setModal(false);
+    lbCuenta = new QLabel(this);
+    lbCuenta->setObjectName(QStringLiteral("lbCuenta"));
+    lvDiferencias = new QTableView(this);
+    lvDiferencias->setObjectName(QStringLiteral("lvDiferencias"));
+    lvDiferencias->setModel(model_);
+    lvDiferencias->verticalHeader()->hide();
+    lvDiferencias->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    lvDiferencias->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    lvDiferencias->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    lvDiferencias->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvDiferencias->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvDiferencias->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lbCuenta);
+    layout->addWidget(lvDiferencias, 1);
+    resize(300, 420);
+    connect(lvDiferencias, &QTableView::activated, this,
+            [this](const QModelIndex& index) { emit AddressChosen(model_->Difference(index.row()).address); });
+}
+
+void DifferenceList::ShowDifferences(const QString& subject, std::span<const files::ByteDifference> differences,
+                                     const QString& expectedName, const QString& foundName) {
+    setWindowTitle(TrQ("Diferencias: %1").arg(subject));
+    model_->SetDifferences(differences, expectedName, foundName);
+    lbCuenta->setText(DifferenceCountText(differences.size()));
+    if (!placed_ && parentWidget()) {
+        // Beside the grid, over the blank right part of the main window, the first time only:
+        // where the user moves it afterwards is where it stays.
+        const QRect owner = parentWidget()->frameGeometry();
+        move(owner.left() + std::max(owner.width() / 2, 460), owner.top() + 90);
+        placed_ = true;
+    }
+    show();
+    raise();
+}
+
+void DifferenceList::Clear(const QString& subject) {
+    setWindowTitle(TrQ("Diferencias: %1").arg(subject));
+    model_->SetDifferences({}, model_->headerData(1, Qt::Horizontal).toString(),
+                           model_->headerData(2, Qt::Horizontal).toString());
+    lbCuenta->setText(DifferenceCountText(0));
+}
+
+}  // namespace tarpel::ui

@@ -1,0 +1,47 @@
+#pragma once
+// The difference list: a window of its own, not modal, that opens beside the main window after a
+// verification or comparison with differences and lists every differing byte (address in
+// hexadecimal, both values) under a line with their count. A double click on a row asks for that
+// address to be shown (the 24CXXX page's grid goes there).
+#include <QDialog>
+
+#include <cstdint>
+#include <span>
+
+#include "files/ByteDifferences.h"
+
+class QLabel;
+class QTableView;
+
+namespace tarpel::ui {
+
+class DifferenceListModel;
+
+class DifferenceList final : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit DifferenceList(QWidget* parent = nullptr);
+
+    // Fills the list and shows it (raised, beside the parent window); `subject` captions it.
+    void ShowDifferences(const QString& subject, std::span<const files::ByteDifference> differences,
+                         const QString& expectedName, const QString& foundName);
+    // Empties the list of an open window: the comparison it showed no longer holds.
+    void Clear(const QString& subject);
+
+    QLabel* lbCuenta = nullptr;
+    QTableView* lvDiferencias = nullptr;
+    DifferenceListModel* Model() const { return model_; }
+
+signals:
+    void AddressChosen(std::uint32_t address);
+
+private:
+    DifferenceListModel* model_;
+    bool placed_ = false;
+};
+
+// "1 byte distinto", "3.122 bytes distintos".
+QString DifferenceCountText(std::size_t count);
+
+}  // namespace tarpel::ui

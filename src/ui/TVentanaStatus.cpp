@@ -1,0 +1,64 @@
+// What the window tells beside the commands' own boxes: the status bar's line after each command,
+// the image's checksums on the 24CXXX page, and every difference a comparison found (marked in
+// the grid, listed in a window of its own).
+#include <QLabel>
+#include <QTableView>
+
+#include "files/Checksums.h"
+#include "shell/ReportText.h"
+#include "ui/DifferenceList.h"
+#include "ui/HexGridModel.h"
+#include "ui/TGauge.h"
+#include "ui/TVentana.h"
+#include "ui/TrQ.h"
+
+namespace tarpel::ui {
+
+void TVentana::ResetGauges() {
+    prFlash->SetProgress(0);
+    prEEPInt->SetProgress(0);
+}
+
+void TVentana::ShowCommandStatus(const QString& name, shell::CommandOutcome outcome, std::uint32_t elapsedMs) {
+    const auto report = shell_.TakeReport();
+    // A command that says nothing of itself (one that failed: its box has said why) still gets
+    // a line, so that the status bar never shows an earlier command's news as this one's.
+    QString what;
+    if (report) {
+        what = QString::fromStdString(report->what);
+    } else {
+        switch (outcome) {
+        case shell::CommandOutcome::Done: what = name + TrQ(": hecho"); break;
+        case shell::CommandOutcome::Failed: what = name + TrQ(": terminado con error"); break;
+        case shell::CommandOutcome::Cancelled: what = name + TrQ(": cancelado"); break;
+        }
+    }
+    QString line = what + TrQ(" en ") + QString::fromStdString(shell::SecondsText(elapsedMs));
+    if (report && !report->note.empty()) line += QStringLiteral("; ") + QString::fromStdString(report->note);
+    lbEstado->setText(line);
+}
+
+void TVentana::ShowImageChecksums() {
+    const auto count = static_cast<std::size_t>(std::max(workspace_.ChipSize, 0));
+    const auto sums = files::ChecksumsOf(std::span(workspace_.MemoryImage).first(count));
+    lbSumas->setText(QString::fromStdString(files::ChecksumText(sums)));
+}
+
+void TVentana::ShowImageDifferences(std::span<const files::ByteDifference> differences) {
+    gridModel_->SetDifferences(differences);
+    if (!differences.empty())
+        formDiferencias->ShowDifferences(differenceSubject_, differences, TrQ("Imagen"),
+                                         differenceFoundName_);
+    else if (formDiferencias->isVisible())
+        formDiferencias->Clear(differenceSubject_);
+}
+
+void TVentana::DifferencesFound(std::string_view memoryName, std::span<const files::ByteDifference> differences) {
+    const QString subject = QString::fromStdString(TrText(memoryName)) + TrQ(" y el fichero");
+    if (!differences.empty())
+        formDiferencias->ShowDifferences(subject, differences, TrQ("Fichero"), TrQ("Chip"));
+    else if (formDiferencias->isVisible())
+        formDiferencias->Clear(subject);
+}
+
+}  // namespace tarpel::ui
