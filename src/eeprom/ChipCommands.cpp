@@ -52,6 +52,7 @@ CommandOutcome ReadChip(CommandFrame& frame) {
     EepromWorkspace& workspace = frame.Workspace();
     shell::Shell& shell = frame.Shell();
     shell.SetCursor(shell::CursorShape::Hourglass);
+    workspace.BytesRead = 0;
     if (!frame.Master().BusFree()) {
         SdaHeldLow(frame);
         frame.RefreshGrid();
@@ -59,6 +60,7 @@ CommandOutcome ReadChip(CommandFrame& frame) {
     }
     const auto result =
         frame.Master().EepromReadAll(workspace.MemoryImage, workspace.ChipSize, shell, Addressing(frame));
+    workspace.BytesRead = static_cast<std::int32_t>(frame.Master().LastReadCount());
     frame.StopCommand();
     if (result == hw::ReadAllResult::NotAcknowledged) shell.MessageBox(NoAckText, ErrorCaption);
     frame.RefreshGrid();

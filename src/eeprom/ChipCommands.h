@@ -17,7 +17,8 @@ namespace tarpel::eeprom {
 // own buffer: 64 bytes on a 24C128/256, 128 on a 24C512.
 hw::EepromAddressing AddressingFor(const ChipType& chip, bool fastTiming = false);
 
-// Reads the whole chip into the image and rebuilds the grid, also after a failure or a cancel.
+// Reads the whole chip into the image and rebuilds the grid, also after a failure or a cancel;
+// the workspace's BytesRead tells how much of the image came from the chip.
 CommandOutcome ReadChip(CommandFrame& frame);
 
 // Writes the image to the chip page by page, in rising order. The image is left as it is.

@@ -24,9 +24,14 @@ public:
 
     const ChipType& Chip() const { return ChipCatalogue[static_cast<std::size_t>(chipIndex_)]; }
     int ChipIndex() const { return chipIndex_; }
+    // Puts back an image with the chip it was made for, as it was (undo and redo): no fill.
+    void RestoreImage(int index, const std::vector<std::uint8_t>& image);
 
     std::vector<std::uint8_t> MemoryImage;
     std::int32_t ChipSize = 0;
+    // How many bytes, from address 0, the last chip read stored in the image: ChipSize after a
+    // whole read, fewer after a cancel (the rest holds what was there before), 0 when refused.
+    std::int32_t BytesRead = 0;
     // Set by whoever shows the image; the commands call it where the grid must be rebuilt.
     std::function<void()> RefreshGrid;
     // Set by whoever wants them (tarpel-cli prints their checksums): the chip's whole contents,

@@ -1,42 +1,73 @@
 #include "files/HexRead.h"
 
 #include <algorithm>
-#include <fstream>
+#include <array>
 #include <string_view>
 
 #include "files/HexDigits.h"
+#include "files/TextLines.h"
 
 namespace tarpel::files {
 
 namespace {
 
-constexpr char EndOfInput = '\x1A';  // Ctrl-Z, the old DOS end-of-file mark
 constexpr std::size_t HeaderLength = 9;  // mark, count (2), address (4), type (2)
 constexpr std::size_t ChecksumLength = 2;
+// Count, address (2), type, 255 data bytes at most, checksum: all a valid record holds.
+constexpr std::size_t MaxRecordBytes = 1 + 2 + 1 + 255 + 1;
 constexpr int DataRecord = 0x00;
 constexpr int EndRecord = 0x01;
 constexpr int SegmentAddressRecord = 0x02;
 constexpr int LinearAddressRecord = 0x04;
 
-bool AllHexDigits(std::string_view text) { return std::all_of(text.begin(), text.end(), IsHexDigit); }
+// The byte fields of a line (never empty) after its first character, decoded once: every pair of characters
+// read as HexByteValue reads it (a character that is no digit counts as 0), as many pairs as
+// the line holds whole, up to what the longest valid record needs. Only the pairs read are
+// ever looked at, so the rest of the array is left as it is.
+class Fields {
+public:
+    explicit Fields(std::string_view line) : line_(line) {
+        pairs_ = std::min((line.size() - 1) / 2, MaxRecordBytes);
+        bool digits = true;
+        for (std::size_t i = 0; i < pairs_; ++i) {
+            const char high = line[1 + 2 * i];
+            const char low = line[2 + 2 * i];
+            if (!IsHexDigit(high) || !IsHexDigit(low)) digits = false;
+            bytes_[i] = static_cast<std::uint8_t>(16 * HexDigitValue(high) + HexDigitValue(low));
+            if (i == 3) headerDigits_ = digits;
+        }
+        pairsDigits_ = digits;
+    }
 
-// A record as the format defines it: ":", then pairs of digits for count, address, type,
-// exactly count data bytes and a checksum that makes all of them add up to 0 modulo 256.
-bool IsValidRecord(std::string_view line) {
-    if (line.size() < HeaderLength + ChecksumLength || line[0] != ':' || !AllHexDigits(line.substr(1))) return false;
-    const std::size_t count = HexByteValue(line.substr(1, 2));
-    if (line.size() != HeaderLength + 2 * count + ChecksumLength) return false;
-    unsigned sum = 0;
-    for (std::size_t at = 1; at < line.size(); at += 2) sum += HexByteValue(line.substr(at, 2));
-    return (sum & 0xFF) == 0;
-}
+    std::uint8_t operator[](std::size_t i) const { return bytes_[i]; }
+    // Whole pairs read after the header's count, address and type.
+    std::size_t DataPairs() const { return pairs_ > 4 ? pairs_ - 4 : 0; }
 
-// A line that is plainly meant as a data record with data, whatever its checksum or length:
-// what tells a HEX file from another kind of file that happens to be named .hex.
-bool LooksLikeDataRecord(std::string_view line) {
-    return line.size() >= HeaderLength + 2 && line[0] == ':' && AllHexDigits(line.substr(1, HeaderLength - 1)) &&
-           HexByteValue(line.substr(7, 2)) == DataRecord && HexByteValue(line.substr(1, 2)) > 0;
-}
+    // A record as the format defines it: ":", then pairs of digits for count, address, type,
+    // exactly count data bytes and a checksum that makes all of them add up to 0 modulo 256.
+    bool IsValidRecord() const {
+        if (line_.size() < HeaderLength + ChecksumLength || line_[0] != ':') return false;
+        // With this length every character after the mark belongs to a pair that was read.
+        if (line_.size() != HeaderLength + 2 * std::size_t{bytes_[0]} + ChecksumLength || !pairsDigits_) return false;
+        unsigned sum = 0;
+        for (std::size_t i = 0; i < pairs_; ++i) sum += bytes_[i];
+        return (sum & 0xFF) == 0;
+    }
+
+    // A line that is plainly meant as a data record with data, whatever its checksum or length:
+    // what tells a HEX file from another kind of file that happens to be named .hex.
+    bool LooksLikeDataRecord() const {
+        return line_.size() >= HeaderLength + 2 && line_[0] == ':' && headerDigits_ && bytes_[3] == DataRecord &&
+               bytes_[0] > 0;
+    }
+
+private:
+    std::string_view line_;
+    std::size_t pairs_ = 0;
+    bool pairsDigits_ = false;   // every character of the pairs read is a digit
+    bool headerDigits_ = false;  // so are those of count, address and type
+    std::array<std::uint8_t, MaxRecordBytes> bytes_;
+};
 
 class Reader {
 public:
@@ -46,34 +77,33 @@ public:
     // Applies one line; true when it is an end record that ends the reading.
     bool Apply(std::string_view line, int lineNumber) {
         if (line.empty()) return false;  // blank lines are harmless
-        if (!IsValidRecord(line)) {
+        const Fields fields(line);
+        if (!fields.IsValidRecord()) {
             if (result.wrongLines++ == 0) result.firstWrongLine = lineNumber;
         }
-        if (LooksLikeDataRecord(line)) result.hasData = true;
-        return ApplyRecord(line);
+        if (fields.LooksLikeDataRecord()) result.hasData = true;
+        // The record mark is taken on trust: whatever the first character is, it is skipped.
+        return line.size() >= HeaderLength && ApplyRecord(fields);
     }
 
     ImageFileRead result;
 
 private:
-    bool ApplyRecord(std::string_view line) {
-        if (line.size() < HeaderLength) return false;
-        // The record mark is taken on trust: whatever the first character is, it is skipped.
-        const int count = HexByteValue(line.substr(1, 2));
-        const std::uint32_t offset = 256u * HexByteValue(line.substr(3, 2)) + HexByteValue(line.substr(5, 2));
-        const int type = HexByteValue(line.substr(7, 2));
-        std::string_view data = line.substr(HeaderLength);
+    bool ApplyRecord(const Fields& fields) {
+        const int count = fields[0];
+        const std::uint32_t offset = 256u * fields[1] + fields[2];
+        const int type = fields[3];
         switch (type) {
         case DataRecord:
-            StoreData(offset, count, data);
+            StoreData(offset, count, fields);
             return false;
         case EndRecord:
             // As ever, an end record whose address field lies above the limit is passed over.
             return static_cast<std::int64_t>(offset) <= limit_;
         case SegmentAddressRecord:
         case LinearAddressRecord:
-            if (data.size() >= 4) {
-                const std::uint64_t value = 256u * HexByteValue(data.substr(0, 2)) + HexByteValue(data.substr(2, 2));
+            if (fields.DataPairs() >= 2) {
+                const std::uint64_t value = 256u * fields[4] + fields[5];
                 segmented_ = type == SegmentAddressRecord;
                 base_ = segmented_ ? value << 4 : value << 16;
             }
@@ -90,15 +120,16 @@ private:
         return address >= origin_ ? address - origin_ : address;
     }
 
-    void StoreData(std::uint32_t offset, int count, std::string_view data) {
+    void StoreData(std::uint32_t offset, int count, const Fields& fields) {
         // A record above the limit is dropped whole; one at or below it is stored whole.
         const bool stored = static_cast<std::int64_t>(FullAddress(offset, 0)) <= limit_;
         // The count decides, not the line: a short line stores what it has, a long one only count
         // bytes, and with count one too many the checksum becomes the last data byte.
-        for (int k = 0; k < count && data.size() >= 2; ++k, data.remove_prefix(2)) {
+        const int available = static_cast<int>(std::min<std::size_t>(fields.DataPairs(), 255));
+        for (int k = 0; k < count && k < available; ++k) {
             const std::uint64_t position = FullAddress(offset, k);
             result.dataEnd = std::max(result.dataEnd, position + 1);
-            if (stored && position < buffer_.size()) buffer_[static_cast<std::size_t>(position)] = HexByteValue(data);
+            if (stored && position < buffer_.size()) buffer_[static_cast<std::size_t>(position)] = fields[4 + k];
         }
     }
 
@@ -113,26 +144,20 @@ private:
 
 ImageFileRead HexRead(const std::string& fileName, std::int32_t limit, std::span<std::uint8_t> buffer,
                       std::uint32_t origin) {
-    std::ifstream file(fileName, std::ios::binary);
-    if (!file.is_open()) return {};
+    // A read error (a folder given as file name, a failing disk) counts as not readable, and
+    // since the file is read before any record is applied, it leaves the buffer as it was.
+    const auto text = ReadWholeFile(fileName);
+    if (!text) return {};
     Reader reader(limit, buffer, origin);
-    std::string line;
+    TextLines lines(*text);
     int lineNumber = 0;
-    while (std::getline(file, line, '\n')) {
+    while (auto line = lines.Next()) {
         ++lineNumber;
-        bool lineEnded = !file.eof();
-        bool lastLine = false;
-        if (const auto stop = line.find(EndOfInput); stop != std::string::npos) {
-            line.resize(stop);
-            lineEnded = false;
-            lastLine = true;
-        }
         // Only CR LF ends a line with its CR; a CR on its own stays part of the text.
-        if (lineEnded && !line.empty() && line.back() == '\r') line.pop_back();
-        if (reader.Apply(line, lineNumber) || lastLine) break;
+        if (line->ended && !line->text.empty() && line->text.back() == '\r') line->text.remove_suffix(1);
+        if (reader.Apply(line->text, lineNumber)) break;
     }
-    // A read error (a folder given as file name, a failing disk) counts as not readable.
-    reader.result.opened = !file.bad();
+    reader.result.opened = true;
     return reader.result;
 }
 

@@ -19,8 +19,8 @@ namespace tarpel::files {
 // Lines end with LF or CR LF (a lone CR is part of the line), Ctrl-Z ends the input, nothing
 // after the end record is read, and a line too short for its count, address and type fields is
 // a record without data.
-// When the file cannot be opened, `opened` is false and the buffer unchanged; a read that fails
-// part-way also leaves `opened` false.
+// The file is read whole before any record is applied: when it cannot be opened, or its reading
+// fails part-way, `opened` is false and the buffer unchanged.
 ImageFileRead HexRead(const std::string& fileName, std::int32_t limit, std::span<std::uint8_t> buffer,
                       std::uint32_t origin = 0);
 

@@ -8,6 +8,9 @@
 
 namespace tarpel::files {
 
+// The whole text HexWrite saves for these bytes (at most 65,536 of them).
+std::string HexText(std::span<const std::uint8_t> bytes);
+
 // Writes bytes 0 .. count - 1 of buffer as a HEX file. An existing file is replaced only once
 // the new one is complete. False, with any old file untouched, when the file cannot be created
 // or completely written, or when count is negative, above 65,536 or beyond buffer.

@@ -2,16 +2,15 @@
 
 #include <algorithm>
 #include <array>
-#include <fstream>
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include "files/TextLines.h"
+
 namespace tarpel::files {
 
 namespace {
-
-constexpr char EndOfInput = '\x1A';  // Ctrl-Z, the old DOS end-of-file mark
 
 // Address bytes of the record types S0 .. S9; 0 for S4, which is reserved.
 constexpr std::array<std::size_t, 10> AddressBytes = {2, 2, 3, 4, 0, 2, 3, 4, 3, 2};
@@ -111,17 +110,16 @@ private:
 }  // namespace
 
 SrecReadResult SrecRead(const std::string& fileName, std::span<std::uint8_t> buffer, std::uint32_t origin) {
-    std::ifstream file(fileName, std::ios::binary);
+    // A read error (a folder given as file name, a failing disk) counts as not readable, and
+    // since the file is read before any record is applied, it leaves the buffer as it was.
+    const auto text = ReadWholeFile(fileName);
+    if (!text) return {};
     Reader reader(buffer, origin);
-    if (!file.is_open()) return reader.result;
-    std::string line;
-    while (std::getline(file, line, '\n')) {
-        const auto stop = line.find(EndOfInput);
-        if (stop != std::string::npos) line.resize(stop);
-        if (reader.Apply(line) || stop != std::string::npos) break;
+    TextLines lines(*text);
+    while (const auto line = lines.Next()) {
+        if (reader.Apply(line->text)) break;
     }
-    // A read error (a folder given as file name, a failing disk) counts as not readable.
-    reader.result.opened = !file.bad();
+    reader.result.opened = true;
     return reader.result;
 }
 

@@ -1,43 +1,42 @@
 #include "files/SrecWrite.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
-#include "files/AtomicFile.h"
+#include "files/ImageTextWrite.h"
 
 namespace tarpel::files {
 
 namespace {
 
-constexpr std::int32_t MaxCount = 65536;
 constexpr std::size_t BytesPerRecord = 16;
 // The header names the program that wrote the file, as other tools put their own name there.
 constexpr std::string_view HeaderText = "tarpel";
 
-void AppendByte(std::string& text, std::uint8_t value) {
-    constexpr std::string_view digits = "0123456789ABCDEF";
-    text.push_back(digits[value >> 4]);
-    text.push_back(digits[value & 0x0F]);
-}
-
-// One record with a 16-bit address: type, count, address, data, checksum, CR LF.
+// One record with a 16-bit address and at most BytesPerRecord data bytes: type, count, address,
+// data, checksum, CR LF. It is put together in a line buffer and appended whole.
 void AppendRecord(std::string& text, char type, std::uint16_t address, std::span<const std::uint8_t> data) {
+    std::array<char, 2 + 2 + 4 + 2 * BytesPerRecord + 2 + 2> line;
     const auto count = static_cast<std::uint8_t>(2 + data.size() + 1);
     const auto addressHigh = static_cast<std::uint8_t>(address >> 8);
     const auto addressLow = static_cast<std::uint8_t>(address & 0xFF);
     unsigned sum = count + addressHigh + addressLow;
-    text.push_back('S');
-    text.push_back(type);
-    AppendByte(text, count);
-    AppendByte(text, addressHigh);
-    AppendByte(text, addressLow);
+    char* at = line.data();
+    *at++ = 'S';
+    *at++ = type;
+    at = PutHexByte(at, count);
+    at = PutHexByte(at, addressHigh);
+    at = PutHexByte(at, addressLow);
     for (const std::uint8_t value : data) {
-        AppendByte(text, value);
+        at = PutHexByte(at, value);
         sum += value;
     }
     // One's complement of the low byte of the sum of count, address and data.
-    AppendByte(text, static_cast<std::uint8_t>(~sum));
-    text.append("\r\n");
+    at = PutHexByte(at, static_cast<std::uint8_t>(~sum));
+    *at++ = '\r';
+    *at++ = '\n';
+    text.append(line.data(), at);
 }
 
 std::string SrecText(std::span<const std::uint8_t> bytes) {
@@ -58,10 +57,7 @@ std::string SrecText(std::span<const std::uint8_t> bytes) {
 }  // namespace
 
 bool SrecWrite(const std::string& fileName, std::span<const std::uint8_t> buffer, std::int32_t count) {
-    if (count < 0 || count > MaxCount || static_cast<std::size_t>(count) > buffer.size()) return false;
-    const std::string text = SrecText(buffer.first(static_cast<std::size_t>(count)));
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-    return WriteFileAtomically(fileName, std::span(bytes, text.size()));
+    return WriteImageText(fileName, buffer, count, SrecText);
 }
 
 }  // namespace tarpel::files

@@ -1,6 +1,7 @@
 #include "ui/HexGridView.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
@@ -52,14 +53,101 @@ void HexGridView::updateGeometries() {
     }
 }
 
-const QStaticText& HexGridView::CellText(const QModelIndex& index) {
+namespace {
+
+int HexDigit(QChar typed) {
+    const char16_t code = typed.unicode();
+    if (code >= u'0' && code <= u'9') return code - u'0';
+    if (code >= u'a' && code <= u'f') return code - u'a' + 10;
+    if (code >= u'A' && code <= u'F') return code - u'A' + 10;
+    return -1;
+}
+
+// The characters the character cells show as themselves: where Windows-1252 and Latin-1 agree.
+bool ShownAsItself(char16_t code) { return (code >= 0x20 && code < 0x7F) || (code >= 0xA0 && code <= 0xFF); }
+
+}  // namespace
+
+void HexGridView::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    // A printable key the cell does not take (a "G" in a hex cell) does nothing, rather than
+    // jump to a cell that starts with it as the table's keyboard search would.
+    if (plain && text.size() == 1 && (TypeInto(currentIndex(), text.front()) || text.front().isPrint())) {
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+bool HexGridView::TypeInto(const QModelIndex& cell, QChar typed) {
+    const auto* grid = qobject_cast<const HexGridModel*>(model());
+    const int address = HexGridModel::AddressOf(cell);
+    if (!grid || address < 0) return false;
+    const bool characters = HexGridModel::InCharacterPane(cell);
+    if (characters) {
+        if (!ShownAsItself(typed.unicode())) return false;
+        emit ByteTyped(address, typed.unicode(), true);
+    } else {
+        const int digit = HexDigit(typed);
+        if (digit < 0) return false;
+        const int value = cell.data(HexGridModel::ByteRole).toInt();
+        if (pendingDigitAddress_ != address) {
+            emit ByteTyped(address, (digit << 4) | (value & 0x0F), false);
+            pendingDigitAddress_ = address;  // after the emit: the change it made resets it
+            return true;
+        }
+        emit ByteTyped(address, (value & 0xF0) | digit, true);
+        pendingDigitAddress_ = -1;
+    }
+    if (const QModelIndex next = grid->CellOf(address + 1, characters); next.isValid()) setCurrentIndex(next);
+    return true;
+}
+
+QModelIndex HexGridView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const auto* grid = qobject_cast<const HexGridModel*>(model());
+    const QModelIndex current = currentIndex();
+    const int address = HexGridModel::AddressOf(current);
+    if (grid && address >= 0) {
+        const bool characters = HexGridModel::InCharacterPane(current);
+        const int rowStart = address - address % HexGridModel::BytesPerRow;
+        const int last = grid->rowCount() * HexGridModel::BytesPerRow - 1;
+        const bool whole = modifiers & Qt::ControlModifier;
+        switch (action) {
+            case MoveLeft: return grid->CellOf(std::max(address - 1, 0), characters);
+            case MoveRight: return grid->CellOf(std::min(address + 1, last), characters);
+            case MoveNext:
+            case MovePrevious: return grid->CellOf(address, !characters);
+            case MoveHome: return grid->CellOf(whole ? 0 : rowStart, characters);
+            case MoveEnd: return grid->CellOf(whole ? last : rowStart + HexGridModel::BytesPerRow - 1, characters);
+            default: break;
+        }
+    }
+    // Up, down and the pages keep the column; the address column is never the cursor's.
+    const QModelIndex moved = QTableView::moveCursor(action, modifiers);
+    if (moved.isValid() && moved.column() == 0) return moved.siblingAtColumn(1);
+    return moved;
+}
+
+void HexGridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    pendingDigitAddress_ = -1;  // a half-typed byte stays as it is
+    QTableView::currentChanged(current, previous);
+}
+
+void HexGridView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles) {
+    // The image changed (an undo, a fill, a read, or the typed digit itself, which sets the
+    // waiting byte again once this returns): a byte half typed before it is left as it is.
+    pendingDigitAddress_ = -1;
+    QTableView::dataChanged(topLeft, bottomRight, roles);
+}
+
+const QStaticText& HexGridView::CellText(const QModelIndex& index, std::uint8_t value) {
     const int column = index.column();
     if (column == 0) {
         const auto row = static_cast<std::size_t>(index.row());
         if (row >= addressTexts_.size()) addressTexts_.resize(row + 1);
         return Prepared(addressTexts_[row], GridAddressText(index.row()), textFont_);
     }
-    const auto value = static_cast<std::uint8_t>(index.data(HexGridModel::ByteRole).toInt());
     if (column <= HexGridModel::BytesPerRow) return Prepared(hexTexts_[value], GridHexText(value), textFont_);
     return Prepared(characterTexts_[value], QString(GridCharacter(value)), textFont_);
 }
@@ -120,17 +208,18 @@ void HexGridView::paintEvent(QPaintEvent* event) {
             const QModelIndex index = itemModel->index(row, column, rootIndex());
             const QRect cell(x, rowViewportPosition(row), width - 1, rowHeight(row) - 1);
             const bool isSelected = selected.contains(index);
+            // The byte and its marks in one question; the model decides their colours.
+            const int byteAndMarks = column > 0 ? index.data(HexGridModel::ByteRole).toInt() : 0;
+            const HexGridModel::CellColours colours = HexGridModel::ColoursFor(byteAndMarks & ~0xFF);
             if (isSelected) {
                 painter.fillRect(cell, option.palette.brush(group, QPalette::Highlight));
-            } else if (column != 0) {
-                // A byte cell's own background, where the model gives one (a marked difference).
-                if (const QVariant background = index.data(Qt::BackgroundRole); background.canConvert<QBrush>())
-                    painter.fillRect(cell, background.value<QBrush>());
+            } else if (colours.background.isValid()) {
+                painter.fillRect(cell, colours.background);
             }
 
-            const QStaticText& text = CellText(index);
-            const QColor& textColor =
-                option.palette.color(group, isSelected ? QPalette::HighlightedText : QPalette::Text);
+            const QStaticText& text = CellText(index, static_cast<std::uint8_t>(byteAndMarks));
+            QColor textColor = option.palette.color(group, isSelected ? QPalette::HighlightedText : QPalette::Text);
+            if (!isSelected && colours.text.isValid()) textColor = colours.text;
             if (painter.pen().color() != textColor) painter.setPen(textColor);
             const int textHeight = static_cast<int>(text.size().height());
             painter.drawStaticText(cell.left() + margin, cell.top() + (cell.height() - textHeight) / 2, text);

@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFile>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -41,6 +43,20 @@ void LeaveVectorRegistersClean() {
 void LeaveVectorRegistersClean() {}
 #endif
 
+// Window managers size a message box by its contents and cut a caption longer than they are
+// ("ERROR EN LA COMPROBACION" over a short text). The box is made at least as wide as its
+// caption in a bold face, plus the title bar's buttons and margins.
+constexpr int TitleBarExtra = 140;
+
+void WidenForCaption(QMessageBox& box) {
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + TitleBarExtra;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+}
+
 }  // namespace
 
 QString MessageText(std::string_view text) {
@@ -63,6 +79,7 @@ void QtShell::AttachGauges(TGauge* flash, TGauge* eeprom) {
 void QtShell::ShowBox(std::string_view text, const QString& caption) {
     QMessageBox box(QMessageBox::NoIcon, caption, MessageText(TrText(text)), QMessageBox::Ok, parent_);
     box.setTextFormat(Qt::PlainText);
+    WidenForCaption(box);
     runner_.Exec(box);
 }
 
@@ -79,6 +96,7 @@ bool QtShell::AskYesNo(std::string_view text, std::string_view caption) {
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
+    WidenForCaption(box);
     return runner_.Exec(box) == QMessageBox::Yes;
 }
 

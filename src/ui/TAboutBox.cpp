@@ -204,7 +204,8 @@ TAboutBox::TAboutBox(QWidget* parent, std::chrono::milliseconds timerInterval)
     Memo1->setPlainText(TrQ("Programador de microcontroladores atmel y de memorias 24CXXX via puerto paralelo. "
                             "El circuito \n"
                             "programador es un Velcor modificado. Para mas informacion y versiones recientes "
-                            "visita "));
+                            "visita \n"
+                            "la pagina del proyecto Tarpel."));
     // The box is disabled so it takes no focus, yet it must stay readable.
     QPalette maroon = Memo1->palette();
     for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {

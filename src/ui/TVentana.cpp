@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -29,6 +30,7 @@
 #include "ui/DifferenceList.h"
 #include "ui/HexGridModel.h"
 #include "ui/HexGridView.h"
+#include "ui/ImageHistory.h"
 #include "ui/SettingsStore.h"
 #include "ui/TGauge.h"
 #include "ui/ToolBarIcons.h"
@@ -104,6 +106,17 @@ QAction* MakeAction(const QString& name, const QString& caption, QMenu* menu, bo
     return action;
 }
 
+QAction* MakeAction(const QString& name, const QString& caption, QMenu* menu, const QKeySequence& key) {
+    QAction* action = MakeAction(name, caption, menu);
+    action->setShortcut(key);
+    return action;
+}
+
+// A tool tip that also gives the key of the same command in the menu.
+QString WithKey(const QString& toolTip, const QAction* action) {
+    return QStringLiteral("%1 (%2)").arg(toolTip, action->shortcut().toString(QKeySequence::NativeText));
+}
+
 }  // namespace
 
 TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
@@ -147,6 +160,7 @@ TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
         ShowImageDifferences(differences);
     };
     FormCreate();
+    BuildImageHistory();
 
     ConnectShellHandlers();
     ConnectDialogHandlers();
@@ -158,6 +172,9 @@ TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
 
 TVentana::~TVentana() {
     FormDestroy();
+    // Before the members it uses go: its stack's last signals still reach the window.
+    delete history_;
+    history_ = nullptr;
     workspace_.RefreshGrid = nullptr;
     workspace_.DifferencesFound = nullptr;
 }
@@ -166,6 +183,31 @@ void TVentana::BuildMenu() {
     Ficheros1 = menuBar()->addMenu(TrQ("&Programa"));
     Ficheros1->setObjectName(QStringLiteral("Ficheros1"));
     Salir1 = MakeAction(QStringLiteral("Salir1"), TrQ("&Salir"), Ficheros1);
+
+    Memoria1 = menuBar()->addMenu(TrQ("&Memoria"));
+    Memoria1->setObjectName(QStringLiteral("Memoria1"));
+    Abrir1 = MakeAction(QStringLiteral("Abrir1"), TrQ("&Abrir fichero..."), Memoria1,
+                        QKeySequence(Qt::CTRL | Qt::Key_O));
+    Guardar1 = MakeAction(QStringLiteral("Guardar1"), TrQ("&Guardar fichero..."), Memoria1,
+                          QKeySequence(Qt::CTRL | Qt::Key_S));
+    Memoria1->addSeparator();
+    Leerchip1 =
+        MakeAction(QStringLiteral("Leerchip1"), TrQ("&Leer chip"), Memoria1, QKeySequence(Qt::Key_F5));
+    Grabarchip1 = MakeAction(QStringLiteral("Grabarchip1"), TrQ("&Programar chip"), Memoria1,
+                             QKeySequence(Qt::Key_F6));
+    Verificar1 = MakeAction(QStringLiteral("Verificar1"), TrQ("&Verificar chip"), Memoria1,
+                            QKeySequence(Qt::Key_F7));
+    N3 = Memoria1->addSeparator();
+    N3->setObjectName(QStringLiteral("N3"));
+    N4 = Memoria1->addSeparator();
+    N4->setObjectName(QStringLiteral("N4"));
+    Deshacer1 = MakeAction(QStringLiteral("Deshacer1"), TrQ("&Deshacer"), Memoria1,
+                           QKeySequence(Qt::CTRL | Qt::Key_Z));
+    Rehacer1 = MakeAction(QStringLiteral("Rehacer1"), TrQ("&Rehacer"), Memoria1);
+    Rehacer1->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    Irdireccion1 = MakeAction(QStringLiteral("Irdireccion1"), TrQ("&Ir a direccion..."), Memoria1,
+                              QKeySequence(Qt::CTRL | Qt::Key_G));
+    Rellenar1 = MakeAction(QStringLiteral("Rellenar1"), TrQ("Re&llenar..."), Memoria1);
 
     Configuracion1 = menuBar()->addMenu(QStringLiteral("&Hardware"));
     Configuracion1->setObjectName(QStringLiteral("Configuracion1"));
@@ -363,13 +405,13 @@ void TVentana::BuildEepromPage() {
         separator->setFixedSize(8, 22);
         ToolBar1->addWidget(separator);
     };
-    ToolButton1 = addButton(QStringLiteral("ToolButton1"), 0, TrQ("Abrir fichero..."));
-    ToolButton2 = addButton(QStringLiteral("ToolButton2"), 1, TrQ("Guardar fichero..."));
+    ToolButton1 = addButton(QStringLiteral("ToolButton1"), 0, WithKey(TrQ("Abrir fichero..."), Abrir1));
+    ToolButton2 = addButton(QStringLiteral("ToolButton2"), 1, WithKey(TrQ("Guardar fichero..."), Guardar1));
     addSeparator(QStringLiteral("ToolButton3"));
-    ToolButton4 = addButton(QStringLiteral("ToolButton4"), 2, TrQ("Leer chip"));
-    ToolButton5 = addButton(QStringLiteral("ToolButton5"), 3, TrQ("Programar chip"));
+    ToolButton4 = addButton(QStringLiteral("ToolButton4"), 2, WithKey(TrQ("Leer chip"), Leerchip1));
+    ToolButton5 = addButton(QStringLiteral("ToolButton5"), 3, WithKey(TrQ("Programar chip"), Grabarchip1));
     addSeparator(QStringLiteral("ToolButton6"));
-    ToolButton9 = addButton(QStringLiteral("ToolButton9"), 4, TrQ("Verificar chip"));
+    ToolButton9 = addButton(QStringLiteral("ToolButton9"), 4, WithKey(TrQ("Verificar chip"), Verificar1));
     addSeparator(QStringLiteral("ToolButton10"));
     ToolButton11 = addButton(QStringLiteral("ToolButton11"), 5, TrQ("Acerca de..."));
     addSeparator(QStringLiteral("ToolButton12"));
@@ -381,6 +423,9 @@ void TVentana::BuildEepromPage() {
     Detectarchip1 = ToolBar1->addAction(style()->standardIcon(QStyle::SP_DriveHDIcon), TrQ("Detectar chip"));
     Detectarchip1->setObjectName(QStringLiteral("Detectarchip1"));
     Detectarchip1->setToolTip(TrQ("Averigua que memoria hay en el zocalo, sin grabar nada en ella"));
+    // Also in the Memoria menu, in the place kept for them.
+    Memoria1->insertAction(N4, Compararconfichero1);
+    Memoria1->insertAction(N4, Detectarchip1);
 
     Panel1 = MakePanel(QStringLiteral("Panel1"), ts24CXXX, false);
     Panel1->setFixedHeight(33);
@@ -440,7 +485,7 @@ void TVentana::BuildEepromPage() {
     SG->setTextElideMode(Qt::ElideNone);
     SG->setWordWrap(false);
     SG->setShowGrid(true);
-    SG->setTabKeyNavigation(false);
+    SG->setTabKeyNavigation(true);  // Tab goes between a byte's hex and character cells
 
     auto* pageLayout = new QVBoxLayout(ts24CXXX);
     pageLayout->setContentsMargins(0, 0, 0, 0);
@@ -471,7 +516,12 @@ void TVentana::LayOutGrid() {
 }
 
 void TVentana::FormCreate() {
-    cbChip->setCurrentIndex(eeprom::DefaultChipIndex);
+    // The chip last chosen, by its name; the default chip when none or an unknown one is stored.
+    const QString chip = settings_.ReadString(QStringLiteral("CHIP"), QString());
+    int chipIndex = eeprom::DefaultChipIndex;
+    for (std::size_t i = 0; i < eeprom::ChipCatalogue.size(); ++i)
+        if (FromUtf8(eeprom::ChipCatalogue[i].name) == chip) chipIndex = static_cast<int>(i);
+    cbChip->setCurrentIndex(chipIndex);
     cbChipChange();
 
     OD.InitialDir = settings_.ReadString(QStringLiteral("OPEN_DIR"), QStringLiteral("."));
@@ -511,6 +561,7 @@ void TVentana::FormDestroy() {
     settings_.WriteString(QStringLiteral("RAPIDO"), timing_.FastTiming ? QStringLiteral("SI") : QStringLiteral("NO"));
     settings_.WriteString(QStringLiteral("OPEN_DIR"), OD.RememberedName());
     settings_.WriteString(QStringLiteral("SAVE_DIR"), SD.RememberedName());
+    settings_.WriteString(QStringLiteral("CHIP"), FromUtf8(workspace_.Chip().name));
 }
 
 void TVentana::ReportBoardError() { shell_.MessageBox(boardError_.toStdString(), "ERROR"); }

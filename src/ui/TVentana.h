@@ -40,6 +40,7 @@ namespace tarpel::ui {
 
 class DifferenceList;
 class HexGridModel;
+class ImageHistory;
 class ModalRunner;
 class TAboutBox;
 class TformConfig;
@@ -74,6 +75,11 @@ public:
 
     // Rebuilds the grid from the memory image, keeping the mouse cursor it found.
     void RefreshGrid();
+
+    // The steps of the image that Ctrl+Z and Ctrl+Y go through, and the grid's marks.
+    ImageHistory& History() { return *history_; }
+    // The file the image was last loaded from or saved to; empty when none.
+    const QString& ImageFile() const { return imageFile_; }
 
     void AttachProgressDialog(TformProgreso& dialog);
     void AttachDialogs(TAboutBox& about, TformConfig& config, TformManual& manual);
@@ -152,6 +158,19 @@ public:
 
     QMenu* Ficheros1 = nullptr;
     QAction* Salir1 = nullptr;
+    // The 24CXXX page's commands, with their keys.
+    QMenu* Memoria1 = nullptr;
+    QAction* Abrir1 = nullptr;
+    QAction* Guardar1 = nullptr;
+    QAction* Leerchip1 = nullptr;
+    QAction* Grabarchip1 = nullptr;
+    QAction* Verificar1 = nullptr;
+    QAction* N3 = nullptr;  // separator before the commands that compare and detect
+    QAction* N4 = nullptr;  // separator before the editing commands
+    QAction* Deshacer1 = nullptr;
+    QAction* Rehacer1 = nullptr;
+    QAction* Irdireccion1 = nullptr;
+    QAction* Rellenar1 = nullptr;
     QMenu* Configuracion1 = nullptr;
     QAction* Configuracion2 = nullptr;
     QAction* N2 = nullptr;
@@ -180,6 +199,10 @@ public slots:
     void Verificar1Click();
     void Compararconfichero1Click();
     void Detectarchip1Click();
+    void Deshacer1Click();
+    void Rehacer1Click();
+    void Irdireccion1Click();
+    void Rellenar1Click();
 
     // The AVR page.
     void btnTipoClick();
@@ -218,9 +241,10 @@ private:
     // started from the message processing inside it can interleave with it on the board lines.
     // The progress dialog is a window of its own and keeps its "Cancelar..." working. A command
     // that returns its outcome gets its line in the status bar, timed on the window's clock.
+    // False when it did not run because another command is running.
     template <typename Command>
-    void RunCommand(Command&& command, const QString& name = {}) {
-        if (commandRunning_) return;
+    bool RunCommand(Command&& command, const QString& name = {}) {
+        if (commandRunning_) return false;
         CommandScope scope(*this);
         if constexpr (std::is_void_v<std::invoke_result_t<Command&>>) {
             command();
@@ -231,6 +255,7 @@ private:
             ShowCommandStatus(name, outcome, clock_.GetTickCount() - start);
         }
         ReportBoardFailure();
+        return true;
     }
     // An AVR command: both gauges start from 0, so that no gauge of an earlier run stays full
     // beside this one's error.
@@ -275,6 +300,15 @@ private:
     void ConnectEepromHandlers();
     void ConnectAvrHandlers();
 
+    // The 24CXXX page's editing: the undo history, the typed bytes, the window title.
+    void BuildImageHistory();
+    void ByteTyped(int address, int value, bool complete);
+    void ShowChipWithoutChange(int index);
+    // The caption names the image's file and marks it "*" while it holds unsaved changes.
+    void UpdateTitle();
+    // The menu's 24CXXX commands show the page they work on.
+    void ShowEepromPage();
+
     hw::Port& port_;
     hw::Clock& clock_;
     SettingsStore& settings_;
@@ -290,6 +324,8 @@ private:
     avr::CommandFrame avrFrame_;
     avr::FuseMemory fuseMemory_;
     HexGridModel* gridModel_ = nullptr;
+    ImageHistory* history_ = nullptr;
+    QString imageFile_;
     TAboutBox* aboutBox_ = nullptr;
     TformConfig* formConfig_ = nullptr;
     TformManual* formManual_ = nullptr;

@@ -1,10 +1,14 @@
-// The handlers of the 24CXXX page: each hands the window's state to its command.
+// The handlers of the 24CXXX page: each hands the window's state to its command, and tells the
+// image's history what the command did to the image.
 #include <QAction>
 #include <QComboBox>
 #include <QToolButton>
+#include <QUndoStack>
 
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <utility>
 
 #include "eeprom/ChipCommands.h"
 #include "eeprom/CompareImageFile.h"
@@ -13,6 +17,7 @@
 #include "eeprom/SaveImageFile.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
+#include "ui/ImageHistory.h"
 #include "ui/TVentana.h"
 #include "ui/TrQ.h"
 
@@ -32,29 +37,65 @@ QString ChipName(const eeprom::EepromWorkspace& workspace) {
 void TVentana::ConnectEepromHandlers() {
     // currentIndexChanged, not activated: picking the chip already selected must not wipe the image.
     connect(cbChip, &QComboBox::currentIndexChanged, this, &TVentana::cbChipChange);
-    connect(ToolButton1, &QToolButton::clicked, this, &TVentana::Abrir1Click);
-    connect(ToolButton2, &QToolButton::clicked, this, &TVentana::Guardar1Click);
-    connect(ToolButton4, &QToolButton::clicked, this, &TVentana::Leerchip1Click);
-    connect(ToolButton5, &QToolButton::clicked, this, &TVentana::Grabarchip1Click);
-    connect(ToolButton9, &QToolButton::clicked, this, &TVentana::Verificar1Click);
-    connect(Compararconfichero1, &QAction::triggered, this, &TVentana::Compararconfichero1Click);
-    connect(Detectarchip1, &QAction::triggered, this, &TVentana::Detectarchip1Click);
+    using Handler = void (TVentana::*)();
+    const std::tuple<QToolButton*, QAction*, Handler> commands[] = {
+        {ToolButton1, Abrir1, &TVentana::Abrir1Click},         {ToolButton2, Guardar1, &TVentana::Guardar1Click},
+        {ToolButton4, Leerchip1, &TVentana::Leerchip1Click},   {ToolButton5, Grabarchip1, &TVentana::Grabarchip1Click},
+        {ToolButton9, Verificar1, &TVentana::Verificar1Click}};
+    for (const auto& [button, action, handler] : commands) {
+        connect(button, &QToolButton::clicked, this, handler);
+        connect(action, &QAction::triggered, this, [this, handler = handler] {
+            ShowEepromPage();
+            (this->*handler)();
+        });
+    }
+    // Toolbar actions that are also in the Memoria menu: from the menu they show the page first.
+    for (const auto& [action, handler] : {std::pair<QAction*, Handler>{Compararconfichero1, &TVentana::Compararconfichero1Click},
+                                          std::pair<QAction*, Handler>{Detectarchip1, &TVentana::Detectarchip1Click}}) {
+        connect(action, &QAction::triggered, this, [this, handler = handler] {
+            ShowEepromPage();
+            (this->*handler)();
+        });
+    }
 }
 
 void TVentana::Abrir1Click() {
-    RunCommand([this] { return eeprom::OpenImageFile(eepromFrame_); }, TrQ("Abrir fichero"));
+    ImageHistory::State before = history_->Capture();
+    auto outcome = shell::CommandOutcome::Cancelled;
+    const auto open = [&] { return outcome = eeprom::OpenImageFile(eepromFrame_); };
+    if (!RunCommand(open, TrQ("Abrir fichero"))) return;
+    if (outcome != shell::CommandOutcome::Done) return;
+    history_->Replaced(std::move(before), TrQ("Abrir fichero"), workspace_.ChipSize);
+    history_->Stack().setClean();
+    imageFile_ = OD.FileName;
+    UpdateTitle();
 }
 
 void TVentana::Guardar1Click() {
-    RunCommand([this] { return eeprom::SaveImageFile(eepromFrame_); }, TrQ("Guardar fichero"));
+    auto outcome = shell::CommandOutcome::Cancelled;
+    const auto save = [&] { return outcome = eeprom::SaveImageFile(eepromFrame_); };
+    if (!RunCommand(save, TrQ("Guardar fichero"))) return;
+    if (outcome != shell::CommandOutcome::Done) return;
+    history_->Stored();
+    history_->Stack().setClean();
+    imageFile_ = SD.FileName;
+    UpdateTitle();
 }
 
 void TVentana::Leerchip1Click() {
-    RunCommand([this] { return eeprom::ReadChip(eepromFrame_); }, TrQ("Leer chip"));
+    ImageHistory::State before = history_->Capture();
+    if (!RunCommand([this] { return eeprom::ReadChip(eepromFrame_); }, TrQ("Leer chip"))) return;
+    if (workspace_.BytesRead == 0) return;  // refused: the image is as it was
+    history_->Replaced(std::move(before), TrQ("Leer chip"), workspace_.BytesRead);
+    imageFile_.clear();  // the image is the chip's now, in no file yet
+    UpdateTitle();
 }
 
 void TVentana::Grabarchip1Click() {
-    RunCommand([this] { return eeprom::ProgramChip(eepromFrame_); }, TrQ("Programar chip"));
+    auto outcome = shell::CommandOutcome::Cancelled;
+    const auto program = [&] { return outcome = eeprom::ProgramChip(eepromFrame_); };
+    if (!RunCommand(program, TrQ("Programar chip"))) return;
+    if (outcome == shell::CommandOutcome::Done) history_->Stored();
 }
 
 void TVentana::Verificar1Click() {

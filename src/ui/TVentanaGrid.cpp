@@ -1,13 +1,28 @@
 // The hex grid of the 24CXXX page: chip selection and rebuilding the view of the image.
 #include <QComboBox>
 #include <QTableView>
+#include <QUndoStack>
 
 #include "ui/HexGridModel.h"
+#include "ui/ImageHistory.h"
 #include "ui/TVentana.h"
+#include "ui/TrQ.h"
 
 namespace tarpel::ui {
 
-void TVentana::cbChipChange() { workspace_.cbChipChange(cbChip->currentIndex()); }
+void TVentana::cbChipChange() {
+    if (!history_) {  // the first selection, at start-up
+        workspace_.cbChipChange(cbChip->currentIndex());
+        return;
+    }
+    ImageHistory::State before = history_->Capture();
+    workspace_.cbChipChange(cbChip->currentIndex());
+    history_->Replaced(std::move(before), TrQ("Cambiar chip"), workspace_.ChipSize);
+    // A blank image holds nothing to save; an undo brings the earlier one back, marked as it was.
+    history_->Stack().setClean();
+    imageFile_.clear();
+    UpdateTitle();
+}
 
 void TVentana::RefreshGrid() {
     const shell::CursorShape remembered = shell_.Cursor();

@@ -1,11 +1,18 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
+#include <random>
+#include <thread>
 #include <vector>
 
 #include "TempFolder.h"
 #include "files/HexDigits.h"
 #include "files/HexRead.h"
+#include "files/HexWrite.h"
 
 namespace tarpel::test {
 namespace {
@@ -192,6 +199,43 @@ TEST(HexRead, NeverWritesOutsideTheBuffer) {
             ASSERT_EQ(memory[i], 0x5A) << i;
         }
     }
+}
+
+TEST(HexRead, ReadsAPipeWholeThoughItsLengthIsNotKnownBeforehand) {
+    // A FIFO has no size to go by, and the text, nearly three times the reader's first
+    // allocation, arrives in small pieces.
+    TempFolder folder;
+    const std::string name = folder.Path("pipe.hex");
+    ASSERT_EQ(::mkfifo(name.c_str(), 0600), 0);
+    Bytes bytes(65536);
+    std::mt19937 generator(5);
+    for (auto& b : bytes) b = static_cast<std::uint8_t>(generator());
+    const std::string text = files::HexText(bytes);
+    // A reader that stops early must fail the test, not hang it or kill it with SIGPIPE: a read
+    // end held open here lets the write end open at once, and closing it once the reader is done
+    // makes every further write fail. It reads nothing itself.
+    const auto previous = std::signal(SIGPIPE, SIG_IGN);
+    const int keeper = ::open(name.c_str(), O_RDONLY | O_NONBLOCK);
+    const int fd = ::open(name.c_str(), O_WRONLY);
+    ASSERT_GE(keeper, 0);
+    ASSERT_GE(fd, 0);
+    std::thread writer([&] {
+        for (std::size_t done = 0; done < text.size();) {
+            const ssize_t n = ::write(fd, text.data() + done, std::min<std::size_t>(4000, text.size() - done));
+            if (n <= 0) break;
+            done += static_cast<std::size_t>(n);
+        }
+        ::close(fd);
+    });
+    Bytes buffer(65536 + 255, 0xFF);
+    const auto read = files::HexRead(name, 65535, buffer);
+    ::close(keeper);
+    writer.join();
+    std::signal(SIGPIPE, previous);
+    EXPECT_TRUE(read.opened);
+    EXPECT_EQ(read.wrongLines, 0);
+    buffer.resize(65536);
+    EXPECT_EQ(buffer, bytes);
 }
 
 TEST(HexRead, ReportsFilesThatCannotBeReadAndLeavesTheBuffer) {

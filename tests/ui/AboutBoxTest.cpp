@@ -82,13 +82,14 @@ TEST(AboutBox, OpenedAfterTheTimerShowsValeAndStaysOpen) {
     EXPECT_EQ(ExecWith(box, [](TAboutBox& b) { b.close(); }), QDialog::Rejected);
 }
 
-TEST(AboutBox, DescriptionKeepsItsTwoLinesWithTheirTrailingBlanks) {
+TEST(AboutBox, DescriptionKeepsItsLinesWithTheirTrailingBlanksAndEndsInASentence) {
     TAboutBox box;
     EXPECT_EQ(box.Memo1->toPlainText().split('\n'),
               (QStringList{"Programador de microcontroladores atmel y de memorias 24CXXX via "
                            "puerto paralelo. El circuito ",
                            "programador es un Velcor modificado. Para mas informacion y "
-                           "versiones recientes visita "}));
+                           "versiones recientes visita ",
+                           "la pagina del proyecto Tarpel."}));
     EXPECT_TRUE(box.Memo1->isReadOnly());
     EXPECT_FALSE(box.Memo1->isEnabled());
     // The picture is drawn at its own size and stretched to the control.

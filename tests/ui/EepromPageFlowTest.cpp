@@ -72,6 +72,19 @@ std::vector<std::uint8_t> GridBytes(const TVentana& window) {
     return bytes;
 }
 
+// Whether the grid shows a byte dimmed, in both its cells.
+bool Dimmed(const TVentana& window, int address) {
+    const auto& model = *static_cast<const HexGridModel*>(window.SG->model());
+    return model.CellOf(address, false).data(Qt::ForegroundRole).value<QColor>() == HexGridModel::UnreadText &&
+           model.CellOf(address, true).data(Qt::ForegroundRole).value<QColor>() == HexGridModel::UnreadText;
+}
+
+int UnreadBytes(const TVentana& window) {
+    int count = 0;
+    for (int address = 0; address < ChipBytes; ++address) count += Dimmed(window, address) ? 1 : 0;
+    return count;
+}
+
 QString GridText(const TVentana& window, int row) {
     QString text;
     for (int column = HexGridModel::BytesPerRow + 1; column < HexGridModel::ColumnCount; ++column)
@@ -323,10 +336,15 @@ TEST(EepromPageFlow, CancelarStopsAReadAndTheNextReadRunsWhole) {
     ExpectStatus(window, "Lectura cancelada: leidos " + QString::number(cancelledAt + 1) + " de 512 bytes",
                  "; el resto es el contenido anterior");
     ExpectBoardOffAndWindowIdle(rig, "after the cancelled read");
+    // The bytes the read did not reach are dimmed, those it read are not.
+    EXPECT_EQ(UnreadBytes(window), ChipBytes - cancelledAt - 1);
+    EXPECT_FALSE(Dimmed(window, cancelledAt));
+    EXPECT_TRUE(Dimmed(window, cancelledAt + 1));
 
     QTest::mouseClick(window.ToolButton4, Qt::LeftButton);
     EXPECT_EQ(GridBytes(window), KnownBytes());
     EXPECT_EQ(progress.lbProg->text(), "511 bytes leidos...");
+    EXPECT_EQ(UnreadBytes(window), 0);
 }
 
 TEST(EepromPageFlow, EmptySocketGivesTheAcknowledgeMessagesAndLeavesTheImage) {

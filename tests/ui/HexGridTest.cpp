@@ -99,7 +99,8 @@ TEST(HexGrid, ChipChangeNeverShowsStaleBytes) {
     EXPECT_EQ(std::count(cells.begin(), cells.end(), QString("FF")), 65536);
 }
 
-TEST(HexGrid, IsReadOnlyWithOneCellSelectedAndTheAddressColumnFixed) {
+// Typing edits the image through the grid's own keys (GridEditingTest), never through a cell editor.
+TEST(HexGrid, OpensNoCellEditorWithOneCellSelectedAndTheAddressColumnFixed) {
     test::WindowRig rig;
     TVentana& window = rig.Start();
     EXPECT_EQ(window.SG->editTriggers(), QAbstractItemView::NoEditTriggers);

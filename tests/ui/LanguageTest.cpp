@@ -33,7 +33,7 @@ TEST_F(WindowLanguage, EnglishCatalogueGivesEnglishCaptionsDialogsAndBoxes) {
     EXPECT_EQ(window.btnProgFlash->text(), QStringLiteral("Program flash..."));
     EXPECT_EQ(window.btnFLashVerif->toolTip(), QStringLiteral("Compares the contents of a file with the flash..."));
     EXPECT_EQ(window.cbSPIEN->text(), QStringLiteral("Serial prog. enabled"));
-    EXPECT_EQ(window.ToolButton4->toolTip(), QStringLiteral("Read chip"));
+    EXPECT_EQ(window.ToolButton4->toolTip(), QStringLiteral("Read chip (F5)"));
     EXPECT_EQ(rig.forms->formProgreso->btnCancelar->text(), QStringLiteral("Cancel..."));
 
     // A constant text of a command, shown through the window's shell.

@@ -60,9 +60,13 @@ TEST(MainWindow, ControlsCarryTheirNamesCaptionsAndToolTips) {
         EXPECT_FALSE(button->icon().isNull()) << c.name;
         EXPECT_EQ(button->isVisibleTo(&window), std::string(c.name) != "BitBtn2") << c.name;
     }
-    const Control tools[] = {{"ToolButton1", "", "Abrir fichero..."},  {"ToolButton2", "", "Guardar fichero..."},
-                             {"ToolButton4", "", "Leer chip"},         {"ToolButton5", "", "Programar chip"},
-                             {"ToolButton9", "", "Verificar chip"},    {"ToolButton11", "", "Acerca de..."}};
+    // The tool tips give the keys of the same commands in the "Memoria" menu.
+    const Control tools[] = {{"ToolButton1", "", "Abrir fichero... (Ctrl+O)"},
+                             {"ToolButton2", "", "Guardar fichero... (Ctrl+S)"},
+                             {"ToolButton4", "", "Leer chip (F5)"},
+                             {"ToolButton5", "", "Programar chip (F6)"},
+                             {"ToolButton9", "", "Verificar chip (F7)"},
+                             {"ToolButton11", "", "Acerca de..."}};
     for (const Control& c : tools) {
         const auto* tool = window.findChild<QToolButton*>(c.name);
         ASSERT_NE(tool, nullptr) << c.name;
@@ -83,12 +87,21 @@ TEST(MainWindow, MenuHoldsItsItemsWithTheDeveloperOnesHidden) {
                           {"N2", "", false},
                           {"Checkearvelcor1", "Checkear velcor...", false},
                           {"Comprobacionmanual1", "Comprobacion &manual...", false},
-                          {"Acercade1", "&Acerca de...", true}};
+                          {"Acercade1", "&Acerca de...", true},
+                          {"Abrir1", "&Abrir fichero...", true},
+                          {"Guardar1", "&Guardar fichero...", true},
+                          {"Leerchip1", "&Leer chip", true},
+                          {"Grabarchip1", "&Programar chip", true},
+                          {"Verificar1", "&Verificar chip", true},
+                          {"Deshacer1", "&Deshacer", true},
+                          {"Rehacer1", "&Rehacer", true},
+                          {"Irdireccion1", "&Ir a direccion...", true},
+                          {"Rellenar1", "Re&llenar...", true}};
     test::WindowRig rig;
     TVentana& window = rig.Start();
     QStringList menus;
     for (const QAction* action : window.menuBar()->actions()) menus << action->text();
-    EXPECT_EQ(menus, (QStringList{"&Programa", "&Hardware", "A&yuda"}));
+    EXPECT_EQ(menus, (QStringList{"&Programa", "&Memoria", "&Hardware", "A&yuda"}));
     for (const Item& item : items) {
         const auto* action = window.findChild<QAction*>(item.name);
         ASSERT_NE(action, nullptr) << item.name;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
@@ -43,6 +44,14 @@ TEST(QtShell, MessageBoxesHaveOneOkButtonNoIconAndTheGivenTexts) {
     EXPECT_TRUE(box.hasOk);
     EXPECT_EQ(rig.runner.boxes[1].caption, "Tarpel v1.5 ATMega8515   ");  // the application title
     EXPECT_EQ(rig.runner.boxes[1].text, "Programacion terminada");
+
+    // A short text under a long caption: the box is as wide as the caption in a bold title font
+    // with room for the title bar's buttons, so that no window manager cuts it.
+    rig.shell.MessageBox("Hay diferencias en el byte nº:16", "ERROR EN LA COMPROBACION");
+    QFont title = QApplication::font();
+    title.setBold(true);
+    EXPECT_GE(rig.runner.boxes[2].minimumWidth,
+              QFontMetrics(title).horizontalAdvance("ERROR EN LA COMPROBACION") + 100);
 }
 
 TEST(QtShell, CursorIsOneShapeNotAStack) {

@@ -4,6 +4,7 @@
 // a queue (a file name, or nullopt for Cancel); anything else is recorded and rejected.
 #include <QDialog>
 #include <QFileDialog>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QString>
@@ -25,6 +26,7 @@ struct SeenBox {
     QList<QAbstractButton*>::size_type buttonCount;
     bool hasOk;
     bool asksYesNo;  // "Si" and "No" buttons, "No" the default and the Esc answer
+    int minimumWidth;  // what its layout needs at least, which the box's width never goes below
 };
 
 struct SeenFileDialog {
@@ -55,7 +57,8 @@ public:
                                    box->defaultButton() == no &&
                                    box->escapeButton() == no;
             boxes.push_back({box->windowTitle(), box->text(), box->icon(), box->buttons().size(),
-                             box->button(QMessageBox::Ok) != nullptr, asksYesNo});
+                             box->button(QMessageBox::Ok) != nullptr, asksYesNo,
+                             box->layout()->totalMinimumSize().width()});
             if (onBox) onBox();
             return asksYesNo ? questionAnswer : QMessageBox::Ok;
         }

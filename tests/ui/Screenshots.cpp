@@ -1,5 +1,5 @@
 // Takes the README's pictures of the program as a user sees it: both pages of the main window
-// after real commands on the simulated board, and each dialog. Run under an X server
+// after real commands on the simulated board (the 24CXXX page also with edits), and each dialog. Run under an X server
 // (scripts/screenshots.sh starts one in Xvfb); the PNGs go to the folder given, docs/ by default.
 // The language follows the environment as in the program; English pictures end in "-en".
 // A tool, not a test: it checks nothing and is not run by ctest.
@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -32,6 +33,8 @@
 #include "shell/Translate.h"
 #include "ui/DifferenceList.h"
 #include "ui/Forms.h"
+#include "ui/HexGridModel.h"
+#include "ui/ImageHistory.h"
 #include "ui/ModalRunner.h"
 #include "ui/QtTexts.h"
 #include "ui/SettingsStore.h"
@@ -182,6 +185,20 @@ int main(int argc, char** argv) {
     allSaved &= Save(window.screen()->grabWindow(0), out, "main-differences.png");
     allSaved &= Save(window.formDiferencias->grab(), out, "dialog-differences.png");
     window.formDiferencias->hide();
+
+    // The same image edited: a few bytes typed in hex and as text, and a range filled; the
+    // edited bytes stand out until the image is saved or programmed.
+    auto* grid = static_cast<const ui::HexGridModel*>(window.SG->model());
+    window.SG->setFocus();
+    window.SG->setCurrentIndex(grid->CellOf(0x48, false));
+    QTest::keyClicks(window.SG, "DEADBEEF");
+    window.SG->setCurrentIndex(grid->CellOf(0x58, true));
+    QTest::keyClicks(window.SG, "Editado!");
+    window.History().Fill(0x70, 0x87, 0x00);
+    window.SG->setCurrentIndex(grid->CellOf(0x95, false));
+    QTest::keyClick(window.SG, Qt::Key_A);  // a byte half typed: its first digit
+    QApplication::processEvents();
+    allSaved &= Save(window.grab(), out, "main-24cxx-edit.png");
 
     // The dialogs, each as the user meets it.
     forms.formConfig->tb->setValue(window.Timing().DelayFactor);

@@ -70,8 +70,8 @@ TEST(StartUp, SettingsAccessesComeInTheirOrderWithAndWithoutTheCounter) {
         test::WindowRig rig;
         LoggingStore& store = rig.UseStore<LoggingStore>(rig.port);
         rig.Start();
-        EXPECT_EQ(store.log, (std::vector<std::string>{"read OPEN_DIR", "read SAVE_DIR", "write RELOJ_TIEMPO_REAL=SI",
-                                                       "read RETARDO", "read RAPIDO"}));
+        EXPECT_EQ(store.log, (std::vector<std::string>{"read CHIP", "read OPEN_DIR", "read SAVE_DIR",
+                                                       "write RELOJ_TIEMPO_REAL=SI", "read RETARDO", "read RAPIDO"}));
     }
     test::WindowRig rig;
     rig.clock.hasCounter = false;
@@ -80,7 +80,7 @@ TEST(StartUp, SettingsAccessesComeInTheirOrderWithAndWithoutTheCounter) {
     LoggingStore& store = rig.UseStore<LoggingStore>(rig.port);
     TVentana& window = rig.Start();
     const std::string dt = hw::FormatScientific(0.1 / (10 * 1e6));
-    EXPECT_EQ(store.log, (std::vector<std::string>{"read OPEN_DIR", "read SAVE_DIR", "read RETARDO",
+    EXPECT_EQ(store.log, (std::vector<std::string>{"read CHIP", "read OPEN_DIR", "read SAVE_DIR", "read RETARDO",
                                                    "read RAPIDO", "write BASE_TIEMPO=3000", "write DT=" + dt,
                                                    "write RELOJ_TIEMPO_REAL=NO"}));
     EXPECT_EQ(window.Timing().DelayFactor, 7);
@@ -96,7 +96,8 @@ TEST(ShutDown, SwitchesEveryLineOffBeforeWritingTheSettings) {
     store.portWritesBefore.clear();
 
     rig.Stop();
-    ASSERT_EQ(store.log, (std::vector<std::string>{"write RETARDO=1", "write RAPIDO=NO", "write OPEN_DIR=.", "write SAVE_DIR=."}));
+    ASSERT_EQ(store.log, (std::vector<std::string>{"write RETARDO=1", "write RAPIDO=NO", "write OPEN_DIR=.",
+                                                   "write SAVE_DIR=.", "write CHIP=24C128"}));
     ASSERT_EQ(rig.port.writes.size(), 2u);
     EXPECT_EQ(rig.port.writes[1].value, 0x00);
     for (const std::size_t before : store.portWritesBefore) EXPECT_EQ(before, 2u);

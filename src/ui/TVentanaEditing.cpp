@@ -1,0 +1,108 @@
+// Editing the 24Cxx image in the grid: typed bytes, undo and redo, "Ir a direccion..." and
+// "Rellenar...", and the window title that names the image's file and marks unsaved changes.
+// Nothing here runs while a chip command does: the grid and the menu are disabled then, and the
+// handlers refuse as well, for keys that reach them anyway.
+#include <QAction>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QUndoStack>
+
+#include "ui/HexFieldsDialog.h"
+#include "ui/HexGridModel.h"
+#include "ui/HexGridView.h"
+#include "ui/ImageHistory.h"
+#include "ui/ModalRunner.h"
+#include "ui/TVentana.h"
+#include "ui/TrQ.h"
+#include "ui/WindowTitles.h"
+
+namespace tarpel::ui {
+
+void TVentana::BuildImageHistory() {
+    history_ = new ImageHistory(workspace_, *gridModel_, [this](int index) { ShowChipWithoutChange(index); }, this);
+    QUndoStack& stack = history_->Stack();
+    Deshacer1->setEnabled(false);
+    Rehacer1->setEnabled(false);
+    connect(&stack, &QUndoStack::canUndoChanged, Deshacer1, &QAction::setEnabled);
+    connect(&stack, &QUndoStack::canRedoChanged, Rehacer1, &QAction::setEnabled);
+    connect(&stack, &QUndoStack::cleanChanged, this, &TVentana::UpdateTitle);
+    connect(Deshacer1, &QAction::triggered, this, &TVentana::Deshacer1Click);
+    connect(Rehacer1, &QAction::triggered, this, &TVentana::Rehacer1Click);
+    connect(Irdireccion1, &QAction::triggered, this, &TVentana::Irdireccion1Click);
+    connect(Rellenar1, &QAction::triggered, this, &TVentana::Rellenar1Click);
+    connect(static_cast<HexGridView*>(SG), &HexGridView::ByteTyped, this, &TVentana::ByteTyped);
+    UpdateTitle();
+}
+
+void TVentana::ByteTyped(int address, int value, bool complete) {
+    if (commandRunning_) return;
+    history_->TypeByte(address, static_cast<std::uint8_t>(value), !complete);
+}
+
+void TVentana::ShowChipWithoutChange(int index) {
+    const QSignalBlocker quiet(cbChip);
+    cbChip->setCurrentIndex(index);
+}
+
+void TVentana::UpdateTitle() {
+    const bool modified = history_ && !history_->Stack().isClean();
+    if (imageFile_.isEmpty() && !modified) {
+        setWindowTitle(MainWindowCaption);
+        return;
+    }
+    const QString name = imageFile_.isEmpty() ? TrQ("sin nombre") : QFileInfo(imageFile_).fileName();
+    const QString mark = modified ? QStringLiteral("*") : QString();
+    setWindowTitle(QStringLiteral("%1%2 - %3").arg(name, mark, MainWindowCaption));
+}
+
+void TVentana::ShowEepromPage() {
+    if (!commandRunning_) PageControl1->setCurrentWidget(ts24CXXX);
+}
+
+void TVentana::Deshacer1Click() {
+    if (commandRunning_) return;
+    ShowEepromPage();
+    history_->Stack().undo();
+}
+
+void TVentana::Rehacer1Click() {
+    if (commandRunning_) return;
+    ShowEepromPage();
+    history_->Stack().redo();
+}
+
+void TVentana::Irdireccion1Click() {
+    if (commandRunning_) return;
+    ShowEepromPage();
+    const int current = std::max(HexGridModel::AddressOf(SG->currentIndex()), 0);
+    HexFieldsDialog dialog(TrQ("Ir a direccion"),
+                           {{TrQ("Direccion (hex):"), workspace_.ChipSize - 1, current}}, this);
+    if (modalRunner_.Exec(dialog) != QDialog::Accepted) return;
+    const auto address = dialog.Value(0);
+    if (!address) return;
+    const QModelIndex cell = gridModel_->CellOf(*address, HexGridModel::InCharacterPane(SG->currentIndex()));
+    SG->setCurrentIndex(cell);
+    SG->scrollTo(cell, QAbstractItemView::PositionAtCenter);
+    SG->setFocus();
+}
+
+void TVentana::Rellenar1Click() {
+    if (commandRunning_) return;
+    ShowEepromPage();
+    const int current = std::max(HexGridModel::AddressOf(SG->currentIndex()), 0);
+    HexFieldsDialog dialog(TrQ("Rellenar"),
+                           {{TrQ("Desde (hex):"), workspace_.ChipSize - 1, current},
+                            {TrQ("Hasta (hex):"), workspace_.ChipSize - 1, workspace_.ChipSize - 1},
+                            {TrQ("Valor (hex):"), 0xFF, 0xFF}},
+                           this);
+    if (modalRunner_.Exec(dialog) != QDialog::Accepted) return;
+    const auto first = dialog.Value(0);
+    const auto last = dialog.Value(1);
+    const auto value = dialog.Value(2);
+    if (!first || !last || !value) return;
+    history_->Fill(std::min(*first, *last), std::max(*first, *last), static_cast<std::uint8_t>(*value));
+}
+
+}  // namespace tarpel::ui
