@@ -92,7 +92,8 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
         shell.MessageBox(board.trace->Error(), "ERROR");
         status = ExitFailure;
     }
-    if (line.simStrict && board.simulation && ReportSimViolations(*board.simulation, err) != 0)
+    if (line.simStrict && board.simulation &&
+        ReportSimViolations(*board.simulation, SocketsOfGroup(line.command->group), err) != 0)
         status = ExitFailure;
     if (StopSignal() != 0) {
         shell.Notice(Tr(CancelledMessage));

@@ -19,17 +19,31 @@ struct Logged {
 
 }  // namespace
 
-std::size_t ReportSimViolations(sim::SimulatedBoard& board, std::ostream& err) {
+SocketsInUse SocketsOfGroup(std::string_view group) {
+    if (group == "eeprom") return {true, false};
+    if (group == "avr") return {false, true};
+    return {};
+}
+
+std::size_t ReportSimViolations(sim::SimulatedBoard& board, SocketsInUse inUse, std::ostream& err) {
     std::size_t count = 0;
     std::vector<Logged> shown;
-    const auto collect = [&](const sim::SocketChip* chip, const char* socket) {
+    const auto collect = [&](const sim::SocketChip* chip, const char* socket, bool used, const char* bystander) {
         if (chip == nullptr) return;
         const sim::ViolationLog& log = chip->Violations();
-        count += log.Entries().size() + log.Suppressed();
+        const std::size_t logged = log.Entries().size() + log.Suppressed();
+        if (!used) {
+            if (logged != 0)
+                err << "tarpel-cli: " << bystander << " del otro zocalo vio " << logged
+                    << (logged == 1 ? " violacion" : " violaciones")
+                    << " del protocolo en las lineas compartidas (no cuentan: la orden no era para ese zocalo)\n";
+            return;
+        }
+        count += logged;
         for (const auto& violation : log.Entries()) shown.push_back({socket, &violation});
     };
-    collect(board.Eeprom(), "24Cxx: ");
-    collect(board.Avr(), "");
+    collect(board.Eeprom(), "24Cxx: ", inUse.eeprom, "la 24Cxx");
+    collect(board.Avr(), "", inUse.avr, "el AVR");
     if (count == 0) return 0;
     // Both sockets' entries in the order they happened.
     std::stable_sort(shown.begin(), shown.end(),

@@ -447,6 +447,10 @@ void TVentana::BuildEepromPage() {
     lbSumas->setObjectName(QStringLiteral("lbSumas"));
     lbSumas->setToolTip(TrQ("CRC-32 (el de zlib) y suma de 16 bits de la imagen"));
     lbSumas->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A fixed size, as wide as the widest sums: new sums then repaint the label alone, where a
+    // label free to grow lays the whole window out again (about 1 ms on a 24C512 chip change).
+    lbSumas->setFixedSize(lbSumas->fontMetrics().horizontalAdvance(QStringLiteral("CRC32 DDDDDDDD, suma 0xDDDD")) + 4,
+                          lbSumas->sizeHint().height());
     chipLayout->addWidget(lbSumas);
     chipLayout->addStretch();
 
@@ -455,10 +459,17 @@ void TVentana::BuildEepromPage() {
     SG->setObjectName(QStringLiteral("SG"));
     SG->setModel(gridModel_);
     // Whatever changes the image shows in the grid's model: the checksums follow it.
-    connect(gridModel_, &QAbstractItemModel::modelReset, this, &TVentana::ShowImageChecksums);
+    // Summing the whole image on every signal would cost more than the grid's own repaint (a chip
+    // change signals twice), so the sums are taken once, at the next pass of the message loop.
+    checksumsTimer_ = new QTimer(this);
+    checksumsTimer_->setSingleShot(true);
+    checksumsTimer_->setInterval(0);
+    connect(checksumsTimer_, &QTimer::timeout, this, &TVentana::ShowImageChecksums);
+    const auto sumsLater = [this] { checksumsTimer_->start(); };
+    connect(gridModel_, &QAbstractItemModel::modelReset, this, sumsLater);
     connect(gridModel_, &QAbstractItemModel::dataChanged, this,
-            [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
-                if (!roles.contains(Qt::BackgroundRole)) ShowImageChecksums();
+            [sumsLater](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+                if (!roles.contains(Qt::BackgroundRole)) sumsLater();
             });
     formDiferencias = new DifferenceList(this);
     connect(formDiferencias, &DifferenceList::AddressChosen, this, [this](std::uint32_t address) {

@@ -33,6 +33,7 @@ class QMenu;
 class QPushButton;
 class QTableView;
 class QTabWidget;
+class QTimer;
 class QToolBar;
 class QToolButton;
 
@@ -331,6 +332,7 @@ private:
     TformManual* formManual_ = nullptr;
     bool destroyed_ = false;
     bool commandRunning_ = false;
+    QTimer* checksumsTimer_ = nullptr;  // takes the image's sums once per pass of the message loop
     bool closeRequested_ = false;
     // What the next list of 24Cxx differences compares the image with: the chip or a file.
     QString differenceSubject_;

@@ -128,6 +128,15 @@ TEST(SimStrict, AViolationIsReportedAndFailsACommandThatWorked) {
     EXPECT_NE(cli.err.str().find(" s: AVR: alimentado con CKSEL 15 (cristal)"), std::string::npos) << cli.err.str();
 
     EXPECT_EQ(cli.Run({"--board", "ppdev:/dev/no-such-port"}, {"avr", "identify"}), cli::ExitUsage) << cli.err.str();
+
+    // With both sockets filled, the 24Cxx sees the AVR's clock on its SCL: told, but an AVR
+    // command that caused no violation on its own chip passes.
+    cli.err.str("");
+    ASSERT_TRUE(sim::ChipStore(cli.folder.Path("chips")).Save("atmega8515-fuses.bin", {0xE1, 0xD9}));
+    EXPECT_EQ(cli.Run({"--sim-eeprom", "24C04", "--sim-avr", "atmega8515"}, {"avr", "identify"}), cli::ExitSuccess)
+        << cli.err.str();
+    EXPECT_NE(cli.err.str().find("tarpel-cli: la 24Cxx del otro zocalo vio "), std::string::npos) << cli.err.str();
+    EXPECT_EQ(cli.err.str().find("en la placa simulada"), std::string::npos) << cli.err.str();
 }
 
 }  // namespace

@@ -123,6 +123,7 @@ TEST(EepromPageFlow, LeerChipShowsTheChipInTheGrid) {
     EXPECT_EQ(rig.Progress().Progreso->Progress(), 100);
     EXPECT_TRUE(rig.Boxes().empty());
     ExpectStatus(window, "Leidos 512 bytes de la 24C04");
+    QCoreApplication::processEvents();  // the sums follow at the next pass of the message loop
     EXPECT_EQ(window.lbSumas->text().toStdString(), files::ChecksumText(files::ChecksumsOf(KnownBytes())));
     ExpectBoardOffAndWindowIdle(rig, "after the read");
 }
@@ -196,6 +197,7 @@ TEST(EepromPageFlow, AFailedVerifyMarksEveryDifferingByteInTheGridAndListsThemBe
     for (const std::size_t address : differing) image[address] ^= 0x5A;
     rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Write("image.bin", image))};
     QTest::mouseClick(window.ToolButton1, Qt::LeftButton);
+    QCoreApplication::processEvents();
     EXPECT_EQ(window.lbSumas->text().toStdString(), files::ChecksumText(files::ChecksumsOf(image)));
     EXPECT_FALSE(window.formDiferencias->isVisible());
 
