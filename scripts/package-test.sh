@@ -33,6 +33,9 @@ chroot "\$root" sh -c "cd /tmp && DEBIAN_FRONTEND=noninteractive apt-get install
 in_root() { chroot "\$root" env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 "\$@"; }
 echo "== tarpel-cli --board sim board check =="
 in_root tarpel-cli --board sim board check
+echo "== LANG=en_US.UTF-8 tarpel-cli --board sim board check (en ingles, sin esa configuracion regional instalada) =="
+in_root env LANG=en_US.UTF-8 tarpel-cli --board sim board check 2>&1 | tee "\$root/tmp/english.txt"
+grep -q '^OK: The Velcor board responds correctly!!!\$' "\$root/tmp/english.txt"
 echo "== tarpel --help =="
 in_root tarpel --help
 echo "== tarpel --board sim, con QT_QPA_PLATFORM=offscreen, cerrado con SIGTERM a los 5 s =="

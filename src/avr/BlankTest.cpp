@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "avr/DeviceMemory.h"
+#include "shell/Translate.h"
 
 namespace tarpel::avr {
 
@@ -42,18 +43,18 @@ CommandOutcome BlankTest(CommandFrame& frame) {
     if (!ReadWhole(frame, DeviceMemory::Flash, image)) return CommandOutcome::Failed;
     if (!Blank(image)) {
         shell.SetCursor(shell::CursorShape::Default);
-        shell.MessageBox("La flash no esta vacia!!!", NotBlankCaption);
+        shell.MessageBox(Tr("La flash no esta vacia!!!"), NotBlankCaption);
         return CommandOutcome::Failed;
     }
     // Every command starts from cold: the EEPROM gets a power-up and identification of its own.
     if (!ReadWhole(frame, DeviceMemory::Eeprom, image)) return CommandOutcome::Failed;
     shell.SetCursor(shell::CursorShape::Default);
     if (!Blank(image)) {
-        shell.MessageBox("La EEPROM no esta vacia!!!", NotBlankCaption);
+        shell.MessageBox(Tr("La EEPROM no esta vacia!!!"), NotBlankCaption);
         return CommandOutcome::Failed;
     }
-    shell.Report("La flash y la eeprom interna estan vacias");
-    shell.MessageBox("La flash y la eeprom interna estan vacias", "BLANK-TEST");
+    shell.Report(Tr("La flash y la eeprom interna estan vacias"));
+    shell.MessageBox(Tr("La flash y la eeprom interna estan vacias"), "BLANK-TEST");
     return CommandOutcome::Done;
 }
 

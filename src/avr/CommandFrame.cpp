@@ -3,21 +3,22 @@
 #include <cstdio>
 
 #include "shell/Progress.h"
+#include "shell/Translate.h"
 
 namespace tarpel::avr {
 
 namespace {
 
 constexpr std::string_view LockedMessage =
-    "El Atmel esta protegido contra lectura/escritura (Recibido ID=00 01 02)";
-constexpr std::string_view UnknownMessage = "ID de chip desconocido...";
+    TrNoop("El Atmel esta protegido contra lectura/escritura (Recibido ID=00 01 02)");
+constexpr std::string_view UnknownMessage = TrNoop("ID de chip desconocido...");
 
 }  // namespace
 
 std::string AtAddress(std::string_view message, int address) {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(address));
-    return std::string(message) + " (direccion $" + digits + ")";
+    return TrText(message) + Tr(" (direccion $") + digits + ")";
 }
 
 // Every box below waits for the user with the device unpowered: the lines go off first.

@@ -14,6 +14,7 @@
 #include "hw/Clock.h"
 #include "shell/CommandOutcome.h"
 #include "shell/Shell.h"
+#include "shell/Translate.h"
 
 namespace tarpel::avr {
 
@@ -21,7 +22,7 @@ namespace tarpel::avr {
 using shell::CommandOutcome;
 
 inline constexpr std::string_view ErrorCaption = "ERROR";
-inline constexpr std::string_view NoDeviceMessage = "No se ha detectado ningun micro!!!";
+inline constexpr std::string_view NoDeviceMessage = TrNoop("No se ha detectado ningun micro!!!");
 
 // A write error's text naming the address it stopped at, in hexadecimal: "... (direccion $0010)".
 std::string AtAddress(std::string_view message, int address);

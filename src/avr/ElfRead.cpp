@@ -10,15 +10,19 @@
 #include <span>
 #include <string_view>
 
+#include "shell/Translate.h"
+
 namespace tarpel::avr {
 
 namespace {
 
-constexpr std::string_view UnreadableText = "No se puede abrir el fichero!!";
-constexpr std::string_view NotElfText = "El fichero no es un ELF valido!!";
-constexpr std::string_view Elf64Text = "El fichero ELF es de 64 bits: solo valen los de 32 bits, como los de avr-gcc!!";
-constexpr std::string_view NotProgramText = "El fichero ELF no es un programa enlazado (es un objeto o una biblioteca)!!";
-constexpr std::string_view DamagedText = "El fichero ELF esta incompleto o corrupto!!";
+constexpr std::string_view UnreadableText = TrNoop("No se puede abrir el fichero!!");
+constexpr std::string_view NotElfText = TrNoop("El fichero no es un ELF valido!!");
+constexpr std::string_view Elf64Text =
+    TrNoop("El fichero ELF es de 64 bits: solo valen los de 32 bits, como los de avr-gcc!!");
+constexpr std::string_view NotProgramText =
+    TrNoop("El fichero ELF no es un programa enlazado (es un objeto o una biblioteca)!!");
+constexpr std::string_view DamagedText = TrNoop("El fichero ELF esta incompleto o corrupto!!");
 
 using MemoryBytes = std::vector<std::uint8_t> ElfReadResult::*;
 
@@ -64,19 +68,19 @@ std::string MachineName(unsigned machine) {
     for (const auto& named : Machines) {
         if (named.machine == machine) return std::string(named.name);
     }
-    return "maquina " + std::to_string(machine);
+    return Tr("maquina ") + std::to_string(machine);
 }
 
 std::string MissingText(ElfMemory memory) {
     switch (memory) {
     case ElfMemory::Flash:
-        return "El fichero ELF no tiene datos para la flash!!";
+        return Tr("El fichero ELF no tiene datos para la flash!!");
     case ElfMemory::Eeprom:
-        return "El fichero ELF no tiene datos para la eeprom interna (seccion .eeprom)!!";
+        return Tr("El fichero ELF no tiene datos para la eeprom interna (seccion .eeprom)!!");
     case ElfMemory::Fuses:
-        return "El fichero ELF no tiene fuses (seccion .fuse)!!";
+        return Tr("El fichero ELF no tiene fuses (seccion .fuse)!!");
     case ElfMemory::Signature:
-        return "El fichero ELF no tiene firma del micro (seccion .signature)!!";
+        return Tr("El fichero ELF no tiene firma del micro (seccion .signature)!!");
     }
     return {};
 }
@@ -134,7 +138,7 @@ std::string ReadSections(const std::string& fileName, ElfReadResult& result) {
     const Elf32_Ehdr* header = elf32_getehdr(elf.get());
     if (header == nullptr) return std::string(DamagedText);
     if (header->e_machine != EM_AVR) {
-        return "El fichero ELF es para otro procesador (" + MachineName(header->e_machine) + "), no para AVR!!";
+        return Tr("El fichero ELF es para otro procesador (") + MachineName(header->e_machine) + Tr("), no para AVR!!");
     }
     // An object file's sections all start at 0: its EEPROM data would land in flash.
     if (header->e_type != ET_EXEC) return std::string(NotProgramText);

@@ -1,5 +1,7 @@
 #include "avr/EraseChip.h"
 
+#include "shell/Translate.h"
+
 namespace tarpel::avr {
 
 CommandOutcome EraseChip(CommandFrame& frame) {
@@ -11,8 +13,8 @@ CommandOutcome EraseChip(CommandFrame& frame) {
     // The erase has no answer to check: once the device is in programming mode it is done.
     frame.Link().ChipErase();
     shell.SetCursor(shell::CursorShape::Default);
-    shell.Report("Flash y eeprom interna borradas");
-    shell.MessageBox("Chip borrado !!", "OK");
+    shell.Report(Tr("Flash y eeprom interna borradas"));
+    shell.MessageBox(Tr("Chip borrado !!"), "OK");
     return CommandOutcome::Done;
 }
 

@@ -10,6 +10,7 @@
 #include "files/HexRead.h"
 #include "files/ImageFileMessages.h"
 #include "files/SrecRead.h"
+#include "shell/Translate.h"
 
 namespace tarpel::avr {
 
@@ -105,7 +106,7 @@ std::string DeviceName(const std::vector<std::uint8_t>& signature) {
         if (const DeviceType* device = FindDevice({signature[0], signature[1], signature[2]}))
             return std::string(device->caption);
     }
-    std::string name = "micro de firma";
+    std::string name = Tr("micro de firma");
     for (const std::uint8_t byte : signature) {
         char digits[4];
         std::snprintf(digits, sizeof digits, " %02X", byte);
@@ -115,9 +116,9 @@ std::string DeviceName(const std::vector<std::uint8_t>& signature) {
 }
 
 void ReportTooMuchData(shell::Shell& shell, const FileImage& image, const ImageLimits& limits, int memorySize) {
-    shell.MessageBox("El fichero llega hasta el byte " + std::to_string(image.read.dataEnd) + " y " +
-                         std::string(limits.memoryName) + " del micro solo tiene " + std::to_string(memorySize) +
-                         " bytes!!",
+    shell.MessageBox(Tr("El fichero llega hasta el byte ") + std::to_string(image.read.dataEnd) + Tr(" y ") +
+                         TrText(limits.memoryName) + Tr(" del micro solo tiene ") + std::to_string(memorySize) +
+                         Tr(" bytes!!"),
                      ErrorCaption);
 }
 
@@ -149,8 +150,8 @@ bool CheckFileDevice(CommandFrame& frame, const std::vector<std::uint8_t>& signa
     const hw::AvrSignature& identified = frame.Device().signature;
     if (std::equal(signature.begin(), signature.end(), identified.begin(), identified.end())) return true;
     frame.StopCommand();
-    frame.Shell().MessageBox("El fichero es para un " + DeviceName(signature) + " y el micro del zocalo es un " +
-                                 std::string(frame.Device().caption) + "!!",
+    frame.Shell().MessageBox(Tr("El fichero es para un ") + DeviceName(signature) +
+                                 Tr(" y el micro del zocalo es un ") + std::string(frame.Device().caption) + "!!",
                              ErrorCaption);
     return false;
 }

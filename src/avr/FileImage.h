@@ -15,6 +15,7 @@
 #include "files/FileKind.h"
 #include "files/ImageFileRead.h"
 #include "shell/Shell.h"
+#include "shell/Translate.h"
 
 namespace tarpel::avr {
 
@@ -42,11 +43,12 @@ struct ImageLimits {
     ElfMemory elfMemory;          // what an ELF program holds for this memory
 };
 
-inline constexpr ImageLimits FlashImageLimits{13569, 9472, 9472, 0, "la flash", LargestFlashSize(), ElfMemory::Flash};
+inline constexpr ImageLimits FlashImageLimits{13569, 9472, 9472, 0, TrNoop("la flash"), LargestFlashSize(),
+                                              ElfMemory::Flash};
 // avr-objcopy writes an .eeprom section at its link address, 0x810000 on; it is meant for
 // EEPROM address 0, so such a HEX or S-record file loads there.
-inline constexpr ImageLimits EepromImageLimits{849,        592, 592, 0x810000, "la eeprom interna", LargestEepromSize(),
-                                               ElfMemory::Eeprom};
+inline constexpr ImageLimits EepromImageLimits{849,        592, 592, 0x810000, TrNoop("la eeprom interna"),
+                                               LargestEepromSize(), ElfMemory::Eeprom};
 
 enum class ImageLoad {
     Loaded,       // the file was read; what it held is in the image

@@ -5,6 +5,7 @@
 
 #include "avr/FuseLists.h"
 #include "avr/FuseMapping.h"
+#include "shell/Translate.h"
 
 namespace tarpel::avr {
 
@@ -12,10 +13,10 @@ namespace {
 
 // Why a clock that needs a crystal or an RC pair is worth a second thought on this board.
 std::string OscillatorQuestion(std::string_view clockCaption) {
-    return "El reloj \"" + std::string(clockCaption) +
-           "\" necesita un cristal o una red RC en XTAL1, y esta placa le da a XTAL1 una onda cuadrada "
-           "desde el PC.\rCon ese reloj el micro puede dejar de contestar a la placa.\r\r"
-           "Grabar los fuses de todas formas?";
+    return Tr("El reloj \"") + std::string(clockCaption) +
+           Tr("\" necesita un cristal o una red RC en XTAL1, y esta placa le da a XTAL1 una onda cuadrada "
+              "desde el PC.\rCon ese reloj el micro puede dejar de contestar a la placa.\r\r"
+              "Grabar los fuses de todas formas?");
 }
 
 std::string FuseText(FuseBytes bytes) {
@@ -44,7 +45,7 @@ bool ConfirmClock(CommandFrame& frame, std::uint8_t cksel) {
     const ClockOption& clock = ClockOptions[static_cast<std::size_t>(ClockIndexOfCksel(cksel & fusebits::Cksel))];
     if (!clock.needsOscillatorParts) return true;
     frame.Shell().SetCursor(shell::CursorShape::Default);
-    if (!frame.Shell().AskYesNo(OscillatorQuestion(clock.caption), "AVISO:")) {
+    if (!frame.Shell().AskYesNo(OscillatorQuestion(clock.caption), Tr("AVISO:"))) {
         frame.StopCommand();
         return false;
     }
@@ -60,8 +61,8 @@ bool WriteCheckedFuses(CommandFrame& frame, FuseBytes bytes, std::optional<FuseB
     const FuseBytes read{link.ReadFuseLow(), link.ReadFuseHigh()};
     frame.StopCommand();
     if (read == bytes) return true;
-    frame.Shell().MessageBox("Los fuses leidos no coinciden con los grabados!!\rGrabados: " + FuseText(bytes) +
-                                 "\rLeidos: " + FuseText(read),
+    frame.Shell().MessageBox(Tr("Los fuses leidos no coinciden con los grabados!!\rGrabados: ") + FuseText(bytes) +
+                                 Tr("\rLeidos: ") + FuseText(read),
                              ErrorCaption);
     return false;
 }

@@ -8,11 +8,12 @@
 
 #include "avr/CommandFrame.h"
 #include "avr/FuseMemory.h"
+#include "shell/Translate.h"
 
 namespace tarpel::avr {
 
-inline constexpr std::string_view FusesRefusedMessage = "Solo para ATMEGA90S8515 !";
-inline constexpr std::string_view FusesWrittenMessage = "Fuses grabados! Leelos para verificarlo";
+inline constexpr std::string_view FusesRefusedMessage = TrNoop("Solo para ATMEGA90S8515 !");
+inline constexpr std::string_view FusesWrittenMessage = TrNoop("Fuses grabados! Leelos para verificarlo");
 
 // True with the device powered in programming mode and known to have fuses. False when the
 // command must end: its message has been shown, the cursor is normal and every line is off.

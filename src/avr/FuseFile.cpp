@@ -4,6 +4,7 @@
 
 #include "avr/ElfRead.h"
 #include "avr/FuseMapping.h"
+#include "shell/Translate.h"
 
 namespace tarpel::avr {
 
@@ -16,8 +17,8 @@ FuseFile ReadFuseFile(const std::string& fileName) {
         return file;
     }
     if (elf.fuses.size() != 2) {
-        file.error = "La seccion .fuse del fichero tiene " + std::to_string(elf.fuses.size()) +
-                     " bytes y el ATmega8515 tiene 2 (bajo y alto)!!";
+        file.error = Tr("La seccion .fuse del fichero tiene ") + std::to_string(elf.fuses.size()) +
+                     Tr(" bytes y el ATmega8515 tiene 2 (bajo y alto)!!");
         return file;
     }
     file.bytes = {elf.fuses[0], elf.fuses[1]};
@@ -29,8 +30,8 @@ std::string SpienRefusal(FuseBytes bytes) {
     if ((bytes.high & fusebits::Spien) == 0) return {};
     char value[8];
     std::snprintf(value, sizeof value, "$%02X", bytes.high);
-    return std::string("El FuseHigh del fichero (") + value +
-           ") desactiva SPIEN: el micro ya no se podria programar desde esta placa!!";
+    return std::string(Tr("El FuseHigh del fichero (")) + value +
+           Tr(") desactiva SPIEN: el micro ya no se podria programar desde esta placa!!");
 }
 
 }  // namespace tarpel::avr

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "avr/FuseSettings.h"
+#include "shell/Translate.h"
 
 namespace tarpel::avr {
 
@@ -43,7 +44,9 @@ inline constexpr std::array<std::string_view, ClockOptions.size()> ClockCaptions
     return captions;
 }();
 
-// One list of the panel: its label, its items and the setting that holds the item chosen.
+// One list of the panel: its label, its items and the setting that holds the item chosen. Labels
+// and captions are texts of the catalogue where they are not the chip's own names: pass them
+// through Tr (they end in a NUL) to show them.
 struct FusePanelList {
     std::string_view label;
     std::span<const std::string_view> captions;
@@ -51,7 +54,7 @@ struct FusePanelList {
 };
 
 inline constexpr std::array<FusePanelList, 3> FusePanelLists{{
-    {"Reloj:", ClockCaptions, &FuseSettings::xtalIndex},
+    {TrNoop("Reloj:"), ClockCaptions, &FuseSettings::xtalIndex},
     {"SUT:", SutCaptions, &FuseSettings::sutIndex},
     {"Boot size:", BootSizeCaptions, &FuseSettings::bootSizeIndex},
 }};
@@ -68,7 +71,7 @@ inline constexpr std::array<FusePanelBox, 8> FusePanelBoxes{{
     {"BOD Level", &FuseSettings::bodLevel},
     {"S8515C", &FuseSettings::s8515c},
     {"WDT on", &FuseSettings::wdton},
-    {"Hab. prog. serie", &FuseSettings::spien},
+    {TrNoop("Hab. prog. serie"), &FuseSettings::spien},
     {"CLK Rail-Rail", &FuseSettings::ckopt},
     {"EESAVE", &FuseSettings::eesave},
     {"BOOTRST", &FuseSettings::bootrst},

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "shell/Translate.h"
+
 namespace tarpel::avr {
 
 CommandOutcome IdentifyMicro(CommandFrame& frame) {
@@ -13,7 +15,7 @@ CommandOutcome IdentifyMicro(CommandFrame& frame) {
     frame.IdentifyDevice();
     frame.SwitchOff();
     if (frame.LastIdentification() != Identification::Known) return CommandOutcome::Failed;
-    frame.Shell().Report("Micro identificado: " + std::string(frame.Device().caption));
+    frame.Shell().Report(Tr("Micro identificado: ") + std::string(frame.Device().caption));
     return CommandOutcome::Done;
 }
 

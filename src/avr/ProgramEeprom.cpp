@@ -6,12 +6,13 @@
 
 #include "avr/FileImage.h"
 #include "shell/ReportText.h"
+#include "shell/Translate.h"
 
 namespace tarpel::avr {
 
 namespace {
 
-constexpr std::string_view WriteFailed = "Error de comunicacion con Atmel...";
+constexpr std::string_view WriteFailed = TrNoop("Error de comunicacion con Atmel...");
 constexpr int ReadBacks = 4000;
 // Datasheets: 9 ms per EEPROM byte on the ATmega8515, 4 to 9 ms on the AT90S devices.
 constexpr std::uint32_t UnpollableByteMs = 12;
@@ -53,7 +54,7 @@ CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) 
     }
     frame.StopCommand();
     frame.View().MemoryContentsKnown(std::span(image.bytes).first(static_cast<std::size_t>(size)));
-    frame.Shell().Report("Eeprom interna programada y comprobada: " +
+    frame.Shell().Report(Tr("Eeprom interna programada y comprobada: ") +
                          shell::CountText(static_cast<std::uint64_t>(size)) + " bytes");
     return CommandOutcome::Done;
 }

@@ -2,6 +2,7 @@
 
 #include "avr/FuseDevice.h"
 #include "avr/FuseMapping.h"
+#include "shell/Translate.h"
 
 namespace tarpel::avr {
 
@@ -15,7 +16,7 @@ CommandOutcome ReadFuses(CommandFrame& frame, FusePanel& panel, FuseMemory& memo
     panel.ShowSettings(SettingsFromFuses(bytes.low, bytes.high));
     memory.Remember(bytes);
     frame.Shell().SetCursor(shell::CursorShape::Default);
-    frame.Shell().Report("Fusibles leidos");
+    frame.Shell().Report(Tr("Fusibles leidos"));
     return CommandOutcome::Done;
 }
 

@@ -12,12 +12,13 @@
 #include "files/ImageFileMessages.h"
 #include "files/SrecWrite.h"
 #include "shell/ReportText.h"
+#include "shell/Translate.h"
 
 namespace tarpel::avr {
 
 namespace {
 
-constexpr std::string_view CannotCreate = "No se puede crear fichero!!";
+constexpr std::string_view CannotCreate = TrNoop("No se puede crear fichero!!");
 
 CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::string& fileName) {
     shell::Shell& shell = frame.Shell();
@@ -51,8 +52,8 @@ CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::
         shell.MessageBox(CannotCreate, ErrorCaption);
         return CommandOutcome::Failed;
     }
-    shell.Report("Leidos " + shell::CountText(image.size()) + " bytes de " +
-                 std::string(MemoryFileLimits(memory).memoryName) + " en " + shell::FileNameText(fileName));
+    shell.Report(Tr("Leidos ") + shell::CountText(image.size()) + Tr(" bytes de ") +
+                 TrText(MemoryFileLimits(memory).memoryName) + Tr(" en ") + shell::FileNameText(fileName));
     return CommandOutcome::Done;
 }
 

@@ -8,21 +8,22 @@
 #include "avr/DeviceMemory.h"
 #include "avr/FileImage.h"
 #include "shell/ReportText.h"
+#include "shell/Translate.h"
 
 namespace tarpel::avr {
 
 namespace {
 
-constexpr std::string_view VerdictCaption = "Fin de verificacion";
-constexpr std::string_view VerifiedMessage = "VERIFICACION: OK !!!!!";
+constexpr std::string_view VerdictCaption = TrNoop("Fin de verificacion");
+constexpr std::string_view VerifiedMessage = TrNoop("VERIFICACION: OK !!!!!");
 
-constexpr std::string_view FlashDialogCaption = "Selecciona el fichero a comparar con la FLASH";
-constexpr std::string_view EepromDialogCaption = "Selecciona el fichero a comparar con la EEPROM interna";
+constexpr std::string_view FlashDialogCaption = TrNoop("Selecciona el fichero a comparar con la FLASH");
+constexpr std::string_view EepromDialogCaption = TrNoop("Selecciona el fichero a comparar con la EEPROM interna");
 
 std::string DifferenceMessage(int address) {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(address));
-    return std::string("VERIFICACION: ERRONEA (Diferencias en byte: $") + digits + ")";
+    return std::string(Tr("VERIFICACION: ERRONEA (Diferencias en byte: $")) + digits + ")";
 }
 
 CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const std::string& fileName) {
@@ -59,14 +60,14 @@ CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const st
     // The whole memory is compared, not only what the file covers: the rest must be 0xFF.
     const auto differences = files::DifferencesBetween(file.bytes, device);
     if (differences.empty()) {
-        shell.Report("Comprobada " + std::string(limits.memoryName) + ": " +
-                     shell::CountText(static_cast<std::uint64_t>(size)) + " bytes iguales al fichero");
+        shell.Report(Tr("Comprobada ") + TrText(limits.memoryName) + ": " +
+                     shell::CountText(static_cast<std::uint64_t>(size)) + Tr(" bytes iguales al fichero"));
         shell.MessageBox(VerifiedMessage, VerdictCaption);
         frame.View().DifferencesFound(limits.memoryName, differences);
         return CommandOutcome::Done;
     }
-    shell.Report("Comprobada " + std::string(limits.memoryName) + ": " + shell::CountText(differences.size()) +
-                 " bytes distintos del fichero");
+    shell.Report(Tr("Comprobada ") + TrText(limits.memoryName) + ": " + shell::CountText(differences.size()) +
+                 Tr(" bytes distintos del fichero"));
     shell.MessageBox(DifferenceMessage(static_cast<int>(differences.front().address)), VerdictCaption);
     frame.View().DifferencesFound(limits.memoryName, differences);
     return CommandOutcome::Failed;

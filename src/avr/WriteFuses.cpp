@@ -5,6 +5,7 @@
 #include "avr/FuseDevice.h"
 #include "avr/FuseLists.h"
 #include "avr/FuseMapping.h"
+#include "shell/Translate.h"
 
 namespace tarpel::avr {
 
@@ -12,9 +13,11 @@ namespace {
 
 // The first list without a choice, as the user is asked for it; empty when all have one.
 std::string_view MissingChoice(const FuseSettings& settings) {
-    if (!Selected(settings.xtalIndex, ClockOptions.size())) return "Debes seleccionar una opcion en Reloj";
-    if (!Selected(settings.sutIndex, SutCaptions.size())) return "Debes seleccionar una opcion de StartUpTime (SUT)";
-    if (!Selected(settings.bootSizeIndex, BootSizeCaptions.size())) return "Debes seleccionar una opcion de Boot Size";
+    if (!Selected(settings.xtalIndex, ClockOptions.size())) return Tr("Debes seleccionar una opcion en Reloj");
+    if (!Selected(settings.sutIndex, SutCaptions.size()))
+        return Tr("Debes seleccionar una opcion de StartUpTime (SUT)");
+    if (!Selected(settings.bootSizeIndex, BootSizeCaptions.size()))
+        return Tr("Debes seleccionar una opcion de Boot Size");
     return {};
 }
 
@@ -40,7 +43,7 @@ CommandOutcome WriteFuses(CommandFrame& frame, const FusePanel& panel, FuseMemor
         return CommandOutcome::Failed;
     }
     memory.Remember({*low, *high});
-    frame.Shell().Report("Fusibles grabados");
+    frame.Shell().Report(Tr("Fusibles grabados"));
     frame.Shell().ShowMessage(FusesWrittenMessage);
     return CommandOutcome::Done;
 }

@@ -16,6 +16,7 @@
 #include "hw/PpdevPort.h"
 #include "hw/SteadyClock.h"
 #include "hw/TracingPort.h"
+#include "shell/Translate.h"
 #include "sim/AvrFactory.h"
 #include "sim/ChipStore.h"
 #include "sim/Eeprom24CxxModel.h"
@@ -150,11 +151,11 @@ Opened OpenHardware(const std::string& kind, Board& board) {
     opened.clock = std::make_unique<hw::SteadyClock>();
     opened.now = SteadyTime();
     if (kind == "direct") {
-        board.description = "Placa: puertos directos 0x378";
+        board.description = Tr("Placa: puertos directos 0x378");
         opened.port = hw::DirectPort::Open(board.error);
     } else {
         const std::string device = kind == "ppdev" ? DefaultParport : kind.substr(std::string_view("ppdev:").size());
-        board.description = "Placa: " + device;
+        board.description = Tr("Placa: ") + device;
         opened.port = hw::PpdevPort::Open(device, board.error);
     }
     return opened;
@@ -166,19 +167,19 @@ std::string ValidateBoardOptions(const BoardOptions& options) {
     const std::string& kind = options.board;
     if (!kind.empty() && kind != "sim" && kind != "ppdev" && kind != "direct" && !IsSimulatedAdapter(kind) &&
         !IsFtdi(kind) && !(kind.starts_with("ppdev:") && kind.size() > std::string_view("ppdev:").size()))
-        return "Placa desconocida: " + kind +
-               " (use sim, sim:ft232r, sim:ft232h, ppdev, ppdev:/dev/parportN, direct, ftdi o ftdi:SERIE)";
+        return Tr("Placa desconocida: ") + kind +
+               Tr(" (use sim, sim:ft232r, sim:ft232h, ppdev, ppdev:/dev/parportN, direct, ftdi o ftdi:SERIE)");
     if (!SameText(options.simEeprom, "none") && !FindChip(options.simEeprom)) {
         std::string names;
         for (const auto& model : sim::Eeprom24CxxModels) names += std::string(model.name) + ", ";
         names.resize(names.size() - 2);
-        return "Memoria simulada desconocida: " + options.simEeprom + " (use " + names + " o none)";
+        return Tr("Memoria simulada desconocida: ") + options.simEeprom + Tr(" (use ") + names + Tr(" o none)");
     }
     // A write cycle has to take some time, and the datasheets promise at most 5 ms.
     if (const auto ms = options.simEepromWriteMs; ms && !(*ms > 0 && *ms <= 5)) {
         char text[32];
         const auto written = std::to_chars(text, text + sizeof text, *ms);
-        return "--sim-eeprom-write-ms debe ser mayor que 0 y como mucho 5: " + std::string(text, written.ptr);
+        return Tr("--sim-eeprom-write-ms debe ser mayor que 0 y como mucho 5: ") + std::string(text, written.ptr);
     }
     try {
         sim::ParseSimFaults(options.simFaults);
@@ -196,7 +197,7 @@ Board OpenBoard(const BoardOptions& options) {
     const std::string kind = ChosenBoard(options);
     if (board.error.empty()) {
         if (kind == "sim" || IsSimulatedAdapter(kind)) {
-            board.description = "Placa: simulada";
+            board.description = Tr("Placa: simulada");
             try {
                 opened = OpenSimulation(options, board);
             } catch (const std::invalid_argument& error) {  // the AVR factory's verdict

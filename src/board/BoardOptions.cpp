@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "eeprom/ChipCatalogue.h"
+#include "shell/Translate.h"
 #include "sim/AvrDeviceModel.h"
 #include "sim/ChipStore.h"
 #include "sim/SimFaults.h"
@@ -25,7 +26,7 @@ std::string NamesOrNone(const Rows& rows) {
     std::string names;
     for (const auto& row : rows) names += std::string(row.name) + ", ";
     names.resize(names.size() - 2);
-    return names + " o none";
+    return names + Tr(" o none");
 }
 
 }  // namespace
@@ -33,48 +34,49 @@ std::string NamesOrNone(const Rows& rows) {
 std::vector<CommandLineOption> BoardCommandLineOptions(BoardOptions& options) {
     const BoardOptions defaults;
     std::vector<CommandLineOption> table;
-    table.push_back(TextOption({"board", "PLACA",
-                                "sim | sim:ft232r | sim:ft232h | ppdev[:/dev/parportN] | direct | ftdi[:SERIE]. ftdi: un "
-                                "adaptador USB FTDI en bit-bang (el primero que se encuentre, o el de ese numero de "
-                                "serie); sim:ft232r y sim:ft232h: la placa simulada tras un adaptador simulado. Sin "
-                                "ella: ppdev en /dev/parport0 si existe, si no la placa simulada. Un puerto real que no se puede abrir es un error, nunca se pasa "
-                                "a la simulacion."},
+    table.push_back(TextOption({"board", Tr("PLACA"),
+                                Tr("sim | sim:ft232r | sim:ft232h | ppdev[:/dev/parportN] | direct | ftdi[:SERIE]. "
+                                   "ftdi: un adaptador USB FTDI en bit-bang (el primero que se encuentre, o el de ese "
+                                   "numero de serie); sim:ft232r y sim:ft232h: la placa simulada tras un adaptador "
+                                   "simulado. Sin ella: ppdev en /dev/parport0 si existe, si no la placa simulada. Un "
+                                   "puerto real que no se puede abrir es un error, nunca se pasa a la simulacion.")},
                                options.board));
-    table.push_back(TextOption({"trace", "FICHERO",
-                                "registra cada escritura y lectura del puerto en un fichero VCD con marcas de tiempo "
-                                "en ns (GTKWave, PulseView, sigrok-cli; para trazas largas: sigrok-cli -I "
-                                "vcd:downsample=1000 -i FICHERO ...)"},
+    table.push_back(TextOption({"trace", Tr("FICHERO"),
+                                Tr("registra cada escritura y lectura del puerto en un fichero VCD con marcas de "
+                                   "tiempo en ns (GTKWave, PulseView, sigrok-cli; para trazas largas: sigrok-cli -I "
+                                   "vcd:downsample=1000 -i FICHERO ...)")},
                                options.traceFile));
-    table.push_back(TextOption({"sim-dir", "CARPETA",
-                                "donde guarda la placa simulada el contenido de sus chips (por defecto " +
+    table.push_back(TextOption({"sim-dir", Tr("CARPETA"),
+                                Tr("donde guarda la placa simulada el contenido de sus chips (por defecto ") +
                                     sim::ChipStore::DefaultFolder() + ")"},
                                options.simDir));
     table.push_back(TextOption({"sim-eeprom", "CHIP",
-                                "chip del zocalo 24Cxx simulado: " + NamesOrNone(eeprom::ChipCatalogue) +
-                                    " (por defecto " + defaults.simEeprom + ")"},
+                                Tr("chip del zocalo 24Cxx simulado: ") + NamesOrNone(eeprom::ChipCatalogue) +
+                                    Tr(" (por defecto ") + defaults.simEeprom + ")"},
                                options.simEeprom));
     table.push_back({{"sim-eeprom-write-ms", "MS",
-                      "ciclo de escritura de la 24Cxx simulada en ms, mas de 0 y hasta 5 (por defecto el maximo de "
-                      "la hoja de datos del chip)"},
+                      Tr("ciclo de escritura de la 24Cxx simulada en ms, mas de 0 y hasta 5 (por defecto el maximo "
+                         "de la hoja de datos del chip)")},
                      [&options](const std::string& value) {
                          double ms = 0;
                          const auto* end = value.data() + value.size();
                          const auto result = std::from_chars(value.data(), end, ms);
                          if (value.empty() || result.ec != std::errc() || result.ptr != end)
-                             return "--sim-eeprom-write-ms espera un numero de milisegundos: " + value;
+                             return Tr("--sim-eeprom-write-ms espera un numero de milisegundos: ") + value;
                          options.simEepromWriteMs = ms;
                          return std::string();
                      }});
-    table.push_back(TextOption({"sim-avr", "MODELO",
-                                "micro del zocalo AVR simulado: " + NamesOrNone(sim::AvrDeviceModels) +
-                                    " (por defecto " + defaults.simAvr + ")"},
+    table.push_back(TextOption({"sim-avr", Tr("MODELO"),
+                                Tr("micro del zocalo AVR simulado: ") + NamesOrNone(sim::AvrDeviceModels) +
+                                    Tr(" (por defecto ") + defaults.simAvr + ")"},
                                options.simAvr));
-    table.push_back({{"sim-fault", "FALLO", "fallo simulado; se puede repetir:", sim::SimFaultHelp},
+    table.push_back({{"sim-fault", Tr("FALLO"), Tr("fallo simulado; se puede repetir:"), Tr(sim::SimFaultHelp)},
                      [&options](const std::string& value) {
                          options.simFaults.push_back(value);
                          return std::string();
                      }});
-    table.push_back({{"real-time", "", "la placa simulada va al ritmo del reloj real"}, [&options](const std::string&) {
+    table.push_back({{"real-time", "", Tr("la placa simulada va al ritmo del reloj real")},
+                     [&options](const std::string&) {
                          options.realTime = true;
                          return std::string();
                      }});

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "shell/Translate.h"
+
 namespace tarpel::board {
 
 namespace {
@@ -40,19 +42,19 @@ bool IsOptionWord(std::string_view argument) { return argument.size() >= 2 && ar
 std::string ReadOption(const std::vector<std::string>& args, std::size_t& index,
                        const std::vector<CommandLineOption>& options) {
     const std::string& argument = args[index];
-    if (!argument.starts_with("--")) return "opcion desconocida: " + argument;
+    if (!argument.starts_with("--")) return Tr("opcion desconocida: ") + argument;
     const auto equals = argument.find('=');
     const std::string name = argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
     const auto option =
         std::ranges::find_if(options, [&name](const CommandLineOption& entry) { return entry.spec.name == name; });
-    if (option == options.end()) return "opcion desconocida: --" + name;
+    if (option == options.end()) return Tr("opcion desconocida: --") + name;
     const bool takesValue = !option->spec.valueName.empty();
     std::string value;
     if (equals != std::string::npos) {
-        if (!takesValue) return "--" + name + " no lleva valor";
+        if (!takesValue) return "--" + name + Tr(" no lleva valor");
         value = argument.substr(equals + 1);
     } else if (takesValue) {
-        if (index + 1 >= args.size()) return "falta el valor de --" + name;
+        if (index + 1 >= args.size()) return Tr("falta el valor de --") + name;
         value = args[++index];
     }
     return option->store(value);
@@ -85,7 +87,7 @@ std::string OptionHelp(const OptionSpec& option, std::size_t indent, std::size_t
 std::string OptionsHelp(const std::vector<CommandLineOption>& options) {
     std::string text;
     for (const auto& option : options) text += OptionHelp(option.spec, OptionIndent, OptionColumn);
-    return text + HelpEntry(std::string(OptionIndent, ' ') + "-h, --help", "muestra esta ayuda", OptionColumn);
+    return text + HelpEntry(std::string(OptionIndent, ' ') + "-h, --help", Tr("muestra esta ayuda"), OptionColumn);
 }
 
 }  // namespace tarpel::board

@@ -1,12 +1,13 @@
 #include "cli/AvrConsole.h"
 
 #include "cli/DifferenceLines.h"
+#include "shell/Translate.h"
 
 namespace tarpel::cli {
 
 void ConsoleDeviceView::SetDeviceCaption(std::string_view caption) {
     // The window clears its label before identifying; the console has nothing to clear.
-    if (caption != "??") out_ << "Tipo de micro: " << caption << '\n';
+    if (caption != "??") out_ << Tr("Tipo de micro: ") << caption << '\n';
 }
 
 void ConsoleDeviceView::MemoryContentsKnown(std::span<const std::uint8_t> contents) {
@@ -24,7 +25,7 @@ int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(av
     frame.Link().FastTiming = context.timing.FastTiming;
     const int status = ExitStatus(run(frame));
     // Results, like the device type: on standard output, once the command's messages are out.
-    PrintDifferences(context.out, view.Differences(), "fichero", "chip");
+    PrintDifferences(context.out, view.Differences(), Tr("fichero"), "chip");
     if (view.Checksums()) context.out << files::ChecksumText(*view.Checksums()) << '\n';
     return status;
 }
@@ -40,7 +41,7 @@ Command AvrFileCommand(const char* name, const char* summary,
                        shell::CommandOutcome (*run)(avr::CommandFrame&, const std::string&)) {
     return {.group = "avr",
             .name = name,
-            .arguments = "FICHERO",
+            .arguments = Tr("FICHERO"),
             .summary = summary,
             .minArguments = 1,
             .maxArguments = 1,

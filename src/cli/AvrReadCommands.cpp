@@ -16,6 +16,7 @@
 #include "avr/VerifyMemory.h"
 #include "cli/AvrConsole.h"
 #include "cli/CommandContext.h"
+#include "shell/Translate.h"
 
 namespace tarpel::cli {
 
@@ -97,7 +98,7 @@ int ReportFuseUpdate(CommandContext& context, int status, const avr::FuseUpdate&
     if (status != ExitSuccess || !update.before || !update.after) return status;
     context.out << "FuseLow: " << Hex(update.before->low) << " -> " << Hex(update.after->low) << '\n'
                 << "FuseHigh: " << Hex(update.before->high) << " -> " << Hex(update.after->high) << '\n';
-    if (*update.before == *update.after) context.out << "Sin cambios: no se ha grabado nada\n";
+    if (*update.before == *update.after) context.out << Tr("Sin cambios: no se ha grabado nada\n");
     return status;
 }
 
@@ -109,7 +110,7 @@ int WriteFusesFromFile(CommandContext& context, const std::string& fileName) {
         context.shell.MessageBox(file.error, "ERROR");
         return ExitFailure;
     }
-    context.out << "Fuses de " << fileName << ":\n"
+    context.out << Tr("Fuses de ") << fileName << ":\n"
                 << "FuseLow: " << Hex(file.bytes.low) << '\n'
                 << "FuseHigh: " << Hex(file.bytes.high) << '\n'
                 << FuseSettingsText(avr::SettingsFromFuses(file.bytes.low, file.bytes.high));
@@ -125,7 +126,7 @@ int WriteFusesCommand(CommandContext& context) {
         // The file gives every bit: an option beside it would be overwritten without a word.
         for (const auto& [name, value] : context.options) {
             if (name != "from" && name != "force") {
-                context.shell.MessageBox("--from no puede ir junto a --" + name, "ERROR");
+                context.shell.MessageBox(Tr("--from no puede ir junto a --") + name, "ERROR");
                 return ExitUsage;
             }
         }
@@ -137,8 +138,8 @@ int WriteFusesCommand(CommandContext& context) {
         if (!value) continue;  // left as the device has it
         const auto index = ListItemIndex(*value, list.captions);
         if (!index) {
-            context.shell.MessageBox("--" + std::string(name) + " " + *value + " no es ninguna opcion de la lista: " +
-                                         Choices(list.captions),
+            context.shell.MessageBox("--" + std::string(name) + " " + *value +
+                                         Tr(" no es ninguna opcion de la lista: ") + Choices(list.captions),
                                      "ERROR");
             return ExitUsage;
         }
@@ -147,7 +148,7 @@ int WriteFusesCommand(CommandContext& context) {
     for (const auto& [name, box, change] : BoxOptions) {
         const std::string tick = name, clear = "no-" + tick;
         if (context.HasOption(tick) && context.HasOption(clear)) {
-            context.shell.MessageBox("--" + tick + " y --" + clear + " no pueden ir juntas", "ERROR");
+            context.shell.MessageBox("--" + tick + Tr(" y --") + clear + Tr(" no pueden ir juntas"), "ERROR");
             return ExitUsage;
         }
         if (context.HasOption(tick) || context.HasOption(clear)) changes.*change = context.HasOption(tick);
@@ -162,17 +163,19 @@ int WriteFusesCommand(CommandContext& context) {
 std::vector<CommandOption> WriteFusesOptions() {
     std::vector<CommandOption> options;
     for (const auto& [name, list, change] : ListOptions) {
-        options.push_back(
-            {name, "OPCION", "\"" + std::string(list.label) + "\" por texto o numero: " + Choices(list.captions)});
+        options.push_back({name, Tr("OPCION"),
+                           "\"" + std::string(Tr(list.label.data())) + Tr("\" por texto o numero: ") +
+                               Choices(list.captions)});
     }
     for (const auto& [name, box, change] : BoxOptions) {
-        options.push_back({name, "", "marca \"" + std::string(box.caption) + "\""});
-        options.push_back({std::string("no-") + name, "", "desmarca \"" + std::string(box.caption) + "\""});
+        const std::string caption = Tr(box.caption.data());
+        options.push_back({name, "", Tr("marca \"") + caption + "\""});
+        options.push_back({std::string("no-") + name, "", Tr("desmarca \"") + caption + "\""});
     }
-    options.push_back({"from", "FICHERO",
-                       "graba los dos bytes de la seccion .fuse de FICHERO (.elf de avr-gcc) en lugar de cambiar "
-                       "los que nombran las opciones"});
-    options.push_back({"force", "", "contesta Si al aviso de un reloj que necesita cristal o red RC en XTAL1"});
+    options.push_back({"from", Tr("FICHERO"),
+                       Tr("graba los dos bytes de la seccion .fuse de FICHERO (.elf de avr-gcc) en lugar de cambiar "
+                          "los que nombran las opciones")});
+    options.push_back({"force", "", Tr("contesta Si al aviso de un reloj que necesita cristal o red RC en XTAL1")});
     return options;
 }
 
@@ -196,32 +199,34 @@ std::string FuseSettingsText(const avr::FuseSettings& settings) {
     for (const auto& list : avr::FusePanelLists) {
         const int index = settings.*list.index;
         const auto& captions = list.captions;
-        text += std::string(list.label) + " " +
+        text += std::string(Tr(list.label.data())) + " " +
                 (avr::Selected(index, captions.size()) ? std::string(captions[static_cast<std::size_t>(index)])
-                                                       : std::string("(sin seleccion)")) +
+                                                       : std::string(Tr("(sin seleccion)"))) +
                 "\n";
     }
     for (const auto& box : avr::FusePanelBoxes) {
-        text += std::string(settings.*box.checked ? "[x] " : "[ ] ") + std::string(box.caption) + "\n";
+        text += std::string(settings.*box.checked ? "[x] " : "[ ] ") + std::string(Tr(box.caption.data())) + "\n";
     }
     return text;
 }
 
 void RegisterAvrReadCommands(CommandTable& table) {
-    table.Add(AvrFileCommand("read-flash", "lee la flash y la guarda en FICHERO (.hex, .bin o .srec)", avr::ReadFlashTo));
-    table.Add(AvrFileCommand("read-eeprom", "lee la eeprom interna y la guarda en FICHERO (.hex, .bin o .srec)",
+    table.Add(
+        AvrFileCommand("read-flash", Tr("lee la flash y la guarda en FICHERO (.hex, .bin o .srec)"), avr::ReadFlashTo));
+    table.Add(AvrFileCommand("read-eeprom", Tr("lee la eeprom interna y la guarda en FICHERO (.hex, .bin o .srec)"),
                              avr::ReadEepromTo));
-    table.Add(AvrFileCommand("verify-flash", "compara la flash con FICHERO (.hex, .bin, .srec o .elf)", avr::VerifyFlashWith));
-    table.Add(AvrFileCommand("verify-eeprom", "compara la eeprom interna con FICHERO (.hex, .bin, .srec o .elf)",
+    table.Add(AvrFileCommand("verify-flash", Tr("compara la flash con FICHERO (.hex, .bin, .srec o .elf)"),
+                             avr::VerifyFlashWith));
+    table.Add(AvrFileCommand("verify-eeprom", Tr("compara la eeprom interna con FICHERO (.hex, .bin, .srec o .elf)"),
                              avr::VerifyEepromWith));
-    table.Add(AvrCommand("blank-test", "comprueba que la flash y la eeprom interna estan vacias", avr::BlankTest));
+    table.Add(AvrCommand("blank-test", Tr("comprueba que la flash y la eeprom interna estan vacias"), avr::BlankTest));
     table.Add({.group = "avr",
                .name = "read-fuses",
-               .summary = "lee los fusibles del ATmega8515 y los muestra como el panel",
+               .summary = Tr("lee los fusibles del ATmega8515 y los muestra como el panel"),
                .run = ReadFusesCommand});
     table.Add({.group = "avr",
                .name = "write-fuses",
-               .summary = "cambia los fusibles del ATmega8515 que nombran las opciones",
+               .summary = Tr("cambia los fusibles del ATmega8515 que nombran las opciones"),
                .options = WriteFusesOptions(),
                .run = WriteFusesCommand});
 }

@@ -2,13 +2,14 @@
 
 #include "cli/CommandContext.h"
 #include "hw/CheckBoard.h"
+#include "shell/Translate.h"
 
 namespace tarpel::cli {
 
 void RegisterBoardCommands(CommandTable& table) {
     table.Add({.group = "board",
                .name = "check",
-               .summary = "prueba la placa: el retorno de SDA debe seguir a SDA",
+               .summary = Tr("prueba la placa: el retorno de SDA debe seguir a SDA"),
                .run = [](CommandContext& context) {
                    // Which board answered (or did not): a USB adapter by its kind and serial number.
                    context.out << context.board.description << '\n';

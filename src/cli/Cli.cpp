@@ -14,6 +14,7 @@
 #include "cli/StopSignals.h"
 #include "hw/SteadyClock.h"
 #include "hw/TracingPort.h"
+#include "shell/Translate.h"
 
 namespace tarpel::cli {
 
@@ -42,7 +43,7 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
         return ExitSuccess;
     }
     const auto usageError = [&err](const std::string& message) {
-        err << "tarpel-cli: " << message << "\nPruebe: tarpel-cli --help\n";
+        err << "tarpel-cli: " << message << Tr("\nPruebe: tarpel-cli --help\n");
         return ExitUsage;
     };
     if (!parsed) return usageError(error);
@@ -52,11 +53,12 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
     if (const auto from = line.options.find("from"); from != line.options.end()) files.push_back(from->second);
     for (const auto& file : files) {
         if (!line.board.traceFile.empty() && SameFile(line.board.traceFile, file))
-            return usageError("--trace no puede ser un fichero que lee o escribe la orden: " + line.board.traceFile);
+            return usageError(Tr("--trace no puede ser un fichero que lee o escribe la orden: ") +
+                              line.board.traceFile);
     }
 
     // Only the simulated chips log violations: on a real port the option would pass everything.
-    const std::string strictOnRealPort = "--sim-strict solo vale con la placa simulada (--board sim)";
+    const std::string strictOnRealPort = Tr("--sim-strict solo vale con la placa simulada (--board sim)");
     const bool strict = line.simStrict && line.command->opensBoard;
     if (strict && !line.board.board.empty() && line.board.board != "sim" && !line.board.board.starts_with("sim:"))
         return usageError(strictOnRealPort);
@@ -95,7 +97,7 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
         ReportSimViolations(*board.simulation, SocketsOfGroup(line.command->group), err) != 0)
         status = ExitFailure;
     if (StopSignal() != 0) {
-        shell.Notice(CancelledMessage);
+        shell.Notice(Tr(CancelledMessage));
         status = ExitFailure;
     }
     return status;

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "shell/Translate.h"
+
 namespace tarpel::cli {
 
 namespace {
@@ -14,31 +16,31 @@ constexpr std::size_t CommandOptionIndent = 6;  // a command's own options stand
 std::vector<board::CommandLineOption> CommonOptions(CommandLine& line) {
     auto options = board::BoardCommandLineOptions(line.board);
     options.push_back({{"delay", "N",
-                        "factor de retardo del bus I2C en esta ejecucion: la unidad de espera dura N x 25 us (N x 5 us "
-                        "con --fast; 1 a " +
-                            std::to_string(MaxDelayFactor) + "; por defecto 1)"},
+                        Tr("factor de retardo del bus I2C en esta ejecucion: la unidad de espera dura N x 25 us "
+                           "(N x 5 us con --fast; 1 a ") +
+                            std::to_string(MaxDelayFactor) + Tr("; por defecto 1)")},
                        [&line](const std::string& value) {
                            std::int32_t factor = 0;
                            const auto* end = value.data() + value.size();
                            const auto result = std::from_chars(value.data(), end, factor);
                            if (value.empty() || result.ec != std::errc() || result.ptr != end || factor < 1 ||
                                factor > MaxDelayFactor)
-                               return "--delay espera un numero entero de 1 a " + std::to_string(MaxDelayFactor) +
+                               return Tr("--delay espera un numero entero de 1 a ") + std::to_string(MaxDelayFactor) +
                                       ": " + value;
                            line.delayFactor = factor;
                            return std::string();
                        }});
     options.push_back({{"fast", "",
-                        "modo rapido: unidad de espera I2C de N x 5 us, paginas del tamano de la memoria con "
-                        "sondeo del ACK al final de cada escritura, fases de SCK de 3 ciclos de XTAL1 y esperas "
-                        "de encendido del AVR recortadas a la hoja de datos"},
+                        Tr("modo rapido: unidad de espera I2C de N x 5 us, paginas del tamano de la memoria con "
+                           "sondeo del ACK al final de cada escritura, fases de SCK de 3 ciclos de XTAL1 y esperas "
+                           "de encendido del AVR recortadas a la hoja de datos")},
                        [&line](const std::string&) {
                            line.fastTiming = true;
                            return std::string();
                        }});
     options.push_back({{"sim-strict", "",
-                        "con la placa simulada: al final muestra las violaciones del protocolo que vieron los "
-                        "chips simulados y, si hubo alguna, la orden falla (salida 1)"},
+                        Tr("con la placa simulada: al final muestra las violaciones del protocolo que vieron los "
+                           "chips simulados y, si hubo alguna, la orden falla (salida 1)")},
                        [&line](const std::string&) {
                            line.simStrict = true;
                            return std::string();
@@ -69,8 +71,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, const CommandTable& 
             if (words.size() == 2) {
                 line.command = table.Find(words[0], words[1]);
                 if (!line.command) {
-                    error = table.HasGroup(words[0]) ? "orden desconocida: " + words[0] + " " + words[1]
-                                                     : "grupo de ordenes desconocido: " + words[0];
+                    error = table.HasGroup(words[0]) ? Tr("orden desconocida: ") + words[0] + " " + words[1]
+                                                     : Tr("grupo de ordenes desconocido: ") + words[0];
                     return line.help;
                 }
                 for (const auto& own : line.command->options) {
@@ -87,13 +89,13 @@ bool ParseCommandLine(const std::vector<std::string>& args, const CommandTable& 
     }
     if (line.help) return true;
     if (words.size() < 2) {
-        error = words.empty() ? "falta la orden" : "falta la orden del grupo " + words[0];
+        error = words.empty() ? Tr("falta la orden") : Tr("falta la orden del grupo ") + words[0];
         return false;
     }
     line.arguments.assign(words.begin() + 2, words.end());
     const Command& command = *line.command;
     if (line.arguments.size() < command.minArguments || line.arguments.size() > command.maxArguments) {
-        error = "argumentos de mas o de menos; uso: tarpel-cli " + command.group + " " + command.name +
+        error = Tr("argumentos de mas o de menos; uso: tarpel-cli ") + command.group + " " + command.name +
                 (command.arguments.empty() ? "" : " " + command.arguments);
         return false;
     }
@@ -102,12 +104,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, const CommandTable& 
 
 std::string HelpText(const CommandTable& table) {
     std::string text =
-        "Uso: tarpel-cli [OPCIONES] GRUPO ORDEN [ARGUMENTOS] [OPCIONES DE LA ORDEN]\n"
-        "\n"
-        "Lee, graba, borra y verifica chips con la placa Velcor del puerto paralelo: AVR por su\n"
-        "interfaz serie y memorias I2C 24Cxx. Sin puerto paralelo trabaja con una placa simulada.\n"
-        "\n"
-        "Ordenes:\n";
+        Tr("Uso: tarpel-cli [OPCIONES] GRUPO ORDEN [ARGUMENTOS] [OPCIONES DE LA ORDEN]\n"
+           "\n"
+           "Lee, graba, borra y verifica chips con la placa Velcor del puerto paralelo: AVR por su\n"
+           "interfaz serie y memorias I2C 24Cxx. Sin puerto paralelo trabaja con una placa simulada.\n"
+           "\n"
+           "Ordenes:\n");
     for (const auto& command : table.Commands()) {
         std::string usage = "  " + command.group + " " + command.name;
         if (!command.arguments.empty()) usage += " " + command.arguments;
@@ -116,13 +118,13 @@ std::string HelpText(const CommandTable& table) {
             text += board::OptionHelp(option, CommandOptionIndent, CommandColumn);
     }
     CommandLine unused;
-    text += "\nOpciones comunes:\n" + board::OptionsHelp(CommonOptions(unused)) +
-            "\n"
-            "Los mensajes salen en la salida de error, uno por linea: \"TITULO: texto\".\n"
-            "Estado de salida: 0 bien; 1 la orden fallo (error, diferencias al verificar, chip no\n"
-            "borrado, orden cancelada); 2 error de uso.\n"
-            "Ctrl-C, SIGTERM, SIGHUP o SIGQUIT detienen la orden en su siguiente byte o pagina, con\n"
-            "todas las lineas apagadas; una segunda senal las apaga en el acto (salida 128 + senal).\n";
+    text += Tr("\nOpciones comunes:\n") + board::OptionsHelp(CommonOptions(unused)) +
+            Tr("\n"
+               "Los mensajes salen en la salida de error, uno por linea: \"TITULO: texto\".\n"
+               "Estado de salida: 0 bien; 1 la orden fallo (error, diferencias al verificar, chip no\n"
+               "borrado, orden cancelada); 2 error de uso.\n"
+               "Ctrl-C, SIGTERM, SIGHUP o SIGQUIT detienen la orden en su siguiente byte o pagina, con\n"
+               "todas las lineas apagadas; una segunda senal las apaga en el acto (salida 128 + senal).\n");
     return text;
 }
 

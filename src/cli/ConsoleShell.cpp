@@ -1,6 +1,7 @@
 #include "cli/ConsoleShell.h"
 
 #include "cli/StopSignals.h"
+#include "shell/Translate.h"
 
 namespace tarpel::cli {
 
@@ -20,7 +21,8 @@ std::string ConsoleShell::OneLine(std::string_view text) {
 
 void ConsoleShell::MessageBox(std::string_view text, std::string_view caption) {
     ClearProgress();
-    err_ << caption << (caption.empty() || caption.back() == ':' ? "" : ":") << ' ' << OneLine(text) << '\n';
+    const std::string title = TrText(caption);
+    err_ << title << (title.empty() || title.back() == ':' ? "" : ":") << ' ' << OneLine(TrText(text)) << '\n';
     err_.flush();
 }
 
@@ -28,13 +30,14 @@ void ConsoleShell::ShowMessage(std::string_view text) { MessageBox(text, Applica
 
 void ConsoleShell::Notice(std::string_view text) {
     ClearProgress();
-    err_ << text << '\n';
+    err_ << TrText(text) << '\n';
     err_.flush();
 }
 
 bool ConsoleShell::AskYesNo(std::string_view text, std::string_view caption) {
     MessageBox(text, caption);
-    err_ << (answerYes_ ? "Respuesta: Si (--force)\n" : "Respuesta: No. Para contestar Si, repita la orden con --force\n");
+    err_ << (answerYes_ ? Tr("Respuesta: Si (--force)\n")
+                        : Tr("Respuesta: No. Para contestar Si, repita la orden con --force\n"));
     err_.flush();
     return answerYes_;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "shell/ReportText.h"
+#include "shell/Translate.h"
 
 namespace tarpel::cli {
 
@@ -12,8 +13,8 @@ void PrintDifferences(std::ostream& out, std::span<const files::ByteDifference> 
     for (const auto& difference : differences.first(shown))
         out << files::DifferenceText(difference, expectedName, foundName) << '\n';
     if (differences.size() > shown)
-        out << "... y " << shell::CountText(differences.size() - shown) << " diferencias mas ("
-            << shell::CountText(differences.size()) << " en total)\n";
+        out << Tr("... y ") << shell::CountText(differences.size() - shown) << Tr(" diferencias mas (")
+            << shell::CountText(differences.size()) << Tr(" en total)\n");
 }
 
 }  // namespace tarpel::cli

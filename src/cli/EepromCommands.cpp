@@ -18,6 +18,7 @@
 #include "files/Checksums.h"
 #include "files/FileKind.h"
 #include "shell/ReportText.h"
+#include "shell/Translate.h"
 
 namespace tarpel::cli {
 
@@ -48,7 +49,7 @@ using Step = shell::CommandOutcome (*)(eeprom::CommandFrame&, const std::string&
 std::optional<int> SelectedChip(CommandContext& context) {
     const auto index = ChipIndex(context.Option("chip").value_or(DefaultChip));
     if (!index)
-        context.shell.MessageBox("Memoria desconocida: " + *context.Option("chip") + " (use " + ChipNames() + ")",
+        context.shell.MessageBox(Tr("Memoria desconocida: ") + *context.Option("chip") + " (use " + ChipNames() + ")",
                                  "ERROR");
     return index;
 }
@@ -60,7 +61,7 @@ int WithWorkspace(CommandContext& context, Step step) {
     const std::string& file = context.arguments.front();
     const files::FileKind kind = files::FileKindOf(file);
     if (kind == files::FileKind::Other || kind == files::FileKind::Elf) {
-        context.shell.MessageBox("El fichero debe acabar en .hex, .bin, .srec, .s19, .s28, .s37 o .mot: " + file,
+        context.shell.MessageBox(Tr("El fichero debe acabar en .hex, .bin, .srec, .s19, .s28, .s37 o .mot: ") + file,
                                  "ERROR");
         return ExitUsage;
     }
@@ -77,7 +78,7 @@ int WithWorkspace(CommandContext& context, Step step) {
     eeprom::CommandFrame frame(workspace, context.lines, context.timing, context.shell);
     const int status = ExitStatus(step(frame, file));
     // Results, not messages: on standard output, once the command's messages are out.
-    PrintDifferences(context.out, differences, "fichero", "chip");
+    PrintDifferences(context.out, differences, Tr("fichero"), "chip");
     if (checksums) context.out << files::ChecksumText(*checksums) << '\n';
     return status;
 }
@@ -139,13 +140,13 @@ int Compare(CommandContext& context) {
 }
 
 CommandOption ChipOption() {
-    return {"chip", "CHIP", "tipo de memoria: " + ChipNames() + " (por omision " + DefaultChip + ")"};
+    return {"chip", "CHIP", Tr("tipo de memoria: ") + ChipNames() + Tr(" (por omision ") + DefaultChip + ")"};
 }
 
 Command EepromCommand(std::string name, std::string summary, Step step) {
     return {.group = "eeprom",
             .name = std::move(name),
-            .arguments = "FICHERO",
+            .arguments = Tr("FICHERO"),
             .summary = std::move(summary),
             .minArguments = 1,
             .maxArguments = 1,
@@ -156,13 +157,15 @@ Command EepromCommand(std::string name, std::string summary, Step step) {
 }  // namespace
 
 void RegisterEepromCommands(CommandTable& table) {
-    table.Add(EepromCommand("read", "lee la 24Cxx entera y la guarda en FICHERO (.hex, .bin o .srec)", ReadToFile));
-    table.Add(EepromCommand("write", "graba en la 24Cxx el contenido de FICHERO (.hex, .bin o .srec)", WriteFromFile));
-    table.Add(EepromCommand("verify", "compara la 24Cxx con el contenido de FICHERO (.hex, .bin o .srec)", VerifyAgainstFile));
+    table.Add(EepromCommand("read", Tr("lee la 24Cxx entera y la guarda en FICHERO (.hex, .bin o .srec)"), ReadToFile));
+    table.Add(
+        EepromCommand("write", Tr("graba en la 24Cxx el contenido de FICHERO (.hex, .bin o .srec)"), WriteFromFile));
+    table.Add(EepromCommand("verify", Tr("compara la 24Cxx con el contenido de FICHERO (.hex, .bin o .srec)"),
+                            VerifyAgainstFile));
     table.Add({.group = "eeprom",
                .name = "convert",
-               .arguments = "ENTRADA SALIDA",
-               .summary = "pasa la imagen de ENTRADA a SALIDA (.hex, .bin o .srec), sin placa",
+               .arguments = Tr("ENTRADA SALIDA"),
+               .summary = Tr("pasa la imagen de ENTRADA a SALIDA (.hex, .bin o .srec), sin placa"),
                .minArguments = 2,
                .maxArguments = 2,
                .options = {ChipOption()},
@@ -170,8 +173,8 @@ void RegisterEepromCommands(CommandTable& table) {
                .run = Convert});
     table.Add({.group = "eeprom",
                .name = "compare",
-               .arguments = "FICHERO OTRO",
-               .summary = "compara las imagenes de FICHERO y OTRO (.hex, .bin o .srec) byte a byte, sin placa",
+               .arguments = Tr("FICHERO OTRO"),
+               .summary = Tr("compara las imagenes de FICHERO y OTRO (.hex, .bin o .srec) byte a byte, sin placa"),
                .minArguments = 2,
                .maxArguments = 2,
                .options = {ChipOption()},

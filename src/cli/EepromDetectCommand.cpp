@@ -3,6 +3,7 @@
 #include "cli/CommandContext.h"
 #include "eeprom/CommandFrame.h"
 #include "eeprom/DetectChip.h"
+#include "shell/Translate.h"
 
 namespace tarpel::cli {
 
@@ -23,7 +24,7 @@ int Detect(CommandContext& context) {
 Command EepromDetectCommand() {
     return {.group = "eeprom",
             .name = "detect",
-            .summary = "averigua que 24Cxx hay en el zocalo, sin grabar nada en ella",
+            .summary = Tr("averigua que 24Cxx hay en el zocalo, sin grabar nada en ella"),
             .run = Detect};
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/Translate.h"
 #include "sim/SimulatedBoard.h"
 
 namespace tarpel::cli {
@@ -33,23 +34,23 @@ std::size_t ReportSimViolations(sim::SimulatedBoard& board, SocketsInUse inUse, 
         const std::size_t logged = log.Entries().size() + log.Suppressed();
         if (!used) {
             if (logged != 0)
-                err << "tarpel-cli: " << bystander << " del otro zocalo vio " << logged
-                    << (logged == 1 ? " violacion" : " violaciones")
-                    << " del protocolo en las lineas compartidas (no cuentan: la orden no era para ese zocalo)\n";
+                err << "tarpel-cli: " << bystander << Tr(" del otro zocalo vio ") << logged
+                    << (logged == 1 ? Tr(" violacion") : Tr(" violaciones"))
+                    << Tr(" del protocolo en las lineas compartidas (no cuentan: la orden no era para ese zocalo)\n");
             return;
         }
         count += logged;
         for (const auto& violation : log.Entries()) shown.push_back({socket, &violation});
     };
-    collect(board.Eeprom(), "24Cxx: ", inUse.eeprom, "la 24Cxx");
-    collect(board.Avr(), "", inUse.avr, "el AVR");
+    collect(board.Eeprom(), "24Cxx: ", inUse.eeprom, Tr("la 24Cxx"));
+    collect(board.Avr(), "", inUse.avr, Tr("el AVR"));
     if (count == 0) return 0;
     // Both sockets' entries in the order they happened.
     std::stable_sort(shown.begin(), shown.end(),
                      [](const Logged& a, const Logged& b) { return a.violation->timeNs < b.violation->timeNs; });
-    err << "tarpel-cli: " << count << (count == 1 ? " violacion" : " violaciones")
-        << " del protocolo en la placa simulada";
-    if (count > ShownViolations) err << " (las " << ShownViolations << " primeras)";
+    err << "tarpel-cli: " << count << (count == 1 ? Tr(" violacion") : Tr(" violaciones"))
+        << Tr(" del protocolo en la placa simulada");
+    if (count > ShownViolations) err << Tr(" (las ") << ShownViolations << Tr(" primeras)");
     err << ":\n";
     for (std::size_t i = 0; i < shown.size() && i < ShownViolations; ++i) {
         char when[32];

@@ -4,8 +4,11 @@
 
 #include <cerrno>
 #include <csignal>
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdlib>
+#include <string>
 
 #include "hw/SignalSafeOff.h"
 
@@ -25,9 +28,14 @@ void WriteError(const char (&text)[Size]) {
     [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text, Size - 1);
 }
 
+// The message in the program's language, looked up before any signal can come: gettext is no
+// call for a handler.
+std::array<char, 128> cancelledText{};
+std::size_t cancelledLength = 0;
+
 void WriteCancelled() {
     if (clearProgressLine) WriteError("\r\x1b[K");
-    WriteError("Operacion cancelada\n");
+    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, cancelledText.data(), cancelledLength);
 }
 
 extern "C" void OnStopSignal(int signalNumber) {
@@ -55,6 +63,9 @@ extern "C" void OnStopSignal(int signalNumber) {
 
 void InstallStopSignals(bool terminal) {
     clearProgressLine = terminal;
+    const std::string cancelled = std::string(Tr(CancelledMessage)) + "\n";
+    cancelledLength = std::min(cancelled.size(), cancelledText.size());
+    std::copy_n(cancelled.data(), cancelledLength, cancelledText.data());
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
     // One handler at a time: the second signal never interrupts the first one's handler.

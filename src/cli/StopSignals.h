@@ -4,11 +4,11 @@
 // program then switches every line off, says "Operacion cancelada" and ends with status 1. A
 // second one does not wait for the command: every line goes off at once and the program ends
 // with status 128 + the signal's number.
-#include <string_view>
+#include "shell/Translate.h"
 
 namespace tarpel::cli {
 
-inline constexpr std::string_view CancelledMessage = "Operacion cancelada";
+inline constexpr const char* CancelledMessage = TrNoop("Operacion cancelada");
 
 // `terminal`: standard error is a terminal, where a progress line may stand to be cleared.
 void InstallStopSignals(bool terminal);

@@ -10,9 +10,11 @@
 #include "cli/Cli.h"
 #include "cli/EepromCommands.h"
 #include "cli/StopSignals.h"
+#include "shell/Translate.h"
 
 int main(int argc, char** argv) {
     using namespace tarpel::cli;
+    tarpel::SetUpLanguage();
     CommandTable table;
     // One line per command group.
     RegisterBoardCommands(table);

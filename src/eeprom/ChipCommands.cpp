@@ -8,6 +8,7 @@
 #include "eeprom/ChipMessages.h"
 #include "shell/Progress.h"
 #include "shell/ReportText.h"
+#include "shell/Translate.h"
 
 namespace tarpel::eeprom {
 
@@ -31,7 +32,7 @@ hw::EepromAddressing Addressing(CommandFrame& frame) {
     return AddressingFor(frame.Workspace().Chip(), frame.Master().Timing().FastTiming);
 }
 
-std::string ChipName(const EepromWorkspace& workspace) { return "la " + std::string(workspace.Chip().name); }
+std::string ChipName(const EepromWorkspace& workspace) { return Tr("la ") + std::string(workspace.Chip().name); }
 
 void TellChipContents(EepromWorkspace& workspace, std::span<const std::uint8_t> image) {
     if (workspace.ChipContentsKnown) workspace.ChipContentsKnown(image.first(ImageCount(workspace)));
@@ -67,14 +68,14 @@ CommandOutcome ReadChip(CommandFrame& frame) {
     switch (result) {
         case hw::ReadAllResult::NotAcknowledged: return CommandOutcome::Failed;
         case hw::ReadAllResult::Cancelled:
-            shell.Report("Lectura cancelada: leidos " +
-                             shell::CountText(static_cast<std::uint64_t>(frame.Master().LastReadCount())) + " de " +
+            shell.Report(Tr("Lectura cancelada: leidos ") +
+                             shell::CountText(static_cast<std::uint64_t>(frame.Master().LastReadCount())) + Tr(" de ") +
                              total + " bytes",
-                         "el resto es el contenido anterior");
+                         Tr("el resto es el contenido anterior"));
             return CommandOutcome::Cancelled;
         case hw::ReadAllResult::Complete: break;
     }
-    shell.Report("Leidos " + total + " bytes de " + ChipName(workspace));
+    shell.Report(Tr("Leidos ") + total + Tr(" bytes de ") + ChipName(workspace));
     TellChipContents(workspace, workspace.MemoryImage);
     return CommandOutcome::Done;
 }
@@ -91,6 +92,7 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
     const std::int32_t chipSize = static_cast<std::int32_t>(image.size());
     auto outcome = CommandOutcome::Done;
     // Rising page order; the label and gauge show the start of the page just written.
+    const std::string writtenLabel = Tr(" bytes grabados...");
     for (std::int32_t page = 0; page < chipSize - 1; page += addressing.pageSize) {
         if (!master.BusFree()) {
             shell.ProgressClose();
@@ -99,16 +101,16 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
         if (!master.ProgramPageWithRetry(image, static_cast<std::uint16_t>(page), addressing)) {
             shell.ProgressClose();
             frame.StopCommand();
-            shell.MessageBox(PageNoAckText + std::to_string(page) + ")", ErrorCaption);
+            shell.MessageBox(Tr(PageNoAckText) + std::to_string(page) + ")", ErrorCaption);
             return CommandOutcome::Failed;
         }
-        if (shell::ProgressStep(shell, std::to_string(page) + " bytes grabados...", page, chipSize)) {
+        if (shell::ProgressStep(shell, std::to_string(page) + writtenLabel, page, chipSize)) {
             outcome = CommandOutcome::Cancelled;
-            shell.Report("Programacion cancelada: grabados " +
+            shell.Report(Tr("Programacion cancelada: grabados ") +
                              shell::CountText(static_cast<std::uint64_t>(
                                  std::min(page + addressing.pageSize, chipSize))) +
-                             " de " + shell::CountText(image.size()) + " bytes",
-                         "el resto del chip sigue como estaba");
+                             Tr(" de ") + shell::CountText(image.size()) + " bytes",
+                         Tr("el resto del chip sigue como estaba"));
             break;
         }
     }
@@ -119,7 +121,8 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
     master.EepromWaitReady();
     frame.StopCommand();
     if (outcome == CommandOutcome::Done) {
-        shell.Report("Programados " + shell::CountText(image.size()) + " bytes en " + ChipName(frame.Workspace()));
+        shell.Report(Tr("Programados ") + shell::CountText(image.size()) + Tr(" bytes en ") +
+                     ChipName(frame.Workspace()));
         TellChipContents(frame.Workspace(), image);
     }
     return outcome;
@@ -144,7 +147,7 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
     frame.StopCommand();
     // Comparing a partial read would judge the chip on bytes never read: report nothing.
     if (result == hw::ReadAllResult::Cancelled) {
-        shell.Report("Comprobacion cancelada: sin veredicto");
+        shell.Report(Tr("Comprobacion cancelada: sin veredicto"));
         return CommandOutcome::Cancelled;
     }
     TellChipContents(workspace, chip);
@@ -152,17 +155,18 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
     const auto differences =
         files::DifferencesBetween(std::span(workspace.MemoryImage).first(count), std::span(chip).first(count));
     if (!differences.empty()) {
-        shell.MessageBox("Hay diferencias en el byte nº:" + std::to_string(differences.front().address),
-                         "ERROR EN LA COMPROBACION");
-        shell.Report("Comprobada " + ChipName(workspace) + ": " + shell::CountText(differences.size()) +
-                     " bytes distintos de la imagen");
+        shell.MessageBox(Tr("Hay diferencias en el byte nº:") + std::to_string(differences.front().address),
+                         Tr("ERROR EN LA COMPROBACION"));
+        shell.Report(Tr("Comprobada ") + ChipName(workspace) + ": " + shell::CountText(differences.size()) +
+                     Tr(" bytes distintos de la imagen"));
         if (workspace.DifferencesFound) workspace.DifferencesFound(differences);
         return CommandOutcome::Failed;
     }
     frame.RefreshGrid();
     if (workspace.DifferencesFound) workspace.DifferencesFound(differences);
-    shell.Report("Comprobada " + ChipName(workspace) + ": " + shell::CountText(count) + " bytes iguales a la imagen");
-    shell.MessageBox("El contenido del chip se ha verificado correctamente!!!", "FIN DE LA COMPROBACION");
+    shell.Report(Tr("Comprobada ") + ChipName(workspace) + ": " + shell::CountText(count) +
+                 Tr(" bytes iguales a la imagen"));
+    shell.MessageBox(Tr("El contenido del chip se ha verificado correctamente!!!"), Tr("FIN DE LA COMPROBACION"));
     return CommandOutcome::Done;
 }
 

@@ -8,12 +8,13 @@
 #include "files/ByteDifferences.h"
 #include "files/ImageFileMessages.h"
 #include "shell/ReportText.h"
+#include "shell/Translate.h"
 
 namespace tarpel::eeprom {
 
 namespace {
 
-constexpr std::string_view ComparisonCaption = "FIN DE LA COMPARACION";
+constexpr std::string_view ComparisonCaption = TrNoop("FIN DE LA COMPARACION");
 
 }  // namespace
 
@@ -39,13 +40,13 @@ CommandOutcome CompareImageWith(CommandFrame& frame, const std::string& fileName
         files::DifferencesBetween(std::span(workspace.MemoryImage).first(count), std::span(file.image).first(count));
     const std::string name = shell::FileNameText(fileName);
     if (differences.empty()) {
-        shell.MessageBox("La imagen y el fichero son iguales", ComparisonCaption);
-        shell.Report("La imagen y " + name + " son iguales: " + shell::CountText(count) + " bytes");
+        shell.MessageBox(Tr("La imagen y el fichero son iguales"), ComparisonCaption);
+        shell.Report(Tr("La imagen y ") + name + Tr(" son iguales: ") + shell::CountText(count) + " bytes");
     } else {
-        shell.MessageBox("La imagen y el fichero difieren en " + shell::CountText(differences.size()) +
-                             " bytes; el primero es el $" + files::AddressText(differences.front().address),
+        shell.MessageBox(Tr("La imagen y el fichero difieren en ") + shell::CountText(differences.size()) +
+                             Tr(" bytes; el primero es el $") + files::AddressText(differences.front().address),
                          ComparisonCaption);
-        shell.Report("La imagen y " + name + " difieren en " + shell::CountText(differences.size()) + " bytes");
+        shell.Report(Tr("La imagen y ") + name + Tr(" difieren en ") + shell::CountText(differences.size()) + " bytes");
     }
     if (workspace.DifferencesFound) workspace.DifferencesFound(differences);
     return differences.empty() ? CommandOutcome::Done : CommandOutcome::Failed;

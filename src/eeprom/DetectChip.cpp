@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "eeprom/ChipMessages.h"
+#include "shell/Translate.h"
 
 namespace tarpel::eeprom {
 
@@ -141,14 +142,14 @@ CommandOutcome DetectChip(CommandFrame& frame, ChipDetection& detection) {
 std::string DetectionText(const ChipDetection& detection) {
     const auto name = [](int index) { return std::string(ChipCatalogue[static_cast<std::size_t>(index)].name); };
     switch (detection.verdict) {
-        case DetectionVerdict::NoAnswer: return "No contesta ningun chip";
-        case DetectionVerdict::Recognised: return "Memoria detectada: " + name(detection.smallestIndex);
+        case DetectionVerdict::NoAnswer: return Tr("No contesta ningun chip");
+        case DetectionVerdict::Recognised: return Tr("Memoria detectada: ") + name(detection.smallestIndex);
         case DetectionVerdict::Undecided:
-            return "Memoria de " + name(detection.smallestIndex) + " a " + name(detection.largestIndex) +
-                   ": su contenido (vacio o un mismo patron repetido) no permite saber cual";
+            return Tr("Memoria de ") + name(detection.smallestIndex) + Tr(" a ") + name(detection.largestIndex) +
+                   Tr(": su contenido (vacio o un mismo patron repetido) no permite saber cual");
         case DetectionVerdict::Unlisted:
-            return "El chip contesta en " + ControlByteList(detection.answeringControlBytes) +
-                   " y no es ninguna memoria de la lista";
+            return Tr("El chip contesta en ") + ControlByteList(detection.answeringControlBytes) +
+                   Tr(" y no es ninguna memoria de la lista");
     }
     return {};
 }

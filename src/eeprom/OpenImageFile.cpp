@@ -12,6 +12,7 @@
 #include "files/ImageFileMessages.h"
 #include "files/SrecRead.h"
 #include "shell/ReportText.h"
+#include "shell/Translate.h"
 
 namespace tarpel::eeprom {
 
@@ -19,9 +20,9 @@ namespace {
 
 constexpr std::size_t BinaryReadCapacity = 100000;
 constexpr std::string_view MoreDataWarning =
-    "El archivo contiene mas datos de los que el \rchip seleccionado puede almacenar: Se truncaran los datos";
+    TrNoop("El archivo contiene mas datos de los que el \rchip seleccionado puede almacenar: Se truncaran los datos");
 constexpr std::string_view LessDataWarning =
-    "El archivo contiene menos datos de los que el \rchip seleccionado puede almacenar: Se rellenara con FF";
+    TrNoop("El archivo contiene menos datos de los que el \rchip seleccionado puede almacenar: Se rellenara con FF");
 
 LoadedImageFile LoadBinary(const std::string& fileName, std::size_t chipSize) {
     LoadedImageFile file;
@@ -101,7 +102,8 @@ CommandOutcome OpenImageFrom(CommandFrame& frame, const std::string& fileName) {
                 workspace.MemoryImage.begin());
     for (const auto& warning : file.warnings) shell.MessageBox(warning, files::WarningCaption);
     frame.RefreshGrid();
-    shell.Report(shell::FileNameText(fileName) + " cargado en la imagen de la " + std::string(workspace.Chip().name));
+    shell.Report(shell::FileNameText(fileName) + Tr(" cargado en la imagen de la ") +
+                 std::string(workspace.Chip().name));
     return CommandOutcome::Done;
 }
 

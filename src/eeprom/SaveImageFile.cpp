@@ -9,12 +9,13 @@
 #include "files/ImageFileMessages.h"
 #include "files/SrecWrite.h"
 #include "shell/ReportText.h"
+#include "shell/Translate.h"
 
 namespace tarpel::eeprom {
 
 namespace {
 
-constexpr std::string_view CannotCreate = "No se puede crear fichero!!";
+constexpr std::string_view CannotCreate = TrNoop("No se puede crear fichero!!");
 
 }  // namespace
 
@@ -51,8 +52,8 @@ CommandOutcome SaveImageTo(CommandFrame& frame, const std::string& fileName) {
     // would let the user believe the image is safe on disk.
     if (!written) shell.MessageBox(CannotCreate, files::ErrorCaption);
     else
-        shell.Report("Guardados " + shell::CountText(static_cast<std::uint64_t>(workspace.ChipSize)) + " bytes en " +
-                     shell::FileNameText(fileName));
+        shell.Report(Tr("Guardados ") + shell::CountText(static_cast<std::uint64_t>(workspace.ChipSize)) +
+                     Tr(" bytes en ") + shell::FileNameText(fileName));
     return written ? CommandOutcome::Done : CommandOutcome::Failed;
 }
 

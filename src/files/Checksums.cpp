@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "shell/Translate.h"
+
 namespace tarpel::files {
 
 namespace {
@@ -38,7 +40,7 @@ Checksums ChecksumsOf(std::span<const std::uint8_t> bytes) { return {Crc32(bytes
 
 std::string ChecksumText(const Checksums& checksums) {
     char text[32];
-    std::snprintf(text, sizeof text, "CRC32 %08X, suma 0x%04X", static_cast<unsigned>(checksums.crc32),
+    std::snprintf(text, sizeof text, Tr("CRC32 %08X, suma 0x%04X"), static_cast<unsigned>(checksums.crc32),
                   static_cast<unsigned>(checksums.sum));
     return text;
 }

@@ -5,21 +5,22 @@
 #include <string_view>
 
 #include "files/ImageFileRead.h"
+#include "shell/Translate.h"
 
 namespace tarpel::files {
 
 inline constexpr std::string_view ErrorCaption = "ERROR";
-inline constexpr std::string_view WarningCaption = "AVISO:";
+inline constexpr std::string_view WarningCaption = TrNoop("AVISO:");
 
-inline constexpr std::string_view UnreadableFileText = "No se puede abrir el fichero!!";
+inline constexpr std::string_view UnreadableFileText = TrNoop("No se puede abrir el fichero!!");
 // The endings the 24Cxx page reads and writes, and the AVR commands write.
 inline constexpr std::string_view UnknownKindText =
-    "Tipo de fichero desconocido (debe ser .hex, .bin, .srec, .s19, .s28, .s37 o .mot)!!";
+    TrNoop("Tipo de fichero desconocido (debe ser .hex, .bin, .srec, .s19, .s28, .s37 o .mot)!!");
 // The endings the AVR commands read: those, and the ELF programs of avr-gcc.
 inline constexpr std::string_view UnknownAvrKindText =
-    "Tipo de fichero desconocido (debe ser .hex, .bin, .srec, .s19, .s28, .s37, .mot o .elf)!!";
-inline constexpr std::string_view NoHexDataText = "El fichero no contiene datos HEX validos!!";
-inline constexpr std::string_view NoSrecDataText = "El fichero no contiene datos S-record validos!!";
+    TrNoop("Tipo de fichero desconocido (debe ser .hex, .bin, .srec, .s19, .s28, .s37, .mot o .elf)!!");
+inline constexpr std::string_view NoHexDataText = TrNoop("El fichero no contiene datos HEX validos!!");
+inline constexpr std::string_view NoSrecDataText = TrNoop("El fichero no contiene datos S-record validos!!");
 
 // The warning for a file some of whose lines are not valid records of its format ("HEX",
 // "S-record"): how many, and the first.

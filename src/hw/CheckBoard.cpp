@@ -1,22 +1,24 @@
 #include "hw/CheckBoard.h"
 
+#include "shell/Translate.h"
+
 namespace tarpel::hw {
 
 bool CheckBoard(BoardLines& lines, shell::Shell& shell) {
     lines.WriteBusLines(true, true, true);
     if (!lines.ReadSdaIn()) {
         lines.AllOff();
-        shell.MessageBox("El Velcor no responde correctamente!!!", "ERROR");
+        shell.MessageBox(Tr("El Velcor no responde correctamente!!!"), "ERROR");
         return false;
     }
     lines.WriteBusLines(true, true, false);
     if (lines.ReadSdaIn()) {
         lines.AllOff();
-        shell.MessageBox("El Velcor NO responde correctamente!!!", "ERROR");
+        shell.MessageBox(Tr("El Velcor NO responde correctamente!!!"), "ERROR");
         return false;
     }
     lines.WriteBusLines(true, true, true);
-    shell.MessageBox("El Velcor responde correctamente!!!", "OK");
+    shell.MessageBox(Tr("El Velcor responde correctamente!!!"), "OK");
     lines.AllOff();
     return true;
 }

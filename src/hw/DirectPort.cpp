@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "hw/SignalSafeOff.h"
+#include "shell/Translate.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <sys/io.h>
@@ -26,15 +27,15 @@ std::unique_ptr<DirectPort> DirectPort::Open(std::string& errorMessage) {
     if (::ioperm(DataPort, PortCount, 1) != 0) {
         const int error = errno;
         errorMessage = error == EPERM
-                           ? std::string("Sin permiso para acceder directamente a los puertos 0x378-0x37A. "
-                                         "El acceso directo solo funciona como root; use mejor --board ppdev.")
-                           : std::string("No se puede acceder a los puertos 0x378-0x37A: ") + std::strerror(error);
+                           ? std::string(Tr("Sin permiso para acceder directamente a los puertos 0x378-0x37A. "
+                                            "El acceso directo solo funciona como root; use mejor --board ppdev."))
+                           : std::string(Tr("No se puede acceder a los puertos 0x378-0x37A: ")) + std::strerror(error);
         return nullptr;
     }
     RegisterSignalSafeOff(WriteZeroFromSignal);
     return std::unique_ptr<DirectPort>(new DirectPort());
 #else
-    errorMessage = "El acceso directo a puertos solo existe en procesadores x86; use --board ppdev.";
+    errorMessage = Tr("El acceso directo a puertos solo existe en procesadores x86; use --board ppdev.");
     return nullptr;
 #endif
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "shell/Progress.h"
+#include "shell/Translate.h"
 
 namespace tarpel::hw {
 
@@ -213,10 +214,11 @@ ReadAllResult I2cMaster::EepromReadAll(std::span<std::uint8_t> memoryImage, std:
     // One transaction: the chip's address counter walks through the whole chip. The last byte
     // read gets no acknowledge, or the chip would drive the next byte's first bit and could
     // hold SDA low through the stop.
+    const std::string readLabel = Tr(" bytes leidos...");
     for (std::int64_t i = 0; i < count; ++i) {
         memoryImage[static_cast<std::size_t>(i)] = I2cReadByte();
         lastReadCount_ = i + 1;
-        const bool cancelled = shell::ProgressStep(shell, std::to_string(i) + " bytes leidos...", i, chipSize);
+        const bool cancelled = shell::ProgressStep(shell, std::to_string(i) + readLabel, i, chipSize);
         if (cancelled) result = ReadAllResult::Cancelled;
         if (cancelled || i + 1 == count) {
             MasterNack();

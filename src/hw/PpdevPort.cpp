@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "hw/SignalSafeOff.h"
+#include "shell/Translate.h"
 
 namespace tarpel::hw {
 
@@ -45,22 +46,22 @@ std::string PpdevErrorMessage(const std::string& device, PpdevStage stage, int e
         case ENOENT:
         case ENODEV:
         case ENXIO:
-            return "No existe el puerto paralelo " + device +
-                   ". Cargue los modulos del kernel con: sudo modprobe parport_pc ppdev";
+            return Tr("No existe el puerto paralelo ") + device +
+                   Tr(". Cargue los modulos del kernel con: sudo modprobe parport_pc ppdev");
         case EACCES:
-            return "Sin permiso para usar " + device + ". Anada su usuario al grupo " + OwningGroup(device) +
-                   " (sudo adduser $USER " + OwningGroup(device) + ") y vuelva a iniciar la sesion.";
+            return Tr("Sin permiso para usar ") + device + Tr(". Anada su usuario al grupo ") + OwningGroup(device) +
+                   Tr(" (sudo adduser $USER ") + OwningGroup(device) + Tr(") y vuelva a iniciar la sesion.");
         case EPERM:
             if (stage == PpdevStage::Open)
-                return "Sin permiso para usar " + device + ". Anada su usuario al grupo " + OwningGroup(device) +
-                       " y vuelva a iniciar la sesion.";
+                return Tr("Sin permiso para usar ") + device + Tr(". Anada su usuario al grupo ") +
+                       OwningGroup(device) + Tr(" y vuelva a iniciar la sesion.");
             [[fallthrough]];
         case EBUSY:
-            return "El puerto " + device +
-                   " esta ocupado por otro controlador (por ejemplo el modulo lp o un servicio de impresion). "
-                   "Descarguelo con: sudo rmmod lp, o detenga el servicio de impresion.";
+            return Tr("El puerto ") + device +
+                   Tr(" esta ocupado por otro controlador (por ejemplo el modulo lp o un servicio de impresion). "
+                      "Descarguelo con: sudo rmmod lp, o detenga el servicio de impresion.");
         default:
-            return "No se puede usar el puerto " + device + ": " + std::strerror(error);
+            return Tr("No se puede usar el puerto ") + device + ": " + std::strerror(error);
     }
 }
 
@@ -109,20 +110,20 @@ PpdevPort::~PpdevPort() {
 
 void PpdevPort::RecordFailure(const char* access, int error) {
     if (!failure_.empty()) return;
-    failure_ = std::string("Fallo al ") + access + device_ + ": " + std::strerror(error) +
-               ". La orden se ha detenido; compruebe el puerto y desconecte la placa si sigue alimentada.";
+    failure_ = std::string(Tr("Fallo al ")) + access + device_ + ": " + std::strerror(error) +
+               Tr(". La orden se ha detenido; compruebe el puerto y desconecte la placa si sigue alimentada.");
 }
 
 void PpdevPort::DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) {
     if (port != DataPort) return;
     unsigned char data = value;
-    if (ioctl_(fd_, PPWDATA, &data) != 0) RecordFailure("escribir en el puerto ", errno);
+    if (ioctl_(fd_, PPWDATA, &data) != 0) RecordFailure(Tr("escribir en el puerto "), errno);
 }
 
 std::uint8_t PpdevPort::DlPortReadPortUchar(std::uint16_t port) {
     if (port != StatusPort) return 0xFF;
     unsigned char status = 0xFF;
-    if (ioctl_(fd_, PPRSTATUS, &status) != 0) RecordFailure("leer el estado del puerto ", errno);
+    if (ioctl_(fd_, PPRSTATUS, &status) != 0) RecordFailure(Tr("leer el estado del puerto "), errno);
     return status;
 }
 

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "shell/Translate.h"
+
 namespace tarpel::hw {
 
 namespace {
@@ -27,7 +29,7 @@ VcdWriter::VcdWriter(const std::string& path, std::vector<std::string> variableN
     for (std::size_t i = 0; i < names_.size(); ++i) ids_.push_back(Identifier(i));
     file_ = std::fopen(path.c_str(), "wb");
     if (!file_) {
-        error_ = "No se puede crear el fichero de traza " + path + ": " + std::strerror(errno);
+        error_ = Tr("No se puede crear el fichero de traza ") + path + ": " + std::strerror(errno);
         return;
     }
     buffer_ += "$date tarpel $end\n$version tarpel line trace $end\n$timescale 1 ns $end\n";
@@ -83,7 +85,8 @@ void VcdWriter::Flush() {
 
 void VcdWriter::NoteWriteError(int error) {
     // The first failure says why; what follows it is lost anyway.
-    if (error_.empty()) error_ = "El fichero de traza " + path_ + " ha quedado incompleto: " + std::strerror(error);
+    if (error_.empty())
+        error_ = Tr("El fichero de traza ") + path_ + Tr(" ha quedado incompleto: ") + std::strerror(error);
 }
 
 }  // namespace tarpel::hw

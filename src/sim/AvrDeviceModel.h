@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "shell/Translate.h"
+
 namespace tarpel::sim {
 
 struct AvrDeviceModel {
@@ -63,16 +65,16 @@ struct AvrClockMode {
 };
 
 inline constexpr std::array<AvrClockMode, 16> AvrClockModes{{
-    {AvrClockSource::Xtal1, 0, "reloj externo"},
-    {AvrClockSource::InternalRc, 1000, "RC interno de 1 MHz"},
-    {AvrClockSource::InternalRc, 500, "RC interno de 2 MHz"},
-    {AvrClockSource::InternalRc, 250, "RC interno de 4 MHz"},
-    {AvrClockSource::InternalRc, 125, "RC interno de 8 MHz"},
-    {AvrClockSource::Oscillator, 0, "RC externo"},
-    {AvrClockSource::Oscillator, 0, "RC externo"},
-    {AvrClockSource::Oscillator, 0, "RC externo"},
-    {AvrClockSource::Oscillator, 0, "RC externo"},
-    {AvrClockSource::Oscillator, 0, "cristal de baja frecuencia"},
+    {AvrClockSource::Xtal1, 0, TrNoop("reloj externo")},
+    {AvrClockSource::InternalRc, 1000, TrNoop("RC interno de 1 MHz")},
+    {AvrClockSource::InternalRc, 500, TrNoop("RC interno de 2 MHz")},
+    {AvrClockSource::InternalRc, 250, TrNoop("RC interno de 4 MHz")},
+    {AvrClockSource::InternalRc, 125, TrNoop("RC interno de 8 MHz")},
+    {AvrClockSource::Oscillator, 0, TrNoop("RC externo")},
+    {AvrClockSource::Oscillator, 0, TrNoop("RC externo")},
+    {AvrClockSource::Oscillator, 0, TrNoop("RC externo")},
+    {AvrClockSource::Oscillator, 0, TrNoop("RC externo")},
+    {AvrClockSource::Oscillator, 0, TrNoop("cristal de baja frecuencia")},
     {AvrClockSource::Oscillator, 0, "cristal"},
     {AvrClockSource::Oscillator, 0, "cristal"},
     {AvrClockSource::Oscillator, 0, "cristal"},

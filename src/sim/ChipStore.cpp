@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "files/AtomicFile.h"
+#include "shell/Translate.h"
 
 namespace tarpel::sim {
 
@@ -36,10 +37,10 @@ bool ChipStore::Save(const std::string& fileName, const std::vector<std::uint8_t
     if (files::WriteFileAtomically((fs::path(folder_) / fileName).string(), bytes)) return true;
     const int cause = errno;
     if (failure_->empty()) {
-        *failure_ = "No se puede guardar el chip simulado " + fileName + " en la carpeta " + folder_ +
+        *failure_ = Tr("No se puede guardar el chip simulado ") + fileName + Tr(" en la carpeta ") + folder_ +
                     (cause != 0 ? std::string(": ") + std::strerror(cause) : std::string()) +
-                    ". Lo grabado se ha perdido: compruebe que puede escribir en la carpeta y que el disco no "
-                    "esta lleno, o use otra con --sim-dir.";
+                    Tr(". Lo grabado se ha perdido: compruebe que puede escribir en la carpeta y que el disco no "
+                       "esta lleno, o use otra con --sim-dir.");
     }
     return false;
 }

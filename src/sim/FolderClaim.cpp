@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <utility>
 
+#include "shell/Translate.h"
+
 namespace tarpel::sim {
 
 FolderClaim FolderClaim::Claim(const std::string& folder, std::string& error) {
@@ -20,9 +22,9 @@ FolderClaim FolderClaim::Claim(const std::string& folder, std::string& error) {
     const int cause = errno;
     ::close(fd);
     if (cause == EWOULDBLOCK) {
-        error = "La placa simulada de la carpeta " + folder +
-                " esta en uso por otro programa (tarpel o tarpel-cli). Espere a que termine o cierrelo, "
-                "o use otra carpeta con --sim-dir.";
+        error = Tr("La placa simulada de la carpeta ") + folder +
+                Tr(" esta en uso por otro programa (tarpel o tarpel-cli). Espere a que termine o cierrelo, "
+                   "o use otra carpeta con --sim-dir.");
     }
     // Any other cause (a file system without locks) leaves the folder unclaimed, as before.
     return {};

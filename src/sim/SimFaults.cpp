@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "shell/Translate.h"
+
 namespace tarpel::sim {
 
 namespace {
@@ -23,20 +25,20 @@ PageRefusal ParseRefusal(const std::string& name) {
     PageRefusal refusal;
     if (colon == std::string_view::npos || !ParseNumber(rest.substr(0, colon), refusal.page) ||
         !ParseNumber(rest.substr(colon + 1), refusal.attempts) || refusal.attempts < 0)
-        throw std::invalid_argument("Fallo simulado mal escrito: " + name +
-                                    " (se espera eeprom-refuse-page:PAGINA:INTENTOS)");
+        throw std::invalid_argument(Tr("Fallo simulado mal escrito: ") + name +
+                                    Tr(" (se espera eeprom-refuse-page:PAGINA:INTENTOS)"));
     return refusal;
 }
 
 }  // namespace
 
 const char* const SimFaultHelp =
-    "      eeprom-refuse-page:K:N  la 24Cxx no acepta su pagina K (de su propio tamano de\n"
-    "                              pagina) en las N primeras escrituras\n"
-    "      sda-stuck-high          la linea de retorno de SDA queda siempre alta\n"
-    "      sda-stuck-low           la linea de retorno de SDA queda siempre baja\n"
-    "      avr-absent, avr-locked, avr-unknown-signature, avr-no-answer,\n"
-    "      avr-flash-stuck:DIR     fallos del zocalo AVR (los interpreta su modelo)\n";
+    TrNoop("      eeprom-refuse-page:K:N  la 24Cxx no acepta su pagina K (de su propio tamano de\n"
+           "                              pagina) en las N primeras escrituras\n"
+           "      sda-stuck-high          la linea de retorno de SDA queda siempre alta\n"
+           "      sda-stuck-low           la linea de retorno de SDA queda siempre baja\n"
+           "      avr-absent, avr-locked, avr-unknown-signature, avr-no-answer,\n"
+           "      avr-flash-stuck:DIR     fallos del zocalo AVR (los interpreta su modelo)\n");
 
 SimFaults ParseSimFaults(const std::vector<std::string>& names) {
     SimFaults faults;
@@ -48,10 +50,10 @@ SimFaults ParseSimFaults(const std::vector<std::string>& names) {
         } else if (name == "sda-stuck-high" || name == "sda-stuck-low") {
             const auto fault = name == "sda-stuck-high" ? ReturnLineFault::StuckHigh : ReturnLineFault::StuckLow;
             if (faults.returnLine != ReturnLineFault::None && faults.returnLine != fault)
-                throw std::invalid_argument("La linea de retorno no puede quedar alta y baja a la vez");
+                throw std::invalid_argument(Tr("La linea de retorno no puede quedar alta y baja a la vez"));
             faults.returnLine = fault;
         } else {
-            throw std::invalid_argument("Fallo simulado desconocido: " + name);
+            throw std::invalid_argument(Tr("Fallo simulado desconocido: ") + name);
         }
     }
     return faults;

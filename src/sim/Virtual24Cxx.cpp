@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "shell/Translate.h"
 #include "sim/BoardWiring.h"
 
 namespace tarpel::sim {
@@ -46,7 +47,8 @@ bool Virtual24Cxx::Save() {
 
 void Virtual24Cxx::CheckMinimum(std::uint64_t sinceNs, std::uint64_t nowNs, std::uint64_t minimumNs,
                                 const char* what) {
-    if (sinceNs != Never && nowNs - sinceNs < minimumNs) violations_.Record(nowNs, what);
+    // The description is looked up only for a violation: this runs at every edge.
+    if (sinceNs != Never && nowNs - sinceNs < minimumNs) violations_.Record(nowNs, Tr(what));
 }
 
 void Virtual24Cxx::OnDataWrite(std::uint8_t data, std::uint64_t nowNs) {
@@ -58,13 +60,13 @@ void Virtual24Cxx::OnDataWrite(std::uint8_t data, std::uint64_t nowNs) {
     const std::uint8_t changed = data ^ lastData_;
     lastData_ = data;
 
-    if (supply != 0 && !powered) violations_.Record(nowNs, "las tres lineas de alimentacion no estan a la vez");
+    if (supply != 0 && !powered) violations_.Record(nowNs, Tr("las tres lineas de alimentacion no estan a la vez"));
     if (!powered_ || !powered) {
         const bool linesChanged = (changed & (wiring::EepromScl | wiring::EepromSda)) != 0;
         // Lines that switch together with the supply are harmless; a line that moves while the
         // chip has no supply feeds it through its input protection diodes.
         if (!powered_ && !powered && linesChanged)
-            violations_.Record(nowNs, "SCL o SDA cambia con el chip sin alimentacion");
+            violations_.Record(nowNs, Tr("SCL o SDA cambia con el chip sin alimentacion"));
         if (powered && !powered_) PowerOn();
         if (!powered && powered_) PowerOff(nowNs);
         scl_ = scl;
@@ -75,7 +77,7 @@ void Virtual24Cxx::OnDataWrite(std::uint8_t data, std::uint64_t nowNs) {
     if (writing_ && nowNs >= busyEndNs_) FinishWriteCycle();
     const bool sclChanged = scl != scl_;
     const bool sdaChanged = pcSda != pcSda_;
-    if (sclChanged && sdaChanged) violations_.Record(nowNs, "SCL y SDA cambian en la misma escritura");
+    if (sclChanged && sdaChanged) violations_.Record(nowNs, Tr("SCL y SDA cambian en la misma escritura"));
     if (sclChanged) {
         scl_ = scl;
         if (scl) OnSclRise(nowNs);
@@ -105,7 +107,7 @@ void Virtual24Cxx::PowerOff(std::uint64_t nowNs) {
         } else {
             // What the cells hold after an interrupted write is not specified; the model keeps
             // the old contents, and the log tells the test that the page is at risk.
-            violations_.Record(nowNs, "se corta la alimentacion durante el ciclo de escritura");
+            violations_.Record(nowNs, Tr("se corta la alimentacion durante el ciclo de escritura"));
             writing_ = false;
             loaded_.reset();
         }
@@ -119,12 +121,12 @@ void Virtual24Cxx::PowerOff(std::uint64_t nowNs) {
 
 void Virtual24Cxx::OnStatusRead(std::uint64_t nowNs) {
     if (powered_ && nowNs < outputValidNs_ && driveLow_ != oldDriveLow_)
-        violations_.Record(nowNs, "SDA leida menos de tAA (3,5 us) despues de bajar SCL");
+        violations_.Record(nowNs, Tr("SDA leida menos de tAA (3,5 us) despues de bajar SCL"));
 }
 
 void Virtual24Cxx::OnSclRise(std::uint64_t nowNs) {
-    CheckMinimum(sclFallNs_, nowNs, TLowNs, "SCL baja menos de tLOW (4,7 us)");
-    CheckMinimum(sdaChangeNs_, nowNs, TSuDatNs, "SDA cambia menos de tSU:DAT (0,25 us) antes de subir SCL");
+    CheckMinimum(sclFallNs_, nowNs, TLowNs, TrNoop("SCL baja menos de tLOW (4,7 us)"));
+    CheckMinimum(sdaChangeNs_, nowNs, TSuDatNs, TrNoop("SDA cambia menos de tSU:DAT (0,25 us) antes de subir SCL"));
     sclRiseNs_ = nowNs;
     if (mode_ == Mode::Receive) {
         if (clock_ < 8) {
@@ -147,8 +149,8 @@ void Virtual24Cxx::OnSclRise(std::uint64_t nowNs) {
 }
 
 void Virtual24Cxx::OnSclFall(std::uint64_t nowNs) {
-    CheckMinimum(sclRiseNs_, nowNs, THighNs, "SCL alta menos de tHIGH (4,0 us)");
-    CheckMinimum(startNs_, nowNs, THdStaNs, "SCL baja menos de tHD:STA (4,0 us) despues del inicio");
+    CheckMinimum(sclRiseNs_, nowNs, THighNs, TrNoop("SCL alta menos de tHIGH (4,0 us)"));
+    CheckMinimum(startNs_, nowNs, THdStaNs, TrNoop("SCL baja menos de tHD:STA (4,0 us) despues del inicio"));
     startNs_ = Never;
     sclFallNs_ = nowNs;
     oldDriveLow_ = driveLow_;
@@ -203,14 +205,14 @@ void Virtual24Cxx::OnBusSdaChange(bool level, std::uint64_t nowNs) {
     // A start or stop comes during the high phase of what the chip takes for the first bit of
     // the next byte; later inside a byte it cuts a command or a datum short.
     if (mode_ == Mode::Receive && clock_ >= 2 && clock_ <= 8)
-        violations_.Record(nowNs, "SDA cambia con SCL alta en mitad de un byte");
+        violations_.Record(nowNs, Tr("SDA cambia con SCL alta en mitad de un byte"));
     if (level) OnStop(nowNs);
     else OnStart(nowNs);
 }
 
 void Virtual24Cxx::OnStart(std::uint64_t nowNs) {
-    CheckMinimum(sclRiseNs_, nowNs, TSuStaNs, "inicio menos de tSU:STA (4,7 us) despues de subir SCL");
-    CheckMinimum(stopNs_, nowNs, TBufNs, "inicio menos de tBUF (4,7 us) despues de la parada");
+    CheckMinimum(sclRiseNs_, nowNs, TSuStaNs, TrNoop("inicio menos de tSU:STA (4,7 us) despues de subir SCL"));
+    CheckMinimum(stopNs_, nowNs, TBufNs, TrNoop("inicio menos de tBUF (4,7 us) despues de la parada"));
     // A repeated start in place of the stop drops the page buffer; the counter stays where the
     // data bytes left it, as other models of these chips have it (the datasheets are silent).
     mode_ = Mode::Receive;
@@ -223,7 +225,7 @@ void Virtual24Cxx::OnStart(std::uint64_t nowNs) {
 }
 
 void Virtual24Cxx::OnStop(std::uint64_t nowNs) {
-    CheckMinimum(sclRiseNs_, nowNs, TSuStoNs, "parada menos de tSU:STO (4,0 us) despues de subir SCL");
+    CheckMinimum(sclRiseNs_, nowNs, TSuStoNs, TrNoop("parada menos de tSU:STO (4,0 us) despues de subir SCL"));
     stopNs_ = nowNs;
     // The write cycle starts only at a stop right after a whole data byte and its acknowledge,
     // that is in the first clock of the next frame.

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "shell/Translate.h"
+
 namespace tarpel::sim {
 
 namespace {
@@ -80,7 +82,7 @@ void VirtualAvr::OnDataWrite(std::uint8_t data, std::uint64_t nowNs) {
 
     const std::uint8_t supply = data & Vcc;
     if ((changed & Vcc) && supply != 0 && supply != Vcc)
-        Record(nowNs, "AVR: alimentacion parcial (bits 0-2 distintos): el chip queda sin alimentar");
+        Record(nowNs, Tr("AVR: alimentacion parcial (bits 0-2 distintos): el chip queda sin alimentar"));
     const bool powered = supply == Vcc;
 
     if (!powered_) {
@@ -89,7 +91,7 @@ void VirtualAvr::OnDataWrite(std::uint8_t data, std::uint64_t nowNs) {
         } else if ((changed & SignalLines) && !unpoweredChangeRecorded_) {
             // Driving an unpowered chip's inputs feeds it through its protection diodes.
             unpoweredChangeRecorded_ = true;
-            Record(nowNs, "AVR: lineas cambiadas sin alimentacion");
+            Record(nowNs, Tr("AVR: lineas cambiadas sin alimentacion"));
         }
         return;
     }
@@ -102,20 +104,20 @@ void VirtualAvr::OnDataWrite(std::uint8_t data, std::uint64_t nowNs) {
         if (data & Reset) {
             ResetRose(nowNs);
         } else if (resetRoseNs_) {
-            Record(*resetRoseNs_, "AVR: RESET alto en modo de programacion");
+            Record(*resetRoseNs_, Tr("AVR: RESET alto en modo de programacion"));
             resetRoseNs_.reset();
         }
     }
     if (changed & (Sck | Mosi)) {
         if (resetRoseNs_) {
-            Record(*resetRoseNs_, "AVR: RESET alto en modo de programacion");
+            Record(*resetRoseNs_, Tr("AVR: RESET alto en modo de programacion"));
             resetRoseNs_.reset();
         }
         if ((changed & Sck) && serialActive_ && spi_.SckChanged() && !shortSckRecorded_) {
             shortSckRecorded_ = true;
             Record(nowNs, clockMode_->source == AvrClockSource::InternalRc
-                              ? "AVR: fase de SCK de menos de 2 ciclos de su oscilador RC interno"
-                              : "AVR: fase de SCK de menos de 2 ciclos de XTAL1");
+                              ? Tr("AVR: fase de SCK de menos de 2 ciclos de su oscilador RC interno")
+                              : Tr("AVR: fase de SCK de menos de 2 ciclos de XTAL1"));
         }
     }
     // On its internal RC oscillator the chip ignores XTAL1.
@@ -152,9 +154,10 @@ void VirtualAvr::PowerUp(std::uint64_t nowNs) {
     const std::uint8_t cksel = model_.hasFuses ? static_cast<std::uint8_t>(fuses_[0] & CkselBits) : 0;
     clockMode_ = &AvrClockModes[cksel];
     if (clockMode_->source == AvrClockSource::Oscillator)
-        Record(nowNs, "AVR: alimentado con CKSEL " + std::to_string(cksel) + " (" + std::string(clockMode_->name) +
-                          "): ese oscilador espera un cristal o una red RC en XTAL1, no la onda cuadrada de la placa, "
-                          "y el datasheet no asegura que funcione asi");
+        Record(nowNs,
+               Tr("AVR: alimentado con CKSEL ") + std::to_string(cksel) + " (" + TrText(clockMode_->name) +
+                   Tr("): ese oscilador espera un cristal o una red RC en XTAL1, no la onda cuadrada de la placa, "
+                      "y el datasheet no asegura que funcione asi"));
     startedUp_ = false;
     serialActive_ = false;
     programming_ = false;
@@ -169,7 +172,7 @@ void VirtualAvr::PowerDown(std::uint64_t nowNs) {
         if (nowNs >= write_->endNs) {
             Finish(*write_);
         } else {
-            Record(nowNs, "AVR: alimentacion cortada durante una escritura");
+            Record(nowNs, Tr("AVR: alimentacion cortada durante una escritura"));
             Interrupt(*write_);
         }
         write_.reset();
@@ -186,7 +189,7 @@ void VirtualAvr::PowerDown(std::uint64_t nowNs) {
 void VirtualAvr::ResetRose(std::uint64_t nowNs) {
     if (programming_) {
         if (WriteRunning(nowNs)) {
-            Record(nowNs, "AVR: RESET alto en modo de programacion durante una escritura");
+            Record(nowNs, Tr("AVR: RESET alto en modo de programacion durante una escritura"));
         } else if (lastOp_ != AvrOp::ChipErase) {
             // Judged by what follows: a power-off next is the datasheet's sequence, anything else
             // a lost programming mode. A pulse after a chip erase is what the AT90S asks for.
@@ -292,11 +295,12 @@ std::uint8_t VirtualAvr::AfterFourthByte(std::uint64_t nowNs) {
     // The datasheets allow only data polling while a write runs; for anything else they are
     // silent, so the device ignores it and the log says so.
     if (readRefusedAsBusy_ || (!current_.IsRead() && WriteRunning(nowNs))) {
-        Record(nowNs, "AVR: instruccion " + FrameText() + " durante una escritura: ignorada");
+        Record(nowNs, Tr("AVR: instruccion ") + FrameText() + Tr(" durante una escritura: ignorada"));
         return data;
     }
     if (current_.op == AvrOp::Unknown) {
-        Record(nowNs, "AVR: instruccion " + FrameText() + " desconocida para el " + std::string(model_.displayName));
+        Record(nowNs,
+               Tr("AVR: instruccion ") + FrameText() + Tr(" desconocida para el ") + std::string(model_.displayName));
         return data;
     }
     if (!current_.IsRead()) Execute(current_, data, nowNs);

@@ -9,12 +9,13 @@
 
 #include "shell/ReportText.h"
 #include "ui/DifferenceListModel.h"
+#include "ui/TrQ.h"
 
 namespace tarpel::ui {
 
 QString DifferenceCountText(std::size_t count) {
     return QString::fromStdString(shell::CountText(count)) +
-           (count == 1 ? QStringLiteral(" byte distinto") : QStringLiteral(" bytes distintos"));
+           (count == 1 ? TrQ(" byte distinto") : TrQ(" bytes distintos"));
 }
 
 DifferenceList::DifferenceList(QWidget* parent)
@@ -43,7 +44,7 @@ DifferenceList::DifferenceList(QWidget* parent)
 
 void DifferenceList::ShowDifferences(const QString& subject, std::span<const files::ByteDifference> differences,
                                      const QString& expectedName, const QString& foundName) {
-    setWindowTitle(QStringLiteral("Diferencias: %1").arg(subject));
+    setWindowTitle(TrQ("Diferencias: %1").arg(subject));
     model_->SetDifferences(differences, expectedName, foundName);
     lbCuenta->setText(DifferenceCountText(differences.size()));
     if (!placed_ && parentWidget()) {
@@ -58,7 +59,7 @@ void DifferenceList::ShowDifferences(const QString& subject, std::span<const fil
 }
 
 void DifferenceList::Clear(const QString& subject) {
-    setWindowTitle(QStringLiteral("Diferencias: %1").arg(subject));
+    setWindowTitle(TrQ("Diferencias: %1").arg(subject));
     model_->SetDifferences({}, model_->headerData(1, Qt::Horizontal).toString(),
                            model_->headerData(2, Qt::Horizontal).toString());
     lbCuenta->setText(DifferenceCountText(0));

@@ -1,6 +1,7 @@
 #include "ui/DifferenceListModel.h"
 
 #include "ui/HexGridModel.h"
+#include "ui/TrQ.h"
 
 namespace tarpel::ui {
 
@@ -35,7 +36,7 @@ QVariant DifferenceListModel::data(const QModelIndex& index, int role) const {
 QVariant DifferenceListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return {};
     switch (section) {
-    case 0: return QStringLiteral("Direccion");
+    case 0: return TrQ("Direccion");
     case 1: return expectedName_;
     case 2: return foundName_;
     default: return {};

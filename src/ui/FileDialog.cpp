@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "ui/ModalRunner.h"
+#include "ui/TrQ.h"
 
 namespace tarpel::ui {
 
@@ -25,11 +26,11 @@ QString FilterSuffix(const QString& filter) {
 
 FileDialog::FileDialog(Mode mode, QString title)
     : Title(std::move(title)),
-      NameFilters{QStringLiteral("Ficheros Intel HEX (*.hex)"), QStringLiteral("Ficheros binarios (*.bin)"),
-                  QStringLiteral("Ficheros S-record (*.srec *.s19 *.s28 *.s37 *.mot)")},
+      NameFilters{TrQ("Ficheros Intel HEX (*.hex)"), TrQ("Ficheros binarios (*.bin)"),
+                  TrQ("Ficheros S-record (*.srec *.s19 *.s28 *.s37 *.mot)")},
       mode_(mode) {
     // An ELF program is read, by the AVR page, and never written.
-    if (mode == Mode::Open) NameFilters << QStringLiteral("Programas ELF de avr-gcc (*.elf)");
+    if (mode == Mode::Open) NameFilters << TrQ("Programas ELF de avr-gcc (*.elf)");
 }
 
 QString FileDialog::StartFolder() const {

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+#include "ui/TrQ.h"
+
 namespace tarpel::ui {
 
 namespace {
@@ -20,8 +22,8 @@ int HexDigitsFor(int maximum) { return std::max(2, static_cast<int>(QString::num
 
 HexFieldsDialog::HexFieldsDialog(const QString& title, const std::vector<Field>& fields, QWidget* parent)
     : QDialog(parent),
-      btnAceptar(new QPushButton(QStringLiteral("Aceptar"), this)),
-      btnCancelar(new QPushButton(QStringLiteral("Cancelar"), this)) {
+      btnAceptar(new QPushButton(TrQ("Aceptar"), this)),
+      btnCancelar(new QPushButton(TrQ("Cancelar"), this)) {
     setWindowTitle(title);
     auto* form = new QFormLayout;
     for (const Field& field : fields) {

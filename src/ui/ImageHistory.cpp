@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "eeprom/EepromWorkspace.h"
+#include "ui/TrQ.h"
 
 namespace tarpel::ui {
 
@@ -20,7 +21,7 @@ using ByteWriter = std::function<void(int address, std::uint8_t value)>;
 class ByteEdit final : public QUndoCommand {
 public:
     ByteEdit(ByteWriter write, int address, std::uint8_t before, std::uint8_t after, bool open)
-        : QUndoCommand(QStringLiteral("Editar byte")),
+        : QUndoCommand(TrQ("Editar byte")),
           write_(std::move(write)),
           address_(address),
           before_(before),
@@ -117,7 +118,7 @@ void ImageHistory::Fill(int first, int last, std::uint8_t value) {
     model_.BytesChanged(first, last);
     State after = Capture();
     if (SameImage(before, after)) return;
-    stack_.push(new ImageReplacement(*this, std::move(before), std::move(after), QStringLiteral("Rellenar")));
+    stack_.push(new ImageReplacement(*this, std::move(before), std::move(after), TrQ("Rellenar")));
 }
 
 void ImageHistory::Stored() {

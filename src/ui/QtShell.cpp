@@ -16,6 +16,7 @@
 #include <immintrin.h>
 #endif
 
+#include "shell/Translate.h"
 #include "ui/FileDialog.h"
 #include "ui/ModalRunner.h"
 #include "ui/TGauge.h"
@@ -76,20 +77,22 @@ void QtShell::AttachGauges(TGauge* flash, TGauge* eeprom) {
 }
 
 void QtShell::ShowBox(std::string_view text, const QString& caption) {
-    QMessageBox box(QMessageBox::NoIcon, caption, MessageText(text), QMessageBox::Ok, parent_);
+    QMessageBox box(QMessageBox::NoIcon, caption, MessageText(TrText(text)), QMessageBox::Ok, parent_);
     box.setTextFormat(Qt::PlainText);
     WidenForCaption(box);
     runner_.Exec(box);
 }
 
-void QtShell::MessageBox(std::string_view text, std::string_view caption) { ShowBox(text, MessageText(caption)); }
+void QtShell::MessageBox(std::string_view text, std::string_view caption) {
+    ShowBox(text, MessageText(TrText(caption)));
+}
 
 void QtShell::ShowMessage(std::string_view text) { ShowBox(text, ApplicationTitle); }
 
 bool QtShell::AskYesNo(std::string_view text, std::string_view caption) {
     // Qt's own button texts, which the program's Spanish translation of Qt turns into "Si" / "No".
-    QMessageBox box(QMessageBox::NoIcon, MessageText(caption), MessageText(text), QMessageBox::Yes | QMessageBox::No,
-                    parent_);
+    QMessageBox box(QMessageBox::NoIcon, MessageText(TrText(caption)), MessageText(TrText(text)),
+                    QMessageBox::Yes | QMessageBox::No, parent_);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
@@ -159,7 +162,7 @@ void QtShell::SetGauge(shell::Gauge gauge, int percent) {
 
 std::optional<std::string> QtShell::ChooseOpenFile(std::string_view caption) {
     const QString ownTitle = openDialog_.Title;
-    if (!caption.empty()) openDialog_.Title = MessageText(caption);
+    if (!caption.empty()) openDialog_.Title = MessageText(TrText(caption));
     const bool chosen = openDialog_.Execute(parent_, runner_);
     openDialog_.Title = ownTitle;
     if (!chosen) return std::nullopt;

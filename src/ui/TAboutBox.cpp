@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "ui/DialogFont.h"
+#include "ui/TrQ.h"
 
 namespace tarpel::ui {
 namespace {
@@ -152,9 +153,9 @@ TAboutBox::TAboutBox(QWidget* parent, std::chrono::milliseconds timerInterval)
       Image1(new QLabel(Panel1)),
       ProductName(new QLabel(QStringLiteral("Tarpel ATMega8515"), Panel1)),
       Memo1(new QPlainTextEdit(Panel1)),
-      OKButton(new QPushButton(QStringLiteral("Vale !"), this)),
+      OKButton(new QPushButton(TrQ("Vale !"), this)),
       Timer1(new QTimer(this)) {
-    setWindowTitle(QStringLiteral("Acerca de..."));
+    setWindowTitle(TrQ("Acerca de..."));
     setModal(true);
     setFixedSize(606, 369);
 
@@ -200,12 +201,11 @@ TAboutBox::TAboutBox(QWidget* parent, std::chrono::milliseconds timerInterval)
     Memo1->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Memo1->setPlainText(QStringLiteral(
-        "Programador de microcontroladores atmel y de memorias 24CXXX via puerto paralelo. "
-        "El circuito \n"
-        "programador es un Velcor modificado. Para mas informacion y versiones recientes "
-        "visita \n"
-        "la pagina del proyecto Tarpel."));
+    Memo1->setPlainText(TrQ("Programador de microcontroladores atmel y de memorias 24CXXX via puerto paralelo. "
+                            "El circuito \n"
+                            "programador es un Velcor modificado. Para mas informacion y versiones recientes "
+                            "visita \n"
+                            "la pagina del proyecto Tarpel."));
     // The box is disabled so it takes no focus, yet it must stay readable.
     QPalette maroon = Memo1->palette();
     for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {

@@ -34,6 +34,7 @@
 #include "ui/SettingsStore.h"
 #include "ui/TGauge.h"
 #include "ui/ToolBarIcons.h"
+#include "ui/TrQ.h"
 #include "ui/WheelNeedsFocus.h"
 #include "ui/WindowTitles.h"
 
@@ -179,50 +180,50 @@ TVentana::~TVentana() {
 }
 
 void TVentana::BuildMenu() {
-    Ficheros1 = menuBar()->addMenu(QStringLiteral("&Programa"));
+    Ficheros1 = menuBar()->addMenu(TrQ("&Programa"));
     Ficheros1->setObjectName(QStringLiteral("Ficheros1"));
-    Salir1 = MakeAction(QStringLiteral("Salir1"), QStringLiteral("&Salir"), Ficheros1);
+    Salir1 = MakeAction(QStringLiteral("Salir1"), TrQ("&Salir"), Ficheros1);
 
-    Memoria1 = menuBar()->addMenu(QStringLiteral("&Memoria"));
+    Memoria1 = menuBar()->addMenu(TrQ("&Memoria"));
     Memoria1->setObjectName(QStringLiteral("Memoria1"));
-    Abrir1 = MakeAction(QStringLiteral("Abrir1"), QStringLiteral("&Abrir fichero..."), Memoria1,
+    Abrir1 = MakeAction(QStringLiteral("Abrir1"), TrQ("&Abrir fichero..."), Memoria1,
                         QKeySequence(Qt::CTRL | Qt::Key_O));
-    Guardar1 = MakeAction(QStringLiteral("Guardar1"), QStringLiteral("&Guardar fichero..."), Memoria1,
+    Guardar1 = MakeAction(QStringLiteral("Guardar1"), TrQ("&Guardar fichero..."), Memoria1,
                           QKeySequence(Qt::CTRL | Qt::Key_S));
     Memoria1->addSeparator();
     Leerchip1 =
-        MakeAction(QStringLiteral("Leerchip1"), QStringLiteral("&Leer chip"), Memoria1, QKeySequence(Qt::Key_F5));
-    Grabarchip1 = MakeAction(QStringLiteral("Grabarchip1"), QStringLiteral("&Programar chip"), Memoria1,
+        MakeAction(QStringLiteral("Leerchip1"), TrQ("&Leer chip"), Memoria1, QKeySequence(Qt::Key_F5));
+    Grabarchip1 = MakeAction(QStringLiteral("Grabarchip1"), TrQ("&Programar chip"), Memoria1,
                              QKeySequence(Qt::Key_F6));
-    Verificar1 = MakeAction(QStringLiteral("Verificar1"), QStringLiteral("&Verificar chip"), Memoria1,
+    Verificar1 = MakeAction(QStringLiteral("Verificar1"), TrQ("&Verificar chip"), Memoria1,
                             QKeySequence(Qt::Key_F7));
     N3 = Memoria1->addSeparator();
     N3->setObjectName(QStringLiteral("N3"));
     N4 = Memoria1->addSeparator();
     N4->setObjectName(QStringLiteral("N4"));
-    Deshacer1 = MakeAction(QStringLiteral("Deshacer1"), QStringLiteral("&Deshacer"), Memoria1,
+    Deshacer1 = MakeAction(QStringLiteral("Deshacer1"), TrQ("&Deshacer"), Memoria1,
                            QKeySequence(Qt::CTRL | Qt::Key_Z));
-    Rehacer1 = MakeAction(QStringLiteral("Rehacer1"), QStringLiteral("&Rehacer"), Memoria1);
+    Rehacer1 = MakeAction(QStringLiteral("Rehacer1"), TrQ("&Rehacer"), Memoria1);
     Rehacer1->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    Irdireccion1 = MakeAction(QStringLiteral("Irdireccion1"), QStringLiteral("&Ir a direccion..."), Memoria1,
+    Irdireccion1 = MakeAction(QStringLiteral("Irdireccion1"), TrQ("&Ir a direccion..."), Memoria1,
                               QKeySequence(Qt::CTRL | Qt::Key_G));
-    Rellenar1 = MakeAction(QStringLiteral("Rellenar1"), QStringLiteral("Re&llenar..."), Memoria1);
+    Rellenar1 = MakeAction(QStringLiteral("Rellenar1"), TrQ("Re&llenar..."), Memoria1);
 
     Configuracion1 = menuBar()->addMenu(QStringLiteral("&Hardware"));
     Configuracion1->setObjectName(QStringLiteral("Configuracion1"));
-    Configuracion2 = MakeAction(QStringLiteral("Configuracion2"), QStringLiteral("&Configuracion..."), Configuracion1);
+    Configuracion2 = MakeAction(QStringLiteral("Configuracion2"), TrQ("&Configuracion..."), Configuracion1);
     N2 = Configuracion1->addSeparator();
     N2->setObjectName(QStringLiteral("N2"));
     N2->setVisible(false);
     // Present but never offered: their commands exist for the developer only.
     Checkearvelcor1 =
-        MakeAction(QStringLiteral("Checkearvelcor1"), QStringLiteral("Checkear velcor..."), Configuracion1, false);
-    Comprobacionmanual1 = MakeAction(QStringLiteral("Comprobacionmanual1"), QStringLiteral("Comprobacion &manual..."),
+        MakeAction(QStringLiteral("Checkearvelcor1"), TrQ("Checkear velcor..."), Configuracion1, false);
+    Comprobacionmanual1 = MakeAction(QStringLiteral("Comprobacionmanual1"), TrQ("Comprobacion &manual..."),
                                      Configuracion1, false);
 
-    Ayuda1 = menuBar()->addMenu(QStringLiteral("A&yuda"));
+    Ayuda1 = menuBar()->addMenu(TrQ("A&yuda"));
     Ayuda1->setObjectName(QStringLiteral("Ayuda1"));
-    Acercade1 = MakeAction(QStringLiteral("Acercade1"), QStringLiteral("&Acerca de..."), Ayuda1);
+    Acercade1 = MakeAction(QStringLiteral("Acercade1"), TrQ("&Acerca de..."), Ayuda1);
 }
 
 void TVentana::BuildAvrPage() {
@@ -236,31 +237,31 @@ void TVentana::BuildAvrPage() {
 
     // Right-most: reading.
     Panel3 = MakePanel(QStringLiteral("Panel3"), TabSheet2, true);
-    QVBoxLayout* readLayout = MakeButtonColumn(Panel3, 175, QStringLiteral("LECTURA"));
+    QVBoxLayout* readLayout = MakeButtonColumn(Panel3, 175, TrQ("LECTURA"));
     btnTestBlank = MakeButton(QStringLiteral("btnTestBlank"), QStringLiteral("Blank-test"),
                               look->standardIcon(QStyle::SP_DialogResetButton), Panel3,
-                              QStringLiteral("Comprueba que la flash y la eeprom esten vacios..."));
-    btnLeerFlash = MakeButton(QStringLiteral("btnLeerFlash"), QStringLiteral("Leer flash..."), readIcon, Panel3);
+                              TrQ("Comprueba que la flash y la eeprom esten vacios..."));
+    btnLeerFlash = MakeButton(QStringLiteral("btnLeerFlash"), TrQ("Leer flash..."), readIcon, Panel3);
     btnLeerEEPInt =
-        MakeButton(QStringLiteral("btnLeerEEPInt"), QStringLiteral("Leer eeprom interna..."), readIcon, Panel3);
-    btnFLashVerif = MakeButton(QStringLiteral("btnFLashVerif"), QStringLiteral("Verificar flash..."), verifyIcon,
-                               Panel3, QStringLiteral("Compara el contenido de un archivo con la flash..."));
-    btnEEPInt = MakeButton(QStringLiteral("btnEEPInt"), QStringLiteral("Verificar eeprom interna..."), verifyIcon,
-                           Panel3, QStringLiteral("Compara el contenido de un archivo con la eeprom interna..."));
+        MakeButton(QStringLiteral("btnLeerEEPInt"), TrQ("Leer eeprom interna..."), readIcon, Panel3);
+    btnFLashVerif = MakeButton(QStringLiteral("btnFLashVerif"), TrQ("Verificar flash..."), verifyIcon,
+                               Panel3, TrQ("Compara el contenido de un archivo con la flash..."));
+    btnEEPInt = MakeButton(QStringLiteral("btnEEPInt"), TrQ("Verificar eeprom interna..."), verifyIcon,
+                           Panel3, TrQ("Compara el contenido de un archivo con la eeprom interna..."));
     for (QPushButton* button : {btnTestBlank, btnLeerFlash, btnLeerEEPInt, btnFLashVerif, btnEEPInt})
         readLayout->addWidget(button);
     readLayout->addStretch();
 
     // Left of it: programming.
     Panel4 = MakePanel(QStringLiteral("Panel4"), TabSheet2, true);
-    QVBoxLayout* programLayout = MakeButtonColumn(Panel4, 184, QStringLiteral("PROGRAMACION"));
-    btnBorrar = MakeButton(QStringLiteral("btnBorrar"), QStringLiteral("Borrar chip"),
+    QVBoxLayout* programLayout = MakeButtonColumn(Panel4, 184, TrQ("PROGRAMACION"));
+    btnBorrar = MakeButton(QStringLiteral("btnBorrar"), TrQ("Borrar chip"),
                            look->standardIcon(QStyle::SP_TrashIcon), Panel4,
-                           QStringLiteral("Borra la flash y eeprom del chip"));
+                           TrQ("Borra la flash y eeprom del chip"));
     btnProgFlash =
-        MakeButton(QStringLiteral("btnProgFlash"), QStringLiteral("Programar flash..."), programIcon, Panel4);
-    BitBtn1 = MakeButton(QStringLiteral("BitBtn1"), QStringLiteral("Programar eeprom int..."), programIcon, Panel4);
-    BitBtn2 = MakeButton(QStringLiteral("BitBtn2"), QStringLiteral("Reprogramar flash..."), programIcon, Panel4);
+        MakeButton(QStringLiteral("btnProgFlash"), TrQ("Programar flash..."), programIcon, Panel4);
+    BitBtn1 = MakeButton(QStringLiteral("BitBtn1"), TrQ("Programar eeprom int..."), programIcon, Panel4);
+    BitBtn2 = MakeButton(QStringLiteral("BitBtn2"), TrQ("Reprogramar flash..."), programIcon, Panel4);
     BitBtn2->setVisible(false);  // its command exists but is not offered
     for (QPushButton* button : {btnBorrar, btnProgFlash, BitBtn1, BitBtn2}) programLayout->addWidget(button);
     programLayout->addStretch();
@@ -269,7 +270,7 @@ void TVentana::BuildAvrPage() {
     Panel5 = MakePanel(QStringLiteral("Panel5"), TabSheet2, false);
     auto* deviceLayout = new QVBoxLayout(Panel5);
     deviceLayout->setContentsMargins(8, 8, 8, 0);
-    deviceLayout->addWidget(new QLabel(QStringLiteral("Tipo de micro:"), Panel5));
+    deviceLayout->addWidget(new QLabel(TrQ("Tipo de micro:"), Panel5));
     lbTipo = new QLabel(QStringLiteral("??"), Panel5);
     lbTipo->setObjectName(QStringLiteral("lbTipo"));
     {
@@ -281,9 +282,9 @@ void TVentana::BuildAvrPage() {
         lbTipo->setFont(font);
     }
     deviceLayout->addWidget(lbTipo);
-    btnTipo = MakeButton(QStringLiteral("btnTipo"), QStringLiteral("Identificar micro"),
+    btnTipo = MakeButton(QStringLiteral("btnTipo"), TrQ("Identificar micro"),
                          look->standardIcon(QStyle::SP_MessageBoxQuestion), Panel5,
-                         QStringLiteral("Checkear tipo de atmel..."));
+                         TrQ("Checkear tipo de atmel..."));
     btnTipo->setFixedWidth(150);
     deviceLayout->addWidget(btnTipo);
     deviceLayout->addStretch();
@@ -305,7 +306,7 @@ void TVentana::BuildAvrPage() {
         for (const std::string_view caption : items.captions) captions << FromUtf8(caption);
         QComboBox* list = MakeList(lists[row].second, captions, Panel6);
         *lists[row].first = list;
-        auto* label = new QLabel(FromUtf8(items.label), Panel6);
+        auto* label = new QLabel(TrQ(items.label.data()), Panel6);
         label->setBuddy(list);
         list->setMinimumWidth(110);
         fuseLayout->addWidget(label, 1 + row, 0);
@@ -319,15 +320,15 @@ void TVentana::BuildAvrPage() {
     static_assert(std::extent_v<decltype(checks)> == avr::FusePanelBoxes.size());
     for (int i = 0; i < static_cast<int>(std::size(checks)); ++i) {
         QCheckBox* check =
-            MakeCheck(checks[i].second, FromUtf8(avr::FusePanelBoxes[static_cast<std::size_t>(i)].caption), Panel6);
+            MakeCheck(checks[i].second, TrQ(avr::FusePanelBoxes[static_cast<std::size_t>(i)].caption.data()), Panel6);
         *checks[i].first = check;
         fuseLayout->addWidget(check, 1 + i % 4, 2 + i / 4);
     }
     // Serial programming must stay enabled: clearing it would lock this programmer out.
     cbSPIEN->setChecked(true);
     cbSPIEN->setEnabled(false);
-    btnLeerFuses = MakeButton(QStringLiteral("btnLeerFuses"), QStringLiteral("Leer"), readIcon, Panel6);
-    btnGrabarFuses = MakeButton(QStringLiteral("btnGrabarFuses"), QStringLiteral("Grabar"), programIcon, Panel6);
+    btnLeerFuses = MakeButton(QStringLiteral("btnLeerFuses"), TrQ("Leer"), readIcon, Panel6);
+    btnGrabarFuses = MakeButton(QStringLiteral("btnGrabarFuses"), TrQ("Grabar"), programIcon, Panel6);
     auto* fuseButtons = new QHBoxLayout;
     fuseButtons->addWidget(btnLeerFuses);
     fuseButtons->addWidget(btnGrabarFuses);
@@ -347,8 +348,8 @@ void TVentana::BuildAvrPage() {
     prFlash->setObjectName(QStringLiteral("prFlash"));
     prEEPInt = new TGauge(Panel2);
     prEEPInt->setObjectName(QStringLiteral("prEEPInt"));
-    const std::pair<QString, TGauge*> gauges[] = {{QStringLiteral("Progreso de flash:"), prFlash},
-                                                  {QStringLiteral("Progreso de eeprom interna:"), prEEPInt}};
+    const std::pair<QString, TGauge*> gauges[] = {{TrQ("Progreso de flash:"), prFlash},
+                                                  {TrQ("Progreso de eeprom interna:"), prEEPInt}};
     int row = 0;
     for (const auto& [caption, gauge] : gauges) {
         gauge->setFixedSize(249, 25);
@@ -404,24 +405,24 @@ void TVentana::BuildEepromPage() {
         separator->setFixedSize(8, 22);
         ToolBar1->addWidget(separator);
     };
-    ToolButton1 = addButton(QStringLiteral("ToolButton1"), 0, WithKey(QStringLiteral("Abrir fichero..."), Abrir1));
-    ToolButton2 = addButton(QStringLiteral("ToolButton2"), 1, WithKey(QStringLiteral("Guardar fichero..."), Guardar1));
+    ToolButton1 = addButton(QStringLiteral("ToolButton1"), 0, WithKey(TrQ("Abrir fichero..."), Abrir1));
+    ToolButton2 = addButton(QStringLiteral("ToolButton2"), 1, WithKey(TrQ("Guardar fichero..."), Guardar1));
     addSeparator(QStringLiteral("ToolButton3"));
-    ToolButton4 = addButton(QStringLiteral("ToolButton4"), 2, WithKey(QStringLiteral("Leer chip"), Leerchip1));
-    ToolButton5 = addButton(QStringLiteral("ToolButton5"), 3, WithKey(QStringLiteral("Programar chip"), Grabarchip1));
+    ToolButton4 = addButton(QStringLiteral("ToolButton4"), 2, WithKey(TrQ("Leer chip"), Leerchip1));
+    ToolButton5 = addButton(QStringLiteral("ToolButton5"), 3, WithKey(TrQ("Programar chip"), Grabarchip1));
     addSeparator(QStringLiteral("ToolButton6"));
-    ToolButton9 = addButton(QStringLiteral("ToolButton9"), 4, WithKey(QStringLiteral("Verificar chip"), Verificar1));
+    ToolButton9 = addButton(QStringLiteral("ToolButton9"), 4, WithKey(TrQ("Verificar chip"), Verificar1));
     addSeparator(QStringLiteral("ToolButton10"));
-    ToolButton11 = addButton(QStringLiteral("ToolButton11"), 5, QStringLiteral("Acerca de..."));
+    ToolButton11 = addButton(QStringLiteral("ToolButton11"), 5, TrQ("Acerca de..."));
     addSeparator(QStringLiteral("ToolButton12"));
     // Actions rather than buttons: a menu can take them as they are.
     Compararconfichero1 = ToolBar1->addAction(style()->standardIcon(QStyle::SP_FileDialogContentsView),
-                                              QStringLiteral("Comparar con fichero..."));
+                                              TrQ("Comparar con fichero..."));
     Compararconfichero1->setObjectName(QStringLiteral("Compararconfichero1"));
-    Compararconfichero1->setToolTip(QStringLiteral("Compara la imagen con un fichero, sin usar el chip"));
-    Detectarchip1 = ToolBar1->addAction(style()->standardIcon(QStyle::SP_DriveHDIcon), QStringLiteral("Detectar chip"));
+    Compararconfichero1->setToolTip(TrQ("Compara la imagen con un fichero, sin usar el chip"));
+    Detectarchip1 = ToolBar1->addAction(style()->standardIcon(QStyle::SP_DriveHDIcon), TrQ("Detectar chip"));
     Detectarchip1->setObjectName(QStringLiteral("Detectarchip1"));
-    Detectarchip1->setToolTip(QStringLiteral("Averigua que memoria hay en el zocalo, sin grabar nada en ella"));
+    Detectarchip1->setToolTip(TrQ("Averigua que memoria hay en el zocalo, sin grabar nada en ella"));
     // Also in the Memoria menu, in the place kept for them.
     Memoria1->insertAction(N4, Compararconfichero1);
     Memoria1->insertAction(N4, Detectarchip1);
@@ -430,7 +431,7 @@ void TVentana::BuildEepromPage() {
     Panel1->setFixedHeight(33);
     auto* chipLayout = new QHBoxLayout(Panel1);
     chipLayout->setContentsMargins(8, 4, 8, 4);
-    auto* chipLabel = new QLabel(QStringLiteral("Tipo de memoria:"), Panel1);
+    auto* chipLabel = new QLabel(TrQ("Tipo de memoria:"), Panel1);
     cbChip = new QComboBox(Panel1);
     cbChip->setObjectName(QStringLiteral("cbChip"));
     for (const auto& chip : eeprom::ChipCatalogue)
@@ -444,7 +445,7 @@ void TVentana::BuildEepromPage() {
     chipLayout->addSpacing(24);
     lbSumas = new QLabel(Panel1);
     lbSumas->setObjectName(QStringLiteral("lbSumas"));
-    lbSumas->setToolTip(QStringLiteral("CRC-32 (el de zlib) y suma de 16 bits de la imagen"));
+    lbSumas->setToolTip(TrQ("CRC-32 (el de zlib) y suma de 16 bits de la imagen"));
     lbSumas->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // A fixed size, as wide as the widest sums: new sums then repaint the label alone, where a
     // label free to grow lays the whole window out again (about 1 ms on a 24C512 chip change).
@@ -511,7 +512,7 @@ void TVentana::BuildStatusBar() {
     lbPlaca = new QLabel(this);
     lbPlaca->setObjectName(QStringLiteral("lbPlaca"));
     if (boardError_.isEmpty()) lbPlaca->setText(boardDescription_);
-    else lbPlaca->setText(QStringLiteral("%1 - sin acceso a la placa: %2").arg(boardDescription_, boardError_));
+    else lbPlaca->setText(TrQ("%1 - sin acceso a la placa: %2").arg(boardDescription_, boardError_));
     lbEstado = new QLabel(this);
     lbEstado->setObjectName(QStringLiteral("lbEstado"));
     statusBar()->addWidget(lbEstado, 1);

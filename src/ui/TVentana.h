@@ -22,6 +22,7 @@
 #include "hw/Port.h"
 #include "ui/FileDialog.h"
 #include "ui/QtShell.h"
+#include "ui/TrQ.h"
 
 class QAction;
 class QCheckBox;
@@ -100,8 +101,8 @@ public:
     void ShowSettings(const avr::FuseSettings& settings) override;
 
     // The shared file dialogs.
-    FileDialog OD{FileDialog::Mode::Open, QStringLiteral("Abrir fichero")};
-    FileDialog SD{FileDialog::Mode::Save, QStringLiteral("Guardar fichero")};
+    FileDialog OD{FileDialog::Mode::Open, TrQ("Abrir fichero")};
+    FileDialog SD{FileDialog::Mode::Save, TrQ("Guardar fichero")};
 
     // Controls, named as the window's layout names them.
     QTabWidget* PageControl1 = nullptr;

@@ -16,6 +16,7 @@
 #include "avr/VerifyMemory.h"
 #include "avr/WriteFuses.h"
 #include "ui/TVentana.h"
+#include "ui/TrQ.h"
 
 namespace tarpel::ui {
 
@@ -38,25 +39,25 @@ void TVentana::ConnectAvrHandlers() {
 }
 
 void TVentana::btnTipoClick() {
-    RunAvrCommand([this] { return avr::IdentifyMicro(avrFrame_); }, QStringLiteral("Identificar micro"));
+    RunAvrCommand([this] { return avr::IdentifyMicro(avrFrame_); }, TrQ("Identificar micro"));
 }
 
 void TVentana::btnBorrarClick() {
-    RunAvrCommand([this] { return avr::EraseChip(avrFrame_); }, QStringLiteral("Borrar chip"));
+    RunAvrCommand([this] { return avr::EraseChip(avrFrame_); }, TrQ("Borrar chip"));
 }
 
 void TVentana::btnProgFlashClick() {
     // A click comes with a sender and asks for the file; "Reprogramar flash..." calls the
     // command directly with the file last chosen.
-    RunAvrCommand([this] { return avr::ProgramFlash(avrFrame_); }, QStringLiteral("Programar flash"));
+    RunAvrCommand([this] { return avr::ProgramFlash(avrFrame_); }, TrQ("Programar flash"));
 }
 
 void TVentana::BitBtn1Click() {
-    RunAvrCommand([this] { return avr::ProgramEeprom(avrFrame_); }, QStringLiteral("Programar eeprom int"));
+    RunAvrCommand([this] { return avr::ProgramEeprom(avrFrame_); }, TrQ("Programar eeprom int"));
 }
 
 void TVentana::BitBtn2Click() {
-    RunAvrCommand([this] { return avr::ReprogramFlash(avrFrame_); }, QStringLiteral("Reprogramar flash"));
+    RunAvrCommand([this] { return avr::ReprogramFlash(avrFrame_); }, TrQ("Reprogramar flash"));
 }
 
 void TVentana::btnTestBlankClick() {
@@ -64,27 +65,27 @@ void TVentana::btnTestBlankClick() {
 }
 
 void TVentana::btnLeerFlashClick() {
-    RunAvrCommand([this] { return avr::ReadFlash(avrFrame_); }, QStringLiteral("Leer flash"));
+    RunAvrCommand([this] { return avr::ReadFlash(avrFrame_); }, TrQ("Leer flash"));
 }
 
 void TVentana::btnLeerEEPIntClick() {
-    RunAvrCommand([this] { return avr::ReadEeprom(avrFrame_); }, QStringLiteral("Leer eeprom interna"));
+    RunAvrCommand([this] { return avr::ReadEeprom(avrFrame_); }, TrQ("Leer eeprom interna"));
 }
 
 void TVentana::btnFLashVerifClick() {
-    RunAvrCommand([this] { return avr::VerifyFlash(avrFrame_); }, QStringLiteral("Verificar flash"));
+    RunAvrCommand([this] { return avr::VerifyFlash(avrFrame_); }, TrQ("Verificar flash"));
 }
 
 void TVentana::btnEEPIntClick() {
-    RunAvrCommand([this] { return avr::VerifyEeprom(avrFrame_); }, QStringLiteral("Verificar eeprom interna"));
+    RunAvrCommand([this] { return avr::VerifyEeprom(avrFrame_); }, TrQ("Verificar eeprom interna"));
 }
 
 void TVentana::btnLeerFusesClick() {
-    RunAvrCommand([this] { return avr::ReadFuses(avrFrame_, *this, fuseMemory_); }, QStringLiteral("Leer fusibles"));
+    RunAvrCommand([this] { return avr::ReadFuses(avrFrame_, *this, fuseMemory_); }, TrQ("Leer fusibles"));
 }
 
 void TVentana::btnGrabarFusesClick() {
-    RunAvrCommand([this] { return avr::WriteFuses(avrFrame_, *this, fuseMemory_); }, QStringLiteral("Grabar fusibles"));
+    RunAvrCommand([this] { return avr::WriteFuses(avrFrame_, *this, fuseMemory_); }, TrQ("Grabar fusibles"));
 }
 
 void TVentana::SetDeviceCaption(std::string_view caption) {

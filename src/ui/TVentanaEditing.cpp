@@ -15,6 +15,7 @@
 #include "ui/ImageHistory.h"
 #include "ui/ModalRunner.h"
 #include "ui/TVentana.h"
+#include "ui/TrQ.h"
 #include "ui/WindowTitles.h"
 
 namespace tarpel::ui {
@@ -51,7 +52,7 @@ void TVentana::UpdateTitle() {
         setWindowTitle(MainWindowCaption);
         return;
     }
-    const QString name = imageFile_.isEmpty() ? QStringLiteral("sin nombre") : QFileInfo(imageFile_).fileName();
+    const QString name = imageFile_.isEmpty() ? TrQ("sin nombre") : QFileInfo(imageFile_).fileName();
     const QString mark = modified ? QStringLiteral("*") : QString();
     setWindowTitle(QStringLiteral("%1%2 - %3").arg(name, mark, MainWindowCaption));
 }
@@ -76,8 +77,8 @@ void TVentana::Irdireccion1Click() {
     if (commandRunning_) return;
     ShowEepromPage();
     const int current = std::max(HexGridModel::AddressOf(SG->currentIndex()), 0);
-    HexFieldsDialog dialog(QStringLiteral("Ir a direccion"),
-                           {{QStringLiteral("Direccion (hex):"), workspace_.ChipSize - 1, current}}, this);
+    HexFieldsDialog dialog(TrQ("Ir a direccion"),
+                           {{TrQ("Direccion (hex):"), workspace_.ChipSize - 1, current}}, this);
     if (modalRunner_.Exec(dialog) != QDialog::Accepted) return;
     const auto address = dialog.Value(0);
     if (!address) return;
@@ -91,10 +92,10 @@ void TVentana::Rellenar1Click() {
     if (commandRunning_) return;
     ShowEepromPage();
     const int current = std::max(HexGridModel::AddressOf(SG->currentIndex()), 0);
-    HexFieldsDialog dialog(QStringLiteral("Rellenar"),
-                           {{QStringLiteral("Desde (hex):"), workspace_.ChipSize - 1, current},
-                            {QStringLiteral("Hasta (hex):"), workspace_.ChipSize - 1, workspace_.ChipSize - 1},
-                            {QStringLiteral("Valor (hex):"), 0xFF, 0xFF}},
+    HexFieldsDialog dialog(TrQ("Rellenar"),
+                           {{TrQ("Desde (hex):"), workspace_.ChipSize - 1, current},
+                            {TrQ("Hasta (hex):"), workspace_.ChipSize - 1, workspace_.ChipSize - 1},
+                            {TrQ("Valor (hex):"), 0xFF, 0xFF}},
                            this);
     if (modalRunner_.Exec(dialog) != QDialog::Accepted) return;
     const auto first = dialog.Value(0);

@@ -16,14 +16,16 @@
 #include "eeprom/OpenImageFile.h"
 #include "eeprom/SaveImageFile.h"
 #include "shell/ReportText.h"
+#include "shell/Translate.h"
 #include "ui/ImageHistory.h"
 #include "ui/TVentana.h"
+#include "ui/TrQ.h"
 
 namespace tarpel::ui {
 
 namespace {
 
-constexpr std::string_view DetectionCaption = "DETECTAR CHIP";
+constexpr std::string_view DetectionCaption = TrNoop("DETECTAR CHIP");
 
 QString ChipName(const eeprom::EepromWorkspace& workspace) {
     const std::string_view name = workspace.Chip().name;
@@ -61,9 +63,9 @@ void TVentana::Abrir1Click() {
     ImageHistory::State before = history_->Capture();
     auto outcome = shell::CommandOutcome::Cancelled;
     const auto open = [&] { return outcome = eeprom::OpenImageFile(eepromFrame_); };
-    if (!RunCommand(open, QStringLiteral("Abrir fichero"))) return;
+    if (!RunCommand(open, TrQ("Abrir fichero"))) return;
     if (outcome != shell::CommandOutcome::Done) return;
-    history_->Replaced(std::move(before), QStringLiteral("Abrir fichero"), workspace_.ChipSize);
+    history_->Replaced(std::move(before), TrQ("Abrir fichero"), workspace_.ChipSize);
     history_->Stack().setClean();
     imageFile_ = OD.FileName;
     UpdateTitle();
@@ -72,7 +74,7 @@ void TVentana::Abrir1Click() {
 void TVentana::Guardar1Click() {
     auto outcome = shell::CommandOutcome::Cancelled;
     const auto save = [&] { return outcome = eeprom::SaveImageFile(eepromFrame_); };
-    if (!RunCommand(save, QStringLiteral("Guardar fichero"))) return;
+    if (!RunCommand(save, TrQ("Guardar fichero"))) return;
     if (outcome != shell::CommandOutcome::Done) return;
     history_->Stored();
     history_->Stack().setClean();
@@ -82,9 +84,9 @@ void TVentana::Guardar1Click() {
 
 void TVentana::Leerchip1Click() {
     ImageHistory::State before = history_->Capture();
-    if (!RunCommand([this] { return eeprom::ReadChip(eepromFrame_); }, QStringLiteral("Leer chip"))) return;
+    if (!RunCommand([this] { return eeprom::ReadChip(eepromFrame_); }, TrQ("Leer chip"))) return;
     if (workspace_.BytesRead == 0) return;  // refused: the image is as it was
-    history_->Replaced(std::move(before), QStringLiteral("Leer chip"), workspace_.BytesRead);
+    history_->Replaced(std::move(before), TrQ("Leer chip"), workspace_.BytesRead);
     imageFile_.clear();  // the image is the chip's now, in no file yet
     UpdateTitle();
 }
@@ -92,14 +94,14 @@ void TVentana::Leerchip1Click() {
 void TVentana::Grabarchip1Click() {
     auto outcome = shell::CommandOutcome::Cancelled;
     const auto program = [&] { return outcome = eeprom::ProgramChip(eepromFrame_); };
-    if (!RunCommand(program, QStringLiteral("Programar chip"))) return;
+    if (!RunCommand(program, TrQ("Programar chip"))) return;
     if (outcome == shell::CommandOutcome::Done) history_->Stored();
 }
 
 void TVentana::Verificar1Click() {
-    differenceSubject_ = QStringLiteral("la imagen y la ") + ChipName(workspace_);
-    differenceFoundName_ = QStringLiteral("Chip");
-    RunCommand([this] { return eeprom::VerifyChip(eepromFrame_); }, QStringLiteral("Verificar chip"));
+    differenceSubject_ = TrQ("la imagen y la ") + ChipName(workspace_);
+    differenceFoundName_ = TrQ("Chip");
+    RunCommand([this] { return eeprom::VerifyChip(eepromFrame_); }, TrQ("Verificar chip"));
 }
 
 void TVentana::Compararconfichero1Click() {
@@ -108,11 +110,11 @@ void TVentana::Compararconfichero1Click() {
             const auto fileName = shell_.ChooseOpenFile();
             if (!fileName) return shell::CommandOutcome::Cancelled;
             differenceSubject_ =
-                QStringLiteral("la imagen y ") + QString::fromStdString(shell::FileNameText(*fileName));
-            differenceFoundName_ = QStringLiteral("Fichero");
+                TrQ("la imagen y ") + QString::fromStdString(shell::FileNameText(*fileName));
+            differenceFoundName_ = TrQ("Fichero");
             return eeprom::CompareImageWith(eepromFrame_, *fileName);
         },
-        QStringLiteral("Comparar con fichero"));
+        TrQ("Comparar con fichero"));
 }
 
 void TVentana::Detectarchip1Click() {
@@ -130,12 +132,12 @@ void TVentana::Detectarchip1Click() {
             }
             // A new chip type empties the image: the user decides, knowing it.
             const std::string_view name = eeprom::ChipCatalogue[static_cast<std::size_t>(index)].name;
-            const std::string question = text + "\r\rElegir la " + std::string(name) +
-                                         " en \"Tipo de memoria\"? La imagen se vaciara (todo FF).";
+            const std::string question = text + Tr("\r\rElegir la ") + std::string(name) +
+                                         Tr(" en \"Tipo de memoria\"? La imagen se vaciara (todo FF).");
             if (shell_.AskYesNo(question, DetectionCaption)) cbChip->setCurrentIndex(index);
             return outcome;
         },
-        QStringLiteral("Detectar chip"));
+        TrQ("Detectar chip"));
 }
 
 }  // namespace tarpel::ui

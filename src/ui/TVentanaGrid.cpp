@@ -6,6 +6,7 @@
 #include "ui/HexGridModel.h"
 #include "ui/ImageHistory.h"
 #include "ui/TVentana.h"
+#include "ui/TrQ.h"
 
 namespace tarpel::ui {
 
@@ -16,7 +17,7 @@ void TVentana::cbChipChange() {
     }
     ImageHistory::State before = history_->Capture();
     workspace_.cbChipChange(cbChip->currentIndex());
-    history_->Replaced(std::move(before), QStringLiteral("Cambiar chip"), workspace_.ChipSize);
+    history_->Replaced(std::move(before), TrQ("Cambiar chip"), workspace_.ChipSize);
     // A blank image holds nothing to save; an undo brings the earlier one back, marked as it was.
     history_->Stack().setClean();
     imageFile_.clear();

@@ -10,6 +10,7 @@
 #include "ui/HexGridModel.h"
 #include "ui/TGauge.h"
 #include "ui/TVentana.h"
+#include "ui/TrQ.h"
 
 namespace tarpel::ui {
 
@@ -27,12 +28,12 @@ void TVentana::ShowCommandStatus(const QString& name, shell::CommandOutcome outc
         what = QString::fromStdString(report->what);
     } else {
         switch (outcome) {
-        case shell::CommandOutcome::Done: what = name + QStringLiteral(": hecho"); break;
-        case shell::CommandOutcome::Failed: what = name + QStringLiteral(": terminado con error"); break;
-        case shell::CommandOutcome::Cancelled: what = name + QStringLiteral(": cancelado"); break;
+        case shell::CommandOutcome::Done: what = name + TrQ(": hecho"); break;
+        case shell::CommandOutcome::Failed: what = name + TrQ(": terminado con error"); break;
+        case shell::CommandOutcome::Cancelled: what = name + TrQ(": cancelado"); break;
         }
     }
-    QString line = what + QStringLiteral(" en ") + QString::fromStdString(shell::SecondsText(elapsedMs));
+    QString line = what + TrQ(" en ") + QString::fromStdString(shell::SecondsText(elapsedMs));
     if (report && !report->note.empty()) line += QStringLiteral("; ") + QString::fromStdString(report->note);
     lbEstado->setText(line);
 }
@@ -46,17 +47,16 @@ void TVentana::ShowImageChecksums() {
 void TVentana::ShowImageDifferences(std::span<const files::ByteDifference> differences) {
     gridModel_->SetDifferences(differences);
     if (!differences.empty())
-        formDiferencias->ShowDifferences(differenceSubject_, differences, QStringLiteral("Imagen"),
+        formDiferencias->ShowDifferences(differenceSubject_, differences, TrQ("Imagen"),
                                          differenceFoundName_);
     else if (formDiferencias->isVisible())
         formDiferencias->Clear(differenceSubject_);
 }
 
 void TVentana::DifferencesFound(std::string_view memoryName, std::span<const files::ByteDifference> differences) {
-    const QString subject = QString::fromUtf8(memoryName.data(), static_cast<qsizetype>(memoryName.size())) +
-                            QStringLiteral(" y el fichero");
+    const QString subject = QString::fromStdString(TrText(memoryName)) + TrQ(" y el fichero");
     if (!differences.empty())
-        formDiferencias->ShowDifferences(subject, differences, QStringLiteral("Fichero"), QStringLiteral("Chip"));
+        formDiferencias->ShowDifferences(subject, differences, TrQ("Fichero"), TrQ("Chip"));
     else if (formDiferencias->isVisible())
         formDiferencias->Clear(subject);
 }

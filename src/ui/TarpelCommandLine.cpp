@@ -1,5 +1,7 @@
 #include "ui/TarpelCommandLine.h"
 
+#include "shell/Translate.h"
+
 namespace tarpel::ui {
 
 TarpelCommandLine ParseTarpelCommandLine(const std::vector<std::string>& arguments) {
@@ -12,7 +14,7 @@ TarpelCommandLine ParseTarpelCommandLine(const std::vector<std::string>& argumen
             continue;
         }
         std::string error = board::IsOptionWord(argument) ? board::ReadOption(arguments, i, options)
-                                                          : "argumento inesperado: " + argument;
+                                                          : Tr("argumento inesperado: ") + argument;
         if (result.error.empty()) result.error = std::move(error);
     }
     return result;
@@ -20,9 +22,9 @@ TarpelCommandLine ParseTarpelCommandLine(const std::vector<std::string>& argumen
 
 std::string TarpelHelpText() {
     board::BoardOptions unused;
-    return "Uso: tarpel [opciones]\n"
-           "Programador de AVR AT90S8515, AT90S4414, ATmega8515 y memorias 24Cxx con la placa Velcor.\n"
-           "\n" +
+    return Tr("Uso: tarpel [opciones]\n"
+              "Programador de AVR AT90S8515, AT90S4414, ATmega8515 y memorias 24Cxx con la placa Velcor.\n"
+              "\n") +
            board::OptionsHelp(board::BoardCommandLineOptions(unused));
 }
 

@@ -8,6 +8,7 @@
 #include <QStyle>
 
 #include "ui/DialogFont.h"
+#include "ui/TrQ.h"
 
 namespace tarpel::ui {
 
@@ -15,15 +16,15 @@ TformConfig::TformConfig(QWidget* parent)
     : QDialog(parent,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      Label1(new QLabel(QStringLiteral("Factor de retardo de comunicaciones:"), this)),
+      Label1(new QLabel(TrQ("Factor de retardo de comunicaciones:"), this)),
       lbTB(new QLabel(QStringLiteral("lbTB"), this)),
       tb(new QSlider(Qt::Horizontal, this)),
       Label2(new QLabel(QStringLiteral("MIN"), this)),
       Label3(new QLabel(QStringLiteral("MAX"), this)),
       Label4(new QLabel(this)),
-      cbRapido(new QCheckBox(QStringLiteral("Modo rapido"), this)),
-      BitBtn1(new QPushButton(QStringLiteral("ACEPTAR"), this)) {
-    setWindowTitle(QStringLiteral("Configuracion"));
+      cbRapido(new QCheckBox(TrQ("Modo rapido"), this)),
+      BitBtn1(new QPushButton(TrQ("ACEPTAR"), this)) {
+    setWindowTitle(TrQ("Configuracion"));
     setModal(true);
     setFixedSize(329, 190);
 
@@ -45,18 +46,16 @@ TformConfig::TformConfig(QWidget* parent)
     Label3->setGeometry(281, 82, 24, 13);
     Label3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    Label4->setText(QStringLiteral(
-        "NOTA: Lo normal seria dejar el factor de retardo en valores menores de 5. "
-        "Incrementar este valor disminuira muchisimo la velocidad de lectura y programacion "
-        "del chip."));
+    Label4->setText(TrQ("NOTA: Lo normal seria dejar el factor de retardo en valores menores de 5. "
+"Incrementar este valor disminuira muchisimo la velocidad de lectura y programacion "
+"del chip."));
     Label4->setWordWrap(true);
     Label4->setGeometry(12, 100, 305, 41);
 
     // Off by default: the fast timing runs close to the chips' datasheet limits.
     cbRapido->setGeometry(12, 160, 190, 17);
-    cbRapido->setToolTip(QStringLiteral(
-        "Tiempos al limite de las hojas de datos: bus I2C a unos 100 kHz, paginas completas de la "
-        "memoria y fases de SCK de 3 ciclos de XTAL1"));
+    cbRapido->setToolTip(TrQ("Tiempos al limite de las hojas de datos: bus I2C a unos 100 kHz, paginas completas de la "
+"memoria y fases de SCK de 3 ciclos de XTAL1"));
 
     BitBtn1->setGeometry(216, 156, 105, 25);
     BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));

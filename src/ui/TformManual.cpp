@@ -10,6 +10,8 @@
 #include <QStyle>
 #include <QTimer>
 
+#include "ui/TrQ.h"
+
 namespace tarpel::ui {
 namespace {
 
@@ -35,21 +37,21 @@ TformManual::TformManual(hw::BoardLines& lines, hw::Clock& clock, QWidget* paren
     : QDialog(parent,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      GroupBox1(new QGroupBox(QStringLiteral("Señales ATMEL"), this)),
+      GroupBox1(new QGroupBox(TrQ("Señales ATMEL"), this)),
       cbVCC(MakeLineBox(QStringLiteral("VCC"), 24, GroupBox1)),
       cbSCK(MakeLineBox(QStringLiteral("SCK"), 40, GroupBox1)),
       cbMOSI(MakeLineBox(QStringLiteral("MOSI"), 56, GroupBox1)),
       cbRESET(MakeLineBox(QStringLiteral("RESET"), 72, GroupBox1)),
       cbXTAL(MakeLineBox(QStringLiteral("XTAL"), 88, GroupBox1)),
       cbMISO(MakeLineBox(QStringLiteral("MISO"), 112, GroupBox1)),
-      btnParar(new QPushButton(QStringLiteral("Parar XTAL"), GroupBox1)),
-      btnXTAL(new QPushButton(QStringLiteral("DAR XTAL..."), this)),
-      BitBtn1(new QPushButton(QStringLiteral("&Vale"), this)),
+      btnParar(new QPushButton(TrQ("Parar XTAL"), GroupBox1)),
+      btnXTAL(new QPushButton(TrQ("DAR XTAL..."), this)),
+      BitBtn1(new QPushButton(TrQ("&Vale"), this)),
       Timer1(new QTimer(this)),
       lines_(lines),
       clock_(clock),
       burstCycles_(burstCycles) {
-    setWindowTitle(QStringLiteral("Comprobacion manual"));
+    setWindowTitle(TrQ("Comprobacion manual"));
     setModal(true);
     setFixedSize(394, 204);
 

@@ -10,6 +10,7 @@
 
 #include "ui/DialogFont.h"
 #include "ui/TGauge.h"
+#include "ui/TrQ.h"
 
 namespace tarpel::ui {
 
@@ -25,7 +26,7 @@ TformProgreso::TformProgreso(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint |
                           Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("formProgreso"));
-    setWindowTitle(QStringLiteral("Progreso..."));
+    setWindowTitle(TrQ("Progreso..."));
     setFont(DialogFont());
     setFixedSize(361, 86);
 
@@ -34,7 +35,7 @@ TformProgreso::TformProgreso(QWidget* parent)
     Progreso->setGeometry((361 - 273) / 2, 8, 273, 33);
     Progreso->SetForeColor(Qt::black);
 
-    btnCancelar = new QPushButton(QStringLiteral("Cancelar..."), this);
+    btnCancelar = new QPushButton(TrQ("Cancelar..."), this);
     btnCancelar->setObjectName(QStringLiteral("btnCancelar"));
     btnCancelar->setGeometry(8, 53, 75, 25);
     btnCancelar->setAutoDefault(false);

@@ -1,8 +1,6 @@
 // The window program: options, the board, the windows, the message loop; at its end the
 // windows go, which switches the board off and saves the settings.
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QObject>
 #include <QTranslator>
 
@@ -11,14 +9,17 @@
 #include <vector>
 
 #include "board/Board.h"
+#include "shell/Translate.h"
 #include "ui/Forms.h"
 #include "ui/ModalRunner.h"
+#include "ui/QtTexts.h"
 #include "ui/QuitSignals.h"
 #include "ui/SettingsStore.h"
 #include "ui/TarpelCommandLine.h"
 
 int main(int argc, char** argv) {
     using namespace tarpel;
+    const Language language = SetUpLanguage();
 
     // --help must work without a display, so it is answered before Qt looks for one.
     if (ui::ParseTarpelCommandLine(std::vector<std::string>(argv + 1, argv + argc)).help) {
@@ -28,26 +29,23 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarpel"));
-    // The program speaks Spanish whatever the desktop's language, Qt's own dialogs included
-    // (file dialogs, the overwrite question).
+    // Qt's own dialogs speak the program's language, whatever other language the desktop has.
     QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    if (ui::LoadQtTexts(qtTexts, language)) QApplication::installTranslator(&qtTexts);
 
     // Qt has taken its own options (-platform, ...) out of the list by now.
     std::vector<std::string> arguments;
     for (const QString& argument : QApplication::arguments().mid(1)) arguments.push_back(argument.toStdString());
     const ui::TarpelCommandLine commandLine = ui::ParseTarpelCommandLine(arguments);
     if (!commandLine.error.empty()) {
-        std::fprintf(stderr, "tarpel: %s\nPrueba tarpel --help\n", commandLine.error.c_str());
+        std::fprintf(stderr, Tr("tarpel: %s\nPrueba tarpel --help\n"), commandLine.error.c_str());
         return 2;
     }
 
     board::Board board = board::OpenBoard(commandLine.options);
     // Options that name no board, chip or fault are a usage error, not a board that failed.
     if (board.badOptions) {
-        std::fprintf(stderr, "tarpel: %s\nPrueba tarpel --help\n", board.error.c_str());
+        std::fprintf(stderr, Tr("tarpel: %s\nPrueba tarpel --help\n"), board.error.c_str());
         return 2;
     }
     ui::SettingsStore settings;

@@ -1,6 +1,7 @@
 // Takes the README's pictures of the program as a user sees it: both pages of the main window
 // after real commands on the simulated board (the 24CXXX page also with edits), and each dialog. Run under an X server
 // (scripts/screenshots.sh starts one in Xvfb); the PNGs go to the folder given, docs/ by default.
+// The language follows the environment as in the program; English pictures end in "-en".
 // A tool, not a test: it checks nothing and is not run by ctest.
 #include <QApplication>
 #include <QCheckBox>
@@ -19,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTranslator>
 
 #include <chrono>
 #include <cstdio>
@@ -28,11 +30,13 @@
 #include <vector>
 
 #include "board/Board.h"
+#include "shell/Translate.h"
 #include "ui/DifferenceList.h"
 #include "ui/Forms.h"
 #include "ui/HexGridModel.h"
 #include "ui/ImageHistory.h"
 #include "ui/ModalRunner.h"
+#include "ui/QtTexts.h"
 #include "ui/SettingsStore.h"
 
 namespace {
@@ -66,7 +70,9 @@ void WriteFile(const QString& path, const std::vector<std::uint8_t>& bytes) {
 
 // A 24C128 whose first rows hold text and then every byte value, so the grid shows both columns.
 std::vector<std::uint8_t> ChipContents() {
-    const std::string text = "Datos de prueba de la memoria 24C128, leidos de la placa simulada. ";
+    const std::string text = CurrentLanguage() == Language::English
+                                 ? "Test data of the 24C128 memory, read from the simulated board. "
+                                 : "Datos de prueba de la memoria 24C128, leidos de la placa simulada. ";
     std::vector<std::uint8_t> bytes(16384);
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i - text.size());
     std::copy(text.begin(), text.end(), bytes.begin());
@@ -74,7 +80,9 @@ std::vector<std::uint8_t> ChipContents() {
 }
 
 bool Save(const QPixmap& picture, const QDir& folder, const char* name) {
-    const QString path = folder.filePath(QString::fromLatin1(name));
+    QString fileName = QString::fromLatin1(name);
+    if (CurrentLanguage() == Language::English) fileName.replace(QStringLiteral(".png"), QStringLiteral("-en.png"));
+    const QString path = folder.filePath(fileName);
     const bool saved = picture.save(path, "PNG");
     std::printf("%s %s (%dx%d)\n", saved ? "wrote" : "FAILED", path.toUtf8().constData(), picture.width(),
                 picture.height());
@@ -95,7 +103,10 @@ bool Picture(QWidget& dialog, const QDir& folder, const char* name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const Language language = SetUpLanguage();
     QApplication application(argc, argv);
+    QTranslator qtTexts;
+    if (ui::LoadQtTexts(qtTexts, language)) QApplication::installTranslator(&qtTexts);
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs"));
     QTemporaryDir temp;
     if (!temp.isValid() || !out.exists()) {
