@@ -125,7 +125,7 @@ Opened BehindSimulatedAdapter(const std::string& kind, const BoardOptions& optio
         model, std::move(wired), [raw] { return raw->PeekStatus(); }, raw->Time(), &raw->Pacer());
     auto port = hw::FtdiPort::Open(std::move(adapter), "", board.error);
     if (!port) return {};
-    board.description = "Placa: simulada tras un " + port->Name() + " simulado";
+    board.description = Tr("Placa: simulada tras un ") + port->Name() + Tr(" simulado");
     Opened opened{nullptr, std::move(simulated.clock), simulated.now, simulated.probe};
     FlushBeforeWaits(opened, *port);
     opened.port = std::move(port);
@@ -137,10 +137,10 @@ Opened OpenFtdi(const std::string& kind, Board& board) {
     opened.clock = std::make_unique<hw::SteadyClock>();
     opened.now = SteadyTime();
     const std::string serial = kind == "ftdi" ? std::string() : kind.substr(std::string_view("ftdi:").size());
-    board.description = "Placa: adaptador USB FTDI";
+    board.description = Tr("Placa: adaptador USB FTDI");
     auto port = hw::FtdiPort::Open(std::make_unique<hw::LibFtdiCalls>(), serial, board.error);
     if (!port) return opened;
-    board.description = "Placa: adaptador USB " + port->Name();
+    board.description = Tr("Placa: adaptador USB ") + port->Name();
     FlushBeforeWaits(opened, *port);
     opened.port = std::move(port);
     return opened;

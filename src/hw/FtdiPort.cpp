@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "hw/FtdiPinMap.h"
+#include "shell/Translate.h"
 
 namespace tarpel::hw {
 
@@ -51,32 +52,32 @@ FtdiChipFacts FactsOf(FtdiChip chip) {
 
 std::string FtdiErrorMessage(FtdiOpenError error, FtdiStage stage, const std::string& serial,
                              const std::string& detail) {
-    const std::string which = serial.empty() ? std::string("FTDI") : "FTDI con numero de serie " + serial;
+    const std::string which = serial.empty() ? std::string("FTDI") : Tr("FTDI con numero de serie ") + serial;
     const std::string words = detail.empty() ? std::string() : " (" + detail + ")";
     if (stage == FtdiStage::Setup)
-        return "El adaptador " + which + " no acepta el modo bit-bang sincrono" + words +
-               ". Desconectelo y vuelva a conectarlo; si sigue igual, no es un FT232R, FT232H ni FT2232H.";
+        return Tr("El adaptador ") + which + Tr(" no acepta el modo bit-bang sincrono") + words +
+               Tr(". Desconectelo y vuelva a conectarlo; si sigue igual, no es un FT232R, FT232H ni FT2232H.");
     switch (error) {
         case FtdiOpenError::NotFound:
             if (serial.empty())
-                return "No se encuentra ningun adaptador FTDI (FT232R, FT232H o FT2232H). Conectelo al USB y "
-                       "compruebe que aparece con: lsusb -d 0403:";
-            return "No se encuentra el adaptador FTDI con numero de serie " + serial +
-                   ". Los numeros de serie de los conectados se ven con: lsusb -v -d 0403: | grep iSerial";
+                return Tr("No se encuentra ningun adaptador FTDI (FT232R, FT232H o FT2232H). Conectelo al USB y "
+                          "compruebe que aparece con: lsusb -d 0403:");
+            return Tr("No se encuentra el adaptador FTDI con numero de serie ") + serial +
+                   Tr(". Los numeros de serie de los conectados se ven con: lsusb -v -d 0403: | grep iSerial");
         case FtdiOpenError::NoPermission:
-            return "Sin permiso para usar el adaptador " + which +
-                   ". Cree el fichero /etc/udev/rules.d/60-tarpel-ftdi.rules con la linea: SUBSYSTEM==\"usb\", "
-                   "ATTR{idVendor}==\"0403\", MODE=\"0660\", GROUP=\"plugdev\"; despues: sudo udevadm control "
-                   "--reload && sudo udevadm trigger, anada su usuario al grupo plugdev y vuelva a conectar el "
-                   "adaptador.";
+            return Tr("Sin permiso para usar el adaptador ") + which +
+                   Tr(". Cree el fichero /etc/udev/rules.d/60-tarpel-ftdi.rules con la linea: SUBSYSTEM==\"usb\", "
+                      "ATTR{idVendor}==\"0403\", MODE=\"0660\", GROUP=\"plugdev\"; despues: sudo udevadm control "
+                      "--reload && sudo udevadm trigger, anada su usuario al grupo plugdev y vuelva a conectar el "
+                      "adaptador.");
         case FtdiOpenError::Busy:
-            return "El adaptador " + which +
-                   " esta ocupado: el controlador ftdi_sio u otro programa lo tiene abierto" + words +
-                   ". Cierre el programa que use /dev/ttyUSB*, o descargue el controlador con: sudo rmmod ftdi_sio";
+            return Tr("El adaptador ") + which +
+                   Tr(" esta ocupado: el controlador ftdi_sio u otro programa lo tiene abierto") + words +
+                   Tr(". Cierre el programa que use /dev/ttyUSB*, o descargue el controlador con: sudo rmmod ftdi_sio");
         case FtdiOpenError::None:
         case FtdiOpenError::Other: break;
     }
-    return "No se puede usar el adaptador " + which + words + ".";
+    return Tr("No se puede usar el adaptador ") + which + words + ".";
 }
 
 std::unique_ptr<FtdiPort> FtdiPort::Open(std::unique_ptr<FtdiCalls> calls, const std::string& serial,
@@ -125,8 +126,8 @@ std::string FtdiPort::Name() const {
 
 void FtdiPort::RecordFailure(const char* what) {
     if (!failure_.empty()) return;
-    failure_ = std::string("Fallo al ") + what + " el adaptador " + Name() + ": " + calls_->ErrorString() +
-               ". La orden se ha detenido; compruebe el cable USB y desconecte la placa si sigue alimentada.";
+    failure_ = std::string(Tr("Fallo al ")) + Tr(what) + Tr(" el adaptador ") + Name() + ": " + calls_->ErrorString() +
+               Tr(". La orden se ha detenido; compruebe el cable USB y desconecte la placa si sigue alimentada.");
 }
 
 void FtdiPort::DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) {
@@ -171,7 +172,7 @@ void FtdiPort::Flush() {
     while (offset < queue_.size() && failure_.empty()) {
         const std::size_t count = std::min(blockBytes, queue_.size() - offset);
         if (!ExchangeBlock(*calls_, queue_.data() + offset, count, block.data())) {
-            RecordFailure("usar");
+            RecordFailure(TrNoop("usar"));
             break;
         }
         const Sample first = sent_ + offset;
