@@ -47,8 +47,9 @@ ProgramRun RunWithEnvironment(const std::vector<std::string>& args, std::vector<
 }
 
 TEST(CliLanguage, MessagesAndUsageErrorsFollowTheLocale) {
-    const std::string english = "OK: The Velcor board responds correctly!!!\n";
-    const std::string spanish = "OK: El Velcor responde correctamente!!!\n";
+    // board check names the board first, then gives its verdict.
+    const std::string english = "Board: simulated\nOK: The Velcor board responds correctly!!!\n";
+    const std::string spanish = "Placa: simulada\nOK: El Velcor responde correctamente!!!\n";
     struct Case {
         std::vector<std::string> environment;
         std::string expected;
