@@ -4,9 +4,11 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
 #include <QTranslator>
@@ -43,6 +45,9 @@ TEST_F(WindowLanguage, EnglishCatalogueGivesEnglishCaptionsDialogsAndBoxes) {
     EXPECT_TRUE(rig.runner.boxes[0].text.startsWith(QStringLiteral("No acknowledge from the chip!!!\n")) ||
                 rig.runner.boxes[0].text.startsWith(QStringLiteral("The SDA line is held low!!!\n")))
         << rig.runner.boxes[0].text.toStdString();
+    // The status line, numbers written the English way.
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Read chip: .* in \\d+\\.\\d s$")).match(window.lbEstado->text()).hasMatch())
+        << window.lbEstado->text().toStdString();
 
     // The shared open dialog, cancelled.
     QTest::mouseClick(window.ToolButton1, Qt::LeftButton);
