@@ -63,10 +63,22 @@ private:
     static constexpr int FastPhaseClocks = 2;
     static constexpr int NoClocking = -1;
 
+    using ByteSamples = std::array<Port::Sample, 8>;
+    // SpiTransfer with MISO's samples kept for ByteOf: on a queuing port their values come later.
+    ByteSamples SpiTransferDeferred(std::uint8_t out);
+    std::uint8_t ByteOf(const ByteSamples& samples);
+
     // Sends the four bytes, each followed by ClockXtal(clockAfterEachByte), and returns the byte
     // received while the fourth was sent. Also returns the byte received during the third.
+    // MISO is sampled as always, but its values are taken only at the end of the instruction.
     std::uint8_t SendInstruction(const std::array<std::uint8_t, 4>& bytes, int clockAfterEachByte,
                                  std::uint8_t* answerToThird = nullptr);
+    // An instruction whose answer nobody reads: on a queuing port it goes out with the next
+    // block, without a round trip of its own.
+    void SendWrite(const std::array<std::uint8_t, 4>& bytes, int clockAfterEachByte);
+    // SendInstruction's body; every sample is taken, or dropped when `answer` is false.
+    std::uint8_t Send(const std::array<std::uint8_t, 4>& bytes, int clockAfterEachByte, bool answer,
+                      std::uint8_t* answerToThird);
     bool TryProgrammingEnable();
     // Gives the power-up clock burst and, with the fast timing, times it on the counter to learn
     // how long a port write takes, which sets the XTAL1 cycles of an SCK phase.

@@ -46,13 +46,17 @@ public:
     std::string Failure() const override { return failure_; }
     void ClearFailure() override { failure_.clear(); }
 
-    using Sample = std::uint64_t;
     // Queues a sample of the pins as they stand after every write queued so far.
-    Sample RequestSample();
+    Sample RequestSample() override;
     // The status byte of a requested sample; each sample can be taken once.
-    std::uint8_t StatusOf(Sample sample);
+    std::uint8_t StatusOf(Sample sample) override;
+    bool SampleReady(Sample sample) const override { return sample < sent_; }
+    void DropSample(Sample sample) override;
     // Sends everything queued and collects its samples.
-    void Flush();
+    void Flush() override;
+    // Queues repeats of the pins, one per tick of the pin clock, until they have stood this long
+    // (the byte that set them counts, when nothing has been held since it was queued).
+    bool HoldLines(std::uint64_t nanoseconds) override;
 
     const FtdiAdapter& Adapter() const { return adapter_; }
     // "FT232H FT6ZK3QN", for the status bar and board check.
@@ -62,10 +66,13 @@ private:
     FtdiPort(std::unique_ptr<FtdiCalls> calls, FtdiAdapter adapter);
     bool Exchange(const std::uint8_t* bytes, std::size_t count, std::uint8_t* samples);
     void RecordFailure(const char* what);
+    // Sends the queue's whole blocks, or all of it; keeps what is left for later.
+    void Send(bool all);
 
     std::unique_ptr<FtdiCalls> calls_;
     FtdiAdapter adapter_;
     std::uint8_t pins_ = 0;                   // the pin byte last queued
+    bool heldSinceLastByte_ = false;          // whether a hold has counted the last queued byte
     std::vector<std::uint8_t> queue_;         // bytes not yet sent
     Sample sent_ = 0;                         // bytes sent so far; the next queued byte's number
     std::vector<Sample> wanted_;              // requested samples still in the queue
