@@ -37,17 +37,21 @@ bool ExchangeBlock(FtdiCalls& calls, const std::uint8_t* bytes, std::size_t coun
 }  // namespace
 
 FtdiChipFacts FactsOf(FtdiChip chip) {
-    // Buffers towards the PC: FT232R 256 bytes, FT232H 1 KiB, FT2232H 4 KiB per channel; half of
-    // each is used, leaving room for the status bytes the chip puts in every USB packet. The pin
-    // clocks are well inside what each chip does in synchronous bit-bang, and slow enough for the
-    // AVRs' XTAL1 (a clock cycle is two writes).
+    // Every read is a round trip (1 ms at full speed, 125 us at high speed) carrying at most one
+    // block, and a delay unit of the I2C side is repeats of the pins, so a block should hold more
+    // pin time than its round trip costs: the FT232R's clock is slow (12.5 us a tick, two ticks
+    // to the standard delay unit) and its block fills its 256-byte buffer towards the PC; the
+    // FT232H's is fast enough for the AVRs' XTAL1 (a clock cycle is two writes, as on a parallel
+    // port) and its block fills its 1 KiB buffer. A block that fills the buffer towards the PC
+    // still goes out whole: the rest waits in the buffer towards the chip (128 bytes, 1 KiB)
+    // until the PC has read. The FT2232H has 4 KiB a channel.
     switch (chip) {
-        case FtdiChip::Ft232R: return {"FT232R", 250'000, 128};
-        case FtdiChip::Ft232H: return {"FT232H", 1'000'000, 512};
+        case FtdiChip::Ft232R: return {"FT232R", 80'000, 256};
+        case FtdiChip::Ft232H: return {"FT232H", 1'000'000, 1024};
         case FtdiChip::Ft2232H: return {"FT2232H", 1'000'000, 2048};
         case FtdiChip::Other: break;
     }
-    return {"FTDI", 250'000, 64};
+    return {"FTDI", 80'000, 64};
 }
 
 std::string FtdiErrorMessage(FtdiOpenError error, FtdiStage stage, const std::string& serial,
