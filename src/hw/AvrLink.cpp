@@ -1,5 +1,8 @@
 #include "hw/AvrLink.h"
 
+#include <deque>
+#include <utility>
+
 namespace tarpel::hw {
 
 namespace {
@@ -122,24 +125,35 @@ void AvrLink::SendWrite(const std::array<std::uint8_t, 4>& bytes, int clockAfter
     Send(bytes, clockAfterEachByte, false, nullptr);
 }
 
-std::uint8_t AvrLink::Send(const std::array<std::uint8_t, 4>& bytes, int clockAfterEachByte, bool answer,
-                           std::uint8_t* answerToThird) {
+std::optional<AvrLink::InstructionSamples> AvrLink::SendSampled(const std::array<std::uint8_t, 4>& bytes,
+                                                                int clockAfterEachByte) {
     // Into a port that has stopped working an instruction goes nowhere, and the status it reads
     // is no answer: none is sent, so that a command's read-back polls end without writing on.
-    if (lines_.PortFailed()) return 0xFF;
-    std::array<ByteSamples, 4> samples{};
+    if (lines_.PortFailed()) return std::nullopt;
+    InstructionSamples samples{};
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         samples[i] = SpiTransferDeferred(bytes[i]);
         if (clockAfterEachByte != NoClocking) ClockXtal(clockAfterEachByte);
     }
+    return samples;
+}
+
+void AvrLink::Drop(const InstructionSamples& samples) {
+    for (const ByteSamples& byte : samples)
+        for (const Port::Sample sample : byte) lines_.DropSample(sample);
+}
+
+std::uint8_t AvrLink::Send(const std::array<std::uint8_t, 4>& bytes, int clockAfterEachByte, bool answer,
+                           std::uint8_t* answerToThird) {
+    const auto samples = SendSampled(bytes, clockAfterEachByte);
+    if (!samples) return 0xFF;
     if (!answer) {
-        for (const ByteSamples& byte : samples)
-            for (const Port::Sample sample : byte) lines_.DropSample(sample);
+        Drop(*samples);
         return 0xFF;
     }
     // Only the last two bytes' answers are used; the others' samples are taken all the same.
     std::array<std::uint8_t, 4> in{};
-    for (std::size_t i = 0; i < samples.size(); ++i) in[i] = ByteOf(samples[i]);
+    for (std::size_t i = 0; i < samples->size(); ++i) in[i] = ByteOf((*samples)[i]);
     if (answerToThird != nullptr) *answerToThird = in[2];
     return in[3];
 }
@@ -208,6 +222,40 @@ std::uint8_t AvrLink::ReadFlashByte(int address) {
     const int word = address / 2;
     const std::uint8_t opcode = (address % 2 == 0) ? 0x20 : 0x28;
     return SendInstruction({opcode, High(word), Low(word), 0x00}, NoClocking);
+}
+
+int AvrLink::ReadFlashRun(int address, int count, const std::function<bool(int, std::uint8_t)>& accept) {
+    std::deque<std::pair<int, InstructionSamples>> unread;
+    int refused = count;
+    // Judges the bytes whose answers are in (all of them at the end), in order, until one is
+    // refused; the samples of any after it are let go.
+    const auto judge = [&](bool all) {
+        while (!unread.empty() && (all || lines_.SampleReady(unread.front().second[3].back()))) {
+            const auto [offset, samples] = unread.front();
+            unread.pop_front();
+            if (refused != count) {
+                Drop(samples);
+                continue;
+            }
+            for (std::size_t i = 0; i < 3; ++i)
+                for (const Port::Sample sample : samples[i]) lines_.DropSample(sample);
+            if (!accept(offset, ByteOf(samples[3]))) refused = offset;
+        }
+    };
+    for (int k = 0; k < count && refused == count; ++k) {
+        const int a = address + k;
+        const auto samples = SendSampled({(a % 2 == 0) ? std::uint8_t{0x20} : std::uint8_t{0x28}, High(a / 2),
+                                          Low(a / 2), 0x00},
+                                         NoClocking);
+        if (!samples) {
+            if (!accept(k, 0xFF)) refused = k;
+            continue;
+        }
+        unread.emplace_back(k, *samples);
+        judge(false);
+    }
+    judge(true);
+    return refused;
 }
 
 void AvrLink::WriteFlashByte(int address, std::uint8_t value) {

@@ -167,5 +167,33 @@ TEST_F(FtdiAdapterCli, AnAvrFlashRoundTripsThroughTheFt232hWithTheParallelPortsI
     }
 }
 
+// The deferred reads judge what comes back as the parallel port's routines do: a flash cell that
+// does not take, in the middle of a page whose read-back goes out in one batch, and a 24Cxx page
+// refused until the attempts run out, end each command with the same message on every port kind.
+TEST_F(FtdiAdapterCli, AFaultyChipFailsEachCommandAlikeThroughEveryPortKind) {
+    std::vector<std::uint8_t> bytes(256);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    const std::string image = folder.Write("image.bin", bytes);
+    std::string parallelFlash;
+    std::string parallelEeprom;
+    for (const std::string board : {"sim", "sim:ft232h", "sim:ft232r"}) {
+        SCOPED_TRACE(board);
+        EXPECT_EQ(Run(board, {"--sim-eeprom", "none", "--sim-avr", "atmega8515", "--sim-fault", "avr-flash-stuck:0x5B",
+                              "avr", "write-flash", image}),
+                  cli::ExitFailure);
+        if (board == "sim") {
+            parallelFlash = err.str();
+            EXPECT_NE(parallelFlash.find("5B"), std::string::npos) << parallelFlash;
+        }
+        EXPECT_EQ(err.str(), parallelFlash);
+        EXPECT_EQ(Run(board, {"--sim-eeprom", "24C04", "--sim-avr", "none", "--sim-fault", "eeprom-refuse-page:5:40",
+                              "eeprom", "write", image, "--chip", "24C04"}),
+                  cli::ExitFailure);
+        if (board == "sim") parallelEeprom = err.str();
+        EXPECT_NE(parallelEeprom, "");
+        EXPECT_EQ(err.str(), parallelEeprom);
+    }
+}
+
 }  // namespace
 }  // namespace tarpel::test
