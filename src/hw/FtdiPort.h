@@ -2,10 +2,12 @@
 // The FTDI USB adapter as the board's port: synchronous bit-bang over the seam FtdiCalls, with
 // the cable of FtdiPinMap.h. Writes are queued and go out in blocks; in synchronous bit-bang
 // the adapter samples its pins at every byte it clocks out, so a read is one more byte (a
-// repeat of the current pins) whose sample comes back with the block. Reading a sample sends
-// whatever is queued before it; so does Flush(), which the clock asks for before every wait,
-// so that queued line changes are on the pins before the time they must last starts; and so
-// does a write of every line off, which ends each command.
+// repeat of the current pins) whose sample comes back with the block. Whole blocks go out as the
+// queue fills; taking a sample's value sends whatever is queued before it; so does Flush(), which
+// the clock asks for before every wait on the PC's clock (the AVR's millisecond waits), so that
+// queued line changes are on the pins before the time they must last starts; and so does a write
+// of every line off, which ends each command. The I2C delay units are no waits on the PC's clock:
+// HoldLines() turns each into repeats of the pins at the pin clock's ticks.
 //
 // Deferred reads: RequestSample() marks where the pins are to be sampled and costs no round
 // trip; StatusOf() gives the status byte when the caller needs it, sending the queue only if
