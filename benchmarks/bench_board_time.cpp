@@ -103,7 +103,8 @@ void ReportByPort(benchmark::State& state, const char* command, const Simulation
 
 // A 24C512 whose image holds a pattern, behind the 24Cxx command frame.
 struct Eeprom24C512 {
-    explicit Eeprom24C512(bool fast, int port = 0) : simulation("24C512", "none", port), timing(*simulation.opened.clock) {
+    explicit Eeprom24C512(bool fast, int port = 0)
+        : simulation("24C512", "none", port), timing(*simulation.opened.clock) {
         timing.CalibrateBitDelay();
         timing.DelayFactor = 1;
         timing.FastTiming = fast;

@@ -266,10 +266,10 @@ ReadAllResult I2cMaster::EepromReadAll(std::span<std::uint8_t> memoryImage, std:
         }
         MasterAck();
     }
-    store(true);
     shell.ProgressClose();
     I2cStop();
-    lines_.WriteBusLines(false, false, false);
+    lines_.WriteBusLines(false, false, false);  // which sends the queue: the last values are in
+    store(true);
     return result;
 }
 
