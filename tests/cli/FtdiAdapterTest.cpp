@@ -132,11 +132,11 @@ TEST_F(FtdiAdapterCli, A24C04RoundTripsThroughBothAdaptersWithTheParallelPortsTr
     EXPECT_EQ(err.str(), "OK: El Velcor responde correctamente!!!\n");
 }
 
-TEST_F(FtdiAdapterCli, AnAvrFlashRoundTripsThroughTheFt232hWithTheParallelPortsInstructions) {
+TEST_F(FtdiAdapterCli, AnAvrFlashRoundTripsThroughBothAdaptersWithTheParallelPortsInstructions) {
     TARPEL_REQUIRE_TOOL("sigrok-cli");
     const std::string flash = folder.Write("p.hex", ":080000000C9412345678ABCDCC\r\n:00000001FF\r\n");
     std::string parallel;
-    for (const std::string board : {"sim", "sim:ft232h"}) {
+    for (const std::string board : {"sim", "sim:ft232h", "sim:ft232r"}) {
         SCOPED_TRACE(board);
         const std::string trace = folder.Path("avr-" + board + ".vcd");
         const std::vector<std::string> device{"--sim-eeprom", "none", "--sim-avr", "at90s4414"};
