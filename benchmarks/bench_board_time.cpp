@@ -3,11 +3,15 @@
 // standard timing and in the opt-in fast timing, each beside the fast timing's target. Also the
 // cost of one reading of the real counter, which the simulated clock charges per reading.
 // Each board-time case runs once: the figure is virtual, not a wall-clock measurement.
+// The 24C512 read and program and the ATmega8515 flash program run through each kind of port:
+// the parallel port (port:0), the simulated FT232H (port:1) and FT232R (port:2) adapters, whose
+// x_parallel is their board time over the parallel port's for the same command and timing.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -39,13 +43,16 @@ public:
     void SetDeviceCaption(std::string_view) override {}
 };
 
+constexpr const char* PortKinds[] = {"sim", "sim:ft232h", "sim:ft232r"};
+constexpr double AdapterTargets[] = {1.0, 1.2, 2.0};
+
 // A simulated board as tarpel-cli opens it, in a store folder of its own for the run.
 struct Simulation {
-    Simulation(const char* eeprom, const char* avr) {
+    Simulation(const char* eeprom, const char* avr, int port = 0) {
         std::string pattern = (std::filesystem::temp_directory_path() / "tarpel-bench-time-XXXXXX").string();
         if (::mkdtemp(pattern.data()) != nullptr) folder = pattern;
         board::BoardOptions options;
-        options.board = "sim";
+        options.board = PortKinds[port];
         options.simDir = folder;
         options.simEeprom = eeprom;
         options.simAvr = avr;
@@ -80,9 +87,24 @@ void Report(benchmark::State& state, const Simulation& simulation, double second
     state.SetLabel(fast ? "rapido" : "estandar (objetivo solo del modo rapido)");
 }
 
+// The same, for a command that runs through each kind of port: beside its board time, the
+// ratio to the parallel port's (measured first, as the cases are registered in that order) and
+// the adapter's target for it.
+void ReportByPort(benchmark::State& state, const char* command, const Simulation& simulation, double seconds,
+                  double target, bool fast, int port) {
+    static std::map<std::pair<std::string, bool>, double> parallel;
+    Report(state, simulation, seconds, target, fast);
+    if (port == 0) parallel[{command, fast}] = seconds;
+    const auto found = parallel.find({command, fast});
+    if (found != parallel.end() && found->second > 0) state.counters["x_parallel"] = seconds / found->second;
+    state.counters["x_target"] = AdapterTargets[port];
+    state.SetLabel(std::string(PortKinds[port]) + (fast ? " rapido" : " estandar"));
+}
+
 // A 24C512 whose image holds a pattern, behind the 24Cxx command frame.
 struct Eeprom24C512 {
-    explicit Eeprom24C512(bool fast) : simulation("24C512", "none"), timing(*simulation.opened.clock) {
+    explicit Eeprom24C512(bool fast, int port = 0)
+        : simulation("24C512", "none", port), timing(*simulation.opened.clock) {
         timing.CalibrateBitDelay();
         timing.DelayFactor = 1;
         timing.FastTiming = fast;
@@ -100,27 +122,30 @@ struct Eeprom24C512 {
 
 void BM_Read24C512(benchmark::State& state) {
     const bool fast = state.range(0) != 0;
+    const int port = static_cast<int>(state.range(1));
     for (auto _ : state) {
-        Eeprom24C512 chip(fast);
+        Eeprom24C512 chip(fast, port);
         const double before = chip.simulation.Seconds();
         if (eeprom::ReadChip(*chip.frame) != shell::CommandOutcome::Done) state.SkipWithError("the read failed");
-        Report(state, chip.simulation, chip.simulation.Seconds() - before, Read24C512Target, fast);
+        ReportByPort(state, "read", chip.simulation, chip.simulation.Seconds() - before, Read24C512Target, fast, port);
     }
 }
 
 void BM_Program24C512(benchmark::State& state) {
     const bool fast = state.range(0) != 0;
+    const int port = static_cast<int>(state.range(1));
     for (auto _ : state) {
-        Eeprom24C512 chip(fast);
+        Eeprom24C512 chip(fast, port);
         const double before = chip.simulation.Seconds();
         if (eeprom::ProgramChip(*chip.frame) != shell::CommandOutcome::Done) state.SkipWithError("the program failed");
-        Report(state, chip.simulation, chip.simulation.Seconds() - before, Program24C512Target, fast);
+        ReportByPort(state, "program", chip.simulation, chip.simulation.Seconds() - before, Program24C512Target, fast,
+                     port);
     }
 }
 
 // An ATmega8515 behind the AVR command frame, with an 8 KiB image file in the run's folder.
 struct Atmega8515 {
-    explicit Atmega8515(bool fast) : simulation("none", "atmega8515") {
+    explicit Atmega8515(bool fast, int port = 0) : simulation("none", "atmega8515", port) {
         frame = std::make_unique<avr::CommandFrame>(*simulation.lines, *simulation.opened.clock, shell, view);
         frame->Link().FastTiming = fast;
         image = (std::filesystem::path(simulation.folder) / "image.bin").string();
@@ -137,13 +162,15 @@ struct Atmega8515 {
 // The whole flash programmed, each page read back as the command does.
 void BM_ProgramFlashAtmega8515(benchmark::State& state) {
     const bool fast = state.range(0) != 0;
+    const int port = static_cast<int>(state.range(1));
     for (auto _ : state) {
-        Atmega8515 device(fast);
+        Atmega8515 device(fast, port);
         const double before = device.simulation.Seconds();
         if (avr::ProgramFlashFrom(*device.frame, device.image) != shell::CommandOutcome::Done ||
             device.shell.messages != 0)
             state.SkipWithError("the program failed");
-        Report(state, device.simulation, device.simulation.Seconds() - before, ProgramFlashTarget, fast);
+        ReportByPort(state, "flash", device.simulation, device.simulation.Seconds() - before, ProgramFlashTarget, fast,
+                     port);
     }
 }
 
@@ -167,8 +194,12 @@ void BM_SteadyClockCounterRead(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_Read24C512)->ArgName("fast")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Program24C512)->ArgName("fast")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ProgramFlashAtmega8515)->ArgName("fast")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
+// Fast timing outermost, so that every adapter case comes after its parallel-port case.
+void ByPort(benchmark::internal::Benchmark* bench) {
+    bench->ArgNames({"fast", "port"})->ArgsProduct({{0, 1}, {0, 1, 2}})->Iterations(1)->Unit(benchmark::kMillisecond);
+}
+BENCHMARK(BM_Read24C512)->Apply(ByPort);
+BENCHMARK(BM_Program24C512)->Apply(ByPort);
+BENCHMARK(BM_ProgramFlashAtmega8515)->Apply(ByPort);
 BENCHMARK(BM_ReadFlashAtmega8515)->ArgName("fast")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SteadyClockCounterRead);

@@ -90,10 +90,12 @@ bool ProgramPages(CommandFrame& frame, std::span<const std::uint8_t> image) {
             // The poll saw the first byte only (its last read confirmed it): the rest of the
             // page is read back, so that a byte that did not take (flash not erased, a faulty
             // cell) stops the command here. About 0.8 ms per byte on the port.
-            for (int k = v == 0xFF ? 0 : 1; k < FlashPageSize; ++k) {
-                if (link.ReadFlashByte(first + k) != page[static_cast<std::size_t>(k)])
-                    return WriteFailed(frame, PageWriteFailed, first + k, true);
-            }
+            // Through a queuing port (the FTDI adapter) the reads go out together.
+            const int from = v == 0xFF ? 0 : 1;
+            const int wrong = link.ReadFlashRun(first + from, FlashPageSize - from, [&](int k, std::uint8_t value) {
+                return value == page[static_cast<std::size_t>(from + k)];
+            });
+            if (wrong != FlashPageSize - from) return WriteFailed(frame, PageWriteFailed, first + from + wrong, true);
         }
         if (frame.ShowProgress(shell::Gauge::Flash, first, size)) {
             frame.StopCommand();

@@ -22,4 +22,21 @@ std::uint8_t ImmediateStopPort::DlPortReadPortUchar(std::uint16_t port) {
     return inner_->DlPortReadPortUchar(port);
 }
 
+hw::Port::Sample ImmediateStopPort::RequestSample() {
+    StopIfForced();
+    return inner_->RequestSample();
+}
+
+std::uint8_t ImmediateStopPort::StatusOf(Sample sample) {
+    StopIfForced();
+    return inner_->StatusOf(sample);
+}
+
+void ImmediateStopPort::DropSample(Sample sample) { inner_->DropSample(sample); }
+
+bool ImmediateStopPort::HoldLines(std::uint64_t nanoseconds) {
+    StopIfForced();
+    return inner_->HoldLines(nanoseconds);
+}
+
 }  // namespace tarpel::cli

@@ -18,6 +18,12 @@ public:
     std::uint8_t DlPortReadPortUchar(std::uint16_t port) override;
     std::string Failure() const override { return inner_->Failure(); }
     void ClearFailure() override { inner_->ClearFailure(); }
+    Sample RequestSample() override;
+    std::uint8_t StatusOf(Sample sample) override;
+    bool SampleReady(Sample sample) const override { return inner_->SampleReady(sample); }
+    void Flush() override { inner_->Flush(); }
+    void DropSample(Sample sample) override;
+    bool HoldLines(std::uint64_t nanoseconds) override;
 
 private:
     void StopIfForced();

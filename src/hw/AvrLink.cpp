@@ -1,5 +1,8 @@
 #include "hw/AvrLink.h"
 
+#include <deque>
+#include <utility>
+
 namespace tarpel::hw {
 
 namespace {
@@ -76,7 +79,9 @@ void AvrLink::ClockXtal(int n) {
     }
 }
 
-std::uint8_t AvrLink::SpiTransfer(std::uint8_t out) {
+std::uint8_t AvrLink::SpiTransfer(std::uint8_t out) { return ByteOf(SpiTransferDeferred(out)); }
+
+AvrLink::ByteSamples AvrLink::SpiTransferDeferred(std::uint8_t out) {
     // The device shifts each bit out on the previous falling SCK edge and holds it until the
     // next one, so MISO is sampled late in the low phase, just before the rising edge: by then
     // the device has had five XTAL1 cycles to see the falling edge, which a device that
@@ -89,12 +94,12 @@ std::uint8_t AvrLink::SpiTransfer(std::uint8_t out) {
     // The fast timing gives three XTAL1 cycles a phase, one above the datasheets' minimum, or more
     // when the power-up burst showed the port too fast for them to last MinSckPhaseNs.
     const int phaseClocks = SckPhaseCycles() - 1;
-    std::uint8_t in = 0;
+    ByteSamples in{};
     for (int bit = 7; bit >= 0; --bit) {
         lines_.SetMosi(((out >> bit) & 1) != 0);
         lines_.IspPause();
         ClockXtal(phaseClocks);
-        if (lines_.ReadMiso()) in = static_cast<std::uint8_t>(in | (1u << bit));
+        in[static_cast<std::size_t>(7 - bit)] = lines_.RequestMiso();
         lines_.SetSck(true);
         ClockXtal(phaseClocks);
         lines_.SetSck(false);
@@ -103,18 +108,54 @@ std::uint8_t AvrLink::SpiTransfer(std::uint8_t out) {
     return in;
 }
 
+// in[0] is the most significant bit.
+std::uint8_t AvrLink::ByteOf(const ByteSamples& samples) {
+    std::uint8_t value = 0;
+    for (const Port::Sample sample : samples)
+        value = static_cast<std::uint8_t>((value << 1) | (lines_.MisoOf(sample) ? 1 : 0));
+    return value;
+}
+
 std::uint8_t AvrLink::SendInstruction(const std::array<std::uint8_t, 4>& bytes, int clockAfterEachByte,
                                       std::uint8_t* answerToThird) {
+    return Send(bytes, clockAfterEachByte, true, answerToThird);
+}
+
+void AvrLink::SendWrite(const std::array<std::uint8_t, 4>& bytes, int clockAfterEachByte) {
+    Send(bytes, clockAfterEachByte, false, nullptr);
+}
+
+std::optional<AvrLink::InstructionSamples> AvrLink::SendSampled(const std::array<std::uint8_t, 4>& bytes,
+                                                                int clockAfterEachByte) {
     // Into a port that has stopped working an instruction goes nowhere, and the status it reads
     // is no answer: none is sent, so that a command's read-back polls end without writing on.
-    if (lines_.PortFailed()) return 0xFF;
-    std::uint8_t answer = 0;
+    if (lines_.PortFailed()) return std::nullopt;
+    InstructionSamples samples{};
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        answer = SpiTransfer(bytes[i]);
-        if (i == 2 && answerToThird != nullptr) *answerToThird = answer;
+        samples[i] = SpiTransferDeferred(bytes[i]);
         if (clockAfterEachByte != NoClocking) ClockXtal(clockAfterEachByte);
     }
-    return answer;
+    return samples;
+}
+
+void AvrLink::Drop(const InstructionSamples& samples) {
+    for (const ByteSamples& byte : samples)
+        for (const Port::Sample sample : byte) lines_.DropSample(sample);
+}
+
+std::uint8_t AvrLink::Send(const std::array<std::uint8_t, 4>& bytes, int clockAfterEachByte, bool answer,
+                           std::uint8_t* answerToThird) {
+    const auto samples = SendSampled(bytes, clockAfterEachByte);
+    if (!samples) return 0xFF;
+    if (!answer) {
+        Drop(*samples);
+        return 0xFF;
+    }
+    // Only the last two bytes' answers are used; the others' samples are taken all the same.
+    std::array<std::uint8_t, 4> in{};
+    for (std::size_t i = 0; i < samples->size(); ++i) in[i] = ByteOf((*samples)[i]);
+    if (answerToThird != nullptr) *answerToThird = in[2];
+    return in[3];
 }
 
 bool AvrLink::TryProgrammingEnable() {
@@ -171,7 +212,7 @@ AvrSignature AvrLink::ReadSignature() {
 }
 
 void AvrLink::ChipErase() {
-    SendInstruction({0xAC, 0x80, 0x00, 0x00}, ClocksAfterByte);
+    SendWrite({0xAC, 0x80, 0x00, 0x00}, ClocksAfterByte);
     ClockXtal(ClocksAfterChipErase);
     clock_.Sleep(ChipEraseMs);
     AllLinesOff();
@@ -183,22 +224,56 @@ std::uint8_t AvrLink::ReadFlashByte(int address) {
     return SendInstruction({opcode, High(word), Low(word), 0x00}, NoClocking);
 }
 
+int AvrLink::ReadFlashRun(int address, int count, const std::function<bool(int, std::uint8_t)>& accept) {
+    std::deque<std::pair<int, InstructionSamples>> unread;
+    int refused = count;
+    // Judges the bytes whose answers are in (all of them at the end), in order, until one is
+    // refused; the samples of any after it are let go.
+    const auto judge = [&](bool all) {
+        while (!unread.empty() && (all || lines_.SampleReady(unread.front().second[3].back()))) {
+            const auto [offset, samples] = unread.front();
+            unread.pop_front();
+            if (refused != count) {
+                Drop(samples);
+                continue;
+            }
+            for (std::size_t i = 0; i < 3; ++i)
+                for (const Port::Sample sample : samples[i]) lines_.DropSample(sample);
+            if (!accept(offset, ByteOf(samples[3]))) refused = offset;
+        }
+    };
+    for (int k = 0; k < count && refused == count; ++k) {
+        const int a = address + k;
+        const auto samples = SendSampled({(a % 2 == 0) ? std::uint8_t{0x20} : std::uint8_t{0x28}, High(a / 2),
+                                          Low(a / 2), 0x00},
+                                         NoClocking);
+        if (!samples) {
+            if (!accept(k, 0xFF)) refused = k;
+            continue;
+        }
+        unread.emplace_back(k, *samples);
+        judge(false);
+    }
+    judge(true);
+    return refused;
+}
+
 void AvrLink::WriteFlashByte(int address, std::uint8_t value) {
     const int word = address / 2;
     const std::uint8_t opcode = (address % 2 == 0) ? 0x40 : 0x48;
-    SendInstruction({opcode, High(word), Low(word), value}, NoClocking);
+    SendWrite({opcode, High(word), Low(word), value}, NoClocking);
     ClockXtal(ClocksAfterByteWrite);
 }
 
 void AvrLink::LoadPageByte(int offset, std::uint8_t value) {
     const std::uint8_t opcode = (offset % 2 == 0) ? 0x40 : 0x48;
-    SendInstruction({opcode, 0x00, Low(offset / 2), value}, NoClocking);
+    SendWrite({opcode, 0x00, Low(offset / 2), value}, NoClocking);
     ClockXtal(FastTiming ? FastClocksAfterPageLoad : ClocksAfterPageLoad);
 }
 
 void AvrLink::WriteFlashPage(int page) {
     // The page's word address is 32 x page: bits 11..8 in the second byte, 7..5 in the third.
-    SendInstruction({0x4C, Low(page >> 3), Low((page & 7) << 5), 0x00}, NoClocking);
+    SendWrite({0x4C, Low(page >> 3), Low((page & 7) << 5), 0x00}, NoClocking);
     ClockXtal(ClocksAfterPageWrite);
 }
 
@@ -207,7 +282,7 @@ std::uint8_t AvrLink::ReadEepromByte(int address) {
 }
 
 void AvrLink::WriteEepromByte(int address, std::uint8_t value) {
-    SendInstruction({0xC0, High(address), Low(address), value}, NoClocking);
+    SendWrite({0xC0, High(address), Low(address), value}, NoClocking);
     ClockXtal(ClocksAfterByteWrite);
 }
 
@@ -216,12 +291,12 @@ std::uint8_t AvrLink::ReadFuseLow() { return SendInstruction({0x50, 0x00, 0x00, 
 std::uint8_t AvrLink::ReadFuseHigh() { return SendInstruction({0x58, 0x08, 0x00, 0x00}, ClocksAfterByte); }
 
 void AvrLink::WriteFuseLow(std::uint8_t value) {
-    SendInstruction({0xAC, 0xA0, 0x00, value}, ClocksAfterByte);
+    SendWrite({0xAC, 0xA0, 0x00, value}, ClocksAfterByte);
     clock_.Sleep(FuseWriteMs);
 }
 
 void AvrLink::WriteFuseHigh(std::uint8_t value) {
-    SendInstruction({0xAC, 0xA8, 0x00, value}, ClocksAfterByte);
+    SendWrite({0xAC, 0xA8, 0x00, value}, ClocksAfterByte);
     clock_.Sleep(FuseWriteMs);
 }
 

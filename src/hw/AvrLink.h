@@ -5,6 +5,8 @@
 // keeps no state of its own; judging whether a write took is the commands' job.
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 #include "hw/BoardLines.h"
 #include "hw/Clock.h"
@@ -31,6 +33,12 @@ public:
 
     // Flash by byte address: an even address is the low byte of word address / 2.
     std::uint8_t ReadFlashByte(int address);
+    // ReadFlashByte over count addresses from `address` on, each value handed to `accept` (with
+    // its offset in the run) until it refuses one; returns that offset, or count. On a port that
+    // reads at once each byte is judged before the next is read, as a loop of ReadFlashByte
+    // would; on a queuing port the values come back a block at a time, and reads past a refused
+    // byte were made in vain.
+    int ReadFlashRun(int address, int count, const std::function<bool(int, std::uint8_t)>& accept);
     void WriteFlashByte(int address, std::uint8_t value);
     // ATmega8515 page buffer: byte offset 0..63 inside the page, then the commit of page 0..127.
     void LoadPageByte(int offset, std::uint8_t value);
@@ -63,10 +71,26 @@ private:
     static constexpr int FastPhaseClocks = 2;
     static constexpr int NoClocking = -1;
 
+    using ByteSamples = std::array<Port::Sample, 8>;
+    // SpiTransfer with MISO's samples kept for ByteOf: on a queuing port their values come later.
+    ByteSamples SpiTransferDeferred(std::uint8_t out);
+    std::uint8_t ByteOf(const ByteSamples& samples);
+
     // Sends the four bytes, each followed by ClockXtal(clockAfterEachByte), and returns the byte
     // received while the fourth was sent. Also returns the byte received during the third.
+    // MISO is sampled as always, but its values are taken only at the end of the instruction.
     std::uint8_t SendInstruction(const std::array<std::uint8_t, 4>& bytes, int clockAfterEachByte,
                                  std::uint8_t* answerToThird = nullptr);
+    // An instruction whose answer nobody reads: on a queuing port it goes out with the next
+    // block, without a round trip of its own.
+    void SendWrite(const std::array<std::uint8_t, 4>& bytes, int clockAfterEachByte);
+    // SendInstruction's body; every sample is taken, or dropped when `answer` is false.
+    std::uint8_t Send(const std::array<std::uint8_t, 4>& bytes, int clockAfterEachByte, bool answer,
+                      std::uint8_t* answerToThird);
+    // The four bytes out, MISO sampled through them; empty when the port has failed.
+    using InstructionSamples = std::array<ByteSamples, 4>;
+    std::optional<InstructionSamples> SendSampled(const std::array<std::uint8_t, 4>& bytes, int clockAfterEachByte);
+    void Drop(const InstructionSamples& samples);
     bool TryProgrammingEnable();
     // Gives the power-up clock burst and, with the fast timing, times it on the counter to learn
     // how long a port write takes, which sets the XTAL1 cycles of an SCK phase.

@@ -1,5 +1,6 @@
 #include "hw/BitTiming.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -30,8 +31,7 @@ constexpr std::int32_t CalibrationLoops = 1000000;
 }  // namespace
 
 void BitTiming::BitDelay() {
-    if (DelayFactor < 1) DelayFactor = 1;
-    if (DelayFactor > 200) DelayFactor = 200;
+    ClampDelayFactor();
 
     if (HasPerformanceCounter) {
         const std::int64_t start = clock_.QueryPerformanceCounter();
@@ -43,6 +43,17 @@ void BitTiming::BitDelay() {
     // The calibration measured the loop at the standard unit; the fast unit is a fifth of it.
     const std::int64_t loops = FastTiming ? LoopsPerUnit / FastUnitsPerUnit : LoopsPerUnit;
     for (std::int32_t pass = 0; pass < DelayFactor; ++pass) SpinLoop(loops + 1);
+}
+
+void BitTiming::ClampDelayFactor() {
+    if (DelayFactor < 1) DelayFactor = 1;
+    if (DelayFactor > 200) DelayFactor = 200;
+}
+
+std::uint64_t BitTiming::UnitsNanoseconds(int units) {
+    ClampDelayFactor();
+    const double unit = DelayFactor * (FastTiming ? FastUnitSeconds : UnitSeconds);
+    return static_cast<std::uint64_t>(std::ceil(unit * 1e9)) * static_cast<std::uint64_t>(std::max(units, 0));
 }
 
 void BitTiming::CalibrateBitDelay() {

@@ -15,6 +15,9 @@ public:
 
     // Waits one delay unit. Clamps DelayFactor into 1..200 first and keeps the clamped value.
     void BitDelay();
+    // How long `units` delay units last, for a port that times them with its own pin clock.
+    // Clamps DelayFactor as BitDelay does.
+    std::uint64_t UnitsNanoseconds(int units);
 
     // Start-up step: probes the counter and, without one, measures the busy loop with BitDelay
     // itself, so that calibration and use run the very same loop. Settings are the caller's.
@@ -37,6 +40,8 @@ public:
     bool FastTiming = false;
 
 private:
+    void ClampDelayFactor();
+
     Clock& clock_;
     double secondsPerLoop_ = 0.0;
 };

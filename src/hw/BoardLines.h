@@ -47,6 +47,9 @@ public:
     void SetSda(bool level);
     void BusPowerUp();
     bool ReadSdaIn();
+    // ReadSdaIn in two halves: the sample where it stands, its level when needed (Port::RequestSample).
+    Port::Sample RequestSdaIn() { return port_.RequestSample(); }
+    bool SdaInOf(Port::Sample sample) { return (port_.StatusOf(sample) & bits::StatusSdaInverted) == 0; }
 
     // AVR side. RESET has no setter of its own: it only changes through WriteIspLines.
     void WriteIspLines(bool vcc, bool sck, bool mosi, bool reset, bool xtal);
@@ -54,6 +57,12 @@ public:
     void SetSck(bool level);
     void SetMosi(bool level);
     bool ReadMiso();
+    Port::Sample RequestMiso() { return port_.RequestSample(); }
+    bool MisoOf(Port::Sample sample) { return (port_.StatusOf(sample) & bits::StatusMiso) != 0; }
+    bool SampleReady(Port::Sample sample) const { return port_.SampleReady(sample); }
+    void DropSample(Port::Sample sample) { port_.DropSample(sample); }
+    // Port::HoldLines: true when the port timed the wait itself.
+    bool HoldLines(std::uint64_t nanoseconds) { return port_.HoldLines(nanoseconds); }
     // Marks a pause point of the AVR link, whose timing comes from XTAL1 cycles, not from waits.
     void IspPause() {}
 

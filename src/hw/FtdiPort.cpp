@@ -37,17 +37,21 @@ bool ExchangeBlock(FtdiCalls& calls, const std::uint8_t* bytes, std::size_t coun
 }  // namespace
 
 FtdiChipFacts FactsOf(FtdiChip chip) {
-    // Buffers towards the PC: FT232R 256 bytes, FT232H 1 KiB, FT2232H 4 KiB per channel; half of
-    // each is used, leaving room for the status bytes the chip puts in every USB packet. The pin
-    // clocks are well inside what each chip does in synchronous bit-bang, and slow enough for the
-    // AVRs' XTAL1 (a clock cycle is two writes).
+    // Every read is a round trip (1 ms at full speed, 125 us at high speed) carrying at most one
+    // block, and a delay unit of the I2C side is repeats of the pins, so a block should hold more
+    // pin time than its round trip costs: the FT232R's clock is slow (12.5 us a tick, two ticks
+    // to the standard delay unit) and its block fills its 256-byte buffer towards the PC; the
+    // FT232H's is fast enough for the AVRs' XTAL1 (a clock cycle is two writes, as on a parallel
+    // port) and its block fills its 1 KiB buffer. A block that fills the buffer towards the PC
+    // still goes out whole: the rest waits in the buffer towards the chip (128 bytes, 1 KiB)
+    // until the PC has read. The FT2232H has 4 KiB a channel.
     switch (chip) {
-        case FtdiChip::Ft232R: return {"FT232R", 250'000, 128};
-        case FtdiChip::Ft232H: return {"FT232H", 1'000'000, 512};
+        case FtdiChip::Ft232R: return {"FT232R", 80'000, 256};
+        case FtdiChip::Ft232H: return {"FT232H", 1'000'000, 1024};
         case FtdiChip::Ft2232H: return {"FT2232H", 1'000'000, 2048};
         case FtdiChip::Other: break;
     }
-    return {"FTDI", 250'000, 64};
+    return {"FTDI", 80'000, 64};
 }
 
 std::string FtdiErrorMessage(FtdiOpenError error, FtdiStage stage, const std::string& serial,
@@ -134,9 +138,11 @@ void FtdiPort::DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) {
     if (port != DataPort) return;
     pins_ = ftdi::PinsForData(value);
     queue_.push_back(pins_);
+    heldSinceLastByte_ = false;
     // Every line off is how each command ends, and no read or wait may follow for a long time
     // (a message box, the window idle): it goes out at once, so the chip is never left powered.
-    if (pins_ == 0 || queue_.size() >= FactsOf(adapter_.chip).blockBytes) Flush();
+    if (pins_ == 0) Flush();
+    else Send(false);
 }
 
 std::uint8_t FtdiPort::DlPortReadPortUchar(std::uint16_t port) {
@@ -150,7 +156,8 @@ FtdiPort::Sample FtdiPort::RequestSample() {
     queue_.push_back(static_cast<std::uint8_t>(pins_ | ftdi::SampleMark));
     const Sample sample = sent_ + queue_.size() - 1;
     wanted_.push_back(sample);
-    if (queue_.size() >= FactsOf(adapter_.chip).blockBytes) Flush();
+    heldSinceLastByte_ = false;
+    Send(false);
     return sample;
 }
 
@@ -163,27 +170,46 @@ std::uint8_t FtdiPort::StatusOf(Sample sample) {
     return ftdi::StatusForPins(pins);
 }
 
-void FtdiPort::Flush() {
+void FtdiPort::DropSample(Sample sample) {
+    samples_.erase(sample);
+    std::erase(wanted_, sample);
+}
+
+void FtdiPort::Flush() { Send(true); }
+
+void FtdiPort::Send(bool all) {
     // Called before every reading of the clock, so mostly with nothing to send.
-    if (queue_.empty()) return;
     const std::size_t blockBytes = FactsOf(adapter_.chip).blockBytes;
+    const std::size_t count = all ? queue_.size() : queue_.size() / blockBytes * blockBytes;
+    if (count == 0) return;
     std::vector<std::uint8_t> block(blockBytes);
     std::size_t offset = 0;
-    while (offset < queue_.size() && failure_.empty()) {
-        const std::size_t count = std::min(blockBytes, queue_.size() - offset);
-        if (!ExchangeBlock(*calls_, queue_.data() + offset, count, block.data())) {
+    while (offset < count && failure_.empty()) {
+        const std::size_t size = std::min(blockBytes, count - offset);
+        if (!ExchangeBlock(*calls_, queue_.data() + offset, size, block.data())) {
             RecordFailure(TrNoop("usar"));
             break;
         }
         const Sample first = sent_ + offset;
         for (const Sample wanted : wanted_)
-            if (wanted >= first && wanted < first + count) samples_[wanted] = block[wanted - first];
-        offset += count;
+            if (wanted >= first && wanted < first + size) samples_[wanted] = block[wanted - first];
+        offset += size;
     }
-    // After a failure the rest is dropped: its samples read as a lost adapter's.
-    sent_ += queue_.size();
-    queue_.clear();
-    wanted_.clear();
+    // After a failure the rest of the blocks is dropped: its samples read as a lost adapter's.
+    sent_ += count;
+    queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(count));
+    std::erase_if(wanted_, [this](Sample wanted) { return wanted < sent_; });
+}
+
+bool FtdiPort::HoldLines(std::uint64_t nanoseconds) {
+    const std::uint64_t tickNs = 1'000'000'000ull / static_cast<std::uint64_t>(FactsOf(adapter_.chip).baudrate);
+    std::uint64_t ticks = (nanoseconds + tickNs - 1) / tickNs;
+    // The byte that set the pins holds them for its own tick already.
+    if (!heldSinceLastByte_ && ticks > 0) --ticks;
+    heldSinceLastByte_ = true;
+    queue_.insert(queue_.end(), ticks, pins_);
+    Send(false);
+    return true;
 }
 
 }  // namespace tarpel::hw

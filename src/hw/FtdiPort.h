@@ -2,10 +2,12 @@
 // The FTDI USB adapter as the board's port: synchronous bit-bang over the seam FtdiCalls, with
 // the cable of FtdiPinMap.h. Writes are queued and go out in blocks; in synchronous bit-bang
 // the adapter samples its pins at every byte it clocks out, so a read is one more byte (a
-// repeat of the current pins) whose sample comes back with the block. Reading a sample sends
-// whatever is queued before it; so does Flush(), which the clock asks for before every wait,
-// so that queued line changes are on the pins before the time they must last starts; and so
-// does a write of every line off, which ends each command.
+// repeat of the current pins) whose sample comes back with the block. Whole blocks go out as the
+// queue fills; taking a sample's value sends whatever is queued before it; so does Flush(), which
+// the clock asks for before every wait on the PC's clock (the AVR's millisecond waits), so that
+// queued line changes are on the pins before the time they must last starts; and so does a write
+// of every line off, which ends each command. The I2C delay units are no waits on the PC's clock:
+// HoldLines() turns each into repeats of the pins at the pin clock's ticks.
 //
 // Deferred reads: RequestSample() marks where the pins are to be sampled and costs no round
 // trip; StatusOf() gives the status byte when the caller needs it, sending the queue only if
@@ -46,13 +48,17 @@ public:
     std::string Failure() const override { return failure_; }
     void ClearFailure() override { failure_.clear(); }
 
-    using Sample = std::uint64_t;
     // Queues a sample of the pins as they stand after every write queued so far.
-    Sample RequestSample();
+    Sample RequestSample() override;
     // The status byte of a requested sample; each sample can be taken once.
-    std::uint8_t StatusOf(Sample sample);
+    std::uint8_t StatusOf(Sample sample) override;
+    bool SampleReady(Sample sample) const override { return sample < sent_; }
+    void DropSample(Sample sample) override;
     // Sends everything queued and collects its samples.
-    void Flush();
+    void Flush() override;
+    // Queues repeats of the pins, one per tick of the pin clock, until they have stood this long
+    // (the byte that set them counts, when nothing has been held since it was queued).
+    bool HoldLines(std::uint64_t nanoseconds) override;
 
     const FtdiAdapter& Adapter() const { return adapter_; }
     // "FT232H FT6ZK3QN", for the status bar and board check.
@@ -62,10 +68,13 @@ private:
     FtdiPort(std::unique_ptr<FtdiCalls> calls, FtdiAdapter adapter);
     bool Exchange(const std::uint8_t* bytes, std::size_t count, std::uint8_t* samples);
     void RecordFailure(const char* what);
+    // Sends the queue's whole blocks, or all of it; keeps what is left for later.
+    void Send(bool all);
 
     std::unique_ptr<FtdiCalls> calls_;
     FtdiAdapter adapter_;
     std::uint8_t pins_ = 0;                   // the pin byte last queued
+    bool heldSinceLastByte_ = false;          // whether a hold has counted the last queued byte
     std::vector<std::uint8_t> queue_;         // bytes not yet sent
     Sample sent_ = 0;                         // bytes sent so far; the next queued byte's number
     std::vector<Sample> wanted_;              // requested samples still in the queue

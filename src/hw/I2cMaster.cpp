@@ -1,6 +1,7 @@
 #include "hw/I2cMaster.h"
 
 #include <algorithm>
+#include <deque>
 #include <string>
 
 #include "shell/Progress.h"
@@ -32,7 +33,10 @@ std::uint8_t ControlByte(std::uint8_t base, std::uint32_t address, const EepromA
 // tSU:STO 4.0 us), and a unit after each start and stop (tHD:STA 4.0 us, tBUF 4.7 us). SDA
 // moves only right after SCL has fallen: the chips need no data hold time on their input.
 
+// A port with a pin clock of its own (the FTDI adapter) times the units itself, as repeats of
+// the lines in its queue, instead of the PC waiting for them.
 void I2cMaster::Wait(int units) {
+    if (units > 0 && lines_.HoldLines(timing_.UnitsNanoseconds(units))) return;
     for (int unit = 0; unit < units; ++unit) timing_.BitDelay();
 }
 
@@ -92,14 +96,16 @@ void I2cMaster::I2cWriteByte(std::uint8_t value) {
     }
 }
 
-bool I2cMaster::I2cReadAck() {
+bool I2cMaster::I2cReadAck() { return !lines_.SdaInOf(RequestAck()); }
+
+Port::Sample I2cMaster::RequestAck() {
     if (timing_.FastTiming) {
         lines_.SetScl(false);
         lines_.SetSda(true);  // released: the chip may now pull it low
         Wait(1);
         lines_.SetScl(true);
         Wait(1);
-        return !lines_.ReadSdaIn();
+        return lines_.RequestSdaIn();
     }
     lines_.SetScl(false);
     Wait(2);
@@ -109,23 +115,39 @@ bool I2cMaster::I2cReadAck() {
     Wait(2);
     lines_.SetScl(true);
     Wait(2);
-    return !lines_.ReadSdaIn();
+    return lines_.RequestSdaIn();
 }
 
-std::uint8_t I2cMaster::I2cReadByte() {
-    std::uint8_t value = 0;
+bool I2cMaster::AckedSoFar(Port::Sample ack, Samples& pending) {
+    if (lines_.SampleReady(ack)) return !lines_.SdaInOf(ack);
+    pending.push_back(ack);
+    return true;
+}
+
+bool I2cMaster::AllAcked(Samples& pending) {
+    bool all = true;
+    for (const Port::Sample ack : pending) all = !lines_.SdaInOf(ack) && all;  // each sample is taken
+    pending.clear();
+    return all;
+}
+
+std::uint8_t I2cMaster::I2cReadByte() { return ByteOf(RequestByte()); }
+
+// samples[0] is the most significant bit.
+std::array<Port::Sample, 8> I2cMaster::RequestByte() {
+    std::array<Port::Sample, 8> samples{};
     if (timing_.FastTiming) {
-        for (int bit = 7; bit >= 0; --bit) {
+        for (Port::Sample& sample : samples) {
             lines_.SetScl(false);
             if (!lines_.BusLineState().sda) lines_.SetSda(true);  // released to the chip
             Wait(1);
             lines_.SetScl(true);
             Wait(1);
-            if (lines_.ReadSdaIn()) value = static_cast<std::uint8_t>(value | (1u << bit));
+            sample = lines_.RequestSdaIn();
         }
-        return value;
+        return samples;
     }
-    for (int bit = 7; bit >= 0; --bit) {
+    for (Port::Sample& sample : samples) {
         lines_.SetScl(false);
         Wait(1);
         lines_.SetSda(false);
@@ -133,8 +155,15 @@ std::uint8_t I2cMaster::I2cReadByte() {
         lines_.SetSda(true);  // released to the chip
         lines_.SetScl(true);
         Wait(1);
-        if (lines_.ReadSdaIn()) value = static_cast<std::uint8_t>(value | (1u << bit));
+        sample = lines_.RequestSdaIn();
     }
+    return samples;
+}
+
+std::uint8_t I2cMaster::ByteOf(const std::array<Port::Sample, 8>& samples) {
+    std::uint8_t value = 0;
+    for (const Port::Sample sample : samples)
+        value = static_cast<std::uint8_t>((value << 1) | (lines_.SdaInOf(sample) ? 1 : 0));
     return value;
 }
 
@@ -214,10 +243,21 @@ ReadAllResult I2cMaster::EepromReadAll(std::span<std::uint8_t> memoryImage, std:
     // One transaction: the chip's address counter walks through the whole chip. The last byte
     // read gets no acknowledge, or the chip would drive the next byte's first bit and could
     // hold SDA low through the stop.
+    //
+    // The master's acknowledges do not depend on the data, so on a queuing port the bytes' values
+    // are taken as their samples come back, a block at a time; on a port that reads at once,
+    // each byte is stored as soon as it is read.
     const std::string readLabel = Tr(" bytes leidos...");
+    std::deque<std::array<Port::Sample, 8>> unread;
+    const auto store = [&](bool all) {
+        while (!unread.empty() && (all || lines_.SampleReady(unread.front().back()))) {
+            memoryImage[static_cast<std::size_t>(lastReadCount_++)] = ByteOf(unread.front());
+            unread.pop_front();
+        }
+    };
     for (std::int64_t i = 0; i < count; ++i) {
-        memoryImage[static_cast<std::size_t>(i)] = I2cReadByte();
-        lastReadCount_ = i + 1;
+        unread.push_back(RequestByte());
+        store(false);
         const bool cancelled = shell::ProgressStep(shell, std::to_string(i) + readLabel, i, chipSize);
         if (cancelled) result = ReadAllResult::Cancelled;
         if (cancelled || i + 1 == count) {
@@ -228,33 +268,39 @@ ReadAllResult I2cMaster::EepromReadAll(std::span<std::uint8_t> memoryImage, std:
     }
     shell.ProgressClose();
     I2cStop();
-    lines_.WriteBusLines(false, false, false);
+    lines_.WriteBusLines(false, false, false);  // which sends the queue: the last values are in
+    store(true);
     return result;
 }
 
 bool I2cMaster::EepromWritePage(std::span<const std::uint8_t> memoryImage, std::uint16_t start,
                                 const EepromAddressing& addressing) {
+    // On a queuing port the acknowledges are judged in three batches: the control byte's before
+    // anything more goes out (a busy chip refuses it, and the bus sees just that and a stop), the
+    // address bytes' before any data (data must never reach a wrong address), the data bytes'
+    // after the stop; a missing one fails the page either way.
+    Samples pending;
     lines_.BusPowerUp();
     I2cStart();
     I2cWriteByte(ControlByte(ControlWrite, start, addressing));
     if (!I2cReadAck()) return Refused();
     if (addressing.wordAddressBytes != 1) {
         I2cWriteByte(static_cast<std::uint8_t>(start >> 8));
-        if (!I2cReadAck()) return Refused();
+        if (!AckedSoFar(RequestAck(), pending)) return Refused();
     }
     I2cWriteByte(static_cast<std::uint8_t>(start & 0xFF));
-    if (!I2cReadAck()) return Refused();
+    if (!AckedSoFar(RequestAck(), pending) || !AllAcked(pending)) return Refused();
 
     // A page that would pass the end of the 16-bit address space (or of the image) sends no data.
     const std::size_t end = std::size_t{start} + static_cast<std::size_t>(std::max(addressing.pageSize, 0));
     if (end <= 0x10000 && end <= memoryImage.size()) {
         for (std::size_t index = start; index < end; ++index) {
             I2cWriteByte(memoryImage[index]);
-            if (!I2cReadAck()) return Refused();
+            if (!AckedSoFar(RequestAck(), pending)) return Refused();
         }
     }
     I2cStop();
-    return true;
+    return AllAcked(pending);
 }
 
 bool I2cMaster::ProgramPageWithRetry(std::span<const std::uint8_t> memoryImage, std::uint16_t start,
@@ -326,12 +372,14 @@ bool I2cMaster::EepromReadAt(std::uint16_t address, std::span<std::uint8_t> byte
     Wait(1);
     I2cWriteByte(ControlByte(ControlRead, address, addressing));
     if (!I2cReadAck()) return Refused();
+    std::vector<std::array<Port::Sample, 8>> samples(bytes.size());
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        bytes[i] = I2cReadByte();
+        samples[i] = RequestByte();
         if (i + 1 < bytes.size()) MasterAck();
         else MasterNack();
     }
     I2cStop();
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = ByteOf(samples[i]);
     return true;
 }
 

@@ -3,8 +3,10 @@
 // page writes with retries and one sequential read of the whole chip. Built only on the line
 // layer and the delay unit; it keeps no state of its own and knows nothing of files or grids.
 // The image and its size are the caller's: every transaction takes them as arguments.
+#include <array>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "hw/BitTiming.h"
 #include "hw/BoardLines.h"
@@ -106,6 +108,18 @@ public:
     const BitTiming& Timing() const { return timing_; }
 
 private:
+    using Samples = std::vector<Port::Sample>;
+    // The ninth clock after a written byte, its SDA sample taken but not yet looked at.
+    Port::Sample RequestAck();
+    // An acknowledge whose sample the port already has is judged now, as it always was: false
+    // when it is missing. One still queued (on the FTDI adapter) goes into `pending`, true.
+    bool AckedSoFar(Port::Sample ack, Samples& pending);
+    // Judges every pending acknowledge at once: true when all came. Empties `pending`.
+    bool AllAcked(Samples& pending);
+    // Eight clocks in, as I2cReadByte, the samples kept for ByteOf.
+    std::array<Port::Sample, 8> RequestByte();
+    std::uint8_t ByteOf(const std::array<Port::Sample, 8>& samples);
+
     // Acknowledge polling with this control byte until the chip answers, for at most
     // WriteCycleTimeoutMs; true when it did.
     bool WriteCycleEnded(std::uint8_t controlByte);

@@ -25,6 +25,26 @@ public:
     // ClearFailure(), and the commands stop at their next byte or page once there is one.
     virtual std::string Failure() const { return {}; }
     virtual void ClearFailure() {}
+
+    // Deferred reads, for a port whose every read costs a round trip (the FTDI adapter).
+    // RequestSample() marks where the status port is to be sampled, after every write so far;
+    // StatusOf() gives that status byte when the caller needs its value, once per sample.
+    // Callers that take values late must not let them steer the writes in between. Here, and
+    // on every port that reads at once, the request is the read and the sample carries its byte,
+    // so a routine built on them reads exactly where it did with DlPortReadPortUchar.
+    using Sample = std::uint64_t;
+    virtual Sample RequestSample() { return DlPortReadPortUchar(StatusPort); }
+    virtual std::uint8_t StatusOf(Sample sample) { return static_cast<std::uint8_t>(sample); }
+    // Lets a sample go untaken, for a read the protocol makes but whose value nobody needs.
+    virtual void DropSample(Sample) {}
+    // Whether StatusOf(sample) is known without a round trip.
+    virtual bool SampleReady(Sample) const { return true; }
+    // Sends whatever the port has queued.
+    virtual void Flush() {}
+
+    // Keeps the lines as they stand for at least `nanoseconds`, timed by the port's own pin
+    // clock, and returns true; false on a port without one, whose caller waits on the clock seam.
+    virtual bool HoldLines(std::uint64_t /*nanoseconds*/) { return false; }
 };
 
 }  // namespace tarpel::hw

@@ -34,6 +34,37 @@ std::uint8_t TracingPort::DlPortReadPortUchar(std::uint16_t port) {
     return status;
 }
 
+// A sample the inner port already holds is recorded now, as a read is, and its byte travels in
+// the sample itself; one still queued is recorded when its value comes back.
+namespace {
+constexpr Port::Sample ValueCarried = Port::Sample{1} << 63;
+}  // namespace
+
+Port::Sample TracingPort::RequestSample() {
+    const Sample sample = inner_->RequestSample();
+    if (!inner_->SampleReady(sample)) return sample;
+    const std::uint8_t status = inner_->StatusOf(sample);
+    RecordStatus(status, now_());
+    return ValueCarried | status;
+}
+
+std::uint8_t TracingPort::StatusOf(Sample sample) {
+    if ((sample & ValueCarried) != 0) return static_cast<std::uint8_t>(sample);
+    const std::uint8_t status = inner_->StatusOf(sample);
+    RecordStatus(status, now_());
+    return status;
+}
+
+bool TracingPort::SampleReady(Sample sample) const {
+    return (sample & ValueCarried) != 0 || inner_->SampleReady(sample);
+}
+
+void TracingPort::DropSample(Sample sample) {
+    if ((sample & ValueCarried) == 0) inner_->DropSample(sample);
+}
+
+bool TracingPort::HoldLines(std::uint64_t nanoseconds) { return inner_->HoldLines(nanoseconds); }
+
 void TracingPort::RecordData(std::uint8_t value, std::uint64_t timeNs) {
     const bool supply = (value & bits::Supply) == bits::Supply;
     const bool sclXtal = (value & bits::SclXtal) != 0;

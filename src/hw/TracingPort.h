@@ -40,6 +40,12 @@ public:
     std::uint8_t DlPortReadPortUchar(std::uint16_t port) override;
     std::string Failure() const override { return inner_->Failure(); }
     void ClearFailure() override { inner_->ClearFailure(); }
+    Sample RequestSample() override;
+    std::uint8_t StatusOf(Sample sample) override;
+    bool SampleReady(Sample sample) const override;
+    void Flush() override { inner_->Flush(); }
+    void DropSample(Sample sample) override;
+    bool HoldLines(std::uint64_t nanoseconds) override;
 
 private:
     void RecordData(std::uint8_t value, std::uint64_t timeNs);

@@ -132,11 +132,11 @@ TEST_F(FtdiAdapterCli, A24C04RoundTripsThroughBothAdaptersWithTheParallelPortsTr
     EXPECT_EQ(err.str(), "OK: El Velcor responde correctamente!!!\n");
 }
 
-TEST_F(FtdiAdapterCli, AnAvrFlashRoundTripsThroughTheFt232hWithTheParallelPortsInstructions) {
+TEST_F(FtdiAdapterCli, AnAvrFlashRoundTripsThroughBothAdaptersWithTheParallelPortsInstructions) {
     TARPEL_REQUIRE_TOOL("sigrok-cli");
     const std::string flash = folder.Write("p.hex", ":080000000C9412345678ABCDCC\r\n:00000001FF\r\n");
     std::string parallel;
-    for (const std::string board : {"sim", "sim:ft232h"}) {
+    for (const std::string board : {"sim", "sim:ft232h", "sim:ft232r"}) {
         SCOPED_TRACE(board);
         const std::string trace = folder.Path("avr-" + board + ".vcd");
         const std::vector<std::string> device{"--sim-eeprom", "none", "--sim-avr", "at90s4414"};
@@ -164,6 +164,34 @@ TEST_F(FtdiAdapterCli, AnAvrFlashRoundTripsThroughTheFt232hWithTheParallelPortsI
             continue;
         }
         EXPECT_EQ(instructions, parallel);
+    }
+}
+
+// The deferred reads judge what comes back as the parallel port's routines do: a flash cell that
+// does not take, in the middle of a page whose read-back goes out in one batch, and a 24Cxx page
+// refused until the attempts run out, end each command with the same message on every port kind.
+TEST_F(FtdiAdapterCli, AFaultyChipFailsEachCommandAlikeThroughEveryPortKind) {
+    std::vector<std::uint8_t> bytes(256);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    const std::string image = folder.Write("image.bin", bytes);
+    std::string parallelFlash;
+    std::string parallelEeprom;
+    for (const std::string board : {"sim", "sim:ft232h", "sim:ft232r"}) {
+        SCOPED_TRACE(board);
+        EXPECT_EQ(Run(board, {"--sim-eeprom", "none", "--sim-avr", "atmega8515", "--sim-fault", "avr-flash-stuck:0x5B",
+                              "avr", "write-flash", image}),
+                  cli::ExitFailure);
+        if (board == "sim") {
+            parallelFlash = err.str();
+            EXPECT_NE(parallelFlash.find("5B"), std::string::npos) << parallelFlash;
+        }
+        EXPECT_EQ(err.str(), parallelFlash);
+        EXPECT_EQ(Run(board, {"--sim-eeprom", "24C04", "--sim-avr", "none", "--sim-fault", "eeprom-refuse-page:5:40",
+                              "eeprom", "write", image, "--chip", "24C04"}),
+                  cli::ExitFailure);
+        if (board == "sim") parallelEeprom = err.str();
+        EXPECT_NE(parallelEeprom, "");
+        EXPECT_EQ(err.str(), parallelEeprom);
     }
 }
 

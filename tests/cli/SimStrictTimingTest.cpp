@@ -1,5 +1,6 @@
 // Both timings end to end through tarpel-cli with --sim-strict: every catalogue 24Cxx and every
-// AVR written, read back and verified with the fast timing, a few with the standard one, with
+// AVR written, read back and verified with the fast timing, a few with the standard one, on the
+// parallel port and through both simulated FTDI adapters (whose waits are the pin clock's), with
 // not one protocol violation logged by the virtual chips (which check the datasheets' minimum
 // timings); and a violation, when there is one, reported and failing the run.
 #include <gtest/gtest.h>
@@ -26,10 +27,10 @@ struct StrictCli {
         cli::RegisterAvrReadCommands(table);
     }
     // One run on the simulated board with --sim-strict; `socket` picks the chips.
-    int Run(const std::vector<std::string>& socket, std::vector<std::string> args) {
+    int Run(const std::vector<std::string>& socket, std::vector<std::string> args, const std::string& board = "sim") {
         err.str("");
         out.str("");
-        std::vector<std::string> all = {"--board", "sim", "--sim-dir", folder.Path("chips"), "--sim-strict"};
+        std::vector<std::string> all = {"--board", board, "--sim-dir", folder.Path("chips"), "--sim-strict"};
         all.insert(all.end(), socket.begin(), socket.end());
         all.insert(all.end(), args.begin(), args.end());
         return cli::RunCli(table, all, out, err);
@@ -58,21 +59,24 @@ TEST(SimStrict, EveryChipRoundTripsInBothTimingsWithoutAProtocolViolation) {
     struct Case {
         std::string chip;  // a catalogue 24Cxx, or an AVR model
         bool fast;
+        std::string board = "sim";
     };
     std::vector<Case> cases;
-    for (const auto& chip : eeprom::ChipCatalogue) cases.push_back({std::string(chip.name), true});
-    for (const char* model : {"at90s8515", "at90s4414", "atmega8515"}) cases.push_back({model, true});
-    cases.push_back({"24C04", false});
-    cases.push_back({"24C64", false});
-    cases.push_back({"atmega8515", false});
+    for (const char* board : {"sim", "sim:ft232h", "sim:ft232r"}) {
+        for (const auto& chip : eeprom::ChipCatalogue) cases.push_back({std::string(chip.name), true, board});
+        for (const char* model : {"at90s8515", "at90s4414", "atmega8515"}) cases.push_back({model, true, board});
+        cases.push_back({"24C04", false, board});
+        cases.push_back({"24C64", false, board});
+        cases.push_back({"atmega8515", false, board});
+    }
 
     for (const Case& c : cases) {
         StrictCli cli;
-        const std::string name = c.chip + (c.fast ? " --fast" : "");
+        const std::string name = c.chip + (c.fast ? " --fast" : "") + " on " + c.board;
         const std::vector<std::string> timing = c.fast ? std::vector<std::string>{"--fast"} : std::vector<std::string>{};
         const auto run = [&](std::vector<std::string> socket, std::vector<std::string> args) {
             socket.insert(socket.end(), timing.begin(), timing.end());
-            const int status = cli.Run(socket, args);
+            const int status = cli.Run(socket, args, c.board);
             EXPECT_EQ(status, cli::ExitSuccess) << name << ": " << args[1] << "\n" << cli.err.str();
             EXPECT_EQ(cli.err.str().find("violacion"), std::string::npos) << name << ": " << cli.err.str();
         };
