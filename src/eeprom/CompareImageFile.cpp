@@ -27,11 +27,9 @@ CommandOutcome CompareImageFile(CommandFrame& frame) {
 CommandOutcome CompareImageWith(CommandFrame& frame, const std::string& fileName) {
     EepromWorkspace& workspace = frame.Workspace();
     shell::Shell& shell = frame.Shell();
-    const LoadedImageFile file = LoadImageFile(fileName, workspace.ChipSize);
-    if (!file.error.empty()) {
-        shell.MessageBox(file.error, files::ErrorCaption);
-        return CommandOutcome::Failed;
-    }
+    const std::optional<LoadedImageFile> loaded = LoadImageFileOrTell(shell, fileName, workspace.ChipSize);
+    if (!loaded) return CommandOutcome::Failed;
+    const LoadedImageFile& file = *loaded;
     for (const auto& warning : file.warnings) shell.MessageBox(warning, files::WarningCaption);
 
     const auto count = static_cast<std::size_t>(std::clamp<std::int64_t>(

@@ -82,6 +82,14 @@ LoadedImageFile LoadImageFile(const std::string& fileName, std::int32_t chipSize
     return file;
 }
 
+std::optional<LoadedImageFile> LoadImageFileOrTell(shell::Shell& shell, const std::string& fileName,
+                                                   std::int32_t chipSize) {
+    LoadedImageFile file = LoadImageFile(fileName, chipSize);
+    if (file.error.empty()) return file;
+    shell.MessageBox(file.error, files::ErrorCaption);
+    return std::nullopt;
+}
+
 CommandOutcome OpenImageFile(CommandFrame& frame) {
     const auto fileName = frame.Shell().ChooseOpenFile();
     if (!fileName) return CommandOutcome::Cancelled;
@@ -91,12 +99,10 @@ CommandOutcome OpenImageFile(CommandFrame& frame) {
 CommandOutcome OpenImageFrom(CommandFrame& frame, const std::string& fileName) {
     EepromWorkspace& workspace = frame.Workspace();
     shell::Shell& shell = frame.Shell();
-    const LoadedImageFile file = LoadImageFile(fileName, workspace.ChipSize);
     // A file that gives no image leaves the image, and the grid that shows it, as they were.
-    if (!file.error.empty()) {
-        shell.MessageBox(file.error, files::ErrorCaption);
-        return CommandOutcome::Failed;
-    }
+    const std::optional<LoadedImageFile> loaded = LoadImageFileOrTell(shell, fileName, workspace.ChipSize);
+    if (!loaded) return CommandOutcome::Failed;
+    const LoadedImageFile& file = *loaded;
     // Whatever the image held before is gone: the file's bytes on an all-0xFF image.
     std::copy_n(file.image.begin(), std::min(file.image.size(), workspace.MemoryImage.size()),
                 workspace.MemoryImage.begin());

@@ -2,6 +2,7 @@
 // The 24Cxx open command: a HEX, S-record or binary file chosen by the user becomes the memory image,
 // measured against the selected chip's size. It works on the image only, never on the chip.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,9 @@ struct LoadedImageFile {
     std::vector<std::string> warnings;
 };
 LoadedImageFile LoadImageFile(const std::string& fileName, std::int32_t chipSize);
+// The same, with the reason in an "ERROR" box when the file gives no image (then nothing).
+std::optional<LoadedImageFile> LoadImageFileOrTell(shell::Shell& shell, const std::string& fileName,
+                                                   std::int32_t chipSize);
 
 // Asks for a file with the open dialog and loads it; a cancelled dialog changes nothing.
 CommandOutcome OpenImageFile(CommandFrame& frame);
