@@ -31,8 +31,20 @@ public:
     virtual int SetBaudrate(int baudrate) = 0;                                // ftdi_set_baudrate
     virtual int SetLatencyTimer(std::uint8_t milliseconds) = 0;               // ftdi_set_latency_timer
     virtual int Purge() = 0;                                                  // ftdi_tcioflush
-    virtual int WriteData(const std::uint8_t* data, int size) = 0;            // ftdi_write_data
-    virtual int ReadData(std::uint8_t* data, int size) = 0;                   // ftdi_read_data
+
+    // Transfers in flight, so that the adapter's pins keep clocking while the PC prepares and
+    // sends the next block instead of idling through a USB round trip per block. Writes go out in
+    // the order they were submitted, several at a time (ftdi_write_data_submit); `data` must
+    // stay untouched until the write is done. A read takes the next `size` samples after the
+    // previous read's, into `data`; between reads the layer keeps the adapter's buffer towards
+    // the PC draining, so a sync bit-bang adapter never stops clocking for want of room there.
+    // Each returns a transfer number >= 0, or a negative libftdi code.
+    virtual int SubmitWrite(const std::uint8_t* data, int size) = 0;
+    virtual int SubmitRead(std::uint8_t* data, int size) = 0;
+    // Waits for a submitted transfer and returns its byte count, or a negative code on failure
+    // (an adapter that stops answering fails after a timeout). Each transfer is waited for
+    // once; reads in the order they were submitted.
+    virtual int TransferDone(int transfer) = 0;                               // ftdi_transfer_data_done
     virtual void Close() = 0;                                                 // ftdi_usb_close
     virtual std::string ErrorString() = 0;                                    // ftdi_get_error_string
 };
