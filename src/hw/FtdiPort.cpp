@@ -13,45 +13,37 @@ namespace {
 // chip seems to acknowledge or answer.
 constexpr std::uint8_t LostStatus = ftdi::IdleStatusBits | 0x40;
 
-// An empty read lasts at least one latency period (1 ms) on a real adapter: this many in a row,
-// two seconds or more, means the adapter has stopped clocking.
-constexpr int MaxEmptyReads = 2000;
-
-// One block out and its samples back. In synchronous bit-bang the adapter gives one sample per
-// byte and stops clocking when its buffer towards the PC is full, so a block never exceeds it.
-bool ExchangeBlock(FtdiCalls& calls, const std::uint8_t* bytes, std::size_t count, std::uint8_t* samples) {
-    const int size = static_cast<int>(count);
-    if (calls.WriteData(bytes, size) != size) return false;
-    int got = 0;
-    int emptyReads = 0;
-    while (got < size) {
-        const int read = calls.ReadData(samples + got, size - got);
-        if (read < 0) return false;
-        if (read == 0 && ++emptyReads > MaxEmptyReads) return false;
-        if (read > 0) emptyReads = 0;
-        got += read;
-    }
-    return true;
+// One block out and its samples back, alone: the clean start's first byte.
+bool ExchangeAlone(FtdiCalls& calls, const std::uint8_t* bytes, int size, std::uint8_t* samples) {
+    const int write = calls.SubmitWrite(bytes, size);
+    if (write < 0) return false;
+    const int read = calls.SubmitRead(samples, size);
+    const bool written = calls.TransferDone(write) == size;
+    return read >= 0 && calls.TransferDone(read) == size && written;
 }
 
 }  // namespace
 
 FtdiChipFacts FactsOf(FtdiChip chip) {
-    // Every read is a round trip (1 ms at full speed, 125 us at high speed) carrying at most one
-    // block, and a delay unit of the I2C side is repeats of the pins, so a block should hold more
-    // pin time than its round trip costs: the FT232R's clock is slow (12.5 us a tick, two ticks
-    // to the standard delay unit) and its block fills its 256-byte buffer towards the PC; the
-    // FT232H's is fast enough for the AVRs' XTAL1 (a clock cycle is two writes, as on a parallel
-    // port) and its block fills its 1 KiB buffer. A block that fills the buffer towards the PC
-    // still goes out whole: the rest waits in the buffer towards the chip (128 bytes, 1 KiB)
-    // until the PC has read. The FT2232H has 4 KiB a channel.
+    // Blocks stream, several in flight, so the pins stand still only where a sample's value is
+    // needed before the next write (a round trip: 1 ms at full speed, 125 us at high speed).
+    // Each pin byte is then bounded by the pin clock and by the USB bus, which carries the byte
+    // out and its sample back. At full speed the bus moves at most 19 packets of 64 bytes a
+    // millisecond, both ways together, and every packet back starts with two status bytes: about
+    // 1.7 us a pin byte, whatever the FT232R's own clock. The AVR side writes a byte for every
+    // XTAL1 edge, so it runs the FT232R at 1 MHz and takes what the bus gives; the I2C side
+    // holds its lines for delay units, as repeats of the pins, and a clock no faster than the bus
+    // keeps each repeat as long as it should be: 400 kHz, 2.5 us a tick, two to the fast 5 us
+    // unit and ten to the standard 25 us one. The FT232H's high-speed bus outruns a 1 MHz pin
+    // clock (a clock cycle of the AVRs' XTAL1 is two writes, as on a parallel port), so it keeps
+    // one clock for both. The FT2232H has 4 KiB a channel.
     switch (chip) {
-        case FtdiChip::Ft232R: return {"FT232R", 80'000, 256};
-        case FtdiChip::Ft232H: return {"FT232H", 1'000'000, 1024};
-        case FtdiChip::Ft2232H: return {"FT2232H", 1'000'000, 2048};
+        case FtdiChip::Ft232R: return {"FT232R", 1'000'000, 400'000, 256, 8};
+        case FtdiChip::Ft232H: return {"FT232H", 1'000'000, 1'000'000, 1024, 8};
+        case FtdiChip::Ft2232H: return {"FT2232H", 1'000'000, 1'000'000, 2048, 8};
         case FtdiChip::Other: break;
     }
-    return {"FTDI", 80'000, 64};
+    return {"FTDI", 400'000, 400'000, 64, 4};
 }
 
 std::string FtdiErrorMessage(FtdiOpenError error, FtdiStage stage, const std::string& serial,
@@ -100,7 +92,7 @@ std::unique_ptr<FtdiPort> FtdiPort::Open(std::unique_ptr<FtdiCalls> calls, const
     std::uint8_t sample = 0;
     const bool ready = calls->SetBitmode(0x00, FtdiBitmodeSyncBitbang) >= 0 && calls->SetBaudrate(facts.baudrate) >= 0 &&
                        calls->SetLatencyTimer(1) >= 0 && calls->Purge() >= 0 &&
-                       ExchangeBlock(*calls, &off, 1, &sample) &&
+                       ExchangeAlone(*calls, &off, 1, &sample) &&
                        calls->SetBitmode(ftdi::OutputMask, FtdiBitmodeSyncBitbang) >= 0;
     if (!ready) {
         errorMessage = FtdiErrorMessage(FtdiOpenError::Other, FtdiStage::Setup, serial, calls->ErrorString());
@@ -111,19 +103,22 @@ std::unique_ptr<FtdiPort> FtdiPort::Open(std::unique_ptr<FtdiCalls> calls, const
 }
 
 FtdiPort::FtdiPort(std::unique_ptr<FtdiCalls> calls, FtdiAdapter adapter)
-    : calls_(std::move(calls)), adapter_(std::move(adapter)) {}
+    : calls_(std::move(calls)),
+      adapter_(std::move(adapter)),
+      facts_(FactsOf(adapter_.chip)),
+      pinClock_(facts_.baudrate) {}
 
 // The pins stay outputs driving 0 after the close: switching them back to the UART would let
 // TXD, RTS# and DTR# idle high into an unpowered chip.
 FtdiPort::~FtdiPort() {
     failure_.clear();
-    DlPortWritePortUchar(DataPort, 0x00);
+    queue_.push_back(0x00);
     Flush();
     calls_->Close();
 }
 
 std::string FtdiPort::Name() const {
-    std::string name = FactsOf(adapter_.chip).name;
+    std::string name = facts_.name;
     if (!adapter_.serial.empty()) name += " " + adapter_.serial;
     return name;
 }
@@ -141,8 +136,13 @@ void FtdiPort::DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) {
     heldSinceLastByte_ = false;
     // Every line off is how each command ends, and no read or wait may follow for a long time
     // (a message box, the window idle): it goes out at once, so the chip is never left powered.
-    if (pins_ == 0) Flush();
-    else Send(false);
+    // The next command starts on the AVR side's clock until it holds lines.
+    if (pins_ == 0) {
+        Flush();
+        UsePinClock(facts_.baudrate);
+    } else {
+        Send(false);
+    }
 }
 
 std::uint8_t FtdiPort::DlPortReadPortUchar(std::uint16_t port) {
@@ -162,7 +162,8 @@ FtdiPort::Sample FtdiPort::RequestSample() {
 }
 
 std::uint8_t FtdiPort::StatusOf(Sample sample) {
-    if (sample >= sent_) Flush();
+    if (sample >= sent_) Send(true);
+    while (sample >= collected_ && !inFlight_.empty()) Collect();
     const auto found = samples_.find(sample);
     if (found == samples_.end()) return LostStatus;
     const std::uint8_t pins = found->second;
@@ -175,34 +176,72 @@ void FtdiPort::DropSample(Sample sample) {
     std::erase(wanted_, sample);
 }
 
-void FtdiPort::Flush() { Send(true); }
+void FtdiPort::Flush() {
+    Send(true);
+    while (!inFlight_.empty()) Collect();
+}
 
 void FtdiPort::Send(bool all) {
-    // Called before every reading of the clock, so mostly with nothing to send.
-    const std::size_t blockBytes = FactsOf(adapter_.chip).blockBytes;
-    const std::size_t count = all ? queue_.size() : queue_.size() / blockBytes * blockBytes;
-    if (count == 0) return;
-    std::vector<std::uint8_t> block(blockBytes);
+    // Called for every byte queued, so mostly with too little to send.
+    const std::size_t count = all ? queue_.size() : queue_.size() / facts_.blockBytes * facts_.blockBytes;
     std::size_t offset = 0;
-    while (offset < count && failure_.empty()) {
-        const std::size_t size = std::min(blockBytes, count - offset);
-        if (!ExchangeBlock(*calls_, queue_.data() + offset, size, block.data())) {
-            RecordFailure(TrNoop("usar"));
-            break;
-        }
-        const Sample first = sent_ + offset;
-        for (const Sample wanted : wanted_)
-            if (wanted >= first && wanted < first + size) samples_[wanted] = block[wanted - first];
+    while (offset < count) {
+        // A failed adapter takes nothing more: the rest is dropped, its samples read as lost.
+        if (!failure_.empty()) break;
+        const std::size_t size = std::min(facts_.blockBytes, count - offset);
+        Block& block = inFlight_.emplace_back();
+        const auto from = queue_.begin() + static_cast<std::ptrdiff_t>(offset);
+        block.bytes.assign(from, from + static_cast<std::ptrdiff_t>(size));
+        block.samples.resize(size);
+        block.first = sent_ + offset;
+        const int bytes = static_cast<int>(size);
+        block.write = calls_->SubmitWrite(block.bytes.data(), bytes);
+        if (block.write >= 0) block.read = calls_->SubmitRead(block.samples.data(), bytes);
+        if (block.write < 0 || block.read < 0) RecordFailure(TrNoop("usar"));
         offset += size;
+        // Far enough ahead: the pins have blocks to clock while the PC waits for the oldest.
+        while (inFlight_.size() > facts_.blocksInFlight) Collect();
     }
-    // After a failure the rest of the blocks is dropped: its samples read as a lost adapter's.
     sent_ += count;
     queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(count));
-    std::erase_if(wanted_, [this](Sample wanted) { return wanted < sent_; });
+    if (!failure_.empty()) {
+        while (!inFlight_.empty()) Collect();
+        collected_ = sent_;
+        std::erase_if(wanted_, [this](Sample wanted) { return wanted < sent_; });
+    }
+}
+
+void FtdiPort::Collect() {
+    Block block = std::move(inFlight_.front());
+    inFlight_.pop_front();
+    const auto size = static_cast<int>(block.bytes.size());
+    // Every submitted transfer is waited for, even after a failure, so none is left in flight.
+    const bool written = block.write < 0 || calls_->TransferDone(block.write) == size;
+    const bool read = block.read >= 0 && calls_->TransferDone(block.read) == size;
+    if (!written || !read) RecordFailure(TrNoop("usar"));
+    const Sample end = block.first + block.bytes.size();
+    auto wanted = wanted_.begin();
+    for (; wanted != wanted_.end() && *wanted < end; ++wanted)
+        if (*wanted >= block.first && written && read) samples_[*wanted] = block.samples[*wanted - block.first];
+    wanted_.erase(wanted_.begin(), wanted);
+    collected_ = end;
+}
+
+void FtdiPort::UsePinClock(int baudrate) {
+    if (baudrate == pinClock_ || !failure_.empty()) return;
+    pinClock_ = baudrate;
+    if (calls_->SetBaudrate(baudrate) < 0) RecordFailure(TrNoop("usar"));
 }
 
 bool FtdiPort::HoldLines(std::uint64_t nanoseconds) {
-    const std::uint64_t tickNs = 1'000'000'000ull / static_cast<std::uint64_t>(FactsOf(adapter_.chip).baudrate);
+    // Holding lines is the I2C side's way: from here to the end of the command, its clock.
+    if (pinClock_ != facts_.holdBaudrate) {
+        Flush();
+        UsePinClock(facts_.holdBaudrate);
+        // The byte that set the pins went out on the other clock: it does not count.
+        heldSinceLastByte_ = true;
+    }
+    const std::uint64_t tickNs = 1'000'000'000ull / static_cast<std::uint64_t>(pinClock_);
     std::uint64_t ticks = (nanoseconds + tickNs - 1) / tickNs;
     // The byte that set the pins holds them for its own tick already.
     if (!heldSinceLastByte_ && ticks > 0) --ticks;

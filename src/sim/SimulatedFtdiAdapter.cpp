@@ -8,16 +8,36 @@ namespace tarpel::sim {
 
 SimulatedFtdiAdapter::SimulatedFtdiAdapter(const SimulatedAdapterModel& model, std::unique_ptr<hw::Port> board,
                                            StatusPeek peek, VirtualTime& time, RealTimePacer* pacer)
-    : model_(model), board_(std::move(board)), peek_(std::move(peek)), time_(time), pacer_(pacer) {}
-
-void SimulatedFtdiAdapter::Spend(std::uint64_t ns) {
-    time_.Advance(ns);
-    if (pacer_) pacer_->Pace();
+    : model_(model), board_(std::move(board)), peek_(std::move(peek)), time_(time), pacer_(pacer) {
+    hostNs_ = pinsNs_ = arrivedNs_ = time_.NowNs();
 }
 
 int SimulatedFtdiAdapter::Fail(const char* why) {
     error_ = why;
     return -1;
+}
+
+// The shared clock runs ahead of the PC only by the ticks the pins have made; anything beyond
+// is the PC's own waiting (it reads the time only with nothing in flight).
+void SimulatedFtdiAdapter::SyncHost() {
+    const std::uint64_t now = time_.NowNs();
+    if (now > std::max(hostNs_, pinsNs_)) hostNs_ = now;
+}
+
+void SimulatedFtdiAdapter::HostWaitsUntil(std::uint64_t ns) {
+    hostNs_ = std::max(hostNs_, ns);
+    const std::uint64_t now = time_.NowNs();
+    if (hostNs_ > now) {
+        time_.Advance(hostNs_ - now);
+        if (pacer_) pacer_->Pace();
+    }
+}
+
+int SimulatedFtdiAdapter::Control() {
+    if (!open_) return Fail("USB device unavailable");
+    SyncHost();
+    HostWaitsUntil(hostNs_ + model_.roundTripNs);
+    return 0;
 }
 
 // The board sees the latch on the output pins only; an input pin drives nothing (the board's
@@ -40,8 +60,7 @@ hw::FtdiOpenError SimulatedFtdiAdapter::Open(const std::string& serial, hw::Ftdi
 }
 
 int SimulatedFtdiAdapter::SetBitmode(std::uint8_t outputMask, std::uint8_t mode) {
-    if (!open_) return Fail("USB device unavailable");
-    Spend(model_.roundTripNs);  // a control transfer
+    if (Control() < 0) return -1;
     syncBitbang_ = mode == hw::FtdiBitmodeSyncBitbang;
     outputMask_ = outputMask;
     DriveBoard();
@@ -49,60 +68,86 @@ int SimulatedFtdiAdapter::SetBitmode(std::uint8_t outputMask, std::uint8_t mode)
 }
 
 int SimulatedFtdiAdapter::SetBaudrate(int baudrate) {
-    if (!open_) return Fail("USB device unavailable");
     if (baudrate <= 0) return Fail("Silly baudrate <= 0.");
-    Spend(model_.roundTripNs);
+    if (Control() < 0) return -1;
     tickNs_ = std::max<std::uint64_t>(1, 1'000'000'000ull / static_cast<std::uint64_t>(baudrate));
     return 0;
 }
 
 int SimulatedFtdiAdapter::SetLatencyTimer(std::uint8_t milliseconds) {
-    if (!open_) return Fail("USB device unavailable");
     if (milliseconds < 1) return Fail("latency out of range. Only valid for 1-255");
-    Spend(model_.roundTripNs);
-    latencyNs_ = std::uint64_t{milliseconds} * 1'000'000;
-    return 0;
+    return Control();
 }
 
 int SimulatedFtdiAdapter::Purge() {
-    if (!open_) return Fail("USB device unavailable");
-    Spend(model_.roundTripNs);
-    pending_.clear();
+    if (Control() < 0) return -1;
+    samplesBase_ += samples_.size();
+    samples_.clear();
+    readCursor_ = samplesBase_;
     return 0;
 }
 
-int SimulatedFtdiAdapter::WriteData(const std::uint8_t* data, int size) {
-    if (!open_) return Fail("USB device unavailable");
-    if (!syncBitbang_) return Fail("the simulated adapter only knows synchronous bit-bang");
-    // The chip clocks a byte out only while its buffer towards the PC has room for the sample;
-    // more than both buffers hold stalls it, and the host's write times out.
-    const auto count = static_cast<std::size_t>(size);
-    if (pending_.size() + count > model_.towardsPcBytes + model_.towardsChipBytes)
-        return Fail("usb bulk write failed: timeout (the adapter's buffers are full)");
-    Spend(model_.roundTripNs / 2 + count * model_.transferNsPerByte);
-    for (std::size_t i = 0; i < count; ++i) {
-        // At each tick the pins are sampled, then take the next byte.
-        Spend(tickNs_);
-        const bool wanted = (data[i] & hw::ftdi::SampleMark) != 0;
-        const std::uint8_t status = wanted ? board_->DlPortReadPortUchar(hw::StatusPort) : peek_();
-        const std::uint8_t inputs = hw::ftdi::PinsForStatus(status);
-        const auto outputs = static_cast<std::uint8_t>(latch_ & outputMask_);
-        pending_.push_back(static_cast<char>((inputs & ~outputMask_) | outputs));
-        latch_ = data[i];
-        DriveBoard();
-    }
-    return size;
+void SimulatedFtdiAdapter::ClockByte(std::uint8_t byte, std::uint64_t tickNs) {
+    time_.Advance(tickNs - time_.NowNs());
+    if (pacer_) pacer_->Pace();
+    pinsNs_ = tickNs;
+    // At each tick the pins are sampled, then take the byte.
+    const bool wanted = (byte & hw::ftdi::SampleMark) != 0;
+    const std::uint8_t status = wanted ? board_->DlPortReadPortUchar(hw::StatusPort) : peek_();
+    const std::uint8_t inputs = hw::ftdi::PinsForStatus(status);
+    const auto outputs = static_cast<std::uint8_t>(latch_ & outputMask_);
+    samples_.push_back({static_cast<std::uint8_t>((inputs & ~outputMask_) | outputs), tickNs});
+    latch_ = byte;
+    DriveBoard();
 }
 
-int SimulatedFtdiAdapter::ReadData(std::uint8_t* data, int size) {
+int SimulatedFtdiAdapter::SubmitWrite(const std::uint8_t* data, int size) {
     if (!open_) return Fail("USB device unavailable");
-    const std::size_t count = std::min(pending_.size(), static_cast<std::size_t>(size));
-    // A short or empty answer waits for the latency timer; a full one goes with the next frame.
-    Spend(count == static_cast<std::size_t>(size) ? model_.roundTripNs / 2 : latencyNs_);
-    Spend(count * model_.transferNsPerByte);
-    std::copy_n(pending_.begin(), count, data);
-    pending_.erase(0, count);
-    return static_cast<int>(count);
+    if (!syncBitbang_) return Fail("the simulated adapter only knows synchronous bit-bang");
+    SyncHost();
+    // The bytes are clocked as they arrive, the PC going on meanwhile.
+    std::uint64_t arrived = std::max(hostNs_ + model_.roundTripNs / 2, arrivedNs_);
+    for (int i = 0; i < size; ++i) {
+        arrived += model_.busNsPerPinByte;
+        // A full buffer towards the pins takes the next byte once the oldest has gone out.
+        if (recentTicks_.size() == model_.towardsChipBytes) arrived = std::max(arrived, recentTicks_.front());
+        const std::uint64_t tick = std::max({pinsNs_ + tickNs_, arrived, time_.NowNs()});
+        ClockByte(data[i], tick);
+        recentTicks_.push_back(tick);
+        if (recentTicks_.size() > model_.towardsChipBytes) recentTicks_.pop_front();
+    }
+    arrivedNs_ = arrived;
+    writes_[nextTransfer_] = {arrived, size};
+    return nextTransfer_++;
+}
+
+int SimulatedFtdiAdapter::SubmitRead(std::uint8_t* data, int size) {
+    if (!open_) return Fail("USB device unavailable");
+    reads_[nextTransfer_] = {data, static_cast<std::size_t>(size), readCursor_};
+    readCursor_ += static_cast<std::uint64_t>(size);
+    return nextTransfer_++;
+}
+
+int SimulatedFtdiAdapter::TransferDone(int transfer) {
+    SyncHost();
+    if (const auto write = writes_.find(transfer); write != writes_.end()) {
+        const auto [arrived, size] = write->second;
+        writes_.erase(write);
+        HostWaitsUntil(arrived);
+        return size;
+    }
+    const auto found = reads_.find(transfer);
+    if (found == reads_.end()) return Fail("no such transfer");
+    const Read read = found->second;
+    reads_.erase(found);
+    if (read.first != samplesBase_) return Fail("reads waited for out of order");
+    // Samples of bytes never written never come: a real read would time out.
+    if (samples_.size() < read.size) return Fail("usb bulk read failed: timeout");
+    if (read.size > 0) HostWaitsUntil(samples_[read.size - 1].tickNs + model_.roundTripNs / 2);
+    for (std::size_t i = 0; i < read.size; ++i) read.data[i] = samples_[i].pins;
+    samples_.erase(samples_.begin(), samples_.begin() + static_cast<std::ptrdiff_t>(read.size));
+    samplesBase_ += read.size;
+    return static_cast<int>(read.size);
 }
 
 }  // namespace tarpel::sim

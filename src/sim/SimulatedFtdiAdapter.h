@@ -1,12 +1,18 @@
 #pragma once
 // A simulated FTDI adapter between the FTDI port and the simulated board: it stands in for
 // libftdi1 (the seam FtdiCalls), so the port's own code runs unchanged, and it costs what the
-// adapter costs, in virtual time: the USB transfers with their round trip (1 ms frames at full
-// speed for the FT232R, 125 us microframes at high speed for the FT232H), and one pin-clock tick
-// per byte, at which the pins are sampled and then take the byte. Its buffers are the chip's:
-// a write that would overfill them fails, as a real write times out.
+// adapter costs, in virtual time. A transfer waits half a USB round trip for its (micro)frame
+// (1 ms frames at full speed for the FT232R, 125 us microframes at high speed for the FT232H);
+// the bus then carries each pin byte out and its sample back at the USB speed, one transfer after
+// another; the adapter clocks a byte at each tick of its pin clock once the byte has arrived
+// (samples the pins, then puts the byte on them), and a byte arrives only when the chip's buffer
+// towards the pins has room. The samples reach the PC half a round trip after their tick. The PC
+// itself is quick: it waits only for what it asks to wait for, so the pins run ahead of it while
+// blocks are in flight. Reads keep the buffer towards the PC draining, as the real layer does.
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -20,14 +26,16 @@ namespace tarpel::sim {
 struct SimulatedAdapterModel {
     hw::FtdiChip chip;
     const char* serial;
-    std::uint64_t roundTripNs;      // one USB transfer each way, waiting for the next (micro)frame
-    std::uint64_t transferNsPerByte;  // bus time of a byte at the USB speed
-    std::size_t towardsChipBytes;   // the chip's buffers, from FTDI's datasheets
-    std::size_t towardsPcBytes;
+    std::uint64_t roundTripNs;      // a transfer each way, each waiting for the next (micro)frame
+    std::uint64_t busNsPerPinByte;  // bus time of a byte out and of its sample back
+    std::size_t towardsChipBytes;   // the chip's buffer towards the pins, from FTDI's datasheets
 };
 
-inline constexpr SimulatedAdapterModel Ft232rModel{hw::FtdiChip::Ft232R, "SIM232R", 1'000'000, 1'000, 128, 256};
-inline constexpr SimulatedAdapterModel Ft232hModel{hw::FtdiChip::Ft232H, "SIM232H", 125'000, 25, 1024, 1024};
+// Full speed: at most 19 bulk packets of 64 bytes in a 1 ms frame, both ways together (822 ns a
+// byte), and each packet back carries 62 samples after two status bytes (849 ns a sample). High
+// speed: 13 packets of 512 bytes in a 125 us microframe (18.8 ns a byte; 510 samples a packet).
+inline constexpr SimulatedAdapterModel Ft232rModel{hw::FtdiChip::Ft232R, "SIM232R", 1'000'000, 1'671, 128};
+inline constexpr SimulatedAdapterModel Ft232hModel{hw::FtdiChip::Ft232H, "SIM232H", 125'000, 38, 1024};
 
 class SimulatedFtdiAdapter final : public hw::FtdiCalls {
 public:
@@ -45,8 +53,9 @@ public:
     int SetBaudrate(int baudrate) override;
     int SetLatencyTimer(std::uint8_t milliseconds) override;
     int Purge() override;
-    int WriteData(const std::uint8_t* data, int size) override;
-    int ReadData(std::uint8_t* data, int size) override;
+    int SubmitWrite(const std::uint8_t* data, int size) override;
+    int SubmitRead(std::uint8_t* data, int size) override;
+    int TransferDone(int transfer) override;
     void Close() override { open_ = false; }
     std::string ErrorString() override { return error_; }
 
@@ -57,7 +66,19 @@ public:
     bool IsOpen() const { return open_; }
 
 private:
-    void Spend(std::uint64_t ns);
+    struct Read {
+        std::uint8_t* data;
+        std::size_t size;
+        std::uint64_t first;  // the number of its first sample
+    };
+
+    // The PC's time catches up with a wait or a time reading it made on the shared clock.
+    void SyncHost();
+    // The PC waits until `ns`; the shared clock follows once the pins have no earlier tick to make.
+    void HostWaitsUntil(std::uint64_t ns);
+    // A control transfer: a round trip with nothing in flight.
+    int Control();
+    void ClockByte(std::uint8_t byte, std::uint64_t tickNs);
     void DriveBoard();
     int Fail(const char* why);
 
@@ -71,8 +92,20 @@ private:
     std::uint8_t outputMask_ = 0;
     std::uint8_t latch_ = 0xFF;
     std::uint64_t tickNs_ = 1'000;
-    std::uint64_t latencyNs_ = 16'000'000;  // the chip's default latency timer
-    std::string pending_;                    // samples not yet read by the PC
+    std::uint64_t hostNs_ = 0;       // the PC's time
+    std::uint64_t pinsNs_ = 0;       // the last tick
+    std::uint64_t arrivedNs_ = 0;    // when the last byte written reached the chip
+    std::deque<std::uint64_t> recentTicks_;  // ticks of the bytes that last left the chip's buffer
+    struct Sampled {
+        std::uint8_t pins;
+        std::uint64_t tickNs;
+    };
+    std::deque<Sampled> samples_;    // not yet read by the PC
+    std::uint64_t samplesBase_ = 0;  // the number of samples_.front()
+    std::uint64_t readCursor_ = 0;   // the first sample of the next read
+    int nextTransfer_ = 0;
+    std::map<int, std::pair<std::uint64_t, int>> writes_;  // its end of arrival, its size
+    std::map<int, Read> reads_;
     std::string error_;
 };
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ struct FtdiLog {
     std::vector<std::uint8_t> driven;  // the pins the board saw, each time they changed
     std::uint8_t outputMask = 0;
     bool closed = false;
+    int mostWritesInFlight = 0;
 };
 
 // An adapter in synchronous bit-bang with a loop-back plug on the cable, wired from the README's
@@ -59,8 +61,8 @@ struct FakeFtdi final : hw::FtdiCalls {
         pending_.clear();
         return 0;
     }
-    int WriteData(const std::uint8_t* data, int size) override {
-        log_.calls.push_back("WriteData");
+    int SubmitWrite(const std::uint8_t* data, int size) override {
+        log_.calls.push_back("SubmitWrite");
         log_.writeSizes.push_back(static_cast<std::size_t>(size));
         if (failWrites) return -1;
         for (int i = 0; i < size; ++i) {
@@ -72,13 +74,25 @@ struct FakeFtdi final : hw::FtdiCalls {
             latch_ = data[i];
             Drive();
         }
-        return size;
+        log_.mostWritesInFlight = std::max(log_.mostWritesInFlight, ++writesInFlight_);
+        sizes_[next_] = size;
+        return next_++;
     }
-    int ReadData(std::uint8_t* data, int size) override {
-        const auto count = std::min<std::size_t>({pending_.size(), static_cast<std::size_t>(size), 7});
-        std::copy_n(pending_.begin(), count, data);
-        pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(count));
-        return static_cast<int>(count);
+    int SubmitRead(std::uint8_t* data, int size) override {
+        reads_[next_] = {data, size};
+        return next_++;
+    }
+    int TransferDone(int transfer) override {
+        if (const auto read = reads_.find(transfer); read != reads_.end()) {
+            const auto [data, size] = read->second;
+            reads_.erase(read);
+            if (pending_.size() < static_cast<std::size_t>(size)) return -1;
+            std::copy_n(pending_.begin(), size, data);
+            pending_.erase(pending_.begin(), pending_.begin() + size);
+            return size;
+        }
+        --writesInFlight_;
+        return sizes_.at(transfer);
     }
     void Close() override {
         log_.calls.push_back("Close");
@@ -100,6 +114,10 @@ private:
     FtdiLog& log_;
     std::uint8_t latch_ = 0xFF;
     std::vector<std::uint8_t> pending_;
+    int next_ = 0;
+    int writesInFlight_ = 0;
+    std::map<int, int> sizes_;
+    std::map<int, std::pair<std::uint8_t*, int>> reads_;
 };
 
 std::unique_ptr<hw::FtdiPort> OpenPort(FtdiLog& log, FakeFtdi** fake = nullptr) {
@@ -115,8 +133,8 @@ TEST(FtdiPort, StartsWithEveryPinOffBeforeTheyDriveAndLeavesThemOffAndDriven) {
     FtdiLog log;
     {
         auto port = OpenPort(log);
-        const std::vector<std::string> setUp{"Open ",          "SetBitmode 0 4", "SetBaudrate 80000",
-                                             "SetLatencyTimer 1", "Purge",       "WriteData",
+        const std::vector<std::string> setUp{"Open ",          "SetBitmode 0 4", "SetBaudrate 1000000",
+                                             "SetLatencyTimer 1", "Purge",       "SubmitWrite",
                                              "SetBitmode 234 4"};
         EXPECT_EQ(log.calls, setUp);
         // The high latch an earlier program left never reached the board.
@@ -126,7 +144,7 @@ TEST(FtdiPort, StartsWithEveryPinOffBeforeTheyDriveAndLeavesThemOffAndDriven) {
         log.calls.clear();
     }
     // The power-up went out with the release, then every pin off; the pins stay outputs.
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"WriteData", "Close"}));
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"SubmitWrite", "Close"}));
     EXPECT_EQ(log.driven, (std::vector<std::uint8_t>{0x00, 0x2A, 0x00}));
     EXPECT_EQ(log.outputMask, 0xEA);
 }
@@ -181,20 +199,32 @@ TEST(FtdiPort, QueuesWritesUntilASampleIsNeededAndSendsThemInBlocks) {
     EXPECT_EQ(port->StatusOf(second) & 0x80, 0x00) << "and high at the second";
     EXPECT_EQ(log.writeSizes.size(), 1u);
 
-    // A long run goes out in blocks the FT232R's 256-byte buffer towards the PC holds, in order and whole.
+    // A long run streams in blocks of 256 bytes, several in flight before the first is waited
+    // for, in order and whole: the loop-back still answers the last sample right.
     log.writeSizes.clear();
-    for (int i = 0; i < 1000; ++i) lines.SetScl(i % 2 == 0);
+    for (int i = 0; i < 4000; ++i) lines.SetScl(i % 2 == 0);
     EXPECT_TRUE(lines.ReadSdaIn());
     EXPECT_LE(*std::ranges::max_element(log.writeSizes), 256u);
+    EXPECT_GT(log.mostWritesInFlight, 4);
     std::size_t total = 0;
     for (const std::size_t size : log.writeSizes) total += size;
-    EXPECT_EQ(total, 1001u);
+    EXPECT_EQ(total, 4001u);
 
     // Every line off, as each command ends, goes out at once: no read or wait may follow.
     lines.SetSda(false);
     lines.AllOff();
     EXPECT_EQ(log.writeSizes.back(), 2u);
     EXPECT_EQ(log.driven.back(), 0x00);
+
+    // Holding lines, the I2C side's way, goes on the slower clock once what is queued has gone
+    // out; 5 us there is two ticks. Every line off brings back the fast clock.
+    log.calls.clear();
+    lines.SetScl(true);
+    EXPECT_TRUE(port->HoldLines(5000));
+    lines.AllOff();
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"SubmitWrite", "SetBaudrate 400000", "SubmitWrite",
+                                                   "SetBaudrate 1000000"}));
+    EXPECT_EQ(log.writeSizes.back(), 3u);
 }
 
 TEST(FtdiPort, EachOpeningFailureNamesItsCauseAndFix) {
