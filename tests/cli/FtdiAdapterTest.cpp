@@ -1,5 +1,5 @@
-// The simulated FTDI adapters in front of the simulated board: a 24Cxx and an AVR written and
-// read back whole without a protocol violation, and the line traces, taken between the adapter
+// The simulated FTDI adapters in front of the simulated board: 24Cxx chips and the AVRs written
+// and read back whole without a protocol violation, and the line traces, taken between the adapter
 // and the board, decoded by sigrok as the same transactions as through the parallel port.
 #include <gtest/gtest.h>
 
@@ -18,6 +18,7 @@
 #include "cli/BoardCommands.h"
 #include "cli/Cli.h"
 #include "cli/EepromCommands.h"
+#include "eeprom/ChipCatalogue.h"
 #include "eeprom/ChipCommands.h"
 #include "hw/BitTiming.h"
 #include "sim/ChipStore.h"
@@ -58,14 +59,15 @@ protected:
     std::ostringstream err;
 };
 
-// One 24Cxx command on `board` with a 24C04 in the socket, traced; the chip's protocol violations.
-std::string Run24C04(const TempFolder& folder, const std::string& board, const std::string& trace,
+// One 24Cxx command on `board` with the workspace's chip in the socket, traced; the chip's
+// protocol violations.
+std::string Run24Cxx(const TempFolder& folder, const std::string& board, const std::string& trace,
                      eeprom::EepromWorkspace& workspace, shell::CommandOutcome (*command)(eeprom::CommandFrame&),
                      bool fast = false) {
     board::BoardOptions options;
     options.board = board;
     options.simDir = folder.Path("chips-" + board);
-    options.simEeprom = "24C04";
+    options.simEeprom = std::string(eeprom::ChipCatalogue[static_cast<std::size_t>(workspace.ChipIndex())].name);
     options.simAvr = "none";
     options.traceFile = trace;
     board::Board opened = board::OpenBoard(options);
@@ -82,48 +84,55 @@ std::string Run24C04(const TempFolder& folder, const std::string& board, const s
     return violations;
 }
 
-TEST_F(FtdiAdapterCli, A24C04RoundTripsThroughBothAdaptersWithTheParallelPortsTransactions) {
+// One chip of each addressing form: the block bits of a 24C04 and of a 24C16 in the control
+// byte, and the two address bytes of the larger chips.
+TEST_F(FtdiAdapterCli, A24CxxRoundTripsThroughBothAdaptersWithTheParallelPortsTransactions) {
     TARPEL_REQUIRE_TOOL("sigrok-cli");
     std::mt19937 random(19);
-    std::vector<std::uint8_t> image(512);
-    for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
     const std::string i2c = "i2c:scl=SCL:sda=SDA";
     const std::string events = "i2c=start:repeat-start:stop:ack:nack:address-read:address-write:data-read:data-write";
 
-    std::string parallelWrite;
-    std::string parallelRead;
-    for (const std::string board : {"sim", "sim:ft232h", "sim:ft232r"}) {
-        SCOPED_TRACE(board);
-        const std::string writeTrace = folder.Path("write-" + board + ".vcd");
-        const std::string readTrace = folder.Path("read-" + board + ".vcd");
-        eeprom::EepromWorkspace written;
-        written.cbChipChange(0);
-        std::ranges::copy(image, written.MemoryImage.begin());
-        EXPECT_EQ(Run24C04(folder, board, writeTrace, written, eeprom::ProgramChip), "") << "no timing was cut short";
-        eeprom::EepromWorkspace read;
-        read.cbChipChange(0);
-        EXPECT_EQ(Run24C04(folder, board, readTrace, read, eeprom::ReadChip), "");
-        EXPECT_TRUE(std::equal(image.begin(), image.end(), read.MemoryImage.begin()));
-        // The fast timing's short waits hold too: the adapter samples its pins at every byte,
-        // but only the samples the program uses are reads of SDA.
-        eeprom::EepromWorkspace fastRead;
-        fastRead.cbChipChange(0);
-        EXPECT_EQ(Run24C04(folder, board, "", fastRead, eeprom::ReadChip, true), "");
-        EXPECT_TRUE(std::equal(image.begin(), image.end(), fastRead.MemoryImage.begin()));
+    for (const int chip : {0, 2, 3}) {
+        eeprom::EepromWorkspace blank;
+        blank.cbChipChange(chip);
+        SCOPED_TRACE(eeprom::ChipCatalogue[static_cast<std::size_t>(chip)].name);
+        std::vector<std::uint8_t> image(static_cast<std::size_t>(blank.ChipSize));
+        for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
+        std::string parallelWrite;
+        std::string parallelRead;
+        for (const std::string board : {"sim", "sim:ft232h", "sim:ft232r"}) {
+            SCOPED_TRACE(board);
+            const std::string writeTrace = folder.Path("write-" + board + ".vcd");
+            const std::string readTrace = folder.Path("read-" + board + ".vcd");
+            eeprom::EepromWorkspace written;
+            written.cbChipChange(chip);
+            std::ranges::copy(image, written.MemoryImage.begin());
+            EXPECT_EQ(Run24Cxx(folder, board, writeTrace, written, eeprom::ProgramChip), "") << "no timing was cut short";
+            eeprom::EepromWorkspace read;
+            read.cbChipChange(chip);
+            EXPECT_EQ(Run24Cxx(folder, board, readTrace, read, eeprom::ReadChip), "");
+            EXPECT_TRUE(std::equal(image.begin(), image.end(), read.MemoryImage.begin()));
+            // The fast timing's short waits hold too: the adapter samples its pins at every byte,
+            // but only the samples the program uses are reads of SDA.
+            eeprom::EepromWorkspace fastRead;
+            fastRead.cbChipChange(chip);
+            EXPECT_EQ(Run24Cxx(folder, board, "", fastRead, eeprom::ReadChip, true), "");
+            EXPECT_TRUE(std::equal(image.begin(), image.end(), fastRead.MemoryImage.begin()));
 
-        // The acknowledge polls of the write cycles are left out: their number follows the time a
-        // poll costs, which the adapter's round trips lengthen.
-        static const std::regex poll("Start\nWrite\nAddress write: [0-9A-F]{2}\nNACK\nStop\n");
-        const std::string writes = std::regex_replace(Decoded(writeTrace, i2c, events), poll, "");
-        const std::string reads = Decoded(readTrace, i2c, events);
-        if (board == "sim") {
-            parallelWrite = writes;
-            parallelRead = reads;
-            ASSERT_NE(reads.find("Data read: "), std::string::npos) << "the decode works at all";
-            continue;
+            // The acknowledge polls of the write cycles are left out: their number follows the time
+            // a poll costs, which the adapter's round trips lengthen.
+            static const std::regex poll("Start\nWrite\nAddress write: [0-9A-F]{2}\nNACK\nStop\n");
+            const std::string writes = std::regex_replace(Decoded(writeTrace, i2c, events), poll, "");
+            const std::string reads = Decoded(readTrace, i2c, events);
+            if (board == "sim") {
+                parallelWrite = writes;
+                parallelRead = reads;
+                ASSERT_NE(reads.find("Data read: "), std::string::npos) << "the decode works at all";
+                continue;
+            }
+            EXPECT_EQ(writes, parallelWrite);
+            EXPECT_EQ(reads, parallelRead);
         }
-        EXPECT_EQ(writes, parallelWrite);
-        EXPECT_EQ(reads, parallelRead);
     }
 
     // board check names the adapter it went through.
@@ -132,38 +141,41 @@ TEST_F(FtdiAdapterCli, A24C04RoundTripsThroughBothAdaptersWithTheParallelPortsTr
     EXPECT_EQ(err.str(), "OK: El Velcor responde correctamente!!!\n");
 }
 
-TEST_F(FtdiAdapterCli, AnAvrFlashRoundTripsThroughBothAdaptersWithTheParallelPortsInstructions) {
+TEST_F(FtdiAdapterCli, EachAvrsFlashRoundTripsThroughBothAdaptersWithTheParallelPortsInstructions) {
     TARPEL_REQUIRE_TOOL("sigrok-cli");
     const std::string flash = folder.Write("p.hex", ":080000000C9412345678ABCDCC\r\n:00000001FF\r\n");
-    std::string parallel;
-    for (const std::string board : {"sim", "sim:ft232h", "sim:ft232r"}) {
-        SCOPED_TRACE(board);
-        const std::string trace = folder.Path("avr-" + board + ".vcd");
-        const std::vector<std::string> device{"--sim-eeprom", "none", "--sim-avr", "at90s4414"};
-        auto args = device;
-        args.insert(args.end(), {"--trace", trace, "avr", "write-flash", flash});
-        ASSERT_EQ(Run(board, args), cli::ExitSuccess) << err.str();
-        EXPECT_EQ(err.str(), "");
-        const auto stored = sim::ChipStore(Chips(board)).Load("at90s4414-flash.bin", 4096);
-        EXPECT_EQ(std::vector<std::uint8_t>(stored.begin(), stored.begin() + 9),
-                  (std::vector<std::uint8_t>{0x0C, 0x94, 0x12, 0x34, 0x56, 0x78, 0xAB, 0xCD, 0xFF}));
-        args = device;
-        args.insert(args.end(), {"avr", "verify-flash", flash});
-        EXPECT_EQ(Run(board, args), cli::ExitSuccess) << err.str();
+    for (const std::string avr : {"at90s4414", "at90s8515", "atmega8515"}) {
+        SCOPED_TRACE(avr);
+        std::string parallel;
+        for (const std::string board : {"sim", "sim:ft232h", "sim:ft232r"}) {
+            SCOPED_TRACE(board);
+            const std::string trace = folder.Path("avr-" + avr + "-" + board + ".vcd");
+            const std::vector<std::string> device{"--sim-eeprom", "none", "--sim-avr", avr};
+            auto args = device;
+            args.insert(args.end(), {"--trace", trace, "avr", "write-flash", flash});
+            ASSERT_EQ(Run(board, args), cli::ExitSuccess) << err.str();
+            EXPECT_EQ(err.str(), "");
+            const auto stored = sim::ChipStore(Chips(board)).Load(avr + "-flash.bin", 4096);
+            EXPECT_EQ(std::vector<std::uint8_t>(stored.begin(), stored.begin() + 9),
+                      (std::vector<std::uint8_t>{0x0C, 0x94, 0x12, 0x34, 0x56, 0x78, 0xAB, 0xCD, 0xFF}));
+            args = device;
+            args.insert(args.end(), {"avr", "verify-flash", flash});
+            EXPECT_EQ(Run(board, args), cli::ExitSuccess) << err.str();
 
-        // The instructions the device received, four bytes each, but for the flash reads of the
-        // polling, whose number follows the time a sample costs.
-        std::istringstream bytes(Decoded(trace, "spi:clk=SCK:mosi=MOSI:miso=MISO", "spi=mosi-data"));
-        std::string instructions;
-        for (std::string b0, b1, b2, b3; bytes >> b0 >> b1 >> b2 >> b3;)
-            if (b0 != "20" && b0 != "28") instructions += b0 + " " + b1 + " " + b2 + " " + b3 + "\n";
-        if (board == "sim") {
-            parallel = instructions;
-            ASSERT_EQ(parallel.rfind("AC 53 00 00\n30 00 00 00\n", 0), 0u) << parallel;
-            ASSERT_NE(parallel.find("48 00 03 CD\n"), std::string::npos) << parallel;
-            continue;
+            // The instructions the device received, four bytes each, but for the flash reads of
+            // the polling, whose number follows the time a sample costs.
+            std::istringstream bytes(Decoded(trace, "spi:clk=SCK:mosi=MOSI:miso=MISO", "spi=mosi-data"));
+            std::string instructions;
+            for (std::string b0, b1, b2, b3; bytes >> b0 >> b1 >> b2 >> b3;)
+                if (b0 != "20" && b0 != "28") instructions += b0 + " " + b1 + " " + b2 + " " + b3 + "\n";
+            if (board == "sim") {
+                parallel = instructions;
+                ASSERT_EQ(parallel.rfind("AC 53 00 00\n30 00 00 00\n", 0), 0u) << parallel;
+                ASSERT_NE(parallel.find(" CD\n"), std::string::npos) << parallel;
+                continue;
+            }
+            EXPECT_EQ(instructions, parallel);
         }
-        EXPECT_EQ(instructions, parallel);
     }
 }
 
