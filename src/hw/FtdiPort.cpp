@@ -31,19 +31,21 @@ FtdiChipFacts FactsOf(FtdiChip chip) {
     // out and its sample back. At full speed the bus moves at most 19 packets of 64 bytes a
     // millisecond, both ways together, and every packet back starts with two status bytes: about
     // 1.7 us a pin byte, whatever the FT232R's own clock. The AVR side writes a byte for every
-    // XTAL1 edge, so it runs the FT232R at 1 MHz and takes what the bus gives; the I2C side
-    // holds its lines for delay units, as repeats of the pins, and a clock no faster than the bus
-    // keeps each repeat as long as it should be: 400 kHz, 2.5 us a tick, two to the fast 5 us
-    // unit and ten to the standard 25 us one. The FT232H's high-speed bus outruns a 1 MHz pin
-    // clock (a clock cycle of the AVRs' XTAL1 is two writes, as on a parallel port), so it keeps
-    // one clock for both. The FT2232H has 4 KiB a channel.
+    // XTAL1 edge, so it runs the FT232R at its fastest and takes what the bus gives; the I2C
+    // side holds its lines for delay units, as repeats of the pins, and a clock no faster than
+    // the bus keeps each repeat as long as it should be. libftdi asks the chip for four times
+    // the rate in bit-bang mode, and within 5 % of it, which leaves an FT232R (3 MBd at most,
+    // nothing between 1.5 and 2 MBd) 750 kHz and, for the holds, 375 kHz: 2.7 us a tick, two to
+    // the fast 5 us unit and ten to the standard 25 us one. The FT232H's high-speed bus outruns
+    // a 1 MHz pin clock (a clock cycle of the AVRs' XTAL1 is two writes, as on a parallel
+    // port), so it keeps one clock for both. The FT2232H has 4 KiB a channel.
     switch (chip) {
-        case FtdiChip::Ft232R: return {"FT232R", 1'000'000, 400'000, 256, 8};
+        case FtdiChip::Ft232R: return {"FT232R", 750'000, 375'000, 256, 8};
         case FtdiChip::Ft232H: return {"FT232H", 1'000'000, 1'000'000, 1024, 8};
         case FtdiChip::Ft2232H: return {"FT2232H", 1'000'000, 1'000'000, 2048, 8};
         case FtdiChip::Other: break;
     }
-    return {"FTDI", 400'000, 400'000, 64, 4};
+    return {"FTDI", 375'000, 375'000, 64, 4};
 }
 
 std::string FtdiErrorMessage(FtdiOpenError error, FtdiStage stage, const std::string& serial,

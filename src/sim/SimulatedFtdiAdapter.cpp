@@ -1,6 +1,7 @@
 #include "sim/SimulatedFtdiAdapter.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "hw/FtdiPinMap.h"
 
@@ -67,10 +68,31 @@ int SimulatedFtdiAdapter::SetBitmode(std::uint8_t outputMask, std::uint8_t mode)
     return 0;
 }
 
+namespace {
+
+// The rate the chip can give nearest to `wanted`: its base rate (3 MBd on the FT232R, 12 MBd on
+// the high-speed chips) over a divisor of 1, 1.5, or 2 and more in eighths. 0 when none.
+double NearestRate(hw::FtdiChip chip, double wanted) {
+    const double base = chip == hw::FtdiChip::Ft232R ? 3e6 : 12e6;
+    if (wanted >= base) return base;
+    if (wanted >= base / 1.5) return base / 1.5;
+    if (wanted >= base / 2) return base / 2;
+    const double eighths = std::min(std::round(base * 8 / wanted), 16384.0 * 8 + 7);
+    return base * 8 / eighths;
+}
+
+}  // namespace
+
+// As libftdi does it: in bit-bang mode the chip is asked for four times the rate, and a rate the
+// chip cannot give within 5 % is refused.
 int SimulatedFtdiAdapter::SetBaudrate(int baudrate) {
     if (baudrate <= 0) return Fail("Silly baudrate <= 0.");
+    const double wanted = 4.0 * baudrate;
+    const double actual = NearestRate(model_.chip, wanted);
+    if (actual <= 0 || std::abs(actual - wanted) > 0.05 * wanted)
+        return Fail("Unsupported baudrate. Note: bitbang baudrates are automatically multiplied by 4");
     if (Control() < 0) return -1;
-    tickNs_ = std::max<std::uint64_t>(1, 1'000'000'000ull / static_cast<std::uint64_t>(baudrate));
+    tickNs_ = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(std::llround(4e9 / actual)));
     return 0;
 }
 

@@ -133,7 +133,7 @@ TEST(FtdiPort, StartsWithEveryPinOffBeforeTheyDriveAndLeavesThemOffAndDriven) {
     FtdiLog log;
     {
         auto port = OpenPort(log);
-        const std::vector<std::string> setUp{"Open ",          "SetBitmode 0 4", "SetBaudrate 1000000",
+        const std::vector<std::string> setUp{"Open ",          "SetBitmode 0 4", "SetBaudrate 750000", 
                                              "SetLatencyTimer 1", "Purge",       "SubmitWrite",
                                              "SetBitmode 234 4"};
         EXPECT_EQ(log.calls, setUp);
@@ -222,8 +222,8 @@ TEST(FtdiPort, QueuesWritesUntilASampleIsNeededAndSendsThemInBlocks) {
     lines.SetScl(true);
     EXPECT_TRUE(port->HoldLines(5000));
     lines.AllOff();
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"SubmitWrite", "SetBaudrate 400000", "SubmitWrite",
-                                                   "SetBaudrate 1000000"}));
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"SubmitWrite", "SetBaudrate 375000", "SubmitWrite",
+                                                   "SetBaudrate 750000"}));
     EXPECT_EQ(log.writeSizes.back(), 3u);
 }
 
