@@ -3,7 +3,7 @@
 // standard timing and in the opt-in fast timing, each beside the fast timing's target. Also the
 // cost of one reading of the real counter, which the simulated clock charges per reading.
 // Each board-time case runs once: the figure is virtual, not a wall-clock measurement.
-// The 24C512 read and program and the ATmega8515 flash program run through each kind of port:
+// The 24C512 read and program and the ATmega8515 flash program and read run through each port kind:
 // the parallel port (port:0), the simulated FT232H (port:1) and FT232R (port:2) adapters, whose
 // x_parallel is their board time over the parallel port's for the same command and timing.
 #include <benchmark/benchmark.h>
@@ -176,12 +176,14 @@ void BM_ProgramFlashAtmega8515(benchmark::State& state) {
 
 void BM_ReadFlashAtmega8515(benchmark::State& state) {
     const bool fast = state.range(0) != 0;
+    const int port = static_cast<int>(state.range(1));
     for (auto _ : state) {
-        Atmega8515 device(fast);
+        Atmega8515 device(fast, port);
         const std::string file = (std::filesystem::path(device.simulation.folder) / "read.bin").string();
         const double before = device.simulation.Seconds();
         if (avr::ReadFlashTo(*device.frame, file) != shell::CommandOutcome::Done) state.SkipWithError("the read failed");
-        Report(state, device.simulation, device.simulation.Seconds() - before, ReadFlashTarget, fast);
+        ReportByPort(state, "read-flash", device.simulation, device.simulation.Seconds() - before, ReadFlashTarget,
+                     fast, port);
     }
 }
 
@@ -201,5 +203,5 @@ void ByPort(benchmark::internal::Benchmark* bench) {
 BENCHMARK(BM_Read24C512)->Apply(ByPort);
 BENCHMARK(BM_Program24C512)->Apply(ByPort);
 BENCHMARK(BM_ProgramFlashAtmega8515)->Apply(ByPort);
-BENCHMARK(BM_ReadFlashAtmega8515)->ArgName("fast")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadFlashAtmega8515)->Apply(ByPort);
 BENCHMARK(BM_SteadyClockCounterRead);

@@ -17,13 +17,19 @@ const ImageLimits& MemoryFileLimits(DeviceMemory memory) {
 bool ReadDeviceMemory(CommandFrame& frame, DeviceMemory memory, std::span<std::uint8_t> image) {
     hw::AvrLink& link = frame.Link();
     const int size = static_cast<int>(image.size());
-    for (int a = 0; a < size; ++a) {
-        image[static_cast<std::size_t>(a)] =
-            memory == DeviceMemory::Flash ? link.ReadFlashByte(a) : link.ReadEepromByte(a);
-        if (frame.ShowProgress(MemoryGauge(memory), a, size)) {
-            frame.StopCommand();
-            return false;
-        }
+    // One run of reads: through a USB adapter the bytes come back a block at a time instead of a
+    // round trip each; on a parallel port each is stored and shown as soon as it is read.
+    bool cancelled = false;
+    const auto store = [&](int a, std::uint8_t value) {
+        image[static_cast<std::size_t>(a)] = value;
+        cancelled = frame.ShowProgress(MemoryGauge(memory), a, size);
+        return !cancelled;
+    };
+    if (memory == DeviceMemory::Flash) link.ReadFlashRun(0, size, store);
+    else link.ReadEepromRun(0, size, store);
+    if (cancelled) {
+        frame.StopCommand();
+        return false;
     }
     return true;
 }

@@ -66,6 +66,14 @@ constexpr int ClocksAfterChipErase = 1000;
 std::uint8_t High(int value) { return static_cast<std::uint8_t>((value >> 8) & 0xFF); }
 std::uint8_t Low(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
 
+// Flash by byte address: an even address is the low byte of word address / 2.
+std::array<std::uint8_t, 4> ReadFlashInstruction(int address) {
+    const int word = address / 2;
+    return {(address % 2 == 0) ? std::uint8_t{0x20} : std::uint8_t{0x28}, High(word), Low(word), 0x00};
+}
+
+std::array<std::uint8_t, 4> ReadEepromInstruction(int address) { return {0xA0, High(address), Low(address), 0x00}; }
+
 }  // namespace
 
 void AvrLink::ClockXtal(int n) {
@@ -218,13 +226,18 @@ void AvrLink::ChipErase() {
     AllLinesOff();
 }
 
-std::uint8_t AvrLink::ReadFlashByte(int address) {
-    const int word = address / 2;
-    const std::uint8_t opcode = (address % 2 == 0) ? 0x20 : 0x28;
-    return SendInstruction({opcode, High(word), Low(word), 0x00}, NoClocking);
-}
+std::uint8_t AvrLink::ReadFlashByte(int address) { return SendInstruction(ReadFlashInstruction(address), NoClocking); }
 
 int AvrLink::ReadFlashRun(int address, int count, const std::function<bool(int, std::uint8_t)>& accept) {
+    return ReadRun(ReadFlashInstruction, address, count, accept);
+}
+
+int AvrLink::ReadEepromRun(int address, int count, const std::function<bool(int, std::uint8_t)>& accept) {
+    return ReadRun(ReadEepromInstruction, address, count, accept);
+}
+
+int AvrLink::ReadRun(ReadInstruction instruction, int address, int count,
+                     const std::function<bool(int, std::uint8_t)>& accept) {
     std::deque<std::pair<int, InstructionSamples>> unread;
     int refused = count;
     // Judges the bytes whose answers are in (all of them at the end), in order, until one is
@@ -243,10 +256,7 @@ int AvrLink::ReadFlashRun(int address, int count, const std::function<bool(int, 
         }
     };
     for (int k = 0; k < count && refused == count; ++k) {
-        const int a = address + k;
-        const auto samples = SendSampled({(a % 2 == 0) ? std::uint8_t{0x20} : std::uint8_t{0x28}, High(a / 2),
-                                          Low(a / 2), 0x00},
-                                         NoClocking);
+        const auto samples = SendSampled(instruction(address + k), NoClocking);
         if (!samples) {
             if (!accept(k, 0xFF)) refused = k;
             continue;
@@ -278,7 +288,7 @@ void AvrLink::WriteFlashPage(int page) {
 }
 
 std::uint8_t AvrLink::ReadEepromByte(int address) {
-    return SendInstruction({0xA0, High(address), Low(address), 0x00}, NoClocking);
+    return SendInstruction(ReadEepromInstruction(address), NoClocking);
 }
 
 void AvrLink::WriteEepromByte(int address, std::uint8_t value) {

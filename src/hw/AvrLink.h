@@ -45,6 +45,8 @@ public:
     void WriteFlashPage(int page);
 
     std::uint8_t ReadEepromByte(int address);
+    // ReadEepromByte over a run of addresses, as ReadFlashRun.
+    int ReadEepromRun(int address, int count, const std::function<bool(int, std::uint8_t)>& accept);
     void WriteEepromByte(int address, std::uint8_t value);
 
     // ATmega8515 fuse bytes.
@@ -91,6 +93,10 @@ private:
     using InstructionSamples = std::array<ByteSamples, 4>;
     std::optional<InstructionSamples> SendSampled(const std::array<std::uint8_t, 4>& bytes, int clockAfterEachByte);
     void Drop(const InstructionSamples& samples);
+    using ReadInstruction = std::array<std::uint8_t, 4> (*)(int address);
+    // The run of reads behind ReadFlashRun and ReadEepromRun.
+    int ReadRun(ReadInstruction instruction, int address, int count,
+                const std::function<bool(int, std::uint8_t)>& accept);
     bool TryProgrammingEnable();
     // Gives the power-up clock burst and, with the fast timing, times it on the counter to learn
     // how long a port write takes, which sets the XTAL1 cycles of an SCK phase.
