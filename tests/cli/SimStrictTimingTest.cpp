@@ -5,6 +5,7 @@
 // timings); and a violation, when there is one, reported and failing the run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -55,20 +56,22 @@ std::vector<std::uint8_t> Pattern(std::size_t size, unsigned seed) {
     return bytes;
 }
 
-TEST(SimStrict, EveryChipRoundTripsInBothTimingsWithoutAProtocolViolation) {
+// One test for each kind of port, so that they run side by side.
+class SimStrictRoundTrip : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(SimStrictRoundTrip, EveryChipRoundTripsInBothTimingsWithoutAProtocolViolation) {
     struct Case {
         std::string chip;  // a catalogue 24Cxx, or an AVR model
         bool fast;
-        std::string board = "sim";
+        std::string board;
     };
+    const std::string board = GetParam();
     std::vector<Case> cases;
-    for (const char* board : {"sim", "sim:ft232h", "sim:ft232r"}) {
-        for (const auto& chip : eeprom::ChipCatalogue) cases.push_back({std::string(chip.name), true, board});
-        for (const char* model : {"at90s8515", "at90s4414", "atmega8515"}) cases.push_back({model, true, board});
-        cases.push_back({"24C04", false, board});
-        cases.push_back({"24C64", false, board});
-        cases.push_back({"atmega8515", false, board});
-    }
+    for (const auto& chip : eeprom::ChipCatalogue) cases.push_back({std::string(chip.name), true, board});
+    for (const char* model : {"at90s8515", "at90s4414", "atmega8515"}) cases.push_back({model, true, board});
+    cases.push_back({"24C04", false, board});
+    cases.push_back({"24C64", false, board});
+    cases.push_back({"atmega8515", false, board});
 
     for (const Case& c : cases) {
         StrictCli cli;
@@ -118,6 +121,13 @@ TEST(SimStrict, EveryChipRoundTripsInBothTimingsWithoutAProtocolViolation) {
         run(socket, {"avr", "verify-eeprom", eepromFile});
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(EachPortKind, SimStrictRoundTrip, ::testing::Values("sim", "sim:ft232h", "sim:ft232r"),
+                         [](const ::testing::TestParamInfo<const char*>& port) {
+                             std::string name = port.param;
+                             std::replace(name.begin(), name.end(), ':', '_');
+                             return name;
+                         });
 
 TEST(SimStrict, AViolationIsReportedAndFailsACommandThatWorked) {
     StrictCli cli;
