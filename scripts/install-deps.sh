@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth sigrok-cli
   srecord binutils-avr gcc-avr avr-libc libelf-dev
-  bash-completion libftdi1-dev gettext
+  bash-completion libftdi1-dev libusb-1.0-0-dev gettext
 )
 packages+=("$@")
 
