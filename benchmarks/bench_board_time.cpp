@@ -120,27 +120,30 @@ struct Eeprom24C512 {
     std::unique_ptr<eeprom::CommandFrame> frame;
 };
 
-void BM_Read24C512(benchmark::State& state) {
+// A command through each kind of port: a fresh `Device` (a chip on the simulated board behind
+// its command frame) for each case, the command's board time reported beside the parallel port's.
+template <class Device, class Command>
+void TimeByPort(benchmark::State& state, const char* name, double target, Command command) {
     const bool fast = state.range(0) != 0;
     const int port = static_cast<int>(state.range(1));
     for (auto _ : state) {
-        Eeprom24C512 chip(fast, port);
-        const double before = chip.simulation.Seconds();
-        if (eeprom::ReadChip(*chip.frame) != shell::CommandOutcome::Done) state.SkipWithError("the read failed");
-        ReportByPort(state, "read", chip.simulation, chip.simulation.Seconds() - before, Read24C512Target, fast, port);
+        Device device(fast, port);
+        const double before = device.simulation.Seconds();
+        if (!command(device)) state.SkipWithError("the command failed");
+        ReportByPort(state, name, device.simulation, device.simulation.Seconds() - before, target, fast, port);
     }
 }
 
+void BM_Read24C512(benchmark::State& state) {
+    TimeByPort<Eeprom24C512>(state, "read", Read24C512Target, [](Eeprom24C512& chip) {
+        return eeprom::ReadChip(*chip.frame) == shell::CommandOutcome::Done;
+    });
+}
+
 void BM_Program24C512(benchmark::State& state) {
-    const bool fast = state.range(0) != 0;
-    const int port = static_cast<int>(state.range(1));
-    for (auto _ : state) {
-        Eeprom24C512 chip(fast, port);
-        const double before = chip.simulation.Seconds();
-        if (eeprom::ProgramChip(*chip.frame) != shell::CommandOutcome::Done) state.SkipWithError("the program failed");
-        ReportByPort(state, "program", chip.simulation, chip.simulation.Seconds() - before, Program24C512Target, fast,
-                     port);
-    }
+    TimeByPort<Eeprom24C512>(state, "program", Program24C512Target, [](Eeprom24C512& chip) {
+        return eeprom::ProgramChip(*chip.frame) == shell::CommandOutcome::Done;
+    });
 }
 
 // An ATmega8515 behind the AVR command frame, with an 8 KiB image file in the run's folder.
@@ -161,30 +164,17 @@ struct Atmega8515 {
 
 // The whole flash programmed, each page read back as the command does.
 void BM_ProgramFlashAtmega8515(benchmark::State& state) {
-    const bool fast = state.range(0) != 0;
-    const int port = static_cast<int>(state.range(1));
-    for (auto _ : state) {
-        Atmega8515 device(fast, port);
-        const double before = device.simulation.Seconds();
-        if (avr::ProgramFlashFrom(*device.frame, device.image) != shell::CommandOutcome::Done ||
-            device.shell.messages != 0)
-            state.SkipWithError("the program failed");
-        ReportByPort(state, "flash", device.simulation, device.simulation.Seconds() - before, ProgramFlashTarget, fast,
-                     port);
-    }
+    TimeByPort<Atmega8515>(state, "flash", ProgramFlashTarget, [](Atmega8515& device) {
+        return avr::ProgramFlashFrom(*device.frame, device.image) == shell::CommandOutcome::Done &&
+               device.shell.messages == 0;
+    });
 }
 
 void BM_ReadFlashAtmega8515(benchmark::State& state) {
-    const bool fast = state.range(0) != 0;
-    const int port = static_cast<int>(state.range(1));
-    for (auto _ : state) {
-        Atmega8515 device(fast, port);
+    TimeByPort<Atmega8515>(state, "read-flash", ReadFlashTarget, [](Atmega8515& device) {
         const std::string file = (std::filesystem::path(device.simulation.folder) / "read.bin").string();
-        const double before = device.simulation.Seconds();
-        if (avr::ReadFlashTo(*device.frame, file) != shell::CommandOutcome::Done) state.SkipWithError("the read failed");
-        ReportByPort(state, "read-flash", device.simulation, device.simulation.Seconds() - before, ReadFlashTarget,
-                     fast, port);
-    }
+        return avr::ReadFlashTo(*device.frame, file) == shell::CommandOutcome::Done;
+    });
 }
 
 // One reading of the real counter: the figure the simulated clock charges for each of its own.
