@@ -15,7 +15,7 @@
 #include "avr/CommandFrame.h"
 #include "avr/ProgramFlash.h"
 #include "board/Board.h"
-#include "hw/BoardLines.h"
+#include "link/BoardLines.h"
 #include "sim/SimulatedBoard.h"
 
 namespace {
@@ -50,7 +50,7 @@ void ProgramWholeFlash(benchmark::State& state, const char* model) {
         options.simEeprom = "none";
         options.simAvr = model;
         board::Board board = board::OpenBoard(options);
-        hw::BoardLines lines(*board.port);
+        link::BoardLines lines(*board.port);
         bench::QuietShell shell;
         QuietView view;
         avr::CommandFrame frame(lines, *board.clock, shell, view);

@@ -9,8 +9,8 @@
 #include <chrono>
 #include <vector>
 
-#include "hw/BitTiming.h"
-#include "hw/SteadyClock.h"
+#include "link/BitTiming.h"
+#include "port/SteadyClock.h"
 
 namespace {
 
@@ -45,8 +45,8 @@ void MeasureWaits(benchmark::State& state, double targetUs, Wait wait) {
 }
 
 void BM_BitDelay25us(benchmark::State& state) {
-    tarpel::hw::SteadyClock clock;
-    tarpel::hw::BitTiming timing(clock);
+    tarpel::port::SteadyClock clock;
+    tarpel::link::BitTiming timing(clock);
     timing.CalibrateBitDelay();
     timing.DelayFactor = 1;
     MeasureWaits(state, UnitUs, [&] { timing.BitDelay(); });
@@ -55,8 +55,8 @@ void BM_BitDelay25us(benchmark::State& state) {
 BENCHMARK(BM_BitDelay25us)->Iterations(20000)->Unit(benchmark::kMicrosecond);
 
 void BM_BitDelay5us(benchmark::State& state) {
-    tarpel::hw::SteadyClock clock;
-    tarpel::hw::BitTiming timing(clock);
+    tarpel::port::SteadyClock clock;
+    tarpel::link::BitTiming timing(clock);
     timing.CalibrateBitDelay();
     timing.DelayFactor = 1;
     timing.FastTiming = true;

@@ -22,9 +22,9 @@
 #include "board/Board.h"
 #include "eeprom/ChipCommands.h"
 #include "eeprom/CommandFrame.h"
-#include "hw/BitTiming.h"
-#include "hw/BoardLines.h"
-#include "hw/SteadyClock.h"
+#include "link/BitTiming.h"
+#include "link/BoardLines.h"
+#include "port/SteadyClock.h"
 #include "sim/SimulatedBoard.h"
 #include "sim/SimulatedClock.h"
 
@@ -57,7 +57,7 @@ struct Simulation {
         options.simEeprom = eeprom;
         options.simAvr = avr;
         opened = board::OpenBoard(options);
-        lines = std::make_unique<hw::BoardLines>(*opened.port);
+        lines = std::make_unique<link::BoardLines>(*opened.port);
     }
     ~Simulation() {
         lines.reset();
@@ -77,7 +77,7 @@ struct Simulation {
 
     std::string folder;
     board::Board opened;
-    std::unique_ptr<hw::BoardLines> lines;
+    std::unique_ptr<link::BoardLines> lines;
 };
 
 void Report(benchmark::State& state, const Simulation& simulation, double seconds, double target, bool fast) {
@@ -114,7 +114,7 @@ struct Eeprom24C512 {
         frame = std::make_unique<eeprom::CommandFrame>(workspace, *simulation.lines, timing, shell);
     }
     Simulation simulation;
-    hw::BitTiming timing;
+    link::BitTiming timing;
     eeprom::EepromWorkspace workspace;
     bench::QuietShell shell;
     std::unique_ptr<eeprom::CommandFrame> frame;
@@ -179,7 +179,7 @@ void BM_ReadFlashAtmega8515(benchmark::State& state) {
 
 // One reading of the real counter: the figure the simulated clock charges for each of its own.
 void BM_SteadyClockCounterRead(benchmark::State& state) {
-    hw::SteadyClock clock;
+    port::SteadyClock clock;
     for (auto _ : state) benchmark::DoNotOptimize(clock.QueryPerformanceCounter());
     state.counters["sim_charges_ns"] = static_cast<double>(sim::SimulatedClock::MeasuredReadNs);
 }

@@ -10,7 +10,7 @@
 #include "QuietShell.h"
 #include "board/Board.h"
 #include "eeprom/ChipCommands.h"
-#include "hw/I2cMaster.h"
+#include "link/I2cMaster.h"
 #include "shell/Progress.h"
 #include "sim/SimulatedBoard.h"
 
@@ -29,8 +29,8 @@ struct Simulated24C512 {
         options.simEeprom = "24C512";
         options.simAvr = "none";
         opened = board::OpenBoard(options);
-        lines = std::make_unique<hw::BoardLines>(*opened.port);
-        timing = std::make_unique<hw::BitTiming>(*opened.clock);
+        lines = std::make_unique<link::BoardLines>(*opened.port);
+        timing = std::make_unique<link::BitTiming>(*opened.clock);
         timing->CalibrateBitDelay();
         timing->DelayFactor = 1;
         workspace.cbChipChange(7);
@@ -47,8 +47,8 @@ struct Simulated24C512 {
 
     std::string folder;
     board::Board opened;
-    std::unique_ptr<hw::BoardLines> lines;
-    std::unique_ptr<hw::BitTiming> timing;
+    std::unique_ptr<link::BoardLines> lines;
+    std::unique_ptr<link::BitTiming> timing;
     eeprom::EepromWorkspace workspace;
     bench::QuietShell shell;
     std::unique_ptr<eeprom::CommandFrame> frame;

@@ -6,15 +6,15 @@
 
 #include <cstdint>
 
-#include "hw/BoardLines.h"
-#include "hw/Port.h"
+#include "link/BoardLines.h"
+#include "port/Port.h"
 
 namespace {
 
 constexpr double TargetNs = 20.0;
 
 // Defined here, out of the line layer's sight, so its calls stay virtual as a real backend's do.
-class NullPort final : public tarpel::hw::Port {
+class NullPort final : public tarpel::port::Port {
 public:
     void DlPortWritePortUchar(std::uint16_t, std::uint8_t value) override { benchmark::DoNotOptimize(value); }
     std::uint8_t DlPortReadPortUchar(std::uint16_t) override { return 0xFF; }
@@ -27,7 +27,7 @@ void Report(benchmark::State& state) {
 
 void BM_SclChange(benchmark::State& state) {
     NullPort port;
-    tarpel::hw::BoardLines lines(port);
+    tarpel::link::BoardLines lines(port);
     lines.BusPowerUp();
     bool level = false;
     for (auto _ : state) {
@@ -40,7 +40,7 @@ BENCHMARK(BM_SclChange);
 
 void BM_SckChange(benchmark::State& state) {
     NullPort port;
-    tarpel::hw::BoardLines lines(port);
+    tarpel::link::BoardLines lines(port);
     lines.WriteIspLines(true, false, false, false, false);
     bool level = false;
     for (auto _ : state) {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "board/Board.h"
-#include "hw/BoardLines.h"
+#include "link/BoardLines.h"
 #include "sim/SimulatedBoard.h"
 
 namespace {
@@ -56,7 +56,7 @@ void I2cAccesses(benchmark::State& state, const char* eeprom, const char* avr) {
         state.SkipWithError(simulation.opened.error.c_str());
         return;
     }
-    hw::BoardLines lines(*simulation.opened.port);
+    link::BoardLines lines(*simulation.opened.port);
     bool sink = false;
     lines.BusPowerUp();
     const std::int64_t before = Accesses(simulation);
@@ -105,7 +105,7 @@ void BM_XtalClock_ATmega8515(benchmark::State& state) {
         state.SkipWithError(simulation.opened.error.c_str());
         return;
     }
-    hw::BoardLines lines(*simulation.opened.port);
+    link::BoardLines lines(*simulation.opened.port);
     lines.WriteIspLines(true, false, false, false, false);
     const std::int64_t before = Accesses(simulation);
     for (auto _ : state) {
@@ -119,11 +119,11 @@ void BM_XtalClock_ATmega8515(benchmark::State& state) {
 
 void BM_StatusRead(benchmark::State& state) {
     Simulation simulation("24C128", "atmega8515");
-    hw::Port& port = *simulation.opened.port;
-    port.DlPortWritePortUchar(hw::DataPort, 0x1F);
+    port::Port& port = *simulation.opened.port;
+    port.DlPortWritePortUchar(port::DataPort, 0x1F);
     std::uint8_t sink = 0;
     const std::int64_t before = Accesses(simulation);
-    for (auto _ : state) sink ^= port.DlPortReadPortUchar(hw::StatusPort);
+    for (auto _ : state) sink ^= port.DlPortReadPortUchar(port::StatusPort);
     benchmark::DoNotOptimize(sink);
     ReportRate(state, Accesses(simulation) - before);
 }

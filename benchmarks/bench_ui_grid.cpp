@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "hw/Port.h"
-#include "hw/SteadyClock.h"
+#include "port/Port.h"
+#include "port/SteadyClock.h"
 #include "ui/ModalRunner.h"
 #include "ui/SettingsStore.h"
 #include "ui/TVentana.h"
@@ -25,7 +25,7 @@ using tarpel::ui::TVentana;
 
 constexpr double TargetMs = 1.0;
 
-class NullPort final : public tarpel::hw::Port {
+class NullPort final : public tarpel::port::Port {
 public:
     void DlPortWritePortUchar(std::uint16_t, std::uint8_t) override {}
     std::uint8_t DlPortReadPortUchar(std::uint16_t) override { return 0xFF; }
@@ -56,7 +56,7 @@ struct Bench {
     std::unique_ptr<QApplication> application;
     QTemporaryDir folder;
     NullPort port;
-    tarpel::hw::SteadyClock clock;
+    tarpel::port::SteadyClock clock;
     tarpel::ui::ModalRunner runner;
     std::unique_ptr<tarpel::ui::SettingsStore> settings;
     std::unique_ptr<TVentana> window;

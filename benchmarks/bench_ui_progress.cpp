@@ -24,8 +24,8 @@
 #include "QuietShell.h"
 #include "board/Board.h"
 #include "eeprom/ChipCommands.h"
-#include "hw/BitTiming.h"
-#include "hw/BoardLines.h"
+#include "link/BitTiming.h"
+#include "link/BoardLines.h"
 #include "shell/Progress.h"
 #include "sim/SimulatedClock.h"
 #include "ui/Forms.h"
@@ -80,8 +80,8 @@ struct Rig {
         Settle();
 
         quietBoard = Simulated24C512(folder, "quiet");
-        lines = std::make_unique<hw::BoardLines>(*quietBoard.port);
-        timing = std::make_unique<hw::BitTiming>(*quietBoard.clock);
+        lines = std::make_unique<link::BoardLines>(*quietBoard.port);
+        timing = std::make_unique<link::BitTiming>(*quietBoard.clock);
         timing->CalibrateBitDelay();
         timing->DelayFactor = 1;  // as the window's, which reads the default setting
         workspace.cbChipChange(7);
@@ -111,8 +111,8 @@ struct Rig {
     std::unique_ptr<ui::Forms> forms;
 
     board::Board quietBoard;
-    std::unique_ptr<hw::BoardLines> lines;
-    std::unique_ptr<hw::BitTiming> timing;
+    std::unique_ptr<link::BoardLines> lines;
+    std::unique_ptr<link::BitTiming> timing;
     eeprom::EepromWorkspace workspace;
     bench::QuietShell quietShell;
     std::unique_ptr<eeprom::CommandFrame> frame;

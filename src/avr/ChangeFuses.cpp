@@ -13,7 +13,7 @@ namespace {
 // Reads the bytes, writes and reads back those `wanted` makes of them when they differ.
 CommandOutcome UpdateFuses(CommandFrame& frame, const std::function<FuseBytes(FuseBytes)>& wanted,
                            FuseUpdate& update) {
-    hw::AvrLink& link = frame.Link();
+    link::AvrLink& link = frame.Link();
     const FuseBytes before{link.ReadFuseLow(), link.ReadFuseHigh()};
     update.before = before;
     const FuseBytes after = wanted(before);

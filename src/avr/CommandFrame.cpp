@@ -30,7 +30,7 @@ bool CommandFrame::IdentifyDevice() {
         return false;
     }
     kind_ = DeviceKind::AT90S8515;
-    const hw::AvrSignature signature = link_.ReadSignature();
+    const link::AvrSignature signature = link_.ReadSignature();
     if (const DeviceType* device = FindDevice(signature)) {
         view_.SetDeviceCaption(device->caption);
         kind_ = device->kind;

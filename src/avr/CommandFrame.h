@@ -9,9 +9,9 @@
 #include "avr/AvrView.h"
 #include "avr/DeviceKind.h"
 #include "avr/DeviceTable.h"
-#include "hw/AvrLink.h"
-#include "hw/BoardLines.h"
-#include "hw/Clock.h"
+#include "link/AvrLink.h"
+#include "link/BoardLines.h"
+#include "port/Clock.h"
 #include "shell/CommandOutcome.h"
 #include "shell/Shell.h"
 #include "shell/Translate.h"
@@ -36,7 +36,7 @@ enum class Identification {
 
 class CommandFrame {
 public:
-    CommandFrame(hw::BoardLines& lines, hw::Clock& clock, shell::Shell& shell, AvrView& view)
+    CommandFrame(link::BoardLines& lines, port::Clock& clock, shell::Shell& shell, AvrView& view)
         : link_(lines, clock), clock_(clock), shell_(shell), view_(view) {}
 
     CommandFrame(const CommandFrame&) = delete;
@@ -85,14 +85,14 @@ public:
     Scope Begin() { return Scope(running_); }
     bool Running() const { return running_; }
 
-    hw::AvrLink& Link() { return link_; }
-    hw::Clock& Clock() { return clock_; }
+    link::AvrLink& Link() { return link_; }
+    port::Clock& Clock() { return clock_; }
     shell::Shell& Shell() { return shell_; }
     AvrView& View() { return view_; }
 
 private:
-    hw::AvrLink link_;
-    hw::Clock& clock_;
+    link::AvrLink link_;
+    port::Clock& clock_;
     shell::Shell& shell_;
     AvrView& view_;
     DeviceKind kind_ = DeviceKind::AT90S8515;

@@ -15,7 +15,7 @@ const ImageLimits& MemoryFileLimits(DeviceMemory memory) {
 }
 
 bool ReadDeviceMemory(CommandFrame& frame, DeviceMemory memory, std::span<std::uint8_t> image) {
-    hw::AvrLink& link = frame.Link();
+    link::AvrLink& link = frame.Link();
     const int size = static_cast<int>(image.size());
     // One run of reads: through a USB adapter the bytes come back a block at a time instead of a
     // round trip each; on a parallel port each is stored and shown as soon as it is read.

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "avr/DeviceKind.h"
-#include "hw/AvrLink.h"
+#include "link/AvrLink.h"
 
 namespace tarpel::avr {
 
@@ -17,7 +17,7 @@ enum class FlashWriteMode {
 };
 
 struct DeviceType {
-    hw::AvrSignature signature;
+    link::AvrSignature signature;
     std::string_view caption;  // what lbTipo shows
     DeviceKind kind;
     int flashSize;   // bytes
@@ -39,12 +39,12 @@ inline constexpr std::array<DeviceType, 3> DeviceTable{{
 }};
 
 // What a device locked against reading and writing answers to the three signature reads.
-inline constexpr hw::AvrSignature LockedSignature{0x00, 0x01, 0x02};
+inline constexpr link::AvrSignature LockedSignature{0x00, 0x01, 0x02};
 
 inline constexpr int FlashPageSize = 64;  // bytes of an ATmega8515 flash page
 
 // The row with this signature, or null for a device the programmer does not know.
-constexpr const DeviceType* FindDevice(const hw::AvrSignature& signature) {
+constexpr const DeviceType* FindDevice(const link::AvrSignature& signature) {
     for (const auto& device : DeviceTable) {
         if (device.signature == signature) return &device;
     }

@@ -147,7 +147,7 @@ bool CheckImageFits(CommandFrame& frame, const FileImage& image, const ImageLimi
 
 bool CheckFileDevice(CommandFrame& frame, const std::vector<std::uint8_t>& signature) {
     if (signature.empty()) return true;
-    const hw::AvrSignature& identified = frame.Device().signature;
+    const link::AvrSignature& identified = frame.Device().signature;
     if (std::equal(signature.begin(), signature.end(), identified.begin(), identified.end())) return true;
     frame.StopCommand();
     frame.Shell().MessageBox(Tr("El fichero es para un ") + DeviceName(signature) +

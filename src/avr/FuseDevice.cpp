@@ -54,7 +54,7 @@ bool ConfirmClock(CommandFrame& frame, std::uint8_t cksel) {
 }
 
 bool WriteCheckedFuses(CommandFrame& frame, FuseBytes bytes, std::optional<FuseBytes> current) {
-    hw::AvrLink& link = frame.Link();
+    link::AvrLink& link = frame.Link();
     // Each write waits out the fuse's 50 ms itself.
     if (!current || current->low != bytes.low) link.WriteFuseLow(bytes.low);
     if (!current || current->high != bytes.high) link.WriteFuseHigh(bytes.high);

@@ -27,7 +27,7 @@ CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) 
     }
     if (!CheckImageFits(frame, image, EepromImageLimits, frame.EepromSize())) return CommandOutcome::Failed;
     if (!CheckFileDevice(frame, image.signature)) return CommandOutcome::Failed;
-    hw::AvrLink& link = frame.Link();
+    link::AvrLink& link = frame.Link();
     const auto& busyAnswers = frame.Device().eepromBusyAnswers;
     const int size = frame.EepromSize();
     for (int a = 0; a < size; ++a) {

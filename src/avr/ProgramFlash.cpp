@@ -40,7 +40,7 @@ bool WriteFailed(CommandFrame& frame, std::string_view message, int address, boo
 }
 
 bool ProgramBytes(CommandFrame& frame, std::span<const std::uint8_t> image) {
-    hw::AvrLink& link = frame.Link();
+    link::AvrLink& link = frame.Link();
     const int size = frame.FlashSize();
     for (int a = 0; a < size; ++a) {
         const std::uint8_t v = image[static_cast<std::size_t>(a)];
@@ -71,7 +71,7 @@ bool ProgramBytes(CommandFrame& frame, std::span<const std::uint8_t> image) {
 }
 
 bool ProgramPages(CommandFrame& frame, std::span<const std::uint8_t> image) {
-    hw::AvrLink& link = frame.Link();
+    link::AvrLink& link = frame.Link();
     const int size = frame.FlashSize();
     for (int p = 0; p < size / FlashPageSize; ++p) {
         const int first = p * FlashPageSize;

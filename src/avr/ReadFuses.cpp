@@ -10,7 +10,7 @@ CommandOutcome ReadFuses(CommandFrame& frame, FusePanel& panel, FuseMemory& memo
     const auto scope = frame.Begin();
     if (!scope) return CommandOutcome::Failed;
     if (!IdentifyFuseDevice(frame)) return CommandOutcome::Failed;
-    hw::AvrLink& link = frame.Link();
+    link::AvrLink& link = frame.Link();
     const FuseBytes bytes{link.ReadFuseLow(), link.ReadFuseHigh()};
     frame.SwitchOff();
     panel.ShowSettings(SettingsFromFuses(bytes.low, bytes.high));

@@ -8,14 +8,15 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "board/InertPort.h"
-#include "hw/DirectPort.h"
-#include "hw/FlushingClock.h"
-#include "hw/FtdiPort.h"
-#include "hw/LibFtdiCalls.h"
-#include "hw/PpdevPort.h"
-#include "hw/SteadyClock.h"
-#include "hw/TracingPort.h"
+#include "port/InertPort.h"
+#include "port/DirectPort.h"
+#include "port/FlushingClock.h"
+#include "port/FtdiPort.h"
+#include "port/LibFtdiCalls.h"
+#include "port/PpdevPort.h"
+#include "port/SteadyClock.h"
+#include "board/TraceLines.h"
+#include "port/TracingPort.h"
 #include "shell/Translate.h"
 #include "sim/AvrFactory.h"
 #include "sim/ChipStore.h"
@@ -53,10 +54,10 @@ std::string ChosenBoard(const BoardOptions& options) {
 }
 
 struct Opened {
-    std::unique_ptr<hw::Port> port;
-    std::unique_ptr<hw::Clock> clock;
-    hw::TracingPort::TimeSource now;
-    hw::TracingPort::StatusProbe probe;
+    std::unique_ptr<port::Port> port;
+    std::unique_ptr<port::Clock> clock;
+    port::TracingPort::TimeSource now;
+    port::TracingPort::StatusProbe probe;
 };
 
 Opened OpenSimulation(const BoardOptions& options, Board& board) {
@@ -88,7 +89,7 @@ Opened OpenSimulation(const BoardOptions& options, Board& board) {
             [raw] { return raw->PeekStatus(); }};
 }
 
-hw::TracingPort::TimeSource SteadyTime() {
+port::TracingPort::TimeSource SteadyTime() {
     const auto start = std::chrono::steady_clock::now();
     return [start] {
         return static_cast<std::uint64_t>(
@@ -100,8 +101,8 @@ bool IsSimulatedAdapter(std::string_view kind) { return kind == "sim:ft232r" || 
 bool IsFtdi(std::string_view kind) { return kind == "ftdi" || (kind.starts_with("ftdi:") && kind.size() > 5); }
 
 // The FTDI port queues its writes: the clock sends them before every wait and time reading.
-void FlushBeforeWaits(Opened& opened, hw::FtdiPort& port) {
-    opened.clock = std::make_unique<hw::FlushingClock>(std::move(opened.clock), [&port] { port.Flush(); });
+void FlushBeforeWaits(Opened& opened, port::FtdiPort& port) {
+    opened.clock = std::make_unique<port::FlushingClock>(std::move(opened.clock), [&port] { port.Flush(); });
 }
 
 // The simulated board behind a simulated adapter, which counts the time of the pins itself.
@@ -111,9 +112,9 @@ Opened BehindSimulatedAdapter(const std::string& kind, const BoardOptions& optio
                               Board& board) {
     sim::SimulatedBoard* raw = board.simulation;
     raw->accessTimeNs = 0;
-    std::unique_ptr<hw::Port> wired = std::move(simulated.port);
+    std::unique_ptr<port::Port> wired = std::move(simulated.port);
     if (!options.traceFile.empty()) {
-        auto tracing = std::make_unique<hw::TracingPort>(std::move(wired), options.traceFile, simulated.now,
+        auto tracing = std::make_unique<port::TracingPort>(std::move(wired), options.traceFile, BoardTraceLines(), simulated.now,
                                                          simulated.probe);
         board.error = tracing->Error();
         board.trace = tracing.get();
@@ -123,7 +124,7 @@ Opened BehindSimulatedAdapter(const std::string& kind, const BoardOptions& optio
     const sim::SimulatedAdapterModel& model = kind == "sim:ft232r" ? sim::Ft232rModel : sim::Ft232hModel;
     auto adapter = std::make_unique<sim::SimulatedFtdiAdapter>(
         model, std::move(wired), [raw] { return raw->PeekStatus(); }, raw->Time(), &raw->Pacer());
-    auto port = hw::FtdiPort::Open(std::move(adapter), "", board.error);
+    auto port = port::FtdiPort::Open(std::move(adapter), "", board.error);
     if (!port) return {};
     board.description = Tr("Placa: simulada tras un ") + port->Name() + Tr(" simulado");
     Opened opened{nullptr, std::move(simulated.clock), simulated.now, simulated.probe};
@@ -134,11 +135,11 @@ Opened BehindSimulatedAdapter(const std::string& kind, const BoardOptions& optio
 
 Opened OpenFtdi(const std::string& kind, Board& board) {
     Opened opened;
-    opened.clock = std::make_unique<hw::SteadyClock>();
+    opened.clock = std::make_unique<port::SteadyClock>();
     opened.now = SteadyTime();
     const std::string serial = kind == "ftdi" ? std::string() : kind.substr(std::string_view("ftdi:").size());
     board.description = Tr("Placa: adaptador USB FTDI");
-    auto port = hw::FtdiPort::Open(std::make_unique<hw::LibFtdiCalls>(), serial, board.error);
+    auto port = port::FtdiPort::Open(std::make_unique<port::LibFtdiCalls>(), serial, board.error);
     if (!port) return opened;
     board.description = Tr("Placa: adaptador USB ") + port->Name();
     FlushBeforeWaits(opened, *port);
@@ -148,15 +149,15 @@ Opened OpenFtdi(const std::string& kind, Board& board) {
 
 Opened OpenHardware(const std::string& kind, Board& board) {
     Opened opened;
-    opened.clock = std::make_unique<hw::SteadyClock>();
+    opened.clock = std::make_unique<port::SteadyClock>();
     opened.now = SteadyTime();
     if (kind == "direct") {
         board.description = Tr("Placa: puertos directos 0x378");
-        opened.port = hw::DirectPort::Open(board.error);
+        opened.port = port::DirectPort::Open(board.error);
     } else {
         const std::string device = kind == "ppdev" ? DefaultParport : kind.substr(std::string_view("ppdev:").size());
         board.description = Tr("Placa: ") + device;
-        opened.port = hw::PpdevPort::Open(device, board.error);
+        opened.port = port::PpdevPort::Open(device, board.error);
     }
     return opened;
 }
@@ -214,7 +215,7 @@ Board OpenBoard(const BoardOptions& options) {
         }
     }
     if (board.error.empty() && !options.traceFile.empty() && !board.trace) {
-        auto tracing = std::make_unique<hw::TracingPort>(std::move(opened.port), options.traceFile, opened.now,
+        auto tracing = std::make_unique<port::TracingPort>(std::move(opened.port), options.traceFile, BoardTraceLines(), opened.now,
                                                          opened.probe);
         board.error = tracing->Error();
         board.trace = tracing.get();
@@ -224,7 +225,7 @@ Board OpenBoard(const BoardOptions& options) {
         board.simulation = nullptr;
         board.trace = nullptr;
         // The simulated clock lives on the simulation's time, which goes with its port.
-        opened.clock = std::make_unique<hw::SteadyClock>();
+        opened.clock = std::make_unique<port::SteadyClock>();
         opened.port = std::make_unique<InertPort>();
     }
     board.port = std::move(opened.port);

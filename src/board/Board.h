@@ -7,26 +7,26 @@
 #include <string>
 
 #include "board/BoardOptions.h"
-#include "hw/Clock.h"
-#include "hw/Port.h"
+#include "port/Clock.h"
+#include "port/Port.h"
 
 namespace tarpel::sim {
 class SimulatedBoard;
 }
-namespace tarpel::hw {
+namespace tarpel::port {
 class TracingPort;
 }
 
 namespace tarpel::board {
 
 struct Board {
-    std::unique_ptr<hw::Port> port;    // what the line layer writes to; never null
-    std::unique_ptr<hw::Clock> clock;  // never null
+    std::unique_ptr<port::Port> port;    // what the line layer writes to; never null
+    std::unique_ptr<port::Clock> clock;  // never null
     std::string description;           // for the status bar: "Placa: /dev/parport0", "Placa: adaptador USB FT232R A1B2C3"
     std::string error;                 // why the chosen port could not be opened; the port is inert then
     bool badOptions = false;           // the error lies in the options themselves (a usage error)
     sim::SimulatedBoard* simulation = nullptr;  // set on the simulated board
-    hw::TracingPort* trace = nullptr;           // the line trace inside port, when one is written
+    port::TracingPort* trace = nullptr;           // the line trace inside port, when one is written
 
     bool Usable() const { return error.empty(); }
 };

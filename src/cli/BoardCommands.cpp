@@ -1,7 +1,7 @@
 #include "cli/BoardCommands.h"
 
 #include "cli/CommandContext.h"
-#include "hw/CheckBoard.h"
+#include "board/CheckBoard.h"
 #include "shell/Translate.h"
 
 namespace tarpel::cli {
@@ -13,7 +13,7 @@ void RegisterBoardCommands(CommandTable& table) {
                .run = [](CommandContext& context) {
                    // Which board answered (or did not): a USB adapter by its kind and serial number.
                    context.out << context.board.description << '\n';
-                   return hw::CheckBoard(context.lines, context.shell) ? ExitSuccess : ExitFailure;
+                   return board::CheckBoard(context.lines, context.shell) ? ExitSuccess : ExitFailure;
                }});
 }
 

@@ -4,16 +4,16 @@
 #include <string>
 #include <vector>
 
-#include "board/InertPort.h"
+#include "port/InertPort.h"
 #include "cli/CommandContext.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsoleShell.h"
-#include "cli/ImmediateStopPort.h"
+#include "port/StopPort.h"
 #include "cli/SameFile.h"
 #include "cli/SimViolationReport.h"
 #include "cli/StopSignals.h"
-#include "hw/SteadyClock.h"
-#include "hw/TracingPort.h"
+#include "port/SteadyClock.h"
+#include "port/TracingPort.h"
 #include "shell/Translate.h"
 
 namespace tarpel::cli {
@@ -27,7 +27,7 @@ board::Board NoBoard(const board::BoardOptions& options) {
     board.error = board::ValidateBoardOptions(options);
     board.badOptions = !board.error.empty();
     board.port = std::make_unique<board::InertPort>();
-    board.clock = std::make_unique<hw::SteadyClock>();
+    board.clock = std::make_unique<port::SteadyClock>();
     return board;
 }
 
@@ -69,9 +69,10 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
         err << "ERROR: " << board.error << '\n';
         return ExitFailure;
     }
-    board.port = std::make_unique<ImmediateStopPort>(std::move(board.port));
-    hw::BoardLines lines(*board.port);
-    hw::BitTiming timing(*board.clock);
+    board.port = std::make_unique<port::StopPort>(
+        std::move(board.port), [] { return ForcedStopSignal() != 0; }, [] { EndForcedStop(); });
+    link::BoardLines lines(*board.port);
+    link::BitTiming timing(*board.clock);
     timing.CalibrateBitDelay();
     timing.DelayFactor = line.delayFactor;
     timing.FastTiming = line.fastTiming;

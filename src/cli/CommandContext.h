@@ -10,21 +10,21 @@
 
 #include "board/Board.h"
 #include "cli/ConsoleShell.h"
-#include "hw/BitTiming.h"
-#include "hw/BoardLines.h"
+#include "link/BitTiming.h"
+#include "link/BoardLines.h"
 
 namespace tarpel::cli {
 
 struct CommandContext {
     board::Board& board;
-    hw::BoardLines& lines;
-    hw::BitTiming& timing;
+    link::BoardLines& lines;
+    link::BitTiming& timing;
     ConsoleShell& shell;
     const std::vector<std::string>& arguments;              // after the command words
     const std::map<std::string, std::string>& options;      // the command's own, by name; "" for flags
     std::ostream& out;                                       // results meant for standard output
 
-    hw::Clock& clock() { return *board.clock; }
+    port::Clock& clock() { return *board.clock; }
     bool HasOption(const std::string& name) const { return options.count(name) != 0; }
     std::optional<std::string> Option(const std::string& name) const {
         const auto found = options.find(name);

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "hw/Port.h"
+#include "port/Port.h"
 #include "shell/Shell.h"
 
 namespace tarpel::cli {
@@ -25,7 +25,7 @@ public:
     ConsoleShell(std::ostream& err, bool progressLine) : err_(err), progressLine_(progressLine) {}
 
     // The board's port: once it has failed, every command stops at its next byte or page.
-    void WatchPort(const hw::Port& port) { port_ = &port; }
+    void WatchPort(const port::Port& port) { port_ = &port; }
 
     // The answers of the open and save dialogs, in the order the command will ask.
     void QueueOpenFile(std::string path) { openFiles_.push_back(std::move(path)); }
@@ -65,7 +65,7 @@ private:
 
     std::ostream& err_;
     bool progressLine_;
-    const hw::Port* port_ = nullptr;
+    const port::Port* port_ = nullptr;
     shell::CursorShape cursor_ = shell::CursorShape::Default;
     std::deque<std::string> openFiles_;
     std::deque<std::string> saveFiles_;

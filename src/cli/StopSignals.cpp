@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "hw/SignalSafeOff.h"
+#include "port/SignalSafeOff.h"
 
 namespace tarpel::cli {
 
@@ -48,7 +48,7 @@ extern "C" void OnStopSignal(int signalNumber) {
     // A second signal. On a real port the handler writes 0x00 itself through the descriptor that
     // is already open (one system call, safe here) and ends the process: nothing of the program's
     // state is touched, and the interrupted command never runs again.
-    if (hw::SwitchOffFromSignal()) {
+    if (port::SwitchOffFromSignal()) {
         WriteCancelled();
         ::_exit(128 + signalNumber);
     }

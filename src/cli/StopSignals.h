@@ -18,7 +18,7 @@ int StopSignal();
 
 // The number of a second stop signal that the handler could not act on by itself, because no
 // port of the board can be written from a handler (the simulated board, in this program's own
-// memory); 0 while none came. The board's next port access acts on it (ImmediateStopPort).
+// memory); 0 while none came. The board's next port access acts on it (port::StopPort, as the console program sets it up).
 int ForcedStopSignal();
 
 // The end of a forced stop, once the lines are off: the message, then the process ends at once.

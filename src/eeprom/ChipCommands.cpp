@@ -28,11 +28,30 @@ CommandOutcome SdaHeldLow(CommandFrame& frame) {
     return CommandOutcome::Failed;
 }
 
-hw::EepromAddressing Addressing(CommandFrame& frame) {
+link::EepromAddressing Addressing(CommandFrame& frame) {
     return AddressingFor(frame.Workspace().Chip(), frame.Master().Timing().FastTiming);
 }
 
 std::string ChipName(const EepromWorkspace& workspace) { return Tr("la ") + std::string(workspace.Chip().name); }
+
+// A whole-chip read under the progress dialog: shown once the chip has taken its addressing,
+// one step a byte, closed at the end.
+link::ReadAllResult ReadWholeChip(CommandFrame& frame, std::span<std::uint8_t> image, std::int32_t count) {
+    shell::Shell& shell = frame.Shell();
+    const std::string readLabel = Tr(" bytes leidos...");
+    bool shown = false;
+    const auto progress = [&](std::int64_t done, std::int64_t total) {
+        if (!shown) {
+            shell.ProgressSetGauge(0);
+            shell.ProgressShow();
+            shown = true;
+        }
+        return !shell::ProgressStep(shell, std::to_string(done) + readLabel, done, total);
+    };
+    const auto result = frame.Master().EepromReadAll(image, count, progress, Addressing(frame));
+    if (shown) shell.ProgressClose();
+    return result;
+}
 
 void TellChipContents(EepromWorkspace& workspace, std::span<const std::uint8_t> image) {
     if (workspace.ChipContentsKnown) workspace.ChipContentsKnown(image.first(ImageCount(workspace)));
@@ -40,7 +59,7 @@ void TellChipContents(EepromWorkspace& workspace, std::span<const std::uint8_t> 
 
 }  // namespace
 
-hw::EepromAddressing AddressingFor(const ChipType& chip, bool fastTiming) {
+link::EepromAddressing AddressingFor(const ChipType& chip, bool fastTiming) {
     // Sending two address bytes to a one-byte chip would make it take the low byte as data,
     // shift every read by one and wrap a 32-byte page inside its 16-byte buffer.
     if (fastTiming) return {chip.wordAddressBytes, chip.pageSize};
@@ -58,22 +77,21 @@ CommandOutcome ReadChip(CommandFrame& frame) {
         frame.RefreshGrid();
         return CommandOutcome::Failed;
     }
-    const auto result =
-        frame.Master().EepromReadAll(workspace.MemoryImage, workspace.ChipSize, shell, Addressing(frame));
+    const auto result = ReadWholeChip(frame, workspace.MemoryImage, workspace.ChipSize);
     workspace.BytesRead = static_cast<std::int32_t>(frame.Master().LastReadCount());
     frame.StopCommand();
-    if (result == hw::ReadAllResult::NotAcknowledged) shell.MessageBox(NoAckText, ErrorCaption);
+    if (result == link::ReadAllResult::NotAcknowledged) shell.MessageBox(NoAckText, ErrorCaption);
     frame.RefreshGrid();
     const std::string total = shell::CountText(ImageCount(workspace));
     switch (result) {
-        case hw::ReadAllResult::NotAcknowledged: return CommandOutcome::Failed;
-        case hw::ReadAllResult::Cancelled:
+        case link::ReadAllResult::NotAcknowledged: return CommandOutcome::Failed;
+        case link::ReadAllResult::Cancelled:
             shell.Report(Tr("Lectura cancelada: leidos ") +
                              shell::CountText(static_cast<std::uint64_t>(frame.Master().LastReadCount())) + Tr(" de ") +
                              total + " bytes",
                          Tr("el resto es el contenido anterior"));
             return CommandOutcome::Cancelled;
-        case hw::ReadAllResult::Complete: break;
+        case link::ReadAllResult::Complete: break;
     }
     shell.Report(Tr("Leidos ") + total + Tr(" bytes de ") + ChipName(workspace));
     TellChipContents(workspace, workspace.MemoryImage);
@@ -86,8 +104,8 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
     shell.ProgressSetGauge(0);
     shell.ProgressShow();
 
-    hw::I2cMaster& master = frame.Master();
-    const hw::EepromAddressing addressing = Addressing(frame);
+    link::I2cMaster& master = frame.Master();
+    const link::EepromAddressing addressing = Addressing(frame);
     const std::span<const std::uint8_t> image(frame.Workspace().MemoryImage.data(), ImageCount(frame.Workspace()));
     const std::int32_t chipSize = static_cast<std::int32_t>(image.size());
     auto outcome = CommandOutcome::Done;
@@ -137,16 +155,15 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
     // The chip is read into a buffer of its own: the image, which the grid shows all along,
     // stays the user's while the chip is read and while a difference is reported.
     std::vector<std::uint8_t> chip(count, 0xFF);
-    const auto result =
-        frame.Master().EepromReadAll(chip, static_cast<std::int32_t>(count), shell, Addressing(frame));
-    if (result == hw::ReadAllResult::NotAcknowledged) {
+    const auto result = ReadWholeChip(frame, chip, static_cast<std::int32_t>(count));
+    if (result == link::ReadAllResult::NotAcknowledged) {
         frame.StopCommand();
         shell.MessageBox(NoAckText, ErrorCaption);
         return CommandOutcome::Failed;
     }
     frame.StopCommand();
     // Comparing a partial read would judge the chip on bytes never read: report nothing.
-    if (result == hw::ReadAllResult::Cancelled) {
+    if (result == link::ReadAllResult::Cancelled) {
         shell.Report(Tr("Comprobacion cancelada: sin veredicto"));
         return CommandOutcome::Cancelled;
     }

@@ -7,7 +7,7 @@
 // They are not re-entrant: keeping commands from interleaving is the caller's job.
 #include "eeprom/ChipCatalogue.h"
 #include "eeprom/CommandFrame.h"
-#include "hw/I2cMaster.h"
+#include "link/I2cMaster.h"
 
 namespace tarpel::eeprom {
 
@@ -15,7 +15,7 @@ namespace tarpel::eeprom {
 // A8..A10 in the control byte and 16-byte pages; the rest take two bytes and 32-byte pages
 // (never more than the chip's own page buffer). The fast timing writes whole pages of the chip's
 // own buffer: 64 bytes on a 24C128/256, 128 on a 24C512.
-hw::EepromAddressing AddressingFor(const ChipType& chip, bool fastTiming = false);
+link::EepromAddressing AddressingFor(const ChipType& chip, bool fastTiming = false);
 
 // Reads the whole chip into the image and rebuilds the grid, also after a failure or a cancel;
 // the workspace's BytesRead tells how much of the image came from the chip.

@@ -4,9 +4,9 @@
 // (stop, grid). The commands themselves are free functions in their own files taking the frame,
 // as the AVR commands take theirs; the window holds one frame and its handlers call them.
 #include "eeprom/EepromWorkspace.h"
-#include "hw/BitTiming.h"
-#include "hw/BoardLines.h"
-#include "hw/I2cMaster.h"
+#include "link/BitTiming.h"
+#include "link/BoardLines.h"
+#include "link/I2cMaster.h"
 #include "shell/CommandOutcome.h"
 #include "shell/Shell.h"
 
@@ -17,7 +17,7 @@ using shell::CommandOutcome;
 
 class CommandFrame {
 public:
-    CommandFrame(EepromWorkspace& workspace, hw::BoardLines& lines, hw::BitTiming& timing, shell::Shell& shell)
+    CommandFrame(EepromWorkspace& workspace, link::BoardLines& lines, link::BitTiming& timing, shell::Shell& shell)
         : workspace_(workspace), lines_(lines), master_(lines, timing), shell_(shell) {}
 
     CommandFrame(const CommandFrame&) = delete;
@@ -29,13 +29,13 @@ public:
     void RefreshGrid();
 
     EepromWorkspace& Workspace() { return workspace_; }
-    hw::I2cMaster& Master() { return master_; }
+    link::I2cMaster& Master() { return master_; }
     shell::Shell& Shell() { return shell_; }
 
 private:
     EepromWorkspace& workspace_;
-    hw::BoardLines& lines_;
-    hw::I2cMaster master_;
+    link::BoardLines& lines_;
+    link::I2cMaster master_;
     shell::Shell& shell_;
 };
 

@@ -46,8 +46,8 @@ struct SizeRange {
 // offset reads the same cells again; below it, the cells are others. Different bytes prove
 // that an offset is inside the chip; equal bytes show the wrap only when the bytes compared
 // are found nowhere else. Every read here is a random read, which writes nothing.
-std::optional<SizeRange> SizeFromContents(hw::I2cMaster& master) {
-    const hw::EepromAddressing twoByte{};
+std::optional<SizeRange> SizeFromContents(link::I2cMaster& master) {
+    const link::EepromAddressing twoByte{};
     std::array<Window, ReferencePlaces> references{};
     for (int place = 0; place < ReferencePlaces; ++place) {
         if (!master.EepromReadAt(static_cast<std::uint16_t>(place * ReferenceStep), references[place], twoByte))
@@ -94,7 +94,7 @@ CommandOutcome DetectChip(CommandFrame& frame, ChipDetection& detection) {
     detection = {};
     shell::Shell& shell = frame.Shell();
     shell.SetCursor(shell::CursorShape::Hourglass);
-    hw::I2cMaster& master = frame.Master();
+    link::I2cMaster& master = frame.Master();
     const auto fail = [&](DetectionVerdict verdict, const std::string& text) {
         detection.verdict = verdict;
         detection.smallestIndex = detection.largestIndex = -1;

@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "hw/Port.h"
+#include "port/Port.h"
 #include "sim/ChipStore.h"
 #include "sim/FolderClaim.h"
 #include "sim/RealTimePacer.h"
@@ -17,7 +17,7 @@
 
 namespace tarpel::sim {
 
-class SimulatedBoard final : public hw::Port {
+class SimulatedBoard final : public port::Port {
 public:
     // Either socket may be empty (null).
     SimulatedBoard(std::unique_ptr<EepromSocketChip> eeprom, std::unique_ptr<AvrSocketChip> avr);
@@ -27,7 +27,7 @@ public:
 
     void DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) override {
         Spend();
-        if (port != hw::DataPort) return;
+        if (port != port::DataPort) return;
         data_ = value;
         const std::uint64_t now = time_.NowNs();
         if (eeprom_) eeprom_->OnDataWrite(value, now);
@@ -35,7 +35,7 @@ public:
     }
     std::uint8_t DlPortReadPortUchar(std::uint16_t port) override {
         Spend();
-        if (port != hw::StatusPort) return 0xFF;
+        if (port != port::StatusPort) return 0xFF;
         if (eeprom_) eeprom_->OnStatusRead(time_.NowNs());
         return PeekStatus();
     }

@@ -4,13 +4,13 @@
 // once in wall time, and Sleep just advances the time. No real clock is read (unless pacing).
 #include <cstdint>
 
-#include "hw/Clock.h"
+#include "port/Clock.h"
 #include "sim/RealTimePacer.h"
 #include "sim/VirtualTime.h"
 
 namespace tarpel::sim {
 
-class SimulatedClock final : public hw::Clock {
+class SimulatedClock final : public port::Clock {
 public:
     static constexpr std::int64_t CounterFrequency = 1'000'000'000;
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "hw/FtdiPinMap.h"
+#include "sim/FtdiCable.h"
 
 namespace tarpel::sim {
 
-SimulatedFtdiAdapter::SimulatedFtdiAdapter(const SimulatedAdapterModel& model, std::unique_ptr<hw::Port> board,
+SimulatedFtdiAdapter::SimulatedFtdiAdapter(const SimulatedAdapterModel& model, std::unique_ptr<port::Port> board,
                                            StatusPeek peek, VirtualTime& time, RealTimePacer* pacer)
     : model_(model), board_(std::move(board)), peek_(std::move(peek)), time_(time), pacer_(pacer) {
     hostNs_ = pinsNs_ = arrivedNs_ = time_.NowNs();
@@ -45,24 +45,24 @@ int SimulatedFtdiAdapter::Control() {
 // lines read low then).
 void SimulatedFtdiAdapter::DriveBoard() {
     const auto driven = static_cast<std::uint8_t>(latch_ & (syncBitbang_ ? outputMask_ : 0));
-    board_->DlPortWritePortUchar(hw::DataPort, hw::ftdi::DataForPins(driven));
+    board_->DlPortWritePortUchar(port::DataPort, cable::BoardDataFor(driven));
 }
 
-hw::FtdiOpenError SimulatedFtdiAdapter::Open(const std::string& serial, hw::FtdiAdapter& adapter,
+port::FtdiOpenError SimulatedFtdiAdapter::Open(const std::string& serial, port::FtdiAdapter& adapter,
                                              std::string& detail) {
     if (!serial.empty() && serial != model_.serial) {
         detail = "device not found";
-        return hw::FtdiOpenError::NotFound;
+        return port::FtdiOpenError::NotFound;
     }
     open_ = true;
     adapter.chip = model_.chip;
     adapter.serial = model_.serial;
-    return hw::FtdiOpenError::None;
+    return port::FtdiOpenError::None;
 }
 
 int SimulatedFtdiAdapter::SetBitmode(std::uint8_t outputMask, std::uint8_t mode) {
     if (Control() < 0) return -1;
-    syncBitbang_ = mode == hw::FtdiBitmodeSyncBitbang;
+    syncBitbang_ = mode == port::FtdiBitmodeSyncBitbang;
     outputMask_ = outputMask;
     DriveBoard();
     return 0;
@@ -72,8 +72,8 @@ namespace {
 
 // The rate the chip can give nearest to `wanted`: its base rate (3 MBd on the FT232R, 12 MBd on
 // the high-speed chips) over a divisor of 1, 1.5, or 2 and more in eighths. 0 when none.
-double NearestRate(hw::FtdiChip chip, double wanted) {
-    const double base = chip == hw::FtdiChip::Ft232R ? 3e6 : 12e6;
+double NearestRate(port::FtdiChip chip, double wanted) {
+    const double base = chip == port::FtdiChip::Ft232R ? 3e6 : 12e6;
     if (wanted >= base) return base;
     if (wanted >= base / 1.5) return base / 1.5;
     if (wanted >= base / 2) return base / 2;
@@ -114,9 +114,9 @@ void SimulatedFtdiAdapter::ClockByte(std::uint8_t byte, std::uint64_t tickNs) {
     if (pacer_) pacer_->Pace();
     pinsNs_ = tickNs;
     // At each tick the pins are sampled, then take the byte.
-    const bool wanted = (byte & hw::ftdi::SampleMark) != 0;
-    const std::uint8_t status = wanted ? board_->DlPortReadPortUchar(hw::StatusPort) : peek_();
-    const std::uint8_t inputs = hw::ftdi::PinsForStatus(status);
+    const bool wanted = (byte & cable::ReadMark) != 0;
+    const std::uint8_t status = wanted ? board_->DlPortReadPortUchar(port::StatusPort) : peek_();
+    const std::uint8_t inputs = cable::InputPinsFor(status);
     const auto outputs = static_cast<std::uint8_t>(latch_ & outputMask_);
     samples_.push_back({static_cast<std::uint8_t>((inputs & ~outputMask_) | outputs), tickNs});
     latch_ = byte;

@@ -16,15 +16,15 @@
 #include <memory>
 #include <string>
 
-#include "hw/FtdiCalls.h"
-#include "hw/Port.h"
+#include "port/FtdiCalls.h"
+#include "port/Port.h"
 #include "sim/RealTimePacer.h"
 #include "sim/VirtualTime.h"
 
 namespace tarpel::sim {
 
 struct SimulatedAdapterModel {
-    hw::FtdiChip chip;
+    port::FtdiChip chip;
     const char* serial;
     std::uint64_t roundTripNs;      // a transfer each way, each waiting for the next (micro)frame
     std::uint64_t busNsPerPinByte;  // bus time of a byte out and of its sample back
@@ -34,10 +34,10 @@ struct SimulatedAdapterModel {
 // Full speed: at most 19 bulk packets of 64 bytes in a 1 ms frame, both ways together (822 ns a
 // byte), and each packet back carries 62 samples after two status bytes (849 ns a sample). High
 // speed: 13 packets of 512 bytes in a 125 us microframe (18.8 ns a byte; 510 samples a packet).
-inline constexpr SimulatedAdapterModel Ft232rModel{hw::FtdiChip::Ft232R, "SIM232R", 1'000'000, 1'671, 128};
-inline constexpr SimulatedAdapterModel Ft232hModel{hw::FtdiChip::Ft232H, "SIM232H", 125'000, 38, 1024};
+inline constexpr SimulatedAdapterModel Ft232rModel{port::FtdiChip::Ft232R, "SIM232R", 1'000'000, 1'671, 128};
+inline constexpr SimulatedAdapterModel Ft232hModel{port::FtdiChip::Ft232H, "SIM232H", 125'000, 38, 1024};
 
-class SimulatedFtdiAdapter final : public hw::FtdiCalls {
+class SimulatedFtdiAdapter final : public port::FtdiCalls {
 public:
     using StatusPeek = std::function<std::uint8_t()>;
 
@@ -45,10 +45,10 @@ public:
     // trace); its accesses should cost nothing, as the adapter counts the time. The samples the
     // port marks as wanted are status reads of the board, the others are only looked at
     // through `peek`, so that the chips' checks of a read's timing see the program's reads alone.
-    SimulatedFtdiAdapter(const SimulatedAdapterModel& model, std::unique_ptr<hw::Port> board, StatusPeek peek,
+    SimulatedFtdiAdapter(const SimulatedAdapterModel& model, std::unique_ptr<port::Port> board, StatusPeek peek,
                          VirtualTime& time, RealTimePacer* pacer = nullptr);
 
-    hw::FtdiOpenError Open(const std::string& serial, hw::FtdiAdapter& adapter, std::string& detail) override;
+    port::FtdiOpenError Open(const std::string& serial, port::FtdiAdapter& adapter, std::string& detail) override;
     int SetBitmode(std::uint8_t outputMask, std::uint8_t mode) override;
     int SetBaudrate(int baudrate) override;
     int SetLatencyTimer(std::uint8_t milliseconds) override;
@@ -83,7 +83,7 @@ private:
     int Fail(const char* why);
 
     SimulatedAdapterModel model_;
-    std::unique_ptr<hw::Port> board_;
+    std::unique_ptr<port::Port> board_;
     StatusPeek peek_;
     VirtualTime& time_;
     RealTimePacer* pacer_;

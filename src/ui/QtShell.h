@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "hw/Port.h"
+#include "port/Port.h"
 #include "shell/Shell.h"
 #include "ui/RepaintPacer.h"
 
@@ -34,7 +34,7 @@ public:
     void AttachGauges(TGauge* flash, TGauge* eeprom);
     void AttachProgressDialog(TformProgreso* dialog) { progress_ = dialog; }
     // The board's port: once it has failed, every command stops at its next byte or page.
-    void WatchPort(const hw::Port& port) { port_ = &port; }
+    void WatchPort(const port::Port& port) { port_ = &port; }
 
     // Presses "Cancelar..." for the user: the running command stops at its next byte or page,
     // AVR commands too. The window does it when asked to close during a command.
@@ -81,7 +81,7 @@ private:
     TGauge* flashGauge_ = nullptr;
     TGauge* eepromGauge_ = nullptr;
     TformProgreso* progress_ = nullptr;
-    const hw::Port* port_ = nullptr;
+    const port::Port* port_ = nullptr;
     RepaintPacer progressPacer_;
     std::optional<CommandReport> report_;
 };

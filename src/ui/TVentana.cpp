@@ -26,7 +26,7 @@
 #include <type_traits>
 
 #include "avr/FuseLists.h"
-#include "hw/CheckBoard.h"
+#include "board/CheckBoard.h"
 #include "ui/DifferenceList.h"
 #include "ui/HexGridModel.h"
 #include "ui/HexGridView.h"
@@ -614,7 +614,7 @@ void TVentana::Salir1Click() {
 }
 
 void TVentana::Checkearvelcor1Click() {
-    RunCommand([this] { hw::CheckBoard(lines_, shell_); });
+    RunCommand([this] { board::CheckBoard(lines_, shell_); });
 }
 
 }  // namespace tarpel::ui

@@ -16,10 +16,10 @@
 #include "avr/FusePanel.h"
 #include "eeprom/CommandFrame.h"
 #include "eeprom/EepromWorkspace.h"
-#include "hw/BitTiming.h"
-#include "hw/BoardLines.h"
-#include "hw/Clock.h"
-#include "hw/Port.h"
+#include "link/BitTiming.h"
+#include "link/BoardLines.h"
+#include "port/Clock.h"
+#include "port/Port.h"
 #include "ui/FileDialog.h"
 #include "ui/QtShell.h"
 #include "ui/TrQ.h"
@@ -57,8 +57,8 @@ class TVentana : public QMainWindow, public avr::AvrView, public avr::FusePanel 
 
 public:
     struct Dependencies {
-        hw::Port& port;
-        hw::Clock& clock;
+        port::Port& port;
+        port::Clock& clock;
         SettingsStore& settings;
         ModalRunner& modalRunner;
         QString boardDescription;  // for the status bar, e.g. "Placa: simulada"
@@ -88,9 +88,9 @@ public:
     // True while a chip command runs (and lets the message loop run between its steps).
     bool CommandRunning() const { return commandRunning_; }
 
-    hw::BoardLines& Lines() { return lines_; }
-    hw::BitTiming& Timing() { return timing_; }
-    hw::Clock& Clock() { return clock_; }
+    link::BoardLines& Lines() { return lines_; }
+    link::BitTiming& Timing() { return timing_; }
+    port::Clock& Clock() { return clock_; }
     eeprom::EepromWorkspace& Workspace() { return workspace_; }
     QtShell& Shell() { return shell_; }
 
@@ -310,15 +310,15 @@ private:
     // The menu's 24CXXX commands show the page they work on.
     void ShowEepromPage();
 
-    hw::Port& port_;
-    hw::Clock& clock_;
+    port::Port& port_;
+    port::Clock& clock_;
     SettingsStore& settings_;
     ModalRunner& modalRunner_;
     QString boardDescription_;
     QString boardError_;
 
-    hw::BoardLines lines_;
-    hw::BitTiming timing_;
+    link::BoardLines lines_;
+    link::BitTiming timing_;
     eeprom::EepromWorkspace workspace_;
     QtShell shell_;
     eeprom::CommandFrame eepromFrame_;

@@ -32,7 +32,7 @@ QCheckBox* MakeLineBox(const QString& caption, int top, QWidget* group) {
 
 }  // namespace
 
-TformManual::TformManual(hw::BoardLines& lines, hw::Clock& clock, QWidget* parent,
+TformManual::TformManual(link::BoardLines& lines, port::Clock& clock, QWidget* parent,
                          std::uint32_t burstCycles)
     : QDialog(parent,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -5,8 +5,8 @@
 #include <QDialog>
 #include <cstdint>
 
-#include "hw/BoardLines.h"
-#include "hw/Clock.h"
+#include "link/BoardLines.h"
+#include "port/Clock.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -28,7 +28,7 @@ public:
 
     // The refresh timer runs from creation; its first tick while hidden switches it off.
     // burstCycles exists so that tests need not make a hundred million port writes.
-    TformManual(hw::BoardLines& lines, hw::Clock& clock, QWidget* parent = nullptr,
+    TformManual(link::BoardLines& lines, port::Clock& clock, QWidget* parent = nullptr,
                 std::uint32_t burstCycles = DefaultBurstCycles);
 
     void Timer1Timer();
@@ -54,8 +54,8 @@ private:
     void FormShow();
     void FormHide();
 
-    hw::BoardLines& lines_;
-    hw::Clock& clock_;
+    link::BoardLines& lines_;
+    port::Clock& clock_;
     std::uint32_t burstCycles_;
 };
 

@@ -15,7 +15,7 @@
 #include "avr/AvrView.h"
 #include "avr/CommandFrame.h"
 #include "board/Board.h"
-#include "hw/BoardLines.h"
+#include "link/BoardLines.h"
 #include "sim/ChipStore.h"
 #include "sim/SimulatedBoard.h"
 #include "sim/VirtualAvr.h"
@@ -79,7 +79,7 @@ struct AvrBench {
     board::Board board;
     IspRecorder port;
     SleepRecorder clock;
-    hw::BoardLines lines;
+    link::BoardLines lines;
     RecordingShell shell;
     RecordingView view;
     avr::CommandFrame frame;

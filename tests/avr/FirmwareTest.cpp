@@ -109,7 +109,7 @@ TEST(Firmware, CompiledProgramsLandInFlashAndEepromByteForByteFromEveryFileKind)
                 << what;
 
             // Read back through the link, in programming mode, as the device answers.
-            hw::AvrLink& link = bench.frame.Link();
+            link::AvrLink& link = bench.frame.Link();
             ASSERT_TRUE(link.EnterProgrammingMode());
             std::vector<std::uint8_t> flashBack, eepromBack;
             for (std::size_t a = 0; a < flash.size(); ++a) flashBack.push_back(link.ReadFlashByte(static_cast<int>(a)));

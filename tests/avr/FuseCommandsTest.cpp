@@ -172,7 +172,7 @@ TEST(FuseCommands, AClockThatNeedsACrystalOrAnRcPairIsWrittenOnlyAfterAYes) {
 TEST(FuseCommands, BytesThatDoNotReadBackAreAnErrorWithBothValues) {
     FuseBench f("atmega8515");
     // Lock mode 2 (LB1 programmed): the fuses still read, but no longer program.
-    hw::AvrLink& link = f.bench->frame.Link();
+    link::AvrLink& link = f.bench->frame.Link();
     ASSERT_TRUE(link.EnterProgrammingMode());
     for (std::uint8_t b : {std::uint8_t{0xAC}, std::uint8_t{0xE0}, std::uint8_t{0x00}, std::uint8_t{0xFE}}) {
         link.SpiTransfer(b);

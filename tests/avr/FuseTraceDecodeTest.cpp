@@ -9,25 +9,26 @@
 #include "AvrBench.h"
 #include "ExternalTool.h"
 #include "avr/ReadFuses.h"
-#include "hw/TracingPort.h"
+#include "board/TraceLines.h"
+#include "port/TracingPort.h"
 
 namespace tarpel::test {
 namespace {
 
 // Passes every access on to a port it does not own.
-class ForwardingPort final : public hw::Port {
+class ForwardingPort final : public port::Port {
 public:
-    explicit ForwardingPort(hw::Port& inner) : inner_(inner) {}
+    explicit ForwardingPort(port::Port& inner) : inner_(inner) {}
     void DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) override { inner_.DlPortWritePortUchar(port, value); }
     std::uint8_t DlPortReadPortUchar(std::uint16_t port) override { return inner_.DlPortReadPortUchar(port); }
 
 private:
-    hw::Port& inner_;
+    port::Port& inner_;
 };
 
 // Traces the board only from the moment the device has been named. sigrok's avr_isp decoder
 // knows no ATmega8515 and stops at its signature, so the trace starts after the signature reads.
-class TraceAfterIdentification final : public hw::Port, public avr::AvrView {
+class TraceAfterIdentification final : public port::Port, public avr::AvrView {
 public:
     TraceAfterIdentification(board::Board& board, std::string file) : board_(board), file_(std::move(file)) {}
 
@@ -35,8 +36,8 @@ public:
         if (traced_) return;
         const std::uint64_t startNs = board_.simulation->Time().NowNs();
         sim::SimulatedBoard* simulation = board_.simulation;
-        traced_ = std::make_unique<hw::TracingPort>(
-            std::make_unique<ForwardingPort>(*board_.port), file_,
+        traced_ = std::make_unique<port::TracingPort>(
+            std::make_unique<ForwardingPort>(*board_.port), file_, board::BoardTraceLines(),
             [simulation, startNs] { return simulation->Time().NowNs() - startNs; },
             [simulation] { return simulation->PeekStatus(); });
     }
@@ -45,11 +46,11 @@ public:
     void Finish() { traced_.reset(); }
 
 private:
-    hw::Port& Target() { return traced_ ? *traced_ : *board_.port; }
+    port::Port& Target() { return traced_ ? *traced_ : *board_.port; }
 
     board::Board& board_;
     std::string file_;
-    std::unique_ptr<hw::TracingPort> traced_;
+    std::unique_ptr<port::TracingPort> traced_;
 };
 
 class KeepPanel final : public avr::FusePanel {
@@ -69,7 +70,7 @@ TEST(FuseTraceDecode, SigrokDecodesTheFuseInstructionsOfLeerAsFuseReadsInBothTim
         board::Board board = board::OpenBoard(SimOptions(folder, "atmega8515"));
         ASSERT_NE(board.simulation, nullptr);
         TraceAfterIdentification tracer(board, trace);
-        hw::BoardLines lines(tracer);
+        link::BoardLines lines(tracer);
         RecordingShell shell;
         avr::CommandFrame frame(lines, *board.clock, shell, tracer);
         frame.Link().FastTiming = fast;

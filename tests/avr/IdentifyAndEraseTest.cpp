@@ -70,7 +70,7 @@ TEST(IdentifyMicro, LockedAndUnknownDevicesLeaveTheCaptionAtQuestionMarks) {
 // Devices taken out of the socket and put in between commands: one simulated board per device,
 // the port and the clock switched to the board in use. Each board keeps its own folder, since a
 // simulated board claims its folder for itself.
-class DeviceSwap final : public hw::Port, public hw::Clock {
+class DeviceSwap final : public port::Port, public port::Clock {
 public:
     DeviceSwap(const TempFolder& folder, const std::vector<std::string>& models) {
         for (const auto& model : models) {
@@ -93,7 +93,7 @@ public:
     void Sleep(std::uint32_t ms) override { Active().Sleep(ms); }
 
 private:
-    hw::Clock& Active() { return *boards_[active_].clock; }
+    port::Clock& Active() { return *boards_[active_].clock; }
     std::vector<board::Board> boards_;
     std::size_t active_ = 0;
 };
@@ -101,7 +101,7 @@ private:
 TEST(IdentifyMicro, EachCommandIdentifiesAnewAndNoAnswerKeepsTheKind) {
     TempFolder folder;
     DeviceSwap socket(folder, {"atmega8515", "none", "at90s4414"});
-    hw::BoardLines lines(socket);
+    link::BoardLines lines(socket);
     RecordingShell shell;
     RecordingView view;
     avr::CommandFrame frame(lines, socket, shell, view);

@@ -7,8 +7,8 @@
 #include <functional>
 #include <vector>
 
-#include "hw/Clock.h"
-#include "hw/Port.h"
+#include "port/Clock.h"
+#include "port/Port.h"
 
 namespace tarpel::test {
 
@@ -29,9 +29,9 @@ struct IspInstruction {
     }
 };
 
-class IspRecorder final : public hw::Port {
+class IspRecorder final : public port::Port {
 public:
-    explicit IspRecorder(hw::Port& inner) : inner_(inner) {}
+    explicit IspRecorder(port::Port& inner) : inner_(inner) {}
 
     std::vector<IspInstruction> instructions;
     int writes = 0;  // data-port writes of any kind
@@ -41,7 +41,7 @@ public:
 
     void DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) override {
         inner_.DlPortWritePortUchar(port, value);
-        if (port != hw::DataPort) return;
+        if (port != port::DataPort) return;
         ++writes;
         const std::uint8_t before = last_;
         last_ = value;
@@ -81,7 +81,7 @@ public:
 
     std::uint8_t DlPortReadPortUchar(std::uint16_t port) override {
         const std::uint8_t value = inner_.DlPortReadPortUchar(port);
-        if (port == hw::StatusPort) lastMiso_ = (value & 0x40) != 0;
+        if (port == port::StatusPort) lastMiso_ = (value & 0x40) != 0;
         return value;
     }
 
@@ -111,7 +111,7 @@ public:
     }
 
 private:
-    hw::Port& inner_;
+    port::Port& inner_;
     std::uint8_t last_ = 0;
     bool lastMiso_ = false;
     int highCycles_ = 0;
@@ -127,9 +127,9 @@ struct SleepRecord {
     std::uint32_t ms;
 };
 
-class SleepRecorder final : public hw::Clock {
+class SleepRecorder final : public port::Clock {
 public:
-    SleepRecorder(hw::Clock& inner, const IspRecorder& recorder) : inner_(inner), recorder_(recorder) {}
+    SleepRecorder(port::Clock& inner, const IspRecorder& recorder) : inner_(inner), recorder_(recorder) {}
 
     std::vector<SleepRecord> sleeps;
 
@@ -148,7 +148,7 @@ public:
     }
 
 private:
-    hw::Clock& inner_;
+    port::Clock& inner_;
     const IspRecorder& recorder_;
 };
 

@@ -81,7 +81,7 @@ TEST(ProgramEeprom, StopsAtAByteThatDoesNotReadBack) {
         TempFolder folder;
         StoreMemory(folder, c.model, "eeprom", {0x12, 0x34, 0x00});
         AvrBench bench(SimOptions(folder, c.model));
-        hw::AvrLink& link = bench.frame.Link();
+        link::AvrLink& link = bench.frame.Link();
         ASSERT_TRUE(link.EnterProgrammingMode());
         for (std::uint8_t b : c.lock) {
             link.SpiTransfer(b);

@@ -20,7 +20,7 @@
 #include "cli/Cli.h"
 #include "cli/ConsoleShell.h"
 #include "cli/EepromCommands.h"
-#include "hw/BoardLines.h"
+#include "link/BoardLines.h"
 #include "sim/ChipStore.h"
 
 namespace tarpel::test {
@@ -108,9 +108,9 @@ TEST(BoardFailure, ASecondProgramOnTheSameSimulatedBoardStopsBeforeTouchingAnyth
 
 // A port that stops working after a number of accesses, as a parallel port whose card is pulled:
 // writes go nowhere, reads give 0xFF, and the first failure is kept.
-class FailingPort final : public hw::Port {
+class FailingPort final : public port::Port {
 public:
-    FailingPort(hw::Port& inner, long workingAccesses) : inner_(inner), workingAccesses_(workingAccesses) {}
+    FailingPort(port::Port& inner, long workingAccesses) : inner_(inner), workingAccesses_(workingAccesses) {}
 
     void DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) override {
         if (Fails()) return;
@@ -130,7 +130,7 @@ private:
         ++accessesAfterFailure;
         return true;
     }
-    hw::Port& inner_;
+    port::Port& inner_;
     long workingAccesses_;
     bool failed_ = false;
 };
@@ -156,7 +156,7 @@ TEST(BoardFailure, ACommandStopsAtItsNextByteOrPageOnceThePortFails) {
         ASSERT_TRUE(board.Usable()) << board.error;
         // Well past the identification, well before the end.
         FailingPort port(*board.port, 400'000);
-        hw::BoardLines lines(port);
+        link::BoardLines lines(port);
         std::ostringstream err;
         cli::ConsoleShell shell(err, false);
         shell.WatchPort(port);

@@ -45,8 +45,8 @@ struct DetectRig {
     sim::Virtual24Cxx* chip = nullptr;
     sim::SimulatedBoard board;
     sim::SimulatedClock clock{board.Time()};
-    hw::BoardLines lines{board};
-    hw::BitTiming timing{clock};
+    link::BoardLines lines{board};
+    link::BitTiming timing{clock};
     RecordingShell shell;
     eeprom::EepromWorkspace workspace;
     eeprom::CommandFrame frame{workspace, lines, timing, shell};

@@ -58,8 +58,8 @@ struct SimSocket {
     sim::Virtual24Cxx* chip = nullptr;
     sim::SimulatedBoard board;
     sim::SimulatedClock clock{board.Time()};
-    hw::BoardLines lines{board};
-    hw::BitTiming timing{clock};
+    link::BoardLines lines{board};
+    link::BitTiming timing{clock};
     RecordingShell shell;
     eeprom::EepromWorkspace workspace;
     eeprom::CommandFrame frame{workspace, lines, timing, shell};
@@ -123,8 +123,8 @@ TEST(EepromOnSimulatedBoard, OneByteChipsNeedTheirOwnAddressing) {
             SimSocket s(index);
             s.Fill(7);
             const auto written = s.Image();
-            const hw::EepromAddressing addressing = own ? eeprom::AddressingFor(s.workspace.Chip()) : hw::EepromAddressing{};
-            hw::I2cMaster master(s.lines, s.timing);
+            const link::EepromAddressing addressing = own ? eeprom::AddressingFor(s.workspace.Chip()) : link::EepromAddressing{};
+            link::I2cMaster master(s.lines, s.timing);
             for (std::int32_t page = 0; page < s.workspace.ChipSize; page += addressing.pageSize)
                 ASSERT_TRUE(master.ProgramPageWithRetry(s.workspace.MemoryImage, static_cast<std::uint16_t>(page), addressing));
             master.EepromWaitReady();
@@ -132,8 +132,8 @@ TEST(EepromOnSimulatedBoard, OneByteChipsNeedTheirOwnAddressing) {
             EXPECT_EQ(s.ChipMemory() == written, own) << index << own;
 
             std::fill(s.workspace.MemoryImage.begin(), s.workspace.MemoryImage.end(), std::uint8_t{0x00});
-            ASSERT_NE(master.EepromReadAll(s.workspace.MemoryImage, s.workspace.ChipSize, s.shell, addressing),
-                      hw::ReadAllResult::NotAcknowledged);
+            ASSERT_NE(master.EepromReadAll(s.workspace.MemoryImage, s.workspace.ChipSize, [](auto, auto) { return true; }, addressing),
+                      link::ReadAllResult::NotAcknowledged);
             EXPECT_EQ(s.Image() == s.ChipMemory(), own) << index << own;  // two address bytes shift the read by one
         }
     }

@@ -64,8 +64,8 @@ std::string Traced(const TempFolder& folder, const char* chip, int index, const 
     {
         board::Board board = board::OpenBoard(options);
         EXPECT_TRUE(board.Usable()) << board.error;
-        hw::BoardLines lines(*board.port);
-        hw::BitTiming timing(*board.clock);
+        link::BoardLines lines(*board.port);
+        link::BitTiming timing(*board.clock);
         timing.CalibrateBitDelay();
         timing.FastTiming = fast;
         RecordingShell shell;

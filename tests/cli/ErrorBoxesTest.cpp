@@ -18,7 +18,7 @@
 #include "avr/WriteFuses.h"
 #include "board/Board.h"
 #include "eeprom/ChipCommands.h"
-#include "hw/BitTiming.h"
+#include "link/BitTiming.h"
 #include "sim/SimulatedBoard.h"
 
 namespace tarpel::test {
@@ -40,7 +40,7 @@ public:
 
 // Lock mode 2 (LB1 programmed): the ATmega8515 still reads, but refuses every write.
 void LockAgainstWriting(avr::CommandFrame& frame) {
-    hw::AvrLink& link = frame.Link();
+    link::AvrLink& link = frame.Link();
     ASSERT_TRUE(link.EnterProgrammingMode());
     for (std::uint8_t b : {std::uint8_t{0xAC}, std::uint8_t{0xE0}, std::uint8_t{0x00}, std::uint8_t{0xFE}}) {
         link.SpiTransfer(b);
@@ -113,8 +113,8 @@ TEST(ErrorBoxes, EveryOneShowsWithEveryLineOff) {
         options.simFaults = path.faults;
         board::Board board = board::OpenBoard(options);
         ASSERT_TRUE(board.Usable()) << board.error;
-        hw::BoardLines lines(*board.port);
-        hw::BitTiming timing(*board.clock);
+        link::BoardLines lines(*board.port);
+        link::BitTiming timing(*board.clock);
         timing.CalibrateBitDelay();
         RecordingShell shell;
         shell.portProbe = [&] { return board.simulation->DataByte(); };

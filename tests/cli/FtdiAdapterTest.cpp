@@ -20,7 +20,7 @@
 #include "cli/EepromCommands.h"
 #include "eeprom/ChipCatalogue.h"
 #include "eeprom/ChipCommands.h"
-#include "hw/BitTiming.h"
+#include "link/BitTiming.h"
 #include "sim/ChipStore.h"
 #include "sim/SimulatedBoard.h"
 
@@ -72,8 +72,8 @@ std::string Run24Cxx(const TempFolder& folder, const std::string& board, const s
     options.traceFile = trace;
     board::Board opened = board::OpenBoard(options);
     EXPECT_TRUE(opened.Usable()) << opened.error;
-    hw::BoardLines lines(*opened.port);
-    hw::BitTiming timing(*opened.clock);
+    link::BoardLines lines(*opened.port);
+    link::BitTiming timing(*opened.clock);
     timing.CalibrateBitDelay();
     timing.FastTiming = fast;
     RecordingShell shell;

@@ -24,8 +24,8 @@ const std::string NoAck = "Sin acuse de recibo por parte del chip!!!\r          
 struct Socket {
     FakeClock clock;
     RecordingPort port{&clock};
-    hw::BoardLines lines{port};
-    hw::BitTiming timing{clock};
+    link::BoardLines lines{port};
+    link::BitTiming timing{clock};
     RecordingShell shell;
     eeprom::EepromWorkspace workspace;
     eeprom::CommandFrame frame{workspace, lines, timing, shell};

@@ -52,8 +52,8 @@ protected:
     RecordingShell shell;
     FakeClock clock;
     RecordingPort port{&clock};
-    hw::BoardLines lines{port};
-    hw::BitTiming timing{clock};
+    link::BoardLines lines{port};
+    link::BitTiming timing{clock};
     eeprom::CommandFrame frame{workspace, lines, timing, shell};
     TempFolder folder;
     int refreshes = 0;

@@ -77,7 +77,7 @@ TEST(SimProtocolCheck, CatchesLineChangesOnAnUnpoweredChipButNotTheSwitchingItse
     EXPECT_NE(sim.chip->Violations().Entries()[0].description.find("sin alimentacion"), std::string::npos);
     sim.chip->ClearViolations();
     // The AVR side's byte 0x47 powers the socket too, with SCL high: nothing wrong there.
-    sim.board->DlPortWritePortUchar(hw::DataPort, 0x47);
+    sim.board->DlPortWritePortUchar(port::DataPort, 0x47);
     EXPECT_TRUE(sim.chip->Violations().Empty());
 }
 
@@ -135,7 +135,7 @@ TEST(SimProtocolCheck, AStormOfViolationsIsCountedNotStored) {
     TemporaryFolder folder;
     SimChip sim(Chip24C64(), folder.String());
     for (int i = 0; i < 5000; ++i)
-        sim.board->DlPortWritePortUchar(hw::DataPort, static_cast<std::uint8_t>(i % 2 ? 0x0F : 0x07));
+        sim.board->DlPortWritePortUchar(port::DataPort, static_cast<std::uint8_t>(i % 2 ? 0x0F : 0x07));
     EXPECT_EQ(sim.chip->Violations().Entries().size(), sim::ViolationLog::MaxEntries);
     EXPECT_GT(sim.chip->Violations().Suppressed(), 3000u);
 }

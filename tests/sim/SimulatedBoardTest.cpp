@@ -7,8 +7,8 @@
 #include "SimChipFixture.h"
 #include "VcdReader.h"
 #include "board/Board.h"
-#include "hw/BitTiming.h"
-#include "hw/CheckBoard.h"
+#include "link/BitTiming.h"
+#include "board/CheckBoard.h"
 #include "sim/SimulatedClock.h"
 
 namespace tarpel::test {
@@ -35,23 +35,23 @@ TEST(SimulatedBoard, StatusByteReportsTheSdaBusInvertedAndMisoAsItReads) {
     ListeningAvr* device = avr.get();
     sim::SimulatedBoard board(nullptr, std::move(avr));
     // No 24Cxx: the return line follows the PC's SDA; MISO rests high while not driven.
-    board.DlPortWritePortUchar(hw::DataPort, 0x1F);
-    EXPECT_EQ(board.DlPortReadPortUchar(hw::StatusPort), 0x7F);
-    board.DlPortWritePortUchar(hw::DataPort, 0x0F);
-    EXPECT_EQ(board.DlPortReadPortUchar(hw::StatusPort), 0xFF);
+    board.DlPortWritePortUchar(port::DataPort, 0x1F);
+    EXPECT_EQ(board.DlPortReadPortUchar(port::StatusPort), 0x7F);
+    board.DlPortWritePortUchar(port::DataPort, 0x0F);
+    EXPECT_EQ(board.DlPortReadPortUchar(port::StatusPort), 0xFF);
     device->miso = false;
-    EXPECT_EQ(board.DlPortReadPortUchar(hw::StatusPort), 0xBF);
+    EXPECT_EQ(board.DlPortReadPortUchar(port::StatusPort), 0xBF);
     device->miso = true;
-    EXPECT_EQ(board.DlPortReadPortUchar(hw::StatusPort), 0xFF);
+    EXPECT_EQ(board.DlPortReadPortUchar(port::StatusPort), 0xFF);
     device->miso.reset();
     board.misoRestingLevel = false;
-    EXPECT_EQ(board.DlPortReadPortUchar(hw::StatusPort), 0xBF);
+    EXPECT_EQ(board.DlPortReadPortUchar(port::StatusPort), 0xBF);
     // Stuck return lines, whatever the bus does.
     board.returnLineFault = sim::ReturnLineFault::StuckHigh;
-    EXPECT_EQ(board.DlPortReadPortUchar(hw::StatusPort) & 0x80, 0);
+    EXPECT_EQ(board.DlPortReadPortUchar(port::StatusPort) & 0x80, 0);
     board.returnLineFault = sim::ReturnLineFault::StuckLow;
-    board.DlPortWritePortUchar(hw::DataPort, 0x1F);
-    EXPECT_EQ(board.DlPortReadPortUchar(hw::StatusPort) & 0x80, 0x80);
+    board.DlPortWritePortUchar(port::DataPort, 0x1F);
+    EXPECT_EQ(board.DlPortReadPortUchar(port::StatusPort) & 0x80, 0x80);
     // Only the status port is wired.
     EXPECT_EQ(board.DlPortReadPortUchar(0x37A), 0xFF);
 }
@@ -64,9 +64,9 @@ TEST(SimulatedBoard, BothSocketsSeeEveryDataWriteAndEveryAccessCostsTime) {
     ListeningAvr* device = avr.get();
     sim::SimulatedBoard board(std::move(eeprom), std::move(avr));
     board.accessTimeNs = 250;
-    board.DlPortWritePortUchar(hw::DataPort, 0x07);  // the AVR side's power-up powers the 24Cxx too
-    board.DlPortWritePortUchar(hw::DataPort, 0x07);  // a rewrite of the same byte still reaches both
-    board.DlPortReadPortUchar(hw::StatusPort);
+    board.DlPortWritePortUchar(port::DataPort, 0x07);  // the AVR side's power-up powers the 24Cxx too
+    board.DlPortWritePortUchar(port::DataPort, 0x07);  // a rewrite of the same byte still reaches both
+    board.DlPortReadPortUchar(port::StatusPort);
     board.DlPortWritePortUchar(0x37A, 0x00);  // the control port reaches no socket
     EXPECT_TRUE(chip->Powered());
     EXPECT_EQ(device->writes, (std::vector<std::uint8_t>{0x07, 0x07}));
@@ -78,7 +78,7 @@ TEST(SimulatedBoard, BothSocketsSeeEveryDataWriteAndEveryAccessCostsTime) {
 TEST(SimulatedClock, BusyWaitsEndOnVirtualTimeAndSleepOnlyMovesItOn) {
     sim::VirtualTime time;
     sim::SimulatedClock clock(time);
-    hw::BitTiming timing(clock);
+    link::BitTiming timing(clock);
     timing.CalibrateBitDelay();
     ASSERT_TRUE(timing.HasPerformanceCounter);
     EXPECT_EQ(timing.CounterFrequency, 1e9);
@@ -122,7 +122,7 @@ TEST(OpenBoard, TheSimulationRunsOnItsOwnClockWithTheChosenChip) {
     // An hour of sleep is an instant of wall time.
     board.clock->Sleep(3'600'000);
     EXPECT_EQ(board.simulation->Time().NowNs(), 3'600'000'000'000u);
-    board.port->DlPortWritePortUchar(hw::DataPort, 0x1F);
+    board.port->DlPortWritePortUchar(port::DataPort, 0x1F);
     EXPECT_EQ(board.simulation->Time().NowNs(), 3'600'000'001'000u);
 }
 
@@ -146,8 +146,8 @@ TEST(OpenBoard, AFailingRealPortGivesAnErrorAndAnInertPortNeverTheSimulation) {
     EXPECT_EQ(board.simulation, nullptr);
     ASSERT_NE(board.port, nullptr);
     ASSERT_NE(board.clock, nullptr);
-    board.port->DlPortWritePortUchar(hw::DataPort, 0x0F);
-    EXPECT_EQ(board.port->DlPortReadPortUchar(hw::StatusPort), 0x7F);  // SDA high: no acknowledge
+    board.port->DlPortWritePortUchar(port::DataPort, 0x0F);
+    EXPECT_EQ(board.port->DlPortReadPortUchar(port::StatusPort), 0x7F);  // SDA high: no acknowledge
 }
 
 TEST(OpenBoard, TheAutomaticChoiceTakesTheParallelPortOnlyWhenItExists) {
@@ -184,7 +184,7 @@ TEST(OpenBoard, OptionsThatMakeNoSenseAreUsageErrors) {
         EXPECT_FALSE(board.Usable()) << i;
         EXPECT_TRUE(board.badOptions) << i;
         EXPECT_EQ(board.simulation, nullptr) << i;
-        EXPECT_EQ(board.port->DlPortReadPortUchar(hw::StatusPort), 0x7F) << i;
+        EXPECT_EQ(board.port->DlPortReadPortUchar(port::StatusPort), 0x7F) << i;
     }
 }
 
@@ -195,7 +195,7 @@ TEST(OpenBoard, TheTraceWrapsTheChosenBoard) {
     {
         board::Board board = board::OpenBoard(options);
         ASSERT_TRUE(board.Usable()) << board.error;
-        hw::BoardLines lines(*board.port);
+        link::BoardLines lines(*board.port);
         lines.BusPowerUp();
         lines.AllOff();
     }
@@ -231,9 +231,9 @@ TEST(CheckBoardOnTheSimulation, PassesAndFailsWithEachStuckReturnLine) {
         options.simEeprom = c.eeprom;
         board::Board board = board::OpenBoard(options);
         ASSERT_TRUE(board.Usable()) << board.error;
-        hw::BoardLines lines(*board.port);
+        link::BoardLines lines(*board.port);
         RecordingShell shell;
-        EXPECT_EQ(hw::CheckBoard(lines, shell), c.ok) << c.text;
+        EXPECT_EQ(board::CheckBoard(lines, shell), c.ok) << c.text;
         ASSERT_EQ(shell.messages.size(), 1u);
         EXPECT_EQ(shell.messages[0].text, c.text);
         EXPECT_EQ(board.simulation->DataByte(), 0x00);

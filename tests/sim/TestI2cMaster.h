@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "hw/BoardLines.h"
+#include "link/BoardLines.h"
 #include "sim/Eeprom24CxxModel.h"
 #include "sim/SimulatedBoard.h"
 
@@ -16,10 +16,10 @@ public:
     explicit TestI2cMaster(sim::SimulatedBoard& board, std::uint64_t stepNs = 10'000)
         : TestI2cMaster(board, board.Time(), stepNs) {}
     // Through another port on the board, e.g. the line trace wrapped around it.
-    TestI2cMaster(hw::Port& port, sim::VirtualTime& time, std::uint64_t stepNs = 10'000)
+    TestI2cMaster(port::Port& port, sim::VirtualTime& time, std::uint64_t stepNs = 10'000)
         : time_(time), lines_(port), stepNs_(stepNs) {}
 
-    hw::BoardLines& Lines() { return lines_; }
+    link::BoardLines& Lines() { return lines_; }
     void Wait(std::uint64_t ns) { time_.Advance(ns); }
 
     void PowerUp() {
@@ -136,7 +136,7 @@ private:
     void Step() { Wait(stepNs_); }
 
     sim::VirtualTime& time_;
-    hw::BoardLines lines_;
+    link::BoardLines lines_;
     std::uint64_t stepNs_;
 };
 

@@ -7,7 +7,8 @@
 #include "RecordingPort.h"
 #include "SimChipFixture.h"
 #include "VcdReader.h"
-#include "hw/TracingPort.h"
+#include "board/TraceLines.h"
+#include "port/TracingPort.h"
 
 namespace tarpel::test {
 namespace {
@@ -18,14 +19,14 @@ struct TracedSim {
         auto board = std::make_unique<sim::SimulatedBoard>(
             std::make_unique<sim::Virtual24Cxx>(type, sim::ChipStore(folder)), nullptr);
         simulation = board.get();
-        port = std::make_unique<hw::TracingPort>(
-            std::move(board), traceFile, [this] { return simulation->Time().NowNs(); },
+        port = std::make_unique<port::TracingPort>(
+            std::move(board), traceFile, board::BoardTraceLines(), [this] { return simulation->Time().NowNs(); },
             [this] { return simulation->PeekStatus(); });
         master = std::make_unique<TestI2cMaster>(*port, simulation->Time());
     }
     const sim::Eeprom24CxxModel& type = sim::Eeprom24CxxModels[5];
     sim::SimulatedBoard* simulation;
-    std::unique_ptr<hw::TracingPort> port;
+    std::unique_ptr<port::TracingPort> port;
     std::unique_ptr<TestI2cMaster> master;
 };
 
@@ -82,8 +83,8 @@ TEST(Trace, OnHardwareTheBusLevelIsWhatEachStatusReadSampled) {
     {
         auto recording = std::make_unique<RecordingPort>();
         RecordingPort* raw = recording.get();
-        hw::TracingPort port(std::move(recording), file, [&] { return now += 500; });
-        hw::BoardLines lines(port);
+        port::TracingPort port(std::move(recording), file, board::BoardTraceLines(), [&] { return now += 500; });
+        link::BoardLines lines(port);
         lines.WriteIspLines(true, true, true, false, false);  // 0x67
         raw->status = 0x3F;                                  // SDA return high, MISO low
         EXPECT_TRUE(lines.ReadSdaIn());
@@ -107,9 +108,9 @@ TEST(Trace, OnHardwareTheBusLevelIsWhatEachStatusReadSampled) {
 }
 
 TEST(Trace, AnUncreatableFileIsReported) {
-    hw::TracingPort port(std::make_unique<RecordingPort>(), "/nonexistent-folder/trace.vcd", [] { return 0u; });
+    port::TracingPort port(std::make_unique<RecordingPort>(), "/nonexistent-folder/trace.vcd", board::BoardTraceLines(), [] { return 0u; });
     EXPECT_NE(port.Error().find("/nonexistent-folder/trace.vcd"), std::string::npos);
-    port.DlPortWritePortUchar(hw::DataPort, 0x1F);  // still passes the writes on, harmlessly
+    port.DlPortWritePortUchar(port::DataPort, 0x1F);  // still passes the writes on, harmlessly
 }
 
 TEST(Trace, SigrokDecodesTheWriteAndTheReadOfTheTestMaster) {

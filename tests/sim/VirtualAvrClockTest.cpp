@@ -10,8 +10,8 @@
 #include "TempFolder.h"
 #include "VirtualAvrTestMaster.h"
 #include "board/Board.h"
-#include "hw/AvrLink.h"
-#include "hw/BoardLines.h"
+#include "link/AvrLink.h"
+#include "link/BoardLines.h"
 #include "sim/SimulatedBoard.h"
 
 namespace tarpel::sim {
@@ -83,8 +83,8 @@ TEST(VirtualAvrClock, TheLinksOwnTimingServesEveryInternalRcFrequencyWhileAPortA
         board::Board board = board::OpenBoard(options);
         ASSERT_NE(board.simulation, nullptr);
         ASSERT_EQ(board.simulation->accessTimeNs, 1000u) << "the board's own pace, which this test is about";
-        hw::BoardLines lines(*board.port);
-        hw::AvrLink link(lines, *board.clock);
+        link::BoardLines lines(*board.port);
+        link::AvrLink link(lines, *board.clock);
         auto& avr = dynamic_cast<VirtualAvr&>(*board.simulation->Avr());
 
         ASSERT_TRUE(link.EnterProgrammingMode());

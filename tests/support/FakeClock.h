@@ -4,11 +4,11 @@
 #include <deque>
 #include <vector>
 
-#include "hw/Clock.h"
+#include "port/Clock.h"
 
 namespace tarpel::test {
 
-class FakeClock final : public hw::Clock {
+class FakeClock final : public port::Clock {
 public:
     bool hasCounter = true;
     std::int64_t frequency = 1'000'000'000;  // counts per second: one count is one nanosecond

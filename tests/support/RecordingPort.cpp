@@ -5,12 +5,12 @@
 namespace tarpel::test {
 
 void RecordingPort::DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) {
-    if (port != hw::DataPort) return;
+    if (port != port::DataPort) return;
     writes.push_back({value, clock_ ? clock_->nowNs : 0});
 }
 
 std::uint8_t RecordingPort::DlPortReadPortUchar(std::uint16_t port) {
-    if (port != hw::StatusPort) return 0xFF;
+    if (port != port::StatusPort) return 0xFF;
     ++statusReads;
     return statusSource ? statusSource() : status;
 }

@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "hw/Port.h"
+#include "port/Port.h"
 
 namespace tarpel::test {
 
@@ -16,7 +16,7 @@ struct PortWrite {
     std::uint64_t timeNs;
 };
 
-class RecordingPort final : public hw::Port {
+class RecordingPort final : public port::Port {
 public:
     explicit RecordingPort(const FakeClock* clock = nullptr) : clock_(clock) {}
 

@@ -11,7 +11,7 @@
 
 #include "FakeClock.h"
 #include "RecordingPort.h"
-#include "hw/BoardLines.h"
+#include "link/BoardLines.h"
 #include "ui/TformManual.h"
 
 namespace tarpel::ui {
@@ -19,7 +19,7 @@ namespace {
 
 // The fake clock, plus the cursor shape seen at each sleep: the burst's waits happen under
 // the hourglass.
-class CursorWatchingClock final : public hw::Clock {
+class CursorWatchingClock final : public port::Clock {
 public:
     test::FakeClock fake;
     std::vector<std::optional<Qt::CursorShape>> cursorAtSleep;
@@ -42,7 +42,7 @@ class ManualDialog : public ::testing::Test {
 protected:
     CursorWatchingClock clock;
     test::RecordingPort port{&clock.fake};
-    hw::BoardLines lines{port};
+    link::BoardLines lines{port};
     TformManual form{lines, clock, nullptr, TestBurstCycles};
 
     void Tick(bool vcc, bool sck, bool mosi, bool reset, bool xtal) {
@@ -54,9 +54,9 @@ protected:
     }
     void ExpectBoardOff() {
         EXPECT_EQ(port.Last(), 0x00);
-        const hw::BusLines& bus = lines.BusLineState();
+        const link::BusLines& bus = lines.BusLineState();
         EXPECT_FALSE(bus.supply || bus.scl || bus.sda);
-        const hw::IspLines& isp = lines.IspLineState();
+        const link::IspLines& isp = lines.IspLineState();
         EXPECT_FALSE(isp.vcc || isp.sck || isp.mosi || isp.reset || isp.xtal);
         EXPECT_FALSE(form.Timer1->isActive());
     }

@@ -202,7 +202,7 @@ TEST(QtShell, ProgressRepaintsAtScreenRateTakesEveryValueAndPaintsTheLastOnes) {
 }
 
 // A port standing for one that has stopped working.
-struct BrokenPort final : hw::Port {
+struct BrokenPort final : port::Port {
     void DlPortWritePortUchar(std::uint16_t, std::uint8_t) override {}
     std::uint8_t DlPortReadPortUchar(std::uint16_t) override { return 0xFF; }
     std::string Failure() const override { return failure; }

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "WindowRig.h"
-#include "hw/BitTiming.h"
+#include "link/BitTiming.h"
 #include "ui/QuitSignals.h"
 
 namespace tarpel::ui {
@@ -79,7 +79,7 @@ TEST(StartUp, SettingsAccessesComeInTheirOrderWithAndWithoutTheCounter) {
     rig.settings.WriteInteger("RETARDO", 7);
     LoggingStore& store = rig.UseStore<LoggingStore>(rig.port);
     TVentana& window = rig.Start();
-    const std::string dt = hw::FormatScientific(0.1 / (10 * 1e6));
+    const std::string dt = link::FormatScientific(0.1 / (10 * 1e6));
     EXPECT_EQ(store.log, (std::vector<std::string>{"read CHIP", "read OPEN_DIR", "read SAVE_DIR", "read RETARDO",
                                                    "read RAPIDO", "write BASE_TIEMPO=3000", "write DT=" + dt,
                                                    "write RELOJ_TIEMPO_REAL=NO"}));

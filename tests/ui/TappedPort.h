@@ -5,16 +5,16 @@
 #include <cstdint>
 #include <optional>
 
-#include "hw/Port.h"
+#include "port/Port.h"
 
 namespace tarpel::test {
 
-class TappedPort final : public hw::Port {
+class TappedPort final : public port::Port {
 public:
-    explicit TappedPort(hw::Port& inner) : inner_(inner) {}
+    explicit TappedPort(port::Port& inner) : inner_(inner) {}
 
     void DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) override {
-        if (port == hw::DataPort) {
+        if (port == port::DataPort) {
             ++dataWrites;
             last = value;
         }
@@ -28,7 +28,7 @@ public:
     std::optional<std::uint8_t> last;  // empty until the first data write
 
 private:
-    hw::Port& inner_;
+    port::Port& inner_;
 };
 
 }  // namespace tarpel::test

@@ -1,0 +1,315 @@
+#include "link/AvrLink.h"
+
+#include <deque>
+#include <utility>
+
+namespace tarpel::link {
+
+namespace {
+
+constexpr int PowerCycles = 3;
+constexpr int EnableAttemptsPerPowerCycle = 31;
+constexpr std::uint8_t EnableEcho = 0x53;
+
+// Where the waits come from. The datasheets give serial programming a wait of 20 ms after
+// power-up, SCK phases of at least 2 XTAL1 cycles and the self-timed write times, nothing more:
+// every figure below is a margin unless it names its datasheet value.
+//
+// No datasheet figure: time for the socket's supply, fed from port pins, to drain well below the
+// power-on reset level, so that the next power-up resets the chip from cold.
+constexpr std::uint32_t PowerOffMs = 500;
+// The datasheets' 20 ms after power-up before Programming Enable, fifteen times over for a supply
+// that rises through port pins; it also outlasts the longest start-up delay the fuses set (65 ms).
+constexpr std::uint32_t PowerOnSettleMs = 300;
+// The fast timing's power cycle. Off: no datasheet figure either; the port's data pins pull the
+// socket's supply to 0 V themselves, so even 10 uF of decoupling behind 1 kOhm of pin driver
+// (10 ms a time constant) is drained in five time constants. On: the datasheets' 20 ms plus half
+// again, the margin for a supply that rises through port pins. The chip's own start-up delay
+// (up to 65 ms by the fuses) does not count here: RESET is held low all along.
+constexpr std::uint32_t FastPowerOffMs = 50;
+constexpr std::uint32_t FastPowerOnSettleMs = 30;
+// ATmega8515 tWD_ERASE 9 ms; the AT90S parts up to about 20 ms (their table was not at hand): a
+// fivefold margin at least.
+constexpr std::uint32_t ChipEraseMs = 100;
+// ATmega8515 tWD_FUSE 4.5 ms: a tenfold margin.
+constexpr std::uint32_t FuseWriteMs = 50;
+
+// XTAL1 counts, as ClockXtal's n (n + 1 cycles). On an ATmega8515 running on its internal RC
+// oscillator the chip ignores XTAL1, and each cycle is only the time of two port writes.
+//
+// The datasheets want the clock running from power-up but give no count; 1001 cycles outlast the
+// ATmega8515's external-clock start-up (6 cycles) many times. A margin.
+constexpr int PowerUpClocks = 1000;
+// After each byte of Programming Enable, signature, fuse and erase instructions, and in each half
+// of the resynchronising SCK pulse: the chip needs 2 cycles to see an SCK edge; 11 are a margin.
+constexpr int ClocksAfterByte = 10;
+// After a flash or EEPROM byte write: cycles for the chip to take the instruction in and start its
+// self-timed write, which then runs on its own (milliseconds, not XTAL1 cycles). A margin.
+constexpr int ClocksAfterByteWrite = 100;
+// After a page-buffer load, which has no self-timed part: a margin for the chip to latch the byte.
+constexpr int ClocksAfterPageLoad = 32;
+// The fast timing's: none beyond the instruction's last SCK phase, whose cycles let the chip
+// take the last bit in; the next instruction's first phase gives it more before anything new.
+constexpr int FastClocksAfterPageLoad = -1;
+
+// The fast timing's shortest SCK phase in time: two cycles of the slowest internal RC oscillator
+// (1 MHz, the ATmega8515's factory setting), which ignores XTAL1, with half again for the
+// oscillator's spread over supply and temperature.
+constexpr double MinSckPhaseNs = 3000;
+// Whatever the port's speed, a phase gets no more cycles than this.
+constexpr int MaxPhaseClocks = 100;
+// After the page write instruction, as after a byte write: a margin before the caller waits.
+constexpr int ClocksAfterPageWrite = 128;
+// After the chip erase instruction, as after a byte write, before the erase wait. A margin.
+constexpr int ClocksAfterChipErase = 1000;
+
+std::uint8_t High(int value) { return static_cast<std::uint8_t>((value >> 8) & 0xFF); }
+std::uint8_t Low(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
+
+// Flash by byte address: an even address is the low byte of word address / 2.
+std::array<std::uint8_t, 4> ReadFlashInstruction(int address) {
+    const int word = address / 2;
+    return {(address % 2 == 0) ? std::uint8_t{0x20} : std::uint8_t{0x28}, High(word), Low(word), 0x00};
+}
+
+std::array<std::uint8_t, 4> ReadEepromInstruction(int address) { return {0xA0, High(address), Low(address), 0x00}; }
+
+}  // namespace
+
+void AvrLink::ClockXtal(int n) {
+    lines_.IspPause();
+    if (n < 0) return;
+    for (int i = 0; i <= n; ++i) {
+        lines_.SetXtal(false);
+        lines_.IspPause();
+        lines_.SetXtal(true);
+        lines_.IspPause();
+    }
+}
+
+std::uint8_t AvrLink::SpiTransfer(std::uint8_t out) { return ByteOf(SpiTransferDeferred(out)); }
+
+AvrLink::ByteSamples AvrLink::SpiTransferDeferred(std::uint8_t out) {
+    // The device shifts each bit out on the previous falling SCK edge and holds it until the
+    // next one, so MISO is sampled late in the low phase, just before the rising edge: by then
+    // the device has had five XTAL1 cycles to see the falling edge, which a device that
+    // synchronises SCK to its clock needs. The datasheets ask for SCK phases of at least two
+    // XTAL1 cycles; five each leave margin whatever the port's write speed, since the device is
+    // clocked by the very same port writes. Not so on an ATmega8515 on its internal RC
+    // oscillator: a high phase is then 11 port accesses of time, which outlast two RC cycles only
+    // while an access takes over 0.18 us at 1 MHz (0.023 us at 8 MHz); a parallel port takes ~1 us.
+    //
+    // The fast timing gives three XTAL1 cycles a phase, one above the datasheets' minimum, or more
+    // when the power-up burst showed the port too fast for them to last MinSckPhaseNs.
+    const int phaseClocks = SckPhaseCycles() - 1;
+    ByteSamples in{};
+    for (int bit = 7; bit >= 0; --bit) {
+        lines_.SetMosi(((out >> bit) & 1) != 0);
+        lines_.IspPause();
+        ClockXtal(phaseClocks);
+        in[static_cast<std::size_t>(7 - bit)] = lines_.RequestMiso();
+        lines_.SetSck(true);
+        ClockXtal(phaseClocks);
+        lines_.SetSck(false);
+        lines_.IspPause();
+    }
+    return in;
+}
+
+// in[0] is the most significant bit.
+std::uint8_t AvrLink::ByteOf(const ByteSamples& samples) {
+    std::uint8_t value = 0;
+    for (const port::Port::Sample sample : samples)
+        value = static_cast<std::uint8_t>((value << 1) | (lines_.MisoOf(sample) ? 1 : 0));
+    return value;
+}
+
+std::uint8_t AvrLink::SendInstruction(const std::array<std::uint8_t, 4>& bytes, int clockAfterEachByte,
+                                      std::uint8_t* answerToThird) {
+    return Send(bytes, clockAfterEachByte, true, answerToThird);
+}
+
+void AvrLink::SendWrite(const std::array<std::uint8_t, 4>& bytes, int clockAfterEachByte) {
+    Send(bytes, clockAfterEachByte, false, nullptr);
+}
+
+std::optional<AvrLink::InstructionSamples> AvrLink::SendSampled(const std::array<std::uint8_t, 4>& bytes,
+                                                                int clockAfterEachByte) {
+    // Into a port that has stopped working an instruction goes nowhere, and the status it reads
+    // is no answer: none is sent, so that a command's read-back polls end without writing on.
+    if (lines_.PortFailed()) return std::nullopt;
+    InstructionSamples samples{};
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        samples[i] = SpiTransferDeferred(bytes[i]);
+        if (clockAfterEachByte != NoClocking) ClockXtal(clockAfterEachByte);
+    }
+    return samples;
+}
+
+void AvrLink::Drop(const InstructionSamples& samples) {
+    for (const ByteSamples& byte : samples)
+        for (const port::Port::Sample sample : byte) lines_.DropSample(sample);
+}
+
+std::uint8_t AvrLink::Send(const std::array<std::uint8_t, 4>& bytes, int clockAfterEachByte, bool answer,
+                           std::uint8_t* answerToThird) {
+    const auto samples = SendSampled(bytes, clockAfterEachByte);
+    if (!samples) return 0xFF;
+    if (!answer) {
+        Drop(*samples);
+        return 0xFF;
+    }
+    // Only the last two bytes' answers are used; the others' samples are taken all the same.
+    std::array<std::uint8_t, 4> in{};
+    for (std::size_t i = 0; i < samples->size(); ++i) in[i] = ByteOf((*samples)[i]);
+    if (answerToThird != nullptr) *answerToThird = in[2];
+    return in[3];
+}
+
+bool AvrLink::TryProgrammingEnable() {
+    std::uint8_t echo = 0;
+    SendInstruction({0xAC, EnableEcho, 0x00, 0x00}, ClocksAfterByte, &echo);
+    return echo == EnableEcho;
+}
+
+bool AvrLink::EnterProgrammingMode() {
+    for (int cycle = 0; cycle < PowerCycles; ++cycle) {
+        lines_.WriteIspLines(false, false, false, false, false);
+        clock_.Sleep(FastTiming ? FastPowerOffMs : PowerOffMs);
+        // Power up with RESET and SCK low and the clock running: the datasheets' entry into
+        // serial programming. RESET stays low from here until the command switches off.
+        lines_.WriteIspLines(true, false, false, false, false);
+        PowerUpClock();
+        clock_.Sleep(FastTiming ? FastPowerOnSettleMs : PowerOnSettleMs);
+        for (int attempt = 0; attempt < EnableAttemptsPerPowerCycle; ++attempt) {
+            if (TryProgrammingEnable()) return true;
+            // Out of step, the device does not echo; a positive SCK pulse shifts its bit frame
+            // by one before the next try.
+            lines_.SetSck(true);
+            ClockXtal(ClocksAfterByte);
+            lines_.SetSck(false);
+            ClockXtal(ClocksAfterByte);
+        }
+    }
+    return false;
+}
+
+void AvrLink::PowerUpClock() {
+    std::int64_t frequency = 0;
+    const bool timed = FastTiming && clock_.QueryPerformanceFrequency(frequency) && frequency > 0;
+    const std::int64_t start = timed ? clock_.QueryPerformanceCounter() : 0;
+    ClockXtal(PowerUpClocks);
+    if (!FastTiming) return;
+    // Without a counter the port's speed is unknown: the standard phases, long on any port.
+    fastPhaseClocks_ = StandardPhaseClocks;
+    if (!timed) return;
+    const double writeNs = static_cast<double>(clock_.QueryPerformanceCounter() - start) * 1e9 /
+                           static_cast<double>(frequency) / (2.0 * (PowerUpClocks + 1));
+    // The shortest phase, SCK high, lasts its cycles' two writes each and the write of SCK itself.
+    fastPhaseClocks_ = FastPhaseClocks;
+    while (fastPhaseClocks_ < MaxPhaseClocks && (2.0 * (fastPhaseClocks_ + 1) + 1) * writeNs < MinSckPhaseNs)
+        ++fastPhaseClocks_;
+}
+
+AvrSignature AvrLink::ReadSignature() {
+    AvrSignature signature{};
+    for (std::uint8_t index = 0; index < signature.size(); ++index) {
+        signature[index] = SendInstruction({0x30, 0x00, index, 0x00}, ClocksAfterByte);
+    }
+    return signature;
+}
+
+void AvrLink::ChipErase() {
+    SendWrite({0xAC, 0x80, 0x00, 0x00}, ClocksAfterByte);
+    ClockXtal(ClocksAfterChipErase);
+    clock_.Sleep(ChipEraseMs);
+    AllLinesOff();
+}
+
+std::uint8_t AvrLink::ReadFlashByte(int address) { return SendInstruction(ReadFlashInstruction(address), NoClocking); }
+
+int AvrLink::ReadFlashRun(int address, int count, const std::function<bool(int, std::uint8_t)>& accept) {
+    return ReadRun(ReadFlashInstruction, address, count, accept);
+}
+
+int AvrLink::ReadEepromRun(int address, int count, const std::function<bool(int, std::uint8_t)>& accept) {
+    return ReadRun(ReadEepromInstruction, address, count, accept);
+}
+
+int AvrLink::ReadRun(ReadInstruction instruction, int address, int count,
+                     const std::function<bool(int, std::uint8_t)>& accept) {
+    std::deque<std::pair<int, InstructionSamples>> unread;
+    int refused = count;
+    // Judges the bytes whose answers are in (all of them at the end), in order, until one is
+    // refused; the samples of any after it are let go.
+    const auto judge = [&](bool all) {
+        while (!unread.empty() && (all || lines_.SampleReady(unread.front().second[3].back()))) {
+            const auto [offset, samples] = unread.front();
+            unread.pop_front();
+            if (refused != count) {
+                Drop(samples);
+                continue;
+            }
+            for (std::size_t i = 0; i < 3; ++i)
+                for (const port::Port::Sample sample : samples[i]) lines_.DropSample(sample);
+            if (!accept(offset, ByteOf(samples[3]))) refused = offset;
+        }
+    };
+    for (int k = 0; k < count && refused == count; ++k) {
+        const auto samples = SendSampled(instruction(address + k), NoClocking);
+        if (!samples) {
+            if (!accept(k, 0xFF)) refused = k;
+            continue;
+        }
+        unread.emplace_back(k, *samples);
+        judge(false);
+    }
+    judge(true);
+    return refused;
+}
+
+void AvrLink::WriteFlashByte(int address, std::uint8_t value) {
+    const int word = address / 2;
+    const std::uint8_t opcode = (address % 2 == 0) ? 0x40 : 0x48;
+    SendWrite({opcode, High(word), Low(word), value}, NoClocking);
+    ClockXtal(ClocksAfterByteWrite);
+}
+
+void AvrLink::LoadPageByte(int offset, std::uint8_t value) {
+    const std::uint8_t opcode = (offset % 2 == 0) ? 0x40 : 0x48;
+    SendWrite({opcode, 0x00, Low(offset / 2), value}, NoClocking);
+    ClockXtal(FastTiming ? FastClocksAfterPageLoad : ClocksAfterPageLoad);
+}
+
+void AvrLink::WriteFlashPage(int page) {
+    // The page's word address is 32 x page: bits 11..8 in the second byte, 7..5 in the third.
+    SendWrite({0x4C, Low(page >> 3), Low((page & 7) << 5), 0x00}, NoClocking);
+    ClockXtal(ClocksAfterPageWrite);
+}
+
+std::uint8_t AvrLink::ReadEepromByte(int address) {
+    return SendInstruction(ReadEepromInstruction(address), NoClocking);
+}
+
+void AvrLink::WriteEepromByte(int address, std::uint8_t value) {
+    SendWrite({0xC0, High(address), Low(address), value}, NoClocking);
+    ClockXtal(ClocksAfterByteWrite);
+}
+
+std::uint8_t AvrLink::ReadFuseLow() { return SendInstruction({0x50, 0x00, 0x00, 0x00}, ClocksAfterByte); }
+
+std::uint8_t AvrLink::ReadFuseHigh() { return SendInstruction({0x58, 0x08, 0x00, 0x00}, ClocksAfterByte); }
+
+void AvrLink::WriteFuseLow(std::uint8_t value) {
+    SendWrite({0xAC, 0xA0, 0x00, value}, ClocksAfterByte);
+    clock_.Sleep(FuseWriteMs);
+}
+
+void AvrLink::WriteFuseHigh(std::uint8_t value) {
+    SendWrite({0xAC, 0xA8, 0x00, value}, ClocksAfterByte);
+    clock_.Sleep(FuseWriteMs);
+}
+
+void AvrLink::AllLinesOff() { lines_.WriteIspLines(false, false, false, false, false); }
+
+}  // namespace tarpel::link

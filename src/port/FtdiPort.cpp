@@ -1,0 +1,256 @@
+#include "port/FtdiPort.h"
+
+#include <algorithm>
+
+#include "port/FtdiPinMap.h"
+#include "shell/Translate.h"
+
+namespace tarpel::port {
+
+namespace {
+
+// The status byte of a port whose adapter stopped answering: SDA and MISO resting high, so no
+// chip seems to acknowledge or answer.
+constexpr std::uint8_t LostStatus = ftdi::IdleStatusBits | 0x40;
+
+// One block out and its samples back, alone: the clean start's first byte.
+bool ExchangeAlone(FtdiCalls& calls, const std::uint8_t* bytes, int size, std::uint8_t* samples) {
+    const int write = calls.SubmitWrite(bytes, size);
+    if (write < 0) return false;
+    const int read = calls.SubmitRead(samples, size);
+    const bool written = calls.TransferDone(write) == size;
+    return read >= 0 && calls.TransferDone(read) == size && written;
+}
+
+}  // namespace
+
+FtdiChipFacts FactsOf(FtdiChip chip) {
+    // Blocks stream, several in flight, so the pins stand still only where a sample's value is
+    // needed before the next write (a round trip: 1 ms at full speed, 125 us at high speed).
+    // Each pin byte is then bounded by the pin clock and by the USB bus, which carries the byte
+    // out and its sample back. At full speed the bus moves at most 19 packets of 64 bytes a
+    // millisecond, both ways together, and every packet back starts with two status bytes: about
+    // 1.7 us a pin byte, whatever the FT232R's own clock. The AVR side writes a byte for every
+    // XTAL1 edge, so it runs the FT232R at its fastest and takes what the bus gives; the I2C
+    // side holds its lines for delay units, as repeats of the pins, and a clock no faster than
+    // the bus keeps each repeat as long as it should be. libftdi asks the chip for four times
+    // the rate in bit-bang mode, and within 5 % of it, which leaves an FT232R (3 MBd at most,
+    // nothing between 1.5 and 2 MBd) 750 kHz and, for the holds, 375 kHz: 2.7 us a tick, two to
+    // the fast 5 us unit and ten to the standard 25 us one. The FT232H's high-speed bus outruns
+    // a 1 MHz pin clock (a clock cycle of the AVRs' XTAL1 is two writes, as on a parallel
+    // port), so it keeps one clock for both. The FT2232H has 4 KiB a channel.
+    switch (chip) {
+        case FtdiChip::Ft232R: return {"FT232R", 750'000, 375'000, 256, 8};
+        case FtdiChip::Ft232H: return {"FT232H", 1'000'000, 1'000'000, 1024, 8};
+        case FtdiChip::Ft2232H: return {"FT2232H", 1'000'000, 1'000'000, 2048, 8};
+        case FtdiChip::Other: break;
+    }
+    return {"FTDI", 375'000, 375'000, 64, 4};
+}
+
+std::string FtdiErrorMessage(FtdiOpenError error, FtdiStage stage, const std::string& serial,
+                             const std::string& detail) {
+    const std::string which = serial.empty() ? std::string("FTDI") : Tr("FTDI con numero de serie ") + serial;
+    const std::string words = detail.empty() ? std::string() : " (" + detail + ")";
+    if (stage == FtdiStage::Setup)
+        return Tr("El adaptador ") + which + Tr(" no acepta el modo bit-bang sincrono") + words +
+               Tr(". Desconectelo y vuelva a conectarlo; si sigue igual, no es un FT232R, FT232H ni FT2232H.");
+    switch (error) {
+        case FtdiOpenError::NotFound:
+            if (serial.empty())
+                return Tr("No se encuentra ningun adaptador FTDI (FT232R, FT232H o FT2232H). Conectelo al USB y "
+                          "compruebe que aparece con: lsusb -d 0403:");
+            return Tr("No se encuentra el adaptador FTDI con numero de serie ") + serial +
+                   Tr(". Los numeros de serie de los conectados se ven con: lsusb -v -d 0403: | grep iSerial");
+        case FtdiOpenError::NoPermission:
+            return Tr("Sin permiso para usar el adaptador ") + which +
+                   Tr(". Cree el fichero /etc/udev/rules.d/60-tarpel-ftdi.rules con la linea: SUBSYSTEM==\"usb\", "
+                      "ATTR{idVendor}==\"0403\", MODE=\"0660\", GROUP=\"plugdev\"; despues: sudo udevadm control "
+                      "--reload && sudo udevadm trigger, anada su usuario al grupo plugdev y vuelva a conectar el "
+                      "adaptador.");
+        case FtdiOpenError::Busy:
+            return Tr("El adaptador ") + which +
+                   Tr(" esta ocupado: el controlador ftdi_sio u otro programa lo tiene abierto") + words +
+                   Tr(". Cierre el programa que use /dev/ttyUSB*, o descargue el controlador con: sudo rmmod ftdi_sio");
+        case FtdiOpenError::None:
+        case FtdiOpenError::Other: break;
+    }
+    return Tr("No se puede usar el adaptador ") + which + words + ".";
+}
+
+std::unique_ptr<FtdiPort> FtdiPort::Open(std::unique_ptr<FtdiCalls> calls, const std::string& serial,
+                                         std::string& errorMessage) {
+    FtdiAdapter adapter;
+    std::string detail;
+    if (const FtdiOpenError error = calls->Open(serial, adapter, detail); error != FtdiOpenError::None) {
+        errorMessage = FtdiErrorMessage(error, FtdiStage::Open, serial, detail);
+        return nullptr;
+    }
+    const FtdiChipFacts facts = FactsOf(adapter.chip);
+    // A clean start: every pin an input first, so nothing is driven while the mode changes;
+    // then one byte of 0x00 clocked out, which sets the output latch that an earlier program may
+    // have left high; only then the board's pins become outputs, and they come up low.
+    const std::uint8_t off = 0x00;
+    std::uint8_t sample = 0;
+    const bool ready = calls->SetBitmode(0x00, FtdiBitmodeSyncBitbang) >= 0 && calls->SetBaudrate(facts.baudrate) >= 0 &&
+                       calls->SetLatencyTimer(1) >= 0 && calls->Purge() >= 0 &&
+                       ExchangeAlone(*calls, &off, 1, &sample) &&
+                       calls->SetBitmode(ftdi::OutputMask, FtdiBitmodeSyncBitbang) >= 0;
+    if (!ready) {
+        errorMessage = FtdiErrorMessage(FtdiOpenError::Other, FtdiStage::Setup, serial, calls->ErrorString());
+        calls->Close();
+        return nullptr;
+    }
+    return std::unique_ptr<FtdiPort>(new FtdiPort(std::move(calls), std::move(adapter)));
+}
+
+FtdiPort::FtdiPort(std::unique_ptr<FtdiCalls> calls, FtdiAdapter adapter)
+    : calls_(std::move(calls)),
+      adapter_(std::move(adapter)),
+      facts_(FactsOf(adapter_.chip)),
+      pinClock_(facts_.baudrate) {}
+
+// The pins stay outputs driving 0 after the close: switching them back to the UART would let
+// TXD, RTS# and DTR# idle high into an unpowered chip.
+FtdiPort::~FtdiPort() {
+    failure_.clear();
+    queue_.push_back(0x00);
+    Flush();
+    calls_->Close();
+}
+
+std::string FtdiPort::Name() const {
+    std::string name = facts_.name;
+    if (!adapter_.serial.empty()) name += " " + adapter_.serial;
+    return name;
+}
+
+void FtdiPort::RecordFailure(const char* what) {
+    if (!failure_.empty()) return;
+    failure_ = std::string(Tr("Fallo al ")) + Tr(what) + Tr(" el adaptador ") + Name() + ": " + calls_->ErrorString() +
+               Tr(". La orden se ha detenido; compruebe el cable USB y desconecte la placa si sigue alimentada.");
+}
+
+void FtdiPort::DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) {
+    if (port != DataPort) return;
+    pins_ = ftdi::PinsForData(value);
+    queue_.push_back(pins_);
+    heldSinceLastByte_ = false;
+    // Every line off is how each command ends, and no read or wait may follow for a long time
+    // (a message box, the window idle): it goes out at once, so the chip is never left powered.
+    // The next command starts on the AVR side's clock until it holds lines.
+    if (pins_ == 0) {
+        Flush();
+        UsePinClock(facts_.baudrate);
+    } else {
+        Send(false);
+    }
+}
+
+std::uint8_t FtdiPort::DlPortReadPortUchar(std::uint16_t port) {
+    if (port != StatusPort) return 0xFF;
+    return StatusOf(RequestSample());
+}
+
+FtdiPort::Sample FtdiPort::RequestSample() {
+    // A repeat of the pins: the adapter samples at the tick it clocks this byte out, after the
+    // last write has reached the pins.
+    queue_.push_back(static_cast<std::uint8_t>(pins_ | ftdi::SampleMark));
+    const Sample sample = sent_ + queue_.size() - 1;
+    wanted_.push_back(sample);
+    heldSinceLastByte_ = false;
+    Send(false);
+    return sample;
+}
+
+std::uint8_t FtdiPort::StatusOf(Sample sample) {
+    if (sample >= sent_) Send(true);
+    while (sample >= collected_ && !inFlight_.empty()) Collect();
+    const auto found = samples_.find(sample);
+    if (found == samples_.end()) return LostStatus;
+    const std::uint8_t pins = found->second;
+    samples_.erase(found);
+    return ftdi::StatusForPins(pins);
+}
+
+void FtdiPort::DropSample(Sample sample) {
+    samples_.erase(sample);
+    std::erase(wanted_, sample);
+}
+
+void FtdiPort::Flush() {
+    Send(true);
+    while (!inFlight_.empty()) Collect();
+}
+
+void FtdiPort::Send(bool all) {
+    // Called for every byte queued, so mostly with too little to send.
+    const std::size_t count = all ? queue_.size() : queue_.size() / facts_.blockBytes * facts_.blockBytes;
+    std::size_t offset = 0;
+    while (offset < count) {
+        // A failed adapter takes nothing more: the rest is dropped, its samples read as lost.
+        if (!failure_.empty()) break;
+        const std::size_t size = std::min(facts_.blockBytes, count - offset);
+        Block& block = inFlight_.emplace_back();
+        const auto from = queue_.begin() + static_cast<std::ptrdiff_t>(offset);
+        block.bytes.assign(from, from + static_cast<std::ptrdiff_t>(size));
+        block.samples.resize(size);
+        block.first = sent_ + offset;
+        const int bytes = static_cast<int>(size);
+        block.write = calls_->SubmitWrite(block.bytes.data(), bytes);
+        if (block.write >= 0) block.read = calls_->SubmitRead(block.samples.data(), bytes);
+        if (block.write < 0 || block.read < 0) RecordFailure(TrNoop("usar"));
+        offset += size;
+        // Far enough ahead: the pins have blocks to clock while the PC waits for the oldest.
+        while (inFlight_.size() > facts_.blocksInFlight) Collect();
+    }
+    sent_ += count;
+    queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(count));
+    if (!failure_.empty()) {
+        while (!inFlight_.empty()) Collect();
+        collected_ = sent_;
+        std::erase_if(wanted_, [this](Sample wanted) { return wanted < sent_; });
+    }
+}
+
+void FtdiPort::Collect() {
+    Block block = std::move(inFlight_.front());
+    inFlight_.pop_front();
+    const auto size = static_cast<int>(block.bytes.size());
+    // Every submitted transfer is waited for, even after a failure, so none is left in flight.
+    const bool written = block.write < 0 || calls_->TransferDone(block.write) == size;
+    const bool read = block.read >= 0 && calls_->TransferDone(block.read) == size;
+    if (!written || !read) RecordFailure(TrNoop("usar"));
+    const Sample end = block.first + block.bytes.size();
+    auto wanted = wanted_.begin();
+    for (; wanted != wanted_.end() && *wanted < end; ++wanted)
+        if (*wanted >= block.first && written && read) samples_[*wanted] = block.samples[*wanted - block.first];
+    wanted_.erase(wanted_.begin(), wanted);
+    collected_ = end;
+}
+
+void FtdiPort::UsePinClock(int baudrate) {
+    if (baudrate == pinClock_ || !failure_.empty()) return;
+    pinClock_ = baudrate;
+    if (calls_->SetBaudrate(baudrate) < 0) RecordFailure(TrNoop("usar"));
+}
+
+bool FtdiPort::HoldLines(std::uint64_t nanoseconds) {
+    // Holding lines is the I2C side's way: from here to the end of the command, its clock.
+    if (pinClock_ != facts_.holdBaudrate) {
+        Flush();
+        UsePinClock(facts_.holdBaudrate);
+        // The byte that set the pins went out on the other clock: it does not count.
+        heldSinceLastByte_ = true;
+    }
+    const std::uint64_t tickNs = 1'000'000'000ull / static_cast<std::uint64_t>(pinClock_);
+    std::uint64_t ticks = (nanoseconds + tickNs - 1) / tickNs;
+    // The byte that set the pins holds them for its own tick already.
+    if (!heldSinceLastByte_ && ticks > 0) --ticks;
+    heldSinceLastByte_ = true;
+    queue_.insert(queue_.end(), ticks, pins_);
+    Send(false);
+    return true;
+}
+
+}  // namespace tarpel::port
