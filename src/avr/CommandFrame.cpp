@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "shell/Fill.h"
 #include "shell/Progress.h"
 #include "shell/Translate.h"
 
@@ -18,7 +19,7 @@ constexpr std::string_view UnknownMessage = TrNoop("ID de chip desconocido...");
 std::string AtAddress(std::string_view message, int address) {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(address));
-    return TrText(message) + Tr(" (direccion $") + digits + ")";
+    return shell::Fill(TrText(message), {digits});
 }
 
 // Every box below waits for the user with the device unpowered: the lines go off first.

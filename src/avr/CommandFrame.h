@@ -24,7 +24,8 @@ using shell::CommandOutcome;
 inline constexpr std::string_view ErrorCaption = "ERROR";
 inline constexpr std::string_view NoDeviceMessage = TrNoop("No se ha detectado ningun micro!!!");
 
-// A write error's text naming the address it stopped at, in hexadecimal: "... (direccion $0010)".
+// A write error's text, whose %1 is the address it stopped at in hexadecimal: "... (direccion $%1)"
+// gives "... (direccion $0010)".
 std::string AtAddress(std::string_view message, int address);
 
 enum class Identification {

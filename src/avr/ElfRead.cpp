@@ -10,6 +10,7 @@
 #include <span>
 #include <string_view>
 
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::avr {
@@ -68,7 +69,7 @@ std::string MachineName(unsigned machine) {
     for (const auto& named : Machines) {
         if (named.machine == machine) return std::string(named.name);
     }
-    return Tr("maquina ") + std::to_string(machine);
+    return shell::Fill(Tr("maquina %1"), {machine});
 }
 
 std::string MissingText(ElfMemory memory) {
@@ -138,7 +139,8 @@ std::string ReadSections(const std::string& fileName, ElfReadResult& result) {
     const Elf32_Ehdr* header = elf32_getehdr(elf.get());
     if (header == nullptr) return std::string(DamagedText);
     if (header->e_machine != EM_AVR) {
-        return Tr("El fichero ELF es para otro procesador (") + MachineName(header->e_machine) + Tr("), no para AVR!!");
+        return shell::Fill(Tr("El fichero ELF es para otro procesador (%1), no para AVR!!"),
+                           {MachineName(header->e_machine)});
     }
     // An object file's sections all start at 0: its EEPROM data would land in flash.
     if (header->e_type != ET_EXEC) return std::string(NotProgramText);

@@ -10,6 +10,7 @@
 #include "files/HexRead.h"
 #include "files/ImageFileMessages.h"
 #include "files/SrecRead.h"
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::avr {
@@ -106,19 +107,18 @@ std::string DeviceName(const std::vector<std::uint8_t>& signature) {
         if (const DeviceType* device = FindDevice({signature[0], signature[1], signature[2]}))
             return std::string(device->caption);
     }
-    std::string name = Tr("micro de firma");
+    std::string bytes;
     for (const std::uint8_t byte : signature) {
         char digits[4];
-        std::snprintf(digits, sizeof digits, " %02X", byte);
-        name += digits;
+        std::snprintf(digits, sizeof digits, "%02X", byte);
+        bytes += (bytes.empty() ? "" : " ") + std::string(digits);
     }
-    return name;
+    return shell::Fill(Tr("micro de firma %1"), {bytes});
 }
 
 void ReportTooMuchData(shell::Shell& shell, const FileImage& image, const ImageLimits& limits, int memorySize) {
-    shell.MessageBox(Tr("El fichero llega hasta el byte ") + std::to_string(image.read.dataEnd) + Tr(" y ") +
-                         TrText(limits.memoryName) + Tr(" del micro solo tiene ") + std::to_string(memorySize) +
-                         Tr(" bytes!!"),
+    shell.MessageBox(shell::Fill(Tr("El fichero llega hasta el byte %1 y %2 del micro solo tiene %3 bytes!!"),
+                                 {image.read.dataEnd, TrText(limits.memoryName), memorySize}),
                      ErrorCaption);
 }
 
@@ -150,8 +150,8 @@ bool CheckFileDevice(CommandFrame& frame, const std::vector<std::uint8_t>& signa
     const link::AvrSignature& identified = frame.Device().signature;
     if (std::equal(signature.begin(), signature.end(), identified.begin(), identified.end())) return true;
     frame.StopCommand();
-    frame.Shell().MessageBox(Tr("El fichero es para un ") + DeviceName(signature) +
-                                 Tr(" y el micro del zocalo es un ") + std::string(frame.Device().caption) + "!!",
+    frame.Shell().MessageBox(shell::Fill(Tr("El fichero es para un %1 y el micro del zocalo es un %2!!"),
+                                         {DeviceName(signature), frame.Device().caption}),
                              ErrorCaption);
     return false;
 }

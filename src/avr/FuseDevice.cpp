@@ -5,6 +5,7 @@
 
 #include "avr/FuseLists.h"
 #include "avr/FuseMapping.h"
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::avr {
@@ -13,10 +14,10 @@ namespace {
 
 // Why a clock that needs a crystal or an RC pair is worth a second thought on this board.
 std::string OscillatorQuestion(std::string_view clockCaption) {
-    return Tr("El reloj \"") + std::string(clockCaption) +
-           Tr("\" necesita un cristal o una red RC en XTAL1, y esta placa le da a XTAL1 una onda cuadrada "
-              "desde el PC.\rCon ese reloj el micro puede dejar de contestar a la placa.\r\r"
-              "Grabar los fuses de todas formas?");
+    return shell::Fill(Tr("El reloj \"%1\" necesita un cristal o una red RC en XTAL1, y esta placa le da a XTAL1 una "
+                          "onda cuadrada desde el PC.\rCon ese reloj el micro puede dejar de contestar a la placa.\r\r"
+                          "Grabar los fuses de todas formas?"),
+                       {clockCaption});
 }
 
 std::string FuseText(FuseBytes bytes) {
@@ -61,9 +62,10 @@ bool WriteCheckedFuses(CommandFrame& frame, FuseBytes bytes, std::optional<FuseB
     const FuseBytes read{link.ReadFuseLow(), link.ReadFuseHigh()};
     frame.StopCommand();
     if (read == bytes) return true;
-    frame.Shell().MessageBox(Tr("Los fuses leidos no coinciden con los grabados!!\rGrabados: ") + FuseText(bytes) +
-                                 Tr("\rLeidos: ") + FuseText(read),
-                             ErrorCaption);
+    frame.Shell().MessageBox(
+        shell::Fill(Tr("Los fuses leidos no coinciden con los grabados!!\rGrabados: %1\rLeidos: %2"),
+                    {FuseText(bytes), FuseText(read)}),
+        ErrorCaption);
     return false;
 }
 

@@ -4,6 +4,7 @@
 
 #include "avr/ElfRead.h"
 #include "avr/FuseMapping.h"
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::avr {
@@ -17,8 +18,9 @@ FuseFile ReadFuseFile(const std::string& fileName) {
         return file;
     }
     if (elf.fuses.size() != 2) {
-        file.error = Tr("La seccion .fuse del fichero tiene ") + std::to_string(elf.fuses.size()) +
-                     Tr(" bytes y el ATmega8515 tiene 2 (bajo y alto)!!");
+        file.error = shell::Fill(Tr("La seccion .fuse del fichero tiene %1 bytes y el ATmega8515 tiene 2 (bajo y "
+                                    "alto)!!"),
+                                 {elf.fuses.size()});
         return file;
     }
     file.bytes = {elf.fuses[0], elf.fuses[1]};
@@ -30,8 +32,9 @@ std::string SpienRefusal(FuseBytes bytes) {
     if ((bytes.high & fusebits::Spien) == 0) return {};
     char value[8];
     std::snprintf(value, sizeof value, "$%02X", bytes.high);
-    return std::string(Tr("El FuseHigh del fichero (")) + value +
-           Tr(") desactiva SPIEN: el micro ya no se podria programar desde esta placa!!");
+    return shell::Fill(Tr("El FuseHigh del fichero (%1) desactiva SPIEN: el micro ya no se podria programar desde esta "
+                          "placa!!"),
+                       {value});
 }
 
 }  // namespace tarpel::avr

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::avr {
@@ -15,7 +16,7 @@ CommandOutcome IdentifyMicro(CommandFrame& frame) {
     frame.IdentifyDevice();
     frame.SwitchOff();
     if (frame.LastIdentification() != Identification::Known) return CommandOutcome::Failed;
-    frame.Shell().Report(Tr("Micro identificado: ") + std::string(frame.Device().caption));
+    frame.Shell().Report(shell::Fill(Tr("Micro identificado: %1"), {frame.Device().caption}));
     return CommandOutcome::Done;
 }
 

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "avr/FileImage.h"
+#include "shell/Fill.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
 
@@ -12,7 +13,7 @@ namespace tarpel::avr {
 
 namespace {
 
-constexpr std::string_view WriteFailed = TrNoop("Error de comunicacion con Atmel...");
+constexpr std::string_view WriteFailed = TrNoop("Error de comunicacion con Atmel... (direccion $%1)");
 constexpr int ReadBacks = 4000;
 // Datasheets: 9 ms per EEPROM byte on the ATmega8515, 4 to 9 ms on the AT90S devices.
 constexpr std::uint32_t UnpollableByteMs = 12;
@@ -54,8 +55,8 @@ CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) 
     }
     frame.StopCommand();
     frame.View().MemoryContentsKnown(std::span(image.bytes).first(static_cast<std::size_t>(size)));
-    frame.Shell().Report(Tr("Eeprom interna programada y comprobada: ") +
-                         shell::CountText(static_cast<std::uint64_t>(size)) + " bytes");
+    frame.Shell().Report(shell::Fill(Tr("Eeprom interna programada y comprobada: %1 bytes"),
+                                     {shell::CountText(static_cast<std::uint64_t>(size))}));
     return CommandOutcome::Done;
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "avr/FileImage.h"
+#include "shell/Fill.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
 
@@ -14,8 +15,8 @@ namespace tarpel::avr {
 namespace {
 
 constexpr std::string_view ByteWriteFailed =
-    TrNoop("Error de comunicacion con Atmel, o intento de grabar flash sin borrar antes...");
-constexpr std::string_view PageWriteFailed = TrNoop("Error programando flash!");
+    TrNoop("Error de comunicacion con Atmel, o intento de grabar flash sin borrar antes... (direccion $%1)");
+constexpr std::string_view PageWriteFailed = TrNoop("Error programando flash! (direccion $%1)");
 constexpr int ByteModeReadBacks = 5000;
 constexpr int PageModeReadBacks = 4000;
 // While an AT90S writes a flash byte it answers reads with 0x7F, so 0x7F (and 0x80, kept for
@@ -143,10 +144,9 @@ CommandOutcome ProgramFlashImage(CommandFrame& frame, const FileImage& file) {
     frame.Shell().SetGauge(shell::Gauge::Flash, 100);
     frame.StopCommand();
     frame.View().MemoryContentsKnown(image.first(static_cast<std::size_t>(frame.FlashSize())));
-    frame.Shell().Report(Tr("Flash programada y comprobada: ") +
-                         shell::CountText(std::min<std::uint64_t>(file.read.dataEnd,
-                                                                  static_cast<std::uint64_t>(frame.FlashSize()))) +
-                         " bytes");
+    frame.Shell().Report(shell::Fill(Tr("Flash programada y comprobada: %1 bytes"),
+                                     {shell::CountText(std::min<std::uint64_t>(
+                                         file.read.dataEnd, static_cast<std::uint64_t>(frame.FlashSize())))}));
     return CommandOutcome::Done;
 }
 

@@ -11,6 +11,7 @@
 #include "files/HexWrite.h"
 #include "files/ImageFileMessages.h"
 #include "files/SrecWrite.h"
+#include "shell/Fill.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
 
@@ -52,8 +53,9 @@ CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::
         shell.MessageBox(CannotCreate, ErrorCaption);
         return CommandOutcome::Failed;
     }
-    shell.Report(Tr("Leidos ") + shell::CountText(image.size()) + Tr(" bytes de ") +
-                 TrText(MemoryFileLimits(memory).memoryName) + Tr(" en ") + shell::FileNameText(fileName));
+    shell.Report(shell::Fill(Tr("Leidos %1 bytes de %2 en %3"),
+                             {shell::CountText(image.size()), TrText(MemoryFileLimits(memory).memoryName),
+                              shell::FileNameText(fileName)}));
     return CommandOutcome::Done;
 }
 

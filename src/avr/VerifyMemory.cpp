@@ -7,6 +7,7 @@
 
 #include "avr/DeviceMemory.h"
 #include "avr/FileImage.h"
+#include "shell/Fill.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
 
@@ -23,7 +24,7 @@ constexpr std::string_view EepromDialogCaption = TrNoop("Selecciona el fichero a
 std::string DifferenceMessage(int address) {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(address));
-    return std::string(Tr("VERIFICACION: ERRONEA (Diferencias en byte: $")) + digits + ")";
+    return shell::Fill(Tr("VERIFICACION: ERRONEA (Diferencias en byte: $%1)"), {digits});
 }
 
 CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const std::string& fileName) {
@@ -60,14 +61,14 @@ CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const st
     // The whole memory is compared, not only what the file covers: the rest must be 0xFF.
     const auto differences = files::DifferencesBetween(file.bytes, device);
     if (differences.empty()) {
-        shell.Report(Tr("Comprobada ") + TrText(limits.memoryName) + ": " +
-                     shell::CountText(static_cast<std::uint64_t>(size)) + Tr(" bytes iguales al fichero"));
+        shell.Report(shell::Fill(Tr("Comprobada %1: %2 bytes iguales al fichero"),
+                                 {TrText(limits.memoryName), shell::CountText(static_cast<std::uint64_t>(size))}));
         shell.MessageBox(VerifiedMessage, VerdictCaption);
         frame.View().DifferencesFound(limits.memoryName, differences);
         return CommandOutcome::Done;
     }
-    shell.Report(Tr("Comprobada ") + TrText(limits.memoryName) + ": " + shell::CountText(differences.size()) +
-                 Tr(" bytes distintos del fichero"));
+    shell.Report(shell::Fill(Tr("Comprobada %1: %2 bytes distintos del fichero"),
+                             {TrText(limits.memoryName), shell::CountText(differences.size())}));
     shell.MessageBox(DifferenceMessage(static_cast<int>(differences.front().address)), VerdictCaption);
     frame.View().DifferencesFound(limits.memoryName, differences);
     return CommandOutcome::Failed;

@@ -17,6 +17,7 @@
 #include "port/SteadyClock.h"
 #include "board/TraceLines.h"
 #include "port/TracingPort.h"
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 #include "sim/AvrFactory.h"
 #include "sim/ChipStore.h"
@@ -126,7 +127,7 @@ Opened BehindSimulatedAdapter(const std::string& kind, const BoardOptions& optio
         model, std::move(wired), [raw] { return raw->PeekStatus(); }, raw->Time(), &raw->Pacer());
     auto port = port::FtdiPort::Open(std::move(adapter), "", board.error);
     if (!port) return {};
-    board.description = Tr("Placa: simulada tras un ") + port->Name() + Tr(" simulado");
+    board.description = shell::Fill(Tr("Placa: simulada tras un %1 simulado"), {port->Name()});
     Opened opened{nullptr, std::move(simulated.clock), simulated.now, simulated.probe};
     FlushBeforeWaits(opened, *port);
     opened.port = std::move(port);
@@ -141,7 +142,7 @@ Opened OpenFtdi(const std::string& kind, Board& board) {
     board.description = Tr("Placa: adaptador USB FTDI");
     auto port = port::FtdiPort::Open(std::make_unique<port::LibFtdiCalls>(), serial, board.error);
     if (!port) return opened;
-    board.description = Tr("Placa: adaptador USB ") + port->Name();
+    board.description = shell::Fill(Tr("Placa: adaptador USB %1"), {port->Name()});
     FlushBeforeWaits(opened, *port);
     opened.port = std::move(port);
     return opened;
@@ -156,7 +157,7 @@ Opened OpenHardware(const std::string& kind, Board& board) {
         opened.port = port::DirectPort::Open(board.error);
     } else {
         const std::string device = kind == "ppdev" ? DefaultParport : kind.substr(std::string_view("ppdev:").size());
-        board.description = Tr("Placa: ") + device;
+        board.description = shell::Fill(Tr("Placa: %1"), {device});
         opened.port = port::PpdevPort::Open(device, board.error);
     }
     return opened;
@@ -168,19 +169,22 @@ std::string ValidateBoardOptions(const BoardOptions& options) {
     const std::string& kind = options.board;
     if (!kind.empty() && kind != "sim" && kind != "ppdev" && kind != "direct" && !IsSimulatedAdapter(kind) &&
         !IsFtdi(kind) && !(kind.starts_with("ppdev:") && kind.size() > std::string_view("ppdev:").size()))
-        return Tr("Placa desconocida: ") + kind +
-               Tr(" (use sim, sim:ft232r, sim:ft232h, ppdev, ppdev:/dev/parportN, direct, ftdi o ftdi:SERIE)");
+        return shell::Fill(
+            Tr("Placa desconocida: %1 (use sim, sim:ft232r, sim:ft232h, ppdev, ppdev:/dev/parportN, direct, ftdi o "
+               "ftdi:SERIE)"),
+            {kind});
     if (!SameText(options.simEeprom, "none") && !FindChip(options.simEeprom)) {
         std::string names;
         for (const auto& model : sim::Eeprom24CxxModels) names += std::string(model.name) + ", ";
         names.resize(names.size() - 2);
-        return Tr("Memoria simulada desconocida: ") + options.simEeprom + Tr(" (use ") + names + Tr(" o none)");
+        return shell::Fill(Tr("Memoria simulada desconocida: %1 (use %2 o none)"), {options.simEeprom, names});
     }
     // A write cycle has to take some time, and the datasheets promise at most 5 ms.
     if (const auto ms = options.simEepromWriteMs; ms && !(*ms > 0 && *ms <= 5)) {
         char text[32];
         const auto written = std::to_chars(text, text + sizeof text, *ms);
-        return Tr("--sim-eeprom-write-ms debe ser mayor que 0 y como mucho 5: ") + std::string(text, written.ptr);
+        return shell::Fill(Tr("--sim-eeprom-write-ms debe ser mayor que 0 y como mucho 5: %1"),
+                           {std::string_view(text, written.ptr)});
     }
     try {
         sim::ParseSimFaults(options.simFaults);

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "eeprom/ChipCatalogue.h"
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 #include "sim/AvrDeviceModel.h"
 #include "sim/ChipStore.h"
@@ -20,13 +21,13 @@ CommandLineOption TextOption(OptionSpec spec, std::string& target) {
             }};
 }
 
-// "A, B, C o none" for the help, from the table the board itself chooses from.
+// "A, B, C" for the help, from the table the board itself chooses from.
 template <typename Rows>
-std::string NamesOrNone(const Rows& rows) {
+std::string Names(const Rows& rows) {
     std::string names;
     for (const auto& row : rows) names += std::string(row.name) + ", ";
     names.resize(names.size() - 2);
-    return names + Tr(" o none");
+    return names;
 }
 
 }  // namespace
@@ -47,12 +48,13 @@ std::vector<CommandLineOption> BoardCommandLineOptions(BoardOptions& options) {
                                    "vcd:downsample=1000 -i FICHERO ...)")},
                                options.traceFile));
     table.push_back(TextOption({"sim-dir", Tr("CARPETA"),
-                                Tr("donde guarda la placa simulada el contenido de sus chips (por defecto ") +
-                                    sim::ChipStore::DefaultFolder() + ")"},
+                                shell::Fill(Tr("donde guarda la placa simulada el contenido de sus chips (por "
+                                               "defecto %1)"),
+                                            {sim::ChipStore::DefaultFolder()})},
                                options.simDir));
     table.push_back(TextOption({"sim-eeprom", "CHIP",
-                                Tr("chip del zocalo 24Cxx simulado: ") + NamesOrNone(eeprom::ChipCatalogue) +
-                                    Tr(" (por defecto ") + defaults.simEeprom + ")"},
+                                shell::Fill(Tr("chip del zocalo 24Cxx simulado: %1 o none (por defecto %2)"),
+                                            {Names(eeprom::ChipCatalogue), defaults.simEeprom})},
                                options.simEeprom));
     table.push_back({{"sim-eeprom-write-ms", "MS",
                       Tr("ciclo de escritura de la 24Cxx simulada en ms, mas de 0 y hasta 5 (por defecto el maximo "
@@ -62,13 +64,14 @@ std::vector<CommandLineOption> BoardCommandLineOptions(BoardOptions& options) {
                          const auto* end = value.data() + value.size();
                          const auto result = std::from_chars(value.data(), end, ms);
                          if (value.empty() || result.ec != std::errc() || result.ptr != end)
-                             return Tr("--sim-eeprom-write-ms espera un numero de milisegundos: ") + value;
+                             return shell::Fill(Tr("--sim-eeprom-write-ms espera un numero de milisegundos: %1"),
+                                                {value});
                          options.simEepromWriteMs = ms;
                          return std::string();
                      }});
     table.push_back(TextOption({"sim-avr", Tr("MODELO"),
-                                Tr("micro del zocalo AVR simulado: ") + NamesOrNone(sim::AvrDeviceModels) +
-                                    Tr(" (por defecto ") + defaults.simAvr + ")"},
+                                shell::Fill(Tr("micro del zocalo AVR simulado: %1 o none (por defecto %2)"),
+                                            {Names(sim::AvrDeviceModels), defaults.simAvr})},
                                options.simAvr));
     table.push_back({{"sim-fault", Tr("FALLO"), Tr("fallo simulado; se puede repetir:"), Tr(sim::SimFaultHelp)},
                      [&options](const std::string& value) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::board {
@@ -42,19 +43,19 @@ bool IsOptionWord(std::string_view argument) { return argument.size() >= 2 && ar
 std::string ReadOption(const std::vector<std::string>& args, std::size_t& index,
                        const std::vector<CommandLineOption>& options) {
     const std::string& argument = args[index];
-    if (!argument.starts_with("--")) return Tr("opcion desconocida: ") + argument;
+    if (!argument.starts_with("--")) return shell::Fill(Tr("opcion desconocida: %1"), {argument});
     const auto equals = argument.find('=');
     const std::string name = argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
     const auto option =
         std::ranges::find_if(options, [&name](const CommandLineOption& entry) { return entry.spec.name == name; });
-    if (option == options.end()) return Tr("opcion desconocida: --") + name;
+    if (option == options.end()) return shell::Fill(Tr("opcion desconocida: --%1"), {name});
     const bool takesValue = !option->spec.valueName.empty();
     std::string value;
     if (equals != std::string::npos) {
-        if (!takesValue) return "--" + name + Tr(" no lleva valor");
+        if (!takesValue) return shell::Fill(Tr("--%1 no lleva valor"), {name});
         value = argument.substr(equals + 1);
     } else if (takesValue) {
-        if (index + 1 >= args.size()) return Tr("falta el valor de --") + name;
+        if (index + 1 >= args.size()) return shell::Fill(Tr("falta el valor de --%1"), {name});
         value = args[++index];
     }
     return option->store(value);

@@ -1,13 +1,14 @@
 #include "cli/AvrConsole.h"
 
 #include "cli/DifferenceLines.h"
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::cli {
 
 void ConsoleDeviceView::SetDeviceCaption(std::string_view caption) {
     // The window clears its label before identifying; the console has nothing to clear.
-    if (caption != "??") out_ << Tr("Tipo de micro: ") << caption << '\n';
+    if (caption != "??") out_ << shell::Fill(Tr("Tipo de micro: %1"), {caption}) << '\n';
 }
 
 void ConsoleDeviceView::MemoryContentsKnown(std::span<const std::uint8_t> contents) {

@@ -16,6 +16,7 @@
 #include "avr/VerifyMemory.h"
 #include "cli/AvrConsole.h"
 #include "cli/CommandContext.h"
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::cli {
@@ -110,7 +111,7 @@ int WriteFusesFromFile(CommandContext& context, const std::string& fileName) {
         context.shell.MessageBox(file.error, "ERROR");
         return ExitFailure;
     }
-    context.out << Tr("Fuses de ") << fileName << ":\n"
+    context.out << shell::Fill(Tr("Fuses de %1:"), {fileName}) << '\n'
                 << "FuseLow: " << Hex(file.bytes.low) << '\n'
                 << "FuseHigh: " << Hex(file.bytes.high) << '\n'
                 << FuseSettingsText(avr::SettingsFromFuses(file.bytes.low, file.bytes.high));
@@ -126,7 +127,7 @@ int WriteFusesCommand(CommandContext& context) {
         // The file gives every bit: an option beside it would be overwritten without a word.
         for (const auto& [name, value] : context.options) {
             if (name != "from" && name != "force") {
-                context.shell.MessageBox(Tr("--from no puede ir junto a --") + name, "ERROR");
+                context.shell.MessageBox(shell::Fill(Tr("--from no puede ir junto a --%1"), {name}), "ERROR");
                 return ExitUsage;
             }
         }
@@ -138,8 +139,8 @@ int WriteFusesCommand(CommandContext& context) {
         if (!value) continue;  // left as the device has it
         const auto index = ListItemIndex(*value, list.captions);
         if (!index) {
-            context.shell.MessageBox("--" + std::string(name) + " " + *value +
-                                         Tr(" no es ninguna opcion de la lista: ") + Choices(list.captions),
+            context.shell.MessageBox(shell::Fill(Tr("--%1 %2 no es ninguna opcion de la lista: %3"),
+                                                 {name, *value, Choices(list.captions)}),
                                      "ERROR");
             return ExitUsage;
         }
@@ -148,7 +149,7 @@ int WriteFusesCommand(CommandContext& context) {
     for (const auto& [name, box, change] : BoxOptions) {
         const std::string tick = name, clear = "no-" + tick;
         if (context.HasOption(tick) && context.HasOption(clear)) {
-            context.shell.MessageBox("--" + tick + Tr(" y --") + clear + Tr(" no pueden ir juntas"), "ERROR");
+            context.shell.MessageBox(shell::Fill(Tr("--%1 y --%2 no pueden ir juntas"), {tick, clear}), "ERROR");
             return ExitUsage;
         }
         if (context.HasOption(tick) || context.HasOption(clear)) changes.*change = context.HasOption(tick);
@@ -164,13 +165,13 @@ std::vector<CommandOption> WriteFusesOptions() {
     std::vector<CommandOption> options;
     for (const auto& [name, list, change] : ListOptions) {
         options.push_back({name, Tr("OPCION"),
-                           "\"" + std::string(Tr(list.label.data())) + Tr("\" por texto o numero: ") +
-                               Choices(list.captions)});
+                           shell::Fill(Tr("\"%1\" por texto o numero: %2"),
+                                       {Tr(list.label.data()), Choices(list.captions)})});
     }
     for (const auto& [name, box, change] : BoxOptions) {
         const std::string caption = Tr(box.caption.data());
-        options.push_back({name, "", Tr("marca \"") + caption + "\""});
-        options.push_back({std::string("no-") + name, "", Tr("desmarca \"") + caption + "\""});
+        options.push_back({name, "", shell::Fill(Tr("marca \"%1\""), {caption})});
+        options.push_back({std::string("no-") + name, "", shell::Fill(Tr("desmarca \"%1\""), {caption})});
     }
     options.push_back({"from", Tr("FICHERO"),
                        Tr("graba los dos bytes de la seccion .fuse de FICHERO (.elf de avr-gcc) en lugar de cambiar "

@@ -14,6 +14,7 @@
 #include "cli/StopSignals.h"
 #include "port/SteadyClock.h"
 #include "port/TracingPort.h"
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::cli {
@@ -53,8 +54,8 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
     if (const auto from = line.options.find("from"); from != line.options.end()) files.push_back(from->second);
     for (const auto& file : files) {
         if (!line.board.traceFile.empty() && SameFile(line.board.traceFile, file))
-            return usageError(Tr("--trace no puede ser un fichero que lee o escribe la orden: ") +
-                              line.board.traceFile);
+            return usageError(shell::Fill(Tr("--trace no puede ser un fichero que lee o escribe la orden: %1"),
+                                          {line.board.traceFile}));
     }
 
     // Only the simulated chips log violations: on a real port the option would pass everything.

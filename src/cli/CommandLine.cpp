@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::cli {
@@ -16,17 +17,17 @@ constexpr std::size_t CommandOptionIndent = 6;  // a command's own options stand
 std::vector<board::CommandLineOption> CommonOptions(CommandLine& line) {
     auto options = board::BoardCommandLineOptions(line.board);
     options.push_back({{"delay", "N",
-                        Tr("factor de retardo del bus I2C en esta ejecucion: la unidad de espera dura N x 25 us "
-                           "(N x 5 us con --fast; 1 a ") +
-                            std::to_string(MaxDelayFactor) + Tr("; por defecto 1)")},
+                        shell::Fill(Tr("factor de retardo del bus I2C en esta ejecucion: la unidad de espera dura N x "
+                                       "25 us (N x 5 us con --fast; 1 a %1; por defecto 1)"),
+                                    {MaxDelayFactor})},
                        [&line](const std::string& value) {
                            std::int32_t factor = 0;
                            const auto* end = value.data() + value.size();
                            const auto result = std::from_chars(value.data(), end, factor);
                            if (value.empty() || result.ec != std::errc() || result.ptr != end || factor < 1 ||
                                factor > MaxDelayFactor)
-                               return Tr("--delay espera un numero entero de 1 a ") + std::to_string(MaxDelayFactor) +
-                                      ": " + value;
+                               return shell::Fill(Tr("--delay espera un numero entero de 1 a %1: %2"),
+                                                  {MaxDelayFactor, value});
                            line.delayFactor = factor;
                            return std::string();
                        }});
@@ -71,8 +72,9 @@ bool ParseCommandLine(const std::vector<std::string>& args, const CommandTable& 
             if (words.size() == 2) {
                 line.command = table.Find(words[0], words[1]);
                 if (!line.command) {
-                    error = table.HasGroup(words[0]) ? Tr("orden desconocida: ") + words[0] + " " + words[1]
-                                                     : Tr("grupo de ordenes desconocido: ") + words[0];
+                    error = table.HasGroup(words[0])
+                                ? shell::Fill(Tr("orden desconocida: %1 %2"), {words[0], words[1]})
+                                : shell::Fill(Tr("grupo de ordenes desconocido: %1"), {words[0]});
                     return line.help;
                 }
                 for (const auto& own : line.command->options) {
@@ -89,43 +91,47 @@ bool ParseCommandLine(const std::vector<std::string>& args, const CommandTable& 
     }
     if (line.help) return true;
     if (words.size() < 2) {
-        error = words.empty() ? Tr("falta la orden") : Tr("falta la orden del grupo ") + words[0];
+        error = words.empty() ? Tr("falta la orden") : shell::Fill(Tr("falta la orden del grupo %1"), {words[0]});
         return false;
     }
     line.arguments.assign(words.begin() + 2, words.end());
     const Command& command = *line.command;
     if (line.arguments.size() < command.minArguments || line.arguments.size() > command.maxArguments) {
-        error = Tr("argumentos de mas o de menos; uso: tarpel-cli ") + command.group + " " + command.name +
-                (command.arguments.empty() ? "" : " " + command.arguments);
+        error = shell::Fill(Tr("argumentos de mas o de menos; uso: tarpel-cli %1"),
+                            {command.group + " " + command.name +
+                             (command.arguments.empty() ? "" : " " + command.arguments)});
         return false;
     }
     return true;
 }
 
 std::string HelpText(const CommandTable& table) {
-    std::string text =
+    std::string commands;
+    for (const auto& command : table.Commands()) {
+        std::string usage = "  " + command.group + " " + command.name;
+        if (!command.arguments.empty()) usage += " " + command.arguments;
+        commands += board::HelpEntry(usage, command.summary, CommandColumn);
+        for (const auto& option : command.options)
+            commands += board::OptionHelp(option, CommandOptionIndent, CommandColumn);
+    }
+    CommandLine unused;
+    // The whole page is one text: %1 is the list of commands, %2 the common options.
+    return shell::Fill(
         Tr("Uso: tarpel-cli [OPCIONES] GRUPO ORDEN [ARGUMENTOS] [OPCIONES DE LA ORDEN]\n"
            "\n"
            "Lee, graba, borra y verifica chips con la placa Velcor del puerto paralelo: AVR por su\n"
            "interfaz serie y memorias I2C 24Cxx. Sin puerto paralelo trabaja con una placa simulada.\n"
            "\n"
-           "Ordenes:\n");
-    for (const auto& command : table.Commands()) {
-        std::string usage = "  " + command.group + " " + command.name;
-        if (!command.arguments.empty()) usage += " " + command.arguments;
-        text += board::HelpEntry(usage, command.summary, CommandColumn);
-        for (const auto& option : command.options)
-            text += board::OptionHelp(option, CommandOptionIndent, CommandColumn);
-    }
-    CommandLine unused;
-    text += Tr("\nOpciones comunes:\n") + board::OptionsHelp(CommonOptions(unused)) +
-            Tr("\n"
-               "Los mensajes salen en la salida de error, uno por linea: \"TITULO: texto\".\n"
-               "Estado de salida: 0 bien; 1 la orden fallo (error, diferencias al verificar, chip no\n"
-               "borrado, orden cancelada); 2 error de uso.\n"
-               "Ctrl-C, SIGTERM, SIGHUP o SIGQUIT detienen la orden en su siguiente byte o pagina, con\n"
-               "todas las lineas apagadas; una segunda senal las apaga en el acto (salida 128 + senal).\n");
-    return text;
+           "Ordenes:\n"
+           "%1\n"
+           "Opciones comunes:\n"
+           "%2\n"
+           "Los mensajes salen en la salida de error, uno por linea: \"TITULO: texto\".\n"
+           "Estado de salida: 0 bien; 1 la orden fallo (error, diferencias al verificar, chip no\n"
+           "borrado, orden cancelada); 2 error de uso.\n"
+           "Ctrl-C, SIGTERM, SIGHUP o SIGQUIT detienen la orden en su siguiente byte o pagina, con\n"
+           "todas las lineas apagadas; una segunda senal las apaga en el acto (salida 128 + senal).\n"),
+        {commands, board::OptionsHelp(CommonOptions(unused))});
 }
 
 }  // namespace tarpel::cli

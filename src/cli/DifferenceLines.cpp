@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "shell/Fill.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
 
@@ -13,8 +14,9 @@ void PrintDifferences(std::ostream& out, std::span<const files::ByteDifference> 
     for (const auto& difference : differences.first(shown))
         out << files::DifferenceText(difference, expectedName, foundName) << '\n';
     if (differences.size() > shown)
-        out << Tr("... y ") << shell::CountText(differences.size() - shown) << Tr(" diferencias mas (")
-            << shell::CountText(differences.size()) << Tr(" en total)\n");
+        out << shell::Fill(Tr("... y %1 diferencias mas (%2 en total)"),
+                           {shell::CountText(differences.size() - shown), shell::CountText(differences.size())})
+            << '\n';
 }
 
 }  // namespace tarpel::cli

@@ -17,6 +17,7 @@
 #include "eeprom/SaveImageFile.h"
 #include "files/Checksums.h"
 #include "files/FileKind.h"
+#include "shell/Fill.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
 
@@ -49,8 +50,8 @@ using Step = shell::CommandOutcome (*)(eeprom::CommandFrame&, const std::string&
 std::optional<int> SelectedChip(CommandContext& context) {
     const auto index = ChipIndex(context.Option("chip").value_or(DefaultChip));
     if (!index)
-        context.shell.MessageBox(Tr("Memoria desconocida: ") + *context.Option("chip") + " (use " + ChipNames() + ")",
-                                 "ERROR");
+        context.shell.MessageBox(
+            shell::Fill(Tr("Memoria desconocida: %1 (use %2)"), {*context.Option("chip"), ChipNames()}), "ERROR");
     return index;
 }
 
@@ -61,8 +62,9 @@ int WithWorkspace(CommandContext& context, Step step) {
     const std::string& file = context.arguments.front();
     const files::FileKind kind = files::FileKindOf(file);
     if (kind == files::FileKind::Other || kind == files::FileKind::Elf) {
-        context.shell.MessageBox(Tr("El fichero debe acabar en .hex, .bin, .srec, .s19, .s28, .s37 o .mot: ") + file,
-                                 "ERROR");
+        context.shell.MessageBox(
+            shell::Fill(Tr("El fichero debe acabar en .hex, .bin, .srec, .s19, .s28, .s37 o .mot: %1"), {file}),
+            "ERROR");
         return ExitUsage;
     }
     eeprom::EepromWorkspace workspace;
@@ -140,7 +142,7 @@ int Compare(CommandContext& context) {
 }
 
 CommandOption ChipOption() {
-    return {"chip", "CHIP", Tr("tipo de memoria: ") + ChipNames() + Tr(" (por omision ") + DefaultChip + ")"};
+    return {"chip", "CHIP", shell::Fill(Tr("tipo de memoria: %1 (por omision %2)"), {ChipNames(), DefaultChip})};
 }
 
 Command EepromCommand(std::string name, std::string summary, Step step) {

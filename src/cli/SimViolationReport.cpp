@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 #include "sim/SimulatedBoard.h"
 
@@ -34,9 +35,13 @@ std::size_t ReportSimViolations(sim::SimulatedBoard& board, SocketsInUse inUse, 
         const std::size_t logged = log.Entries().size() + log.Suppressed();
         if (!used) {
             if (logged != 0)
-                err << "tarpel-cli: " << bystander << Tr(" del otro zocalo vio ") << logged
-                    << (logged == 1 ? Tr(" violacion") : Tr(" violaciones"))
-                    << Tr(" del protocolo en las lineas compartidas (no cuentan: la orden no era para ese zocalo)\n");
+                err << "tarpel-cli: "
+                    << shell::Fill(logged == 1 ? Tr("%1 del otro zocalo vio %2 violacion del protocolo en las lineas "
+                                                    "compartidas (no cuentan: la orden no era para ese zocalo)")
+                                               : Tr("%1 del otro zocalo vio %2 violaciones del protocolo en las "
+                                                    "lineas compartidas (no cuentan: la orden no era para ese zocalo)"),
+                                   {bystander, logged})
+                    << '\n';
             return;
         }
         count += logged;
@@ -48,10 +53,13 @@ std::size_t ReportSimViolations(sim::SimulatedBoard& board, SocketsInUse inUse, 
     // Both sockets' entries in the order they happened.
     std::stable_sort(shown.begin(), shown.end(),
                      [](const Logged& a, const Logged& b) { return a.violation->timeNs < b.violation->timeNs; });
-    err << "tarpel-cli: " << count << (count == 1 ? Tr(" violacion") : Tr(" violaciones"))
-        << Tr(" del protocolo en la placa simulada");
-    if (count > ShownViolations) err << Tr(" (las ") << ShownViolations << Tr(" primeras)");
-    err << ":\n";
+    err << "tarpel-cli: "
+        << shell::Fill(count == 1                 ? Tr("%1 violacion del protocolo en la placa simulada:")
+                       : count <= ShownViolations ? Tr("%1 violaciones del protocolo en la placa simulada:")
+                                                  : Tr("%1 violaciones del protocolo en la placa simulada (las %2 "
+                                                       "primeras):"),
+                       {count, ShownViolations})
+        << '\n';
     for (std::size_t i = 0; i < shown.size() && i < ShownViolations; ++i) {
         char when[32];
         std::snprintf(when, sizeof when, "%.6f", static_cast<double>(shown[i].violation->timeNs) * 1e-9);

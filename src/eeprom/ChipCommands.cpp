@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "eeprom/ChipMessages.h"
+#include "shell/Fill.h"
 #include "shell/Progress.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
@@ -32,13 +33,13 @@ link::EepromAddressing Addressing(CommandFrame& frame) {
     return AddressingFor(frame.Workspace().Chip(), frame.Master().Timing().FastTiming);
 }
 
-std::string ChipName(const EepromWorkspace& workspace) { return Tr("la ") + std::string(workspace.Chip().name); }
+std::string ChipName(const EepromWorkspace& workspace) { return std::string(workspace.Chip().name); }
 
 // A whole-chip read under the progress dialog: shown once the chip has taken its addressing,
 // one step a byte, closed at the end.
 link::ReadAllResult ReadWholeChip(CommandFrame& frame, std::span<std::uint8_t> image, std::int32_t count) {
     shell::Shell& shell = frame.Shell();
-    const std::string readLabel = Tr(" bytes leidos...");
+    const char* readLabel = Tr("%1 bytes leidos...");
     bool shown = false;
     const auto progress = [&](std::int64_t done, std::int64_t total) {
         if (!shown) {
@@ -46,7 +47,7 @@ link::ReadAllResult ReadWholeChip(CommandFrame& frame, std::span<std::uint8_t> i
             shell.ProgressShow();
             shown = true;
         }
-        return !shell::ProgressStep(shell, std::to_string(done) + readLabel, done, total);
+        return !shell::ProgressStep(shell, shell::Fill(readLabel, {done}), done, total);
     };
     const auto result = frame.Master().EepromReadAll(image, count, progress, Addressing(frame));
     if (shown) shell.ProgressClose();
@@ -86,14 +87,14 @@ CommandOutcome ReadChip(CommandFrame& frame) {
     switch (result) {
         case link::ReadAllResult::NotAcknowledged: return CommandOutcome::Failed;
         case link::ReadAllResult::Cancelled:
-            shell.Report(Tr("Lectura cancelada: leidos ") +
-                             shell::CountText(static_cast<std::uint64_t>(frame.Master().LastReadCount())) + Tr(" de ") +
-                             total + " bytes",
+            shell.Report(shell::Fill(Tr("Lectura cancelada: leidos %1 de %2 bytes"),
+                                     {shell::CountText(static_cast<std::uint64_t>(frame.Master().LastReadCount())),
+                                      total}),
                          Tr("el resto es el contenido anterior"));
             return CommandOutcome::Cancelled;
         case link::ReadAllResult::Complete: break;
     }
-    shell.Report(Tr("Leidos ") + total + Tr(" bytes de ") + ChipName(workspace));
+    shell.Report(shell::Fill(Tr("Leidos %1 bytes de la %2"), {total, ChipName(workspace)}));
     TellChipContents(workspace, workspace.MemoryImage);
     return CommandOutcome::Done;
 }
@@ -110,7 +111,7 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
     const std::int32_t chipSize = static_cast<std::int32_t>(image.size());
     auto outcome = CommandOutcome::Done;
     // Rising page order; the label and gauge show the start of the page just written.
-    const std::string writtenLabel = Tr(" bytes grabados...");
+    const char* writtenLabel = Tr("%1 bytes grabados...");
     for (std::int32_t page = 0; page < chipSize - 1; page += addressing.pageSize) {
         if (!master.BusFree()) {
             shell.ProgressClose();
@@ -119,15 +120,15 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
         if (!master.ProgramPageWithRetry(image, static_cast<std::uint16_t>(page), addressing)) {
             shell.ProgressClose();
             frame.StopCommand();
-            shell.MessageBox(Tr(PageNoAckText) + std::to_string(page) + ")", ErrorCaption);
+            shell.MessageBox(shell::Fill(Tr(PageNoAckText), {page}), ErrorCaption);
             return CommandOutcome::Failed;
         }
-        if (shell::ProgressStep(shell, std::to_string(page) + writtenLabel, page, chipSize)) {
+        if (shell::ProgressStep(shell, shell::Fill(writtenLabel, {page}), page, chipSize)) {
             outcome = CommandOutcome::Cancelled;
-            shell.Report(Tr("Programacion cancelada: grabados ") +
-                             shell::CountText(static_cast<std::uint64_t>(
-                                 std::min(page + addressing.pageSize, chipSize))) +
-                             Tr(" de ") + shell::CountText(image.size()) + " bytes",
+            shell.Report(shell::Fill(Tr("Programacion cancelada: grabados %1 de %2 bytes"),
+                                     {shell::CountText(static_cast<std::uint64_t>(
+                                          std::min(page + addressing.pageSize, chipSize))),
+                                      shell::CountText(image.size())}),
                          Tr("el resto del chip sigue como estaba"));
             break;
         }
@@ -139,8 +140,8 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
     master.EepromWaitReady();
     frame.StopCommand();
     if (outcome == CommandOutcome::Done) {
-        shell.Report(Tr("Programados ") + shell::CountText(image.size()) + Tr(" bytes en ") +
-                     ChipName(frame.Workspace()));
+        shell.Report(shell::Fill(Tr("Programados %1 bytes en la %2"),
+                                 {shell::CountText(image.size()), ChipName(frame.Workspace())}));
         TellChipContents(frame.Workspace(), image);
     }
     return outcome;
@@ -172,17 +173,17 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
     const auto differences =
         files::DifferencesBetween(std::span(workspace.MemoryImage).first(count), std::span(chip).first(count));
     if (!differences.empty()) {
-        shell.MessageBox(Tr("Hay diferencias en el byte nº:") + std::to_string(differences.front().address),
+        shell.MessageBox(shell::Fill(Tr("Hay diferencias en el byte nº:%1"), {differences.front().address}),
                          Tr("ERROR EN LA COMPROBACION"));
-        shell.Report(Tr("Comprobada ") + ChipName(workspace) + ": " + shell::CountText(differences.size()) +
-                     Tr(" bytes distintos de la imagen"));
+        shell.Report(shell::Fill(Tr("Comprobada la %1: %2 bytes distintos de la imagen"),
+                                 {ChipName(workspace), shell::CountText(differences.size())}));
         if (workspace.DifferencesFound) workspace.DifferencesFound(differences);
         return CommandOutcome::Failed;
     }
     frame.RefreshGrid();
     if (workspace.DifferencesFound) workspace.DifferencesFound(differences);
-    shell.Report(Tr("Comprobada ") + ChipName(workspace) + ": " + shell::CountText(count) +
-                 Tr(" bytes iguales a la imagen"));
+    shell.Report(shell::Fill(Tr("Comprobada la %1: %2 bytes iguales a la imagen"),
+                             {ChipName(workspace), shell::CountText(count)}));
     shell.MessageBox(Tr("El contenido del chip se ha verificado correctamente!!!"), Tr("FIN DE LA COMPROBACION"));
     return CommandOutcome::Done;
 }

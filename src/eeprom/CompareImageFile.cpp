@@ -7,6 +7,7 @@
 #include "eeprom/OpenImageFile.h"
 #include "files/ByteDifferences.h"
 #include "files/ImageFileMessages.h"
+#include "shell/Fill.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
 
@@ -39,12 +40,14 @@ CommandOutcome CompareImageWith(CommandFrame& frame, const std::string& fileName
     const std::string name = shell::FileNameText(fileName);
     if (differences.empty()) {
         shell.MessageBox(Tr("La imagen y el fichero son iguales"), ComparisonCaption);
-        shell.Report(Tr("La imagen y ") + name + Tr(" son iguales: ") + shell::CountText(count) + " bytes");
+        shell.Report(shell::Fill(Tr("La imagen y %1 son iguales: %2 bytes"), {name, shell::CountText(count)}));
     } else {
-        shell.MessageBox(Tr("La imagen y el fichero difieren en ") + shell::CountText(differences.size()) +
-                             Tr(" bytes; el primero es el $") + files::AddressText(differences.front().address),
+        shell.MessageBox(shell::Fill(Tr("La imagen y el fichero difieren en %1 bytes; el primero es el $%2"),
+                                     {shell::CountText(differences.size()),
+                                      files::AddressText(differences.front().address)}),
                          ComparisonCaption);
-        shell.Report(Tr("La imagen y ") + name + Tr(" difieren en ") + shell::CountText(differences.size()) + " bytes");
+        shell.Report(
+            shell::Fill(Tr("La imagen y %1 difieren en %2 bytes"), {name, shell::CountText(differences.size())}));
     }
     if (workspace.DifferencesFound) workspace.DifferencesFound(differences);
     return differences.empty() ? CommandOutcome::Done : CommandOutcome::Failed;

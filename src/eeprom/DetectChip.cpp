@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "eeprom/ChipMessages.h"
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::eeprom {
@@ -143,13 +144,15 @@ std::string DetectionText(const ChipDetection& detection) {
     const auto name = [](int index) { return std::string(ChipCatalogue[static_cast<std::size_t>(index)].name); };
     switch (detection.verdict) {
         case DetectionVerdict::NoAnswer: return Tr("No contesta ningun chip");
-        case DetectionVerdict::Recognised: return Tr("Memoria detectada: ") + name(detection.smallestIndex);
+        case DetectionVerdict::Recognised:
+            return shell::Fill(Tr("Memoria detectada: %1"), {name(detection.smallestIndex)});
         case DetectionVerdict::Undecided:
-            return Tr("Memoria de ") + name(detection.smallestIndex) + Tr(" a ") + name(detection.largestIndex) +
-                   Tr(": su contenido (vacio o un mismo patron repetido) no permite saber cual");
+            return shell::Fill(Tr("Memoria de %1 a %2: su contenido (vacio o un mismo patron repetido) no permite "
+                                  "saber cual"),
+                               {name(detection.smallestIndex), name(detection.largestIndex)});
         case DetectionVerdict::Unlisted:
-            return Tr("El chip contesta en ") + ControlByteList(detection.answeringControlBytes) +
-                   Tr(" y no es ninguna memoria de la lista");
+            return shell::Fill(Tr("El chip contesta en %1 y no es ninguna memoria de la lista"),
+                               {ControlByteList(detection.answeringControlBytes)});
     }
     return {};
 }

@@ -11,6 +11,7 @@
 #include "files/HexRead.h"
 #include "files/ImageFileMessages.h"
 #include "files/SrecRead.h"
+#include "shell/Fill.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
 
@@ -108,8 +109,8 @@ CommandOutcome OpenImageFrom(CommandFrame& frame, const std::string& fileName) {
                 workspace.MemoryImage.begin());
     for (const auto& warning : file.warnings) shell.MessageBox(warning, files::WarningCaption);
     frame.RefreshGrid();
-    shell.Report(shell::FileNameText(fileName) + Tr(" cargado en la imagen de la ") +
-                 std::string(workspace.Chip().name));
+    shell.Report(shell::Fill(Tr("%1 cargado en la imagen de la %2"),
+                             {shell::FileNameText(fileName), workspace.Chip().name}));
     return CommandOutcome::Done;
 }
 

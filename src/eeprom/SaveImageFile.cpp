@@ -8,6 +8,7 @@
 #include "files/HexWrite.h"
 #include "files/ImageFileMessages.h"
 #include "files/SrecWrite.h"
+#include "shell/Fill.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
 
@@ -52,8 +53,9 @@ CommandOutcome SaveImageTo(CommandFrame& frame, const std::string& fileName) {
     // would let the user believe the image is safe on disk.
     if (!written) shell.MessageBox(CannotCreate, files::ErrorCaption);
     else
-        shell.Report(Tr("Guardados ") + shell::CountText(static_cast<std::uint64_t>(workspace.ChipSize)) +
-                     Tr(" bytes en ") + shell::FileNameText(fileName));
+        shell.Report(shell::Fill(Tr("Guardados %1 bytes en %2"),
+                                 {shell::CountText(static_cast<std::uint64_t>(workspace.ChipSize)),
+                                  shell::FileNameText(fileName)}));
     return written ? CommandOutcome::Done : CommandOutcome::Failed;
 }
 

@@ -1,17 +1,18 @@
 #include "files/ImageFileMessages.h"
 
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::files {
 
 std::string WrongLinesText(const ImageFileRead& read, std::string_view format) {
-    const std::string first = std::to_string(read.firstWrongLine);
-    const std::string kind(format);
     if (read.wrongLines == 1)
-        return Tr("El fichero tiene 1 linea que no es un registro ") + kind + Tr(" valido (la linea ") + first +
-               Tr("): \rse ha cargado tal como esta");
-    return Tr("El fichero tiene ") + std::to_string(read.wrongLines) + Tr(" lineas que no son registros ") + kind +
-           Tr(" validos (la primera, la linea ") + first + Tr("): \rse han cargado tal como estan");
+        return shell::Fill(Tr("El fichero tiene 1 linea que no es un registro %1 valido (la linea %2): \rse ha cargado "
+                              "tal como esta"),
+                           {format, read.firstWrongLine});
+    return shell::Fill(Tr("El fichero tiene %1 lineas que no son registros %2 validos (la primera, la linea %3): \rse "
+                          "han cargado tal como estan"),
+                       {read.wrongLines, format, read.firstWrongLine});
 }
 
 }  // namespace tarpel::files

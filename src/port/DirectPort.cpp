@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "port/SignalSafeOff.h"
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -29,7 +30,8 @@ std::unique_ptr<DirectPort> DirectPort::Open(std::string& errorMessage) {
         errorMessage = error == EPERM
                            ? std::string(Tr("Sin permiso para acceder directamente a los puertos 0x378-0x37A. "
                                             "El acceso directo solo funciona como root; use mejor --board ppdev."))
-                           : std::string(Tr("No se puede acceder a los puertos 0x378-0x37A: ")) + std::strerror(error);
+                           : shell::Fill(Tr("No se puede acceder a los puertos 0x378-0x37A: %1"),
+                                         {std::strerror(error)});
         return nullptr;
     }
     RegisterSignalSafeOff(WriteZeroFromSignal);

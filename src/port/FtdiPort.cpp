@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "port/FtdiPinMap.h"
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::port {
@@ -50,32 +51,37 @@ FtdiChipFacts FactsOf(FtdiChip chip) {
 
 std::string FtdiErrorMessage(FtdiOpenError error, FtdiStage stage, const std::string& serial,
                              const std::string& detail) {
-    const std::string which = serial.empty() ? std::string("FTDI") : Tr("FTDI con numero de serie ") + serial;
+    const std::string which =
+        serial.empty() ? std::string("FTDI") : shell::Fill(Tr("FTDI con numero de serie %1"), {serial});
     const std::string words = detail.empty() ? std::string() : " (" + detail + ")";
     if (stage == FtdiStage::Setup)
-        return Tr("El adaptador ") + which + Tr(" no acepta el modo bit-bang sincrono") + words +
-               Tr(". Desconectelo y vuelva a conectarlo; si sigue igual, no es un FT232R, FT232H ni FT2232H.");
+        return shell::Fill(Tr("El adaptador %1 no acepta el modo bit-bang sincrono%2. Desconectelo y vuelva a "
+                              "conectarlo; si sigue igual, no es un FT232R, FT232H ni FT2232H."),
+                           {which, words});
     switch (error) {
         case FtdiOpenError::NotFound:
             if (serial.empty())
                 return Tr("No se encuentra ningun adaptador FTDI (FT232R, FT232H o FT2232H). Conectelo al USB y "
                           "compruebe que aparece con: lsusb -d 0403:");
-            return Tr("No se encuentra el adaptador FTDI con numero de serie ") + serial +
-                   Tr(". Los numeros de serie de los conectados se ven con: lsusb -v -d 0403: | grep iSerial");
+            return shell::Fill(Tr("No se encuentra el adaptador FTDI con numero de serie %1. Los numeros de serie "
+                                  "de los conectados se ven con: lsusb -v -d 0403: | grep iSerial"),
+                               {serial});
         case FtdiOpenError::NoPermission:
-            return Tr("Sin permiso para usar el adaptador ") + which +
-                   Tr(". Cree el fichero /etc/udev/rules.d/60-tarpel-ftdi.rules con la linea: SUBSYSTEM==\"usb\", "
-                      "ATTR{idVendor}==\"0403\", MODE=\"0660\", GROUP=\"plugdev\"; despues: sudo udevadm control "
-                      "--reload && sudo udevadm trigger, anada su usuario al grupo plugdev y vuelva a conectar el "
-                      "adaptador.");
+            return shell::Fill(
+                Tr("Sin permiso para usar el adaptador %1. Cree el fichero /etc/udev/rules.d/60-tarpel-ftdi.rules "
+                   "con la linea: SUBSYSTEM==\"usb\", ATTR{idVendor}==\"0403\", MODE=\"0660\", GROUP=\"plugdev\"; "
+                   "despues: sudo udevadm control --reload && sudo udevadm trigger, anada su usuario al grupo "
+                   "plugdev y vuelva a conectar el adaptador."),
+                {which});
         case FtdiOpenError::Busy:
-            return Tr("El adaptador ") + which +
-                   Tr(" esta ocupado: el controlador ftdi_sio u otro programa lo tiene abierto") + words +
-                   Tr(". Cierre el programa que use /dev/ttyUSB*, o descargue el controlador con: sudo rmmod ftdi_sio");
+            return shell::Fill(Tr("El adaptador %1 esta ocupado: el controlador ftdi_sio u otro programa lo tiene "
+                                  "abierto%2. Cierre el programa que use /dev/ttyUSB*, o descargue el controlador "
+                                  "con: sudo rmmod ftdi_sio"),
+                               {which, words});
         case FtdiOpenError::None:
         case FtdiOpenError::Other: break;
     }
-    return Tr("No se puede usar el adaptador ") + which + words + ".";
+    return shell::Fill(Tr("No se puede usar el adaptador %1%2."), {which, words});
 }
 
 std::unique_ptr<FtdiPort> FtdiPort::Open(std::unique_ptr<FtdiCalls> calls, const std::string& serial,
@@ -125,10 +131,11 @@ std::string FtdiPort::Name() const {
     return name;
 }
 
-void FtdiPort::RecordFailure(const char* what) {
+void FtdiPort::RecordFailure() {
     if (!failure_.empty()) return;
-    failure_ = std::string(Tr("Fallo al ")) + Tr(what) + Tr(" el adaptador ") + Name() + ": " + calls_->ErrorString() +
-               Tr(". La orden se ha detenido; compruebe el cable USB y desconecte la placa si sigue alimentada.");
+    failure_ = shell::Fill(Tr("Fallo al usar el adaptador %1: %2. La orden se ha detenido; compruebe el cable USB y "
+                              "desconecte la placa si sigue alimentada."),
+                           {Name(), calls_->ErrorString()});
 }
 
 void FtdiPort::DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) {
@@ -199,7 +206,7 @@ void FtdiPort::Send(bool all) {
         const int bytes = static_cast<int>(size);
         block.write = calls_->SubmitWrite(block.bytes.data(), bytes);
         if (block.write >= 0) block.read = calls_->SubmitRead(block.samples.data(), bytes);
-        if (block.write < 0 || block.read < 0) RecordFailure(TrNoop("usar"));
+        if (block.write < 0 || block.read < 0) RecordFailure();
         offset += size;
         // Far enough ahead: the pins have blocks to clock while the PC waits for the oldest.
         while (inFlight_.size() > facts_.blocksInFlight) Collect();
@@ -220,7 +227,7 @@ void FtdiPort::Collect() {
     // Every submitted transfer is waited for, even after a failure, so none is left in flight.
     const bool written = block.write < 0 || calls_->TransferDone(block.write) == size;
     const bool read = block.read >= 0 && calls_->TransferDone(block.read) == size;
-    if (!written || !read) RecordFailure(TrNoop("usar"));
+    if (!written || !read) RecordFailure();
     const Sample end = block.first + block.bytes.size();
     auto wanted = wanted_.begin();
     for (; wanted != wanted_.end() && *wanted < end; ++wanted)
@@ -232,7 +239,7 @@ void FtdiPort::Collect() {
 void FtdiPort::UsePinClock(int baudrate) {
     if (baudrate == pinClock_ || !failure_.empty()) return;
     pinClock_ = baudrate;
-    if (calls_->SetBaudrate(baudrate) < 0) RecordFailure(TrNoop("usar"));
+    if (calls_->SetBaudrate(baudrate) < 0) RecordFailure();
 }
 
 bool FtdiPort::HoldLines(std::uint64_t nanoseconds) {

@@ -81,7 +81,7 @@ private:
     };
 
     FtdiPort(std::unique_ptr<FtdiCalls> calls, FtdiAdapter adapter);
-    void RecordFailure(const char* what);
+    void RecordFailure();
     // Submits the queue's whole blocks, or all of it; keeps what is left for later.
     void Send(bool all);
     // Waits for the oldest block in flight and keeps its wanted samples.

@@ -10,6 +10,7 @@
 #include <limits>
 #include <string_view>
 
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::port {
@@ -46,12 +47,12 @@ const char* TransferStatusName(int status) {
 
 std::string TransferFailure(int status) {
     if (status == LIBUSB_TRANSFER_NO_DEVICE) return Tr("el adaptador se ha desconectado");
-    return Tr("transferencia USB fallida: ") + std::string(TransferStatusName(status));
+    return shell::Fill(Tr("transferencia USB fallida: %1"), {TransferStatusName(status)});
 }
 
 std::string UsbFailure(int code) {
     if (code == LIBUSB_ERROR_NO_DEVICE) return Tr("el adaptador se ha desconectado");
-    return Tr("transferencia USB fallida: ") + std::string(libusb_error_name(code));
+    return shell::Fill(Tr("transferencia USB fallida: %1"), {libusb_error_name(code)});
 }
 
 FtdiChip ChipOfProduct(int product) {
@@ -347,7 +348,7 @@ int LibFtdiCalls::StartStream() {
     // libftdi names the endpoints from the chip's side: out_ep is the one it reads from.
     const int packetSize = static_cast<int>(context_->max_packet_size);
     if (packetSize <= StatusBytesPerPacket)
-        return Fail(Tr("transferencia USB fallida: ") + std::string("max_packet_size"));
+        return Fail(shell::Fill(Tr("transferencia USB fallida: %1"), {"max_packet_size"}));
     const int length = packetSize * PacketsPerSampleTransfer;
     stoppingStream_ = false;
     for (int i = 0; i < SampleTransfers; ++i) {

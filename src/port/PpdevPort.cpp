@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "port/SignalSafeOff.h"
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::port {
@@ -46,22 +47,26 @@ std::string PpdevErrorMessage(const std::string& device, PpdevStage stage, int e
         case ENOENT:
         case ENODEV:
         case ENXIO:
-            return Tr("No existe el puerto paralelo ") + device +
-                   Tr(". Cargue los modulos del kernel con: sudo modprobe parport_pc ppdev");
+            return shell::Fill(Tr("No existe el puerto paralelo %1. Cargue los modulos del kernel con: sudo modprobe "
+                                  "parport_pc ppdev"),
+                               {device});
         case EACCES:
-            return Tr("Sin permiso para usar ") + device + Tr(". Anada su usuario al grupo ") + OwningGroup(device) +
-                   Tr(" (sudo adduser $USER ") + OwningGroup(device) + Tr(") y vuelva a iniciar la sesion.");
+            return shell::Fill(Tr("Sin permiso para usar %1. Anada su usuario al grupo %2 (sudo adduser $USER %2) y "
+                                  "vuelva a iniciar la sesion."),
+                               {device, OwningGroup(device)});
         case EPERM:
             if (stage == PpdevStage::Open)
-                return Tr("Sin permiso para usar ") + device + Tr(". Anada su usuario al grupo ") +
-                       OwningGroup(device) + Tr(" y vuelva a iniciar la sesion.");
+                return shell::Fill(Tr("Sin permiso para usar %1. Anada su usuario al grupo %2 y vuelva a iniciar la "
+                                      "sesion."),
+                                   {device, OwningGroup(device)});
             [[fallthrough]];
         case EBUSY:
-            return Tr("El puerto ") + device +
-                   Tr(" esta ocupado por otro controlador (por ejemplo el modulo lp o un servicio de impresion). "
-                      "Descarguelo con: sudo rmmod lp, o detenga el servicio de impresion.");
+            return shell::Fill(Tr("El puerto %1 esta ocupado por otro controlador (por ejemplo el modulo lp o un "
+                                  "servicio de impresion). Descarguelo con: sudo rmmod lp, o detenga el servicio de "
+                                  "impresion."),
+                               {device});
         default:
-            return Tr("No se puede usar el puerto ") + device + ": " + std::strerror(error);
+            return shell::Fill(Tr("No se puede usar el puerto %1: %2"), {device, std::strerror(error)});
     }
 }
 
@@ -108,22 +113,27 @@ PpdevPort::~PpdevPort() {
     ::close(fd_);
 }
 
-void PpdevPort::RecordFailure(const char* access, int error) {
+void PpdevPort::RecordFailure(const char* message, int error) {
     if (!failure_.empty()) return;
-    failure_ = std::string(Tr("Fallo al ")) + access + device_ + ": " + std::strerror(error) +
-               Tr(". La orden se ha detenido; compruebe el puerto y desconecte la placa si sigue alimentada.");
+    failure_ = shell::Fill(message, {device_, std::strerror(error)});
 }
 
 void PpdevPort::DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) {
     if (port != DataPort) return;
     unsigned char data = value;
-    if (ioctl_(fd_, PPWDATA, &data) != 0) RecordFailure(Tr("escribir en el puerto "), errno);
+    if (ioctl_(fd_, PPWDATA, &data) != 0)
+        RecordFailure(Tr("Fallo al escribir en el puerto %1: %2. La orden se ha detenido; compruebe el puerto y "
+                         "desconecte la placa si sigue alimentada."),
+                      errno);
 }
 
 std::uint8_t PpdevPort::DlPortReadPortUchar(std::uint16_t port) {
     if (port != StatusPort) return 0xFF;
     unsigned char status = 0xFF;
-    if (ioctl_(fd_, PPRSTATUS, &status) != 0) RecordFailure(Tr("leer el estado del puerto "), errno);
+    if (ioctl_(fd_, PPRSTATUS, &status) != 0)
+        RecordFailure(Tr("Fallo al leer el estado del puerto %1: %2. La orden se ha detenido; compruebe el puerto "
+                         "y desconecte la placa si sigue alimentada."),
+                      errno);
     return status;
 }
 

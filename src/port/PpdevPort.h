@@ -32,7 +32,8 @@ public:
 
 private:
     PpdevPort(int fd, std::string device, IoctlCall ioctl) : fd_(fd), device_(std::move(device)), ioctl_(ioctl) {}
-    void RecordFailure(const char* access, int error);
+    // Keeps the first failure: `message` is a whole sentence, %1 the device, %2 the system's error.
+    void RecordFailure(const char* message, int error);
 
     int fd_;
     std::string device_;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::port {
@@ -29,7 +30,8 @@ VcdWriter::VcdWriter(const std::string& path, std::vector<std::string> variableN
     for (std::size_t i = 0; i < names_.size(); ++i) ids_.push_back(Identifier(i));
     file_ = std::fopen(path.c_str(), "wb");
     if (!file_) {
-        error_ = Tr("No se puede crear el fichero de traza ") + path + ": " + std::strerror(errno);
+        const int cause = errno;  // before the catalogue is looked up
+        error_ = shell::Fill(Tr("No se puede crear el fichero de traza %1: %2"), {path, std::strerror(cause)});
         return;
     }
     buffer_ += "$date tarpel $end\n$version tarpel line trace $end\n$timescale 1 ns $end\n";
@@ -86,7 +88,7 @@ void VcdWriter::Flush() {
 void VcdWriter::NoteWriteError(int error) {
     // The first failure says why; what follows it is lost anyway.
     if (error_.empty())
-        error_ = Tr("El fichero de traza ") + path_ + Tr(" ha quedado incompleto: ") + std::strerror(error);
+        error_ = shell::Fill(Tr("El fichero de traza %1 ha quedado incompleto: %2"), {path_, std::strerror(error)});
 }
 
 }  // namespace tarpel::port

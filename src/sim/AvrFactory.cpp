@@ -4,6 +4,7 @@
 #include <cctype>
 #include <stdexcept>
 
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 #include "sim/AvrDeviceModel.h"
 #include "sim/AvrFaults.h"
@@ -25,7 +26,7 @@ std::uint32_t ParseAddress(const std::string& fault, std::uint32_t flashBytes) {
         used = 0;
     }
     if (text.empty() || used != text.size() || address >= flashBytes)
-        throw std::invalid_argument(Tr("direccion de flash no valida en el fallo: ") + fault);
+        throw std::invalid_argument(shell::Fill(Tr("direccion de flash no valida en el fallo: %1"), {fault}));
     return static_cast<std::uint32_t>(address);
 }
 
@@ -38,7 +39,8 @@ std::unique_ptr<AvrSocketChip> MakeVirtualAvr(const std::string& model, const Ch
     std::string name = model;
     std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     const AvrDeviceModel* row = FindAvrDeviceModel(name);
-    if (!row && name != "none") throw std::invalid_argument(Tr("modelo de AVR desconocido: ") + model);
+    if (!row && name != "none")
+        throw std::invalid_argument(shell::Fill(Tr("modelo de AVR desconocido: %1"), {model}));
 
     AvrFaults parsed;
     bool absent = row == nullptr;
@@ -55,7 +57,7 @@ std::unique_ptr<AvrSocketChip> MakeVirtualAvr(const std::string& model, const Ch
         } else if (fault.rfind(StuckPrefix, 0) == 0) {
             parsed.stuckFlashByte = ParseAddress(fault, row ? row->flashBytes : 0x10000);
         } else {
-            throw std::invalid_argument(Tr("fallo de AVR desconocido: ") + fault);
+            throw std::invalid_argument(shell::Fill(Tr("fallo de AVR desconocido: %1"), {fault}));
         }
     }
     if (absent) return nullptr;

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "files/AtomicFile.h"
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::sim {
@@ -37,10 +38,11 @@ bool ChipStore::Save(const std::string& fileName, const std::vector<std::uint8_t
     if (files::WriteFileAtomically((fs::path(folder_) / fileName).string(), bytes)) return true;
     const int cause = errno;
     if (failure_->empty()) {
-        *failure_ = Tr("No se puede guardar el chip simulado ") + fileName + Tr(" en la carpeta ") + folder_ +
-                    (cause != 0 ? std::string(": ") + std::strerror(cause) : std::string()) +
-                    Tr(". Lo grabado se ha perdido: compruebe que puede escribir en la carpeta y que el disco no "
-                       "esta lleno, o use otra con --sim-dir.");
+        *failure_ = shell::Fill(Tr("No se puede guardar el chip simulado %1 en la carpeta %2%3. Lo grabado se ha "
+                                   "perdido: compruebe que puede escribir en la carpeta y que el disco no esta "
+                                   "lleno, o use otra con --sim-dir."),
+                                {fileName, folder_,
+                                 cause != 0 ? std::string(": ") + std::strerror(cause) : std::string()});
     }
     return false;
 }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::sim {
@@ -22,9 +23,9 @@ FolderClaim FolderClaim::Claim(const std::string& folder, std::string& error) {
     const int cause = errno;
     ::close(fd);
     if (cause == EWOULDBLOCK) {
-        error = Tr("La placa simulada de la carpeta ") + folder +
-                Tr(" esta en uso por otro programa (tarpel o tarpel-cli). Espere a que termine o cierrelo, "
-                   "o use otra carpeta con --sim-dir.");
+        error = shell::Fill(Tr("La placa simulada de la carpeta %1 esta en uso por otro programa (tarpel o "
+                               "tarpel-cli). Espere a que termine o cierrelo, o use otra carpeta con --sim-dir."),
+                            {folder});
     }
     // Any other cause (a file system without locks) leaves the folder unclaimed, as before.
     return {};

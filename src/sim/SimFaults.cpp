@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::sim {
@@ -25,8 +26,8 @@ PageRefusal ParseRefusal(const std::string& name) {
     PageRefusal refusal;
     if (colon == std::string_view::npos || !ParseNumber(rest.substr(0, colon), refusal.page) ||
         !ParseNumber(rest.substr(colon + 1), refusal.attempts) || refusal.attempts < 0)
-        throw std::invalid_argument(Tr("Fallo simulado mal escrito: ") + name +
-                                    Tr(" (se espera eeprom-refuse-page:PAGINA:INTENTOS)"));
+        throw std::invalid_argument(
+            shell::Fill(Tr("Fallo simulado mal escrito: %1 (se espera eeprom-refuse-page:PAGINA:INTENTOS)"), {name}));
     return refusal;
 }
 
@@ -53,7 +54,7 @@ SimFaults ParseSimFaults(const std::vector<std::string>& names) {
                 throw std::invalid_argument(Tr("La linea de retorno no puede quedar alta y baja a la vez"));
             faults.returnLine = fault;
         } else {
-            throw std::invalid_argument(Tr("Fallo simulado desconocido: ") + name);
+            throw std::invalid_argument(shell::Fill(Tr("Fallo simulado desconocido: %1"), {name}));
         }
     }
     return faults;

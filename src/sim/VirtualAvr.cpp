@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::sim {
@@ -155,9 +156,9 @@ void VirtualAvr::PowerUp(std::uint64_t nowNs) {
     clockMode_ = &AvrClockModes[cksel];
     if (clockMode_->source == AvrClockSource::Oscillator)
         Record(nowNs,
-               Tr("AVR: alimentado con CKSEL ") + std::to_string(cksel) + " (" + TrText(clockMode_->name) +
-                   Tr("): ese oscilador espera un cristal o una red RC en XTAL1, no la onda cuadrada de la placa, "
-                      "y el datasheet no asegura que funcione asi"));
+               shell::Fill(Tr("AVR: alimentado con CKSEL %1 (%2): ese oscilador espera un cristal o una red RC en "
+                              "XTAL1, no la onda cuadrada de la placa, y el datasheet no asegura que funcione asi"),
+                           {cksel, TrText(clockMode_->name)}));
     startedUp_ = false;
     serialActive_ = false;
     programming_ = false;
@@ -295,12 +296,11 @@ std::uint8_t VirtualAvr::AfterFourthByte(std::uint64_t nowNs) {
     // The datasheets allow only data polling while a write runs; for anything else they are
     // silent, so the device ignores it and the log says so.
     if (readRefusedAsBusy_ || (!current_.IsRead() && WriteRunning(nowNs))) {
-        Record(nowNs, Tr("AVR: instruccion ") + FrameText() + Tr(" durante una escritura: ignorada"));
+        Record(nowNs, shell::Fill(Tr("AVR: instruccion %1 durante una escritura: ignorada"), {FrameText()}));
         return data;
     }
     if (current_.op == AvrOp::Unknown) {
-        Record(nowNs,
-               Tr("AVR: instruccion ") + FrameText() + Tr(" desconocida para el ") + std::string(model_.displayName));
+        Record(nowNs, shell::Fill(Tr("AVR: instruccion %1 desconocida para el %2"), {FrameText(), model_.displayName}));
         return data;
     }
     if (!current_.IsRead()) Execute(current_, data, nowNs);

@@ -14,8 +14,8 @@
 namespace tarpel::ui {
 
 QString DifferenceCountText(std::size_t count) {
-    return QString::fromStdString(shell::CountText(count)) +
-           (count == 1 ? TrQ(" byte distinto") : TrQ(" bytes distintos"));
+    return (count == 1 ? TrQ("%1 byte distinto") : TrQ("%1 bytes distintos"))
+        .arg(QString::fromStdString(shell::CountText(count)));
 }
 
 DifferenceList::DifferenceList(QWidget* parent)

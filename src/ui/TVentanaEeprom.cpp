@@ -15,6 +15,7 @@
 #include "eeprom/DetectChip.h"
 #include "eeprom/OpenImageFile.h"
 #include "eeprom/SaveImageFile.h"
+#include "shell/Fill.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
 #include "ui/ImageHistory.h"
@@ -99,7 +100,7 @@ void TVentana::Grabarchip1Click() {
 }
 
 void TVentana::Verificar1Click() {
-    differenceSubject_ = TrQ("la imagen y la ") + ChipName(workspace_);
+    differenceSubject_ = TrQ("la imagen y la %1").arg(ChipName(workspace_));
     differenceFoundName_ = TrQ("Chip");
     RunCommand([this] { return eeprom::VerifyChip(eepromFrame_); }, TrQ("Verificar chip"));
 }
@@ -109,8 +110,7 @@ void TVentana::Compararconfichero1Click() {
         [this] {
             const auto fileName = shell_.ChooseOpenFile();
             if (!fileName) return shell::CommandOutcome::Cancelled;
-            differenceSubject_ =
-                TrQ("la imagen y ") + QString::fromStdString(shell::FileNameText(*fileName));
+            differenceSubject_ = TrQ("la imagen y %1").arg(QString::fromStdString(shell::FileNameText(*fileName)));
             differenceFoundName_ = TrQ("Fichero");
             return eeprom::CompareImageWith(eepromFrame_, *fileName);
         },
@@ -132,8 +132,8 @@ void TVentana::Detectarchip1Click() {
             }
             // A new chip type empties the image: the user decides, knowing it.
             const std::string_view name = eeprom::ChipCatalogue[static_cast<std::size_t>(index)].name;
-            const std::string question = text + Tr("\r\rElegir la ") + std::string(name) +
-                                         Tr(" en \"Tipo de memoria\"? La imagen se vaciara (todo FF).");
+            const std::string question = shell::Fill(
+                Tr("%1\r\rElegir la %2 en \"Tipo de memoria\"? La imagen se vaciara (todo FF)."), {text, name});
             if (shell_.AskYesNo(question, DetectionCaption)) cbChip->setCurrentIndex(index);
             return outcome;
         },

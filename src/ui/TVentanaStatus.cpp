@@ -28,14 +28,15 @@ void TVentana::ShowCommandStatus(const QString& name, shell::CommandOutcome outc
         what = QString::fromStdString(report->what);
     } else {
         switch (outcome) {
-        case shell::CommandOutcome::Done: what = name + TrQ(": hecho"); break;
-        case shell::CommandOutcome::Failed: what = name + TrQ(": terminado con error"); break;
-        case shell::CommandOutcome::Cancelled: what = name + TrQ(": cancelado"); break;
+        case shell::CommandOutcome::Done: what = TrQ("%1: hecho").arg(name); break;
+        case shell::CommandOutcome::Failed: what = TrQ("%1: terminado con error").arg(name); break;
+        case shell::CommandOutcome::Cancelled: what = TrQ("%1: cancelado").arg(name); break;
         }
     }
-    QString line = what + TrQ(" en ") + QString::fromStdString(shell::SecondsText(elapsedMs));
-    if (report && !report->note.empty()) line += QStringLiteral("; ") + QString::fromStdString(report->note);
-    lbEstado->setText(line);
+    const QString seconds = QString::fromStdString(shell::SecondsText(elapsedMs));
+    lbEstado->setText(report && !report->note.empty()
+                          ? TrQ("%1 en %2; %3").arg(what, seconds, QString::fromStdString(report->note))
+                          : TrQ("%1 en %2").arg(what, seconds));
 }
 
 void TVentana::ShowImageChecksums() {
@@ -54,7 +55,7 @@ void TVentana::ShowImageDifferences(std::span<const files::ByteDifference> diffe
 }
 
 void TVentana::DifferencesFound(std::string_view memoryName, std::span<const files::ByteDifference> differences) {
-    const QString subject = QString::fromStdString(TrText(memoryName)) + TrQ(" y el fichero");
+    const QString subject = TrQ("%1 y el fichero").arg(QString::fromStdString(TrText(memoryName)));
     if (!differences.empty())
         formDiferencias->ShowDifferences(subject, differences, TrQ("Fichero"), TrQ("Chip"));
     else if (formDiferencias->isVisible())

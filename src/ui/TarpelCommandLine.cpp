@@ -1,5 +1,6 @@
 #include "ui/TarpelCommandLine.h"
 
+#include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::ui {
@@ -14,7 +15,7 @@ TarpelCommandLine ParseTarpelCommandLine(const std::vector<std::string>& argumen
             continue;
         }
         std::string error = board::IsOptionWord(argument) ? board::ReadOption(arguments, i, options)
-                                                          : Tr("argumento inesperado: ") + argument;
+                                                          : shell::Fill(Tr("argumento inesperado: %1"), {argument});
         if (result.error.empty()) result.error = std::move(error);
     }
     return result;
@@ -22,10 +23,12 @@ TarpelCommandLine ParseTarpelCommandLine(const std::vector<std::string>& argumen
 
 std::string TarpelHelpText() {
     board::BoardOptions unused;
-    return Tr("Uso: tarpel [opciones]\n"
-              "Programador de AVR AT90S8515, AT90S4414, ATmega8515 y memorias 24Cxx con la placa Velcor.\n"
-              "\n") +
-           board::OptionsHelp(board::BoardCommandLineOptions(unused));
+    // %1 is the list of options.
+    return shell::Fill(Tr("Uso: tarpel [opciones]\n"
+                          "Programador de AVR AT90S8515, AT90S4414, ATmega8515 y memorias 24Cxx con la placa Velcor.\n"
+                          "\n"
+                          "%1"),
+                       {board::OptionsHelp(board::BoardCommandLineOptions(unused))});
 }
 
 }  // namespace tarpel::ui

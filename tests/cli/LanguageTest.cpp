@@ -1,16 +1,19 @@
 // tarpel-cli speaks the language of its environment, as gettext reads it: English where the
 // locale or LANGUAGE asks for it first (installed as a locale or not), the Spanish of the source
-// texts everywhere else, the C locale included.
+// texts everywhere else, the C locale included. Each message is one whole sentence of the
+// catalogue, its values filled in afterwards.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "TempFolder.h"
+#include "shell/Fill.h"
 
 namespace tarpel::test {
 namespace {
@@ -83,6 +86,16 @@ TEST(CliLanguage, MessagesAndUsageErrorsFollowTheLocale) {
                                           : "tarpel-cli: opcion desconocida: --bogus\nPruebe: tarpel-cli --help\n";
         EXPECT_EQ(usage.output, usageText) << described;
     }
+}
+
+TEST(Fill, PutsEachValueWhereItsNumberStandsAndLeavesEveryOtherMarkAsItIs) {
+    using shell::Fill;
+    EXPECT_EQ(Fill("%2 de %1, %2", {"la 24C16", std::uint8_t{15}}), "15 de la 24C16, 15");
+    EXPECT_EQ(Fill("%1 y %3", {"a", "b"}), "a y %3");  // a missing value shows
+    EXPECT_EQ(Fill("solo %1", {-7, "de sobra"}), "solo -7");
+    EXPECT_EQ(Fill("100% %0 %% %a %", {"x"}), "100% %0 %% %a %");
+    EXPECT_EQ(Fill("%12", {"a"}), "a2");
+    EXPECT_EQ(Fill("%1 %2", {"%2", "b"}), "%2 b");  // a value is not searched again
 }
 
 }  // namespace

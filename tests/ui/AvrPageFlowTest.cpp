@@ -49,6 +49,7 @@ TEST(AvrPageFlow, IdentificarMicroNamesEachDevice) {
             EXPECT_EQ(rig.RanInsideCommand(), true) << model;
             EXPECT_EQ(shownDuring, "??") << model << ": the label is cleared before the board work";
             EXPECT_EQ(window.lbTipo->text(), caption) << model;
+            EXPECT_TRUE(window.lbEstado->text().startsWith(QStringLiteral("Micro identificado: %1 en ").arg(caption)));
         }
         EXPECT_TRUE(rig.Boxes().empty()) << model;
         ExpectBoardOffAndWindowIdle(rig, model);
@@ -196,6 +197,7 @@ TEST(AvrPageFlow, AVerifyWithDifferencesListsThemAndMovesOnlyItsOwnGauge) {
     EXPECT_TRUE(status.match(window.lbEstado->text()).hasMatch()) << window.lbEstado->text().toStdString();
 
     ASSERT_TRUE(window.formDiferencias->isVisible());
+    EXPECT_EQ(window.formDiferencias->windowTitle(), "Diferencias: la flash y el fichero");
     const DifferenceListModel& rows = *window.formDiferencias->Model();
     ASSERT_EQ(rows.rowCount(), 2);
     EXPECT_EQ(rows.headerData(1, Qt::Horizontal).toString(), "Fichero");

@@ -136,9 +136,11 @@ TEST(EepromPageFlow, ProgramAndVerifyFromTheToolbarEndInTheSuccessMessage) {
     rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Write("image.bin", image))};
     QTest::mouseClick(window.ToolButton1, Qt::LeftButton);
     ASSERT_EQ(GridBytes(window), image);
+    ExpectStatus(window, "image.bin cargado en la imagen de la 24C04");
 
     QTest::mouseClick(window.ToolButton5, Qt::LeftButton);
     EXPECT_TRUE(rig.Boxes().empty());
+    ExpectStatus(window, "Programados 512 bytes en la 24C04");
     // The 24C04 takes 16-byte pages: the last one starts at 496.
     EXPECT_EQ(rig.Progress().lbProg->text(), "496 bytes grabados...");
     EXPECT_EQ(rig.Progress().Progreso->Progress(), 97);
@@ -151,6 +153,7 @@ TEST(EepromPageFlow, ProgramAndVerifyFromTheToolbarEndInTheSuccessMessage) {
     EXPECT_EQ(rig.Boxes()[0].text, "El contenido del chip se ha verificado correctamente!!!");
     EXPECT_EQ(rig.Boxes()[0].caption, "FIN DE LA COMPROBACION");
     EXPECT_EQ(GridBytes(window), image);
+    ExpectStatus(window, "Comprobada la 24C04: 512 bytes iguales a la imagen");
     ExpectBoardOffAndWindowIdle(rig, "after verifying");
 }
 
@@ -236,6 +239,7 @@ TEST(EepromPageFlow, AFailedVerifyMarksEveryDifferingByteInTheGridAndListsThemBe
     DifferenceList& list = *window.formDiferencias;
     ASSERT_TRUE(list.isVisible());
     EXPECT_FALSE(list.isModal());
+    EXPECT_EQ(list.windowTitle(), "Diferencias: la imagen y la 24C04");
     EXPECT_EQ(list.lbCuenta->text(), "3 bytes distintos");
     const DifferenceListModel& rows = *list.Model();
     ASSERT_EQ(rows.rowCount(), 3);
@@ -269,6 +273,8 @@ TEST(EepromPageFlow, DetectarChipOffersTheChipFoundAndSelectsItOnlyOnSi) {
     ASSERT_EQ(rig.Boxes().size(), 1u);
     EXPECT_TRUE(rig.Boxes()[0].asksYesNo);
     EXPECT_TRUE(rig.Boxes()[0].text.startsWith("Memoria detectada: 24C16\n")) << rig.Boxes()[0].text.toStdString();
+    EXPECT_TRUE(
+        rig.Boxes()[0].text.endsWith("\nElegir la 24C16 en \"Tipo de memoria\"? La imagen se vaciara (todo FF)."));
     EXPECT_EQ(window.cbChip->currentText(), selected) << "never changed behind the user's back";
     ExpectStatus(window, "Memoria detectada: 24C16");
 
