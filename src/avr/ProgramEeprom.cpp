@@ -49,7 +49,7 @@ CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) 
         }
         if (frame.ShowProgress(shell::Gauge::Eeprom, a, size)) {
             frame.StopCommand();
-            return CommandOutcome::Cancelled;
+            return frame.StoppedOutcome();
         }
     }
     frame.StopCommand();

@@ -28,7 +28,7 @@ constexpr std::uint32_t UnpollablePageMs = 8;
 
 // Ends the command at a write that did not take: every line off, then the message naming the
 // address.
-bool WriteFailed(CommandFrame& frame, std::string_view message, int address, bool plain) {
+CommandOutcome WriteFailed(CommandFrame& frame, std::string_view message, int address, bool plain) {
     frame.StopCommand();
     const std::string text = AtAddress(message, address);
     if (plain) {
@@ -36,10 +36,10 @@ bool WriteFailed(CommandFrame& frame, std::string_view message, int address, boo
     } else {
         frame.Shell().MessageBox(text, ErrorCaption);
     }
-    return false;
+    return CommandOutcome::Failed;
 }
 
-bool ProgramBytes(CommandFrame& frame, std::span<const std::uint8_t> image) {
+CommandOutcome ProgramBytes(CommandFrame& frame, std::span<const std::uint8_t> image) {
     link::AvrLink& link = frame.Link();
     const int size = frame.FlashSize();
     for (int a = 0; a < size; ++a) {
@@ -64,13 +64,13 @@ bool ProgramBytes(CommandFrame& frame, std::span<const std::uint8_t> image) {
         }
         if (frame.ShowProgress(shell::Gauge::Flash, a, size)) {
             frame.StopCommand();
-            return false;
+            return frame.StoppedOutcome();
         }
     }
-    return true;
+    return CommandOutcome::Done;
 }
 
-bool ProgramPages(CommandFrame& frame, std::span<const std::uint8_t> image) {
+CommandOutcome ProgramPages(CommandFrame& frame, std::span<const std::uint8_t> image) {
     link::AvrLink& link = frame.Link();
     const int size = frame.FlashSize();
     for (int p = 0; p < size / FlashPageSize; ++p) {
@@ -99,10 +99,10 @@ bool ProgramPages(CommandFrame& frame, std::span<const std::uint8_t> image) {
         }
         if (frame.ShowProgress(shell::Gauge::Flash, first, size)) {
             frame.StopCommand();
-            return false;
+            return frame.StoppedOutcome();
         }
     }
-    return true;
+    return CommandOutcome::Done;
 }
 
 CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) {
@@ -137,9 +137,9 @@ CommandOutcome ProgramFlashImage(CommandFrame& frame, const FileImage& file) {
     if (!CheckImageFits(frame, file, FlashImageLimits, frame.FlashSize())) return CommandOutcome::Failed;
     if (!CheckFileDevice(frame, file.signature)) return CommandOutcome::Failed;
     const std::span<const std::uint8_t> image(file.bytes);
-    const bool written = frame.Device().flashWrite == FlashWriteMode::Pages ? ProgramPages(frame, image)
-                                                                             : ProgramBytes(frame, image);
-    if (!written) return frame.Shell().ProgressCancelRequested() ? CommandOutcome::Cancelled : CommandOutcome::Failed;
+    const CommandOutcome written =
+        frame.Device().flashWrite == FlashWriteMode::Pages ? ProgramPages(frame, image) : ProgramBytes(frame, image);
+    if (written != CommandOutcome::Done) return written;
     frame.Shell().SetGauge(shell::Gauge::Flash, 100);
     frame.StopCommand();
     frame.View().MemoryContentsKnown(image.first(static_cast<std::size_t>(frame.FlashSize())));

@@ -37,7 +37,7 @@ CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::
     }
     std::vector<std::uint8_t> image(static_cast<std::size_t>(MemorySize(frame, memory)));
     // Part of a memory is no copy of it: a stopped read saves nothing.
-    if (!ReadDeviceMemory(frame, memory, image)) return CommandOutcome::Cancelled;
+    if (!ReadDeviceMemory(frame, memory, image)) return frame.StoppedOutcome();
     frame.SwitchOff();
     frame.View().MemoryContentsKnown(image);
 

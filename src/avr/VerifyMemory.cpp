@@ -44,7 +44,7 @@ CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const st
     if (!CheckFileDevice(frame, checked.signature)) return CommandOutcome::Failed;
     std::vector<std::uint8_t> device(static_cast<std::size_t>(size), 0xFF);
     // A verdict on part of the memory would judge bytes never read: a stopped read gives none.
-    if (!ReadDeviceMemory(frame, memory, device)) return CommandOutcome::Cancelled;
+    if (!ReadDeviceMemory(frame, memory, device)) return frame.StoppedOutcome();
     frame.SwitchOff();
     frame.View().MemoryContentsKnown(device);
     shell.SetCursor(shell::CursorShape::Default);

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "eeprom/ChipMessages.h"
-#include "shell/Progress.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
 
@@ -46,7 +45,7 @@ link::ReadAllResult ReadWholeChip(CommandFrame& frame, std::span<std::uint8_t> i
             shell.ProgressShow();
             shown = true;
         }
-        return !shell::ProgressStep(shell, std::to_string(done) + readLabel, done, total);
+        return !frame.ProgressStep(std::to_string(done) + readLabel, done, total);
     };
     const auto result = frame.Master().EepromReadAll(image, count, progress, Addressing(frame));
     if (shown) shell.ProgressClose();
@@ -86,6 +85,9 @@ CommandOutcome ReadChip(CommandFrame& frame) {
     switch (result) {
         case link::ReadAllResult::NotAcknowledged: return CommandOutcome::Failed;
         case link::ReadAllResult::Cancelled:
+            // Stopped by a board that stopped working: no cancel, and whoever started the command
+            // names the cause.
+            if (frame.StoppedOutcome() == CommandOutcome::Failed) return CommandOutcome::Failed;
             shell.Report(Tr("Lectura cancelada: leidos ") +
                              shell::CountText(static_cast<std::uint64_t>(frame.Master().LastReadCount())) + Tr(" de ") +
                              total + " bytes",
@@ -122,21 +124,24 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
             shell.MessageBox(Tr(PageNoAckText) + std::to_string(page) + ")", ErrorCaption);
             return CommandOutcome::Failed;
         }
-        if (shell::ProgressStep(shell, std::to_string(page) + writtenLabel, page, chipSize)) {
-            outcome = CommandOutcome::Cancelled;
-            shell.Report(Tr("Programacion cancelada: grabados ") +
-                             shell::CountText(static_cast<std::uint64_t>(
-                                 std::min(page + addressing.pageSize, chipSize))) +
-                             Tr(" de ") + shell::CountText(image.size()) + " bytes",
-                         Tr("el resto del chip sigue como estaba"));
+        if (frame.ProgressStep(std::to_string(page) + writtenLabel, page, chipSize)) {
+            outcome = frame.StoppedOutcome();
+            if (outcome == CommandOutcome::Cancelled) {
+                shell.Report(Tr("Programacion cancelada: grabados ") +
+                                 shell::CountText(static_cast<std::uint64_t>(
+                                     std::min(page + addressing.pageSize, chipSize))) +
+                                 Tr(" de ") + shell::CountText(image.size()) + " bytes",
+                             Tr("el resto del chip sigue como estaba"));
+            }
             break;
         }
     }
     shell.ProgressClose();
     // The 3 ms after a page do not cover the chip's whole write cycle (up to 5 ms): cutting the
     // supply right after the last page would lose it. Wait until the chip answers again (the fast
-    // timing's polling after each page has already seen it answer).
-    master.EepromWaitReady();
+    // timing's polling after each page has already seen it answer). Into a board that has stopped
+    // working no poll would go.
+    if (outcome != CommandOutcome::Failed) master.EepromWaitReady();
     frame.StopCommand();
     if (outcome == CommandOutcome::Done) {
         shell.Report(Tr("Programados ") + shell::CountText(image.size()) + Tr(" bytes en ") +
@@ -164,6 +169,7 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
     frame.StopCommand();
     // Comparing a partial read would judge the chip on bytes never read: report nothing.
     if (result == link::ReadAllResult::Cancelled) {
+        if (frame.StoppedOutcome() == CommandOutcome::Failed) return CommandOutcome::Failed;
         shell.Report(Tr("Comprobacion cancelada: sin veredicto"));
         return CommandOutcome::Cancelled;
     }
