@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "avr/CommandEntry.h"
 #include "avr/DeviceMemory.h"
 #include "shell/Translate.h"
 
@@ -32,11 +33,7 @@ bool Blank(const std::vector<std::uint8_t>& image) {
     return std::all_of(image.begin(), image.end(), [](std::uint8_t b) { return b == 0xFF; });
 }
 
-}  // namespace
-
-CommandOutcome BlankTest(CommandFrame& frame) {
-    const auto scope = frame.Begin();
-    if (!scope) return CommandOutcome::Failed;
+CommandOutcome TestBothMemories(CommandFrame& frame) {
     shell::Shell& shell = frame.Shell();
     shell.SetCursor(shell::CursorShape::Hourglass);
     std::vector<std::uint8_t> image;
@@ -56,6 +53,12 @@ CommandOutcome BlankTest(CommandFrame& frame) {
     shell.Report(Tr("La flash y la eeprom interna estan vacias"));
     shell.MessageBox(Tr("La flash y la eeprom interna estan vacias"), "BLANK-TEST");
     return CommandOutcome::Done;
+}
+
+}  // namespace
+
+CommandOutcome BlankTest(CommandFrame& frame) {
+    return RunCommand(frame, [&] { return TestBothMemories(frame); });
 }
 
 }  // namespace tarpel::avr

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "avr/CommandEntry.h"
 #include "avr/FileImage.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
@@ -114,17 +115,12 @@ CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) 
 }  // namespace
 
 CommandOutcome ProgramFlash(CommandFrame& frame) {
-    const auto scope = frame.Begin();
-    if (!scope) return CommandOutcome::Failed;
-    const auto fileName = frame.Shell().ChooseOpenFile();
-    if (!fileName) return CommandOutcome::Cancelled;
-    return LoadAndProgram(frame, *fileName);
+    return RunOnChosenFile(frame, OpenDialog,
+                           [&](const std::string& fileName) { return LoadAndProgram(frame, fileName); });
 }
 
 CommandOutcome ProgramFlashFrom(CommandFrame& frame, const std::string& fileName) {
-    const auto scope = frame.Begin();
-    if (!scope) return CommandOutcome::Failed;
-    return LoadAndProgram(frame, fileName);
+    return RunCommand(frame, [&] { return LoadAndProgram(frame, fileName); });
 }
 
 CommandOutcome ProgramFlashImage(CommandFrame& frame, const FileImage& file) {
