@@ -5,7 +5,8 @@
 
 namespace tarpel::avr {
 
-// Done when both memories are blank; Failed for a memory that is not, or no usable device.
+// Done when both memories are blank; Failed for a memory that is not, or no usable device;
+// Cancelled when the user or a stop signal stopped the read.
 CommandOutcome BlankTest(CommandFrame& frame);
 
 }  // namespace tarpel::avr

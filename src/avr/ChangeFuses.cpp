@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "avr/CommandEntry.h"
 #include "avr/FileImage.h"
 #include "avr/FuseDevice.h"
 #include "avr/FuseMapping.h"
@@ -31,18 +32,7 @@ CommandOutcome UpdateFuses(CommandFrame& frame, const std::function<FuseBytes(Fu
     return CommandOutcome::Done;
 }
 
-}  // namespace
-
-CommandOutcome ChangeFuses(CommandFrame& frame, const FuseChanges& changes, FuseUpdate& update) {
-    const auto scope = frame.Begin();
-    if (!scope) return CommandOutcome::Failed;
-    if (!IdentifyFuseDevice(frame)) return CommandOutcome::Failed;
-    return UpdateFuses(frame, [&changes](FuseBytes before) { return ApplyFuseChanges(before, changes); }, update);
-}
-
-CommandOutcome WriteFileFuses(CommandFrame& frame, const FuseFile& file, FuseUpdate& update) {
-    const auto scope = frame.Begin();
-    if (!scope) return CommandOutcome::Failed;
+CommandOutcome WriteFromFile(CommandFrame& frame, const FuseFile& file, FuseUpdate& update) {
     // Checked here too, not only when the file was read: these bytes are written whole.
     const std::string refusal = file.error.empty() ? SpienRefusal(file.bytes) : file.error;
     if (!refusal.empty()) {
@@ -52,6 +42,19 @@ CommandOutcome WriteFileFuses(CommandFrame& frame, const FuseFile& file, FuseUpd
     if (!IdentifyFuseDevice(frame)) return CommandOutcome::Failed;
     if (!CheckFileDevice(frame, file.signature)) return CommandOutcome::Failed;
     return UpdateFuses(frame, [&file](FuseBytes) { return file.bytes; }, update);
+}
+
+}  // namespace
+
+CommandOutcome ChangeFuses(CommandFrame& frame, const FuseChanges& changes, FuseUpdate& update) {
+    return RunCommand(frame, [&] {
+        if (!IdentifyFuseDevice(frame)) return CommandOutcome::Failed;
+        return UpdateFuses(frame, [&changes](FuseBytes before) { return ApplyFuseChanges(before, changes); }, update);
+    });
+}
+
+CommandOutcome WriteFileFuses(CommandFrame& frame, const FuseFile& file, FuseUpdate& update) {
+    return RunCommand(frame, [&] { return WriteFromFile(frame, file, update); });
 }
 
 }  // namespace tarpel::avr

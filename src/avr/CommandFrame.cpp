@@ -68,8 +68,9 @@ void CommandFrame::StopCommand() {
 bool CommandFrame::ShowProgress(shell::Gauge gauge, int done, int total) {
     shell_.SetGauge(gauge, shell::ProgressPercent(done, total));
     shell_.ProcessMessages();
-    // The AVR commands show no progress dialog, but they heed its cancel flag all the same.
-    return shell_.ProgressCancelRequested();
+    // The AVR commands show no progress dialog, but they heed its cancel flag all the same. A
+    // board that has stopped working is no cancel, but nothing after it would reach the device.
+    return shell_.ProgressCancelRequested() || link_.Lines().PortFailed();
 }
 
 }  // namespace tarpel::avr

@@ -64,8 +64,15 @@ public:
     void SwitchOff() { link_.AllLinesOff(); }
     // Sets the gauge to done x 100 / total, to the nearest (halves to even), and lets the window
     // handle its events. True when the command must stop here: the user or a stop signal asked to
-    // cancel, or the board stopped working. The caller then stops the command.
+    // cancel, or the board stopped working. The caller then stops the command and ends it with
+    // StoppedOutcome().
     [[nodiscard]] bool ShowProgress(shell::Gauge gauge, int done, int total);
+    // What a command that ShowProgress stopped has come to: Failed when the board stopped working
+    // (whoever started the command names the device and the cause), Cancelled when only the user
+    // or a stop signal asked.
+    CommandOutcome StoppedOutcome() {
+        return link_.Lines().PortFailed() ? CommandOutcome::Failed : CommandOutcome::Cancelled;
+    }
 
     // Marks a command as running. A command started while another one runs (from inside the
     // other's message processing) gets an empty scope and must return at once, touching nothing.

@@ -1,12 +1,13 @@
 #include "avr/EraseChip.h"
 
+#include "avr/CommandEntry.h"
 #include "shell/Translate.h"
 
 namespace tarpel::avr {
 
-CommandOutcome EraseChip(CommandFrame& frame) {
-    const auto scope = frame.Begin();
-    if (!scope) return CommandOutcome::Failed;
+namespace {
+
+CommandOutcome Erase(CommandFrame& frame) {
     shell::Shell& shell = frame.Shell();
     shell.SetCursor(shell::CursorShape::Hourglass);
     if (!frame.EnterProgrammingMode()) return CommandOutcome::Failed;
@@ -16,6 +17,12 @@ CommandOutcome EraseChip(CommandFrame& frame) {
     shell.Report(Tr("Flash y eeprom interna borradas"));
     shell.MessageBox(Tr("Chip borrado !!"), "OK");
     return CommandOutcome::Done;
+}
+
+}  // namespace
+
+CommandOutcome EraseChip(CommandFrame& frame) {
+    return RunCommand(frame, [&] { return Erase(frame); });
 }
 
 }  // namespace tarpel::avr

@@ -2,14 +2,15 @@
 
 #include <string>
 
+#include "avr/CommandEntry.h"
 #include "shell/Fill.h"
 #include "shell/Translate.h"
 
 namespace tarpel::avr {
 
-CommandOutcome IdentifyMicro(CommandFrame& frame) {
-    const auto scope = frame.Begin();
-    if (!scope) return CommandOutcome::Failed;
+namespace {
+
+CommandOutcome Identify(CommandFrame& frame) {
     // The label is cleared and repainted before the board work keeps the window busy.
     frame.View().SetDeviceCaption("??");
     frame.Shell().ProcessMessages();
@@ -18,6 +19,12 @@ CommandOutcome IdentifyMicro(CommandFrame& frame) {
     if (frame.LastIdentification() != Identification::Known) return CommandOutcome::Failed;
     frame.Shell().Report(shell::Fill(Tr("Micro identificado: %1"), {frame.Device().caption}));
     return CommandOutcome::Done;
+}
+
+}  // namespace
+
+CommandOutcome IdentifyMicro(CommandFrame& frame) {
+    return RunCommand(frame, [&] { return Identify(frame); });
 }
 
 }  // namespace tarpel::avr

@@ -4,6 +4,7 @@
 #include <span>
 #include <string_view>
 
+#include "avr/CommandEntry.h"
 #include "avr/FileImage.h"
 #include "shell/Fill.h"
 #include "shell/ReportText.h"
@@ -50,7 +51,7 @@ CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) 
         }
         if (frame.ShowProgress(shell::Gauge::Eeprom, a, size)) {
             frame.StopCommand();
-            return CommandOutcome::Cancelled;
+            return frame.StoppedOutcome();
         }
     }
     frame.StopCommand();
@@ -63,17 +64,12 @@ CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) 
 }  // namespace
 
 CommandOutcome ProgramEeprom(CommandFrame& frame) {
-    const auto scope = frame.Begin();
-    if (!scope) return CommandOutcome::Failed;
-    const auto fileName = frame.Shell().ChooseOpenFile();
-    if (!fileName) return CommandOutcome::Cancelled;
-    return LoadAndProgram(frame, *fileName);
+    return RunOnChosenFile(frame, OpenDialog,
+                           [&](const std::string& fileName) { return LoadAndProgram(frame, fileName); });
 }
 
 CommandOutcome ProgramEepromFrom(CommandFrame& frame, const std::string& fileName) {
-    const auto scope = frame.Begin();
-    if (!scope) return CommandOutcome::Failed;
-    return LoadAndProgram(frame, fileName);
+    return RunCommand(frame, [&] { return LoadAndProgram(frame, fileName); });
 }
 
 }  // namespace tarpel::avr

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "avr/CommandEntry.h"
 #include "avr/FileImage.h"
 #include "shell/Fill.h"
 #include "shell/ReportText.h"
@@ -29,7 +30,7 @@ constexpr std::uint32_t UnpollablePageMs = 8;
 
 // Ends the command at a write that did not take: every line off, then the message naming the
 // address.
-bool WriteFailed(CommandFrame& frame, std::string_view message, int address, bool plain) {
+CommandOutcome WriteFailed(CommandFrame& frame, std::string_view message, int address, bool plain) {
     frame.StopCommand();
     const std::string text = AtAddress(message, address);
     if (plain) {
@@ -37,10 +38,10 @@ bool WriteFailed(CommandFrame& frame, std::string_view message, int address, boo
     } else {
         frame.Shell().MessageBox(text, ErrorCaption);
     }
-    return false;
+    return CommandOutcome::Failed;
 }
 
-bool ProgramBytes(CommandFrame& frame, std::span<const std::uint8_t> image) {
+CommandOutcome ProgramBytes(CommandFrame& frame, std::span<const std::uint8_t> image) {
     link::AvrLink& link = frame.Link();
     const int size = frame.FlashSize();
     for (int a = 0; a < size; ++a) {
@@ -65,13 +66,13 @@ bool ProgramBytes(CommandFrame& frame, std::span<const std::uint8_t> image) {
         }
         if (frame.ShowProgress(shell::Gauge::Flash, a, size)) {
             frame.StopCommand();
-            return false;
+            return frame.StoppedOutcome();
         }
     }
-    return true;
+    return CommandOutcome::Done;
 }
 
-bool ProgramPages(CommandFrame& frame, std::span<const std::uint8_t> image) {
+CommandOutcome ProgramPages(CommandFrame& frame, std::span<const std::uint8_t> image) {
     link::AvrLink& link = frame.Link();
     const int size = frame.FlashSize();
     for (int p = 0; p < size / FlashPageSize; ++p) {
@@ -100,10 +101,10 @@ bool ProgramPages(CommandFrame& frame, std::span<const std::uint8_t> image) {
         }
         if (frame.ShowProgress(shell::Gauge::Flash, first, size)) {
             frame.StopCommand();
-            return false;
+            return frame.StoppedOutcome();
         }
     }
-    return true;
+    return CommandOutcome::Done;
 }
 
 CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) {
@@ -115,17 +116,12 @@ CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) 
 }  // namespace
 
 CommandOutcome ProgramFlash(CommandFrame& frame) {
-    const auto scope = frame.Begin();
-    if (!scope) return CommandOutcome::Failed;
-    const auto fileName = frame.Shell().ChooseOpenFile();
-    if (!fileName) return CommandOutcome::Cancelled;
-    return LoadAndProgram(frame, *fileName);
+    return RunOnChosenFile(frame, OpenDialog,
+                           [&](const std::string& fileName) { return LoadAndProgram(frame, fileName); });
 }
 
 CommandOutcome ProgramFlashFrom(CommandFrame& frame, const std::string& fileName) {
-    const auto scope = frame.Begin();
-    if (!scope) return CommandOutcome::Failed;
-    return LoadAndProgram(frame, fileName);
+    return RunCommand(frame, [&] { return LoadAndProgram(frame, fileName); });
 }
 
 CommandOutcome ProgramFlashImage(CommandFrame& frame, const FileImage& file) {
@@ -138,9 +134,9 @@ CommandOutcome ProgramFlashImage(CommandFrame& frame, const FileImage& file) {
     if (!CheckImageFits(frame, file, FlashImageLimits, frame.FlashSize())) return CommandOutcome::Failed;
     if (!CheckFileDevice(frame, file.signature)) return CommandOutcome::Failed;
     const std::span<const std::uint8_t> image(file.bytes);
-    const bool written = frame.Device().flashWrite == FlashWriteMode::Pages ? ProgramPages(frame, image)
-                                                                             : ProgramBytes(frame, image);
-    if (!written) return frame.Shell().ProgressCancelRequested() ? CommandOutcome::Cancelled : CommandOutcome::Failed;
+    const CommandOutcome written =
+        frame.Device().flashWrite == FlashWriteMode::Pages ? ProgramPages(frame, image) : ProgramBytes(frame, image);
+    if (written != CommandOutcome::Done) return written;
     frame.Shell().SetGauge(shell::Gauge::Flash, 100);
     frame.StopCommand();
     frame.View().MemoryContentsKnown(image.first(static_cast<std::size_t>(frame.FlashSize())));

@@ -1,14 +1,15 @@
 #include "avr/ReadFuses.h"
 
+#include "avr/CommandEntry.h"
 #include "avr/FuseDevice.h"
 #include "avr/FuseMapping.h"
 #include "shell/Translate.h"
 
 namespace tarpel::avr {
 
-CommandOutcome ReadFuses(CommandFrame& frame, FusePanel& panel, FuseMemory& memory) {
-    const auto scope = frame.Begin();
-    if (!scope) return CommandOutcome::Failed;
+namespace {
+
+CommandOutcome ReadAndShow(CommandFrame& frame, FusePanel& panel, FuseMemory& memory) {
     if (!IdentifyFuseDevice(frame)) return CommandOutcome::Failed;
     link::AvrLink& link = frame.Link();
     const FuseBytes bytes{link.ReadFuseLow(), link.ReadFuseHigh()};
@@ -18,6 +19,12 @@ CommandOutcome ReadFuses(CommandFrame& frame, FusePanel& panel, FuseMemory& memo
     frame.Shell().SetCursor(shell::CursorShape::Default);
     frame.Shell().Report(Tr("Fusibles leidos"));
     return CommandOutcome::Done;
+}
+
+}  // namespace
+
+CommandOutcome ReadFuses(CommandFrame& frame, FusePanel& panel, FuseMemory& memory) {
+    return RunCommand(frame, [&] { return ReadAndShow(frame, panel, memory); });
 }
 
 }  // namespace tarpel::avr

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "avr/CommandEntry.h"
 #include "avr/DeviceMemory.h"
 #include "avr/FileImage.h"
 #include "files/BinaryFile.h"
@@ -38,7 +39,7 @@ CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::
     }
     std::vector<std::uint8_t> image(static_cast<std::size_t>(MemorySize(frame, memory)));
     // Part of a memory is no copy of it: a stopped read saves nothing.
-    if (!ReadDeviceMemory(frame, memory, image)) return CommandOutcome::Cancelled;
+    if (!ReadDeviceMemory(frame, memory, image)) return frame.StoppedOutcome();
     frame.SwitchOff();
     frame.View().MemoryContentsKnown(image);
 
@@ -60,17 +61,12 @@ CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::
 }
 
 CommandOutcome ReadWithDialog(CommandFrame& frame, DeviceMemory memory) {
-    const auto scope = frame.Begin();
-    if (!scope) return CommandOutcome::Failed;
-    const auto fileName = frame.Shell().ChooseSaveFile();
-    if (!fileName) return CommandOutcome::Cancelled;
-    return ReadAndSave(frame, memory, *fileName);
+    return RunOnChosenFile(frame, SaveDialog,
+                           [&](const std::string& fileName) { return ReadAndSave(frame, memory, fileName); });
 }
 
 CommandOutcome ReadToFile(CommandFrame& frame, DeviceMemory memory, const std::string& fileName) {
-    const auto scope = frame.Begin();
-    if (!scope) return CommandOutcome::Failed;
-    return ReadAndSave(frame, memory, fileName);
+    return RunCommand(frame, [&] { return ReadAndSave(frame, memory, fileName); });
 }
 
 }  // namespace

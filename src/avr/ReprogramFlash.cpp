@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "avr/CommandEntry.h"
 #include "avr/FileImage.h"
 #include "avr/ProgramFlash.h"
 
@@ -15,13 +16,7 @@ constexpr int SmallestFlashSize() {
     return smallest;
 }
 
-}  // namespace
-
-CommandOutcome ReprogramFlash(CommandFrame& frame) { return ReprogramFlashFrom(frame, frame.Shell().LastOpenFile()); }
-
-CommandOutcome ReprogramFlashFrom(CommandFrame& frame, const std::string& fileName) {
-    const auto scope = frame.Begin();
-    if (!scope) return CommandOutcome::Failed;
+CommandOutcome EraseAndProgram(CommandFrame& frame, const std::string& fileName) {
     // Erasing and then finding no file to program would leave the user with a blank device.
     const FileImage image = LoadFileImage(fileName, FlashImageLimits);
     if (!ReportFileImage(frame.Shell(), image, FlashImageLimits)) return CommandOutcome::Failed;
@@ -41,6 +36,14 @@ CommandOutcome ReprogramFlashFrom(CommandFrame& frame, const std::string& fileNa
     if (!frame.EnterProgrammingMode()) return CommandOutcome::Failed;
     frame.Link().ChipErase();
     return ProgramFlashImage(frame, image);
+}
+
+}  // namespace
+
+CommandOutcome ReprogramFlash(CommandFrame& frame) { return ReprogramFlashFrom(frame, frame.Shell().LastOpenFile()); }
+
+CommandOutcome ReprogramFlashFrom(CommandFrame& frame, const std::string& fileName) {
+    return RunCommand(frame, [&] { return EraseAndProgram(frame, fileName); });
 }
 
 }  // namespace tarpel::avr

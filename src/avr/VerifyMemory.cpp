@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "avr/CommandEntry.h"
 #include "avr/DeviceMemory.h"
 #include "avr/FileImage.h"
 #include "shell/Fill.h"
@@ -45,7 +46,7 @@ CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const st
     if (!CheckFileDevice(frame, checked.signature)) return CommandOutcome::Failed;
     std::vector<std::uint8_t> device(static_cast<std::size_t>(size), 0xFF);
     // A verdict on part of the memory would judge bytes never read: a stopped read gives none.
-    if (!ReadDeviceMemory(frame, memory, device)) return CommandOutcome::Cancelled;
+    if (!ReadDeviceMemory(frame, memory, device)) return frame.StoppedOutcome();
     frame.SwitchOff();
     frame.View().MemoryContentsKnown(device);
     shell.SetCursor(shell::CursorShape::Default);
@@ -75,19 +76,16 @@ CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const st
 }
 
 CommandOutcome VerifyWithDialog(CommandFrame& frame, DeviceMemory memory) {
-    const auto scope = frame.Begin();
-    if (!scope) return CommandOutcome::Failed;
     // The shell puts the dialog's own caption back once it closes, chosen or cancelled.
-    const auto fileName =
-        frame.Shell().ChooseOpenFile(memory == DeviceMemory::Flash ? FlashDialogCaption : EepromDialogCaption);
-    if (!fileName) return CommandOutcome::Cancelled;
-    return ReadAndCompare(frame, memory, *fileName);
+    const auto choose = [memory](shell::Shell& shell) {
+        return shell.ChooseOpenFile(memory == DeviceMemory::Flash ? FlashDialogCaption : EepromDialogCaption);
+    };
+    return RunOnChosenFile(frame, choose,
+                           [&](const std::string& fileName) { return ReadAndCompare(frame, memory, fileName); });
 }
 
 CommandOutcome VerifyWithFile(CommandFrame& frame, DeviceMemory memory, const std::string& fileName) {
-    const auto scope = frame.Begin();
-    if (!scope) return CommandOutcome::Failed;
-    return ReadAndCompare(frame, memory, fileName);
+    return RunCommand(frame, [&] { return ReadAndCompare(frame, memory, fileName); });
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "avr/CommandEntry.h"
 #include "avr/FuseDevice.h"
 #include "avr/FuseLists.h"
 #include "avr/FuseMapping.h"
@@ -21,11 +22,7 @@ std::string_view MissingChoice(const FuseSettings& settings) {
     return {};
 }
 
-}  // namespace
-
-CommandOutcome WriteFuses(CommandFrame& frame, const FusePanel& panel, FuseMemory& memory) {
-    const auto scope = frame.Begin();
-    if (!scope) return CommandOutcome::Failed;
+CommandOutcome WriteChosenFuses(CommandFrame& frame, const FusePanel& panel, FuseMemory& memory) {
     if (!IdentifyFuseDevice(frame)) return CommandOutcome::Failed;
     const FuseSettings settings = panel.Settings();
     if (const std::string_view missing = MissingChoice(settings); !missing.empty()) {
@@ -46,6 +43,12 @@ CommandOutcome WriteFuses(CommandFrame& frame, const FusePanel& panel, FuseMemor
     frame.Shell().Report(Tr("Fusibles grabados"));
     frame.Shell().ShowMessage(FusesWrittenMessage);
     return CommandOutcome::Done;
+}
+
+}  // namespace
+
+CommandOutcome WriteFuses(CommandFrame& frame, const FusePanel& panel, FuseMemory& memory) {
+    return RunCommand(frame, [&] { return WriteChosenFuses(frame, panel, memory); });
 }
 
 }  // namespace tarpel::avr

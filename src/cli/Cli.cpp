@@ -78,7 +78,6 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
     timing.DelayFactor = line.delayFactor;
     timing.FastTiming = line.fastTiming;
     ConsoleShell shell(err, progressLine);
-    shell.WatchPort(*board.port);
 
     CommandContext context{board, lines, timing, shell, line.arguments, line.options, out};
     int status = line.command->run(context);

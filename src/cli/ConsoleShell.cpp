@@ -58,7 +58,7 @@ void ConsoleShell::ProgressSetGauge(int percent) {
 }
 
 bool ConsoleShell::ProgressCancelRequested() {
-    return StopSignal() != 0 || (port_ && !port_->Failure().empty());
+    return StopSignal() != 0;
 }
 
 void ConsoleShell::ProgressClose() { ClearProgress(); }

@@ -4,14 +4,13 @@
 // that rewrites itself when standard error is a terminal; file choices come from the command
 // line, and so does the answer to a yes/no question: no, unless the command was given --force.
 // A stop signal (Ctrl-C, SIGTERM...) asks the running command to cancel, as the progress
-// dialog's button does, and so does a board that has stopped working.
+// dialog's button does.
 #include <deque>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
 
-#include "port/Port.h"
 #include "shell/Shell.h"
 
 namespace tarpel::cli {
@@ -23,9 +22,6 @@ class ConsoleShell final : public shell::Shell {
 public:
     // `progressLine`: draw the progress line (only sensible on a terminal).
     ConsoleShell(std::ostream& err, bool progressLine) : err_(err), progressLine_(progressLine) {}
-
-    // The board's port: once it has failed, every command stops at its next byte or page.
-    void WatchPort(const port::Port& port) { port_ = &port; }
 
     // The answers of the open and save dialogs, in the order the command will ask.
     void QueueOpenFile(std::string path) { openFiles_.push_back(std::move(path)); }
@@ -65,7 +61,6 @@ private:
 
     std::ostream& err_;
     bool progressLine_;
-    const port::Port* port_ = nullptr;
     shell::CursorShape cursor_ = shell::CursorShape::Default;
     std::deque<std::string> openFiles_;
     std::deque<std::string> saveFiles_;

@@ -7,7 +7,6 @@
 
 #include "eeprom/ChipMessages.h"
 #include "shell/Fill.h"
-#include "shell/Progress.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
 
@@ -47,7 +46,7 @@ link::ReadAllResult ReadWholeChip(CommandFrame& frame, std::span<std::uint8_t> i
             shell.ProgressShow();
             shown = true;
         }
-        return !shell::ProgressStep(shell, shell::Fill(readLabel, {done}), done, total);
+        return !frame.ProgressStep(shell::Fill(readLabel, {done}), done, total);
     };
     const auto result = frame.Master().EepromReadAll(image, count, progress, Addressing(frame));
     if (shown) shell.ProgressClose();
@@ -87,6 +86,9 @@ CommandOutcome ReadChip(CommandFrame& frame) {
     switch (result) {
         case link::ReadAllResult::NotAcknowledged: return CommandOutcome::Failed;
         case link::ReadAllResult::Cancelled:
+            // Stopped by a board that stopped working: no cancel, and whoever started the command
+            // names the cause.
+            if (frame.StoppedOutcome() == CommandOutcome::Failed) return CommandOutcome::Failed;
             shell.Report(shell::Fill(Tr("Lectura cancelada: leidos %1 de %2 bytes"),
                                      {shell::CountText(static_cast<std::uint64_t>(frame.Master().LastReadCount())),
                                       total}),
@@ -123,21 +125,24 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
             shell.MessageBox(shell::Fill(Tr(PageNoAckText), {page}), ErrorCaption);
             return CommandOutcome::Failed;
         }
-        if (shell::ProgressStep(shell, shell::Fill(writtenLabel, {page}), page, chipSize)) {
-            outcome = CommandOutcome::Cancelled;
-            shell.Report(shell::Fill(Tr("Programacion cancelada: grabados %1 de %2 bytes"),
-                                     {shell::CountText(static_cast<std::uint64_t>(
-                                          std::min(page + addressing.pageSize, chipSize))),
-                                      shell::CountText(image.size())}),
-                         Tr("el resto del chip sigue como estaba"));
+        if (frame.ProgressStep(shell::Fill(writtenLabel, {page}), page, chipSize)) {
+            outcome = frame.StoppedOutcome();
+            if (outcome == CommandOutcome::Cancelled) {
+                shell.Report(shell::Fill(Tr("Programacion cancelada: grabados %1 de %2 bytes"),
+                                         {shell::CountText(static_cast<std::uint64_t>(
+                                              std::min(page + addressing.pageSize, chipSize))),
+                                          shell::CountText(image.size())}),
+                             Tr("el resto del chip sigue como estaba"));
+            }
             break;
         }
     }
     shell.ProgressClose();
     // The 3 ms after a page do not cover the chip's whole write cycle (up to 5 ms): cutting the
     // supply right after the last page would lose it. Wait until the chip answers again (the fast
-    // timing's polling after each page has already seen it answer).
-    master.EepromWaitReady();
+    // timing's polling after each page has already seen it answer). Into a board that has stopped
+    // working no poll would go.
+    if (outcome != CommandOutcome::Failed) master.EepromWaitReady();
     frame.StopCommand();
     if (outcome == CommandOutcome::Done) {
         shell.Report(shell::Fill(Tr("Programados %1 bytes en la %2"),
@@ -165,6 +170,7 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
     frame.StopCommand();
     // Comparing a partial read would judge the chip on bytes never read: report nothing.
     if (result == link::ReadAllResult::Cancelled) {
+        if (frame.StoppedOutcome() == CommandOutcome::Failed) return CommandOutcome::Failed;
         shell.Report(Tr("Comprobacion cancelada: sin veredicto"));
         return CommandOutcome::Cancelled;
     }

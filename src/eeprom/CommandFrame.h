@@ -3,6 +3,9 @@
 // I2C master over the board's lines and bit timing, the shell, and the frame's common steps
 // (stop, grid). The commands themselves are free functions in their own files taking the frame,
 // as the AVR commands take theirs; the window holds one frame and its handlers call them.
+#include <cstdint>
+#include <string_view>
+
 #include "eeprom/EepromWorkspace.h"
 #include "link/BitTiming.h"
 #include "link/BoardLines.h"
@@ -27,6 +30,15 @@ public:
     void StopCommand();
     // Has whoever shows the image rebuild the grid.
     void RefreshGrid();
+    // One step under the progress dialog (shell::ProgressStep). True when the command must stop
+    // here: the user or a stop signal asked to cancel, or the board stopped working.
+    [[nodiscard]] bool ProgressStep(std::string_view label, std::int64_t done, std::int64_t total);
+    // What a command that ProgressStep stopped has come to: Failed when the board stopped working
+    // (whoever started the command names the device and the cause), Cancelled when only the user
+    // or a stop signal asked.
+    CommandOutcome StoppedOutcome() const {
+        return lines_.PortFailed() ? CommandOutcome::Failed : CommandOutcome::Cancelled;
+    }
 
     EepromWorkspace& Workspace() { return workspace_; }
     link::I2cMaster& Master() { return master_; }

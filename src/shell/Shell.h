@@ -30,8 +30,9 @@ public:
     virtual void ProcessMessages() = 0;
 
     // The modeless progress dialog. Showing it clears the cancel flag. ProgressCancelRequested()
-    // also answers true once the board has stopped working, and in tarpel-cli after a stop signal:
-    // every long command, AVR ones included, asks it at each byte or page.
+    // answers for the user alone ("Cancelar...", in tarpel-cli a stop signal): every long command,
+    // AVR ones included, asks it at each byte or page. A board that has stopped working is no
+    // cancel; the command frames see that on the board's lines.
     virtual void ProgressSetGauge(int percent) = 0;
     virtual void ProgressShow() = 0;
     virtual void ProgressSetLabel(std::string_view text) = 0;

@@ -138,7 +138,7 @@ void QtShell::ProgressSetLabel(std::string_view text) {
 }
 
 bool QtShell::ProgressCancelRequested() {
-    return (progress_ && progress_->CancelRequested()) || (port_ && !port_->Failure().empty());
+    return progress_ && progress_->CancelRequested();
 }
 
 void QtShell::PressCancel() {

@@ -11,7 +11,6 @@
 #include <optional>
 #include <string>
 
-#include "port/Port.h"
 #include "shell/Shell.h"
 #include "ui/RepaintPacer.h"
 
@@ -33,8 +32,6 @@ public:
     // The gauges and the progress dialog join once they exist; calls before that do nothing.
     void AttachGauges(TGauge* flash, TGauge* eeprom);
     void AttachProgressDialog(TformProgreso* dialog) { progress_ = dialog; }
-    // The board's port: once it has failed, every command stops at its next byte or page.
-    void WatchPort(const port::Port& port) { port_ = &port; }
 
     // Presses "Cancelar..." for the user: the running command stops at its next byte or page,
     // AVR commands too. The window does it when asked to close during a command.
@@ -81,7 +78,6 @@ private:
     TGauge* flashGauge_ = nullptr;
     TGauge* eepromGauge_ = nullptr;
     TformProgreso* progress_ = nullptr;
-    const port::Port* port_ = nullptr;
     RepaintPacer progressPacer_;
     std::optional<CommandReport> report_;
 };

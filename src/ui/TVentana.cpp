@@ -153,7 +153,6 @@ TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
     PageControl1->setCurrentWidget(TabSheet2);
     BuildStatusBar();
     shell_.AttachGauges(prFlash, prEEPInt);
-    shell_.WatchPort(port_);
 
     workspace_.RefreshGrid = [this] { RefreshGrid(); };
     workspace_.DifferencesFound = [this](std::span<const files::ByteDifference> differences) {

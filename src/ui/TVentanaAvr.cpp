@@ -47,8 +47,8 @@ void TVentana::btnBorrarClick() {
 }
 
 void TVentana::btnProgFlashClick() {
-    // A click comes with a sender and asks for the file; "Reprogramar flash..." calls the
-    // command directly with the file last chosen.
+    // Asks for the file with the open dialog; "Reprogramar flash..." (BitBtn2Click) asks for none
+    // and erases, then programs the file that dialog chose last.
     RunAvrCommand([this] { return avr::ProgramFlash(avrFrame_); }, TrQ("Programar flash"));
 }
 

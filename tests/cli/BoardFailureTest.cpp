@@ -1,6 +1,7 @@
 // What the board itself reports to tarpel-cli: a simulated chip whose contents cannot be saved,
 // a simulated board that another program holds, and a port that stops working in the middle of
-// a command. Each is an error with exit status 1, and a command never goes on into nothing.
+// a command. Each is an error with exit status 1, never a cancel, and a command never goes on
+// into nothing.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -20,6 +21,7 @@
 #include "cli/Cli.h"
 #include "cli/ConsoleShell.h"
 #include "cli/EepromCommands.h"
+#include "eeprom/ChipCommands.h"
 #include "link/BoardLines.h"
 #include "sim/ChipStore.h"
 
@@ -139,19 +141,21 @@ struct NoView final : avr::AvrView {
     void SetDeviceCaption(std::string_view) override {}
 };
 
-TEST(BoardFailure, ACommandStopsAtItsNextByteOrPageOnceThePortFails) {
+TEST(BoardFailure, ACommandStopsAtItsNextByteOrPageOnceThePortFailsAndHasFailed) {
     struct Case {
         const char* name;
-        const char* model;
+        const char* model;  // an AVR, or the 24Cxx read whole
         bool program;
     };
-    for (const Case c : {Case{"flash read", "at90s8515", false}, Case{"page-mode flash program", "atmega8515", true}}) {
+    for (const Case c : {Case{"flash read", "at90s8515", false}, Case{"page-mode flash program", "atmega8515", true},
+                         Case{"24Cxx read", "24C256", false}}) {
+        const bool eepromRead = std::string(c.model) == "24C256";
         TempFolder folder;
         board::BoardOptions options;
         options.board = "sim";
         options.simDir = folder.Path("chips");
-        options.simEeprom = "none";
-        options.simAvr = c.model;
+        options.simEeprom = eepromRead ? c.model : "none";
+        options.simAvr = eepromRead ? "none" : c.model;
         board::Board board = board::OpenBoard(options);
         ASSERT_TRUE(board.Usable()) << board.error;
         // Well past the identification, well before the end.
@@ -159,19 +163,28 @@ TEST(BoardFailure, ACommandStopsAtItsNextByteOrPageOnceThePortFails) {
         link::BoardLines lines(port);
         std::ostringstream err;
         cli::ConsoleShell shell(err, false);
-        shell.WatchPort(port);
         NoView view;
         avr::CommandFrame frame(lines, *board.clock, shell, view);
+        eeprom::EepromWorkspace workspace;
+        workspace.cbChipChange(6);
+        link::BitTiming timing(*board.clock);
+        timing.CalibrateBitDelay();
+        eeprom::CommandFrame eepromFrame(workspace, lines, timing, shell);
 
-        const auto outcome = c.program
-                                 ? avr::ProgramFlashFrom(frame, folder.Write("in.bin", Pattern(8192)))
-                                 : avr::ReadFlashTo(frame, folder.Path("out.bin"));
-        EXPECT_NE(outcome, shell::CommandOutcome::Done) << c.name;
+        const auto outcome = eepromRead ? eeprom::ReadChip(eepromFrame)
+                             : c.program ? avr::ProgramFlashFrom(frame, folder.Write("in.bin", Pattern(8192)))
+                                         : avr::ReadFlashTo(frame, folder.Path("out.bin"));
+        // Failed, as tarpel-cli and the window report it: the shell saw no cancel.
+        EXPECT_EQ(outcome, shell::CommandOutcome::Failed) << c.name;
+        EXPECT_FALSE(shell.ProgressCancelRequested()) << c.name;
         ASSERT_GT(port.accessesAfterFailure, 0) << c.name << ": the port failed during the command";
         // The rest of one instruction, a few XTAL1 clocks and the switching off: no instruction
         // after the failure (one is some 700 accesses; the read-back polls would be millions).
         EXPECT_LT(port.accessesAfterFailure, 5'000) << c.name;
         EXPECT_FALSE(fs::exists(folder.Path("out.bin"))) << c.name;
+        if (eepromRead) {
+            EXPECT_LT(workspace.BytesRead, workspace.ChipSize) << "stopped part-way";
+        }
     }
 }
 

@@ -47,7 +47,7 @@ TEST(BitTiming, CalibrationDoublesUntilOneHundredMilliseconds) {
     EXPECT_EQ(timing.DelayFactor, 1);  // raised from 0 by the first BitDelay
     const double dt = 0.250 / (20 * 1e6);
     EXPECT_DOUBLE_EQ(timing.SecondsPerLoop(), dt);
-    EXPECT_EQ(timing.LoopsPerUnit, 2000 < 3000 ? 3000 : 2000);
+    EXPECT_EQ(timing.LoopsPerUnit, 3000);  // 25 us / 12.5 ns is 2000 loops, raised to the 3000 minimum
     EXPECT_TRUE(clock.scriptedTicks.empty());
 }
 

@@ -201,27 +201,14 @@ TEST(QtShell, ProgressRepaintsAtScreenRateTakesEveryValueAndPaintsTheLastOnes) {
     EXPECT_EQ(painted.gaugeValues.back(), 100);
 }
 
-// A port standing for one that has stopped working.
-struct BrokenPort final : port::Port {
-    void DlPortWritePortUchar(std::uint16_t, std::uint8_t) override {}
-    std::uint8_t DlPortReadPortUchar(std::uint16_t) override { return 0xFF; }
-    std::string Failure() const override { return failure; }
-    std::string failure;
-};
-
-TEST(QtShell, ACommandIsToldToStopWhenTheBoardFailsOrCancelIsPressedForTheUser) {
+TEST(QtShell, ACommandIsToldToStopWhenCancelIsPressedForTheUser) {
     test::WindowRig rig;
     rig.Start();
     TformProgreso& dialog = *rig.forms->formProgreso;
     ShellRig shellRig;
     QtShell& shell = shellRig.shell;
     shell.AttachProgressDialog(&dialog);
-    BrokenPort port;
-    shell.WatchPort(port);
     EXPECT_FALSE(shell.ProgressCancelRequested());
-    port.failure = "Fallo al escribir en el puerto /dev/parport0: Input/output error";
-    EXPECT_TRUE(shell.ProgressCancelRequested()) << "the dialog hidden: an AVR command asks too";
-    port.failure.clear();
     // Pressed for the user while the dialog is hidden, as during an AVR command.
     shell.PressCancel();
     EXPECT_TRUE(shell.ProgressCancelRequested());

@@ -115,30 +115,6 @@ TEST(EepromOnSimulatedBoard, EveryCatalogueChipIsProgrammedReadAndVerifiedWithAF
     ProgramReadAndVerifyEveryChip(1'000'000);
 }
 
-// Two address bytes and 32-byte pages, as for the larger chips, against the 24C04 and 24C16:
-// the chip takes the low address byte as data and wraps the page inside its 16-byte buffer.
-TEST(EepromOnSimulatedBoard, OneByteChipsNeedTheirOwnAddressing) {
-    for (const int index : {0, 2}) {
-        for (const bool own : {false, true}) {
-            SimSocket s(index);
-            s.Fill(7);
-            const auto written = s.Image();
-            const link::EepromAddressing addressing = own ? eeprom::AddressingFor(s.workspace.Chip()) : link::EepromAddressing{};
-            link::I2cMaster master(s.lines, s.timing);
-            for (std::int32_t page = 0; page < s.workspace.ChipSize; page += addressing.pageSize)
-                ASSERT_TRUE(master.ProgramPageWithRetry(s.workspace.MemoryImage, static_cast<std::uint16_t>(page), addressing));
-            master.EepromWaitReady();
-            s.lines.AllOff();
-            EXPECT_EQ(s.ChipMemory() == written, own) << index << own;
-
-            std::fill(s.workspace.MemoryImage.begin(), s.workspace.MemoryImage.end(), std::uint8_t{0x00});
-            ASSERT_NE(master.EepromReadAll(s.workspace.MemoryImage, s.workspace.ChipSize, [](auto, auto) { return true; }, addressing),
-                      link::ReadAllResult::NotAcknowledged);
-            EXPECT_EQ(s.Image() == s.ChipMemory(), own) << index << own;  // two address bytes shift the read by one
-        }
-    }
-}
-
 TEST(EepromOnSimulatedBoard, ARefusedPageIsRetriedOrReportedAndAnEmptySocketAnswersNothing) {
     // Chip page 3 of the 24C128 (64 bytes) holds the program's pages 192 and 224.
     SimSocket patient(5, {{3, 20}});
