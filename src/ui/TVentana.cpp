@@ -3,9 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -143,22 +141,6 @@ void TVentana::FormDestroy() {
 void TVentana::ReportBoardError() { shell_.MessageBox(boardError_.toStdString(), "ERROR"); }
 
 void TVentana::AttachProgressDialog(TformProgreso& dialog) { shell_.AttachProgressDialog(&dialog); }
-
-void TVentana::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
-        PageControl1->currentWidget() == avrPage.TabSheet2) {
-        // "Blank-test" and "Borrar chip" are the window's cancel buttons; the first of them
-        // that can take the key gets it.
-        for (QPushButton* button : {avrPage.btnTestBlank, avrPage.btnBorrar}) {
-            if (button->isVisibleTo(avrPage.TabSheet2) && button->isEnabled()) {
-                button->click();
-                event->accept();
-                return;
-            }
-        }
-    }
-    QMainWindow::keyPressEvent(event);
-}
 
 void TVentana::ConnectShellHandlers() {
     connect(menu.Salir1, &QAction::triggered, this, &TVentana::Salir1Click);

@@ -1,9 +1,11 @@
 // The handlers of the AVR page: each hands the window's state to its command, and the window
-// shows what the commands report (device caption, fuse panel).
+// shows what the commands report (device caption, fuse panel). Esc on the page is here too.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabWidget>
 
 #include "avr/BlankTest.h"
 #include "avr/EraseChip.h"
@@ -36,6 +38,22 @@ void TVentana::ConnectAvrHandlers() {
     // Only the user's own choice counts (activated, not currentIndexChanged): a clock item the
     // user picks writes the table's value, while one merely shown after "Leer" keeps the chip's.
     connect(avrPage.cbXTAL, &QComboBox::activated, this, [this] { fuseMemory_.ClockChosen(); });
+}
+
+void TVentana::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+        PageControl1->currentWidget() == avrPage.TabSheet2) {
+        // "Blank-test" and "Borrar chip" are the window's cancel buttons; the first of them
+        // that can take the key gets it.
+        for (QPushButton* button : {avrPage.btnTestBlank, avrPage.btnBorrar}) {
+            if (button->isVisibleTo(avrPage.TabSheet2) && button->isEnabled()) {
+                button->click();
+                event->accept();
+                return;
+            }
+        }
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void TVentana::btnTipoClick() {
