@@ -45,8 +45,8 @@ struct Bench {
         window = std::make_unique<TVentana>(TVentana::Dependencies{port, clock, *settings, runner, "Placa: nula", {}});
         window->resize(1280, 800);
         window->show();
-        window->PageControl1->setCurrentWidget(window->ts24CXXX);
-        window->cbChip->setCurrentIndex(7);
+        window->PageControl1->setCurrentWidget(window->eepromPage.ts24CXXX);
+        window->eepromPage.cbChip->setCurrentIndex(7);
         Settle();
     }
 
@@ -75,7 +75,7 @@ void Report(benchmark::State& state, TVentana& window) {
 
 void BM_RefreshGrid24C512(benchmark::State& state) {
     TVentana& window = Window();
-    window.cbChip->setCurrentIndex(7);
+    window.eepromPage.cbChip->setCurrentIndex(7);
     Settle();
     for (auto _ : state) {
         window.RefreshGrid();
@@ -88,7 +88,7 @@ BENCHMARK(BM_RefreshGrid24C512)->ArgName("repaint")->Arg(0)->Arg(1)->Unit(benchm
 // Same size again: the image is refilled and every cell announced changed.
 void BM_cbChipChange24C512(benchmark::State& state) {
     TVentana& window = Window();
-    window.cbChip->setCurrentIndex(7);
+    window.eepromPage.cbChip->setCurrentIndex(7);
     Settle();
     for (auto _ : state) {
         window.cbChipChange();
@@ -103,10 +103,10 @@ void BM_ChipChangeOnto24C512(benchmark::State& state) {
     TVentana& window = Window();
     for (auto _ : state) {
         state.PauseTiming();
-        window.cbChip->setCurrentIndex(6);
+        window.eepromPage.cbChip->setCurrentIndex(6);
         Settle();
         state.ResumeTiming();
-        window.cbChip->setCurrentIndex(7);
+        window.eepromPage.cbChip->setCurrentIndex(7);
         if (state.range(0)) QCoreApplication::processEvents();
     }
     Report(state, window);

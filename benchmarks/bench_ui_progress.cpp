@@ -75,8 +75,8 @@ struct Rig {
         ui::TVentana& window = *forms->Ventana;
         window.resize(1280, 800);
         window.show();
-        window.PageControl1->setCurrentWidget(window.ts24CXXX);
-        window.cbChip->setCurrentIndex(7);
+        window.PageControl1->setCurrentWidget(window.eepromPage.ts24CXXX);
+        window.eepromPage.cbChip->setCurrentIndex(7);
         Settle();
 
         quietBoard = Simulated24C512(folder, "quiet");
@@ -94,7 +94,7 @@ struct Rig {
 
     // One "Leer chip" as the user starts it, with the repaint that ends it.
     void WindowRead() {
-        forms->Ventana->ToolButton4->click();
+        forms->Ventana->eepromPage.ToolButton4->click();
         QCoreApplication::processEvents();
     }
     bool QuietRead() { return eeprom::ReadChip(*frame) == shell::CommandOutcome::Done; }

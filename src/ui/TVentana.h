@@ -1,9 +1,9 @@
 #pragma once
-// The main window: the AVR page and the 24CXXX page with their buttons, toolbar, fuse panel,
-// gauges and hex grid; the menu; the shared file dialogs; start-up (FormCreate) and shut-down
-// (FormDestroy) with the settings. It holds the program state that the commands work on (line
-// layer, bit timing, 24Cxx workspace) and hands it to them; the commands themselves live in
-// hw/, eeprom/ and avr/ and speak to the user only through the QtShell.
+// The main window: the AVR page and the 24CXXX page, each page's widgets in a struct of its own;
+// the menu; the shared file dialogs; start-up (FormCreate) and shut-down (FormDestroy) with the
+// settings. It holds the program state that the commands work on (line layer, bit timing, 24Cxx
+// workspace) and hands it to them; the commands themselves live in board/, eeprom/ and avr/ and
+// speak to the user only through the QtShell.
 #include <QMainWindow>
 #include <QString>
 
@@ -22,20 +22,14 @@
 #include "port/Port.h"
 #include "ui/FileDialog.h"
 #include "ui/QtShell.h"
+#include "ui/TVentanaAvrPage.h"
+#include "ui/TVentanaEepromPage.h"
+#include "ui/TVentanaMenu.h"
 #include "ui/TrQ.h"
 
-class QAction;
-class QCheckBox;
-class QComboBox;
-class QFrame;
 class QLabel;
-class QMenu;
-class QPushButton;
-class QTableView;
 class QTabWidget;
 class QTimer;
-class QToolBar;
-class QToolButton;
 
 namespace tarpel::ui {
 
@@ -47,7 +41,6 @@ class TAboutBox;
 class TformConfig;
 class TformManual;
 class SettingsStore;
-class TGauge;
 class TformProgreso;
 
 // The window is also what the AVR commands show their results on: the device caption (lbTipo)
@@ -104,82 +97,14 @@ public:
     FileDialog OD{FileDialog::Mode::Open, TrQ("Abrir fichero")};
     FileDialog SD{FileDialog::Mode::Save, TrQ("Guardar fichero")};
 
-    // Controls, named as the window's layout names them.
+    // Controls, named as the window's layout names them: the menu's items, and each page's
+    // widgets, in a struct of their own; the page control and the status bar.
+    MainMenu menu;
     QTabWidget* PageControl1 = nullptr;
-    QWidget* TabSheet2 = nullptr;
-    QWidget* ts24CXXX = nullptr;
-
-    QFrame* Panel2 = nullptr;
-    QFrame* Panel3 = nullptr;
-    QFrame* Panel4 = nullptr;
-    QFrame* Panel5 = nullptr;
-    QFrame* Panel6 = nullptr;
-    TGauge* prFlash = nullptr;
-    TGauge* prEEPInt = nullptr;
-    QLabel* lbTipo = nullptr;
-    QPushButton* btnTipo = nullptr;
-    QPushButton* btnBorrar = nullptr;
-    QPushButton* btnProgFlash = nullptr;
-    QPushButton* BitBtn1 = nullptr;
-    QPushButton* BitBtn2 = nullptr;
-    QPushButton* btnTestBlank = nullptr;
-    QPushButton* btnLeerFlash = nullptr;
-    QPushButton* btnLeerEEPInt = nullptr;
-    QPushButton* btnFLashVerif = nullptr;
-    QPushButton* btnEEPInt = nullptr;
-    QPushButton* btnLeerFuses = nullptr;
-    QPushButton* btnGrabarFuses = nullptr;
-    QComboBox* cbXTAL = nullptr;
-    QComboBox* cbSUT = nullptr;
-    QComboBox* cbBootSize = nullptr;
-    QCheckBox* cbBODEN = nullptr;
-    QCheckBox* cbBODLev = nullptr;
-    QCheckBox* cbS8515 = nullptr;
-    QCheckBox* cbWDTON = nullptr;
-    QCheckBox* cbSPIEN = nullptr;
-    QCheckBox* cbCKOPT = nullptr;
-    QCheckBox* cbEESAVE = nullptr;
-    QCheckBox* cbBOOTRST = nullptr;
-
-    QToolBar* ToolBar1 = nullptr;
-    QList<QIcon> IL;
-    QToolButton* ToolButton1 = nullptr;
-    QToolButton* ToolButton2 = nullptr;
-    QToolButton* ToolButton4 = nullptr;
-    QToolButton* ToolButton5 = nullptr;
-    QToolButton* ToolButton9 = nullptr;
-    QToolButton* ToolButton11 = nullptr;
-    QFrame* Panel1 = nullptr;
-    QComboBox* cbChip = nullptr;
-    QTableView* SG = nullptr;
-    QLabel* lbSumas = nullptr;  // the image's CRC-32 and 16-bit sum
-    QAction* Compararconfichero1 = nullptr;
-    QAction* Detectarchip1 = nullptr;
+    AvrPage avrPage;
+    EepromPage eepromPage;
+    QList<QIcon> IL;                            // the icons of the toolbar and the AVR page's buttons
     DifferenceList* formDiferencias = nullptr;  // opens beside the window after a comparison
-
-    QMenu* Ficheros1 = nullptr;
-    QAction* Salir1 = nullptr;
-    // The 24CXXX page's commands, with their keys.
-    QMenu* Memoria1 = nullptr;
-    QAction* Abrir1 = nullptr;
-    QAction* Guardar1 = nullptr;
-    QAction* Leerchip1 = nullptr;
-    QAction* Grabarchip1 = nullptr;
-    QAction* Verificar1 = nullptr;
-    QAction* N3 = nullptr;  // separator before the commands that compare and detect
-    QAction* N4 = nullptr;  // separator before the editing commands
-    QAction* Deshacer1 = nullptr;
-    QAction* Rehacer1 = nullptr;
-    QAction* Irdireccion1 = nullptr;
-    QAction* Rellenar1 = nullptr;
-    QMenu* Configuracion1 = nullptr;
-    QAction* Configuracion2 = nullptr;
-    QAction* N2 = nullptr;
-    QAction* Checkearvelcor1 = nullptr;
-    QAction* Comprobacionmanual1 = nullptr;
-    QMenu* Ayuda1 = nullptr;
-    QAction* Acercade1 = nullptr;
-
     QLabel* lbPlaca = nullptr;   // status bar: the board in use
     QLabel* lbEstado = nullptr;  // status bar: what the last command did and how long it took
 
@@ -227,6 +152,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Each in a file of its own: TVentanaMenu.cpp, TVentanaAvrPage.cpp, TVentanaEepromPage.cpp.
     void BuildMenu();
     void BuildAvrPage();
     void BuildEepromPage();

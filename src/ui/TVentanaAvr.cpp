@@ -1,9 +1,11 @@
 // The handlers of the AVR page: each hands the window's state to its command, and the window
-// shows what the commands report (device caption, fuse panel).
+// shows what the commands report (device caption, fuse panel). Esc on the page is here too.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabWidget>
 
 #include "avr/BlankTest.h"
 #include "avr/EraseChip.h"
@@ -21,21 +23,37 @@
 namespace tarpel::ui {
 
 void TVentana::ConnectAvrHandlers() {
-    connect(btnTipo, &QPushButton::clicked, this, &TVentana::btnTipoClick);
-    connect(btnBorrar, &QPushButton::clicked, this, &TVentana::btnBorrarClick);
-    connect(btnProgFlash, &QPushButton::clicked, this, &TVentana::btnProgFlashClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TVentana::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TVentana::BitBtn2Click);
-    connect(btnTestBlank, &QPushButton::clicked, this, &TVentana::btnTestBlankClick);
-    connect(btnLeerFlash, &QPushButton::clicked, this, &TVentana::btnLeerFlashClick);
-    connect(btnLeerEEPInt, &QPushButton::clicked, this, &TVentana::btnLeerEEPIntClick);
-    connect(btnFLashVerif, &QPushButton::clicked, this, &TVentana::btnFLashVerifClick);
-    connect(btnEEPInt, &QPushButton::clicked, this, &TVentana::btnEEPIntClick);
-    connect(btnLeerFuses, &QPushButton::clicked, this, &TVentana::btnLeerFusesClick);
-    connect(btnGrabarFuses, &QPushButton::clicked, this, &TVentana::btnGrabarFusesClick);
+    connect(avrPage.btnTipo, &QPushButton::clicked, this, &TVentana::btnTipoClick);
+    connect(avrPage.btnBorrar, &QPushButton::clicked, this, &TVentana::btnBorrarClick);
+    connect(avrPage.btnProgFlash, &QPushButton::clicked, this, &TVentana::btnProgFlashClick);
+    connect(avrPage.BitBtn1, &QPushButton::clicked, this, &TVentana::BitBtn1Click);
+    connect(avrPage.BitBtn2, &QPushButton::clicked, this, &TVentana::BitBtn2Click);
+    connect(avrPage.btnTestBlank, &QPushButton::clicked, this, &TVentana::btnTestBlankClick);
+    connect(avrPage.btnLeerFlash, &QPushButton::clicked, this, &TVentana::btnLeerFlashClick);
+    connect(avrPage.btnLeerEEPInt, &QPushButton::clicked, this, &TVentana::btnLeerEEPIntClick);
+    connect(avrPage.btnFLashVerif, &QPushButton::clicked, this, &TVentana::btnFLashVerifClick);
+    connect(avrPage.btnEEPInt, &QPushButton::clicked, this, &TVentana::btnEEPIntClick);
+    connect(avrPage.btnLeerFuses, &QPushButton::clicked, this, &TVentana::btnLeerFusesClick);
+    connect(avrPage.btnGrabarFuses, &QPushButton::clicked, this, &TVentana::btnGrabarFusesClick);
     // Only the user's own choice counts (activated, not currentIndexChanged): a clock item the
     // user picks writes the table's value, while one merely shown after "Leer" keeps the chip's.
-    connect(cbXTAL, &QComboBox::activated, this, [this] { fuseMemory_.ClockChosen(); });
+    connect(avrPage.cbXTAL, &QComboBox::activated, this, [this] { fuseMemory_.ClockChosen(); });
+}
+
+void TVentana::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+        PageControl1->currentWidget() == avrPage.TabSheet2) {
+        // "Blank-test" and "Borrar chip" are the window's cancel buttons; the first of them
+        // that can take the key gets it.
+        for (QPushButton* button : {avrPage.btnTestBlank, avrPage.btnBorrar}) {
+            if (button->isVisibleTo(avrPage.TabSheet2) && button->isEnabled()) {
+                button->click();
+                event->accept();
+                return;
+            }
+        }
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void TVentana::btnTipoClick() {
@@ -89,22 +107,22 @@ void TVentana::btnGrabarFusesClick() {
 }
 
 void TVentana::SetDeviceCaption(std::string_view caption) {
-    lbTipo->setText(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+    avrPage.lbTipo->setText(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
 }
 
 avr::FuseSettings TVentana::Settings() const {
     avr::FuseSettings settings;
-    settings.xtalIndex = cbXTAL->currentIndex();
-    settings.sutIndex = cbSUT->currentIndex();
-    settings.bootSizeIndex = cbBootSize->currentIndex();
-    settings.boden = cbBODEN->isChecked();
-    settings.bodLevel = cbBODLev->isChecked();
-    settings.s8515c = cbS8515->isChecked();
-    settings.wdton = cbWDTON->isChecked();
-    settings.spien = cbSPIEN->isChecked();
-    settings.ckopt = cbCKOPT->isChecked();
-    settings.eesave = cbEESAVE->isChecked();
-    settings.bootrst = cbBOOTRST->isChecked();
+    settings.xtalIndex = avrPage.cbXTAL->currentIndex();
+    settings.sutIndex = avrPage.cbSUT->currentIndex();
+    settings.bootSizeIndex = avrPage.cbBootSize->currentIndex();
+    settings.boden = avrPage.cbBODEN->isChecked();
+    settings.bodLevel = avrPage.cbBODLev->isChecked();
+    settings.s8515c = avrPage.cbS8515->isChecked();
+    settings.wdton = avrPage.cbWDTON->isChecked();
+    settings.spien = avrPage.cbSPIEN->isChecked();
+    settings.ckopt = avrPage.cbCKOPT->isChecked();
+    settings.eesave = avrPage.cbEESAVE->isChecked();
+    settings.bootrst = avrPage.cbBOOTRST->isChecked();
     return settings;
 }
 
@@ -118,17 +136,17 @@ void SelectItem(QComboBox* list, int index) {
 }  // namespace
 
 void TVentana::ShowSettings(const avr::FuseSettings& settings) {
-    SelectItem(cbXTAL, settings.xtalIndex);
-    SelectItem(cbSUT, settings.sutIndex);
-    cbBODEN->setChecked(settings.boden);
-    cbBODLev->setChecked(settings.bodLevel);
-    cbS8515->setChecked(settings.s8515c);
-    cbWDTON->setChecked(settings.wdton);
-    cbSPIEN->setChecked(settings.spien);
-    cbCKOPT->setChecked(settings.ckopt);
-    cbEESAVE->setChecked(settings.eesave);
-    SelectItem(cbBootSize, settings.bootSizeIndex);
-    cbBOOTRST->setChecked(settings.bootrst);
+    SelectItem(avrPage.cbXTAL, settings.xtalIndex);
+    SelectItem(avrPage.cbSUT, settings.sutIndex);
+    avrPage.cbBODEN->setChecked(settings.boden);
+    avrPage.cbBODLev->setChecked(settings.bodLevel);
+    avrPage.cbS8515->setChecked(settings.s8515c);
+    avrPage.cbWDTON->setChecked(settings.wdton);
+    avrPage.cbSPIEN->setChecked(settings.spien);
+    avrPage.cbCKOPT->setChecked(settings.ckopt);
+    avrPage.cbEESAVE->setChecked(settings.eesave);
+    SelectItem(avrPage.cbBootSize, settings.bootSizeIndex);
+    avrPage.cbBOOTRST->setChecked(settings.bootrst);
 }
 
 }  // namespace tarpel::ui

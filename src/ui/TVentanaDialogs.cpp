@@ -18,10 +18,10 @@ void TVentana::AttachDialogs(TAboutBox& about, TformConfig& config, TformManual&
 }
 
 void TVentana::ConnectDialogHandlers() {
-    connect(Acercade1, &QAction::triggered, this, &TVentana::Acercade1Click);
-    connect(ToolButton11, &QToolButton::clicked, this, &TVentana::Acercade1Click);
-    connect(Configuracion2, &QAction::triggered, this, &TVentana::Configuracion2Click);
-    connect(Comprobacionmanual1, &QAction::triggered, this, &TVentana::Comprobacionmanual1Click);
+    connect(menu.Acercade1, &QAction::triggered, this, &TVentana::Acercade1Click);
+    connect(eepromPage.ToolButton11, &QToolButton::clicked, this, &TVentana::Acercade1Click);
+    connect(menu.Configuracion2, &QAction::triggered, this, &TVentana::Configuracion2Click);
+    connect(menu.Comprobacionmanual1, &QAction::triggered, this, &TVentana::Comprobacionmanual1Click);
 }
 
 void TVentana::Acercade1Click() {

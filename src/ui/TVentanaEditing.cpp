@@ -23,16 +23,16 @@ namespace tarpel::ui {
 void TVentana::BuildImageHistory() {
     history_ = new ImageHistory(workspace_, *gridModel_, [this](int index) { ShowChipWithoutChange(index); }, this);
     QUndoStack& stack = history_->Stack();
-    Deshacer1->setEnabled(false);
-    Rehacer1->setEnabled(false);
-    connect(&stack, &QUndoStack::canUndoChanged, Deshacer1, &QAction::setEnabled);
-    connect(&stack, &QUndoStack::canRedoChanged, Rehacer1, &QAction::setEnabled);
+    menu.Deshacer1->setEnabled(false);
+    menu.Rehacer1->setEnabled(false);
+    connect(&stack, &QUndoStack::canUndoChanged, menu.Deshacer1, &QAction::setEnabled);
+    connect(&stack, &QUndoStack::canRedoChanged, menu.Rehacer1, &QAction::setEnabled);
     connect(&stack, &QUndoStack::cleanChanged, this, &TVentana::UpdateTitle);
-    connect(Deshacer1, &QAction::triggered, this, &TVentana::Deshacer1Click);
-    connect(Rehacer1, &QAction::triggered, this, &TVentana::Rehacer1Click);
-    connect(Irdireccion1, &QAction::triggered, this, &TVentana::Irdireccion1Click);
-    connect(Rellenar1, &QAction::triggered, this, &TVentana::Rellenar1Click);
-    connect(static_cast<HexGridView*>(SG), &HexGridView::ByteTyped, this, &TVentana::ByteTyped);
+    connect(menu.Deshacer1, &QAction::triggered, this, &TVentana::Deshacer1Click);
+    connect(menu.Rehacer1, &QAction::triggered, this, &TVentana::Rehacer1Click);
+    connect(menu.Irdireccion1, &QAction::triggered, this, &TVentana::Irdireccion1Click);
+    connect(menu.Rellenar1, &QAction::triggered, this, &TVentana::Rellenar1Click);
+    connect(static_cast<HexGridView*>(eepromPage.SG), &HexGridView::ByteTyped, this, &TVentana::ByteTyped);
     UpdateTitle();
 }
 
@@ -42,8 +42,8 @@ void TVentana::ByteTyped(int address, int value, bool complete) {
 }
 
 void TVentana::ShowChipWithoutChange(int index) {
-    const QSignalBlocker quiet(cbChip);
-    cbChip->setCurrentIndex(index);
+    const QSignalBlocker quiet(eepromPage.cbChip);
+    eepromPage.cbChip->setCurrentIndex(index);
 }
 
 void TVentana::UpdateTitle() {
@@ -58,7 +58,7 @@ void TVentana::UpdateTitle() {
 }
 
 void TVentana::ShowEepromPage() {
-    if (!commandRunning_) PageControl1->setCurrentWidget(ts24CXXX);
+    if (!commandRunning_) PageControl1->setCurrentWidget(eepromPage.ts24CXXX);
 }
 
 void TVentana::Deshacer1Click() {
@@ -76,22 +76,22 @@ void TVentana::Rehacer1Click() {
 void TVentana::Irdireccion1Click() {
     if (commandRunning_) return;
     ShowEepromPage();
-    const int current = std::max(HexGridModel::AddressOf(SG->currentIndex()), 0);
+    const int current = std::max(HexGridModel::AddressOf(eepromPage.SG->currentIndex()), 0);
     HexFieldsDialog dialog(TrQ("Ir a direccion"),
                            {{TrQ("Direccion (hex):"), workspace_.ChipSize - 1, current}}, this);
     if (modalRunner_.Exec(dialog) != QDialog::Accepted) return;
     const auto address = dialog.Value(0);
     if (!address) return;
-    const QModelIndex cell = gridModel_->CellOf(*address, HexGridModel::InCharacterPane(SG->currentIndex()));
-    SG->setCurrentIndex(cell);
-    SG->scrollTo(cell, QAbstractItemView::PositionAtCenter);
-    SG->setFocus();
+    const QModelIndex cell = gridModel_->CellOf(*address, HexGridModel::InCharacterPane(eepromPage.SG->currentIndex()));
+    eepromPage.SG->setCurrentIndex(cell);
+    eepromPage.SG->scrollTo(cell, QAbstractItemView::PositionAtCenter);
+    eepromPage.SG->setFocus();
 }
 
 void TVentana::Rellenar1Click() {
     if (commandRunning_) return;
     ShowEepromPage();
-    const int current = std::max(HexGridModel::AddressOf(SG->currentIndex()), 0);
+    const int current = std::max(HexGridModel::AddressOf(eepromPage.SG->currentIndex()), 0);
     HexFieldsDialog dialog(TrQ("Rellenar"),
                            {{TrQ("Desde (hex):"), workspace_.ChipSize - 1, current},
                             {TrQ("Hasta (hex):"), workspace_.ChipSize - 1, workspace_.ChipSize - 1},

@@ -37,12 +37,14 @@ QString ChipName(const eeprom::EepromWorkspace& workspace) {
 
 void TVentana::ConnectEepromHandlers() {
     // currentIndexChanged, not activated: picking the chip already selected must not wipe the image.
-    connect(cbChip, &QComboBox::currentIndexChanged, this, &TVentana::cbChipChange);
+    connect(eepromPage.cbChip, &QComboBox::currentIndexChanged, this, &TVentana::cbChipChange);
     using Handler = void (TVentana::*)();
     const std::tuple<QToolButton*, QAction*, Handler> commands[] = {
-        {ToolButton1, Abrir1, &TVentana::Abrir1Click},         {ToolButton2, Guardar1, &TVentana::Guardar1Click},
-        {ToolButton4, Leerchip1, &TVentana::Leerchip1Click},   {ToolButton5, Grabarchip1, &TVentana::Grabarchip1Click},
-        {ToolButton9, Verificar1, &TVentana::Verificar1Click}};
+        {eepromPage.ToolButton1, menu.Abrir1, &TVentana::Abrir1Click},
+        {eepromPage.ToolButton2, menu.Guardar1, &TVentana::Guardar1Click},
+        {eepromPage.ToolButton4, menu.Leerchip1, &TVentana::Leerchip1Click},
+        {eepromPage.ToolButton5, menu.Grabarchip1, &TVentana::Grabarchip1Click},
+        {eepromPage.ToolButton9, menu.Verificar1, &TVentana::Verificar1Click}};
     for (const auto& [button, action, handler] : commands) {
         connect(button, &QToolButton::clicked, this, handler);
         connect(action, &QAction::triggered, this, [this, handler = handler] {
@@ -51,8 +53,9 @@ void TVentana::ConnectEepromHandlers() {
         });
     }
     // Toolbar actions that are also in the Memoria menu: from the menu they show the page first.
-    for (const auto& [action, handler] : {std::pair<QAction*, Handler>{Compararconfichero1, &TVentana::Compararconfichero1Click},
-                                          std::pair<QAction*, Handler>{Detectarchip1, &TVentana::Detectarchip1Click}}) {
+    for (const auto& [action, handler] :
+         {std::pair<QAction*, Handler>{eepromPage.Compararconfichero1, &TVentana::Compararconfichero1Click},
+          std::pair<QAction*, Handler>{eepromPage.Detectarchip1, &TVentana::Detectarchip1Click}}) {
         connect(action, &QAction::triggered, this, [this, handler = handler] {
             ShowEepromPage();
             (this->*handler)();
@@ -126,7 +129,8 @@ void TVentana::Detectarchip1Click() {
             const std::string text = eeprom::DetectionText(detection);
             shell_.Report(text);
             const int index = detection.smallestIndex;
-            if (detection.verdict != eeprom::DetectionVerdict::Recognised || index == cbChip->currentIndex()) {
+            if (detection.verdict != eeprom::DetectionVerdict::Recognised ||
+                index == eepromPage.cbChip->currentIndex()) {
                 shell_.MessageBox(text, DetectionCaption);
                 return outcome;
             }
@@ -134,7 +138,7 @@ void TVentana::Detectarchip1Click() {
             const std::string_view name = eeprom::ChipCatalogue[static_cast<std::size_t>(index)].name;
             const std::string question = shell::Fill(
                 Tr("%1\r\rElegir la %2 en \"Tipo de memoria\"? La imagen se vaciara (todo FF)."), {text, name});
-            if (shell_.AskYesNo(question, DetectionCaption)) cbChip->setCurrentIndex(index);
+            if (shell_.AskYesNo(question, DetectionCaption)) eepromPage.cbChip->setCurrentIndex(index);
             return outcome;
         },
         TrQ("Detectar chip"));

@@ -12,11 +12,11 @@ namespace tarpel::ui {
 
 void TVentana::cbChipChange() {
     if (!history_) {  // the first selection, at start-up
-        workspace_.cbChipChange(cbChip->currentIndex());
+        workspace_.cbChipChange(eepromPage.cbChip->currentIndex());
         return;
     }
     ImageHistory::State before = history_->Capture();
-    workspace_.cbChipChange(cbChip->currentIndex());
+    workspace_.cbChipChange(eepromPage.cbChip->currentIndex());
     history_->Replaced(std::move(before), TrQ("Cambiar chip"), workspace_.ChipSize);
     // A blank image holds nothing to save; an undo brings the earlier one back, marked as it was.
     history_->Stack().setClean();
@@ -30,9 +30,16 @@ void TVentana::RefreshGrid() {
     if (gridModel_->Refresh()) {
         LayOutGrid();
         // A new size starts at the first byte, as a freshly sized grid does.
-        if (gridModel_->rowCount() > 0) SG->setCurrentIndex(gridModel_->index(0, 1));
+        if (gridModel_->rowCount() > 0) eepromPage.SG->setCurrentIndex(gridModel_->index(0, 1));
     }
     shell_.SetCursor(remembered);
+}
+
+void TVentana::LayOutGrid() {
+    eepromPage.SG->setColumnWidth(0, 50);
+    for (int column = 1; column <= HexGridModel::BytesPerRow; ++column) eepromPage.SG->setColumnWidth(column, 30);
+    for (int column = HexGridModel::BytesPerRow + 1; column < HexGridModel::ColumnCount; ++column)
+        eepromPage.SG->setColumnWidth(column, 12);
 }
 
 }  // namespace tarpel::ui

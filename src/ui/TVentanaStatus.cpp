@@ -15,8 +15,8 @@
 namespace tarpel::ui {
 
 void TVentana::ResetGauges() {
-    prFlash->SetProgress(0);
-    prEEPInt->SetProgress(0);
+    avrPage.prFlash->SetProgress(0);
+    avrPage.prEEPInt->SetProgress(0);
 }
 
 void TVentana::ShowCommandStatus(const QString& name, shell::CommandOutcome outcome, std::uint32_t elapsedMs) {
@@ -42,7 +42,7 @@ void TVentana::ShowCommandStatus(const QString& name, shell::CommandOutcome outc
 void TVentana::ShowImageChecksums() {
     const auto count = static_cast<std::size_t>(std::max(workspace_.ChipSize, 0));
     const auto sums = files::ChecksumsOf(std::span(workspace_.MemoryImage).first(count));
-    lbSumas->setText(QString::fromStdString(files::ChecksumText(sums)));
+    eepromPage.lbSumas->setText(QString::fromStdString(files::ChecksumText(sums)));
 }
 
 void TVentana::ShowImageDifferences(std::span<const files::ByteDifference> differences) {

@@ -24,19 +24,19 @@ TEST(AccidentalInput, AWheelPassingOverTheChipListKeepsTheImage) {
     test::WindowRig rig;
     TVentana& window = rig.Start();
     window.show();
-    window.PageControl1->setCurrentWidget(window.ts24CXXX);
+    window.PageControl1->setCurrentWidget(window.eepromPage.ts24CXXX);
     window.Workspace().MemoryImage[0] = 0x42;
 
-    TurnWheel(window.cbChip);
-    EXPECT_EQ(window.cbChip->currentIndex(), 5);
+    TurnWheel(window.eepromPage.cbChip);
+    EXPECT_EQ(window.eepromPage.cbChip->currentIndex(), 5);
     EXPECT_EQ(window.Workspace().MemoryImage[0], 0x42);
 
     // Once the user has put the focus on the list, the wheel chooses as usual.
     window.activateWindow();
-    window.cbChip->setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window.cbChip->hasFocus(); }));
-    TurnWheel(window.cbChip);
-    EXPECT_EQ(window.cbChip->currentIndex(), 6);
+    window.eepromPage.cbChip->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.eepromPage.cbChip->hasFocus(); }));
+    TurnWheel(window.eepromPage.cbChip);
+    EXPECT_EQ(window.eepromPage.cbChip->currentIndex(), 6);
     EXPECT_EQ(window.Workspace().MemoryImage[0], 0xFF);
 }
 

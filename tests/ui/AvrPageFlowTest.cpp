@@ -41,14 +41,14 @@ TEST(AvrPageFlow, IdentificarMicroNamesEachDevice) {
     for (const auto& [model, caption] : devices) {
         test::SimWindowRig rig;
         TVentana& window = rig.Start(test::SimSockets::WithAvr(model));
-        ASSERT_EQ(window.lbTipo->text(), "??");
+        ASSERT_EQ(window.avrPage.lbTipo->text(), "??");
         for (int click = 0; click < 2; ++click) {
             QString shownDuring;
-            rig.AtNextPump([&] { shownDuring = window.lbTipo->text(); });
-            QTest::mouseClick(window.btnTipo, Qt::LeftButton);
+            rig.AtNextPump([&] { shownDuring = window.avrPage.lbTipo->text(); });
+            QTest::mouseClick(window.avrPage.btnTipo, Qt::LeftButton);
             EXPECT_EQ(rig.RanInsideCommand(), true) << model;
             EXPECT_EQ(shownDuring, "??") << model << ": the label is cleared before the board work";
-            EXPECT_EQ(window.lbTipo->text(), caption) << model;
+            EXPECT_EQ(window.avrPage.lbTipo->text(), caption) << model;
             EXPECT_TRUE(window.lbEstado->text().startsWith(QStringLiteral("Micro identificado: %1 en ").arg(caption)));
         }
         EXPECT_TRUE(rig.Boxes().empty()) << model;
@@ -57,11 +57,11 @@ TEST(AvrPageFlow, IdentificarMicroNamesEachDevice) {
 
     test::SimWindowRig rig;
     TVentana& window = rig.Start(test::SimSockets::WithAvr("none"));
-    QTest::mouseClick(window.btnTipo, Qt::LeftButton);
+    QTest::mouseClick(window.avrPage.btnTipo, Qt::LeftButton);
     ASSERT_EQ(rig.Boxes().size(), 1u);
     EXPECT_EQ(rig.Boxes()[0].text, "No se ha detectado ningun micro!!!");
     EXPECT_EQ(rig.Boxes()[0].caption, "ERROR");
-    EXPECT_EQ(window.lbTipo->text(), "??");
+    EXPECT_EQ(window.avrPage.lbTipo->text(), "??");
     ExpectBoardOffAndWindowIdle(rig, "empty socket");
 }
 
@@ -71,26 +71,26 @@ TEST(AvrPageFlow, LeerShowsTheFusesAndGrabarWritesWhatThePanelShows) {
     TVentana& window = rig.Start();
 
     // No "Identificar micro" first: the fuse command identifies the device itself.
-    QTest::mouseClick(window.btnLeerFuses, Qt::LeftButton);
+    QTest::mouseClick(window.avrPage.btnLeerFuses, Qt::LeftButton);
     EXPECT_TRUE(rig.Boxes().empty());
-    EXPECT_EQ(window.lbTipo->text(), "ATMEGA 8515 (8kb flash)");
-    EXPECT_EQ(window.cbXTAL->currentText(), "IntRC: 1 Mhz");
-    EXPECT_EQ(window.cbSUT->currentText(), "65 ms");
-    EXPECT_EQ(window.cbBootSize->currentText(), "1024 w");
-    const std::pair<QCheckBox*, bool> checks[] = {{window.cbBODEN, false},  {window.cbBODLev, true},
-                                                  {window.cbS8515, false},  {window.cbWDTON, false},
-                                                  {window.cbSPIEN, true},   {window.cbCKOPT, false},
-                                                  {window.cbEESAVE, false}, {window.cbBOOTRST, false}};
+    EXPECT_EQ(window.avrPage.lbTipo->text(), "ATMEGA 8515 (8kb flash)");
+    EXPECT_EQ(window.avrPage.cbXTAL->currentText(), "IntRC: 1 Mhz");
+    EXPECT_EQ(window.avrPage.cbSUT->currentText(), "65 ms");
+    EXPECT_EQ(window.avrPage.cbBootSize->currentText(), "1024 w");
+    const std::pair<QCheckBox*, bool> checks[] = {{window.avrPage.cbBODEN, false},  {window.avrPage.cbBODLev, true},
+                                                  {window.avrPage.cbS8515, false},  {window.avrPage.cbWDTON, false},
+                                                  {window.avrPage.cbSPIEN, true},   {window.avrPage.cbCKOPT, false},
+                                                  {window.avrPage.cbEESAVE, false}, {window.avrPage.cbBOOTRST, false}};
     for (const auto& [check, ticked] : checks) EXPECT_EQ(check->isChecked(), ticked) << check->text().toStdString();
     ExpectBoardOffAndWindowIdle(rig, "after Leer");
 
     // The user picks a start-up time of 4.1 ms and ticks EESAVE, then writes.
-    window.cbSUT->setFocus();
-    QTest::keyClick(window.cbSUT, Qt::Key_Up);
-    ASSERT_EQ(window.cbSUT->currentText(), "4.1 ms");
-    QTest::mouseClick(window.cbEESAVE, Qt::LeftButton);
-    ASSERT_TRUE(window.cbEESAVE->isChecked());
-    QTest::mouseClick(window.btnGrabarFuses, Qt::LeftButton);
+    window.avrPage.cbSUT->setFocus();
+    QTest::keyClick(window.avrPage.cbSUT, Qt::Key_Up);
+    ASSERT_EQ(window.avrPage.cbSUT->currentText(), "4.1 ms");
+    QTest::mouseClick(window.avrPage.cbEESAVE, Qt::LeftButton);
+    ASSERT_TRUE(window.avrPage.cbEESAVE->isChecked());
+    QTest::mouseClick(window.avrPage.btnGrabarFuses, Qt::LeftButton);
     ASSERT_EQ(rig.Boxes().size(), 1u);
     EXPECT_EQ(rig.Boxes()[0].text, "Fuses grabados! Leelos para verificarlo");
     EXPECT_EQ(rig.Boxes()[0].caption, ApplicationTitle);
@@ -103,12 +103,12 @@ TEST(AvrPageFlow, GrabarAsksBeforeWritingACrystalClockAndWritesItOnlyOnSi) {
     test::SimWindowRig rig;
     rig.PutChipFile("atmega8515-fuses.bin", {0xE1, 0xD9});
     TVentana& window = rig.Start();
-    QTest::mouseClick(window.btnLeerFuses, Qt::LeftButton);
-    window.cbXTAL->setFocus();
-    QTest::keyClick(window.cbXTAL, Qt::Key_End);
-    ASSERT_EQ(window.cbXTAL->currentText(), "Extrnal XTAL");
+    QTest::mouseClick(window.avrPage.btnLeerFuses, Qt::LeftButton);
+    window.avrPage.cbXTAL->setFocus();
+    QTest::keyClick(window.avrPage.cbXTAL, Qt::Key_End);
+    ASSERT_EQ(window.avrPage.cbXTAL->currentText(), "Extrnal XTAL");
 
-    QTest::mouseClick(window.btnGrabarFuses, Qt::LeftButton);  // the runner answers "No"
+    QTest::mouseClick(window.avrPage.btnGrabarFuses, Qt::LeftButton);  // the runner answers "No"
     ASSERT_EQ(rig.Boxes().size(), 1u);
     const test::SeenBox& question = rig.Boxes()[0];
     EXPECT_TRUE(question.asksYesNo);
@@ -121,7 +121,7 @@ TEST(AvrPageFlow, GrabarAsksBeforeWritingACrystalClockAndWritesItOnlyOnSi) {
     ExpectBoardOffAndWindowIdle(rig, "after No");
 
     rig.runner.recorder.questionAnswer = QMessageBox::Yes;
-    QTest::mouseClick(window.btnGrabarFuses, Qt::LeftButton);
+    QTest::mouseClick(window.avrPage.btnGrabarFuses, Qt::LeftButton);
     ASSERT_EQ(rig.Boxes().size(), 3u);
     EXPECT_TRUE(rig.Boxes()[1].asksYesNo);
     EXPECT_EQ(rig.Boxes()[2].text, "Fuses grabados! Leelos para verificarlo");
@@ -133,7 +133,7 @@ TEST(AvrPageFlow, GrabarRightAfterStartAsksForAClockAndWritesNothing) {
     test::SimWindowRig rig;
     rig.PutChipFile("atmega8515-fuses.bin", {0xE1, 0xD9});
     TVentana& window = rig.Start();
-    QTest::mouseClick(window.btnGrabarFuses, Qt::LeftButton);
+    QTest::mouseClick(window.avrPage.btnGrabarFuses, Qt::LeftButton);
     ASSERT_EQ(rig.Boxes().size(), 1u);
     EXPECT_EQ(rig.Boxes()[0].text, "Debes seleccionar una opcion en Reloj");
     EXPECT_EQ(rig.Boxes()[0].caption, ApplicationTitle);
@@ -144,34 +144,34 @@ TEST(AvrPageFlow, GrabarRightAfterStartAsksForAClockAndWritesNothing) {
     // An AT90S device has no fuses: both buttons say so.
     test::SimWindowRig other;
     TVentana& window8515 = other.Start(test::SimSockets::WithAvr("at90s8515"));
-    QTest::mouseClick(window8515.btnLeerFuses, Qt::LeftButton);
-    QTest::mouseClick(window8515.btnGrabarFuses, Qt::LeftButton);
+    QTest::mouseClick(window8515.avrPage.btnLeerFuses, Qt::LeftButton);
+    QTest::mouseClick(window8515.avrPage.btnGrabarFuses, Qt::LeftButton);
     ASSERT_EQ(other.Boxes().size(), 2u);
     for (const test::SeenBox& box : other.Boxes()) {
         EXPECT_EQ(box.text, "Solo para ATMEGA90S8515 !");
         EXPECT_EQ(box.caption, ApplicationTitle);
     }
-    EXPECT_EQ(window8515.lbTipo->text(), "AT90S8515 (8kb flash)");
+    EXPECT_EQ(window8515.avrPage.lbTipo->text(), "AT90S8515 (8kb flash)");
     ExpectBoardOffAndWindowIdle(other, "AT90S8515");
 }
 
 TEST(AvrPageFlow, EscRunsTheBlankTestOnTheAvrPageAndNothingOnThe24CxxxPage) {
     test::SimWindowRig rig;
     TVentana& window = rig.Start();
-    window.btnLeerFlash->setFocus();  // a button has the focus; the key reaches the window
-    QTest::keyClick(window.btnLeerFlash, Qt::Key_Escape);
+    window.avrPage.btnLeerFlash->setFocus();  // a button has the focus; the key reaches the window
+    QTest::keyClick(window.avrPage.btnLeerFlash, Qt::Key_Escape);
     ASSERT_EQ(rig.Boxes().size(), 1u);
     EXPECT_EQ(rig.Boxes()[0].text, "La flash y la eeprom interna estan vacias");
     EXPECT_EQ(rig.Boxes()[0].caption, "BLANK-TEST");
-    EXPECT_EQ(window.prFlash->Progress(), 100);
-    EXPECT_EQ(window.prEEPInt->Progress(), 100);
-    EXPECT_EQ(window.lbTipo->text(), "ATMEGA 8515 (8kb flash)");
+    EXPECT_EQ(window.avrPage.prFlash->Progress(), 100);
+    EXPECT_EQ(window.avrPage.prEEPInt->Progress(), 100);
+    EXPECT_EQ(window.avrPage.lbTipo->text(), "ATMEGA 8515 (8kb flash)");
     ExpectBoardOffAndWindowIdle(rig, "after the blank test");
 
-    rig.ClickTab(window.ts24CXXX);
+    rig.ClickTab(window.eepromPage.ts24CXXX);
     const std::size_t writes = rig.port->dataWrites;
-    window.SG->setFocus();
-    QTest::keyClick(window.SG, Qt::Key_Escape);
+    window.eepromPage.SG->setFocus();
+    QTest::keyClick(window.eepromPage.SG, Qt::Key_Escape);
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_EQ(rig.Boxes().size(), 1u);
     EXPECT_EQ(rig.port->dataWrites, writes);
@@ -180,19 +180,19 @@ TEST(AvrPageFlow, EscRunsTheBlankTestOnTheAvrPageAndNothingOnThe24CxxxPage) {
 TEST(AvrPageFlow, AVerifyWithDifferencesListsThemAndMovesOnlyItsOwnGauge) {
     test::SimWindowRig rig;
     TVentana& window = rig.Start();
-    QTest::mouseClick(window.btnTestBlank, Qt::LeftButton);
-    ASSERT_EQ(window.prEEPInt->Progress(), 100);
+    QTest::mouseClick(window.avrPage.btnTestBlank, Qt::LeftButton);
+    ASSERT_EQ(window.avrPage.prEEPInt->Progress(), 100);
 
     std::vector<std::uint8_t> file(8192, 0xFF);
     file[0x1A3] = 0x00;
     file[0x1FFF] = 0x12;
     rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Write("flash.bin", file))};
-    QTest::mouseClick(window.btnFLashVerif, Qt::LeftButton);
+    QTest::mouseClick(window.avrPage.btnFLashVerif, Qt::LeftButton);
     ASSERT_EQ(rig.Boxes().size(), 2u);
     EXPECT_EQ(rig.Boxes()[1].text, "VERIFICACION: ERRONEA (Diferencias en byte: $01A3)");
     // The EEPROM gauge does not show the blank test's full bar beside this command.
-    EXPECT_EQ(window.prFlash->Progress(), 100);
-    EXPECT_EQ(window.prEEPInt->Progress(), 0);
+    EXPECT_EQ(window.avrPage.prFlash->Progress(), 100);
+    EXPECT_EQ(window.avrPage.prEEPInt->Progress(), 0);
     const QRegularExpression status("^Comprobada la flash: 2 bytes distintos del fichero en \\d+,\\d s$");
     EXPECT_TRUE(status.match(window.lbEstado->text()).hasMatch()) << window.lbEstado->text().toStdString();
 
@@ -215,7 +215,7 @@ TEST(AvrPageFlow, ClosingTheWindowDuringAFlashProgramCancelsItAtItsNextPage) {
         QString::fromStdString(rig.folder.Write("flash.bin", std::vector<std::uint8_t>(8192, 0x3C)))};
     const bool loopEnded = test::SimWindowRig::LoopEndsAfter([&] {
         rig.AtNextPump([&] { window.close(); });
-        QTest::mouseClick(window.btnProgFlash, Qt::LeftButton);
+        QTest::mouseClick(window.avrPage.btnProgFlash, Qt::LeftButton);
     });
     EXPECT_TRUE(loopEnded);
     EXPECT_EQ(rig.RanInsideCommand(), true);
@@ -223,7 +223,7 @@ TEST(AvrPageFlow, ClosingTheWindowDuringAFlashProgramCancelsItAtItsNextPage) {
     // The AVR command heeds the "Cancelar..." pressed for the user: at most the page it was on.
     const auto& flash = rig.Avr().Flash();
     EXPECT_LE(std::count(flash.begin(), flash.end(), 0x3C), 64);
-    EXPECT_LT(window.prFlash->Progress(), 100);
+    EXPECT_LT(window.avrPage.prFlash->Progress(), 100);
     EXPECT_TRUE(rig.Boxes().empty());
     EXPECT_EQ(rig.BoardByte(), 0x00);
 }
@@ -236,7 +236,7 @@ TEST(AvrPageFlow, WhatTheBoardReportsAfterACommandComesInAnErrorBox) {
     TVentana& window = rig.Start();
     rig.runner.recorder.fileAnswers = {
         QString::fromStdString(rig.folder.Write("eeprom.bin", std::vector<std::uint8_t>{0x11, 0x22}))};
-    QTest::mouseClick(window.BitBtn1, Qt::LeftButton);
+    QTest::mouseClick(window.avrPage.BitBtn1, Qt::LeftButton);
     ASSERT_EQ(rig.Boxes().size(), 1u);
     EXPECT_EQ(rig.Boxes()[0].caption, "ERROR");
     EXPECT_TRUE(rig.Boxes()[0].text.startsWith("No se puede guardar el chip simulado atmega8515-eeprom.bin"))
@@ -245,7 +245,7 @@ TEST(AvrPageFlow, WhatTheBoardReportsAfterACommandComesInAnErrorBox) {
 
     // Once the folder takes the file, the next command saves it and reports nothing.
     std::filesystem::remove(blocked);
-    QTest::mouseClick(window.btnTipo, Qt::LeftButton);
+    QTest::mouseClick(window.avrPage.btnTipo, Qt::LeftButton);
     EXPECT_EQ(rig.Boxes().size(), 1u);
     EXPECT_EQ(rig.Avr().Eeprom()[1], 0x22);
     EXPECT_TRUE(std::filesystem::is_regular_file(blocked));

@@ -51,30 +51,30 @@ TEST(CommandExclusion, EveryOtherCommandIsDisabledWhileOneRunsAndEnabledAfterwar
     const test::SimSockets noAvr = test::SimSockets::WithAvr("none");
     const char* noAck = "Sin acuse de recibo por parte del chip!!!\n            (No se ha recibido ACK)";
     const Case cases[] = {
-        {"Leer chip", both, true, [](TVentana& w) { return w.ToolButton4; }, ""},
-        {"Leer chip, empty socket", noEeprom, true, [](TVentana& w) { return w.ToolButton4; }, noAck},
-        {"Programar chip", both, true, [](TVentana& w) { return w.ToolButton5; }, ""},
-        {"Programar chip, empty socket", noEeprom, true, [](TVentana& w) { return w.ToolButton5; },
+        {"Leer chip", both, true, [](TVentana& w) { return w.eepromPage.ToolButton4; }, ""},
+        {"Leer chip, empty socket", noEeprom, true, [](TVentana& w) { return w.eepromPage.ToolButton4; }, noAck},
+        {"Programar chip", both, true, [](TVentana& w) { return w.eepromPage.ToolButton5; }, ""},
+        {"Programar chip, empty socket", noEeprom, true, [](TVentana& w) { return w.eepromPage.ToolButton5; },
          "Sin acuse de recibo por parte del chip!!!\n(No se ha recibido ACK en byte nº0)"},
-        {"Verificar chip", both, true, [](TVentana& w) { return w.ToolButton9; },
+        {"Verificar chip", both, true, [](TVentana& w) { return w.eepromPage.ToolButton9; },
          "El contenido del chip se ha verificado correctamente!!!"},
-        {"Verificar chip, empty socket", noEeprom, true, [](TVentana& w) { return w.ToolButton9; }, noAck},
-        {"Identificar micro", both, false, [](TVentana& w) { return w.btnTipo; }, ""},
-        {"Identificar micro, empty socket", noAvr, false, [](TVentana& w) { return w.btnTipo; },
+        {"Verificar chip, empty socket", noEeprom, true, [](TVentana& w) { return w.eepromPage.ToolButton9; }, noAck},
+        {"Identificar micro", both, false, [](TVentana& w) { return w.avrPage.btnTipo; }, ""},
+        {"Identificar micro, empty socket", noAvr, false, [](TVentana& w) { return w.avrPage.btnTipo; },
          "No se ha detectado ningun micro!!!"},
-        {"Blank-test", both, false, [](TVentana& w) { return w.btnTestBlank; },
+        {"Blank-test", both, false, [](TVentana& w) { return w.avrPage.btnTestBlank; },
          "La flash y la eeprom interna estan vacias"},
-        {"Blank-test, empty socket", noAvr, false, [](TVentana& w) { return w.btnTestBlank; },
+        {"Blank-test, empty socket", noAvr, false, [](TVentana& w) { return w.avrPage.btnTestBlank; },
          "No se ha detectado ningun micro!!!"},
-        {"Borrar chip", both, false, [](TVentana& w) { return w.btnBorrar; }, "Chip borrado !!"},
-        {"Leer eeprom interna", both, false, [](TVentana& w) { return w.btnLeerEEPInt; }, "", true},
+        {"Borrar chip", both, false, [](TVentana& w) { return w.avrPage.btnBorrar; }, "Chip borrado !!"},
+        {"Leer eeprom interna", both, false, [](TVentana& w) { return w.avrPage.btnLeerEEPInt; }, "", true},
     };
     for (const Case& c : cases) {
         test::SimWindowRig rig;
         TVentana& window = rig.Start(c.sockets);
         if (c.eepromPage) {
-            rig.ClickTab(window.ts24CXXX);
-            window.cbChip->setCurrentIndex(0);  // the 24C04 of the socket
+            rig.ClickTab(window.eepromPage.ts24CXXX);
+            window.eepromPage.cbChip->setCurrentIndex(0);  // the 24C04 of the socket
         }
         if (c.needsFile) rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Path("eeprom.bin"))};
         std::vector<Inside> seen;
@@ -112,26 +112,26 @@ TEST(CommandExclusion, ClicksDuringAReadStartNothingAndChangeNothing) {
     test::SimWindowRig rig;
     rig.PutChipFile("24C04.bin", std::vector<std::uint8_t>(512, 0x42));
     TVentana& window = rig.Start();
-    rig.ClickTab(window.ts24CXXX);
-    window.cbChip->setCurrentIndex(0);
+    rig.ClickTab(window.eepromPage.ts24CXXX);
+    window.eepromPage.cbChip->setCurrentIndex(0);
     QString labelBefore;
     QString labelAfter;
     rig.AtNextPump([&] {
         labelBefore = rig.Progress().lbProg->text();
         // The user tries another command, the other page, another chip and the menu.
-        QTest::mouseClick(window.ToolButton5, Qt::LeftButton);
-        QTest::mouseClick(window.ToolButton11, Qt::LeftButton);
-        rig.ClickTab(window.TabSheet2);
-        window.cbChip->setFocus();
-        QTest::keyClick(window.cbChip, Qt::Key_Down);
+        QTest::mouseClick(window.eepromPage.ToolButton5, Qt::LeftButton);
+        QTest::mouseClick(window.eepromPage.ToolButton11, Qt::LeftButton);
+        rig.ClickTab(window.avrPage.TabSheet2);
+        window.eepromPage.cbChip->setFocus();
+        QTest::keyClick(window.eepromPage.cbChip, Qt::Key_Down);
         QTest::keyClick(&window, Qt::Key_Escape);
         labelAfter = rig.Progress().lbProg->text();
     });
-    QTest::mouseClick(window.ToolButton4, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton4, Qt::LeftButton);
     ASSERT_EQ(rig.RanInsideCommand(), true);
     EXPECT_EQ(labelBefore, labelAfter);  // no program command took over the dialog
-    EXPECT_EQ(window.PageControl1->currentWidget(), window.ts24CXXX);
-    EXPECT_EQ(window.cbChip->currentIndex(), 0);
+    EXPECT_EQ(window.PageControl1->currentWidget(), window.eepromPage.ts24CXXX);
+    EXPECT_EQ(window.eepromPage.cbChip->currentIndex(), 0);
     EXPECT_EQ(window.Workspace().ChipSize, 512);
     EXPECT_TRUE(rig.runner.ownDialogs.empty());
     EXPECT_TRUE(rig.Boxes().empty());

@@ -53,18 +53,18 @@ std::vector<std::uint8_t> KnownBytes() {
 // The 24CXXX page in front with the 24C04 chosen, picked from the list with the keyboard.
 TVentana& StartOn24C04(test::SimWindowRig& rig, const test::SimSockets& sockets = {}) {
     TVentana& window = rig.Start(sockets);
-    rig.ClickTab(window.ts24CXXX);
-    EXPECT_EQ(window.PageControl1->currentWidget(), window.ts24CXXX);
-    window.cbChip->setFocus();
-    QTest::keyClick(window.cbChip, Qt::Key_Home);
-    EXPECT_EQ(window.cbChip->currentText(), "24C04 - 0.5kb");
-    EXPECT_EQ(window.SG->model()->rowCount(), ChipBytes / HexGridModel::BytesPerRow);
+    rig.ClickTab(window.eepromPage.ts24CXXX);
+    EXPECT_EQ(window.PageControl1->currentWidget(), window.eepromPage.ts24CXXX);
+    window.eepromPage.cbChip->setFocus();
+    QTest::keyClick(window.eepromPage.cbChip, Qt::Key_Home);
+    EXPECT_EQ(window.eepromPage.cbChip->currentText(), "24C04 - 0.5kb");
+    EXPECT_EQ(window.eepromPage.SG->model()->rowCount(), ChipBytes / HexGridModel::BytesPerRow);
     return window;
 }
 
 // The bytes the grid shows in its hex cells, address by address.
 std::vector<std::uint8_t> GridBytes(const TVentana& window) {
-    const QAbstractItemModel& model = *window.SG->model();
+    const QAbstractItemModel& model = *window.eepromPage.SG->model();
     std::vector<std::uint8_t> bytes;
     for (int row = 0; row < model.rowCount(); ++row)
         for (int column = 1; column <= HexGridModel::BytesPerRow; ++column)
@@ -74,7 +74,7 @@ std::vector<std::uint8_t> GridBytes(const TVentana& window) {
 
 // Whether the grid shows a byte dimmed, in both its cells.
 bool Dimmed(const TVentana& window, int address) {
-    const auto& model = *static_cast<const HexGridModel*>(window.SG->model());
+    const auto& model = *static_cast<const HexGridModel*>(window.eepromPage.SG->model());
     return model.CellOf(address, false).data(Qt::ForegroundRole).value<QColor>() == HexGridModel::UnreadText &&
            model.CellOf(address, true).data(Qt::ForegroundRole).value<QColor>() == HexGridModel::UnreadText;
 }
@@ -88,7 +88,7 @@ int UnreadBytes(const TVentana& window) {
 QString GridText(const TVentana& window, int row) {
     QString text;
     for (int column = HexGridModel::BytesPerRow + 1; column < HexGridModel::ColumnCount; ++column)
-        text += window.SG->model()->index(row, column).data().toString();
+        text += window.eepromPage.SG->model()->index(row, column).data().toString();
     return text;
 }
 
@@ -113,18 +113,18 @@ TEST(EepromPageFlow, LeerChipShowsTheChipInTheGrid) {
     TVentana& window = StartOn24C04(rig);
     ASSERT_EQ(GridBytes(window), std::vector<std::uint8_t>(ChipBytes, 0xFF));
 
-    QTest::mouseClick(window.ToolButton4, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton4, Qt::LeftButton);
     EXPECT_EQ(GridBytes(window), KnownBytes());
-    EXPECT_EQ(window.SG->model()->index(0, 0).data().toString(), "0000");
+    EXPECT_EQ(window.eepromPage.SG->model()->index(0, 0).data().toString(), "0000");
     EXPECT_EQ(GridText(window, 0), "Tarpel l");
     EXPECT_EQ(GridText(window, 1), "ee 24C04");
-    EXPECT_EQ(window.SG->model()->index(63, 0).data().toString(), "01F8");
+    EXPECT_EQ(window.eepromPage.SG->model()->index(63, 0).data().toString(), "01F8");
     EXPECT_EQ(rig.Progress().lbProg->text(), "511 bytes leidos...");
     EXPECT_EQ(rig.Progress().Progreso->Progress(), 100);
     EXPECT_TRUE(rig.Boxes().empty());
     ExpectStatus(window, "Leidos 512 bytes de la 24C04");
     QCoreApplication::processEvents();  // the sums follow at the next pass of the message loop
-    EXPECT_EQ(window.lbSumas->text().toStdString(), files::ChecksumText(files::ChecksumsOf(KnownBytes())));
+    EXPECT_EQ(window.eepromPage.lbSumas->text().toStdString(), files::ChecksumText(files::ChecksumsOf(KnownBytes())));
     ExpectBoardOffAndWindowIdle(rig, "after the read");
 }
 
@@ -134,11 +134,11 @@ TEST(EepromPageFlow, ProgramAndVerifyFromTheToolbarEndInTheSuccessMessage) {
     std::vector<std::uint8_t> image = KnownBytes();
     std::reverse(image.begin(), image.end());
     rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Write("image.bin", image))};
-    QTest::mouseClick(window.ToolButton1, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton1, Qt::LeftButton);
     ASSERT_EQ(GridBytes(window), image);
     ExpectStatus(window, "image.bin cargado en la imagen de la 24C04");
 
-    QTest::mouseClick(window.ToolButton5, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton5, Qt::LeftButton);
     EXPECT_TRUE(rig.Boxes().empty());
     ExpectStatus(window, "Programados 512 bytes en la 24C04");
     // The 24C04 takes 16-byte pages: the last one starts at 496.
@@ -148,7 +148,7 @@ TEST(EepromPageFlow, ProgramAndVerifyFromTheToolbarEndInTheSuccessMessage) {
     const auto chip = rig.Eeprom().Memory();
     EXPECT_TRUE(std::equal(chip.begin(), chip.end(), image.begin(), image.end()));
 
-    QTest::mouseClick(window.ToolButton9, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton9, Qt::LeftButton);
     ASSERT_EQ(rig.Boxes().size(), 1u);
     EXPECT_EQ(rig.Boxes()[0].text, "El contenido del chip se ha verificado correctamente!!!");
     EXPECT_EQ(rig.Boxes()[0].caption, "FIN DE LA COMPROBACION");
@@ -164,7 +164,7 @@ TEST(EepromPageFlow, VerifyingKeepsTheUsersImageInTheGridThroughout) {
     std::vector<std::uint8_t> image = KnownBytes();
     image[300] ^= 0xFF;
     rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Write("image.bin", image))};
-    QTest::mouseClick(window.ToolButton1, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton1, Qt::LeftButton);
     ASSERT_EQ(GridBytes(window), image);
 
     // Every pass of the message loop while the chip is read, and the difference box.
@@ -179,7 +179,7 @@ TEST(EepromPageFlow, VerifyingKeepsTheUsersImageInTheGridThroughout) {
     watcher.start(0);
     std::vector<std::uint8_t> underTheBox;
     rig.runner.recorder.onBox = [&] { underTheBox = GridBytes(window); };
-    QTest::mouseClick(window.ToolButton9, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton9, Qt::LeftButton);
     watcher.stop();
 
     ASSERT_EQ(rig.Boxes().size(), 1u);
@@ -199,19 +199,19 @@ TEST(EepromPageFlow, AFailedVerifyMarksEveryDifferingByteInTheGridAndListsThemBe
     const std::vector<std::size_t> differing = {0x10, 0x11, 0x1FF};
     for (const std::size_t address : differing) image[address] ^= 0x5A;
     rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Write("image.bin", image))};
-    QTest::mouseClick(window.ToolButton1, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton1, Qt::LeftButton);
     QCoreApplication::processEvents();
-    EXPECT_EQ(window.lbSumas->text().toStdString(), files::ChecksumText(files::ChecksumsOf(image)));
+    EXPECT_EQ(window.eepromPage.lbSumas->text().toStdString(), files::ChecksumText(files::ChecksumsOf(image)));
     EXPECT_FALSE(window.formDiferencias->isVisible());
 
-    QTest::mouseClick(window.ToolButton9, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton9, Qt::LeftButton);
     ASSERT_EQ(rig.Boxes().size(), 1u);
     EXPECT_EQ(rig.Boxes()[0].text, "Hay diferencias en el byte nº:16");
     ExpectStatus(window, "Comprobada la 24C04: 3 bytes distintos de la imagen");
     ExpectBoardOffAndWindowIdle(rig, "after the verification");
 
     // The model marks both cells of each differing byte and nothing else...
-    const QAbstractItemModel& grid = *window.SG->model();
+    const QAbstractItemModel& grid = *window.eepromPage.SG->model();
     std::vector<std::size_t> markedHex;
     std::vector<std::size_t> markedCharacters;
     for (int row = 0; row < grid.rowCount(); ++row) {
@@ -226,9 +226,9 @@ TEST(EepromPageFlow, AFailedVerifyMarksEveryDifferingByteInTheGridAndListsThemBe
     EXPECT_EQ(markedHex, differing);
     EXPECT_EQ(markedCharacters, differing);
     // ...and the grid paints them so: the corner of the cell at 0x10 against the one at 0x12.
-    const QImage painted = window.SG->viewport()->grab().toImage();
+    const QImage painted = window.eepromPage.SG->viewport()->grab().toImage();
     const auto corner = [&](int row, int column) {
-        const QRect cell = window.SG->visualRect(grid.index(row, column));
+        const QRect cell = window.eepromPage.SG->visualRect(grid.index(row, column));
         return painted.pixelColor(cell.right() - 2, cell.top() + 1);
     };
     EXPECT_EQ(corner(2, 1), HexGridModel::DifferenceColor());
@@ -253,9 +253,9 @@ TEST(EepromPageFlow, AFailedVerifyMarksEveryDifferingByteInTheGridAndListsThemBe
     }
 
     // Reading the chip makes it the image: no mark stays, and the next verification empties the list.
-    QTest::mouseClick(window.ToolButton4, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton4, Qt::LeftButton);
     EXPECT_FALSE(grid.index(2, 1).data(Qt::BackgroundRole).isValid());
-    QTest::mouseClick(window.ToolButton9, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton9, Qt::LeftButton);
     EXPECT_EQ(rig.Boxes().back().caption, "FIN DE LA COMPROBACION");
     EXPECT_EQ(rows.rowCount(), 0);
     EXPECT_EQ(list.lbCuenta->text(), "0 bytes distintos");
@@ -264,24 +264,24 @@ TEST(EepromPageFlow, AFailedVerifyMarksEveryDifferingByteInTheGridAndListsThemBe
 TEST(EepromPageFlow, DetectarChipOffersTheChipFoundAndSelectsItOnlyOnSi) {
     test::SimWindowRig rig;
     TVentana& window = rig.Start(test::SimSockets::WithEeprom("24C16"));
-    rig.ClickTab(window.ts24CXXX);
-    const QString selected = window.cbChip->currentText();
+    rig.ClickTab(window.eepromPage.ts24CXXX);
+    const QString selected = window.eepromPage.cbChip->currentText();
     ASSERT_EQ(selected, "24C128 -16 kb");
 
     rig.runner.recorder.questionAnswer = QMessageBox::No;
-    window.Detectarchip1->trigger();
+    window.eepromPage.Detectarchip1->trigger();
     ASSERT_EQ(rig.Boxes().size(), 1u);
     EXPECT_TRUE(rig.Boxes()[0].asksYesNo);
     EXPECT_TRUE(rig.Boxes()[0].text.startsWith("Memoria detectada: 24C16\n")) << rig.Boxes()[0].text.toStdString();
     EXPECT_TRUE(
         rig.Boxes()[0].text.endsWith("\nElegir la 24C16 en \"Tipo de memoria\"? La imagen se vaciara (todo FF)."));
-    EXPECT_EQ(window.cbChip->currentText(), selected) << "never changed behind the user's back";
+    EXPECT_EQ(window.eepromPage.cbChip->currentText(), selected) << "never changed behind the user's back";
     ExpectStatus(window, "Memoria detectada: 24C16");
 
     rig.runner.recorder.questionAnswer = QMessageBox::Yes;
-    window.Detectarchip1->trigger();
-    EXPECT_EQ(window.cbChip->currentText(), "24C16 - 2 kb");
-    EXPECT_EQ(window.SG->model()->rowCount(), 2048 / HexGridModel::BytesPerRow);
+    window.eepromPage.Detectarchip1->trigger();
+    EXPECT_EQ(window.eepromPage.cbChip->currentText(), "24C16 - 2 kb");
+    EXPECT_EQ(window.eepromPage.SG->model()->rowCount(), 2048 / HexGridModel::BytesPerRow);
     ExpectBoardOffAndWindowIdle(rig, "after the detection");
 }
 
@@ -289,7 +289,7 @@ TEST(EepromPageFlow, TheBinaryFileTypeGivesABareNameTheBinEnding) {
     test::SimWindowRig rig;
     TVentana& window = StartOn24C04(rig);
     rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Write("image.bin", KnownBytes()))};
-    QTest::mouseClick(window.ToolButton1, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton1, Qt::LeftButton);
 
     // In the save dialog the user picks "Ficheros binarios (*.bin)" and types a bare name.
     rig.runner.recorder.onFileDialog = [](QFileDialog& dialog) {
@@ -299,7 +299,7 @@ TEST(EepromPageFlow, TheBinaryFileTypeGivesABareNameTheBinEnding) {
         ASSERT_EQ(types->currentText(), "Ficheros binarios (*.bin)");
     };
     rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Path("out2"))};
-    QTest::mouseClick(window.ToolButton2, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton2, Qt::LeftButton);
     EXPECT_TRUE(rig.Boxes().empty());
     EXPECT_EQ(rig.folder.ReadBytes("out2.bin"), KnownBytes()) << "saved as binary under the binary ending";
     EXPECT_FALSE(std::filesystem::exists(rig.folder.Path("out2.hex")));
@@ -307,7 +307,7 @@ TEST(EepromPageFlow, TheBinaryFileTypeGivesABareNameTheBinEnding) {
     // The next save starts where the user left it: the binary type and its ending.
     rig.runner.recorder.onFileDialog = {};
     rig.runner.recorder.fileAnswers = {std::nullopt};
-    QTest::mouseClick(window.ToolButton2, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton2, Qt::LeftButton);
     ASSERT_EQ(rig.runner.recorder.fileDialogs.size(), 3u);
     EXPECT_EQ(rig.runner.recorder.fileDialogs[2].selectedNameFilter, "Ficheros binarios (*.bin)");
     EXPECT_EQ(rig.runner.recorder.fileDialogs[2].defaultSuffix, "bin");
@@ -331,7 +331,7 @@ TEST(EepromPageFlow, CancelarStopsAReadAndTheNextReadRunsWhole) {
         }
     });
     watcher.start(0);
-    QTest::mouseClick(window.ToolButton4, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton4, Qt::LeftButton);
     watcher.stop();
 
     ASSERT_GE(cancelledAt, 100);
@@ -349,7 +349,7 @@ TEST(EepromPageFlow, CancelarStopsAReadAndTheNextReadRunsWhole) {
     EXPECT_FALSE(Dimmed(window, cancelledAt));
     EXPECT_TRUE(Dimmed(window, cancelledAt + 1));
 
-    QTest::mouseClick(window.ToolButton4, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton4, Qt::LeftButton);
     EXPECT_EQ(GridBytes(window), KnownBytes());
     EXPECT_EQ(progress.lbProg->text(), "511 bytes leidos...");
     EXPECT_EQ(UnreadBytes(window), 0);
@@ -359,13 +359,14 @@ TEST(EepromPageFlow, EmptySocketGivesTheAcknowledgeMessagesAndLeavesTheImage) {
     test::SimWindowRig rig;
     TVentana& window = StartOn24C04(rig, test::SimSockets::WithEeprom("none"));
     rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Write("image.bin", KnownBytes()))};
-    QTest::mouseClick(window.ToolButton1, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton1, Qt::LeftButton);
 
     const QString noAck = "Sin acuse de recibo por parte del chip!!!\n            (No se ha recibido ACK)";
     const std::pair<QToolButton*, QString> commands[] = {
-        {window.ToolButton4, noAck},
-        {window.ToolButton5, "Sin acuse de recibo por parte del chip!!!\n(No se ha recibido ACK en byte nº0)"},
-        {window.ToolButton9, noAck},
+        {window.eepromPage.ToolButton4, noAck},
+        {window.eepromPage.ToolButton5,
+         "Sin acuse de recibo por parte del chip!!!\n(No se ha recibido ACK en byte nº0)"},
+        {window.eepromPage.ToolButton9, noAck},
     };
     for (const auto& [button, text] : commands) {
         rig.Boxes().clear();
@@ -396,7 +397,7 @@ TEST(EepromPageFlow, ClosingTheWindowDuringAReadCancelsItAndClosesOnceItHasEnded
             window.close();
             openAfterClose = window.isVisible();
         });
-        QTest::mouseClick(window.ToolButton4, Qt::LeftButton);
+        QTest::mouseClick(window.eepromPage.ToolButton4, Qt::LeftButton);
     });
     EXPECT_TRUE(loopEnded);
     EXPECT_EQ(rig.RanInsideCommand(), true);
@@ -428,7 +429,7 @@ TEST(EepromPageFlow, TerminationSignalDuringAReadCancelsItAndThenEndsTheProgram)
     });
     const bool loopEnded = test::SimWindowRig::LoopEndsAfter([&] {
         watcher.start(0);
-        QTest::mouseClick(window.ToolButton4, Qt::LeftButton);
+        QTest::mouseClick(window.eepromPage.ToolButton4, Qt::LeftButton);
     });
     watcher.stop();
     EXPECT_TRUE(loopEnded);

@@ -38,7 +38,7 @@ std::vector<std::uint8_t> ChipNow(test::SimWindowRig& rig) {
 }
 
 QModelIndex Cell(const TVentana& window, int address, bool characters = false) {
-    return static_cast<const HexGridModel*>(window.SG->model())->CellOf(address, characters);
+    return static_cast<const HexGridModel*>(window.eepromPage.SG->model())->CellOf(address, characters);
 }
 
 bool MarkedEdited(const TVentana& window, int address) {
@@ -49,30 +49,30 @@ TEST(GridEditing, TypedFilledAndUndoneBytesAreWhatTheChipIsProgrammedWith) {
     test::SimWindowRig rig;
     rig.PutChipFile("24C04.bin", ChipStart());
     TVentana& window = rig.Start();
-    rig.ClickTab(window.ts24CXXX);
-    window.cbChip->setCurrentIndex(0);
-    QTest::mouseClick(window.ToolButton4, Qt::LeftButton);  // read the chip into the grid
+    rig.ClickTab(window.eepromPage.ts24CXXX);
+    window.eepromPage.cbChip->setCurrentIndex(0);
+    QTest::mouseClick(window.eepromPage.ToolButton4, Qt::LeftButton);  // read the chip into the grid
     std::vector<std::uint8_t> expected = ChipStart();
 
     // Two hex digits make a byte and move on; the next byte's digits follow; Tab goes to the
     // character pane of the byte the cursor is on, where a character is one byte.
-    window.SG->setCurrentIndex(Cell(window, 0x10));
-    QTest::keyClicks(window.SG, "a5C");
-    EXPECT_EQ(window.SG->currentIndex(), Cell(window, 0x11));
-    QTest::keyClick(window.SG, Qt::Key_9);
-    EXPECT_EQ(window.SG->currentIndex(), Cell(window, 0x12));
+    window.eepromPage.SG->setCurrentIndex(Cell(window, 0x10));
+    QTest::keyClicks(window.eepromPage.SG, "a5C");
+    EXPECT_EQ(window.eepromPage.SG->currentIndex(), Cell(window, 0x11));
+    QTest::keyClick(window.eepromPage.SG, Qt::Key_9);
+    EXPECT_EQ(window.eepromPage.SG->currentIndex(), Cell(window, 0x12));
     expected[0x10] = 0xA5;
     expected[0x11] = 0xC9;
-    QTest::keyClick(window.SG, Qt::Key_Tab);
-    EXPECT_EQ(window.SG->currentIndex(), Cell(window, 0x12, true));
-    QTest::keyClick(window.SG, 'Z');
-    QTest::sendKeyEvent(QTest::Press, window.SG, Qt::Key_Ntilde, QStringLiteral("ñ"), Qt::NoModifier);
+    QTest::keyClick(window.eepromPage.SG, Qt::Key_Tab);
+    EXPECT_EQ(window.eepromPage.SG->currentIndex(), Cell(window, 0x12, true));
+    QTest::keyClick(window.eepromPage.SG, 'Z');
+    QTest::sendKeyEvent(QTest::Press, window.eepromPage.SG, Qt::Key_Ntilde, QStringLiteral("ñ"), Qt::NoModifier);
     expected[0x12] = 'Z';
     expected[0x13] = 0xF1;  // Windows-1252
     // Left from the start of a row goes to the end of the row above, in the same pane.
-    window.SG->setCurrentIndex(Cell(window, 0x18, true));
-    QTest::keyClick(window.SG, Qt::Key_Left);
-    EXPECT_EQ(window.SG->currentIndex(), Cell(window, 0x17, true));
+    window.eepromPage.SG->setCurrentIndex(Cell(window, 0x18, true));
+    QTest::keyClick(window.eepromPage.SG, Qt::Key_Left);
+    EXPECT_EQ(window.eepromPage.SG->currentIndex(), Cell(window, 0x17, true));
 
     // The fill: 0x40 .. 0x4F to 00 through its dialog.
     rig.runner.whileOpen = [](QDialog& dialog) {
@@ -82,37 +82,37 @@ TEST(GridEditing, TypedFilledAndUndoneBytesAreWhatTheChipIsProgrammedWith) {
         fill.Edits[2]->setText("0");
         fill.btnAceptar->click();
     };
-    window.Rellenar1->trigger();
+    window.menu.Rellenar1->trigger();
     std::fill(expected.begin() + 0x40, expected.begin() + 0x50, 0x00);
     EXPECT_TRUE(MarkedEdited(window, 0x11));
     EXPECT_TRUE(MarkedEdited(window, 0x4F));
     EXPECT_FALSE(MarkedEdited(window, 0x14));
 
     // Undo takes the fill and then the last character back; redo brings the character again.
-    window.Deshacer1->trigger();
-    window.Deshacer1->trigger();
-    window.Rehacer1->trigger();
+    window.menu.Deshacer1->trigger();
+    window.menu.Deshacer1->trigger();
+    window.menu.Rehacer1->trigger();
     const std::vector<std::uint8_t> start = ChipStart();
     std::copy(start.begin() + 0x40, start.begin() + 0x50, expected.begin() + 0x40);
     EXPECT_FALSE(MarkedEdited(window, 0x40));
 
-    QTest::mouseClick(window.ToolButton5, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton5, Qt::LeftButton);
     EXPECT_TRUE(rig.Boxes().empty());
     EXPECT_EQ(ChipNow(rig), expected);
     EXPECT_FALSE(MarkedEdited(window, 0x10)) << "programmed: no longer an edit";
 
     // Undoing an edit after programming changes the image again, and the next program with it.
-    window.Deshacer1->trigger();  // 'ñ'
-    window.Deshacer1->trigger();  // 'Z'
+    window.menu.Deshacer1->trigger();  // 'ñ'
+    window.menu.Deshacer1->trigger();  // 'Z'
     expected[0x12] = start[0x12];
     expected[0x13] = start[0x13];
     EXPECT_TRUE(MarkedEdited(window, 0x12));
-    QTest::mouseClick(window.ToolButton5, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton5, Qt::LeftButton);
     EXPECT_EQ(ChipNow(rig), expected);
 
     // Undoing as far as it goes takes back the bytes, the read and the chip change.
-    while (window.History().Stack().canUndo()) window.Deshacer1->trigger();
-    EXPECT_EQ(window.cbChip->currentIndex(), 5);
+    while (window.History().Stack().canUndo()) window.menu.Deshacer1->trigger();
+    EXPECT_EQ(window.eepromPage.cbChip->currentIndex(), 5);
     EXPECT_EQ(window.Workspace().ChipSize, 16384);
     EXPECT_TRUE(std::all_of(window.Workspace().MemoryImage.begin(), window.Workspace().MemoryImage.begin() + 16384,
                             [](std::uint8_t byte) { return byte == 0xFF; }));
@@ -122,31 +122,31 @@ TEST(GridEditing, TitleNamesTheFileAndMarksUnsavedChangesAndTheChipIsRemembered)
     test::WindowRig rig;
     TVentana& window = rig.Start();
     const QString caption = "Tarpel v1.5 ATMega8515    ";
-    window.cbChip->setCurrentIndex(1);  // 24C08
+    window.eepromPage.cbChip->setCurrentIndex(1);  // 24C08
     EXPECT_EQ(window.windowTitle(), caption) << "a blank image has nothing to save";
 
     const std::string file = rig.folder.Write("datos.bin", std::vector<std::uint8_t>(1024, 1));
     rig.runner.fileAnswers = {QString::fromStdString(file)};
-    window.Abrir1->trigger();
+    window.menu.Abrir1->trigger();
     EXPECT_EQ(window.windowTitle(), "datos.bin - " + caption);
-    window.SG->setCurrentIndex(Cell(window, 3));
-    QTest::keyClicks(window.SG, "7");
+    window.eepromPage.SG->setCurrentIndex(Cell(window, 3));
+    QTest::keyClicks(window.eepromPage.SG, "7");
     EXPECT_EQ(window.windowTitle(), "datos.bin* - " + caption);
-    window.Deshacer1->trigger();
+    window.menu.Deshacer1->trigger();
     EXPECT_EQ(window.windowTitle(), "datos.bin - " + caption) << "back to the file's contents";
-    QTest::keyClicks(window.SG, "77");
+    QTest::keyClicks(window.eepromPage.SG, "77");
 
     rig.runner.fileAnswers = {QString::fromStdString(rig.folder.Path("copia.hex"))};
-    window.Guardar1->trigger();
+    window.menu.Guardar1->trigger();
     EXPECT_EQ(window.windowTitle(), "copia.hex - " + caption);
     EXPECT_FALSE(MarkedEdited(window, 3)) << "saved: no longer an edit";
 
     rig.Stop();
     EXPECT_EQ(rig.settings.ReadString("CHIP", {}), "24C08");
     TVentana& again = rig.Start();
-    EXPECT_EQ(again.cbChip->currentIndex(), 1);
+    EXPECT_EQ(again.eepromPage.cbChip->currentIndex(), 1);
     EXPECT_EQ(again.Workspace().ChipSize, 1024);
-    EXPECT_EQ(again.SG->model()->rowCount(), 128);
+    EXPECT_EQ(again.eepromPage.SG->model()->rowCount(), 128);
 }
 
 }  // namespace

@@ -20,14 +20,14 @@ namespace tarpel::ui {
 namespace {
 
 QString Cell(TVentana& window, int row, int column) {
-    const QAbstractItemModel* model = window.SG->model();
+    const QAbstractItemModel* model = window.eepromPage.SG->model();
     return model->data(model->index(row, column)).toString();
 }
 
 // Every hex cell of the grid, row by row.
 std::vector<QString> HexCells(TVentana& window) {
     std::vector<QString> cells;
-    for (int row = 0; row < window.SG->model()->rowCount(); ++row)
+    for (int row = 0; row < window.eepromPage.SG->model()->rowCount(); ++row)
         for (int column = 1; column <= 8; ++column) cells.push_back(Cell(window, row, column));
     return cells;
 }
@@ -41,17 +41,17 @@ TEST(HexGrid, EachChipGivesItsRowsAndLastAddressAllErased) {
     test::WindowRig rig;
     TVentana& window = rig.Start();
     for (const Case c : {Case{0, 64, "01F8"}, Case{7, 8192, "FFF8"}, Case{3, 512, "0FF8"}}) {
-        window.cbChip->setCurrentIndex(c.index);
-        EXPECT_EQ(window.SG->model()->rowCount(), c.rows) << c.index;
-        EXPECT_EQ(window.SG->model()->columnCount(), 17);
+        window.eepromPage.cbChip->setCurrentIndex(c.index);
+        EXPECT_EQ(window.eepromPage.SG->model()->rowCount(), c.rows) << c.index;
+        EXPECT_EQ(window.eepromPage.SG->model()->columnCount(), 17);
         EXPECT_EQ(Cell(window, 0, 0), "0000");
         EXPECT_EQ(Cell(window, c.rows - 1, 0), c.lastAddress) << c.index;
-        EXPECT_EQ(window.SG->columnWidth(0), 50);
-        EXPECT_EQ(window.SG->columnWidth(8), 30);
-        EXPECT_EQ(window.SG->columnWidth(9), 12);
-        EXPECT_EQ(window.SG->columnWidth(16), 12);
+        EXPECT_EQ(window.eepromPage.SG->columnWidth(0), 50);
+        EXPECT_EQ(window.eepromPage.SG->columnWidth(8), 30);
+        EXPECT_EQ(window.eepromPage.SG->columnWidth(9), 12);
+        EXPECT_EQ(window.eepromPage.SG->columnWidth(16), 12);
     }
-    window.cbChip->setCurrentIndex(0);
+    window.eepromPage.cbChip->setCurrentIndex(0);
     const std::vector<QString> cells = HexCells(window);
     EXPECT_EQ(cells.size(), 512u);
     EXPECT_EQ(std::count(cells.begin(), cells.end(), QString("FF")), 512);
@@ -82,18 +82,18 @@ TEST(HexGrid, CharacterColumnsDotTheControlRangesOnly) {
 TEST(HexGrid, ChipChangeNeverShowsStaleBytes) {
     test::WindowRig rig;
     TVentana& window = rig.Start();
-    window.cbChip->setCurrentIndex(7);
+    window.eepromPage.cbChip->setCurrentIndex(7);
     auto& image = window.Workspace().MemoryImage;
     for (std::size_t i = 0; i < 65536; ++i) image[i] = static_cast<std::uint8_t>(i * 7);
     window.RefreshGrid();
     EXPECT_EQ(Cell(window, 8191, 8), GridHexText(static_cast<std::uint8_t>(65535 * 7)));
 
-    window.cbChip->setCurrentIndex(1);
+    window.eepromPage.cbChip->setCurrentIndex(1);
     std::vector<QString> cells = HexCells(window);
     EXPECT_EQ(cells.size(), 1024u);
     EXPECT_EQ(std::count(cells.begin(), cells.end(), QString("FF")), 1024);
 
-    window.cbChip->setCurrentIndex(7);  // back to the large chip: refilled, nothing comes back
+    window.eepromPage.cbChip->setCurrentIndex(7);  // back to the large chip: refilled, nothing comes back
     cells = HexCells(window);
     EXPECT_EQ(cells.size(), 65536u);
     EXPECT_EQ(std::count(cells.begin(), cells.end(), QString("FF")), 65536);
@@ -103,25 +103,25 @@ TEST(HexGrid, ChipChangeNeverShowsStaleBytes) {
 TEST(HexGrid, OpensNoCellEditorWithOneCellSelectedAndTheAddressColumnFixed) {
     test::WindowRig rig;
     TVentana& window = rig.Start();
-    EXPECT_EQ(window.SG->editTriggers(), QAbstractItemView::NoEditTriggers);
-    EXPECT_EQ(window.SG->selectionMode(), QAbstractItemView::SingleSelection);
-    const QAbstractItemModel* model = window.SG->model();
+    EXPECT_EQ(window.eepromPage.SG->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_EQ(window.eepromPage.SG->selectionMode(), QAbstractItemView::SingleSelection);
+    const QAbstractItemModel* model = window.eepromPage.SG->model();
     EXPECT_FALSE(model->flags(model->index(3, 0)) & Qt::ItemIsSelectable);
     EXPECT_FALSE(model->flags(model->index(3, 5)) & Qt::ItemIsEditable);
-    EXPECT_TRUE(window.SG->font().fixedPitch());
+    EXPECT_TRUE(window.eepromPage.SG->font().fixedPitch());
 }
 
 TEST(HexGrid, RefreshKeepsTheMouseCursorAndTheCurrentCell) {
     test::WindowRig rig;
     TVentana& window = rig.Start();
-    window.SG->setCurrentIndex(window.SG->model()->index(100, 3));
+    window.eepromPage.SG->setCurrentIndex(window.eepromPage.SG->model()->index(100, 3));
     for (const auto shape : {shell::CursorShape::Hourglass, shell::CursorShape::Default}) {
         window.Shell().SetCursor(shape);
         window.Workspace().MemoryImage[801] = 0x5A;
         window.RefreshGrid();
         EXPECT_EQ(window.Shell().Cursor(), shape);
-        EXPECT_EQ(window.SG->currentIndex().row(), 100);
-        EXPECT_EQ(window.SG->currentIndex().column(), 3);
+        EXPECT_EQ(window.eepromPage.SG->currentIndex().row(), 100);
+        EXPECT_EQ(window.eepromPage.SG->currentIndex().column(), 3);
         EXPECT_EQ(Cell(window, 100, 2), "5A");
     }
 }
@@ -185,12 +185,12 @@ TEST(HexGrid, PaintsLikeThePlainTableView) {
 TEST(HexGrid, OpenAndSaveButtonsRunTheFileCommands) {
     test::WindowRig rig;
     TVentana& window = rig.Start();
-    window.cbChip->setCurrentIndex(0);
+    window.eepromPage.cbChip->setCurrentIndex(0);
     std::vector<std::uint8_t> bytes(512);
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i);
     const QString source = QString::fromStdString(rig.folder.Write("in.bin", bytes));
     rig.runner.fileAnswers = {source};
-    window.ToolButton1->click();
+    window.eepromPage.ToolButton1->click();
     EXPECT_EQ(Cell(window, 63, 7), "FE");
     EXPECT_EQ(Cell(window, 1, 1), "08");
     ASSERT_EQ(rig.runner.fileDialogs.size(), 1u);
@@ -198,7 +198,7 @@ TEST(HexGrid, OpenAndSaveButtonsRunTheFileCommands) {
 
     const QString target = QString::fromStdString(rig.folder.Path("out.bin"));
     rig.runner.fileAnswers = {target};
-    window.ToolButton2->click();
+    window.eepromPage.ToolButton2->click();
     ASSERT_EQ(rig.runner.fileDialogs.size(), 2u);
     EXPECT_EQ(rig.runner.fileDialogs[1].title, "Guardar fichero");
     EXPECT_EQ(rig.folder.ReadBytes("out.bin"), bytes);

@@ -31,26 +31,28 @@ protected:
 TEST_F(WindowLanguage, EnglishCatalogueGivesEnglishCaptionsDialogsAndBoxes) {
     WindowRig rig;
     ui::TVentana& window = rig.Start();
-    EXPECT_EQ(window.Ficheros1->title(), QStringLiteral("&Program"));
-    EXPECT_EQ(window.btnProgFlash->text(), QStringLiteral("Program flash..."));
-    EXPECT_EQ(window.btnFLashVerif->toolTip(), QStringLiteral("Compares the contents of a file with the flash..."));
-    EXPECT_EQ(window.cbSPIEN->text(), QStringLiteral("Serial prog. enabled"));
-    EXPECT_EQ(window.ToolButton4->toolTip(), QStringLiteral("Read chip (F5)"));
+    EXPECT_EQ(window.menu.Ficheros1->title(), QStringLiteral("&Program"));
+    EXPECT_EQ(window.avrPage.btnProgFlash->text(), QStringLiteral("Program flash..."));
+    EXPECT_EQ(window.avrPage.btnFLashVerif->toolTip(),
+              QStringLiteral("Compares the contents of a file with the flash..."));
+    EXPECT_EQ(window.avrPage.cbSPIEN->text(), QStringLiteral("Serial prog. enabled"));
+    EXPECT_EQ(window.eepromPage.ToolButton4->toolTip(), QStringLiteral("Read chip (F5)"));
     EXPECT_EQ(rig.forms->formProgreso->btnCancelar->text(), QStringLiteral("Cancel..."));
 
     // A constant text of a command, shown through the window's shell.
-    QTest::mouseClick(window.ToolButton4, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton4, Qt::LeftButton);
     ASSERT_EQ(rig.runner.boxes.size(), 1u);
     EXPECT_EQ(rig.runner.boxes[0].caption, QStringLiteral("ERROR"));
     EXPECT_TRUE(rig.runner.boxes[0].text.startsWith(QStringLiteral("No acknowledge from the chip!!!\n")) ||
                 rig.runner.boxes[0].text.startsWith(QStringLiteral("The SDA line is held low!!!\n")))
         << rig.runner.boxes[0].text.toStdString();
     // The status line, numbers written the English way.
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Read chip: .* in \\d+\\.\\d s$")).match(window.lbEstado->text()).hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^Read chip: .* in \\d+\\.\\d s$")).match(window.lbEstado->text()).hasMatch())
         << window.lbEstado->text().toStdString();
 
     // The shared open dialog, cancelled.
-    QTest::mouseClick(window.ToolButton1, Qt::LeftButton);
+    QTest::mouseClick(window.eepromPage.ToolButton1, Qt::LeftButton);
     ASSERT_EQ(rig.runner.fileDialogs.size(), 1u);
     EXPECT_EQ(rig.runner.fileDialogs[0].title, QStringLiteral("Open file"));
     EXPECT_EQ(rig.runner.fileDialogs[0].nameFilters.value(0), QStringLiteral("Intel HEX files (*.hex)"));

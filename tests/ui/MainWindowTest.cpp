@@ -108,44 +108,45 @@ TEST(MainWindow, MenuHoldsItsItemsWithTheDeveloperOnesHidden) {
         EXPECT_EQ(action->text(), item.caption) << item.name;
         EXPECT_EQ(action->isVisible(), item.visible) << item.name;
     }
-    EXPECT_TRUE(window.N2->isSeparator());
+    EXPECT_TRUE(window.menu.N2->isSeparator());
 }
 
 TEST(MainWindow, FuseControlsStartEmptyWithSerialProgrammingLockedOn) {
     test::WindowRig rig;
     TVentana& window = rig.Start();
-    EXPECT_EQ(window.cbXTAL->count(), 8);
-    EXPECT_EQ(window.cbXTAL->itemText(7), "Extrnal XTAL");
-    EXPECT_EQ(window.cbSUT->itemText(1), "4.1 ms");
-    EXPECT_EQ(window.cbBootSize->itemText(3), "128 w");
-    for (const QComboBox* list : {window.cbXTAL, window.cbSUT, window.cbBootSize}) EXPECT_EQ(list->currentIndex(), -1);
+    EXPECT_EQ(window.avrPage.cbXTAL->count(), 8);
+    EXPECT_EQ(window.avrPage.cbXTAL->itemText(7), "Extrnal XTAL");
+    EXPECT_EQ(window.avrPage.cbSUT->itemText(1), "4.1 ms");
+    EXPECT_EQ(window.avrPage.cbBootSize->itemText(3), "128 w");
+    for (const QComboBox* list : {window.avrPage.cbXTAL, window.avrPage.cbSUT, window.avrPage.cbBootSize})
+        EXPECT_EQ(list->currentIndex(), -1);
     for (const QCheckBox* check : window.findChildren<QCheckBox*>()) {
-        const bool spien = check == window.cbSPIEN;
+        const bool spien = check == window.avrPage.cbSPIEN;
         EXPECT_EQ(check->isChecked(), spien) << check->objectName().toStdString();
         EXPECT_EQ(check->isEnabled(), !spien) << check->objectName().toStdString();
     }
     EXPECT_EQ(window.findChildren<QCheckBox*>().size(), 8);
-    EXPECT_EQ(window.lbTipo->text(), "??");
+    EXPECT_EQ(window.avrPage.lbTipo->text(), "??");
 }
 
 TEST(MainWindow, EscClicksBlankTestOnTheAvrPageOnly) {
     test::WindowRig rig;
     TVentana& window = rig.Start();
-    QSignalSpy blank(window.btnTestBlank, &QPushButton::clicked);
-    QSignalSpy erase(window.btnBorrar, &QPushButton::clicked);
+    QSignalSpy blank(window.avrPage.btnTestBlank, &QPushButton::clicked);
+    QSignalSpy erase(window.avrPage.btnBorrar, &QPushButton::clicked);
 
-    QTest::keyClick(window.btnLeerFlash, Qt::Key_Escape);  // the key reaches the window from a button
+    QTest::keyClick(window.avrPage.btnLeerFlash, Qt::Key_Escape);  // the key reaches the window from a button
     EXPECT_EQ(blank.count(), 1);
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_EQ(blank.count(), 2);
 
-    window.btnTestBlank->setEnabled(false);  // the next cancel button takes it
+    window.avrPage.btnTestBlank->setEnabled(false);  // the next cancel button takes it
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_EQ(erase.count(), 1);
-    window.btnTestBlank->setEnabled(true);
+    window.avrPage.btnTestBlank->setEnabled(true);
 
-    window.PageControl1->setCurrentWidget(window.ts24CXXX);
-    QTest::keyClick(window.SG, Qt::Key_Escape);
+    window.PageControl1->setCurrentWidget(window.eepromPage.ts24CXXX);
+    QTest::keyClick(window.eepromPage.SG, Qt::Key_Escape);
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_EQ(blank.count(), 2);
     EXPECT_EQ(erase.count(), 1);
@@ -155,7 +156,7 @@ TEST(MainWindow, CheckearVelcorRunsTheBoardCheckThroughTheWindowShell) {
     test::WindowRig rig;
     rig.port.status = 0x7F;  // the SDA return reads high whatever is driven
     TVentana& window = rig.Start();
-    window.Checkearvelcor1->trigger();
+    window.menu.Checkearvelcor1->trigger();
     ASSERT_EQ(rig.runner.boxes.size(), 1u);
     EXPECT_EQ(rig.runner.boxes[0].caption, "ERROR");
     EXPECT_EQ(rig.runner.boxes[0].text, "El Velcor NO responde correctamente!!!");

@@ -135,9 +135,9 @@ TEST(QtShell, DrivesTheProgressDialogAndTheAvrGauges) {
 
     shell.SetGauge(shell::Gauge::Flash, 30);
     shell.SetGauge(shell::Gauge::Eeprom, 130);
-    EXPECT_EQ(window.prFlash->Progress(), 30);
-    EXPECT_EQ(window.prEEPInt->Progress(), 100);
-    EXPECT_EQ(window.prFlash->ForeColor(), QColor(Qt::red));
+    EXPECT_EQ(window.avrPage.prFlash->Progress(), 30);
+    EXPECT_EQ(window.avrPage.prEEPInt->Progress(), 100);
+    EXPECT_EQ(window.avrPage.prFlash->ForeColor(), QColor(Qt::red));
 }
 
 // What the progress dialog's label and gauge showed each time they were painted.

@@ -144,14 +144,14 @@ int main(int argc, char** argv) {
     bool allSaved = true;
 
     // The AVR page after the user identified the device, read its fuses and ran the blank test.
-    window.btnTipo->click();
-    window.btnLeerFuses->click();
-    window.btnTestBlank->click();
+    window.avrPage.btnTipo->click();
+    window.avrPage.btnLeerFuses->click();
+    window.avrPage.btnTestBlank->click();
     QApplication::processEvents();
     allSaved &= Save(window.grab(), out, "main-avr.png");
 
     // The 24CXXX page: a read of the whole chip, pictured once mid-way under its progress dialog.
-    window.PageControl1->setCurrentWidget(window.ts24CXXX);
+    window.PageControl1->setCurrentWidget(window.eepromPage.ts24CXXX);
     QApplication::processEvents();
     ui::TformProgreso& progress = *forms.formProgreso;
     bool progressTaken = false;
@@ -163,7 +163,7 @@ int main(int argc, char** argv) {
         allSaved &= Save(progress.grab(), out, "dialog-progress.png");
     });
     watcher.start(0);
-    window.ToolButton4->click();
+    window.eepromPage.ToolButton4->click();
     watcher.stop();
     allSaved &= progressTaken;
     QApplication::processEvents();
@@ -178,8 +178,8 @@ int main(int argc, char** argv) {
     const QString changedFile = temp.filePath(QStringLiteral("datos-modificados.bin"));
     WriteFile(changedFile, changed);
     runner.files.push_back(changedFile);
-    window.ToolButton1->click();
-    window.ToolButton9->click();
+    window.eepromPage.ToolButton1->click();
+    window.eepromPage.ToolButton9->click();
     (void)QTest::qWaitForWindowExposed(window.formDiferencias);
     QApplication::processEvents();
     allSaved &= Save(window.screen()->grabWindow(0), out, "main-differences.png");
@@ -188,15 +188,15 @@ int main(int argc, char** argv) {
 
     // The same image edited: a few bytes typed in hex and as text, and a range filled; the
     // edited bytes stand out until the image is saved or programmed.
-    auto* grid = static_cast<const ui::HexGridModel*>(window.SG->model());
-    window.SG->setFocus();
-    window.SG->setCurrentIndex(grid->CellOf(0x48, false));
-    QTest::keyClicks(window.SG, "DEADBEEF");
-    window.SG->setCurrentIndex(grid->CellOf(0x58, true));
-    QTest::keyClicks(window.SG, "Editado!");
+    auto* grid = static_cast<const ui::HexGridModel*>(window.eepromPage.SG->model());
+    window.eepromPage.SG->setFocus();
+    window.eepromPage.SG->setCurrentIndex(grid->CellOf(0x48, false));
+    QTest::keyClicks(window.eepromPage.SG, "DEADBEEF");
+    window.eepromPage.SG->setCurrentIndex(grid->CellOf(0x58, true));
+    QTest::keyClicks(window.eepromPage.SG, "Editado!");
     window.History().Fill(0x70, 0x87, 0x00);
-    window.SG->setCurrentIndex(grid->CellOf(0x95, false));
-    QTest::keyClick(window.SG, Qt::Key_A);  // a byte half typed: its first digit
+    window.eepromPage.SG->setCurrentIndex(grid->CellOf(0x95, false));
+    QTest::keyClick(window.eepromPage.SG, Qt::Key_A);  // a byte half typed: its first digit
     QApplication::processEvents();
     allSaved &= Save(window.grab(), out, "main-24cxx-edit.png");
 

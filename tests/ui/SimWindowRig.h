@@ -110,18 +110,22 @@ public:
     // the menu bar. CommandControls() names them all, EnabledCommandControls() those enabled now.
     QStringList CommandControls(bool enabledOnly = false) {
         ui::TVentana& w = Window();
+        const ui::AvrPage& avrPage = w.avrPage;
+        const ui::EepromPage& eepromPage = w.eepromPage;
         const std::vector<std::pair<QString, const QWidget*>> controls = {
-            {"btnTipo", w.btnTipo},       {"btnBorrar", w.btnBorrar},         {"btnProgFlash", w.btnProgFlash},
-            {"BitBtn1", w.BitBtn1},       {"BitBtn2", w.BitBtn2},             {"btnTestBlank", w.btnTestBlank},
-            {"btnLeerFlash", w.btnLeerFlash}, {"btnLeerEEPInt", w.btnLeerEEPInt}, {"btnFLashVerif", w.btnFLashVerif},
-            {"btnEEPInt", w.btnEEPInt},   {"btnLeerFuses", w.btnLeerFuses},   {"btnGrabarFuses", w.btnGrabarFuses},
-            {"ToolButton1", w.ToolButton1}, {"ToolButton2", w.ToolButton2}, {"ToolButton4", w.ToolButton4},
-            {"ToolButton5", w.ToolButton5}, {"ToolButton9", w.ToolButton9}, {"ToolButton11", w.ToolButton11},
-            {"cbBODEN", w.cbBODEN},       {"cbBODLev", w.cbBODLev},           {"cbS8515", w.cbS8515},
-            {"cbWDTON", w.cbWDTON},       {"cbCKOPT", w.cbCKOPT},             {"cbEESAVE", w.cbEESAVE},
-            {"cbBOOTRST", w.cbBOOTRST},   {"cbChip", w.cbChip},               {"cbXTAL", w.cbXTAL},
-            {"cbSUT", w.cbSUT},           {"cbBootSize", w.cbBootSize},       {"tabs", w.PageControl1->tabBar()},
-            {"SG", w.SG},                 {"menu", w.menuBar()}};
+            {"btnTipo", avrPage.btnTipo}, {"btnBorrar", avrPage.btnBorrar}, {"btnProgFlash", avrPage.btnProgFlash},
+            {"BitBtn1", avrPage.BitBtn1}, {"BitBtn2", avrPage.BitBtn2}, {"btnTestBlank", avrPage.btnTestBlank},
+            {"btnLeerFlash", avrPage.btnLeerFlash}, {"btnLeerEEPInt", avrPage.btnLeerEEPInt},
+            {"btnFLashVerif", avrPage.btnFLashVerif}, {"btnEEPInt", avrPage.btnEEPInt},
+            {"btnLeerFuses", avrPage.btnLeerFuses}, {"btnGrabarFuses", avrPage.btnGrabarFuses},
+            {"ToolButton1", eepromPage.ToolButton1}, {"ToolButton2", eepromPage.ToolButton2},
+            {"ToolButton4", eepromPage.ToolButton4}, {"ToolButton5", eepromPage.ToolButton5},
+            {"ToolButton9", eepromPage.ToolButton9}, {"ToolButton11", eepromPage.ToolButton11},
+            {"cbBODEN", avrPage.cbBODEN}, {"cbBODLev", avrPage.cbBODLev}, {"cbS8515", avrPage.cbS8515},
+            {"cbWDTON", avrPage.cbWDTON}, {"cbCKOPT", avrPage.cbCKOPT}, {"cbEESAVE", avrPage.cbEESAVE},
+            {"cbBOOTRST", avrPage.cbBOOTRST}, {"cbChip", eepromPage.cbChip}, {"cbXTAL", avrPage.cbXTAL},
+            {"cbSUT", avrPage.cbSUT}, {"cbBootSize", avrPage.cbBootSize}, {"tabs", w.PageControl1->tabBar()},
+            {"SG", eepromPage.SG}, {"menu", w.menuBar()}};
         QStringList names;
         for (const auto& [name, control] : controls)
             if (!enabledOnly || control->isEnabled()) names << name;

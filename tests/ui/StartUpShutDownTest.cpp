@@ -143,13 +143,13 @@ TEST(ShutDown, DelayFactorIsSavedAsTheTimingLeftIt) {
 TEST(StartUp, SelectsThe24C128AndSizesImageAndGrid) {
     test::WindowRig rig;
     TVentana& window = rig.Start();
-    EXPECT_EQ(window.cbChip->currentText(), "24C128 -16 kb");
+    EXPECT_EQ(window.eepromPage.cbChip->currentText(), "24C128 -16 kb");
     EXPECT_EQ(window.Workspace().ChipSize, 16384);
-    EXPECT_EQ(window.SG->model()->rowCount(), 2048);
+    EXPECT_EQ(window.eepromPage.SG->model()->rowCount(), 2048);
     const auto& image = window.Workspace().MemoryImage;
     EXPECT_EQ(std::count(image.begin(), image.begin() + 16384, 0xFF), 16384);
     EXPECT_EQ(image[16384], 0x00);  // the slack above the chip is left alone
-    EXPECT_EQ(window.PageControl1->currentWidget(), window.TabSheet2);
+    EXPECT_EQ(window.PageControl1->currentWidget(), window.avrPage.TabSheet2);
 }
 
 TEST(StartUp, BoardThatCouldNotBeOpenedIsReportedOnceTheLoopRuns) {
@@ -187,7 +187,7 @@ bool LoopEndsAfter(const std::function<void()>& act) {
 
 TEST(ShutDown, SalirTheCloseBoxAndTerminationSignalsAllSwitchOffAndSave) {
     const std::vector<std::pair<const char*, std::function<void(TVentana&)>>> ways = {
-        {"&Salir", [](TVentana& w) { w.Salir1->trigger(); }},
+        {"&Salir", [](TVentana& w) { w.menu.Salir1->trigger(); }},
         {"close box", [](TVentana& w) { w.close(); }},
         {"SIGTERM", [](TVentana&) { std::raise(SIGTERM); }},
         {"SIGINT", [](TVentana&) { std::raise(SIGINT); }},

@@ -35,7 +35,7 @@ TEST(WindowDialogsFlow, AboutBoxOpenedBeforeItsTimerClosesItselfAndAfterItWaitsF
     TVentana& window = rig.Start({}, 0ms);
     TAboutBox& about = *rig.forms->AboutBox;
     ASSERT_FALSE(about.OKButton->isVisibleTo(&about));
-    window.ToolButton11->click();  // nothing acts inside: only the box's own timer can end it
+    window.eepromPage.ToolButton11->click();  // nothing acts inside: only the box's own timer can end it
     ASSERT_EQ(rig.runner.ownDialogs, (std::vector<QString>{"tarpel::ui::TAboutBox"}));
     EXPECT_EQ(rig.runner.results.back(), QDialog::Rejected);
     EXPECT_FALSE(about.isVisible());
@@ -48,11 +48,11 @@ TEST(WindowDialogsFlow, AboutBoxOpenedBeforeItsTimerClosesItselfAndAfterItWaitsF
         int result;
     };
     const Way ways[] = {
-        {"menu, Vale !", [&] { window.Acercade1->trigger(); }, [](TAboutBox& b) { b.OKButton->click(); },
+        {"menu, Vale !", [&] { window.menu.Acercade1->trigger(); }, [](TAboutBox& b) { b.OKButton->click(); },
          QDialog::Accepted},
-        {"toolbar, Enter", [&] { window.ToolButton11->click(); },
+        {"toolbar, Enter", [&] { window.eepromPage.ToolButton11->click(); },
          [](TAboutBox& b) { QTest::keyClick(&b, Qt::Key_Return); }, QDialog::Accepted},
-        {"menu, close box", [&] { window.Acercade1->trigger(); }, [](TAboutBox& b) { b.close(); },
+        {"menu, close box", [&] { window.menu.Acercade1->trigger(); }, [](TAboutBox& b) { b.close(); },
          QDialog::Rejected},
     };
     for (const Way& way : ways) {
@@ -110,7 +110,7 @@ TEST(WindowDialogsFlow, ConfiguracionHandsTheFactorToTheSliderAndTakesTheSliderB
             text = config.lbTB->text();
             c.act(config);
         };
-        window.Configuracion2->trigger();
+        window.menu.Configuracion2->trigger();
         ASSERT_EQ(rig.runner.ownDialogs, (std::vector<QString>{"tarpel::ui::TformConfig"})) << c.name;
         EXPECT_TRUE(visible) << c.name;
         EXPECT_EQ(position, c.shown) << c.name;
@@ -130,7 +130,7 @@ TEST(WindowDialogsFlow, HiddenManualTestDrivesTheBoardAndEveryCloseSwitchesItOff
     for (const auto& [name, closeIt] : closings) {
         test::SimWindowRig rig;
         TVentana& window = rig.Start();
-        ASSERT_FALSE(window.Comprobacionmanual1->isVisible());
+        ASSERT_FALSE(window.menu.Comprobacionmanual1->isVisible());
         std::uint8_t driven = 0xFF;
         QStringList enabledWhileOpen;
         rig.runner.whileOpen = [&](QDialog& dialog) {
@@ -143,7 +143,7 @@ TEST(WindowDialogsFlow, HiddenManualTestDrivesTheBoardAndEveryCloseSwitchesItOff
             driven = rig.BoardByte();
             closeIt(manual);
         };
-        window.Comprobacionmanual1->trigger();
+        window.menu.Comprobacionmanual1->trigger();
         ASSERT_EQ(rig.runner.ownDialogs, (std::vector<QString>{"tarpel::ui::TformManual"})) << name;
         EXPECT_EQ(driven, 0x57) << name;
         // The dialog drives the lines itself: no command may start meanwhile.
@@ -158,26 +158,26 @@ TEST(WindowDialogsFlow, HiddenManualTestDrivesTheBoardAndEveryCloseSwitchesItOff
 TEST(WindowDialogsFlow, SalirSwitchesTheBoardOffAndStoresFactorAndLastFiles) {
     test::SimWindowRig rig;
     TVentana& window = rig.Start();
-    rig.ClickTab(window.ts24CXXX);
-    window.cbChip->setCurrentIndex(0);  // the 24C04 in the socket
+    rig.ClickTab(window.eepromPage.ts24CXXX);
+    window.eepromPage.cbChip->setCurrentIndex(0);  // the 24C04 in the socket
     const QString opened = QString::fromStdString(rig.folder.Write("image.bin", std::vector<std::uint8_t>(512, 0x5A)));
     const QString saved = QString::fromStdString(rig.folder.Path("copy.hex"));
     rig.runner.recorder.fileAnswers = {opened, saved};
-    window.ToolButton1->click();
-    window.ToolButton2->click();
+    window.eepromPage.ToolButton1->click();
+    window.eepromPage.ToolButton2->click();
     ASSERT_EQ(rig.runner.recorder.fileDialogs.size(), 2u);
     EXPECT_EQ(rig.folder.ReadText("copy.hex").substr(0, 13), ":100000005A5A");
-    window.ToolButton5->click();  // program it, so the board has been driven before the exit
+    window.eepromPage.ToolButton5->click();  // program it, so the board has been driven before the exit
     ASSERT_TRUE(rig.Boxes().empty());
     rig.runner.whileOpen = [](QDialog& dialog) {
         auto& config = dynamic_cast<TformConfig&>(dialog);
         config.tb->setValue(4);
         config.BitBtn1->click();
     };
-    window.Configuracion2->trigger();
+    window.menu.Configuracion2->trigger();
     const std::size_t writesBeforeExit = rig.port->dataWrites;
 
-    EXPECT_TRUE(test::SimWindowRig::LoopEndsAfter([&] { window.Salir1->trigger(); }));
+    EXPECT_TRUE(test::SimWindowRig::LoopEndsAfter([&] { window.menu.Salir1->trigger(); }));
     rig.Stop();
     EXPECT_EQ(rig.port->dataWrites, writesBeforeExit + 1);
     EXPECT_EQ(rig.port->last, 0x00);
@@ -193,9 +193,9 @@ TEST(WindowDialogsFlow, ModoRapidoComesFromItsSettingAndWritesTheChipInItsOwnPag
     test::SimWindowRig rig;
     rig.settings.WriteString("RAPIDO", "SI");
     TVentana& window = rig.Start(test::SimSockets::WithEeprom("24C128"));
-    rig.ClickTab(window.ts24CXXX);
-    ASSERT_EQ(window.cbChip->currentIndex(), 5);  // the 24C128 in the socket
-    window.ToolButton5->click();
+    rig.ClickTab(window.eepromPage.ts24CXXX);
+    ASSERT_EQ(window.eepromPage.cbChip->currentIndex(), 5);  // the 24C128 in the socket
+    window.eepromPage.ToolButton5->click();
     ASSERT_TRUE(rig.Boxes().empty());
     EXPECT_EQ(rig.Eeprom().WriteCycles(), 16384u / 64) << "whole pages of the chip's 64-byte buffer";
     EXPECT_TRUE(rig.Eeprom().Violations().Empty());
@@ -207,9 +207,9 @@ TEST(WindowDialogsFlow, ModoRapidoComesFromItsSettingAndWritesTheChipInItsOwnPag
         config.cbRapido->setChecked(false);
         config.BitBtn1->click();
     };
-    window.Configuracion2->trigger();
+    window.menu.Configuracion2->trigger();
     EXPECT_TRUE(shownChecked);
-    window.ToolButton5->click();
+    window.eepromPage.ToolButton5->click();
     EXPECT_EQ(rig.Eeprom().WriteCycles(), 16384u / 64 + 16384u / 32) << "the standard timing's 32-byte pages";
     EXPECT_EQ(rig.Stored("RAPIDO"), "SI") << "nothing is stored before exit";
     rig.Stop();
@@ -229,7 +229,7 @@ TEST(WindowDialogsFlow, TerminationSignalDuringTheManualTestClosesItAndEndsThePr
         driven = rig.BoardByte();
         std::raise(SIGTERM);  // the dialog is left open: only the signal can end it
     };
-    EXPECT_TRUE(test::SimWindowRig::LoopEndsAfter([&] { window.Comprobacionmanual1->trigger(); }));
+    EXPECT_TRUE(test::SimWindowRig::LoopEndsAfter([&] { window.menu.Comprobacionmanual1->trigger(); }));
     EXPECT_EQ(driven, 0x07);
     EXPECT_FALSE(rig.forms->formManual->isVisible());
     EXPECT_EQ(rig.BoardByte(), 0x00);  // closing the dialog switched the lines off

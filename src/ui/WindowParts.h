@@ -1,0 +1,17 @@
+#pragma once
+// Small builders that more than one part of the main window uses: a named panel, and a UTF-8
+// text of the lower layers (chip names, fuse captions) as the QString a widget takes. The
+// pages themselves are built in TVentanaAvrPage.cpp and TVentanaEepromPage.cpp.
+#include <QFrame>
+#include <QString>
+
+#include <string_view>
+
+namespace tarpel::ui {
+
+// A frameless panel, or a sunken one ("lowered") where a page sets a group of controls apart.
+QFrame* MakePanel(const QString& name, QWidget* parent, bool lowered);
+
+QString FromUtf8(std::string_view text);
+
+}  // namespace tarpel::ui
