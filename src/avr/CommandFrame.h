@@ -10,6 +10,7 @@
 #include "avr/DeviceKind.h"
 #include "avr/DeviceTable.h"
 #include "link/AvrLink.h"
+#include "link/BitTiming.h"
 #include "link/BoardLines.h"
 #include "port/Clock.h"
 #include "shell/CommandOutcome.h"
@@ -36,8 +37,9 @@ enum class Identification {
 
 class CommandFrame {
 public:
-    CommandFrame(link::BoardLines& lines, port::Clock& clock, shell::Shell& shell, AvrView& view)
-        : link_(lines, clock), clock_(clock), shell_(shell), view_(view) {}
+    // The link runs on the timing's clock and fast-timing choice, the ones the 24Cxx side has.
+    CommandFrame(link::BoardLines& lines, link::BitTiming& timing, shell::Shell& shell, AvrView& view)
+        : link_(lines, timing), clock_(timing.clock()), shell_(shell), view_(view) {}
 
     CommandFrame(const CommandFrame&) = delete;
     CommandFrame& operator=(const CommandFrame&) = delete;

@@ -175,12 +175,12 @@ bool AvrLink::TryProgrammingEnable() {
 bool AvrLink::EnterProgrammingMode() {
     for (int cycle = 0; cycle < PowerCycles; ++cycle) {
         lines_.WriteIspLines(false, false, false, false, false);
-        clock_.Sleep(FastTiming ? FastPowerOffMs : PowerOffMs);
+        clock_.Sleep(FastTiming() ? FastPowerOffMs : PowerOffMs);
         // Power up with RESET and SCK low and the clock running: the datasheets' entry into
         // serial programming. RESET stays low from here until the command switches off.
         lines_.WriteIspLines(true, false, false, false, false);
         PowerUpClock();
-        clock_.Sleep(FastTiming ? FastPowerOnSettleMs : PowerOnSettleMs);
+        clock_.Sleep(FastTiming() ? FastPowerOnSettleMs : PowerOnSettleMs);
         for (int attempt = 0; attempt < EnableAttemptsPerPowerCycle; ++attempt) {
             if (TryProgrammingEnable()) return true;
             // Out of step, the device does not echo; a positive SCK pulse shifts its bit frame
@@ -196,10 +196,10 @@ bool AvrLink::EnterProgrammingMode() {
 
 void AvrLink::PowerUpClock() {
     std::int64_t frequency = 0;
-    const bool timed = FastTiming && clock_.QueryPerformanceFrequency(frequency) && frequency > 0;
+    const bool timed = FastTiming() && clock_.QueryPerformanceFrequency(frequency) && frequency > 0;
     const std::int64_t start = timed ? clock_.QueryPerformanceCounter() : 0;
     ClockXtal(PowerUpClocks);
-    if (!FastTiming) return;
+    if (!FastTiming()) return;
     // Without a counter the port's speed is unknown: the standard phases, long on any port.
     fastPhaseClocks_ = StandardPhaseClocks;
     if (!timed) return;
@@ -278,7 +278,7 @@ void AvrLink::WriteFlashByte(int address, std::uint8_t value) {
 void AvrLink::LoadPageByte(int offset, std::uint8_t value) {
     const std::uint8_t opcode = (offset % 2 == 0) ? 0x40 : 0x48;
     SendWrite({opcode, 0x00, Low(offset / 2), value}, NoClocking);
-    ClockXtal(FastTiming ? FastClocksAfterPageLoad : ClocksAfterPageLoad);
+    ClockXtal(FastTiming() ? FastClocksAfterPageLoad : ClocksAfterPageLoad);
 }
 
 void AvrLink::WriteFlashPage(int page) {

@@ -131,7 +131,7 @@ TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
       timing_(dependencies.clock),
       shell_(this, dependencies.modalRunner, OD, SD),
       eepromFrame_(workspace_, lines_, timing_, shell_),
-      avrFrame_(lines_, clock_, shell_, *this) {
+      avrFrame_(lines_, timing_, shell_, *this) {
     setObjectName(QStringLiteral("Ventana"));
     setWindowTitle(MainWindowCaption);
     // Arial where it exists; else a face of the same width, so that the captions fit the
@@ -559,10 +559,7 @@ void TVentana::ReadFastTiming() {
     SetFastTiming(settings_.ReadString(QStringLiteral("RAPIDO"), QStringLiteral("NO")) == QStringLiteral("SI"));
 }
 
-void TVentana::SetFastTiming(bool fast) {
-    timing_.FastTiming = fast;
-    avrFrame_.Link().FastTiming = fast;
-}
+void TVentana::SetFastTiming(bool fast) { timing_.FastTiming = fast; }
 
 void TVentana::FormDestroy() {
     if (destroyed_) return;

@@ -233,7 +233,7 @@ private:
     void BuildStatusBar();
     void LayOutGrid();
     void FormCreate();
-    // The "RAPIDO" setting ("SI" or "NO"), and the fast timing handed to both chip sides.
+    // The "RAPIDO" setting ("SI" or "NO"), and the fast timing of timing_, which both chip sides read.
     void ReadFastTiming();
     void SetFastTiming(bool fast);
     void ReportBoardError();

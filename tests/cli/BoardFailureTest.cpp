@@ -161,7 +161,8 @@ TEST(BoardFailure, ACommandStopsAtItsNextByteOrPageOnceThePortFails) {
         cli::ConsoleShell shell(err, false);
         shell.WatchPort(port);
         NoView view;
-        avr::CommandFrame frame(lines, *board.clock, shell, view);
+        link::BitTiming timing(*board.clock);
+        avr::CommandFrame frame(lines, timing, shell, view);
 
         const auto outcome = c.program
                                  ? avr::ProgramFlashFrom(frame, folder.Write("in.bin", Pattern(8192)))
