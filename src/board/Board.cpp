@@ -40,13 +40,6 @@ bool SameText(std::string_view a, std::string_view b) {
     });
 }
 
-// The simulation's own datasheet table, not the program's chip list.
-const sim::Eeprom24CxxModel* FindChip(std::string_view name) {
-    for (const auto& model : sim::Eeprom24CxxModels)
-        if (SameText(model.name, name)) return &model;
-    return nullptr;
-}
-
 std::string ChosenBoard(const BoardOptions& options) {
     if (!options.board.empty()) return options.board;
     std::error_code error;
@@ -68,7 +61,8 @@ Opened OpenSimulation(const BoardOptions& options, Board& board) {
     if (!board.error.empty()) return {};
     std::unique_ptr<sim::EepromSocketChip> eeprom;
     if (!SameText(options.simEeprom, "none")) {
-        auto chip = std::make_unique<sim::Virtual24Cxx>(*FindChip(options.simEeprom), store, faults.pageRefusals);
+        const sim::Eeprom24CxxModel& model = *sim::FindEeprom24CxxModel(options.simEeprom);
+        auto chip = std::make_unique<sim::Virtual24Cxx>(model, store, faults.pageRefusals);
         if (options.simEepromWriteMs)
             chip->writeCycleNs = static_cast<std::uint64_t>(std::llround(*options.simEepromWriteMs * 1e6));
         eeprom = std::move(chip);
@@ -170,7 +164,8 @@ std::string ValidateBoardOptions(const BoardOptions& options) {
         !IsFtdi(kind) && !(kind.starts_with("ppdev:") && kind.size() > std::string_view("ppdev:").size()))
         return Tr("Placa desconocida: ") + kind +
                Tr(" (use sim, sim:ft232r, sim:ft232h, ppdev, ppdev:/dev/parportN, direct, ftdi o ftdi:SERIE)");
-    if (!SameText(options.simEeprom, "none") && !FindChip(options.simEeprom)) {
+    // The simulation's own datasheet table, not the program's chip list.
+    if (!SameText(options.simEeprom, "none") && !sim::FindEeprom24CxxModel(options.simEeprom)) {
         std::string names;
         for (const auto& model : sim::Eeprom24CxxModels) names += std::string(model.name) + ", ";
         names.resize(names.size() - 2);

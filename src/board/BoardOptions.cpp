@@ -2,10 +2,10 @@
 
 #include <charconv>
 
-#include "eeprom/ChipCatalogue.h"
 #include "shell/Translate.h"
 #include "sim/AvrDeviceModel.h"
 #include "sim/ChipStore.h"
+#include "sim/Eeprom24CxxModel.h"
 #include "sim/SimFaults.h"
 
 namespace tarpel::board {
@@ -51,7 +51,7 @@ std::vector<CommandLineOption> BoardCommandLineOptions(BoardOptions& options) {
                                     sim::ChipStore::DefaultFolder() + ")"},
                                options.simDir));
     table.push_back(TextOption({"sim-eeprom", "CHIP",
-                                Tr("chip del zocalo 24Cxx simulado: ") + NamesOrNone(eeprom::ChipCatalogue) +
+                                Tr("chip del zocalo 24Cxx simulado: ") + NamesOrNone(sim::Eeprom24CxxModels) +
                                     Tr(" (por defecto ") + defaults.simEeprom + ")"},
                                options.simEeprom));
     table.push_back({{"sim-eeprom-write-ms", "MS",

@@ -529,10 +529,7 @@ void TVentana::LayOutGrid() {
 void TVentana::FormCreate() {
     // The chip last chosen, by its name; the default chip when none or an unknown one is stored.
     const QString chip = settings_.ReadString(QStringLiteral("CHIP"), QString());
-    int chipIndex = eeprom::DefaultChipIndex;
-    for (std::size_t i = 0; i < eeprom::ChipCatalogue.size(); ++i)
-        if (FromUtf8(eeprom::ChipCatalogue[i].name) == chip) chipIndex = static_cast<int>(i);
-    cbChip->setCurrentIndex(chipIndex);
+    cbChip->setCurrentIndex(eeprom::ChipIndexOf(chip.toStdString()).value_or(eeprom::DefaultChipIndex));
     cbChipChange();
 
     OD.InitialDir = settings_.ReadString(QStringLiteral("OPEN_DIR"), QStringLiteral("."));
