@@ -14,6 +14,7 @@
 #include "link/BoardLines.h"
 #include "port/Clock.h"
 #include "shell/CommandOutcome.h"
+#include "shell/ReentryGuard.h"
 #include "shell/Shell.h"
 #include "shell/Translate.h"
 
@@ -69,22 +70,8 @@ public:
     [[nodiscard]] bool ShowProgress(shell::Gauge gauge, int done, int total);
 
     // Marks a command as running. A command started while another one runs (from inside the
-    // other's message processing) gets an empty scope and must return at once, touching nothing.
-    class Scope {
-    public:
-        explicit Scope(bool& running) : running_(running), entered_(!running) { running_ = true; }
-        ~Scope() {
-            if (entered_) running_ = false;
-        }
-        Scope(const Scope&) = delete;
-        Scope& operator=(const Scope&) = delete;
-        explicit operator bool() const { return entered_; }
-
-    private:
-        bool& running_;
-        bool entered_;
-    };
-    Scope Begin() { return Scope(running_); }
+    // other's message processing) gets an empty guard and must return at once, touching nothing.
+    shell::ReentryGuard Begin() { return shell::ReentryGuard(running_); }
     bool Running() const { return running_; }
 
     link::AvrLink& Link() { return link_; }
