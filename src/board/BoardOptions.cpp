@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "board/Board.h"
 #include "shell/Translate.h"
 #include "sim/AvrDeviceModel.h"
 #include "sim/ChipStore.h"
@@ -35,11 +36,12 @@ std::vector<CommandLineOption> BoardCommandLineOptions(BoardOptions& options) {
     const BoardOptions defaults;
     std::vector<CommandLineOption> table;
     table.push_back(TextOption({"board", Tr("PLACA"),
-                                Tr("sim | sim:ft232r | sim:ft232h | ppdev[:/dev/parportN] | direct | ftdi[:SERIE]. "
-                                   "ftdi: un adaptador USB FTDI en bit-bang (el primero que se encuentre, o el de ese "
-                                   "numero de serie); sim:ft232r y sim:ft232h: la placa simulada tras un adaptador "
-                                   "simulado. Sin ella: ppdev en /dev/parport0 si existe, si no la placa simulada. Un "
-                                   "puerto real que no se puede abrir es un error, nunca se pasa a la simulacion.")},
+                                BoardKindsHelp() + ". " +
+                                    Tr("ftdi: un adaptador USB FTDI en bit-bang (el primero que se encuentre, o el de "
+                                       "ese numero de serie); sim:ft232r y sim:ft232h: la placa simulada tras un "
+                                       "adaptador simulado. Sin ella: ppdev en /dev/parport0 si existe, si no la placa "
+                                       "simulada. Un puerto real que no se puede abrir es un error, nunca se pasa a la "
+                                       "simulacion.")},
                                options.board));
     table.push_back(TextOption({"trace", Tr("FICHERO"),
                                 Tr("registra cada escritura y lectura del puerto en un fichero VCD con marcas de "
