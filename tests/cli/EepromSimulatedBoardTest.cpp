@@ -132,7 +132,7 @@ TEST(EepromOnSimulatedBoard, OneByteChipsNeedTheirOwnAddressing) {
             EXPECT_EQ(s.ChipMemory() == written, own) << index << own;
 
             std::fill(s.workspace.MemoryImage.begin(), s.workspace.MemoryImage.end(), std::uint8_t{0x00});
-            ASSERT_NE(master.EepromReadAll(s.workspace.MemoryImage, s.workspace.ChipSize, [](auto, auto) { return true; }, addressing),
+            ASSERT_NE(master.EepromReadAll(s.workspace.ChipImage(), [](auto, auto) { return true; }, addressing),
                       link::ReadAllResult::NotAcknowledged);
             EXPECT_EQ(s.Image() == s.ChipMemory(), own) << index << own;  // two address bytes shift the read by one
         }
