@@ -53,7 +53,8 @@ void ProgramWholeFlash(benchmark::State& state, const char* model) {
         link::BoardLines lines(*board.port);
         bench::QuietShell shell;
         QuietView view;
-        avr::CommandFrame frame(lines, *board.clock, shell, view);
+        link::BitTiming timing(*board.clock);
+        avr::CommandFrame frame(lines, timing, shell, view);
         const std::uint64_t startNs = board.simulation->Time().NowNs();
         state.ResumeTiming();
 

@@ -148,14 +148,16 @@ void BM_Program24C512(benchmark::State& state) {
 
 // An ATmega8515 behind the AVR command frame, with an 8 KiB image file in the run's folder.
 struct Atmega8515 {
-    explicit Atmega8515(bool fast, int port = 0) : simulation("none", "atmega8515", port) {
-        frame = std::make_unique<avr::CommandFrame>(*simulation.lines, *simulation.opened.clock, shell, view);
-        frame->Link().FastTiming = fast;
+    explicit Atmega8515(bool fast, int port = 0)
+        : simulation("none", "atmega8515", port), timing(*simulation.opened.clock) {
+        timing.FastTiming = fast;
+        frame = std::make_unique<avr::CommandFrame>(*simulation.lines, timing, shell, view);
         image = (std::filesystem::path(simulation.folder) / "image.bin").string();
         std::ofstream out(image, std::ios::binary);
         for (int a = 0; a < 8192; ++a) out.put(static_cast<char>((a * 37 + 11) & 0xFF));
     }
     Simulation simulation;
+    link::BitTiming timing;
     bench::QuietShell shell;
     QuietView view;
     std::unique_ptr<avr::CommandFrame> frame;

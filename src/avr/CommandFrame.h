@@ -10,9 +10,11 @@
 #include "avr/DeviceKind.h"
 #include "avr/DeviceTable.h"
 #include "link/AvrLink.h"
+#include "link/BitTiming.h"
 #include "link/BoardLines.h"
 #include "port/Clock.h"
 #include "shell/CommandOutcome.h"
+#include "shell/ReentryGuard.h"
 #include "shell/Shell.h"
 #include "shell/Translate.h"
 
@@ -37,8 +39,9 @@ enum class Identification {
 
 class CommandFrame {
 public:
-    CommandFrame(link::BoardLines& lines, port::Clock& clock, shell::Shell& shell, AvrView& view)
-        : link_(lines, clock), clock_(clock), shell_(shell), view_(view) {}
+    // The link runs on the timing's clock and fast-timing choice, the ones the 24Cxx side has.
+    CommandFrame(link::BoardLines& lines, link::BitTiming& timing, shell::Shell& shell, AvrView& view)
+        : link_(lines, timing), clock_(timing.clock()), shell_(shell), view_(view) {}
 
     CommandFrame(const CommandFrame&) = delete;
     CommandFrame& operator=(const CommandFrame&) = delete;
@@ -75,22 +78,8 @@ public:
     }
 
     // Marks a command as running. A command started while another one runs (from inside the
-    // other's message processing) gets an empty scope and must return at once, touching nothing.
-    class Scope {
-    public:
-        explicit Scope(bool& running) : running_(running), entered_(!running) { running_ = true; }
-        ~Scope() {
-            if (entered_) running_ = false;
-        }
-        Scope(const Scope&) = delete;
-        Scope& operator=(const Scope&) = delete;
-        explicit operator bool() const { return entered_; }
-
-    private:
-        bool& running_;
-        bool entered_;
-    };
-    Scope Begin() { return Scope(running_); }
+    // other's message processing) gets an empty guard and must return at once, touching nothing.
+    shell::ReentryGuard Begin() { return shell::ReentryGuard(running_); }
     bool Running() const { return running_; }
 
     link::AvrLink& Link() { return link_; }

@@ -59,7 +59,7 @@ CommandOutcome ProgramBytes(CommandFrame& frame, std::span<const std::uint8_t> i
                 // about half a millisecond on the port already.
                 for (int i = 0; i < ByteModeReadBacks && !written; ++i) {
                     written = link.ReadFlashByte(a) == v;
-                    if (!written && !link.FastTiming) frame.Clock().Sleep(1);
+                    if (!written && !link.FastTiming()) frame.Clock().Sleep(1);
                 }
             }
             if (!written) return WriteFailed(frame, ByteWriteFailed, a, false);

@@ -1,12 +1,15 @@
 #include "board/Board.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "port/InertPort.h"
 #include "port/DirectPort.h"
@@ -41,13 +44,6 @@ bool SameText(std::string_view a, std::string_view b) {
     });
 }
 
-// The simulation's own datasheet table, not the program's chip list.
-const sim::Eeprom24CxxModel* FindChip(std::string_view name) {
-    for (const auto& model : sim::Eeprom24CxxModels)
-        if (SameText(model.name, name)) return &model;
-    return nullptr;
-}
-
 std::string ChosenBoard(const BoardOptions& options) {
     if (!options.board.empty()) return options.board;
     std::error_code error;
@@ -69,7 +65,8 @@ Opened OpenSimulation(const BoardOptions& options, Board& board) {
     if (!board.error.empty()) return {};
     std::unique_ptr<sim::EepromSocketChip> eeprom;
     if (!SameText(options.simEeprom, "none")) {
-        auto chip = std::make_unique<sim::Virtual24Cxx>(*FindChip(options.simEeprom), store, faults.pageRefusals);
+        const sim::Eeprom24CxxModel& model = *sim::FindEeprom24CxxModel(options.simEeprom);
+        auto chip = std::make_unique<sim::Virtual24Cxx>(model, store, faults.pageRefusals);
         if (options.simEepromWriteMs)
             chip->writeCycleNs = static_cast<std::uint64_t>(std::llround(*options.simEepromWriteMs * 1e6));
         eeprom = std::move(chip);
@@ -90,6 +87,20 @@ Opened OpenSimulation(const BoardOptions& options, Board& board) {
             [raw] { return raw->PeekStatus(); }};
 }
 
+// The simulated board, whose AVR model the AVR socket's factory judges: one it refuses is a
+// usage error.
+Opened OpenSimulated(const std::string&, const BoardOptions& options, Board& board) {
+    board.description = Tr("Placa: simulada");
+    try {
+        return OpenSimulation(options, board);
+    } catch (const std::invalid_argument& error) {  // the AVR factory's verdict
+        board.error = error.what();
+        board.badOptions = true;
+        board.simulation = nullptr;
+        return {};
+    }
+}
+
 port::TracingPort::TimeSource SteadyTime() {
     const auto start = std::chrono::steady_clock::now();
     return [start] {
@@ -97,9 +108,6 @@ port::TracingPort::TimeSource SteadyTime() {
             std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count());
     };
 }
-
-bool IsSimulatedAdapter(std::string_view kind) { return kind == "sim:ft232r" || kind == "sim:ft232h"; }
-bool IsFtdi(std::string_view kind) { return kind == "ftdi" || (kind.starts_with("ftdi:") && kind.size() > 5); }
 
 // The FTDI port queues its writes: the clock sends them before every wait and time reading.
 void FlushBeforeWaits(Opened& opened, port::FtdiPort& port) {
@@ -109,8 +117,10 @@ void FlushBeforeWaits(Opened& opened, port::FtdiPort& port) {
 // The simulated board behind a simulated adapter, which counts the time of the pins itself.
 // The line trace sits between the two, so it records the pins when they change, not when the
 // port queues a change.
-Opened BehindSimulatedAdapter(const std::string& kind, const BoardOptions& options, Opened simulated,
-                              Board& board) {
+template <const sim::SimulatedAdapterModel& model>
+Opened OpenBehindAdapter(const std::string&, const BoardOptions& options, Board& board) {
+    Opened simulated = OpenSimulated({}, options, board);
+    if (!board.error.empty()) return simulated;
     sim::SimulatedBoard* raw = board.simulation;
     raw->accessTimeNs = 0;
     std::unique_ptr<port::Port> wired = std::move(simulated.port);
@@ -122,7 +132,6 @@ Opened BehindSimulatedAdapter(const std::string& kind, const BoardOptions& optio
         wired = std::move(tracing);
         if (!board.error.empty()) return {};
     }
-    const sim::SimulatedAdapterModel& model = kind == "sim:ft232r" ? sim::Ft232rModel : sim::Ft232hModel;
     auto adapter = std::make_unique<sim::SimulatedFtdiAdapter>(
         model, std::move(wired), [raw] { return raw->PeekStatus(); }, raw->Time(), &raw->Pacer());
     auto port = port::FtdiPort::Open(std::move(adapter), "", board.error);
@@ -134,11 +143,17 @@ Opened BehindSimulatedAdapter(const std::string& kind, const BoardOptions& optio
     return opened;
 }
 
-Opened OpenFtdi(const std::string& kind, Board& board) {
+// A real port's: the steady clock, and its time for the trace.
+Opened OnSteadyClock() {
     Opened opened;
     opened.clock = std::make_unique<port::SteadyClock>();
     opened.now = SteadyTime();
-    const std::string serial = kind == "ftdi" ? std::string() : kind.substr(std::string_view("ftdi:").size());
+    return opened;
+}
+
+// The adapter of that serial number, or the first one found.
+Opened OpenFtdi(const std::string& serial, const BoardOptions&, Board& board) {
+    Opened opened = OnSteadyClock();
     board.description = Tr("Placa: adaptador USB FTDI");
     auto port = port::FtdiPort::Open(std::make_unique<port::LibFtdiCalls>(), serial, board.error);
     if (!port) return opened;
@@ -148,32 +163,81 @@ Opened OpenFtdi(const std::string& kind, Board& board) {
     return opened;
 }
 
-Opened OpenHardware(const std::string& kind, Board& board) {
-    Opened opened;
-    opened.clock = std::make_unique<port::SteadyClock>();
-    opened.now = SteadyTime();
-    if (kind == "direct") {
-        board.description = Tr("Placa: puertos directos 0x378");
-        opened.port = port::DirectPort::Open(board.error);
-    } else {
-        const std::string device = kind == "ppdev" ? DefaultParport : kind.substr(std::string_view("ppdev:").size());
-        board.description = shell::Fill(Tr("Placa: %1"), {device});
-        opened.port = port::PpdevPort::Open(device, board.error);
-    }
+Opened OpenDirect(const std::string&, const BoardOptions&, Board& board) {
+    Opened opened = OnSteadyClock();
+    board.description = Tr("Placa: puertos directos 0x378");
+    opened.port = port::DirectPort::Open(board.error);
     return opened;
+}
+
+// That device, or the first parallel port.
+Opened OpenPpdev(const std::string& device, const BoardOptions&, Board& board) {
+    Opened opened = OnSteadyClock();
+    const std::string path = device.empty() ? DefaultParport : device;
+    board.description = shell::Fill(Tr("Placa: %1"), {path});
+    opened.port = port::PpdevPort::Open(path, board.error);
+    return opened;
+}
+
+// The boards --board names: "name", or "name:ARGUMENT" for a kind that takes one.
+struct BoardKind {
+    std::string_view name;
+    const char* argument;  // as the help names it; null for a kind that takes none
+    // Opens the board with what followed "name:", empty when nothing did.
+    Opened (*open)(const std::string& argument, const BoardOptions& options, Board& board);
+};
+
+constexpr std::array<BoardKind, 6> BoardKinds{{
+    {"sim", nullptr, OpenSimulated},
+    {"sim:ft232r", nullptr, OpenBehindAdapter<sim::Ft232rModel>},
+    {"sim:ft232h", nullptr, OpenBehindAdapter<sim::Ft232hModel>},
+    {"ppdev", "/dev/parportN", OpenPpdev},
+    {"direct", nullptr, OpenDirect},
+    {"ftdi", TrNoop("SERIE"), OpenFtdi},
+}};
+
+// The kind a --board value names, and what followed its "name:"; no kind when it names none.
+std::pair<const BoardKind*, std::string> FindBoardKind(std::string_view value) {
+    for (const BoardKind& kind : BoardKinds) {
+        if (value == kind.name) return {&kind, {}};
+        if (kind.argument && value.size() > kind.name.size() + 1 && value.starts_with(kind.name) &&
+            value[kind.name.size()] == ':')
+            return {&kind, std::string(value.substr(kind.name.size() + 1))};
+    }
+    return {nullptr, {}};
+}
+
+// Every form of value --board takes, for the error that names an unknown one:
+// "sim, sim:ft232r, ..., ftdi o ftdi:SERIE".
+std::string BoardValues() {
+    std::vector<std::string> values;
+    for (const BoardKind& kind : BoardKinds) {
+        values.emplace_back(kind.name);
+        if (kind.argument) values.push_back(std::string(kind.name) + ":" + Tr(kind.argument));
+    }
+    std::string text = values.front();
+    for (std::size_t i = 1; i < values.size(); ++i) text += (i + 1 == values.size() ? Tr(" o ") : ", ") + values[i];
+    return text;
 }
 
 }  // namespace
 
+std::string BoardKindsHelp() {
+    std::string text;
+    for (const BoardKind& kind : BoardKinds) {
+        if (!text.empty()) text += " | ";
+        text += kind.name;
+        if (kind.argument) text += std::string("[:") + Tr(kind.argument) + "]";
+    }
+    return text;
+}
+
 std::string ValidateBoardOptions(const BoardOptions& options) {
     const std::string& kind = options.board;
-    if (!kind.empty() && kind != "sim" && kind != "ppdev" && kind != "direct" && !IsSimulatedAdapter(kind) &&
-        !IsFtdi(kind) && !(kind.starts_with("ppdev:") && kind.size() > std::string_view("ppdev:").size()))
-        return shell::Fill(
-            Tr("Placa desconocida: %1 (use sim, sim:ft232r, sim:ft232h, ppdev, ppdev:/dev/parportN, direct, ftdi o "
-               "ftdi:SERIE)"),
-            {kind});
-    if (!SameText(options.simEeprom, "none") && !FindChip(options.simEeprom)) {
+    if (!kind.empty() && !FindBoardKind(kind).first)
+        return shell::Fill(Tr("Placa desconocida: %1 (use %2)"), {kind, BoardValues()});
+    // The simulation's own datasheet table, not the program's chip list.
+    if (!SameText(options.simEeprom, "none") && !sim::FindEeprom24CxxModel(options.simEeprom)) {
         std::string names;
         for (const auto& model : sim::Eeprom24CxxModels) names += std::string(model.name) + ", ";
         names.resize(names.size() - 2);
@@ -201,22 +265,8 @@ Board OpenBoard(const BoardOptions& options) {
     board.badOptions = !board.error.empty();
     const std::string kind = ChosenBoard(options);
     if (board.error.empty()) {
-        if (kind == "sim" || IsSimulatedAdapter(kind)) {
-            board.description = Tr("Placa: simulada");
-            try {
-                opened = OpenSimulation(options, board);
-            } catch (const std::invalid_argument& error) {  // the AVR factory's verdict
-                board.error = error.what();
-                board.badOptions = true;
-                board.simulation = nullptr;
-            }
-            if (board.error.empty() && IsSimulatedAdapter(kind))
-                opened = BehindSimulatedAdapter(kind, options, std::move(opened), board);
-        } else if (IsFtdi(kind)) {
-            opened = OpenFtdi(kind, board);
-        } else {
-            opened = OpenHardware(kind, board);
-        }
+        const auto [found, argument] = FindBoardKind(kind);
+        opened = found->open(argument, options, board);
     }
     if (board.error.empty() && !options.traceFile.empty() && !board.trace) {
         auto tracing = std::make_unique<port::TracingPort>(std::move(opened.port), options.traceFile, BoardTraceLines(), opened.now,

@@ -35,6 +35,9 @@ struct Board {
 // port that fails gives an error and an inert port, never a silent switch to the simulation.
 Board OpenBoard(const BoardOptions& options);
 
+// The boards --board takes, as its help lists them: "sim | sim:ft232r | ... | ftdi[:SERIE]".
+std::string BoardKindsHelp();
+
 // Checks the option values without opening anything; the user's message, or empty when sound.
 // The AVR model is left to the AVR socket's factory, which OpenBoard asks.
 std::string ValidateBoardOptions(const BoardOptions& options);

@@ -2,11 +2,12 @@
 
 #include <charconv>
 
-#include "eeprom/ChipCatalogue.h"
+#include "board/Board.h"
 #include "shell/Fill.h"
 #include "shell/Translate.h"
 #include "sim/AvrDeviceModel.h"
 #include "sim/ChipStore.h"
+#include "sim/Eeprom24CxxModel.h"
 #include "sim/SimFaults.h"
 
 namespace tarpel::board {
@@ -36,11 +37,12 @@ std::vector<CommandLineOption> BoardCommandLineOptions(BoardOptions& options) {
     const BoardOptions defaults;
     std::vector<CommandLineOption> table;
     table.push_back(TextOption({"board", Tr("PLACA"),
-                                Tr("sim | sim:ft232r | sim:ft232h | ppdev[:/dev/parportN] | direct | ftdi[:SERIE]. "
-                                   "ftdi: un adaptador USB FTDI en bit-bang (el primero que se encuentre, o el de ese "
-                                   "numero de serie); sim:ft232r y sim:ft232h: la placa simulada tras un adaptador "
-                                   "simulado. Sin ella: ppdev en /dev/parport0 si existe, si no la placa simulada. Un "
-                                   "puerto real que no se puede abrir es un error, nunca se pasa a la simulacion.")},
+                                BoardKindsHelp() + ". " +
+                                    Tr("ftdi: un adaptador USB FTDI en bit-bang (el primero que se encuentre, o el de "
+                                       "ese numero de serie); sim:ft232r y sim:ft232h: la placa simulada tras un "
+                                       "adaptador simulado. Sin ella: ppdev en /dev/parport0 si existe, si no la placa "
+                                       "simulada. Un puerto real que no se puede abrir es un error, nunca se pasa a la "
+                                       "simulacion.")},
                                options.board));
     table.push_back(TextOption({"trace", Tr("FICHERO"),
                                 Tr("registra cada escritura y lectura del puerto en un fichero VCD con marcas de "
@@ -54,7 +56,7 @@ std::vector<CommandLineOption> BoardCommandLineOptions(BoardOptions& options) {
                                options.simDir));
     table.push_back(TextOption({"sim-eeprom", "CHIP",
                                 shell::Fill(Tr("chip del zocalo 24Cxx simulado: %1 o none (por defecto %2)"),
-                                            {Names(eeprom::ChipCatalogue), defaults.simEeprom})},
+                                            {Names(sim::Eeprom24CxxModels), defaults.simEeprom})},
                                options.simEeprom));
     table.push_back({{"sim-eeprom-write-ms", "MS",
                       Tr("ciclo de escritura de la 24Cxx simulada en ms, mas de 0 y hasta 5 (por defecto el maximo "

@@ -22,8 +22,7 @@ void ConsoleDeviceView::DifferencesFound(std::string_view /*memoryName*/,
 
 int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(avr::CommandFrame&)>& run) {
     ConsoleDeviceView view(context.out);
-    avr::CommandFrame frame(context.lines, context.clock(), context.shell, view);
-    frame.Link().FastTiming = context.timing.FastTiming;
+    avr::CommandFrame frame(context.lines, context.timing, context.shell, view);
     const int status = ExitStatus(run(frame));
     // Results, like the device type: on standard output, once the command's messages are out.
     PrintDifferences(context.out, view.Differences(), Tr("fichero"), "chip");

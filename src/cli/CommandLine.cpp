@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "link/BitTiming.h"
 #include "shell/Fill.h"
 #include "shell/Translate.h"
 
@@ -9,7 +10,7 @@ namespace tarpel::cli {
 
 namespace {
 
-constexpr std::int32_t MaxDelayFactor = 200;  // the delay unit clamps there anyway
+using link::MaxDelayFactor;                     // where the delay unit clamps
 constexpr std::size_t CommandColumn = 34;       // where a command's summary starts in the help
 constexpr std::size_t CommandOptionIndent = 6;  // a command's own options stand under it
 

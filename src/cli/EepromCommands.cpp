@@ -1,7 +1,5 @@
 #include "cli/EepromCommands.h"
 
-#include <algorithm>
-#include <cctype>
 #include <optional>
 #include <span>
 #include <string>
@@ -27,17 +25,6 @@ namespace {
 
 constexpr const char* DefaultChip = "24C128";  // the window program's choice at start
 
-std::optional<int> ChipIndex(const std::string& name) {
-    for (std::size_t index = 0; index < eeprom::ChipCatalogue.size(); ++index) {
-        const auto& chipName = eeprom::ChipCatalogue[index].name;
-        if (std::ranges::equal(chipName, name, [](char a, char b) {
-                return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
-            }))
-            return static_cast<int>(index);
-    }
-    return std::nullopt;
-}
-
 std::string ChipNames() {
     std::string names;
     for (const auto& chip : eeprom::ChipCatalogue) names += (names.empty() ? "" : ", ") + std::string(chip.name);
@@ -48,7 +35,7 @@ using Step = shell::CommandOutcome (*)(eeprom::CommandFrame&, const std::string&
 
 // The catalogue entry --chip names (24C128 without it); a message when it names none.
 std::optional<int> SelectedChip(CommandContext& context) {
-    const auto index = ChipIndex(context.Option("chip").value_or(DefaultChip));
+    const auto index = eeprom::ChipIndexOf(context.Option("chip").value_or(DefaultChip));
     if (!index)
         context.shell.MessageBox(
             shell::Fill(Tr("Memoria desconocida: %1 (use %2)"), {*context.Option("chip"), ChipNames()}), "ERROR");

@@ -1,7 +1,9 @@
 #pragma once
 // The 24Cxx chip catalogue: one row per chip of the "Tipo de memoria:" list.
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace tarpel::eeprom {
@@ -26,5 +28,14 @@ inline constexpr std::array<ChipType, 8> ChipCatalogue{{
 }};
 
 inline constexpr int DefaultChipIndex = 5;  // "24C128 -16 kb"
+
+// The catalogue index of the chip of that name, its letters in either case ("24c512" as well as
+// "24C512"), as the console's --chip and the window's stored choice give it; none for no chip.
+constexpr std::optional<int> ChipIndexOf(std::string_view name) {
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    for (std::size_t index = 0; index < ChipCatalogue.size(); ++index)
+        if (std::ranges::equal(ChipCatalogue[index].name, name, {}, upper, upper)) return static_cast<int>(index);
+    return std::nullopt;
+}
 
 }  // namespace tarpel::eeprom

@@ -14,12 +14,6 @@ namespace tarpel::eeprom {
 
 namespace {
 
-// ChipSize, kept inside the image so that no command can run past it.
-std::size_t ImageCount(const EepromWorkspace& workspace) {
-    return static_cast<std::size_t>(
-        std::clamp<std::int64_t>(workspace.ChipSize, 0, static_cast<std::int64_t>(workspace.MemoryImage.size())));
-}
-
 // Ends a command whose bus was not free before a transaction: with SDA held low every
 // acknowledge would look given and every bit read 0.
 CommandOutcome SdaHeldLow(CommandFrame& frame) {
@@ -36,7 +30,7 @@ std::string ChipName(const EepromWorkspace& workspace) { return std::string(work
 
 // A whole-chip read under the progress dialog: shown once the chip has taken its addressing,
 // one step a byte, closed at the end.
-link::ReadAllResult ReadWholeChip(CommandFrame& frame, std::span<std::uint8_t> image, std::int32_t count) {
+link::ReadAllResult ReadWholeChip(CommandFrame& frame, std::span<std::uint8_t> chip) {
     shell::Shell& shell = frame.Shell();
     const char* readLabel = Tr("%1 bytes leidos...");
     bool shown = false;
@@ -48,13 +42,14 @@ link::ReadAllResult ReadWholeChip(CommandFrame& frame, std::span<std::uint8_t> i
         }
         return !frame.ProgressStep(shell::Fill(readLabel, {done}), done, total);
     };
-    const auto result = frame.Master().EepromReadAll(image, count, progress, Addressing(frame));
+    const auto result = frame.Master().EepromReadAll(chip, progress, Addressing(frame));
     if (shown) shell.ProgressClose();
     return result;
 }
 
-void TellChipContents(EepromWorkspace& workspace, std::span<const std::uint8_t> image) {
-    if (workspace.ChipContentsKnown) workspace.ChipContentsKnown(image.first(ImageCount(workspace)));
+// The chip's whole contents, as they were just read or written.
+void TellChipContents(EepromWorkspace& workspace, std::span<const std::uint8_t> chip) {
+    if (workspace.ChipContentsKnown) workspace.ChipContentsKnown(chip);
 }
 
 }  // namespace
@@ -77,12 +72,12 @@ CommandOutcome ReadChip(CommandFrame& frame) {
         frame.RefreshGrid();
         return CommandOutcome::Failed;
     }
-    const auto result = ReadWholeChip(frame, workspace.MemoryImage, workspace.ChipSize);
+    const auto result = ReadWholeChip(frame, workspace.ChipImage());
     workspace.BytesRead = static_cast<std::int32_t>(frame.Master().LastReadCount());
     frame.StopCommand();
     if (result == link::ReadAllResult::NotAcknowledged) shell.MessageBox(NoAckText, ErrorCaption);
     frame.RefreshGrid();
-    const std::string total = shell::CountText(ImageCount(workspace));
+    const std::string total = shell::CountText(workspace.ChipImage().size());
     switch (result) {
         case link::ReadAllResult::NotAcknowledged: return CommandOutcome::Failed;
         case link::ReadAllResult::Cancelled:
@@ -97,7 +92,7 @@ CommandOutcome ReadChip(CommandFrame& frame) {
         case link::ReadAllResult::Complete: break;
     }
     shell.Report(shell::Fill(Tr("Leidos %1 bytes de la %2"), {total, ChipName(workspace)}));
-    TellChipContents(workspace, workspace.MemoryImage);
+    TellChipContents(workspace, workspace.ChipImage());
     return CommandOutcome::Done;
 }
 
@@ -109,7 +104,7 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
 
     link::I2cMaster& master = frame.Master();
     const link::EepromAddressing addressing = Addressing(frame);
-    const std::span<const std::uint8_t> image(frame.Workspace().MemoryImage.data(), ImageCount(frame.Workspace()));
+    const std::span<const std::uint8_t> image = frame.Workspace().ChipImage();
     const std::int32_t chipSize = static_cast<std::int32_t>(image.size());
     auto outcome = CommandOutcome::Done;
     // Rising page order; the label and gauge show the start of the page just written.
@@ -157,11 +152,12 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
     shell::Shell& shell = frame.Shell();
     shell.SetCursor(shell::CursorShape::Hourglass);
     if (!frame.Master().BusFree()) return SdaHeldLow(frame);
-    const std::size_t count = ImageCount(workspace);
+    const std::span<const std::uint8_t> image = workspace.ChipImage();
+    const std::size_t count = image.size();
     // The chip is read into a buffer of its own: the image, which the grid shows all along,
     // stays the user's while the chip is read and while a difference is reported.
     std::vector<std::uint8_t> chip(count, 0xFF);
-    const auto result = ReadWholeChip(frame, chip, static_cast<std::int32_t>(count));
+    const auto result = ReadWholeChip(frame, chip);
     if (result == link::ReadAllResult::NotAcknowledged) {
         frame.StopCommand();
         shell.MessageBox(NoAckText, ErrorCaption);
@@ -176,8 +172,7 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
     }
     TellChipContents(workspace, chip);
 
-    const auto differences =
-        files::DifferencesBetween(std::span(workspace.MemoryImage).first(count), std::span(chip).first(count));
+    const auto differences = files::DifferencesBetween(image, chip);
     if (!differences.empty()) {
         shell.MessageBox(shell::Fill(Tr("Hay diferencias en el byte nº:%1"), {differences.front().address}),
                          Tr("ERROR EN LA COMPROBACION"));

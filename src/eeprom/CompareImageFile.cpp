@@ -1,6 +1,5 @@
 #include "eeprom/CompareImageFile.h"
 
-#include <algorithm>
 #include <span>
 #include <string_view>
 
@@ -33,10 +32,9 @@ CommandOutcome CompareImageWith(CommandFrame& frame, const std::string& fileName
     const LoadedImageFile& file = *loaded;
     for (const auto& warning : file.warnings) shell.MessageBox(warning, files::WarningCaption);
 
-    const auto count = static_cast<std::size_t>(std::clamp<std::int64_t>(
-        workspace.ChipSize, 0, static_cast<std::int64_t>(workspace.MemoryImage.size())));
-    const auto differences =
-        files::DifferencesBetween(std::span(workspace.MemoryImage).first(count), std::span(file.image).first(count));
+    const std::span<const std::uint8_t> image = workspace.ChipImage();
+    const std::size_t count = image.size();
+    const auto differences = files::DifferencesBetween(image, std::span(file.image).first(count));
     const std::string name = shell::FileNameText(fileName);
     if (differences.empty()) {
         shell.MessageBox(Tr("La imagen y el fichero son iguales"), ComparisonCaption);

@@ -2,6 +2,7 @@
 // The 24Cxx workspace: the selected chip and the program-wide memory image that every 24Cxx
 // command works on. Bytes 0 .. ChipSize - 1 are the chip's contents; the bytes above are slack
 // that only the open command writes and nothing shows, saves or programs.
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -29,6 +30,10 @@ public:
 
     std::vector<std::uint8_t> MemoryImage;
     std::int32_t ChipSize = 0;
+    // The chip's part of the image, bytes 0 .. ChipSize - 1: what the chip commands read into,
+    // program, verify and compare, never past the image's end.
+    std::span<std::uint8_t> ChipImage() { return std::span(MemoryImage).first(ChipImageSize()); }
+    std::span<const std::uint8_t> ChipImage() const { return std::span(MemoryImage).first(ChipImageSize()); }
     // How many bytes, from address 0, the last chip read stored in the image: ChipSize after a
     // whole read, fewer after a cancel (the rest holds what was there before), 0 when refused.
     std::int32_t BytesRead = 0;
@@ -43,6 +48,10 @@ public:
     std::function<void(std::span<const files::ByteDifference>)> DifferencesFound;
 
 private:
+    std::size_t ChipImageSize() const {
+        return std::min(static_cast<std::size_t>(std::max(ChipSize, 0)), MemoryImage.size());
+    }
+
     int chipIndex_ = DefaultChipIndex;
 };
 

@@ -9,7 +9,32 @@ namespace {
 
 constexpr int PowerCycles = 3;
 constexpr int EnableAttemptsPerPowerCycle = 31;
-constexpr std::uint8_t EnableEcho = 0x53;
+
+using Instruction = std::array<std::uint8_t, 4>;
+
+// The serial programming instruction set, as the datasheets write it, with each address and data
+// field left at 0 for At to fill in.
+namespace isp {
+constexpr Instruction ProgrammingEnable{0xAC, 0x53, 0x00, 0x00};  // in step, 0x53 comes back during the third byte
+constexpr Instruction ChipErase{0xAC, 0x80, 0x00, 0x00};          // flash and EEPROM to 0xFF, self-timed
+constexpr Instruction ReadSignatureByte{0x30, 0x00, 0x00, 0x00};  // signature byte 0..2 by the third byte
+constexpr Instruction ReadFlashLow{0x20, 0x00, 0x00, 0x00};       // low byte of the flash word at the address
+constexpr Instruction ReadFlashHigh{0x28, 0x00, 0x00, 0x00};      // high byte of the flash word at the address
+constexpr Instruction WriteFlashLow{0x40, 0x00, 0x00, 0x00};      // low byte: AT90S write, ATmega8515 page load
+constexpr Instruction WriteFlashHigh{0x48, 0x00, 0x00, 0x00};     // high byte: likewise, self-timed on the AT90S
+constexpr Instruction WriteFlashPage{0x4C, 0x00, 0x00, 0x00};     // ATmega8515: page buffer to the page at the address
+constexpr Instruction ReadEeprom{0xA0, 0x00, 0x00, 0x00};         // EEPROM byte at the address
+constexpr Instruction WriteEeprom{0xC0, 0x00, 0x00, 0x00};        // EEPROM byte at the address, self-timed
+constexpr Instruction ReadFuseLow{0x50, 0x00, 0x00, 0x00};        // ATmega8515 fuse low byte
+constexpr Instruction ReadFuseHigh{0x58, 0x08, 0x00, 0x00};       // ATmega8515 fuse high byte
+constexpr Instruction WriteFuseLow{0xAC, 0xA0, 0x00, 0x00};       // ATmega8515 fuse low byte, from the data byte
+constexpr Instruction WriteFuseHigh{0xAC, 0xA8, 0x00, 0x00};      // ATmega8515 fuse high byte, from the data byte
+}  // namespace isp
+
+// What the device echoes while the third byte of Programming Enable goes out: its second byte.
+constexpr std::uint8_t EnableEcho = isp::ProgrammingEnable[1];
+// ATmega8515 flash pages of 32 words: the page write takes the page's first word address.
+constexpr int PageWords = 32;
 
 // Where the waits come from. The datasheets give serial programming a wait of 20 ms after
 // power-up, SCK phases of at least 2 XTAL1 cycles and the self-timed write times, nothing more:
@@ -66,13 +91,19 @@ constexpr int ClocksAfterChipErase = 1000;
 std::uint8_t High(int value) { return static_cast<std::uint8_t>((value >> 8) & 0xFF); }
 std::uint8_t Low(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
 
-// Flash by byte address: an even address is the low byte of word address / 2.
-std::array<std::uint8_t, 4> ReadFlashInstruction(int address) {
-    const int word = address / 2;
-    return {(address % 2 == 0) ? std::uint8_t{0x20} : std::uint8_t{0x28}, High(word), Low(word), 0x00};
+// The instruction with an address in its second and third bytes and data in its fourth, the
+// fields the table leaves at 0.
+Instruction At(const Instruction& instruction, int address, std::uint8_t data = 0x00) {
+    return {instruction[0], static_cast<std::uint8_t>(instruction[1] | High(address)),
+            static_cast<std::uint8_t>(instruction[2] | Low(address)), static_cast<std::uint8_t>(instruction[3] | data)};
 }
 
-std::array<std::uint8_t, 4> ReadEepromInstruction(int address) { return {0xA0, High(address), Low(address), 0x00}; }
+// Flash by byte address: an even address is the low byte of word address / 2.
+Instruction ReadFlashInstruction(int address) {
+    return At((address % 2 == 0) ? isp::ReadFlashLow : isp::ReadFlashHigh, address / 2);
+}
+
+Instruction ReadEepromInstruction(int address) { return At(isp::ReadEeprom, address); }
 
 }  // namespace
 
@@ -168,19 +199,19 @@ std::uint8_t AvrLink::Send(const std::array<std::uint8_t, 4>& bytes, int clockAf
 
 bool AvrLink::TryProgrammingEnable() {
     std::uint8_t echo = 0;
-    SendInstruction({0xAC, EnableEcho, 0x00, 0x00}, ClocksAfterByte, &echo);
+    SendInstruction(isp::ProgrammingEnable, ClocksAfterByte, &echo);
     return echo == EnableEcho;
 }
 
 bool AvrLink::EnterProgrammingMode() {
     for (int cycle = 0; cycle < PowerCycles; ++cycle) {
         lines_.WriteIspLines(false, false, false, false, false);
-        clock_.Sleep(FastTiming ? FastPowerOffMs : PowerOffMs);
+        clock_.Sleep(FastTiming() ? FastPowerOffMs : PowerOffMs);
         // Power up with RESET and SCK low and the clock running: the datasheets' entry into
         // serial programming. RESET stays low from here until the command switches off.
         lines_.WriteIspLines(true, false, false, false, false);
         PowerUpClock();
-        clock_.Sleep(FastTiming ? FastPowerOnSettleMs : PowerOnSettleMs);
+        clock_.Sleep(FastTiming() ? FastPowerOnSettleMs : PowerOnSettleMs);
         for (int attempt = 0; attempt < EnableAttemptsPerPowerCycle; ++attempt) {
             if (TryProgrammingEnable()) return true;
             // Out of step, the device does not echo; a positive SCK pulse shifts its bit frame
@@ -196,10 +227,10 @@ bool AvrLink::EnterProgrammingMode() {
 
 void AvrLink::PowerUpClock() {
     std::int64_t frequency = 0;
-    const bool timed = FastTiming && clock_.QueryPerformanceFrequency(frequency) && frequency > 0;
+    const bool timed = FastTiming() && clock_.QueryPerformanceFrequency(frequency) && frequency > 0;
     const std::int64_t start = timed ? clock_.QueryPerformanceCounter() : 0;
     ClockXtal(PowerUpClocks);
-    if (!FastTiming) return;
+    if (!FastTiming()) return;
     // Without a counter the port's speed is unknown: the standard phases, long on any port.
     fastPhaseClocks_ = StandardPhaseClocks;
     if (!timed) return;
@@ -214,13 +245,13 @@ void AvrLink::PowerUpClock() {
 AvrSignature AvrLink::ReadSignature() {
     AvrSignature signature{};
     for (std::uint8_t index = 0; index < signature.size(); ++index) {
-        signature[index] = SendInstruction({0x30, 0x00, index, 0x00}, ClocksAfterByte);
+        signature[index] = SendInstruction(At(isp::ReadSignatureByte, index), ClocksAfterByte);
     }
     return signature;
 }
 
 void AvrLink::ChipErase() {
-    SendWrite({0xAC, 0x80, 0x00, 0x00}, ClocksAfterByte);
+    SendWrite(isp::ChipErase, ClocksAfterByte);
     ClockXtal(ClocksAfterChipErase);
     clock_.Sleep(ChipEraseMs);
     AllLinesOff();
@@ -269,21 +300,17 @@ int AvrLink::ReadRun(ReadInstruction instruction, int address, int count,
 }
 
 void AvrLink::WriteFlashByte(int address, std::uint8_t value) {
-    const int word = address / 2;
-    const std::uint8_t opcode = (address % 2 == 0) ? 0x40 : 0x48;
-    SendWrite({opcode, High(word), Low(word), value}, NoClocking);
+    SendWrite(At((address % 2 == 0) ? isp::WriteFlashLow : isp::WriteFlashHigh, address / 2, value), NoClocking);
     ClockXtal(ClocksAfterByteWrite);
 }
 
 void AvrLink::LoadPageByte(int offset, std::uint8_t value) {
-    const std::uint8_t opcode = (offset % 2 == 0) ? 0x40 : 0x48;
-    SendWrite({opcode, 0x00, Low(offset / 2), value}, NoClocking);
-    ClockXtal(FastTiming ? FastClocksAfterPageLoad : ClocksAfterPageLoad);
+    SendWrite(At((offset % 2 == 0) ? isp::WriteFlashLow : isp::WriteFlashHigh, Low(offset / 2), value), NoClocking);
+    ClockXtal(FastTiming() ? FastClocksAfterPageLoad : ClocksAfterPageLoad);
 }
 
 void AvrLink::WriteFlashPage(int page) {
-    // The page's word address is 32 x page: bits 11..8 in the second byte, 7..5 in the third.
-    SendWrite({0x4C, Low(page >> 3), Low((page & 7) << 5), 0x00}, NoClocking);
+    SendWrite(At(isp::WriteFlashPage, page * PageWords), NoClocking);
     ClockXtal(ClocksAfterPageWrite);
 }
 
@@ -292,21 +319,21 @@ std::uint8_t AvrLink::ReadEepromByte(int address) {
 }
 
 void AvrLink::WriteEepromByte(int address, std::uint8_t value) {
-    SendWrite({0xC0, High(address), Low(address), value}, NoClocking);
+    SendWrite(At(isp::WriteEeprom, address, value), NoClocking);
     ClockXtal(ClocksAfterByteWrite);
 }
 
-std::uint8_t AvrLink::ReadFuseLow() { return SendInstruction({0x50, 0x00, 0x00, 0x00}, ClocksAfterByte); }
+std::uint8_t AvrLink::ReadFuseLow() { return SendInstruction(isp::ReadFuseLow, ClocksAfterByte); }
 
-std::uint8_t AvrLink::ReadFuseHigh() { return SendInstruction({0x58, 0x08, 0x00, 0x00}, ClocksAfterByte); }
+std::uint8_t AvrLink::ReadFuseHigh() { return SendInstruction(isp::ReadFuseHigh, ClocksAfterByte); }
 
 void AvrLink::WriteFuseLow(std::uint8_t value) {
-    SendWrite({0xAC, 0xA0, 0x00, value}, ClocksAfterByte);
+    SendWrite(At(isp::WriteFuseLow, 0, value), ClocksAfterByte);
     clock_.Sleep(FuseWriteMs);
 }
 
 void AvrLink::WriteFuseHigh(std::uint8_t value) {
-    SendWrite({0xAC, 0xA8, 0x00, value}, ClocksAfterByte);
+    SendWrite(At(isp::WriteFuseHigh, 0, value), ClocksAfterByte);
     clock_.Sleep(FuseWriteMs);
 }
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 
+#include "link/BitTiming.h"
 #include "link/BoardLines.h"
 #include "port/Clock.h"
 
@@ -17,7 +18,9 @@ using AvrSignature = std::array<std::uint8_t, 3>;
 
 class AvrLink {
 public:
-    AvrLink(BoardLines& lines, port::Clock& clock) : lines_(lines), clock_(clock) {}
+    // The link waits on the timing's clock and follows its FastTiming: one choice for both chip
+    // sides, which nobody can set for one and forget for the other.
+    AvrLink(BoardLines& lines, BitTiming& timing) : lines_(lines), timing_(timing), clock_(timing.clock()) {}
 
     // Gives the device n + 1 XTAL1 cycles and leaves XTAL1 high; nothing for n < 0.
     void ClockXtal(int n);
@@ -60,13 +63,13 @@ public:
 
     BoardLines& Lines() { return lines_; }
 
-    // The opt-in fast timing ("Modo rapido"): SCK phases of 3 XTAL1 cycles instead of 5 (more
-    // when the port is too fast for a chip on its internal RC oscillator), the power cycle's waits
-    // cut to the datasheets' figures plus a margin, and no clocking after a page-buffer load
-    // beyond what the phases give.
-    bool FastTiming = false;
+    // The opt-in fast timing ("Modo rapido"), as the timing says: SCK phases of 3 XTAL1 cycles
+    // instead of 5 (more when the port is too fast for a chip on its internal RC oscillator), the
+    // power cycle's waits cut to the datasheets' figures plus a margin, and no clocking after a
+    // page-buffer load beyond what the phases give.
+    bool FastTiming() const { return timing_.FastTiming; }
     // XTAL1 cycles in each SCK phase, as SpiTransfer gives them (ClockXtal's n + 1).
-    int SckPhaseCycles() const { return (FastTiming ? fastPhaseClocks_ : StandardPhaseClocks) + 1; }
+    int SckPhaseCycles() const { return (FastTiming() ? fastPhaseClocks_ : StandardPhaseClocks) + 1; }
 
 private:
     static constexpr int StandardPhaseClocks = 4;
@@ -103,6 +106,7 @@ private:
     void PowerUpClock();
 
     BoardLines& lines_;
+    const BitTiming& timing_;
     port::Clock& clock_;
     int fastPhaseClocks_ = FastPhaseClocks;
 };

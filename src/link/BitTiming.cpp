@@ -46,8 +46,8 @@ void BitTiming::BitDelay() {
 }
 
 void BitTiming::ClampDelayFactor() {
-    if (DelayFactor < 1) DelayFactor = 1;
-    if (DelayFactor > 200) DelayFactor = 200;
+    if (DelayFactor < MinDelayFactor) DelayFactor = MinDelayFactor;
+    if (DelayFactor > MaxDelayFactor) DelayFactor = MaxDelayFactor;
 }
 
 std::uint64_t BitTiming::UnitsNanoseconds(int units) {

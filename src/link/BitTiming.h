@@ -1,7 +1,8 @@
 #pragma once
 // The delay unit of the 24Cxx bit timing: DelayFactor x 25 us (x 5 us in the opt-in fast timing),
 // busy-waited on the high-resolution counter, or on a busy loop calibrated at start-up where there
-// is no counter. The AVR side never uses it: its timing is counted in XTAL1 cycles.
+// is no counter. The AVR side takes only its clock and its fast-timing choice: its own timing is
+// counted in XTAL1 cycles.
 #include <cstdint>
 #include <string>
 
@@ -9,11 +10,16 @@
 
 namespace tarpel::link {
 
+// The delay factor's range: the unit clamps into it, and the console refuses anything outside.
+inline constexpr std::int32_t MinDelayFactor = 1;
+inline constexpr std::int32_t MaxDelayFactor = 200;
+
 class BitTiming {
 public:
     explicit BitTiming(port::Clock& clock) : clock_(clock) {}
 
-    // Waits one delay unit. Clamps DelayFactor into 1..200 first and keeps the clamped value.
+    // Waits one delay unit. Clamps DelayFactor into MinDelayFactor..MaxDelayFactor first and keeps
+    // the clamped value.
     void BitDelay();
     // How long `units` delay units last, for a port that times them with its own pin clock.
     // Clamps DelayFactor as BitDelay does.
@@ -36,7 +42,7 @@ public:
     std::int32_t LoopsPerUnit = 0;
     // The opt-in fast timing ("Modo rapido"): a delay unit of DelayFactor x 5 us, just above the
     // 100 kHz minimums of every 24Cxx (tLOW 4.7 us, tHIGH 4.0 us), and the I2C master's short
-    // waveforms. Off, the timing is the standard one.
+    // waveforms. Off, the timing is the standard one. The AVR link given this timing follows it too.
     bool FastTiming = false;
 
 private:

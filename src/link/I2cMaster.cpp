@@ -229,12 +229,12 @@ bool I2cMaster::EepromReadBegin(const EepromAddressing& addressing) {
     return true;
 }
 
-ReadAllResult I2cMaster::EepromReadAll(std::span<std::uint8_t> memoryImage, std::int32_t chipSize,
-                                       const ReadProgress& progress, const EepromAddressing& addressing) {
+ReadAllResult I2cMaster::EepromReadAll(std::span<std::uint8_t> chip, const ReadProgress& progress,
+                                       const EepromAddressing& addressing) {
     lastReadCount_ = 0;
     if (!EepromReadBegin(addressing)) return ReadAllResult::NotAcknowledged;
 
-    const auto count = std::clamp<std::int64_t>(chipSize, 0, static_cast<std::int64_t>(memoryImage.size()));
+    const auto count = static_cast<std::int64_t>(chip.size());
     auto result = ReadAllResult::Complete;
     // One transaction: the chip's address counter walks through the whole chip. The last byte
     // read gets no acknowledge, or the chip would drive the next byte's first bit and could
@@ -246,14 +246,14 @@ ReadAllResult I2cMaster::EepromReadAll(std::span<std::uint8_t> memoryImage, std:
     std::deque<std::array<port::Port::Sample, 8>> unread;
     const auto store = [&](bool all) {
         while (!unread.empty() && (all || lines_.SampleReady(unread.front().back()))) {
-            memoryImage[static_cast<std::size_t>(lastReadCount_++)] = ByteOf(unread.front());
+            chip[static_cast<std::size_t>(lastReadCount_++)] = ByteOf(unread.front());
             unread.pop_front();
         }
     };
     for (std::int64_t i = 0; i < count; ++i) {
         unread.push_back(RequestByte());
         store(false);
-        const bool cancelled = !progress(i, chipSize);
+        const bool cancelled = !progress(i, count);
         if (cancelled) result = ReadAllResult::Cancelled;
         if (cancelled || i + 1 == count) {
             MasterNack();

@@ -68,12 +68,12 @@ public:
     // sends a stop and returns false, leaving the supply on for the caller to switch off.
     bool EepromReadBegin(const EepromAddressing& addressing = {});
 
-    // Reads chipSize bytes from address 0 into memoryImage[0 ..], asking `progress` after every
-    // byte whether to go on. Every byte but the last (or the one after which the answer was to
-    // stop) is acknowledged. Ends with a stop and every line off unless the addressing failed
+    // Reads the whole chip, chip.size() bytes from address 0, into `chip`, asking `progress` after
+    // every byte whether to go on. Every byte but the last (or the one after which the answer was
+    // to stop) is acknowledged. Ends with a stop and every line off unless the addressing failed
     // (then the supply is still on, and `progress` was never asked).
-    ReadAllResult EepromReadAll(std::span<std::uint8_t> memoryImage, std::int32_t chipSize,
-                                const ReadProgress& progress, const EepromAddressing& addressing = {});
+    ReadAllResult EepromReadAll(std::span<std::uint8_t> chip, const ReadProgress& progress,
+                                const EepromAddressing& addressing = {});
     // How many bytes the last EepromReadAll stored: all of them, fewer after a cancel.
     std::int64_t LastReadCount() const { return lastReadCount_; }
 

@@ -19,12 +19,15 @@ struct PinRow {
     std::uint8_t statusBit;       // parallel-port status bit it gives (inputs)
 };
 
+// The status bit a PC port gives for MISO, at pin 10: set while the AVR drives it high.
+inline constexpr std::uint8_t StatusMiso = 0x40;
+
 // The board's inputs sit on pins that are inputs of the UART too, so that an adapter not yet in
 // bit-bang mode (or plugged in while the board is attached) drives none of them: its UART
 // outputs TXD, RTS# and DTR# idle high. Two of those carry the board's return lines instead, and
 // DTR# stays unconnected.
 inline constexpr std::array<PinRow, 8> Pins{{
-    {0, "TXD", "10", "MISO (retorno del AVR)", false, 0x00, 0x40},
+    {0, "TXD", "10", "MISO (retorno del AVR)", false, 0x00, StatusMiso},
     {1, "RXD", "2, 3, 4", "alimentacion 24Cxx / VCC del AVR", true, 0x07, 0x00},
     {2, "RTS#", "11", "retorno de SDA", false, 0x00, 0x80},
     {3, "CTS#", "5", "SCL / XTAL1", true, 0x08, 0x00},

@@ -12,7 +12,7 @@ namespace {
 
 // The status byte of a port whose adapter stopped answering: SDA and MISO resting high, so no
 // chip seems to acknowledge or answer.
-constexpr std::uint8_t LostStatus = ftdi::IdleStatusBits | 0x40;
+constexpr std::uint8_t LostStatus = ftdi::IdleStatusBits | ftdi::StatusMiso;
 
 // One block out and its samples back, alone: the clean start's first byte.
 bool ExchangeAlone(FtdiCalls& calls, const std::uint8_t* bytes, int size, std::uint8_t* samples) {

@@ -2,6 +2,7 @@
 // The 24Cxx EEPROMs the board's socket can hold, as their datasheets give them: one row per part
 // with its size, word address, block-select bits and page buffer. Written apart from the
 // program's own chip list on purpose, so that a wrong figure there shows against the chip.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -30,10 +31,12 @@ inline constexpr std::array<Eeprom24CxxModel, 8> Eeprom24CxxModels{{
 // tWR: every datasheet of the family gives 5 ms as the longest internal write cycle.
 inline constexpr std::uint64_t MaxWriteCycleNs = 5'000'000;
 
-// Null when the name is none of the rows (compared as given: upper case).
+// The row of that name, its letters in either case ("24c32" as well as "24C32", as --sim-eeprom
+// takes it); null when the name is none of the rows.
 inline const Eeprom24CxxModel* FindEeprom24CxxModel(std::string_view name) {
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
     for (const auto& model : Eeprom24CxxModels)
-        if (model.name == name) return &model;
+        if (std::ranges::equal(model.name, name, {}, upper, upper)) return &model;
     return nullptr;
 }
 

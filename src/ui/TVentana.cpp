@@ -30,7 +30,7 @@ TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
       timing_(dependencies.clock),
       shell_(this, dependencies.modalRunner, OD, SD),
       eepromFrame_(workspace_, lines_, timing_, shell_),
-      avrFrame_(lines_, clock_, shell_, *this) {
+      avrFrame_(lines_, timing_, shell_, *this) {
     setObjectName(QStringLiteral("Ventana"));
     setWindowTitle(MainWindowCaption);
     // Arial where it exists; else a face of the same width, so that the captions fit the
@@ -91,10 +91,7 @@ void TVentana::BuildStatusBar() {
 void TVentana::FormCreate() {
     // The chip last chosen, by its name; the default chip when none or an unknown one is stored.
     const QString chip = settings_.ReadString(QStringLiteral("CHIP"), QString());
-    int chipIndex = eeprom::DefaultChipIndex;
-    for (std::size_t i = 0; i < eeprom::ChipCatalogue.size(); ++i)
-        if (FromUtf8(eeprom::ChipCatalogue[i].name) == chip) chipIndex = static_cast<int>(i);
-    eepromPage.cbChip->setCurrentIndex(chipIndex);
+    eepromPage.cbChip->setCurrentIndex(eeprom::ChipIndexOf(chip.toStdString()).value_or(eeprom::DefaultChipIndex));
     cbChipChange();
 
     OD.InitialDir = settings_.ReadString(QStringLiteral("OPEN_DIR"), QStringLiteral("."));
@@ -121,10 +118,7 @@ void TVentana::ReadFastTiming() {
     SetFastTiming(settings_.ReadString(QStringLiteral("RAPIDO"), QStringLiteral("NO")) == QStringLiteral("SI"));
 }
 
-void TVentana::SetFastTiming(bool fast) {
-    timing_.FastTiming = fast;
-    avrFrame_.Link().FastTiming = fast;
-}
+void TVentana::SetFastTiming(bool fast) { timing_.FastTiming = fast; }
 
 void TVentana::FormDestroy() {
     if (destroyed_) return;

@@ -20,6 +20,7 @@
 #include "link/BoardLines.h"
 #include "port/Clock.h"
 #include "port/Port.h"
+#include "shell/ReentryGuard.h"
 #include "ui/FileDialog.h"
 #include "ui/QtShell.h"
 #include "ui/TVentanaAvrPage.h"
@@ -159,7 +160,7 @@ private:
     void BuildStatusBar();
     void LayOutGrid();
     void FormCreate();
-    // The "RAPIDO" setting ("SI" or "NO"), and the fast timing handed to both chip sides.
+    // The "RAPIDO" setting ("SI" or "NO"), and the fast timing of timing_, which both chip sides read.
     void ReadFastTiming();
     void SetFastTiming(bool fast);
     void ReportBoardError();
@@ -171,7 +172,8 @@ private:
     // False when it did not run because another command is running.
     template <typename Command>
     bool RunCommand(Command&& command, const QString& name = {}) {
-        if (commandRunning_) return false;
+        const shell::ReentryGuard running(commandRunning_);
+        if (!running) return false;
         CommandScope scope(*this);
         if constexpr (std::is_void_v<std::invoke_result_t<Command&>>) {
             command();
@@ -203,6 +205,8 @@ private:
     void ShowImageChecksums();
     // The 24Cxx image's differences: marked in the grid, listed beside the window.
     void ShowImageDifferences(std::span<const files::ByteDifference> differences);
+    // What a running command's window looks like, beside the guard that marks it as running:
+    // controls disabled, cancel and port failure cleared, and a close asked for meanwhile done after.
     class CommandScope {
     public:
         explicit CommandScope(TVentana& window);

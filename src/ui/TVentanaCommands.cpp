@@ -10,7 +10,6 @@
 namespace tarpel::ui {
 
 TVentana::CommandScope::CommandScope(TVentana& window) : window_(window) {
-    window_.commandRunning_ = true;
     window_.SetCommandsEnabled(false);
     window_.shell_.ClearCancel();
     window_.port_.ClearFailure();
@@ -18,7 +17,6 @@ TVentana::CommandScope::CommandScope(TVentana& window) : window_(window) {
 
 TVentana::CommandScope::~CommandScope() {
     window_.SetCommandsEnabled(true);
-    window_.commandRunning_ = false;
     if (window_.closeRequested_) {
         window_.closeRequested_ = false;
         QTimer::singleShot(0, &window_, &QWidget::close);

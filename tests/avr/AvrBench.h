@@ -74,12 +74,14 @@ struct AvrBench {
           port(*board.port),
           clock(*board.clock, port),
           lines(port),
-          frame(lines, clock, shell, view) {}
+          timing(clock),
+          frame(lines, timing, shell, view) {}
 
     board::Board board;
     IspRecorder port;
     SleepRecorder clock;
     link::BoardLines lines;
+    link::BitTiming timing;  // its FastTiming is the AVR link's too
     RecordingShell shell;
     RecordingView view;
     avr::CommandFrame frame;

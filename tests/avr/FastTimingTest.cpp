@@ -22,7 +22,7 @@ TEST(AvrFastTiming, PhasesLastTwoRcCyclesOnAFastPortAndTheFlashReadsBackWhole) {
         StoreMemory(folder, "atmega8515", "flash", flash);  // factory fuses: internal RC, 1 MHz
         AvrBench bench(SimOptions(folder, "atmega8515"));
         bench.board.simulation->accessTimeNs = c.accessTimeNs;
-        bench.frame.Link().FastTiming = true;
+        bench.timing.FastTiming = true;
 
         ASSERT_EQ(avr::ReadFlashTo(bench.frame, folder.Path("copy.bin")), shell::CommandOutcome::Done)
             << (bench.MessageTexts().empty() ? "" : bench.MessageTexts()[0]);

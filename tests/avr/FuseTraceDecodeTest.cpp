@@ -72,8 +72,9 @@ TEST(FuseTraceDecode, SigrokDecodesTheFuseInstructionsOfLeerAsFuseReadsInBothTim
         TraceAfterIdentification tracer(board, trace);
         link::BoardLines lines(tracer);
         RecordingShell shell;
-        avr::CommandFrame frame(lines, *board.clock, shell, tracer);
-        frame.Link().FastTiming = fast;
+        link::BitTiming timing(*board.clock);
+        timing.FastTiming = fast;
+        avr::CommandFrame frame(lines, timing, shell, tracer);
         KeepPanel panel;
         avr::FuseMemory memory;
         ASSERT_EQ(avr::ReadFuses(frame, panel, memory), shell::CommandOutcome::Done);

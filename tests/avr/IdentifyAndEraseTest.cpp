@@ -104,7 +104,8 @@ TEST(IdentifyMicro, EachCommandIdentifiesAnewAndNoAnswerKeepsTheKind) {
     link::BoardLines lines(socket);
     RecordingShell shell;
     RecordingView view;
-    avr::CommandFrame frame(lines, socket, shell, view);
+    link::BitTiming timing(socket);
+    avr::CommandFrame frame(lines, timing, shell, view);
 
     ASSERT_EQ(avr::IdentifyMicro(frame), CommandOutcome::Done);
     EXPECT_EQ(frame.Kind(), DeviceKind::ATmega8515);

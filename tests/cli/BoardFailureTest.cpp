@@ -164,11 +164,11 @@ TEST(BoardFailure, ACommandStopsAtItsNextByteOrPageOnceThePortFailsAndHasFailed)
         std::ostringstream err;
         cli::ConsoleShell shell(err, false);
         NoView view;
-        avr::CommandFrame frame(lines, *board.clock, shell, view);
-        eeprom::EepromWorkspace workspace;
-        workspace.cbChipChange(6);
         link::BitTiming timing(*board.clock);
         timing.CalibrateBitDelay();
+        avr::CommandFrame frame(lines, timing, shell, view);
+        eeprom::EepromWorkspace workspace;
+        workspace.cbChipChange(6);
         eeprom::CommandFrame eepromFrame(workspace, lines, timing, shell);
 
         const auto outcome = eepromRead ? eeprom::ReadChip(eepromFrame)

@@ -122,7 +122,7 @@ TEST(ErrorBoxes, EveryOneShowsWithEveryLineOff) {
         workspace.cbChipChange(4);  // 24C64
         eeprom::CommandFrame eepromFrame(workspace, lines, timing, shell);
         QuietView view;
-        avr::CommandFrame avrFrame(lines, *board.clock, shell, view);
+        avr::CommandFrame avrFrame(lines, timing, shell, view);
 
         EXPECT_EQ(path.run(eepromFrame, avrFrame, folder), CommandOutcome::Failed);
         ASSERT_FALSE(shell.messages.empty());

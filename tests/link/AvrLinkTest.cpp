@@ -112,7 +112,8 @@ struct LinkFixture {
     FakeClock clock;
     RecordingPort port{&clock};
     link::BoardLines lines{port};
-    link::AvrLink link{lines, clock};
+    link::BitTiming timing{clock};
+    link::AvrLink link{lines, timing};
 
     std::uint8_t start = 0;  // the port byte before the recorded writes
 

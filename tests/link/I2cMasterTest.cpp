@@ -302,7 +302,7 @@ TEST(I2cMaster, ReadAllStoresEveryByteAndAsksToGoOnAfterEach) {
         asked.push_back(done);
         return true;
     };
-    EXPECT_EQ(bus.master.EepromReadAll(image, 512, progress, {1, 16}), link::ReadAllResult::Complete);
+    EXPECT_EQ(bus.master.EepromReadAll(std::span(image).first(512), progress, {1, 16}), link::ReadAllResult::Complete);
     EXPECT_TRUE(std::equal(chip.begin(), chip.end(), image.begin()));
     EXPECT_EQ(image[512], 0x33);
     ASSERT_EQ(asked.size(), 512u);
@@ -321,7 +321,7 @@ TEST(I2cMaster, CancelledReadKeepsTheRestAndStopsWithoutTheAcknowledge) {
     bus.Bytes(std::vector<std::uint8_t>(100, 0x00));
     // Told to stop after byte 5.
     const auto progress = [](std::int64_t done, std::int64_t) { return done < 5; };
-    EXPECT_EQ(bus.master.EepromReadAll(image, 16384, progress), link::ReadAllResult::Cancelled);
+    EXPECT_EQ(bus.master.EepromReadAll(std::span(image).first(16384), progress), link::ReadAllResult::Cancelled);
     EXPECT_EQ(std::count(image.begin(), image.begin() + 6, 0x00), 6);
     EXPECT_EQ(image[6], 0x33);
     std::string bytes;
@@ -336,7 +336,7 @@ TEST(I2cMaster, ReadAllRefusedShowsNothingAndStoresNothing) {
     std::vector<std::uint8_t> image(100001, 0x33);
     int asked = 0;
     const auto progress = [&](std::int64_t, std::int64_t) { return ++asked > 0; };
-    EXPECT_EQ(bus.master.EepromReadAll(image, 512, progress), link::ReadAllResult::NotAcknowledged);
+    EXPECT_EQ(bus.master.EepromReadAll(std::span(image).first(512), progress), link::ReadAllResult::NotAcknowledged);
     EXPECT_EQ(bus.Decode(), "S A0 . 00 . 00 . P ");
     EXPECT_EQ(asked, 0);
     EXPECT_EQ(std::count(image.begin(), image.end(), 0x33), 100001);

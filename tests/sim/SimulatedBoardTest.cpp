@@ -169,6 +169,8 @@ TEST(OpenBoard, OptionsThatMakeNoSenseAreUsageErrors) {
     const std::vector<std::function<void(board::BoardOptions&)>> mistakes = {
         [](auto& o) { o.board = "usb"; },
         [](auto& o) { o.board = "ppdev:"; },
+        [](auto& o) { o.board = "ftdi:"; },
+        [](auto& o) { o.board = "sim:ft232x"; },
         [](auto& o) { o.simEeprom = "24C1024"; },
         [](auto& o) { o.simFaults = {"eeprom-refuse-page:x:1"}; },
         [](auto& o) { o.simFaults = {"sda-stuck-sideways"}; },
@@ -186,6 +188,13 @@ TEST(OpenBoard, OptionsThatMakeNoSenseAreUsageErrors) {
         EXPECT_EQ(board.simulation, nullptr) << i;
         EXPECT_EQ(board.port->DlPortReadPortUchar(port::StatusPort), 0x7F) << i;
     }
+    // Both lists come from the one table of board kinds.
+    auto unknown = SimOptions(folder);
+    unknown.board = "usb";
+    EXPECT_EQ(board::ValidateBoardOptions(unknown),
+              "Placa desconocida: usb (use sim, sim:ft232r, sim:ft232h, ppdev, ppdev:/dev/parportN, direct, ftdi o "
+              "ftdi:SERIE)");
+    EXPECT_EQ(board::BoardKindsHelp(), "sim | sim:ft232r | sim:ft232h | ppdev[:/dev/parportN] | direct | ftdi[:SERIE]");
 }
 
 TEST(OpenBoard, TheTraceWrapsTheChosenBoard) {

@@ -84,7 +84,8 @@ TEST(VirtualAvrClock, TheLinksOwnTimingServesEveryInternalRcFrequencyWhileAPortA
         ASSERT_NE(board.simulation, nullptr);
         ASSERT_EQ(board.simulation->accessTimeNs, 1000u) << "the board's own pace, which this test is about";
         link::BoardLines lines(*board.port);
-        link::AvrLink link(lines, *board.clock);
+        link::BitTiming timing(*board.clock);
+        link::AvrLink link(lines, timing);
         auto& avr = dynamic_cast<VirtualAvr&>(*board.simulation->Avr());
 
         ASSERT_TRUE(link.EnterProgrammingMode());
