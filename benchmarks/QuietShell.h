@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A shell that shows nothing and never cancels, so a benchmark measures the command alone.
 #include "shell/Shell.h"

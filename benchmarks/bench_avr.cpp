@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Wall time of programming a whole 8 KiB flash on the simulated board: byte by byte with
 // read-back polling on the AT90S8515, page by page with each page read back on the ATmega8515.
 // The counter "virtual_s" is the time the same run takes on the board's virtual clock, that is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The 24Cxx delay unit on the real clock (SteadyClock): how long one BitDelay at factor 1
 // really lasts, against its 25 us, and the 5 us unit of the fast timing.
 // A unit may last longer than asked, never shorter: min_us must not fall below target_us, and

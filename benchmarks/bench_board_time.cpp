@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Board time: how long the long commands take on a real board, read from the simulated board's
 // virtual time (1 us per port access, and the measured cost of a counter reading), in the
 // standard timing and in the opt-in fast timing, each beside the fast timing's target. Also the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Wall time of the 24Cxx commands on the simulated board with a shell that does nothing, so that
 // what is measured is the command loop itself: the per-byte progress bookkeeping and message pump
 // of the read must stay small against the bit-banged transfer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Reading and writing a 64 KiB image (the 24C512) as Intel HEX and as a raw binary file.
 // BM_HexReadWrite64K is the in-process cost of a HEX round trip: reading the file (from the
 // page cache) and building the text a save writes; target_us is the most it may take. The other

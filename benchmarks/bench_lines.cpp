@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // One line change through the line layer (BoardLines) to a port that does nothing: the cost the
 // program adds to each port access of a real board, where the access itself takes about 1 us.
 // One SCL change on the 24Cxx side and one SCK change on the AVR side; each is a byte composed

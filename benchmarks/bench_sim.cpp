@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Simulated port accesses per wall-clock second: the cost of one data-port write reaching both
 // sockets, and of one status read, with the chips of the default simulation in the sockets.
 // The aim is ten million accesses a second or more.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The hex grid at its largest, a 24C512: rebuilding it from the image (RefreshGrid) and
 // changing the chip type (cbChipChange), each with and without the repaint that follows.
 // The window runs with a port that goes nowhere, on the X server when there is one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the window's progress costs: "Leer chip" on a simulated 24C512 through the real main
 // window and progress dialog on an X server, against the same read through a shell that does
 // nothing. The difference, in processor time of the whole process per byte read, is what the

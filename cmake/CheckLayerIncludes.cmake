@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The layers, kept by the build: a folder's sources may include only what its layer may see.
 # tarpel_check_layer_includes(folder allowed...) stops the configuration at the first quoted
 # include that matches no allowed entry, an entry being a folder ("link/") or one header

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Feeds arbitrary file contents to the HEX reader and checks that it never writes outside
 // its buffer: once into a buffer of exactly limit + 255 bytes, the room every caller gives,
 // and once into a buffer far smaller than the limit. Guard bytes around each buffer must

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What the fuzz targets of the image file readers share: the fuzzer's input written to a
 // temporary file for the reader to open (removed at exit), and a buffer between guard bytes

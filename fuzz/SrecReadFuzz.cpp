@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Feeds arbitrary file contents to the S-record reader and checks that it never writes outside
 // its buffer, whatever the addresses, and that what it reports hangs together. Guard bytes
 // around the buffer must come back untouched; AddressSanitizer catches reads past the line.

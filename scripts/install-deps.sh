@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Installs the Debian 12 packages Tarpel needs to build, run and test, when any is missing.
 # Arguments name further packages, e.g. the packaging tools that scripts/package.sh needs.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds the Debian package (scripts/package.sh), makes a minimal Debian 12 root afresh with
 # mmdebstrap from this machine's Debian sources, installs the package there with apt-get alone
 # and runs both programs in it. Needs root and the mirror; takes a few minutes, mostly

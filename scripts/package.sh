@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds the Debian package build-package/tarpel_<version>_<arch>.deb with CPack and checks it
 # with lintian, desktop-file-validate and appstreamcli. Installs the tools it needs first.
 # The version is the CMake project's; packaging/changelog and the metainfo must name it too.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds the screenshot tool and runs it in a virtual X server (Xvfb, 1280x800), which writes the
 # README's pictures into docs/: both pages of the main window and each dialog, once in Spanish
 # and once in English (the names ending in -en).

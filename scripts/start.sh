@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Installs what is missing, builds Tarpel and starts the window program.
 # Arguments go to the program, e.g. scripts/start.sh --board ppdev:/dev/parport0
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Installs what is missing, builds Tarpel twice (plain, then with AddressSanitizer and
 # UndefinedBehaviorSanitizer) and runs the whole test suite through ctest in each build; then
 # fuzzes the HEX and S-record readers in a clang build of their own.

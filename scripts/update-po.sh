@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Extracts every text marked for translation (Tr, TrQ, TrNoop) from src/ and merges it into the
 # catalogues in po/: new texts arrive untranslated, texts gone from the sources are dropped.
 # Translate the new entries by hand afterwards; the tests fail while one is left untranslated.

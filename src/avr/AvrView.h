@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What the AVR commands show outside message boxes and gauges: the device caption under
 // "Tipo de micro:" (lbTipo). The window implements it with its label, tarpel-cli by printing.

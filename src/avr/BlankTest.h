@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "Blank-test" (btnTestBlankClick): checks that flash and internal EEPROM read 0xFF throughout.
 // The flash is read in full first; only a blank flash leads to a second power-up and the EEPROM.

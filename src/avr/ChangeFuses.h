@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // tarpel-cli's "avr write-fuses": reads the ATmega8515's fuse bytes, changes only the bits of
 // the controls the options name, and writes and reads back the bytes that differ. Nothing is

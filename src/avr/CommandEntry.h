@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The way into every AVR command. Each runs alone on the board: one started while another runs
 // (from inside the other's message processing) returns at once. A command that works on a file

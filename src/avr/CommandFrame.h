@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What every AVR command shares: the link to the device, the shell and the view, the
 // DeviceKind found by the last identification (kept for the whole run), the identification

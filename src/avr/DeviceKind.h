@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Which AVR the last identification found. The values are those the program has always used:
 // 0 is also what an unrecognised device is taken for, and the start value.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The two memories the reading, verifying and blank-test commands go through byte by byte:
 // flash and internal EEPROM, each with its size on the identified device, its read

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The AVR devices the programmer knows, one row per device: signature, the caption the window
 // shows, memory sizes, how the flash is written and whether the fuse commands apply.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The ELF files that avr-gcc and avr-ld write (32-bit, machine AVR), read through libelf: every
 // loadable section is placed by its load address into one of the AVR toolchain's memory spaces

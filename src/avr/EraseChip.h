@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "Borrar chip" (btnBorrarClick): erases flash and EEPROM. It reads no signature, so it also
 // clears a locked device, and it leaves DeviceKind and the caption as they were.

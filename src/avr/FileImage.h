@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Loading a file into an AVR command's own image buffer: preset to 0xFF (the erased value),
 // then raw bytes, Intel HEX or S-record records, or an avr-gcc ELF program's section for the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The console's way of writing fuses: only the controls its options name change, each as the
 // panel would set it; every other bit keeps what the device holds. SPIEN stays programmed, as

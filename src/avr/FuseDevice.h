@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What the fuse commands share: the start (power-up and identification, then the refusal of
 // any device without fuse bytes over the serial interface: the AT90S parts), the warning before

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The fuse bytes an avr-gcc program carries in its .fuse section (avr/fuse.h's FUSES), taken
 // for the ATmega8515's two bytes: low first, then high. Shows nothing; a file whose fuses may

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The fuse panel's three lists and eight check boxes, as data: the window builds its controls
 // from these rows and tarpel-cli its options and printout. The clock list groups the sixteen

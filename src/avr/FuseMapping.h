@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The ATmega8515's two fuse bytes to the fuse panel's settings and back. A programmed fuse
 // reads 0; every check box but "BOD Level" shows its fuse programmed. Pure functions: no

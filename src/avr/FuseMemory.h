@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What the fuse commands remember between "Leer" and "Grabar": the fuse bytes last read from
 // (or written to) the device, and whether the clock list still shows the item they were shown

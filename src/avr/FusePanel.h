@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The fuse panel "FLASH FUSES (MEGA)" as the fuse commands see it: its controls read and set
 // as a whole. The window implements it with its lists and check boxes, tarpel-cli with its

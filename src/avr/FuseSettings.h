@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What the fuse panel "FLASH FUSES (MEGA)" shows, as plain data: the item chosen in each of
 // its three lists and the state of its eight check boxes. It knows nothing of fuse bits; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "Identificar micro" (btnTipoClick): names the device in the socket and nothing more.
 #include "avr/CommandFrame.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "Programar eeprom int..." (BitBtn1Click): writes a file into the internal EEPROM, every byte
 // (0xFF included, since the EEPROM erases itself per byte), each confirmed by reading it back:

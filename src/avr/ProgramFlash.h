@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "Programar flash..." (btnProgFlashClick): writes a file into the flash, byte by byte on the
 // AT90S devices and page by page on the ATmega8515, confirming each write by reading it back

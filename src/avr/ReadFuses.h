@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "Leer" of the fuse panel (btnLeerFusesClick): reads the ATmega8515's two fuse bytes and sets
 // the panel's controls from them. AT90S devices are refused.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "Leer flash..." (btnLeerFlashClick) and "Leer eeprom interna..." (btnLeerEEPIntClick): the
 // whole memory is read into a buffer of the command's own and saved as a binary or Intel HEX

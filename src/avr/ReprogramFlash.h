@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "Reprogramar flash..." (BitBtn2Click): erases the chip, then programs the flash from the
 // file the open dialog chose last, with a fresh power-up and identification of its own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "Verificar flash..." (btnFLashVerifClick) and "Verificar eeprom interna..." (btnEEPIntClick):
 // the whole memory is read and compared with a binary or Intel HEX file, addresses the file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "Grabar" of the fuse panel (btnGrabarFusesClick): writes the panel's settings into the
 // ATmega8515's two fuse bytes, SPIEN always programmed, and reads them back: "Fuses grabados!"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Choosing and opening the board a run works with: the simulated board (alone or behind a
 // simulated FTDI adapter), a ppdev port, direct port I/O or an FTDI USB adapter, optionally

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The options that choose and shape the board, as the window program and tarpel-cli both take
 // them: what they fill and the one table that reads them and gives their help. Each program

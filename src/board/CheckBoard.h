@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The board loop-back test: does the SDA return line follow the driven SDA line?
 #include "link/BoardLines.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Options on a command line as both programs read them: "--name VALUE", "--name=VALUE", or
 // "--name" alone for a flag, looked up in a table of the options a program takes, and their

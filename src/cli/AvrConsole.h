@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What every AVR command of the console shares: lbTipo printed on standard output, a command
 // frame of its own over the context's board, the differences a verification found and the

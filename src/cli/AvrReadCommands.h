@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The reading half of tarpel-cli's "avr" group: read-flash, read-eeprom, verify-flash,
 // verify-eeprom, blank-test, and the fuse panel's read-fuses and write-fuses, whose options

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The console program's frame: parses the command line, opens the board, calibrates the bit
 // timing, runs the chosen command through the console shell and turns its result into the exit

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What a console command gets to work with: the opened board with its line layer and clock, the
 // calibrated bit timing with this run's delay factor, the console shell, and its own arguments

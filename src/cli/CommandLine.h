@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The command line of tarpel-cli: the options common to every command (the board options the
 // window program takes too, and the delay factor), the command words, the command's own

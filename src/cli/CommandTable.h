@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The console program's command table: each command group registers its commands from its own
 // file ("board check", "eeprom read", "avr program-flash"), with the arguments and options it

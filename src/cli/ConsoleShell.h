@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The shell of the console program: every message box becomes one line on standard error,
 // "CAPTION: text"; the cursor and the message pump do nothing; progress shows as one line

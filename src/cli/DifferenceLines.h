@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The differences a verification or a comparison found, as tarpel-cli prints them on standard
 // output after the verdict: one line per byte, "0010: fichero 41, chip FF", the first

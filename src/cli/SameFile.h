@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Whether two names given on the command line lead to the same file: the same path, a symbolic
 // link to the other (also one whose file does not exist yet), or a hard link of it. Used to keep

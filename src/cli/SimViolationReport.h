@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What --sim-strict prints at the end of a run on the simulated board: how many protocol
 // violations the virtual chips logged and the first few of them, on standard error. Judging the

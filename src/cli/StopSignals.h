@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // How tarpel-cli meets SIGINT, SIGTERM, SIGHUP and SIGQUIT, all four alike. The first asks the
 // running command to stop at its next byte or page, as the window's "Cancelar..." does; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The 24Cxx chip catalogue: one row per chip of the "Tipo de memoria:" list.
 #include <algorithm>

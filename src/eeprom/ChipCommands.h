@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The three chip commands of the 24Cxx page: "Leer chip", "Programar chip" and "Verificar chip".
 // Each handles exactly ChipSize bytes of the workspace's image from address 0, talks to the user

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The 24Cxx commands' error texts, shared by every command that talks to the chip.
 #include "shell/Translate.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What every 24Cxx command shares: the workspace (the selected chip and the memory image), the
 // I2C master over the board's lines and bit timing, the shell, and the frame's common steps

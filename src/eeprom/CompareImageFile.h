@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "Comparar con fichero...": the memory image against a HEX or binary file, byte by byte over
 // ChipSize bytes, with no chip involved. The file is read as the open command reads it (same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "Detectar chip": a guess of the 24Cxx in the socket from what it answers, by acknowledges and
 // random reads alone. It never writes to the chip and leaves the workspace (the selected chip

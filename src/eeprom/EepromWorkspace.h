@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The 24Cxx workspace: the selected chip and the program-wide memory image that every 24Cxx
 // command works on. Bytes 0 .. ChipSize - 1 are the chip's contents; the bytes above are slack

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The 24Cxx open command: a HEX, S-record or binary file chosen by the user becomes the memory image,
 // measured against the selected chip's size. It works on the image only, never on the chip.

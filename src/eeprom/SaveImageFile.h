@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The 24Cxx save command: the first ChipSize bytes of the memory image go to a HEX, S-record or
 // binary file. It neither reads the chip nor changes the image or the grid.

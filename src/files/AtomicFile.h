@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Whole-file writes that never leave a half-written file behind: the bytes go to a temporary
 // file in the same folder, are flushed, and only then renamed over the target, which keeps its

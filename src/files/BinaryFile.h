@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Raw binary image files: the bytes of one memory from address 0, no header, no addresses.
 // Reading takes the file's first bytes up to a capacity; writing replaces the whole file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Every byte in which two images of the same memory differ, with both values: what a
 // verification or a comparison found, for the difference list of the window and the lines

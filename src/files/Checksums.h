@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Checksums of a memory image, for comparing a chip or a file with what another tool reports:
 // the CRC-32 of zlib, PNG and Ethernet, and the plain 16-bit sum of the bytes that EPROM

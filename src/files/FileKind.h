@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Which kind of image file a name stands for: decided by the end of the name alone, without
 // regard to case ("BIN" raw binary, "HEX" Intel HEX, "SREC", "S19", "S28", "S37" or "MOT"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The digit routines of the Intel HEX reader: one hexadecimal character and one two-character
 // byte field. They never fail; a character that is no hexadecimal digit counts as 0.

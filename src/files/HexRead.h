@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The Intel HEX reader: data records are placed by their full address (the 16-bit field plus
 // the base set by extended segment (02) and extended linear (04) address records) into a buffer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The Intel HEX writer: 16 data bytes per record from address 0, upper-case digits, CR LF line
 // ends and the end record, nothing else (no extended address or start records). It writes at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "files/ImageFileMessages.h"
 
 #include "shell/Fill.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The texts with which the file commands of both pages (24Cxx and AVR) tell the user that a
 // file gave no image or gave one with faults. Texts only: each command shows them in its boxes.

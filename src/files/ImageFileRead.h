@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What reading an image file into a memory buffer found, as every reader of a text image format
 // reports it (the Intel HEX reader, and any other format's reader beside it): whether the file

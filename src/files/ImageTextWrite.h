@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What the writers of the text image formats (Intel HEX, S-records) share: bytes as two
 // upper-case hexadecimal digits, and the checks and the atomic save around the text a format

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The Motorola S-record reader: S1/S2/S3 data records are placed by their 16, 24 or 32-bit
 // address into a buffer the caller owns and pre-fills; an S7/S8/S9 end record stops the reading.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The Motorola S-record writer: an S0 header, S1 records of 16 data bytes from address 0, and
 // the S9 end record, upper-case digits and CR LF line ends, as the HEX writer does. It writes at

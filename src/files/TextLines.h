@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The text of an image file read whole and cut into lines, as the readers of the text image
 // formats (Intel HEX, S-records) take them: a line ends with LF, and Ctrl-Z, the old DOS

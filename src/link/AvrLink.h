@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The serial downloading link of the AT90S8515, AT90S4414 and ATmega8515: the XTAL1 clock, the
 // bit-banged SPI byte, entry into programming mode, and every 4-byte instruction the AVR

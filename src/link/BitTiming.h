@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The delay unit of the 24Cxx bit timing: DelayFactor x 25 us (x 5 us in the opt-in fast timing),
 // busy-waited on the high-resolution counter, or on a busy loop calibrated at start-up where there

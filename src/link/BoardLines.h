@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The line layer of the programmer board: the two line maps of the data port (24Cxx socket and
 // AVR socket) with their remembered states, and the two return lines of the status port.

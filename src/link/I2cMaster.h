@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The I2C bus master of the 24Cxx socket and the few 24Cxx transactions the chip commands use:
 // page writes with retries and one sequential read of the whole chip. Built only on the line

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The clock seam: every wait and every time reading of the program goes through it, so the
 // simulated board can run all timing on virtual time and tests never sleep.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Direct port I/O at 0x378/0x379 through ioperm, for kernels without ppdev.
 // Needs root (CAP_SYS_RAWIO) and an x86 processor.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A clock that first sends a queuing port's line changes: a wait, or a reading of the time
 // that a busy-wait is made of, starts only once every change queued before it is on the pins.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The seam over libftdi1: the handful of calls the FTDI port makes, one method each, returning
 // libftdi's own result codes (0 or a count on success, negative on failure). The real one calls

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // How the cable joins an FTDI adapter's eight bit-bang pins to the board's DB25 connector, in
 // one table, and the two translations the FTDI port needs: a parallel-port data byte to the

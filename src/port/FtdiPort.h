@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The FTDI USB adapter as the board's port: synchronous bit-bang over the seam FtdiCalls, with
 // the cable of FtdiPinMap.h. Writes are queued and go out in blocks; in synchronous bit-bang

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The port a board gets when its real port could not be opened: writes go nowhere, and the
 // status reads as an idle line with SDA high, so no chip ever seems to acknowledge.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The seam FtdiCalls on libftdi1 itself: the only file that includes its header. Writes are
 // libftdi's own asynchronous transfers; the samples come back through bulk IN transfers of

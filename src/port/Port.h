@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The byte-level port seam: what the line layer needs of a parallel port, and nothing more.
 // One whole byte written to the data register per call, effective before the call returns;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The Linux ppdev backend: /dev/parportN, claimed exclusively for the whole run, its data lines
 // set to drive the board. Data register through PPWDATA, status register through PPRSTATUS; one

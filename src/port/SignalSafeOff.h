@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Switching the board off from inside a signal handler, where only async-signal-safe calls may
 // run: no allocation, no lock, no stream. A backend that can write 0x00 to its data register with

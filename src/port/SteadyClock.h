@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The real clock: std::chrono::steady_clock as the performance counter and the tick count,
 // std::this_thread::sleep_for as the sleep.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A port decorator that ends the program between two accesses when it is told to: every access
 // passes through unchanged until the stop test it was handed answers yes. Then the next access

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The line trace: a port decorator for any backend that records every data-port write and
 // status-port read as named lines in a VCD file; which bit is which line is handed to it. On hardware the bus level is what each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A Value Change Dump file of one-bit variables with nanosecond timestamps, as GTKWave,
 // PulseView and sigrok-cli read it. Only changes are written; times must not go backwards.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // How a command of either family (24Cxx or AVR) ended, for whoever started it: the window puts it
 // in its status bar line when the command reported nothing of itself, tarpel-cli turns it into

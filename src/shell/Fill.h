@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Messages as whole sentences: the catalogue holds "Leidos %1 bytes de la %2", so a translator
 // sees the sentence and may move its values, and the values are filled in afterwards.

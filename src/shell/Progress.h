@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Progress as every command shows it: the one rounding of a share of work done to the whole
 // percentage the gauges show, and one step of a long command under the progress dialog.

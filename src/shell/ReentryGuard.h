@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Keeping a command from starting inside another: the window and the AVR command frame each let
 // their message loop run mid-command, and a command started from there would interleave with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Numbers and names as the status line writes them, in the Spanish way: a dot between the
 // thousands ("16.384 bytes"), a decimal comma ("2,1 s"), a file by its name without the folder.

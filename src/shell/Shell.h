@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // How a command speaks to the user: message boxes, the cursor, the progress dialog with its
 // cancel flag, the two main-window gauges, one pump of the message loop, and file choice.

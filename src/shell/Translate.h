@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // User-visible texts go through GNU gettext: the Spanish text is the key, and the catalogue of
 // the chosen language (English is the only one so far) gives its translation. With no catalogue,

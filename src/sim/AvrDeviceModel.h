@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The three AVR devices the board's socket can hold, as data: one row per part with its sizes,
 // signature, way of writing flash and self-timed write times. The behaviour that reads these rows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Making the device for the simulated board's AVR socket from the command-line choices.
 #include <memory>

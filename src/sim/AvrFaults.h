@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The faults a virtual AVR can be made with, already parsed from the "avr-..." option names
 // (see AvrFactory.h for the names). Plain data; the device reads it when it is made.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Decoding one 4-byte serial programming instruction as a given AVR reads it, bit pattern by bit
 // pattern from its datasheet's instruction table ("x" bits ignored, addresses cut to the part's

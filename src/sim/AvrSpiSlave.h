@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The AVR's serial programming shift logic as the chip runs it: SCK and MOSI are sampled on the
 // rising edges of the chip's clock only (XTAL1, or its internal RC oscillator), a level counts

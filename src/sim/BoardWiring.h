@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // How the board wires the 24Cxx socket to the parallel port, as the simulated board sees it:
 // the data-port bits that feed the chip and the status-port bits that come back. Kept apart from

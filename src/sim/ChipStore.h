@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Where the virtual chips keep their contents between runs: one folder (per user by default),
 // one raw binary file per memory. A missing file is a blank memory; saves are atomic, so a crash

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The 24Cxx EEPROMs the board's socket can hold, as their datasheets give them: one row per part
 // with its size, word address, block-select bits and page buffer. Written apart from the

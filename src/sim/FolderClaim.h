@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The simulated board's claim on the folder its chips are kept in, as a real port is claimed
 // exclusively: an advisory lock on the folder itself, held while the board is open. A second

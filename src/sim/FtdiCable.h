@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The cable between an FTDI adapter's eight bit-bang pins and the board's DB25 connector, as the
 // README draws it, seen from the simulated adapter: which data-port bit each output pin stands

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What a real chip would suffer from: each socket keeps a log of the protocol violations its
 // chip saw, stamped with virtual time, so tests can assert that a command caused none.

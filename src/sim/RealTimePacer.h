@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Holds the simulation back to wall-clock speed, for a demonstration in the window program:
 // whenever virtual time runs ahead of the wall clock by more than a millisecond, it sleeps the

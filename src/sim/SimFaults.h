@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The fault injections of the simulated board, as the user names them on the command line:
 // a 24Cxx that refuses one of its pages for a number of attempts, and a return line stuck high

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The simulated Velcor board: a port backend whose data byte drives both sockets, as the real
 // board's wiring does, and whose status byte reports the SDA bus level (the wired-AND of the

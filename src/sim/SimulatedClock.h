@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The clock seam on the simulated board's virtual time. The counter counts nanoseconds; every
 // counter or tick reading costs a small settable virtual time, so busy-waits move on and end at

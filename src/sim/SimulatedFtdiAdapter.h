@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A simulated FTDI adapter between the FTDI port and the simulated board: it stands in for
 // libftdi1 (the seam FtdiCalls), so the port's own code runs unchanged, and it costs what the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A chip in one of the board's two sockets. Both sockets see every data-port write, as on the
 // real board, where the two line maps share bits 0..4.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A 24Cxx I2C EEPROM in the board's 24Cxx socket, answering as the datasheets describe: start,
 // stop and repeated start, control-byte matching with the chip's own addressing, acknowledges,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A virtual AT90S8515, AT90S4414 or ATmega8515 in the board's AVR socket, driven only by the
 // data-port bits wired to it (VCC bits 0-2, XTAL1 bit 3, RESET bit 4, MOSI bit 5, SCK bit 6) and

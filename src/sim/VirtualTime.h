@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The simulated board's time, in nanoseconds since the board was made. It advances only when
 // something costs time: a port access, a clock reading, a sleep. Nothing here reads a real clock.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The difference list: a window of its own, not modal, that opens beside the main window after a
 // verification or comparison with differences and lists every differing byte (address in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The rows of the difference list: one per differing byte, its address in hexadecimal and the
 // two values, under column titles that name what was compared ("Imagen" and "Chip", "Fichero"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // One of the two shared file dialogs, OD and SD: its title, filter, default extension, starting
 // folder and the file name it keeps between uses. Each use builds a fresh QFileDialog from that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The program's windows, created at start-up in their fixed order and kept until shut-down:
 // Ventana, AboutBox, formProgreso, formConfig, formManual. Destroying them runs the main

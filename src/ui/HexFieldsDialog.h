@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A small dialog of hexadecimal fields, each with its range: "Ir a direccion" asks for one
 // address, "Rellenar" for the first and last address and the byte value. "Aceptar" is enabled

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The model behind the hex grid SG: a view of the 24Cxx memory image, eight bytes a row
 // (address, eight hex cells, eight character cells). It reads the image on demand and keeps no

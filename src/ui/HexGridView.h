@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The view of the hex grid SG: a table view that paints its visible cells itself. The generic
 // item painting asks the style for a panel and lays out each cell's text anew on every paint

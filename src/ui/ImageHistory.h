@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The undo history of the 24Cxx image: every byte typed into the grid, every fill, file load,
 // chip read and chip change is a step that Ctrl+Z takes back and Ctrl+Y brings again (Qt's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Where the window runs its modal dialogs (message boxes, file dialogs). The program runs them
 // with exec(); tests put a runner in its place that answers without blocking.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The window program's side of shell::Shell: Qt message boxes, the override cursor, one pass of
 // the event loop, the progress dialog, the AVR page's gauges and the shared file dialogs.

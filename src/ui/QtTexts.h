@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Qt's own texts (the file dialogs, the overwrite question, the message boxes' buttons) in the
 // program's language, from Qt's translations (Debian qt6-translations-l10n).

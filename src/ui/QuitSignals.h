@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // SIGINT, SIGTERM, SIGHUP and SIGQUIT as a Qt signal: the handler only writes the signal number
 // into a socket pair, and a QSocketNotifier hands it to the event loop, where the window can end

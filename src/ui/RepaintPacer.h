@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Keeps a window from repainting faster than a screen shows. While pacing, the window's repaint
 // requests wait: its widgets take every new value at once, and what changed reaches the screen

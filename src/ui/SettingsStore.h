@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The per-user settings: an INI file for the key "TARPEL" whose section "CONFIG" holds string
 // values ("OPEN_DIR", "SAVE_DIR", "RETARDO", ...). Integers are kept as decimal text. Each call

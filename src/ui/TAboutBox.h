@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The About box: the program's name over a picture of the programmer board, a short
 // description, and an OK button that appears only once its one-shot timer has fired.

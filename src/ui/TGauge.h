@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The percentage gauge: a bar inside a one-pixel frame, filled from the left in ForeColor over
 // a white background, with the percentage ("42%") centred on it in inverted colours so that it

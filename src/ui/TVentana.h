@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The main window: the AVR page and the 24CXXX page, each page's widgets in a struct of its own;
 // the menu; the shared file dialogs; start-up (FormCreate) and shut-down (FormDestroy) with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The handlers of the AVR page: each hands the window's state to its command, and the window
 // shows what the commands report (device caption, fuse panel). Esc on the page is here too.
 #include <QCheckBox>

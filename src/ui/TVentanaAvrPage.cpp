@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Builds the AVR page and lays it out: the reading and programming columns on the right, the
 // device type and the fuse panel on the left, the gauges along the bottom.
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The AVR page's widgets, as the window's layout names them: the reading and programming button
 // columns, the device type with the fuse panel below it, and the two gauges at the bottom. The

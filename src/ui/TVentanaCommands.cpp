@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Keeping the window's commands apart: while one drives the board and lets the message loop run,
 // the menus and both pages are disabled; a close request cancels the command and waits for it to
 // end. What the board reports after a command is shown here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The handlers that open the window's own dialogs: the About box, the delay-factor dialog and
 // the manual line test.
 #include <QAction>

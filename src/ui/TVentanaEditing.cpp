@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Editing the 24Cxx image in the grid: typed bytes, undo and redo, "Ir a direccion..." and
 // "Rellenar...", and the window title that names the image's file and marks unsaved changes.
 // Nothing here runs while a chip command does: the grid and the menu are disabled then, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The handlers of the 24CXXX page: each hands the window's state to its command, and tells the
 // image's history what the command did to the image.
 #include <QAction>

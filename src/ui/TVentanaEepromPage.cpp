@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Builds the 24CXXX page and lays it out: the toolbar between its two edges, the chip list with
 // the image's sums, and the hex grid, whose model the sums and the list of differences follow.
 #include <QAction>

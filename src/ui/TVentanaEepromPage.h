@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The 24CXXX page's widgets, as the window's layout names them: the toolbar, the chip list with
 // the image's sums, and the hex grid. The window builds and lays them out (TVentanaEepromPage.cpp);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The hex grid of the 24CXXX page: chip selection and rebuilding the view of the image.
 #include <QComboBox>
 #include <QTableView>

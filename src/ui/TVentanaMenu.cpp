@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Builds the main window's menu bar; the handlers of its items are with the page or dialog they
 // work on.
 #include <QAction>

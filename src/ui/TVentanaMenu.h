@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The main window's menu bar, its menus and their items, as the window's layout names them. The
 // window builds it (TVentanaMenu.cpp); the items' handlers live with the page or dialog they

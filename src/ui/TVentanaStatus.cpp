@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the window tells beside the commands' own boxes: the status bar's line after each command,
 // the image's checksums on the 24CXXX page, and every difference a comparison found (marked in
 // the grid, listed in a window of its own).

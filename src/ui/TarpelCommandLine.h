@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The options of the window program `tarpel`: the board options that tarpel-cli takes too
 // (which board, the simulated board's chips and faults, the line trace), and --help. Parsing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The delay-factor dialog: one slider for the multiplier of every 24Cxx bit-timing wait, and the
 // "Modo rapido" box of the opt-in fast timing. It only shows and returns the slider's position and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The manual line test of the AVR socket: check boxes drive VCC, SCK, MOSI, RESET and XTAL1,
 // a refresh timer writes them and shows MISO, and "DAR XTAL..." gives a long XTAL1 burst.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The progress dialog of the long 24Cxx operations: a black gauge, a counter text and the
 // "Cancelar..." button whose click raises the cancel flag. The operation owns the loop; this

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The window's texts through the shared catalogue, as the QString a widget takes.
 #include <QString>

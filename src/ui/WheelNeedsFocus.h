@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Keeps a drop-down list from changing under a mouse wheel that merely passes over it. Qt lists
 // take wheel turns without focus; for "Tipo de memoria:" that would wipe the memory image on a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Small builders that more than one part of the main window uses: a named panel, and a UTF-8
 // text of the lower layers (chip names, fuse captions) as the QString a widget takes. The

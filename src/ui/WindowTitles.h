@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The two titles of the program: the main window's caption and the application title that
 // captions the plain message dialog. They differ by one trailing blank, on purpose.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The window program: options, the board, the windows, the message loop; at its end the
 // windows go, which switches the board off and saves the settings.
 #include <QApplication>

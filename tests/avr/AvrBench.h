@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The AVR commands on the simulated board with one virtual device in a temporary store folder,
 // watched through the instruction and sleep recorders, with a recording shell and view.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Debian's AVR toolchain at test time: avr-gcc builds a small C program for one device and
 // avr-objcopy takes the result apart, so that what Tarpel reads is checked against the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // "Blank-test" on the virtual devices: flash first, then, after a second power-up, the EEPROM.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The ELF reader against the AVR toolchain: programs built with avr-gcc at test time must give
 // the very flash, EEPROM, fuse and signature bytes that avr-objcopy takes out of them, and
 // broken or foreign files must be refused with their reason, never read past their end.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The fast timing's SCK phases on ports of different speeds: an ATmega8515 on its internal 1 MHz
 // RC oscillator ignores XTAL1, so three XTAL1 cycles a phase only serve while the port's writes
 // make them last two RC cycles; on a faster port the link gives more cycles.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Files that must not reach the device, refused by every AVR command that takes a file before
 // anything is written or compared: a HEX file without data, data beyond the memory, and avr-gcc
 // programs for another device, another machine or without the memory asked for.

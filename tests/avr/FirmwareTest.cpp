@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Real firmware through the commands: a small C program is built for each device with Debian's
 // AVR toolchain at test time; its ELF file itself, and the Intel HEX and S-record images
 // avr-objcopy makes of it, are programmed into the virtual device and verified, and what the

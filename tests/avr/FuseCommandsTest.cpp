@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // "Leer" and "Grabar" of the fuse panel on the virtual devices.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The fuse bytes to the panel's settings and back, without a device.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A third party's reading of what "Leer" sends: the line trace of the simulated board, decoded by
 // sigrok's spi and avr_isp decoders, which know the fuse instructions on their own.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Test helpers that watch an AVR command from the outside: a port wrapper that decodes the
 // data-port writes into the 4-byte instructions the device receives (with the bytes it

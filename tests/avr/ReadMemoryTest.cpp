@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // "Leer flash..." and "Leer eeprom interna..." on each virtual device.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Contents for the reading, verifying and blank-test tests: recognisable byte patterns and a
 // bench whose device is seeded with them before the board is made.

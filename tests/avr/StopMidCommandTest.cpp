@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A cancel that comes in the middle of a long AVR command ("Cancelar...", a stop signal in
 // tarpel-cli, the window asked to close): the command stops at its next byte or page with every
 // line off, is Cancelled, and leaves no file and no verdict behind.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // "Verificar flash..." and "Verificar eeprom interna..." on the virtual devices.
 #include <gtest/gtest.h>
 

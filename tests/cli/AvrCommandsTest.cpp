@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // tarpel-cli's AVR writing commands end to end on the simulated board: exit statuses, what goes
 // to standard output and error, what the virtual device keeps in its store afterwards, and the
 // waveform of a run as sigrok's SPI and AVR ISP decoders read it.

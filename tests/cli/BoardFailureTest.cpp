@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the board itself reports to tarpel-cli: a simulated chip whose contents cannot be saved,
 // a simulated board that another program holds, and a port that stops working in the middle of
 // a command. Each is an error with exit status 1, never a cancel, and a command never goes on

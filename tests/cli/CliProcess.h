@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // tarpel-cli run as a process of its own, as a user or a script runs it: its standard error
 // goes to a file, signals can be sent to it, and its end is awaited with a generous timeout.

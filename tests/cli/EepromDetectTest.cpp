@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // "Detectar chip" on the simulated board: every virtual chip of the datasheet table, with
 // contents that tell its size and with contents that cannot, and never a byte written.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The 24Cxx commands' waveforms as a third party reads them: a line trace of the simulated board
 // decoded by sigrok's I2C and 24xx EEPROM decoders.
 #include <gtest/gtest.h>

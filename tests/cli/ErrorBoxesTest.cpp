@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Every error box of the 24Cxx and AVR commands waits for the user with the board unpowered:
 // each failing path on the simulated board, with the data port byte noted as each box shows.
 #include <gtest/gtest.h>

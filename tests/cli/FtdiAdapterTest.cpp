@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The simulated FTDI adapters in front of the simulated board: 24Cxx chips and the AVRs written
 // and read back whole without a protocol violation, and the line traces, taken between the adapter
 // and the board, decoded by sigrok as the same transactions as through the parallel port.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // tarpel-cli speaks the language of its environment, as gettext reads it: English where the
 // locale or LANGUAGE asks for it first (installed as a locale or not), the Spanish of the source
 // texts everywhere else, the C locale included. Each message is one whole sentence of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // tarpel-cli as a separate process, as users and scripts meet it: exit status, standard error,
 // the final line state in its trace, and stop signals in the middle of a command, paced at
 // wall-clock speed (--real-time) so that "the middle" lasts long enough to be hit.

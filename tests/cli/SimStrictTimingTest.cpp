@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Both timings end to end through tarpel-cli with --sim-strict: every catalogue 24Cxx and every
 // AVR written, read back and verified with the fast timing, a few with the standard one, on the
 // parallel port and through both simulated FTDI adapters (whose waits are the pin clock's), with

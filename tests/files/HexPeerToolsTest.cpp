@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Cross-checks the HEX reader and writer with two independent tools: srecord's srec_cat and
 // binutils' avr-objcopy. Both must be on PATH; without them the tests skip, except under CI,
 // where a missing tool is a failure.

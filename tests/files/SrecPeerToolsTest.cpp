@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Cross-checks the S-record reader and writer with srecord's srec_cat and binutils' avr-objcopy:
 // files they write read into the bytes of their own binary output, and files we write they read
 // back, checksums and all. Without the tools the tests skip, except under CI.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Fails when a catalogue in po/ has an untranslated or fuzzy entry, misses a text the sources
 # mark for translation, or keeps one they no longer have (run scripts/update-po.sh, translate).
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Runs the build's include check on link/ and sim/ as they are (must pass) and on copies with a
 # forbidden include added (must fail, naming the file).
 set -u

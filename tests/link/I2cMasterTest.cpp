@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -145,7 +146,7 @@ TEST(I2cMaster, WholeChipsAreWrittenAndReadOnAVirtualChipWithoutAViolation) {
 
             std::vector<std::uint8_t> image(size);
             const auto goOn = [](std::int64_t, std::int64_t) { return true; };
-            EXPECT_EQ(s.master.EepromReadAll(image, static_cast<std::int32_t>(size), goOn, c.addressing),
+            EXPECT_EQ(s.master.EepromReadAll(image, goOn, c.addressing),
                       link::ReadAllResult::Complete);
             EXPECT_EQ(image, written);
             EXPECT_EQ(s.chip->AddressCounter(), 0u);  // rolled over past the last byte, no further
@@ -176,7 +177,7 @@ TEST(I2cMaster, TwoAddressBytesMissAOneByteChip) {
         s.lines.AllOff();
         EXPECT_NE(s.Memory(), written) << name;
         std::vector<std::uint8_t> image(size);
-        ASSERT_NE(s.master.EepromReadAll(image, static_cast<std::int32_t>(size), [](auto, auto) { return true; }),
+        ASSERT_NE(s.master.EepromReadAll(image, [](auto, auto) { return true; }),
                   link::ReadAllResult::NotAcknowledged);
         EXPECT_NE(image, s.Memory()) << name;  // two address bytes shift the read by one
     }

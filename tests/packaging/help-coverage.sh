@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Everything the two programs' --help names must reach the packaged documentation: each command,
 # option, chip, AVR model and simulated fault is offered by the bash completion and named in the
 # manual page. Usage: help-coverage.sh TARPEL-CLI TARPEL PACKAGING-FOLDER

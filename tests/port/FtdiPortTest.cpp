@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The FTDI port against a fake libftdi1 layer: the set-up and release calls and the pins they
 // leave, the cable's pin map and the status byte as the line layer reads it, the queue and its
 // blocks, and the errors.

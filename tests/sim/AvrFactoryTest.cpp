@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Making the AVR socket's device from the option names: models, "none" and the "avr-" faults.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A third party's reading of the virtual AVR's answers: a hand-written exchange (Programming
 // Enable, then a signature read) is traced to a VCD file and decoded by sigrok's spi and avr_isp
 // decoders, which know the chip's echo and answer pattern independently of this project.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A simulated board with one virtual 24Cxx in a temporary store folder, for the sim tests.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A small I2C master for the simulation tests: clean waveforms on the line layer with its own
 // waits on the board's virtual time, independent of the program's master, so that the virtual

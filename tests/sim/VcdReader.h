@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Reads back the VCD files of the line trace, for the tests: the variable names and, per
 // variable, every change with its time.

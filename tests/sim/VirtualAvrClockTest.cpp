@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The ATmega8515's clock as its fuses choose it: on the internal RC oscillator it runs by itself
 // in virtual time and judges SCK against its own period; on "External" it follows XTAL1; the
 // crystal and external-RC modes follow XTAL1 as well but log, at every power-up, that the board's

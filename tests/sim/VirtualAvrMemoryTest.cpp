@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The virtual AVRs' instructions and their effects against the datasheets: flash and EEPROM
 // writes with their busy answers and times, chip erase, the ATmega8515 page buffer, fuses and
 // lock bits, and the contents kept in the store between runs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The virtual AVRs' serial interface against the datasheets: power-up and programming mode, the
 // echo, the bit frame and its recovery, SCK phases, and the protocol violations the socket logs.
 #include <gtest/gtest.h>

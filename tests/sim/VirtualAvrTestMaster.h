@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A small serial-programming master for the virtual AVR tests, at the level of data-port writes:
 // it composes the AVR-side byte from its own line state, hands every write to the socket with a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Tests that lean on a third-party tool (sigrok-cli, srec_cat, avr-gcc): where the tool is missing
 // they are skipped on a developer's machine, but fail in CI, whose set-up installs every one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A clock for tests: time stands still unless a reading or a sleep moves it on by a set step.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Makes every file of this process stop growing past a size, as a full disk would: writes
 // beyond it fail with EFBIG instead of raising SIGXFSZ. Works for root too, unlike read-only

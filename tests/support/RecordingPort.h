@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A port for tests: records every data write with the fake clock's time, and answers status
 // reads from a fixed value or a function of what was written.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A shell for tests: keeps every message, question, cursor change and progress step for
 // assertions, answers file choices from queues and questions with a set answer, and can ask for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A fresh, empty folder per test under the system's temporary folder, removed with everything
 // in it when the test ends; with small helpers to put files there and read them back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Input that must not cost the user data or the way to stop an operation: a mouse wheel passing
 // over the chip list, and a window manager's close request on the progress dialog.
 #include <gtest/gtest.h>

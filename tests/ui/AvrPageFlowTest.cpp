@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The AVR page used as a user would on the simulated board: identify each device, read and
 // write the ATmega8515's fuses through the fuse panel, Esc on either page, closing the window
 // during a long command, what the board reports after a command, and a verification with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // One command at a time: while a chip command runs and lets the message loop run (or shows its
 // message), every other command of the window is disabled and the progress dialog's
 // "Cancelar..." is not; when it ends, on success or failure, everything is enabled again.

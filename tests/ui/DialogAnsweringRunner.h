@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A modal runner for tests that click through the whole window: message boxes and file dialogs
 // are recorded and answered without blocking (RecordingModalRunner), while the window's own

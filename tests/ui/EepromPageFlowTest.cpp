@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The 24CXXX page used as a user would on the simulated board: pick the chip, read it into the
 // grid, program and verify it from the toolbar, stop a read with "Cancelar...", and close the
 // window (or send the program a termination signal) while a read runs, which cancels it; what

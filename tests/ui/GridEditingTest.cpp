@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Editing the 24Cxx image in the grid as a user would, on the simulated board: typed bytes,
 // "Rellenar...", undo and redo decide what "Programar chip" writes into the virtual 24C04; the
 // edited bytes are marked until programmed. Then the window title and the remembered chip.

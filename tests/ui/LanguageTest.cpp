@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The window in English: with the English catalogue its menus, buttons, hints, dialogs and
 // message boxes speak English, and Qt's own buttons follow the program's language.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A modal runner for the window tests: it never blocks. Message boxes are recorded with what
 // they show and answered with OK, or with `questionAnswer` when they ask yes or no; file dialogs are recorded with their set-up and answered from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Takes the README's pictures of the program as a user sees it: both pages of the main window
 // after real commands on the simulated board (the 24CXXX page also with edits), and each dialog. Run under an X server
 // (scripts/screenshots.sh starts one in Xvfb); the PNGs go to the folder given, docs/ by default.

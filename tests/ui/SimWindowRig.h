@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The program's windows on the simulated board, as the program builds them: board::OpenBoard
 // with a virtual 24Cxx and AVR whose contents live in a temporary folder, settings in an INI

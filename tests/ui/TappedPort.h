@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A port that passes every access on to another one and notes the data writes on the way:
 // how many there were and the last byte, so a test can tell what the board was left with.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The window's own dialogs opened from its menu and toolbar on the simulated board, each closed
 // every way a user can, and the way out through "&Salir" with what it leaves behind.
 #include <gtest/gtest.h>

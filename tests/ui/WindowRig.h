@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The main window on test doubles: a recording port on a fake clock, settings in a temporary
 // INI file, and a modal runner that records instead of blocking. Start() builds the windows the

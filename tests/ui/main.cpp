@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The GUI tests share one QApplication on the offscreen platform; settings and standard
 // paths are redirected to test locations so that no test touches the user's own files.
 #include <gtest/gtest.h>
