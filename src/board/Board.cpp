@@ -68,7 +68,7 @@ Opened OpenSimulation(const BoardOptions& options, Board& board) {
     if (!board.error.empty()) return {};
     std::unique_ptr<sim::EepromSocketChip> eeprom;
     if (!SameText(options.simEeprom, "none")) {
-        auto chip = std::make_unique<sim::Virtual24Cxx>(*FindChip(options.simEeprom), store, faults.pageRefusals);
+        auto chip = std::make_unique<sim::Virtual24Cxx>(*FindChip(options.simEeprom), store, faults.eeprom);
         if (options.simEepromWriteMs)
             chip->writeCycleNs = static_cast<std::uint64_t>(std::llround(*options.simEepromWriteMs * 1e6));
         eeprom = std::move(chip);

@@ -1,6 +1,7 @@
 #include "eeprom/ChipCommands.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -36,9 +37,10 @@ std::string ChipName(const EepromWorkspace& workspace) { return Tr("la ") + std:
 
 // A whole-chip read under the progress dialog: shown once the chip has taken its addressing,
 // one step a byte, closed at the end.
-link::ReadAllResult ReadWholeChip(CommandFrame& frame, std::span<std::uint8_t> image, std::int32_t count) {
+link::ReadAllResult ReadWholeChip(CommandFrame& frame, std::span<std::uint8_t> image, std::int32_t count,
+                                  const char* label = TrNoop(" bytes leidos...")) {
     shell::Shell& shell = frame.Shell();
-    const std::string readLabel = Tr(" bytes leidos...");
+    const std::string readLabel = Tr(label);
     bool shown = false;
     const auto progress = [&](std::int64_t done, std::int64_t total) {
         if (!shown) {
@@ -55,6 +57,35 @@ link::ReadAllResult ReadWholeChip(CommandFrame& frame, std::span<std::uint8_t> i
 
 void TellChipContents(EepromWorkspace& workspace, std::span<const std::uint8_t> image) {
     if (workspace.ChipContentsKnown) workspace.ChipContentsKnown(image.first(ImageCount(workspace)));
+}
+
+// Reads the whole chip after programming and compares it with what was written: a worn cell, or
+// a chip whose page buffer is smaller than its type's, takes the writes and keeps other bytes.
+// One sequential read costs less board time than a read after every page.
+CommandOutcome ReadBack(CommandFrame& frame, std::span<const std::uint8_t> image) {
+    shell::Shell& shell = frame.Shell();
+    std::vector<std::uint8_t> chip(image.size(), 0xFF);
+    const auto result =
+        ReadWholeChip(frame, chip, static_cast<std::int32_t>(chip.size()), TrNoop(" bytes comprobados..."));
+    frame.StopCommand();
+    if (result == link::ReadAllResult::NotAcknowledged) {
+        shell.MessageBox(NoAckText, ErrorCaption);
+        return CommandOutcome::Failed;
+    }
+    if (result == link::ReadAllResult::Cancelled) {
+        shell.Report(Tr("Programacion sin comprobar: comprobacion cancelada"),
+                     Tr("el chip esta grabado, pero no se ha leido para comprobarlo"));
+        return CommandOutcome::Cancelled;
+    }
+    const auto differences = files::DifferencesBetween(image, chip);
+    if (differences.empty()) return CommandOutcome::Done;
+    char address[8];
+    std::snprintf(address, sizeof address, "%04X", static_cast<unsigned>(differences.front().address));
+    shell.MessageBox(Tr("Error programando el chip!!!\r(direccion $") + std::string(address) + ")", ErrorCaption);
+    shell.Report(Tr("Programada ") + ChipName(frame.Workspace()) + ": " + shell::CountText(differences.size()) +
+                 Tr(" bytes distintos de la imagen al comprobarla"));
+    if (frame.Workspace().DifferencesFound) frame.Workspace().DifferencesFound(differences);
+    return CommandOutcome::Failed;
 }
 
 }  // namespace
@@ -134,9 +165,9 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
     }
     shell.ProgressClose();
     // The 3 ms after a page do not cover the chip's whole write cycle (up to 5 ms): cutting the
-    // supply right after the last page would lose it. Wait until the chip answers again (the fast
-    // timing's polling after each page has already seen it answer).
-    master.EepromWaitReady();
+    // supply right after the last page would lose it. Wait until the chip answers again.
+    master.EepromWaitReady(addressing);
+    if (outcome == CommandOutcome::Done && frame.ReadBackAfterProgramming) outcome = ReadBack(frame, image);
     frame.StopCommand();
     if (outcome == CommandOutcome::Done) {
         shell.Report(Tr("Programados ") + shell::CountText(image.size()) + Tr(" bytes en ") +

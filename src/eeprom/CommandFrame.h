@@ -28,6 +28,10 @@ public:
     // Has whoever shows the image rebuild the grid.
     void RefreshGrid();
 
+    // Whether programming reads the chip back and compares it with the image: on unless the
+    // user turned it off.
+    bool ReadBackAfterProgramming = true;
+
     EepromWorkspace& Workspace() { return workspace_; }
     link::I2cMaster& Master() { return master_; }
     shell::Shell& Shell() { return shell_; }
