@@ -67,7 +67,7 @@ Opened OpenSimulation(const BoardOptions& options, Board& board) {
     std::unique_ptr<sim::EepromSocketChip> eeprom;
     if (!SameText(options.simEeprom, "none")) {
         const sim::Eeprom24CxxModel& model = *sim::FindEeprom24CxxModel(options.simEeprom);
-        auto chip = std::make_unique<sim::Virtual24Cxx>(model, store, faults.pageRefusals);
+        auto chip = std::make_unique<sim::Virtual24Cxx>(model, store, faults.eeprom);
         if (options.simEepromWriteMs)
             chip->writeCycleNs = static_cast<std::uint64_t>(std::llround(*options.simEepromWriteMs * 1e6));
         eeprom = std::move(chip);

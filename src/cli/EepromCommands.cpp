@@ -66,6 +66,7 @@ int WithWorkspace(CommandContext& context, Step step) {
         differences.assign(found.begin(), found.end());
     };
     eeprom::CommandFrame frame(workspace, context.lines, context.timing, context.shell);
+    frame.ReadBackAfterProgramming = !context.HasOption("no-verify");
     const int status = ExitStatus(step(frame, file));
     // Results, not messages: on standard output, once the command's messages are out.
     PrintDifferences(context.out, differences, Tr("fichero"), "chip");
@@ -148,8 +149,10 @@ Command EepromCommand(std::string name, std::string summary, Step step) {
 
 void RegisterEepromCommands(CommandTable& table) {
     table.Add(EepromCommand("read", Tr("lee la 24Cxx entera y la guarda en FICHERO (.hex, .bin o .srec)"), ReadToFile));
-    table.Add(
-        EepromCommand("write", Tr("graba en la 24Cxx el contenido de FICHERO (.hex, .bin o .srec)"), WriteFromFile));
+    Command write =
+        EepromCommand("write", Tr("graba en la 24Cxx el contenido de FICHERO (.hex, .bin o .srec)"), WriteFromFile);
+    write.options.push_back({"no-verify", "", Tr("no relee la memoria al final para compararla con lo grabado")});
+    table.Add(std::move(write));
     table.Add(EepromCommand("verify", Tr("compara la 24Cxx con el contenido de FICHERO (.hex, .bin o .srec)"),
                             VerifyAgainstFile));
     table.Add({.group = "eeprom",

@@ -2,6 +2,7 @@
 #include "eeprom/ChipCommands.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -31,9 +32,10 @@ std::string ChipName(const EepromWorkspace& workspace) { return std::string(work
 
 // A whole-chip read under the progress dialog: shown once the chip has taken its addressing,
 // one step a byte, closed at the end.
-link::ReadAllResult ReadWholeChip(CommandFrame& frame, std::span<std::uint8_t> chip) {
+link::ReadAllResult ReadWholeChip(CommandFrame& frame, std::span<std::uint8_t> chip,
+                                  const char* label = TrNoop("%1 bytes leidos...")) {
     shell::Shell& shell = frame.Shell();
-    const char* readLabel = Tr("%1 bytes leidos...");
+    const char* readLabel = Tr(label);
     bool shown = false;
     const auto progress = [&](std::int64_t done, std::int64_t total) {
         if (!shown) {
@@ -51,6 +53,36 @@ link::ReadAllResult ReadWholeChip(CommandFrame& frame, std::span<std::uint8_t> c
 // The chip's whole contents, as they were just read or written.
 void TellChipContents(EepromWorkspace& workspace, std::span<const std::uint8_t> chip) {
     if (workspace.ChipContentsKnown) workspace.ChipContentsKnown(chip);
+}
+
+// Reads the whole chip after programming and compares it with what was written: a worn cell, or
+// a chip whose page buffer is smaller than its type's, takes the writes and keeps other bytes.
+// One sequential read costs less board time than a read after every page.
+CommandOutcome ReadBack(CommandFrame& frame, std::span<const std::uint8_t> image) {
+    shell::Shell& shell = frame.Shell();
+    std::vector<std::uint8_t> chip(image.size(), 0xFF);
+    const auto result = ReadWholeChip(frame, chip, TrNoop("%1 bytes comprobados..."));
+    frame.StopCommand();
+    if (result == link::ReadAllResult::NotAcknowledged) {
+        shell.MessageBox(NoAckText, ErrorCaption);
+        return CommandOutcome::Failed;
+    }
+    if (result == link::ReadAllResult::Cancelled) {
+        if (frame.StoppedOutcome() == CommandOutcome::Failed) return CommandOutcome::Failed;
+        shell.Report(Tr("Programacion sin comprobar: comprobacion cancelada"),
+                     Tr("el chip esta grabado, pero no se ha leido para comprobarlo"));
+        return CommandOutcome::Cancelled;
+    }
+    const auto differences = files::DifferencesBetween(image, chip);
+    if (differences.empty()) return CommandOutcome::Done;
+    char address[8];
+    std::snprintf(address, sizeof address, "%04X", static_cast<unsigned>(differences.front().address));
+    shell.MessageBox(shell::Fill(Tr("Error programando el chip!!!\r(direccion $%1)"), {std::string(address)}),
+                     ErrorCaption);
+    shell.Report(shell::Fill(Tr("Programada la %1: %2 bytes distintos de la imagen al comprobarla"),
+                             {ChipName(frame.Workspace()), shell::CountText(differences.size())}));
+    if (frame.Workspace().DifferencesFound) frame.Workspace().DifferencesFound(differences);
+    return CommandOutcome::Failed;
 }
 
 }  // namespace
@@ -135,10 +167,10 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
     }
     shell.ProgressClose();
     // The 3 ms after a page do not cover the chip's whole write cycle (up to 5 ms): cutting the
-    // supply right after the last page would lose it. Wait until the chip answers again (the fast
-    // timing's polling after each page has already seen it answer). Into a board that has stopped
-    // working no poll would go.
-    if (outcome != CommandOutcome::Failed) master.EepromWaitReady();
+    // supply right after the last page would lose it. Wait until the chip answers again. Into a
+    // board that has stopped working no poll would go.
+    if (outcome != CommandOutcome::Failed) master.EepromWaitReady(addressing);
+    if (outcome == CommandOutcome::Done && frame.ReadBackAfterProgramming) outcome = ReadBack(frame, image);
     frame.StopCommand();
     if (outcome == CommandOutcome::Done) {
         shell.Report(shell::Fill(Tr("Programados %1 bytes en la %2"),

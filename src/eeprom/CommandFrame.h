@@ -41,6 +41,10 @@ public:
         return lines_.PortFailed() ? CommandOutcome::Failed : CommandOutcome::Cancelled;
     }
 
+    // Whether programming reads the chip back and compares it with the image: on unless the
+    // user turned it off.
+    bool ReadBackAfterProgramming = true;
+
     EepromWorkspace& Workspace() { return workspace_; }
     link::I2cMaster& Master() { return master_; }
     shell::Shell& Shell() { return shell_; }

@@ -270,15 +270,20 @@ ReadAllResult I2cMaster::EepromReadAll(std::span<std::uint8_t> chip, const ReadP
 
 bool I2cMaster::EepromWritePage(std::span<const std::uint8_t> memoryImage, std::uint16_t start,
                                 const EepromAddressing& addressing) {
+    lines_.BusPowerUp();
+    I2cStart();
+    I2cWriteByte(ControlByte(ControlWrite, start, addressing));
+    if (!I2cReadAck()) return Refused();
+    return WritePageAfterControl(memoryImage, start, addressing);
+}
+
+bool I2cMaster::WritePageAfterControl(std::span<const std::uint8_t> memoryImage, std::uint16_t start,
+                                      const EepromAddressing& addressing) {
     // On a queuing port the acknowledges are judged in three batches: the control byte's before
     // anything more goes out (a busy chip refuses it, and the bus sees just that and a stop), the
     // address bytes' before any data (data must never reach a wrong address), the data bytes'
     // after the stop; a missing one fails the page either way.
     Samples pending;
-    lines_.BusPowerUp();
-    I2cStart();
-    I2cWriteByte(ControlByte(ControlWrite, start, addressing));
-    if (!I2cReadAck()) return Refused();
     if (addressing.wordAddressBytes != 1) {
         I2cWriteByte(static_cast<std::uint8_t>(start >> 8));
         if (!AckedSoFar(RequestAck(), pending)) return Refused();
@@ -302,9 +307,18 @@ bool I2cMaster::ProgramPageWithRetry(std::span<const std::uint8_t> memoryImage, 
                                      const EepromAddressing& addressing) {
     // A chip still busy with the previous page's write cycle refuses its control byte, so the
     // attempts themselves are the polling; there is no other wait for the chip.
+    //
+    // The fast timing polls instead: each page's control byte goes out until the chip, done with
+    // the previous page's write cycle, acknowledges it, and the address and data follow at once.
+    // An acknowledged control byte is never followed by a stop, which some chips take for the
+    // start of a write cycle that writes their last page again.
     for (int attempt = 0; attempt < PageWriteAttempts; ++attempt) {
+        if (timing_.FastTiming) {
+            if (!StartWhenReady(ControlByte(ControlWrite, start, addressing))) return false;
+            if (WritePageAfterControl(memoryImage, start, addressing)) return true;
+            continue;
+        }
         if (EepromWritePage(memoryImage, start, addressing)) {
-            if (timing_.FastTiming) return WriteCycleEnded(ControlByte(ControlWrite, start, addressing));
             WaitMilliseconds(WriteCycleWaitMs);
             return true;
         }
@@ -312,17 +326,39 @@ bool I2cMaster::ProgramPageWithRetry(std::span<const std::uint8_t> memoryImage, 
     return false;
 }
 
-bool I2cMaster::WriteCycleEnded(std::uint8_t controlByte) {
+bool I2cMaster::StartWhenReady(std::uint8_t controlByte) {
     port::Clock& clock = timing_.clock();
     const std::uint32_t start = clock.GetTickCount();
     // At least one poll, however late the tick count moves on.
     do {
-        if (ControlByteAcknowledged(controlByte)) return true;
+        lines_.BusPowerUp();
+        I2cStart();
+        I2cWriteByte(controlByte);
+        if (I2cReadAck()) return true;
+        I2cStop();
     } while (static_cast<std::uint32_t>(clock.GetTickCount() - start) < WriteCycleTimeoutMs);
     return false;
 }
 
-bool I2cMaster::EepromWaitReady() {
+bool I2cMaster::EepromWaitReady(const EepromAddressing& addressing) {
+    if (timing_.FastTiming) {
+        // Once acknowledged, the poll becomes a read of one byte at address 0, which ends with a
+        // stop that no chip takes for a write.
+        if (!StartWhenReady(ControlByte(ControlWrite, 0, addressing))) return false;
+        if (addressing.wordAddressBytes != 1) {
+            I2cWriteByte(0x00);
+            if (!I2cReadAck()) return Refused();
+        }
+        I2cWriteByte(0x00);
+        if (!I2cReadAck()) return Refused();
+        I2cStart();
+        I2cWriteByte(ControlByte(ControlRead, 0, addressing));
+        if (!I2cReadAck()) return Refused();
+        I2cReadByte();
+        MasterNack();
+        I2cStop();
+        return true;
+    }
     for (int attempt = 0; attempt < PageWriteAttempts; ++attempt) {
         lines_.BusPowerUp();
         I2cStart();

@@ -84,16 +84,18 @@ public:
                          const EepromAddressing& addressing = {});
 
     // Up to PageWriteAttempts page writes, back to back, until one is acknowledged; then the
-    // write-cycle wait (with the fast timing: acknowledge polling until the write cycle is over,
-    // false when the chip stays silent for WriteCycleTimeoutMs). False, without the wait, when
-    // every attempt failed.
+    // write-cycle wait. False, without the wait, when every attempt failed. With the fast
+    // timing each attempt first polls its control byte until the chip, done with an earlier
+    // write cycle, acknowledges it (false when it stays silent for WriteCycleTimeoutMs), and no
+    // wait follows: the next transaction's polling is the wait.
     bool ProgramPageWithRetry(std::span<const std::uint8_t> memoryImage, std::uint16_t start,
                               const EepromAddressing& addressing = {});
 
     // Acknowledge polling: start, control byte (write) and stop, repeated back to back up to
     // PageWriteAttempts times until the chip acknowledges, i.e. has finished its write cycle.
-    // True when it did. Writes nothing to the chip.
-    bool EepromWaitReady();
+    // True when it did. Writes nothing to the chip. With the fast timing the polling lasts up to
+    // WriteCycleTimeoutMs and the acknowledged poll goes on as a read of one byte.
+    bool EepromWaitReady(const EepromAddressing& addressing = {});
 
     // Powers the chip, sends start, this control byte and stop; true when the chip acknowledged
     // it. Writes nothing: without a word address and a data byte no write cycle can start, as
@@ -125,9 +127,13 @@ private:
     std::array<port::Port::Sample, 8> RequestByte();
     std::uint8_t ByteOf(const std::array<port::Port::Sample, 8>& samples);
 
-    // Acknowledge polling with this control byte until the chip answers, for at most
-    // WriteCycleTimeoutMs; true when it did.
-    bool WriteCycleEnded(std::uint8_t controlByte);
+    // Start and this control byte, repeated (each refusal ended by a stop) until the chip
+    // acknowledges, for at most WriteCycleTimeoutMs; true when it did, the transaction then
+    // open for what follows the control byte.
+    bool StartWhenReady(std::uint8_t controlByte);
+    // The rest of a page write after its acknowledged control byte: address, data, stop.
+    bool WritePageAfterControl(std::span<const std::uint8_t> memoryImage, std::uint16_t start,
+                               const EepromAddressing& addressing);
     void Wait(int units);
     // Ends a transaction whose acknowledge was missing.
     bool Refused();

@@ -32,11 +32,37 @@ PageRefusal ParseRefusal(const std::string& name) {
     return refusal;
 }
 
+// A cell address, in decimal or with 0x in hexadecimal.
+std::uint32_t ParseAddress(const std::string& name, std::string_view text) {
+    std::uint32_t address = 0;
+    const bool hex = text.starts_with("0x") || text.starts_with("0X");
+    const std::string_view digits = hex ? text.substr(2) : text;
+    const auto* end = digits.data() + digits.size();
+    const auto result = std::from_chars(digits.data(), end, address, hex ? 16 : 10);
+    if (digits.empty() || result.ec != std::errc() || result.ptr != end)
+        throw std::invalid_argument(
+            shell::Fill(Tr("Fallo simulado mal escrito: %1 (se espera eeprom-stuck:DIRECCION)"), {name}));
+    return address;
+}
+
+// A page buffer is a power of two, at most the largest any 24Cxx has.
+std::uint32_t ParsePageBytes(const std::string& name, std::string_view text) {
+    std::uint32_t bytes = 0;
+    if (!ParseNumber(text, bytes) || bytes == 0 || bytes > 256 || (bytes & (bytes - 1)) != 0)
+        throw std::invalid_argument(shell::Fill(
+            Tr("Fallo simulado mal escrito: %1 (se espera eeprom-page:N, N potencia de 2 hasta 256)"), {name}));
+    return bytes;
+}
+
 }  // namespace
 
 const char* const SimFaultHelp =
     TrNoop("      eeprom-refuse-page:K:N  la 24Cxx no acepta su pagina K (de su propio tamano de\n"
            "                              pagina) en las N primeras escrituras\n"
+           "      eeprom-stuck:DIR        la celda DIR de la 24Cxx guarda su valor anterior\n"
+           "      eeprom-page:N           la pagina real de la 24Cxx es de N bytes\n"
+           "      eeprom-stop-starts-cycle  una parada tras el byte de control empieza un ciclo\n"
+           "                              de escritura con la pagina anterior\n"
            "      sda-stuck-high          la linea de retorno de SDA queda siempre alta\n"
            "      sda-stuck-low           la linea de retorno de SDA queda siempre baja\n"
            "      avr-absent, avr-locked, avr-unknown-signature, avr-no-answer,\n"
@@ -48,7 +74,13 @@ SimFaults ParseSimFaults(const std::vector<std::string>& names) {
         if (name.starts_with("avr-")) {
             faults.avrFaults.push_back(name);
         } else if (name.starts_with(RefusePrefix)) {
-            faults.pageRefusals.push_back(ParseRefusal(name));
+            faults.eeprom.pageRefusals.push_back(ParseRefusal(name));
+        } else if (name.starts_with("eeprom-stuck:")) {
+            faults.eeprom.stuckCells.push_back(ParseAddress(name, std::string_view(name).substr(13)));
+        } else if (name.starts_with("eeprom-page:")) {
+            faults.eeprom.pageBytes = ParsePageBytes(name, std::string_view(name).substr(12));
+        } else if (name == "eeprom-stop-starts-cycle") {
+            faults.eeprom.stopStartsCycle = true;
         } else if (name == "sda-stuck-high" || name == "sda-stuck-low") {
             const auto fault = name == "sda-stuck-high" ? ReturnLineFault::StuckHigh : ReturnLineFault::StuckLow;
             if (faults.returnLine != ReturnLineFault::None && faults.returnLine != fault)

@@ -18,13 +18,27 @@ struct PageRefusal {
     int attempts = 0;
 };
 
+// What a worn or odd 24Cxx does wrong.
+struct EepromFaults {
+    std::vector<PageRefusal> pageRefusals;
+    // Cells that keep their old value through every write cycle.
+    std::vector<std::uint32_t> stuckCells;
+    // The chip's real page buffer, when smaller than its datasheet's: writes wrap there. 0: as
+    // the datasheet says.
+    std::uint32_t pageBytes = 0;
+    // A stop after an acknowledged write control byte, before any data byte, starts a write
+    // cycle that writes the previous page's buffer again, as some makers' simulation models do.
+    bool stopStartsCycle = false;
+};
+
 struct SimFaults {
     ReturnLineFault returnLine = ReturnLineFault::None;
-    std::vector<PageRefusal> pageRefusals;
+    EepromFaults eeprom;
     std::vector<std::string> avrFaults;
 };
 
-// "eeprom-refuse-page:K:N", "sda-stuck-high", "sda-stuck-low", "avr-...". Throws
+// "eeprom-refuse-page:K:N", "eeprom-stuck:ADDRESS", "eeprom-page:N", "eeprom-stop-starts-cycle",
+// "sda-stuck-high", "sda-stuck-low", "avr-...". Throws
 // std::invalid_argument with a message for the user on anything else.
 SimFaults ParseSimFaults(const std::vector<std::string>& names);
 

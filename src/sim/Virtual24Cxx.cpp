@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "sim/Virtual24Cxx.h"
 
+#include <algorithm>
 #include <string>
 
 #include "shell/Translate.h"
@@ -27,13 +28,13 @@ constexpr std::uint8_t PinAddress = 0;      // A2..A0 are tied low on the board
 
 }  // namespace
 
-Virtual24Cxx::Virtual24Cxx(const Eeprom24CxxModel& model, ChipStore store, std::vector<PageRefusal> refusals)
+Virtual24Cxx::Virtual24Cxx(const Eeprom24CxxModel& model, ChipStore store, EepromFaults faults)
     : model_(model),
       store_(std::move(store)),
-      refusals_(std::move(refusals)),
+      faults_(std::move(faults)),
       memory_(store_.Load(std::string(model.name) + ".bin", model.bytes)),
       sizeMask_(model.bytes - 1),
-      pageMask_(model.pageBytes - 1) {}
+      pageMask_((faults_.pageBytes != 0 ? faults_.pageBytes : model.pageBytes) - 1) {}
 
 Virtual24Cxx::~Virtual24Cxx() {
     if (writing_) FinishWriteCycle();
@@ -231,15 +232,21 @@ void Virtual24Cxx::OnStop(std::uint64_t nowNs) {
     // The write cycle starts only at a stop right after a whole data byte and its acknowledge,
     // that is in the first clock of the next frame.
     const bool writeComplete = mode_ == Mode::Receive && phase_ == Phase::Data && dataBytes_ > 0 && clock_ == 1;
+    // A write addressed to the chip (its control byte taken) that carried no data byte.
+    const bool bareControlByte = mode_ == Mode::Receive && !reading_ && phase_ != Phase::Control && dataBytes_ == 0;
     driveLow_ = false;
     mode_ = Mode::Idle;
-    if (writeComplete) {
-        writing_ = true;
-        busyEndNs_ = nowNs + writeCycleNs;
-        ++writeCycles_;
-    } else {
+    if (!writeComplete && bareControlByte && faults_.stopStartsCycle && lastLoaded_.any()) {
+        buffer_ = lastBuffer_;
+        loaded_ = lastLoaded_;
+        pageBase_ = lastPageBase_;
+    } else if (!writeComplete) {
         dataBytes_ = 0;
+        return;
     }
+    writing_ = true;
+    busyEndNs_ = nowNs + writeCycleNs;
+    ++writeCycles_;
 }
 
 bool Virtual24Cxx::ByteReceived(std::uint8_t value) {
@@ -273,7 +280,7 @@ bool Virtual24Cxx::ByteReceived(std::uint8_t value) {
         }
         case Phase::Data: {
             if (dataBytes_ == 0) {
-                for (auto& refusal : refusals_) {
+                for (auto& refusal : faults_.pageRefusals) {
                     if (refusal.attempts > 0 && refusal.page == pageBase_ / (pageMask_ + 1)) {
                         --refusal.attempts;
                         return false;
@@ -296,9 +303,15 @@ bool Virtual24Cxx::ByteReceived(std::uint8_t value) {
 void Virtual24Cxx::FinishWriteCycle() {
     for (std::uint32_t offset = 0; offset <= pageMask_; ++offset) {
         if (!loaded_.test(offset)) continue;
-        memory_[pageBase_ + offset] = buffer_[offset];
+        const std::uint32_t address = pageBase_ + offset;
+        if (std::find(faults_.stuckCells.begin(), faults_.stuckCells.end(), address) != faults_.stuckCells.end())
+            continue;
+        memory_[address] = buffer_[offset];
         dirty_ = true;
     }
+    lastBuffer_ = buffer_;
+    lastLoaded_ = loaded_;
+    lastPageBase_ = pageBase_;
     loaded_.reset();
     writing_ = false;
 }

@@ -21,7 +21,7 @@ namespace tarpel::sim {
 class Virtual24Cxx final : public EepromSocketChip {
 public:
     // Loads the contents from the store ("24C128.bin", blank when missing).
-    Virtual24Cxx(const Eeprom24CxxModel& model, ChipStore store, std::vector<PageRefusal> refusals = {});
+    Virtual24Cxx(const Eeprom24CxxModel& model, ChipStore store, EepromFaults faults = {});
     // Lets a running write cycle finish (the supply is not cut by ending the program) and saves.
     ~Virtual24Cxx() override;
     Virtual24Cxx(const Virtual24Cxx&) = delete;
@@ -68,7 +68,7 @@ private:
 
     const Eeprom24CxxModel model_;
     ChipStore store_;
-    std::vector<PageRefusal> refusals_;
+    EepromFaults faults_;
     std::vector<std::uint8_t> memory_;
     std::uint32_t sizeMask_;
     std::uint32_t pageMask_;
@@ -107,6 +107,12 @@ private:
     std::uint32_t pageBase_ = 0;
     std::uint32_t pageOffset_ = 0;
     int dataBytes_ = 0;
+
+    // The last page written, which a stop after a bare control byte writes again on a chip
+    // with that fault.
+    std::array<std::uint8_t, 256> lastBuffer_{};
+    std::bitset<256> lastLoaded_;
+    std::uint32_t lastPageBase_ = 0;
 
     // The internal write cycle, which runs whatever the bus does.
     bool writing_ = false;

@@ -32,7 +32,8 @@ struct SimSocket {
     std::unique_ptr<sim::EepromSocketChip> MakeChip(int index, std::vector<sim::PageRefusal> refusals) {
         // The chip of that name as its datasheet has it, not as the program's list does.
         const auto* model = sim::FindEeprom24CxxModel(eeprom::ChipCatalogue[static_cast<std::size_t>(index)].name);
-        auto made = std::make_unique<sim::Virtual24Cxx>(*model, sim::ChipStore(folder.Path("chips")), std::move(refusals));
+        auto made = std::make_unique<sim::Virtual24Cxx>(*model, sim::ChipStore(folder.Path("chips")),
+                                                            sim::EepromFaults{.pageRefusals = std::move(refusals), .stuckCells = {}});
         chip = made.get();
         return made;
     }

@@ -42,7 +42,7 @@ private:
 struct SimChip {
     SimChip(const sim::Eeprom24CxxModel& chipType, const std::string& folder, std::vector<sim::PageRefusal> refusals = {})
         : type(chipType) {
-        auto owned = std::make_unique<sim::Virtual24Cxx>(chipType, sim::ChipStore(folder), std::move(refusals));
+        auto owned = std::make_unique<sim::Virtual24Cxx>(chipType, sim::ChipStore(folder), sim::EepromFaults{.pageRefusals = std::move(refusals), .stuckCells = {}});
         chip = owned.get();
         board = std::make_unique<sim::SimulatedBoard>(std::move(owned), nullptr);
         master = std::make_unique<TestI2cMaster>(*board);
