@@ -142,9 +142,9 @@ TEST(EepromPageFlow, ProgramAndVerifyFromTheToolbarEndInTheSuccessMessage) {
     QTest::mouseClick(window.eepromPage.ToolButton5, Qt::LeftButton);
     EXPECT_TRUE(rig.Boxes().empty());
     ExpectStatus(window, "Programados 512 bytes en la 24C04");
-    // The 24C04 takes 16-byte pages: the last one starts at 496.
-    EXPECT_EQ(rig.Progress().lbProg->text(), "496 bytes grabados...");
-    EXPECT_EQ(rig.Progress().Progreso->Progress(), 97);
+    // The pages, then the read-back of the whole chip under the same dialog.
+    EXPECT_EQ(rig.Progress().lbProg->text(), "511 bytes comprobados...");
+    EXPECT_EQ(rig.Progress().Progreso->Progress(), 100);
     ExpectBoardOffAndWindowIdle(rig, "after programming");
     const auto chip = rig.Eeprom().Memory();
     EXPECT_TRUE(std::equal(chip.begin(), chip.end(), image.begin(), image.end()));
