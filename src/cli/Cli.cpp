@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "avr/CommandFrame.h"
 #include "port/InertPort.h"
 #include "cli/CommandContext.h"
 #include "cli/CommandLine.h"
@@ -99,7 +100,10 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
         ReportSimViolations(*board.simulation, SocketsOfGroup(line.command->group), err) != 0)
         status = ExitFailure;
     if (StopSignal() != 0) {
-        shell.Notice(Tr(CancelledMessage));
+        // "Cancelled" alone after an erase or some bytes written would tell the user the device
+        // is as it was.
+        shell.Notice(shell.Written().empty() ? std::string(Tr(CancelledMessage))
+                                             : shell::Fill(TrText(avr::CancelledAfterWritesMessage), {shell.Written()}));
         status = ExitFailure;
     }
     return status;

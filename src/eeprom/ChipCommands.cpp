@@ -140,6 +140,13 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
     const std::span<const std::uint8_t> image = frame.Workspace().ChipImage();
     const std::int32_t chipSize = static_cast<std::int32_t>(image.size());
     auto outcome = CommandOutcome::Done;
+    // A stop asked for before the first page (in tarpel-cli, a signal during the start) writes
+    // nothing at all.
+    if (shell.ProgressCancelRequested()) {
+        shell.ProgressClose();
+        frame.StopCommand();
+        return frame.StoppedOutcome();
+    }
     // Rising page order; the label and gauge show the start of the page just written.
     const char* writtenLabel = Tr("%1 bytes grabados...");
     for (std::int32_t page = 0; page < chipSize - 1; page += addressing.pageSize) {
