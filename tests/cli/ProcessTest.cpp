@@ -4,6 +4,8 @@
 // wall-clock speed (--real-time) so that "the middle" lasts long enough to be hit.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -171,6 +173,48 @@ TEST(Process, AStopDuringThePowerUpLeavesTheDeviceUntouched) {
             // The power-up's 500 ms off and 300 ms on were cut short.
             EXPECT_LT(ReadVcd(run.Trace()).endNs, 800'000'000u) << name;
         }
+    }
+}
+
+// A FIFO given as input blocks its reader until someone writes into it: a stop meanwhile ends
+// the program as cancelled, before the board was ever powered.
+TEST(Process, AStopWhileWaitingOnAFifoInputEndsTheProgramUntouched) {
+    Folders run;
+    const std::string fifo = run.folder.Path("in.hex");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::vector<std::uint8_t> flash(8192, 0x5A);
+    ASSERT_TRUE(sim::ChipStore(run.Chips()).Save("atmega8515-flash.bin", flash));
+    CliProcess process(run.Board({"avr", "reprogram-flash", fifo}, "none", "atmega8515"), run.folder.Path("err.txt"));
+    ASSERT_TRUE(process.WaitFor([&] { return process.HasOpen(run.Chips()); }, StartTimeout)) << process.ErrorText();
+    process.Signal(SIGINT);
+    const auto status = process.Wait(EndTimeout);
+    ASSERT_TRUE(status.has_value()) << "still waiting on the FIFO";
+    EXPECT_EQ(CliProcess::ExitCode(status), 1);
+    EXPECT_EQ(process.ErrorText(), "Operacion cancelada\n");
+    EXPECT_EQ(sim::ChipStore(run.Chips()).Load("atmega8515-flash.bin", flash.size()), flash);
+}
+
+// Inputs no chip could need, and paths the system refuses, end with a message and status 1,
+// never with an abort: a sparse 3 GB HEX file, /dev/zero behind a link, a --sim-dir too long.
+TEST(Process, OversizedInputsAndImpossiblePathsEndWithAMessage) {
+    Folders run;
+    const std::string big = run.folder.Write("big.hex", std::string());
+    fs::resize_file(big, std::uintmax_t{3} << 30);
+    const std::string zero = run.folder.Path("zero.hex");
+    fs::create_symlink("/dev/zero", zero);
+    const std::string longFolder(5000, 'd');
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {run.Board({"avr", "write-flash", big}, "none", "atmega8515"), "ERROR: El fichero ocupa mas de 8 MiB"},
+        {run.Board({"eeprom", "write", "--chip", "24C64", big}), "ERROR: El fichero ocupa mas de 8 MiB"},
+        {run.Board({"avr", "write-flash", zero}, "none", "atmega8515"), "ERROR: "},
+        {{"--board", "sim", "--sim-dir", run.folder.Path(longFolder), "avr", "identify"},
+         "ERROR: Error en el sistema de ficheros"},
+    };
+    for (const auto& [args, message] : cases) {
+        CliProcess process(args, run.folder.Path("err.txt"));
+        const auto status = process.Wait(StartTimeout);
+        EXPECT_EQ(CliProcess::ExitCode(status), 1) << message;
+        EXPECT_EQ(process.ErrorText().rfind(message, 0), 0u) << process.ErrorText();
     }
 }
 
