@@ -36,6 +36,8 @@ constexpr MemoryBytes BytesOf(ElfMemory memory) {
         return &ElfReadResult::eeprom;
     case ElfMemory::Fuses:
         return &ElfReadResult::fuses;
+    case ElfMemory::Lock:
+        return &ElfReadResult::lock;
     case ElfMemory::Signature:
         return &ElfReadResult::signature;
     }
@@ -43,8 +45,8 @@ constexpr MemoryBytes BytesOf(ElfMemory memory) {
 }
 
 // Where avr-ld's linker scripts put each memory: a section's load address tells its memory.
-// The data space (0x800000, RAM without a load address) and lock bits (0x830000) are not here,
-// nor anything above the signature: what lies there is left out, as the usual avr-objcopy calls
+// The data space (0x800000, RAM without a load address) is not here, nor anything above the
+// signature: what lies there is left out, as the usual avr-objcopy calls
 // leave it out.
 struct Space {
     ElfMemory memory;
@@ -55,6 +57,7 @@ constexpr Space Spaces[] = {
     {ElfMemory::Flash, 0x000000, 0x800000},
     {ElfMemory::Eeprom, 0x810000, 0x10000},
     {ElfMemory::Fuses, 0x820000, 0x10000},
+    {ElfMemory::Lock, 0x830000, 0x10000},
     {ElfMemory::Signature, 0x840000, 0x10000},
 };
 
@@ -81,6 +84,8 @@ std::string MissingText(ElfMemory memory) {
         return Tr("El fichero ELF no tiene datos para la eeprom interna (seccion .eeprom)!!");
     case ElfMemory::Fuses:
         return Tr("El fichero ELF no tiene fuses (seccion .fuse)!!");
+    case ElfMemory::Lock:
+        return Tr("El fichero ELF no tiene bits de bloqueo (seccion .lock)!!");
     case ElfMemory::Signature:
         return Tr("El fichero ELF no tiene firma del micro (seccion .signature)!!");
     }

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/AvrConsole.h"
 
+#include <cstdio>
+
+#include "avr/LockMode.h"
 #include "cli/DifferenceLines.h"
 #include "shell/Fill.h"
 #include "shell/Translate.h"
@@ -19,6 +22,16 @@ void ConsoleDeviceView::MemoryContentsKnown(std::span<const std::uint8_t> conten
 void ConsoleDeviceView::DifferencesFound(std::string_view /*memoryName*/,
                                          std::span<const files::ByteDifference> differences) {
     differences_.assign(differences.begin(), differences.end());
+}
+
+void ConsoleDeviceView::LockBitsKnown(std::uint8_t lockByte) { PrintLockByte(out_, lockByte); }
+
+void PrintLockByte(std::ostream& out, std::uint8_t lockByte) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X", lockByte);
+    const auto mode = avr::LockModeOf(lockByte);
+    out << shell::Fill(Tr("Bits de bloqueo: %1"), {hex}) << '\n'
+        << (mode ? TrText(avr::RowOf(*mode).caption) : std::string(Tr("LB2 programado sin LB1: ningun modo"))) << '\n';
 }
 
 int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(avr::CommandFrame&)>& run) {

@@ -26,6 +26,7 @@ public:
     void SetDeviceCaption(std::string_view caption) override;
     void MemoryContentsKnown(std::span<const std::uint8_t> contents) override;
     void DifferencesFound(std::string_view memoryName, std::span<const files::ByteDifference> differences) override;
+    void LockBitsKnown(std::uint8_t lockByte) override;
 
     // Of the last memory contents the command came to know, if any.
     const std::optional<files::Checksums>& Checksums() const { return checksums_; }
@@ -37,6 +38,9 @@ private:
     std::optional<files::Checksums> checksums_;
     std::vector<files::ByteDifference> differences_;
 };
+
+// A lock byte and the mode it stands for, one line each.
+void PrintLockByte(std::ostream& out, std::uint8_t lockByte);
 
 // Runs one AVR command on a frame of its own over the context's board.
 int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(avr::CommandFrame&)>& run);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/AvrCommands.h"
+#include "cli/AvrLockCommands.h"
 #include "cli/AvrReadCommands.h"
 #include "cli/BoardCommands.h"
 #include "cli/Cli.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     RegisterEepromCommands(table);
     RegisterAvrCommands(table);
     RegisterAvrReadCommands(table);
+    RegisterAvrLockCommands(table);
 
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
     InstallStopSignals(terminal);

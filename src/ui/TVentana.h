@@ -92,6 +92,7 @@ public:
     // avr::AvrView and avr::FusePanel.
     void SetDeviceCaption(std::string_view caption) override;
     void DifferencesFound(std::string_view memoryName, std::span<const files::ByteDifference> differences) override;
+    void LockBitsKnown(std::uint8_t lockByte) override;
     avr::FuseSettings Settings() const override;
     void ShowSettings(const avr::FuseSettings& settings) override;
 
@@ -145,6 +146,8 @@ public slots:
     void btnEEPIntClick();
     void btnLeerFusesClick();
     void btnGrabarFusesClick();
+    void btnLeerLockClick();
+    void btnGrabarLockClick();
 
 protected:
     // Esc on the AVR page clicks its first cancel button that can take it ("Blank-test");

@@ -13,11 +13,14 @@
 #include "avr/IdentifyMicro.h"
 #include "avr/ProgramEeprom.h"
 #include "avr/ProgramFlash.h"
+#include "avr/LockMode.h"
 #include "avr/ReadFuses.h"
+#include "avr/ReadLockBits.h"
 #include "avr/ReadMemory.h"
 #include "avr/ReprogramFlash.h"
 #include "avr/VerifyMemory.h"
 #include "avr/WriteFuses.h"
+#include "avr/WriteLockBits.h"
 #include "ui/TVentana.h"
 #include "ui/TrQ.h"
 
@@ -36,6 +39,8 @@ void TVentana::ConnectAvrHandlers() {
     connect(avrPage.btnEEPInt, &QPushButton::clicked, this, &TVentana::btnEEPIntClick);
     connect(avrPage.btnLeerFuses, &QPushButton::clicked, this, &TVentana::btnLeerFusesClick);
     connect(avrPage.btnGrabarFuses, &QPushButton::clicked, this, &TVentana::btnGrabarFusesClick);
+    connect(avrPage.btnLeerLock, &QPushButton::clicked, this, &TVentana::btnLeerLockClick);
+    connect(avrPage.btnGrabarLock, &QPushButton::clicked, this, &TVentana::btnGrabarLockClick);
     // Only the user's own choice counts (activated, not currentIndexChanged): a clock item the
     // user picks writes the table's value, while one merely shown after "Leer" keeps the chip's.
     connect(avrPage.cbXTAL, &QComboBox::activated, this, [this] { fuseMemory_.ClockChosen(); });
@@ -105,6 +110,22 @@ void TVentana::btnLeerFusesClick() {
 
 void TVentana::btnGrabarFusesClick() {
     RunAvrCommand([this] { return avr::WriteFuses(avrFrame_, *this, fuseMemory_); }, TrQ("Grabar fusibles"));
+}
+
+void TVentana::btnLeerLockClick() {
+    RunAvrCommand([this] { return avr::ReadLockBits(avrFrame_); }, TrQ("Leer bits de bloqueo"));
+}
+
+void TVentana::btnGrabarLockClick() {
+    // The list always has a mode chosen: mode 1 at start, or the one last read.
+    const auto mode = avr::LockModeNumbered(avrPage.cbLock->currentIndex() + 1).value_or(avr::LockMode::NoLock);
+    RunAvrCommand([this, mode] { return avr::WriteLockBits(avrFrame_, avr::LockByteOf(mode), true); },
+                  TrQ("Grabar bits de bloqueo"));
+}
+
+void TVentana::LockBitsKnown(std::uint8_t lockByte) {
+    const auto mode = avr::LockModeOf(lockByte);
+    avrPage.cbLock->setCurrentIndex(mode ? static_cast<int>(*mode) - 1 : -1);
 }
 
 void TVentana::SetDeviceCaption(std::string_view caption) {

@@ -16,6 +16,7 @@
 #include <type_traits>
 
 #include "avr/FuseLists.h"
+#include "avr/LockMode.h"
 #include "ui/TGauge.h"
 #include "ui/TVentana.h"
 #include "ui/TrQ.h"
@@ -139,6 +140,26 @@ void TVentana::BuildAvrPage() {
     page.btnTipo->setFixedWidth(150);
     deviceLayout->addWidget(page.btnTipo);
     deviceLayout->addStretch();
+
+    // The lock box: the three modes in the datasheets' words, and its own "Leer" and "Grabar".
+    page.Panel7 = MakePanel(QStringLiteral("Panel7"), page.Panel5, true);
+    auto* lockLayout = new QGridLayout(page.Panel7);
+    lockLayout->setContentsMargins(8, 6, 8, 6);
+    lockLayout->setVerticalSpacing(4);
+    lockLayout->addWidget(MakeHeading(TrQ("BITS DE BLOQUEO"), page.Panel7), 0, 0, 1, 4);
+    QStringList lockCaptions;
+    for (const auto& row : avr::LockModes) lockCaptions << TrQ(row.caption.data());
+    page.cbLock = MakeList(QStringLiteral("cbLock"), lockCaptions, page.Panel7);
+    page.cbLock->setCurrentIndex(0);
+    page.cbLock->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    page.btnLeerLock = MakeButton(QStringLiteral("btnLeerLock"), TrQ("Leer"), readIcon, page.Panel7);
+    page.btnGrabarLock = MakeButton(QStringLiteral("btnGrabarLock"), TrQ("Grabar"), programIcon, page.Panel7);
+    lockLayout->addWidget(page.cbLock, 1, 0);
+    lockLayout->addWidget(page.btnLeerLock, 1, 1);
+    lockLayout->addWidget(page.btnGrabarLock, 1, 2);
+    lockLayout->setColumnStretch(3, 1);
+    deviceLayout->addWidget(page.Panel7);
+    deviceLayout->addSpacing(4);
 
     page.Panel6 = MakePanel(QStringLiteral("Panel6"), page.Panel5, true);
     page.Panel6->setFixedHeight(170);

@@ -22,6 +22,7 @@ struct AvrPage {
     QFrame* Panel4 = nullptr;  // programming
     QFrame* Panel5 = nullptr;  // the device type and the fuse panel
     QFrame* Panel6 = nullptr;  // the fuse panel
+    QFrame* Panel7 = nullptr;  // the lock box, between "Identificar micro" and the fuse panel
     TGauge* prFlash = nullptr;
     TGauge* prEEPInt = nullptr;
     QLabel* lbTipo = nullptr;
@@ -37,6 +38,9 @@ struct AvrPage {
     QPushButton* btnEEPInt = nullptr;
     QPushButton* btnLeerFuses = nullptr;
     QPushButton* btnGrabarFuses = nullptr;
+    QComboBox* cbLock = nullptr;  // the three lock modes; mode 1 at start
+    QPushButton* btnLeerLock = nullptr;
+    QPushButton* btnGrabarLock = nullptr;
     QComboBox* cbXTAL = nullptr;
     QComboBox* cbSUT = nullptr;
     QComboBox* cbBootSize = nullptr;

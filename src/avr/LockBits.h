@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+// Reading and writing the lock bits of a device already identified and in programming mode,
+// for the lock commands and anything else that must keep or restore them. No message, no
+// switching off: the callers do that.
+#include <cstdint>
+#include <optional>
+
+#include "avr/CommandFrame.h"
+
+namespace tarpel::avr {
+
+// The device's lock byte (ATmega8515 layout: LB1 bit 0, LB2 bit 1, boot lock bits above);
+// none for a device that cannot report it (the AT90S parts).
+std::optional<std::uint8_t> ReadLockByte(CommandFrame& frame);
+
+// Programs the 0 bits of `lockByte` (ATmega8515 layout; the AT90S parts take LB1 and LB2 only)
+// and returns the byte the device reads back afterwards, or none for a device that cannot
+// report it. Lock bits can only be programmed: a 1 over a programmed bit leaves it programmed.
+std::optional<std::uint8_t> WriteLockByte(CommandFrame& frame, std::uint8_t lockByte);
+
+}  // namespace tarpel::avr
