@@ -29,7 +29,9 @@ std::string FirmwareSource(bool hasLowHighFuses) {
            "#include <avr/eeprom.h>\n"
            "#include <avr/fuse.h>\n"
            "#ifndef BARE\n"
-           "#include <avr/signature.h>\n" +
+           "#include <avr/signature.h>\n"
+           "#include <avr/lock.h>\n"
+           "LOCKBITS = 0xFE;\n" +
            fuses +
            "uint8_t EEMEM settings[37] = {1, 2, 3, 0xFF, 0x80, 6, 7, 8, 9, 10, 11, 12, 13};\n"
            "uint16_t EEMEM counter = 0x1234;\n"
@@ -46,7 +48,7 @@ std::string FirmwareSource(bool hasLowHighFuses) {
 
 struct Built {
     std::string elf;
-    Bytes flash, eeprom, fuses, signature;  // as avr-objcopy extracts them
+    Bytes flash, eeprom, fuses, lock, signature;  // as avr-objcopy extracts them
 };
 
 std::optional<Built> BuildFirmware(const TempFolder& folder, const std::string& mcu, const std::string& flags = "") {
@@ -65,12 +67,13 @@ std::optional<Built> BuildFirmware(const TempFolder& folder, const std::string& 
                                       folder.Path("flash"),
                                   only(".eeprom"),
                                   only(".fuse"),
+                                  only(".lock"),
                                   only(".signature"),
                               })) {
         return std::nullopt;
     }
     return Built{elf, ReadFile(folder.Path("flash")), ReadFile(folder.Path(".eeprom")), ReadFile(folder.Path(".fuse")),
-                 ReadFile(folder.Path(".signature"))};
+                 ReadFile(folder.Path(".lock")), ReadFile(folder.Path(".signature"))};
 }
 
 void Patch(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value, int width) {
@@ -92,18 +95,21 @@ TEST(ElfRead, TakesWhatAvrObjcopyTakesFromCompiledPrograms) {
         ASSERT_EQ(built->flash[0x1DFF], 0xFF) << mcu << ": a gap below it";
         ASSERT_EQ(built->eeprom.size(), 39u);
 
-        for (const ElfMemory wanted : {ElfMemory::Flash, ElfMemory::Eeprom, ElfMemory::Fuses, ElfMemory::Signature}) {
+        for (const ElfMemory wanted :
+             {ElfMemory::Flash, ElfMemory::Eeprom, ElfMemory::Fuses, ElfMemory::Lock, ElfMemory::Signature}) {
             const auto read = ElfRead(built->elf, wanted);
             EXPECT_EQ(read.error, "") << mcu;
             EXPECT_EQ(read.flash, built->flash) << mcu;
             EXPECT_EQ(read.eeprom, built->eeprom) << mcu;
             EXPECT_EQ(read.fuses, built->fuses) << mcu;
+            EXPECT_EQ(read.lock, built->lock) << mcu;
             // avr-libc stores the signature last byte first; it comes back as the device answers it.
             EXPECT_EQ(read.signature, Bytes(built->signature.rbegin(), built->signature.rend())) << mcu;
             EXPECT_EQ(read.signature, mcu == "atmega8515" ? (Bytes{0x1E, 0x93, 0x06}) : (Bytes{0x1E, 0x93, 0x01}));
         }
         // The values the source gave, so that an empty extraction cannot pass for a match.
         EXPECT_EQ(built->fuses, mcu == "atmega8515" ? (Bytes{0xE4, 0xC9}) : (Bytes{0xDB}));
+        EXPECT_EQ(built->lock, Bytes{0xFE});
         const Bytes settings{1, 2, 3, 0xFF, 0x80, 6}, counter{0x34, 0x12};
         EXPECT_NE(std::search(built->eeprom.begin(), built->eeprom.end(), settings.begin(), settings.end()), built->eeprom.end());
         EXPECT_NE(std::search(built->eeprom.begin(), built->eeprom.end(), counter.begin(), counter.end()), built->eeprom.end());
@@ -119,6 +125,7 @@ TEST(ElfRead, RefusesAProgramWithoutTheMemoryAsked) {
     EXPECT_EQ(eeprom.error, "El fichero ELF no tiene datos para la eeprom interna (seccion .eeprom)!!");
     EXPECT_EQ(eeprom.flash, built->flash) << "what the file has is read all the same";
     EXPECT_EQ(ElfRead(built->elf, ElfMemory::Fuses).error, "El fichero ELF no tiene fuses (seccion .fuse)!!");
+    EXPECT_EQ(ElfRead(built->elf, ElfMemory::Lock).error, "El fichero ELF no tiene bits de bloqueo (seccion .lock)!!");
     EXPECT_EQ(ElfRead(built->elf, ElfMemory::Signature).error,
               "El fichero ELF no tiene firma del micro (seccion .signature)!!");
 }

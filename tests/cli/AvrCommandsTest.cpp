@@ -12,6 +12,7 @@
 #include "ExternalTool.h"
 #include "TempFolder.h"
 #include "cli/AvrCommands.h"
+#include "cli/AvrLockCommands.h"
 #include "cli/AvrReadCommands.h"
 #include "cli/Cli.h"
 #include "files/Checksums.h"
@@ -144,6 +145,33 @@ TEST_F(AvrCli, AnUnknownSignatureStopsEveryCommandButTheErase) {
 
     EXPECT_EQ(Run("atmega8515", {"avr", "erase", "--sim-fault", "avr-unknown-signature"}), cli::ExitSuccess);
     EXPECT_EQ(err.str(), "OK: Chip borrado !!\n");
+}
+
+// The lock commands ask nothing; the lock holds in later runs until an erase.
+TEST_F(AvrCli, WriteLockLocksTheChipAgainstLaterCommandsUntilAnErase) {
+    cli::RegisterAvrLockCommands(table);
+    const std::string flash = folder.Write("p.bin", std::vector<std::uint8_t>{0x12, 0x34});
+    EXPECT_EQ(Run("atmega8515", {"avr", "write-lock", "--mode", "2"}), cli::ExitSuccess);
+    EXPECT_EQ(out.str(), "Tipo de micro: ATMEGA 8515 (8kb flash)\nBits de bloqueo: 0xFE\n"
+                         "Modo 2: programacion deshabilitada\n");
+    EXPECT_EQ(err.str(), "OK: Bits de bloqueo grabados !!\n");
+    EXPECT_EQ(Run("atmega8515", {"avr", "write-flash", flash}), cli::ExitFailure);
+    EXPECT_EQ(err.str(), "Tarpel v1.5 ATMega8515: Error programando flash! (direccion $0000)\n");
+    EXPECT_EQ(Stored("atmega8515-flash.bin", 2), Padded({}, 2));
+    EXPECT_EQ(Run("atmega8515", {"avr", "read-lock"}), cli::ExitSuccess);
+    EXPECT_EQ(out.str(), "Tipo de micro: ATMEGA 8515 (8kb flash)\nBits de bloqueo: 0xFE\n"
+                         "Modo 2: programacion deshabilitada\n");
+
+    EXPECT_EQ(Run("at90s4414", {"avr", "write-lock", "--mode", "3"}), cli::ExitSuccess);
+    EXPECT_EQ(err.str(), "OK: Bits de bloqueo grabados !! Este micro no deja leerlos para comprobarlo.\n");
+    EXPECT_EQ(Run("at90s4414", {"avr", "read-lock"}), cli::ExitFailure);
+    EXPECT_EQ(err.str(), "ERROR: El Atmel esta protegido contra lectura/escritura (Recibido ID=00 01 02)\n");
+    EXPECT_EQ(Run("at90s4414", {"avr", "erase"}), cli::ExitSuccess);
+    EXPECT_EQ(Run("at90s4414", {"avr", "read-lock"}), cli::ExitFailure);
+    EXPECT_EQ(err.str().rfind("AVISO: El AT90S4414 (4kb flash) no tiene instruccion para leer sus bits", 0), 0u)
+        << err.str();
+    EXPECT_EQ(Run("at90s4414", {"avr", "write-lock", "--mode", "4"}), cli::ExitUsage);
+    EXPECT_EQ(Run("at90s4414", {"avr", "write-lock"}), cli::ExitUsage);
 }
 
 TEST_F(AvrCli, FilesThatGiveNoImageAreRefusedBeforeTheDeviceIsTouched) {

@@ -130,6 +130,36 @@ TEST(AvrPageFlow, GrabarAsksBeforeWritingACrystalClockAndWritesItOnlyOnSi) {
     ExpectBoardOffAndWindowIdle(rig, "after Si");
 }
 
+TEST(AvrPageFlow, TheLockBoxWritesTheChosenModeOnlyAfterSi) {
+    test::SimWindowRig rig;
+    TVentana& window = rig.Start();
+    ASSERT_EQ(window.avrPage.cbLock->currentText(), "Modo 1: sin bloqueo");
+    window.avrPage.cbLock->setFocus();
+    QTest::keyClick(window.avrPage.cbLock, Qt::Key_Down);
+    ASSERT_EQ(window.avrPage.cbLock->currentText(), "Modo 2: programacion deshabilitada");
+
+    QTest::mouseClick(window.avrPage.btnGrabarLock, Qt::LeftButton);  // the runner answers "No"
+    ASSERT_EQ(rig.Boxes().size(), 1u);
+    EXPECT_TRUE(rig.Boxes()[0].asksYesNo);
+    EXPECT_EQ(rig.Boxes()[0].caption, "AVISO:");
+    EXPECT_TRUE(rig.Boxes()[0].text.contains("no dejara grabar mas la flash")) << rig.Boxes()[0].text.toStdString();
+    EXPECT_TRUE(rig.Boxes()[0].text.contains("Solo un borrado del chip")) << rig.Boxes()[0].text.toStdString();
+    EXPECT_EQ(rig.Avr().LockBits(), 0xFF);
+    ExpectBoardOffAndWindowIdle(rig, "after No");
+
+    rig.runner.recorder.questionAnswer = QMessageBox::Yes;
+    QTest::mouseClick(window.avrPage.btnGrabarLock, Qt::LeftButton);
+    ASSERT_EQ(rig.Boxes().size(), 3u);
+    EXPECT_EQ(rig.Boxes()[2].text, "Bits de bloqueo grabados !!");
+    EXPECT_EQ(rig.Avr().LockBits() & 0x03, 0x02);
+    ExpectBoardOffAndWindowIdle(rig, "after Si");
+
+    // "Leer" shows what the chip holds.
+    window.avrPage.cbLock->setCurrentIndex(0);
+    QTest::mouseClick(window.avrPage.btnLeerLock, Qt::LeftButton);
+    EXPECT_EQ(window.avrPage.cbLock->currentIndex(), 1);
+}
+
 TEST(AvrPageFlow, GrabarRightAfterStartAsksForAClockAndWritesNothing) {
     test::SimWindowRig rig;
     rig.PutChipFile("atmega8515-fuses.bin", {0xE1, 0xD9});
