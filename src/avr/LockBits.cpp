@@ -2,6 +2,8 @@
 #include "avr/LockBits.h"
 
 #include "avr/LockMode.h"
+#include "shell/Fill.h"
+#include "shell/Translate.h"
 
 namespace tarpel::avr {
 
@@ -18,6 +20,25 @@ std::optional<std::uint8_t> WriteLockByte(CommandFrame& frame, std::uint8_t lock
     }
     link.WriteLockBits(lockByte);
     return link.ReadLockBits();
+}
+
+}  // namespace tarpel::avr
+
+namespace tarpel::avr {
+
+bool LockAllowsReading(CommandFrame& frame) {
+    const std::optional<std::uint8_t> lockByte = ReadLockByte(frame);
+    if (!lockByte) return true;
+    // LB2 programmed without LB1 is in no datasheet's table: taken as the stricter mode.
+    const std::optional<LockMode> mode = LockModeOf(*lockByte);
+    if (mode && mode != LockMode::NoVerification) return true;
+    frame.SwitchOff();
+    frame.Shell().MessageBox(shell::Fill(Tr("El %1 esta bloqueado en el modo 3: no deja leer ni verificar la flash ni "
+                                            "la eeprom interna, y lo que contesta no es su contenido.\rSolo un "
+                                            "borrado del chip quita el bloqueo."),
+                                         {frame.Device().caption}),
+                             ErrorCaption);
+    return false;
 }
 
 }  // namespace tarpel::avr

@@ -19,4 +19,10 @@ std::optional<std::uint8_t> ReadLockByte(CommandFrame& frame);
 // report it. Lock bits can only be programmed: a 1 over a programmed bit leaves it programmed.
 std::optional<std::uint8_t> WriteLockByte(CommandFrame& frame, std::uint8_t lockByte);
 
+// For the commands that read a memory, right after the identification: false, after an "ERROR"
+// box with every line off, when the device reports lock bits that disable verification (mode 3),
+// so that what it answers is never taken for its contents. A device that cannot report them
+// (AT90S) shows mode 3 by its signature, 00 01 02, which the identification already refuses.
+bool LockAllowsReading(CommandFrame& frame);
+
 }  // namespace tarpel::avr

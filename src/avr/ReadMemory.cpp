@@ -8,6 +8,7 @@
 #include "avr/CommandEntry.h"
 #include "avr/DeviceMemory.h"
 #include "avr/FileImage.h"
+#include "avr/LockBits.h"
 #include "files/BinaryFile.h"
 #include "files/FileKind.h"
 #include "files/HexWrite.h"
@@ -34,7 +35,7 @@ CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::
         return CommandOutcome::Failed;
     }
     shell.SetCursor(shell::CursorShape::Hourglass);
-    if (!frame.IdentifyDevice()) {
+    if (!frame.IdentifyDevice() || !LockAllowsReading(frame)) {
         frame.StopCommand();
         return CommandOutcome::Failed;
     }

@@ -324,7 +324,8 @@ std::uint8_t VirtualAvr::Answer(const AvrInstruction& instruction) const {
         case AvrOp::ReadEeprom:
             return ReadsLocked() ? refused : eeprom_[instruction.address];
         case AvrOp::ReadSignature: {
-            if (ReadsLocked()) return refused;
+            // The AT90S datasheets give 00 01 02 in mode 3; the ATmega8515's does not say.
+            if (ReadsLocked() && !(model_.hasFuses && faults_.lockKeepsSignature)) return refused;
             if (instruction.address > 2) return 0xFF;  // no fourth signature byte
             const auto& signature = faults_.unknownSignature ? UnknownSignature : model_.signature;
             return signature[instruction.address];

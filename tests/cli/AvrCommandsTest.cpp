@@ -150,6 +150,7 @@ TEST_F(AvrCli, AnUnknownSignatureStopsEveryCommandButTheErase) {
 // The lock commands ask nothing; the lock holds in later runs until an erase.
 TEST_F(AvrCli, WriteLockLocksTheChipAgainstLaterCommandsUntilAnErase) {
     cli::RegisterAvrLockCommands(table);
+    cli::RegisterAvrReadCommands(table);
     const std::string flash = folder.Write("p.bin", std::vector<std::uint8_t>{0x12, 0x34});
     EXPECT_EQ(Run("atmega8515", {"avr", "write-lock", "--mode", "2"}), cli::ExitSuccess);
     EXPECT_EQ(out.str(), "Tipo de micro: ATMEGA 8515 (8kb flash)\nBits de bloqueo: 0xFE\n"
@@ -161,6 +162,18 @@ TEST_F(AvrCli, WriteLockLocksTheChipAgainstLaterCommandsUntilAnErase) {
     EXPECT_EQ(Run("atmega8515", {"avr", "read-lock"}), cli::ExitSuccess);
     EXPECT_EQ(out.str(), "Tipo de micro: ATMEGA 8515 (8kb flash)\nBits de bloqueo: 0xFE\n"
                          "Modo 2: programacion deshabilitada\n");
+
+    // Mode 3: the signature reads 00 01 02, or, as the ATmega8515's datasheet also allows, still
+    // reads; then the mode shows, and no read takes what the chip answers for its contents.
+    EXPECT_EQ(Run("atmega8515", {"avr", "write-lock", "--mode", "3"}), cli::ExitSuccess);
+    EXPECT_EQ(Run("atmega8515", {"avr", "read-lock"}), cli::ExitFailure);
+    EXPECT_EQ(err.str(), "ERROR: El Atmel esta protegido contra lectura/escritura (Recibido ID=00 01 02)\n");
+    const std::vector<std::string> keeps{"--sim-fault", "avr-lock-keeps-signature"};
+    EXPECT_EQ(Run("atmega8515", {"avr", "read-lock", keeps[0], keeps[1]}), cli::ExitSuccess);
+    EXPECT_NE(out.str().find("Bits de bloqueo: 0xFC\nModo 3: "), std::string::npos) << out.str();
+    EXPECT_EQ(Run("atmega8515", {"avr", "read-flash", folder.Path("f.bin"), keeps[0], keeps[1]}), cli::ExitFailure);
+    EXPECT_EQ(err.str().rfind("ERROR: El ATMEGA 8515 (8kb flash) esta bloqueado en el modo 3", 0), 0u) << err.str();
+    EXPECT_FALSE(std::filesystem::exists(folder.Path("f.bin")));
 
     EXPECT_EQ(Run("at90s4414", {"avr", "write-lock", "--mode", "3"}), cli::ExitSuccess);
     EXPECT_EQ(err.str(), "OK: Bits de bloqueo grabados !! Este micro no deja leerlos para comprobarlo.\n");
