@@ -151,12 +151,16 @@ void TVentana::BuildAvrPage() {
     for (const auto& row : avr::LockModes) lockCaptions << TrQ(row.caption.data());
     page.cbLock = MakeList(QStringLiteral("cbLock"), lockCaptions, page.Panel7);
     page.cbLock->setCurrentIndex(0);
-    page.cbLock->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // The longest mode is wider than the column at the window's restored size: the closed list
+    // may cut it, its drop-down shows it whole.
+    page.cbLock->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    page.cbLock->setMinimumContentsLength(24);
+    page.cbLock->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     page.btnLeerLock = MakeButton(QStringLiteral("btnLeerLock"), TrQ("Leer"), readIcon, page.Panel7);
     page.btnGrabarLock = MakeButton(QStringLiteral("btnGrabarLock"), TrQ("Grabar"), programIcon, page.Panel7);
-    lockLayout->addWidget(page.cbLock, 1, 0);
-    lockLayout->addWidget(page.btnLeerLock, 1, 1);
-    lockLayout->addWidget(page.btnGrabarLock, 1, 2);
+    lockLayout->addWidget(page.cbLock, 1, 0, 1, 4);
+    lockLayout->addWidget(page.btnLeerLock, 2, 0);
+    lockLayout->addWidget(page.btnGrabarLock, 2, 1);
     lockLayout->setColumnStretch(3, 1);
     deviceLayout->addWidget(page.Panel7);
     deviceLayout->addSpacing(4);

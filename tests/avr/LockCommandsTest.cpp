@@ -34,7 +34,8 @@ TEST_P(LockModes, EachModeHoldsOnTheVirtualChipUntilAChipErase) {
 
     // No to the question: nothing is sent.
     EXPECT_EQ(lock(LockMode::NoProgramming), CommandOutcome::Cancelled);
-    EXPECT_THAT(bench->shell.messages.back().text, HasSubstr("Solo un borrado del chip"));
+    ASSERT_EQ(bench->shell.questions.size(), 1u);
+    EXPECT_THAT(bench->shell.questions.back().text, HasSubstr("Solo un borrado del chip"));
     EXPECT_EQ(bench->Device().LockBits(), 0xFF);
 
     bench->shell.answerYes = true;
@@ -51,6 +52,7 @@ TEST_P(LockModes, EachModeHoldsOnTheVirtualChipUntilAChipErase) {
 
     EXPECT_EQ(lock(LockMode::NoVerification), CommandOutcome::Done);
     // Mode 3 in a later run: the signature reads 00 01 02, and a read gets no contents.
+    bench.reset();  // one board at a time on a store folder
     bench = std::make_unique<AvrBench>(SimOptions(folder, model));
     EXPECT_EQ(avr::IdentifyMicro(bench->frame), CommandOutcome::Failed);
     EXPECT_THAT(bench->MessageTexts().back(), HasSubstr("protegido contra lectura/escritura"));
