@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "avr/LockBits.h"
 
+#include <cstdio>
+
 #include "avr/LockMode.h"
 #include "shell/Fill.h"
 #include "shell/Translate.h"
@@ -22,9 +24,32 @@ std::optional<std::uint8_t> WriteLockByte(CommandFrame& frame, std::uint8_t lock
     return link.ReadLockBits();
 }
 
-}  // namespace tarpel::avr
+namespace {
 
-namespace tarpel::avr {
+// Bits 7..6 of the lock byte are unused: whatever the device reads there is no difference.
+constexpr std::uint8_t LockByteBits = 0x3F;
+
+}  // namespace
+
+std::string LockByteText(std::uint8_t lockByte) {
+    char text[8];
+    std::snprintf(text, sizeof text, "$%02X", lockByte);
+    return text;
+}
+
+bool WriteCheckedLockByte(CommandFrame& frame, std::uint8_t lockByte) {
+    const std::optional<std::uint8_t> read = WriteLockByte(frame, lockByte);
+    frame.StopCommand();
+    if (!read) return true;
+    frame.View().LockBitsKnown(*read);
+    if ((*read & LockByteBits) == (lockByte & LockByteBits)) return true;
+    frame.Shell().MessageBox(shell::Fill(Tr("Los bits de bloqueo leidos no coinciden con los grabados!!\rGrabados: "
+                                            "%1\rLeidos: %2\rUn bit ya programado solo se borra con un borrado "
+                                            "del chip."),
+                                         {LockByteText(lockByte), LockByteText(*read)}),
+                             ErrorCaption);
+    return false;
+}
 
 bool LockAllowsReading(CommandFrame& frame) {
     const std::optional<std::uint8_t> lockByte = ReadLockByte(frame);

@@ -5,6 +5,7 @@
 // switching off: the callers do that.
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "avr/CommandFrame.h"
 
@@ -18,6 +19,14 @@ std::optional<std::uint8_t> ReadLockByte(CommandFrame& frame);
 // and returns the byte the device reads back afterwards, or none for a device that cannot
 // report it. Lock bits can only be programmed: a 1 over a programmed bit leaves it programmed.
 std::optional<std::uint8_t> WriteLockByte(CommandFrame& frame, std::uint8_t lockByte);
+
+// Writes `lockByte`, switches every line off and, where the device reports its lock bits, shows
+// the byte read back in the view and compares it: false after an "ERROR" box naming both bytes
+// when the device kept another (a stricter lock was there already).
+bool WriteCheckedLockByte(CommandFrame& frame, std::uint8_t lockByte);
+
+// The byte as the lock messages write it: "$FE".
+std::string LockByteText(std::uint8_t lockByte);
 
 // For the commands that read a memory, right after the identification: false, after an "ERROR"
 // box with every line off, when the device reports lock bits that disable verification (mode 3),

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "avr/WriteLockBits.h"
 
-#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -13,15 +12,6 @@
 namespace tarpel::avr {
 
 namespace {
-
-// Bits 7..6 of the lock byte are unused: whatever the device reads there is no difference.
-constexpr std::uint8_t LockByteBits = 0x3F;
-
-std::string ByteText(std::uint8_t value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "$%02X", value);
-    return text;
-}
 
 bool Confirm(CommandFrame& frame, const LockModeRow& row) {
     if (row.refusal.empty()) return true;  // mode 1 programs nothing
@@ -48,25 +38,15 @@ CommandOutcome WriteAndCheck(CommandFrame& frame, std::uint8_t lockByte, bool as
     if (!mode) {
         frame.StopCommand();
         frame.Shell().MessageBox(
-            shell::Fill(Tr("Los bits de bloqueo %1 no son ningun modo: LB2 programado sin LB1!!"), {ByteText(lockByte)}),
+            shell::Fill(Tr("Los bits de bloqueo %1 no son ningun modo: LB2 programado sin LB1!!"), {LockByteText(lockByte)}),
             ErrorCaption);
         return CommandOutcome::Failed;
     }
     const LockModeRow& row = RowOf(*mode);
     if (ask && !Confirm(frame, row)) return CommandOutcome::Cancelled;
-    const std::optional<std::uint8_t> read = WriteLockByte(frame, lockByte);
-    frame.StopCommand();
-    if (read) frame.View().LockBitsKnown(*read);
-    if (read && (*read & LockByteBits) != (lockByte & LockByteBits)) {
-        frame.Shell().MessageBox(shell::Fill(Tr("Los bits de bloqueo leidos no coinciden con los grabados!!\rGrabados: "
-                                                "%1\rLeidos: %2\rUn bit ya programado solo se borra con un borrado "
-                                                "del chip."),
-                                             {ByteText(lockByte), ByteText(*read)}),
-                                 ErrorCaption);
-        return CommandOutcome::Failed;
-    }
+    if (!WriteCheckedLockByte(frame, lockByte)) return CommandOutcome::Failed;
     frame.Shell().Report(shell::Fill(Tr("Bits de bloqueo grabados: %1"), {TrText(row.caption)}));
-    frame.Shell().MessageBox(read ? Tr("Bits de bloqueo grabados !!")
+    frame.Shell().MessageBox(frame.Device().lockBitsReadable ? Tr("Bits de bloqueo grabados !!")
                                   : Tr("Bits de bloqueo grabados !!\rEste micro no deja leerlos para comprobarlo."),
                              "OK");
     return CommandOutcome::Done;

@@ -34,13 +34,14 @@ void PrintLockByte(std::ostream& out, std::uint8_t lockByte) {
         << (mode ? TrText(avr::RowOf(*mode).caption) : std::string(Tr("LB2 programado sin LB1: ningun modo"))) << '\n';
 }
 
-int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(avr::CommandFrame&)>& run) {
+int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(avr::CommandFrame&)>& run,
+           bool checksums) {
     ConsoleDeviceView view(context.out);
     avr::CommandFrame frame(context.lines, context.timing, context.shell, view);
     const int status = ExitStatus(run(frame));
     // Results, like the device type: on standard output, once the command's messages are out.
     PrintDifferences(context.out, view.Differences(), Tr("fichero"), "chip");
-    if (view.Checksums()) context.out << files::ChecksumText(*view.Checksums()) << '\n';
+    if (checksums && view.Checksums()) context.out << files::ChecksumText(*view.Checksums()) << '\n';
     return status;
 }
 

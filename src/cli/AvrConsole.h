@@ -42,8 +42,10 @@ private:
 // A lock byte and the mode it stands for, one line each.
 void PrintLockByte(std::ostream& out, std::uint8_t lockByte);
 
-// Runs one AVR command on a frame of its own over the context's board.
-int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(avr::CommandFrame&)>& run);
+// Runs one AVR command on a frame of its own over the context's board; the checksum line of the
+// memory it read or wrote in full follows unless `checksums` is false.
+int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(avr::CommandFrame&)>& run,
+           bool checksums = true);
 
 // An "avr" command without arguments, and one that takes a FICHERO.
 Command AvrCommand(const char* name, const char* summary, shell::CommandOutcome (*run)(avr::CommandFrame&));

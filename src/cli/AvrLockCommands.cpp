@@ -10,6 +10,7 @@
 #include "avr/ReadLockBits.h"
 #include "avr/WriteLockBits.h"
 #include "cli/AvrConsole.h"
+#include "cli/BackupOption.h"
 #include "cli/CommandContext.h"
 #include "shell/Fill.h"
 #include "shell/Translate.h"
@@ -69,14 +70,14 @@ void RegisterAvrLockCommands(CommandTable& table) {
                .name = "read-lock",
                .summary = Tr("lee los bits de bloqueo del ATmega8515 y muestra su modo (los AT90S no dejan leerlos)"),
                .run = ReadLockCommand});
-    table.Add({.group = "avr",
+    table.Add(WithAvrBackup({.group = "avr",
                .name = "write-lock",
                .summary = Tr("graba un modo de bloqueo; solo un borrado del chip lo quita"),
                .options = {{"mode", "1|2|3",
                             Tr("1 sin bloqueo, 2 programacion deshabilitada, 3 programacion y verificacion "
                                "deshabilitadas")},
                            {"from", Tr("FICHERO"), Tr("graba el byte de la seccion .lock de FICHERO (.elf de avr-gcc)")}},
-               .run = WriteLockCommand});
+               .run = WriteLockCommand}));
 }
 
 }  // namespace tarpel::cli

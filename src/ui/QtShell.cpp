@@ -22,6 +22,7 @@
 #include "ui/ModalRunner.h"
 #include "ui/TGauge.h"
 #include "ui/TformProgreso.h"
+#include "ui/TrQ.h"
 #include "ui/WindowTitles.h"
 
 namespace tarpel::ui {
@@ -70,7 +71,19 @@ QString MessageText(std::string_view text) {
 
 QtShell::QtShell(QWidget* parent, ModalRunner& runner, FileDialog& openDialog, FileDialog& saveDialog,
                  RepaintPacer::Now now)
-    : parent_(parent), runner_(runner), openDialog_(openDialog), saveDialog_(saveDialog), progressPacer_(std::move(now)) {}
+    : parent_(parent),
+      runner_(runner),
+      openDialog_(openDialog),
+      saveDialog_(saveDialog),
+      elfOpenDialog_(FileDialog::Mode::Open, {}),
+      elfSaveDialog_(FileDialog::Mode::Save, {}),
+      progressPacer_(std::move(now)) {
+    for (FileDialog* dialog : {&elfOpenDialog_, &elfSaveDialog_}) {
+        dialog->NameFilters = QStringList{TrQ("Copias de seguridad ELF (*.elf)")};
+        dialog->DefaultExt = QStringLiteral("elf");
+        dialog->FileName = QStringLiteral("*.elf");
+    }
+}
 
 void QtShell::AttachGauges(TGauge* flash, TGauge* eeprom) {
     flashGauge_ = flash;
@@ -173,6 +186,18 @@ std::optional<std::string> QtShell::ChooseOpenFile(std::string_view caption) {
 std::optional<std::string> QtShell::ChooseSaveFile() {
     if (!saveDialog_.Execute(parent_, runner_)) return std::nullopt;
     return QFile::encodeName(saveDialog_.FileName).toStdString();
+}
+
+std::optional<std::string> QtShell::ChooseElfFile(FileUse use, std::string_view caption) {
+    FileDialog& dialog = use == FileUse::Open ? elfOpenDialog_ : elfSaveDialog_;
+    FileDialog& other = use == FileUse::Open ? elfSaveDialog_ : elfOpenDialog_;
+    // Until a copy has been chosen, the folder the shared dialog of the same use would open in.
+    dialog.InitialDir = (use == FileUse::Open ? openDialog_ : saveDialog_).StartFolder();
+    dialog.Title = MessageText(TrText(caption));
+    if (!dialog.Execute(parent_, runner_)) return std::nullopt;
+    // A copy just saved is the one a restore most likely wants next.
+    other.FileName = dialog.FileName;
+    return QFile::encodeName(dialog.FileName).toStdString();
 }
 
 std::string QtShell::LastOpenFile() const { return QFile::encodeName(openDialog_.FileName).toStdString(); }

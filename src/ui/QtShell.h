@@ -13,13 +13,13 @@
 #include <string>
 
 #include "shell/Shell.h"
+#include "ui/FileDialog.h"
 #include "ui/RepaintPacer.h"
 
 class QWidget;
 
 namespace tarpel::ui {
 
-class FileDialog;
 class ModalRunner;
 class TGauge;
 class TformProgreso;
@@ -60,6 +60,7 @@ public:
     std::optional<std::string> ChooseOpenFile(std::string_view caption = {}) override;
     std::optional<std::string> ChooseSaveFile() override;
     std::string LastOpenFile() const override;
+    std::optional<std::string> ChooseElfFile(FileUse use, std::string_view caption) override;
 
     // What the running command reported about itself, for the status bar; taking it clears it.
     void Report(std::string_view what, std::string_view note = {}) override;
@@ -76,6 +77,10 @@ private:
     ModalRunner& runner_;
     FileDialog& openDialog_;
     FileDialog& saveDialog_;
+    // The whole-chip copies' own dialogs, ELF files alone: choosing a copy leaves the shared
+    // dialogs' last file (which "Reprogramar flash..." programs) as it was.
+    FileDialog elfOpenDialog_;
+    FileDialog elfSaveDialog_;
     TGauge* flashGauge_ = nullptr;
     TGauge* eepromGauge_ = nullptr;
     TformProgreso* progress_ = nullptr;

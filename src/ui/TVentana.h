@@ -144,6 +144,8 @@ public slots:
     void btnLeerEEPIntClick();
     void btnFLashVerifClick();
     void btnEEPIntClick();
+    void btnCopiaSeguridadClick();
+    void btnRestaurarCopiaClick();
     void btnLeerFusesClick();
     void btnGrabarFusesClick();
     void btnLeerLockClick();

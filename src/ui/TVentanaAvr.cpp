@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "avr/BackupChip.h"
 #include "avr/BlankTest.h"
 #include "avr/EraseChip.h"
 #include "avr/IdentifyMicro.h"
@@ -18,6 +19,7 @@
 #include "avr/ReadLockBits.h"
 #include "avr/ReadMemory.h"
 #include "avr/ReprogramFlash.h"
+#include "avr/RestoreChip.h"
 #include "avr/VerifyMemory.h"
 #include "avr/WriteFuses.h"
 #include "avr/WriteLockBits.h"
@@ -37,6 +39,8 @@ void TVentana::ConnectAvrHandlers() {
     connect(avrPage.btnLeerEEPInt, &QPushButton::clicked, this, &TVentana::btnLeerEEPIntClick);
     connect(avrPage.btnFLashVerif, &QPushButton::clicked, this, &TVentana::btnFLashVerifClick);
     connect(avrPage.btnEEPInt, &QPushButton::clicked, this, &TVentana::btnEEPIntClick);
+    connect(avrPage.btnCopiaSeguridad, &QPushButton::clicked, this, &TVentana::btnCopiaSeguridadClick);
+    connect(avrPage.btnRestaurarCopia, &QPushButton::clicked, this, &TVentana::btnRestaurarCopiaClick);
     connect(avrPage.btnLeerFuses, &QPushButton::clicked, this, &TVentana::btnLeerFusesClick);
     connect(avrPage.btnGrabarFuses, &QPushButton::clicked, this, &TVentana::btnGrabarFusesClick);
     connect(avrPage.btnLeerLock, &QPushButton::clicked, this, &TVentana::btnLeerLockClick);
@@ -102,6 +106,15 @@ void TVentana::btnFLashVerifClick() {
 
 void TVentana::btnEEPIntClick() {
     RunAvrCommand([this] { return avr::VerifyEeprom(avrFrame_); }, TrQ("Verificar eeprom interna"));
+}
+
+void TVentana::btnCopiaSeguridadClick() {
+    RunAvrCommand([this] { return avr::BackupChip(avrFrame_); }, TrQ("Copia de seguridad"));
+}
+
+void TVentana::btnRestaurarCopiaClick() {
+    // The command asks for the file and then whether to erase the chip for it.
+    RunAvrCommand([this] { return avr::RestoreChip(avrFrame_); }, TrQ("Restaurar copia"));
 }
 
 void TVentana::btnLeerFusesClick() {

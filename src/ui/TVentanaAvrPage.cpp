@@ -99,8 +99,12 @@ void TVentana::BuildAvrPage() {
                                     TrQ("Compara el contenido de un archivo con la flash..."));
     page.btnEEPInt = MakeButton(QStringLiteral("btnEEPInt"), TrQ("Verificar eeprom interna..."), verifyIcon,
                                 page.Panel3, TrQ("Compara el contenido de un archivo con la eeprom interna..."));
-    for (QPushButton* button :
-         {page.btnTestBlank, page.btnLeerFlash, page.btnLeerEEPInt, page.btnFLashVerif, page.btnEEPInt})
+    page.btnCopiaSeguridad =
+        MakeButton(QStringLiteral("btnCopiaSeguridad"), TrQ("Copia de seguridad..."), readIcon, page.Panel3,
+                   TrQ("Guarda la flash, la eeprom interna, los fuses, los bits de bloqueo y la firma del micro "
+                       "en un fichero ELF..."));
+    for (QPushButton* button : {page.btnTestBlank, page.btnLeerFlash, page.btnLeerEEPInt, page.btnFLashVerif,
+                                page.btnEEPInt, page.btnCopiaSeguridad})
         readLayout->addWidget(button);
     readLayout->addStretch();
 
@@ -114,7 +118,10 @@ void TVentana::BuildAvrPage() {
     page.BitBtn1 = MakeButton(QStringLiteral("BitBtn1"), TrQ("Programar eeprom int..."), programIcon, page.Panel4);
     page.BitBtn2 = MakeButton(QStringLiteral("BitBtn2"), TrQ("Reprogramar flash..."), programIcon, page.Panel4);
     page.BitBtn2->setVisible(false);  // its command exists but is not offered
-    for (QPushButton* button : {page.btnBorrar, page.btnProgFlash, page.BitBtn1, page.BitBtn2})
+    page.btnRestaurarCopia =
+        MakeButton(QStringLiteral("btnRestaurarCopia"), TrQ("Restaurar copia..."), programIcon, page.Panel4,
+                   TrQ("Borra el micro y le graba una copia de seguridad ELF, con sus fuses..."));
+    for (QPushButton* button : {page.btnBorrar, page.btnProgFlash, page.BitBtn1, page.BitBtn2, page.btnRestaurarCopia})
         programLayout->addWidget(button);
     programLayout->addStretch();
 

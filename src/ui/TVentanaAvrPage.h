@@ -36,6 +36,8 @@ struct AvrPage {
     QPushButton* btnLeerEEPInt = nullptr;
     QPushButton* btnFLashVerif = nullptr;
     QPushButton* btnEEPInt = nullptr;
+    QPushButton* btnCopiaSeguridad = nullptr;  // the whole chip into an ELF file
+    QPushButton* btnRestaurarCopia = nullptr;  // such a file back into the chip
     QPushButton* btnLeerFuses = nullptr;
     QPushButton* btnGrabarFuses = nullptr;
     QComboBox* cbLock = nullptr;  // the three lock modes; mode 1 at start

@@ -11,6 +11,7 @@
 
 #include "AvrToolchain.h"
 #include "avr/ElfRead.h"
+#include "avr/ElfWrite.h"
 
 namespace tarpel::test {
 namespace {
@@ -113,6 +114,29 @@ TEST(ElfRead, TakesWhatAvrObjcopyTakesFromCompiledPrograms) {
         const Bytes settings{1, 2, 3, 0xFF, 0x80, 6}, counter{0x34, 0x12};
         EXPECT_NE(std::search(built->eeprom.begin(), built->eeprom.end(), settings.begin(), settings.end()), built->eeprom.end());
         EXPECT_NE(std::search(built->eeprom.begin(), built->eeprom.end(), counter.begin(), counter.end()), built->eeprom.end());
+    }
+}
+
+// The whole-chip copy's writer: a compiled program's memories written again read back as they
+// were, and the lock byte, when given, is where avr-objdump and avr-objcopy look for it.
+TEST(ElfWrite, WritesWhatTheReaderAndTheToolchainTakeBack) {
+    TempFolder folder;
+    const auto built = BuildFirmware(folder, "atmega8515");
+    TARPEL_SKIP_WITHOUT(built);
+    const auto program = ElfRead(built->elf, ElfMemory::Signature);
+    const std::string copy = folder.Path("copy.elf");
+    ASSERT_TRUE(avr::ElfWrite(copy, {program.flash, program.eeprom, program.fuses, 0xFC, program.signature, 4}));
+    const auto read = ElfRead(copy, ElfMemory::Signature);
+    EXPECT_EQ(read.error, "");
+    EXPECT_EQ(read.flash, built->flash);
+    EXPECT_EQ(read.eeprom, built->eeprom);
+    EXPECT_EQ(read.fuses, built->fuses);
+    EXPECT_EQ(read.signature, program.signature);
+    const std::string lock = folder.Path("lock.bin");
+    ASSERT_TRUE(RunToolchain(folder, {FindAvrTools()->objcopy + " -O binary -j .lock " + copy + " " + lock}));
+    EXPECT_EQ(ReadFile(lock), Bytes{0xFC});
+    if (ToolOnPath("avr-objdump")) {
+        EXPECT_THAT(CommandOutput("avr-objdump -h " + copy), HasSubstr(".lock         00000001  00830000  00830000"));
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include "ExternalTool.h"
 #include "TempFolder.h"
+#include "avr/ElfRead.h"
 #include "cli/AvrCommands.h"
 #include "cli/AvrLockCommands.h"
 #include "cli/AvrReadCommands.h"
@@ -30,13 +31,14 @@ protected:
         out.str("");
         err.str("");
         args.insert(args.begin(),
-                    {"--board", "sim", "--sim-dir", folder.Path("chips"), "--sim-eeprom", "none", "--sim-avr", model});
+                    {"--board", "sim", "--sim-dir", folder.Path(chips), "--sim-eeprom", "none", "--sim-avr", model});
         return cli::RunCli(table, args, out, err);
     }
     std::vector<std::uint8_t> Stored(const std::string& file, std::size_t size) const {
-        return sim::ChipStore(folder.Path("chips")).Load(file, size);
+        return sim::ChipStore(folder.Path(chips)).Load(file, size);
     }
 
+    std::string chips = "chips";  // the store folder: the socket of one virtual board
     TempFolder folder;
     cli::CommandTable table;
     std::ostringstream out;
@@ -77,12 +79,89 @@ TEST_F(AvrCli, ErasesProgramsAndReprogramsTheDeviceInTheSocket) {
     EXPECT_EQ(err.str(), "ERROR: Error de comunicacion con Atmel, o intento de grabar flash sin borrar antes..."
                          " (direccion $0000)\n");
     EXPECT_EQ(out.str(), "Tipo de micro: AT90S8515 (8kb flash)\n") << "no checksums of a write that failed";
-    // ... while reprogramming erases first.
-    EXPECT_EQ(Run("at90s8515", {"avr", "reprogram-flash", other}), cli::ExitSuccess);
+    // ... while reprogramming erases first. A backup that cannot be saved stops it before that,
+    // and one that can holds what the erase takes, EEPROM included.
+    EXPECT_EQ(Run("at90s8515", {"avr", "reprogram-flash", other, "--backup", folder.Path("no/such/dir/b.elf")}),
+              cli::ExitFailure);
+    EXPECT_EQ(err.str(), "ERROR: No se puede crear fichero!!\n"
+                         "ERROR: No se ha grabado nada: no se ha podido hacer la copia de seguridad\n");
+    const auto programmedOver = Padded({0x12 & 0x21, 0x34, 0x56, 0x78}, 8192);
+    EXPECT_EQ(Stored("at90s8515-flash.bin", 8192), programmedOver);
+    EXPECT_EQ(Run("at90s8515", {"avr", "reprogram-flash", other, "--backup", other}), cli::ExitUsage)
+        << "never over a file the command reads";
+    EXPECT_EQ(Run("at90s8515", {"avr", "reprogram-flash", other, "--backup", folder.Path("before.elf")}),
+              cli::ExitSuccess);
     EXPECT_EQ(err.str(), "");
+    const avr::ElfReadResult before = avr::ElfRead(folder.Path("before.elf"), avr::ElfMemory::Signature);
+    EXPECT_EQ(before.flash, programmedOver);
+    EXPECT_EQ(before.eeprom, Padded({0xA1, 0xB2}, 512));
+    EXPECT_EQ(before.signature, (std::vector<std::uint8_t>{0x1E, 0x93, 0x01}));
     EXPECT_EQ(Stored("at90s8515-flash.bin", 8192), Padded({0x21, 0x43}, 8192));
     EXPECT_EQ(Stored("at90s8515-eeprom.bin", 512), std::vector<std::uint8_t>(512, 0xFF))
         << "the chip erase takes the EEPROM with it";
+}
+
+// A whole chip through one ELF file into another virtual board's chip, the file checked with the
+// toolchain's own tools.
+TEST_F(AvrCli, BackupAndRestoreCarryAWholeChipBetweenTwoVirtualBoards) {
+    TARPEL_REQUIRE_TOOL("avr-objdump");
+    cli::RegisterAvrReadCommands(table);
+    std::vector<std::uint8_t> flash(8192), eeprom(512);
+    for (std::size_t i = 0; i < flash.size(); ++i) flash[i] = static_cast<std::uint8_t>(i * 7 + (i >> 9));
+    for (std::size_t i = 0; i < eeprom.size(); ++i) eeprom[i] = static_cast<std::uint8_t>(i * 13 + 5);
+    const std::vector<std::uint8_t> fuses{0xE4, 0xD9}, lock{0xFE};  // mode 2 still lets it be read
+    const sim::ChipStore first(folder.Path("chips"));
+    ASSERT_TRUE(first.Save("atmega8515-flash.bin", flash) && first.Save("atmega8515-eeprom.bin", eeprom) &&
+                first.Save("atmega8515-fuses.bin", fuses) && first.Save("atmega8515-lock.bin", lock));
+    const std::string copy = folder.Path("chip.elf");
+    EXPECT_EQ(Run("atmega8515", {"avr", "backup", copy}), cli::ExitSuccess) << err.str();
+    EXPECT_EQ(err.str(), "");
+
+    const std::string sections = CommandOutput("avr-objdump -h '" + copy + "'");
+    for (const char* section : {".text         00002000  00000000  00000000", ".eeprom       00000200  00810000  00810000",
+                                ".fuse         00000002  00820000  00820000", ".lock         00000001  00830000  00830000",
+                                ".signature    00000003  00840000  00840000"})
+        EXPECT_NE(sections.find(section), std::string::npos) << section << "\n" << sections;
+    const auto extracted = [&](const std::string& section) {
+        std::system(("avr-objcopy -O binary -j " + section + " '" + copy + "' '" + folder.Path("part.bin") + "'").c_str());
+        return folder.ReadBytes("part.bin");
+    };
+    EXPECT_EQ(extracted(".text"), flash);
+    EXPECT_EQ(extracted(".eeprom"), eeprom);
+    EXPECT_EQ(extracted(".fuse"), fuses);
+    EXPECT_EQ(extracted(".lock"), lock);
+    EXPECT_EQ(extracted(".signature"), (std::vector<std::uint8_t>{0x06, 0x93, 0x1E})) << "avr-libc's order";
+
+    // The other board: another device first, then an ATmega8515 with a written flash, other fuses
+    // and EESAVE programmed, so that the erase keeps its EEPROM.
+    chips = "other";
+    EXPECT_EQ(Run("at90s8515", {"avr", "restore", copy}), cli::ExitFailure);
+    EXPECT_EQ(err.str(), "ERROR: El fichero es para un ATMEGA 8515 (8kb flash) y el micro del zocalo es un AT90S8515 "
+                         "(8kb flash)!!\n");
+    EXPECT_EQ(Stored("at90s8515-flash.bin", 8192), std::vector<std::uint8_t>(8192, 0xFF)) << "nothing written";
+    const sim::ChipStore second(folder.Path("other"));
+    ASSERT_TRUE(second.Save("atmega8515-flash.bin", std::vector<std::uint8_t>(8192, 0x00)) &&
+                second.Save("atmega8515-eeprom.bin", std::vector<std::uint8_t>(512, 0x55)) &&
+                second.Save("atmega8515-fuses.bin", {0xE1, 0xD1}));
+    EXPECT_EQ(Run("atmega8515", {"avr", "restore", copy}), cli::ExitSuccess) << err.str();
+    EXPECT_EQ(err.str(), "OK: Copia restaurada y comprobada !!\n");
+    EXPECT_EQ(Stored("atmega8515-flash.bin", 8192), flash);
+    EXPECT_EQ(Stored("atmega8515-eeprom.bin", 512), eeprom);
+    EXPECT_EQ(Stored("atmega8515-fuses.bin", 2), fuses);
+    EXPECT_EQ(Stored("atmega8515-lock.bin", 1), lock) << "locked last, after the check";
+    // Both chips read the same through the program too.
+    std::string outputs[2];
+    for (const char* board : {"chips", "other"}) {
+        chips = board;
+        for (const char* command : {"read-flash", "read-eeprom"}) {
+            ASSERT_EQ(Run("atmega8515", {"avr", command, folder.Path(std::string(board) + command + ".hex")}),
+                      cli::ExitSuccess);
+            outputs[chips == "other"] += out.str();
+        }
+    }
+    EXPECT_EQ(outputs[0], outputs[1]);
+    EXPECT_EQ(folder.ReadBytes("chipsread-flash.hex"), folder.ReadBytes("otherread-flash.hex"));
+    EXPECT_EQ(folder.ReadBytes("chipsread-eeprom.hex"), folder.ReadBytes("otherread-eeprom.hex"));
 }
 
 TEST_F(AvrCli, IdentifyTellsTheDeviceAndFailsWithoutOne) {

@@ -65,6 +65,22 @@ TEST(EepromCli, WriteVerifyAndReadBackThroughFilesOfBothKinds) {
     EXPECT_EQ(command("verify", cli.folder.Write("other.bin", image)), cli::ExitFailure);
     EXPECT_EQ(cli.err.str(), "ERROR EN LA COMPROBACION: Hay diferencias en el byte nº:100\n");
     EXPECT_EQ(cli.out.str(), "0064: fichero 14, chip 54\n" + sums) << "the chip's checksums, not the file's";
+
+    // --backup saves what the write replaces first; a copy that cannot be saved writes nothing,
+    // as the next copy shows.
+    const std::vector<std::uint8_t> next(image.rbegin(), image.rend());
+    const auto writeAfterCopy = [&](const std::string& copy) {
+        return cli.Run({"--sim-eeprom", "24C16", "eeprom", "write", "--chip", "24c16", cli.folder.Write("next.bin", next),
+                        "--backup", copy});
+    };
+    EXPECT_EQ(writeAfterCopy(cli.folder.Path("no/such/dir/old.hex")), cli::ExitFailure);
+    EXPECT_EQ(cli.err.str(), "ERROR: No se puede crear fichero!!\n"
+                             "ERROR: No se ha grabado nada: no se ha podido hacer la copia de seguridad\n");
+    image[100] ^= 0x40;
+    EXPECT_EQ(writeAfterCopy(cli.folder.Path("old.hex")), cli::ExitSuccess);
+    EXPECT_EQ(cli.folder.ReadText("old.hex"), files::HexText(image));
+    EXPECT_EQ(command("read", cli.folder.Path("new.bin")), cli::ExitSuccess);
+    EXPECT_EQ(cli.folder.ReadBytes("new.bin"), next);
 }
 
 TEST(EepromCli, VerifyAndCompareListEveryDifferenceInHexadecimal) {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "SimWindowRig.h"
+#include "avr/ElfRead.h"
 #include "ui/DifferenceList.h"
 #include "ui/DifferenceListModel.h"
 #include "ui/TGauge.h"
@@ -237,6 +238,35 @@ TEST(AvrPageFlow, AVerifyWithDifferencesListsThemAndMovesOnlyItsOwnGauge) {
     EXPECT_EQ(first, QStringList({"01A3", "00", "FF"}));
     EXPECT_EQ(rows.index(1, 0).data().toString(), "1FFF");
     ExpectBoardOffAndWindowIdle(rig, "after the verification");
+}
+
+TEST(AvrPageFlow, CopiaDeSeguridadSavesTheChipAndRestaurarCopiaPutsItBackOnceAsked) {
+    test::SimWindowRig rig;
+    std::vector<std::uint8_t> flash(8192, 0xFF);
+    flash[0x100] = 0x5A;
+    rig.PutChipFile("atmega8515-flash.bin", flash);
+    TVentana& window = rig.Start();
+    const QString copy = QString::fromStdString(rig.folder.Path("chip.elf"));
+    rig.runner.recorder.fileAnswers = {copy};
+    QTest::mouseClick(window.avrPage.btnCopiaSeguridad, Qt::LeftButton);
+    EXPECT_TRUE(rig.Boxes().empty());
+    ASSERT_EQ(rig.runner.recorder.fileDialogs.size(), 1u);
+    EXPECT_EQ(rig.runner.recorder.fileDialogs[0].nameFilters, QStringList{"Copias de seguridad ELF (*.elf)"});
+    EXPECT_EQ(rig.runner.recorder.fileDialogs[0].defaultSuffix, "elf");
+    EXPECT_EQ(avr::ElfRead(copy.toStdString(), avr::ElfMemory::Signature).flash, flash);
+
+    QTest::mouseClick(window.avrPage.btnBorrar, Qt::LeftButton);
+    for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        rig.runner.recorder.questionAnswer = answer;
+        rig.runner.recorder.fileAnswers = {copy};
+        QTest::mouseClick(window.avrPage.btnRestaurarCopia, Qt::LeftButton);
+        EXPECT_EQ(rig.Avr().Flash()[0x100], answer == QMessageBox::Yes ? 0x5A : 0xFF) << "restored only on a yes";
+    }
+    ASSERT_EQ(rig.Boxes().size(), 4u);
+    EXPECT_TRUE(rig.Boxes()[1].asksYesNo && rig.Boxes()[2].asksYesNo);
+    EXPECT_EQ(rig.Boxes()[3].text, "Copia restaurada y comprobada !!");
+    EXPECT_EQ(rig.Avr().Flash(), flash);
+    ExpectBoardOffAndWindowIdle(rig, "after the restore");
 }
 
 TEST(AvrPageFlow, ClosingTheWindowDuringAFlashProgramCancelsItAtItsNextPage) {
