@@ -14,9 +14,6 @@
 #include <QToolButton>
 
 #include <csignal>
-#include <filesystem>
-#include <functional>
-#include <string>
 #include <tuple>
 
 #include <algorithm>
@@ -127,76 +124,62 @@ TEST(GridEditing, TypedFilledAndUndoneBytesAreWhatTheChipIsProgrammedWith) {
                             [](std::uint8_t byte) { return byte == 0xFF; }));
 }
 
-// Each way the image can go, with typed bytes unsaved, asks first; "Cancelar" keeps everything,
-// "No" goes on, "Si" saves through the save dialog and goes on.
+// With typed bytes unsaved, each way the image can go asks first: "Cancelar" keeps everything,
+// "No" goes on, "Si" saves and goes on. A second termination signal while it asks just quits.
 TEST(GridEditing, UnsavedBytesAreAskedAboutOnEveryPathThatDropsThem) {
     using Rig = test::SimWindowRig;
-    const auto signal = [](Rig& rig) {
-        QuitSignals quitSignals;  // wired as the program wires it
-        QObject::connect(&quitSignals, &QuitSignals::QuitRequested, &rig.Window(), &TVentana::Salir1Click);
-        std::raise(SIGTERM);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !rig.Boxes().empty(); }));
-    };
-    // Quitting is done inside the program's message loop, which a quit ends; if it goes on, it is ended here.
-    const auto inLoop = [](std::function<void(Rig&)> act) {
+    const auto quit = [](std::function<void(TVentana&)> act) {  // in the message loop, which a quit ends
         return [act](Rig& rig) {
             Rig::LoopEndsAfter([&] {
-                act(rig);
+                act(rig.Window());
                 if (rig.Window().isVisible()) QCoreApplication::exit(1);
             });
         };
     };
-    const auto closed = [](Rig& rig) { return !rig.Window().isVisible(); };
-    const auto imageIs = [](Rig& rig, std::uint8_t first) { return rig.Window().Workspace().MemoryImage[0] == first; };
-    const std::tuple<const char*, std::function<void(Rig&)>, std::function<bool(Rig&)>> paths[] = {
-        {"Salir", inLoop([](Rig& rig) { rig.Window().menu.Salir1->trigger(); }), closed},
-        {"close box", inLoop([](Rig& rig) { rig.Window().close(); }), closed},
-        {"signal", inLoop(signal), closed},
-        {"open", [](Rig& rig) { rig.runner.recorder.fileAnswers.push_back(QString::fromStdString(
-                                    rig.folder.Write("other.bin", std::vector<std::uint8_t>(ChipBytes, 0x11))));
-                                rig.Window().menu.Abrir1->trigger(); },
-         [&](Rig& rig) { return imageIs(rig, 0x11); }},
-        {"read", [](Rig& rig) { rig.Window().eepromPage.ToolButton4->click(); }, [&](Rig& rig) { return imageIs(rig, 3); }},
-        {"chip", [](Rig& rig) { rig.Window().eepromPage.cbChip->setCurrentIndex(1); },
-         [](Rig& rig) { return rig.Window().Workspace().ChipSize == 1024; }}};
-    for (const auto& [path, act, wentOn] : paths) {
-        for (const auto answer : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Yes}) {
-            const std::string what = std::string(path) + " " + std::to_string(answer);
-            Rig rig;
-            rig.PutChipFile("24C04.bin", ChipStart());
-            TVentana& window = rig.Start();
-            window.eepromPage.cbChip->setCurrentIndex(0);
-            window.eepromPage.SG->setCurrentIndex(Cell(window, 0));
-            QTest::keyClicks(window.eepromPage.SG, "5a");
-            rig.runner.recorder.questionAnswer = answer;
-            if (answer == QMessageBox::Yes) rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Path("saved.bin"))};
-            act(rig);
-            ASSERT_EQ(rig.Boxes().size(), 1u) << what;
-            EXPECT_EQ(rig.Boxes()[0].text, "La imagen tiene cambios sin guardar. Desea guardarlos?");
-            EXPECT_EQ(rig.Boxes()[0].buttonCount, 3);
-            EXPECT_EQ(wentOn(rig), answer != QMessageBox::Cancel) << what;
-            EXPECT_TRUE(answer != QMessageBox::Cancel || (window.isVisible() && imageIs(rig, 0x5A) &&
-                                                          MarkedEdited(window, 0) && window.eepromPage.cbChip->currentIndex() == 0))
-                << what;
-            EXPECT_EQ(std::filesystem::exists(rig.folder.Path("saved.bin")), answer == QMessageBox::Yes) << what;
-            if (answer == QMessageBox::Yes) {
-                EXPECT_EQ(rig.folder.ReadBytes("saved.bin")[0], 0x5A) << what;
-            }
-        }
-    }
-    // A second signal while the question waits for an answer ends the program, saving nothing.
-    Rig rig;
-    TVentana& window = rig.Start();
-    window.eepromPage.SG->setCurrentIndex(Cell(window, 0));
-    QTest::keyClicks(window.eepromPage.SG, "5a");
-    rig.runner.recorder.questionAnswer = QMessageBox::Yes;
-    rig.runner.recorder.onBox = [] {
+    const auto signal = [](TVentana& window) {
+        QuitSignals quitSignals;  // wired as the program wires it
+        QObject::connect(&quitSignals, &QuitSignals::QuitRequested, &window, &TVentana::Salir1Click);
         std::raise(SIGTERM);
         QCoreApplication::processEvents();
     };
-    inLoop(signal)(rig);
-    EXPECT_EQ(rig.Boxes().size(), 1u);
-    EXPECT_FALSE(window.isVisible());
+    const auto closed = [](TVentana& window) { return !window.isVisible(); };
+    const auto edited = [](Rig& rig) -> TVentana& {
+        rig.Start().eepromPage.cbChip->setCurrentIndex(0);
+        rig.Window().eepromPage.SG->setCurrentIndex(Cell(rig.Window(), 0));
+        QTest::keyClicks(rig.Window().eepromPage.SG, "5a");
+        return rig.Window();
+    };
+    const std::tuple<const char*, std::function<void(Rig&)>, std::function<bool(TVentana&)>> paths[] = {
+        {"Salir", quit([](TVentana& window) { window.menu.Salir1->trigger(); }), closed},
+        {"close box", quit([](TVentana& window) { window.close(); }), closed},
+        {"signal", quit(signal), closed},
+        {"open", [](Rig& rig) { rig.runner.recorder.fileAnswers.push_back(QString::fromStdString(
+                                    rig.folder.Write("o.bin", std::vector<std::uint8_t>(ChipBytes, 0x11))));
+                                rig.Window().menu.Abrir1->trigger(); },
+         [](TVentana& window) { return window.Workspace().MemoryImage[0] == 0x11; }},
+        {"chip", [](Rig& rig) { rig.Window().eepromPage.cbChip->setCurrentIndex(1); },
+         [](TVentana& window) { return window.Workspace().ChipSize == 1024; }}};
+    for (const auto& [path, act, wentOn] : paths) {
+        for (const auto answer : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Yes}) {
+            Rig rig;
+            TVentana& window = edited(rig);
+            rig.runner.recorder.questionAnswer = answer;
+            if (answer == QMessageBox::Yes) rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Path("s.bin"))};
+            act(rig);
+            ASSERT_EQ(rig.Boxes().size(), 1u) << path << answer;
+            EXPECT_EQ(rig.Boxes()[0].text, "La imagen tiene cambios sin guardar. Desea guardarlos?");
+            EXPECT_EQ(wentOn(window), answer != QMessageBox::Cancel) << path << answer;
+            EXPECT_TRUE(answer != QMessageBox::Cancel ||
+                        (window.isVisible() && MarkedEdited(window, 0) && window.eepromPage.cbChip->currentIndex() == 0));
+            EXPECT_EQ(answer == QMessageBox::Yes ? rig.folder.ReadBytes("s.bin").at(0) : 0x5A, 0x5A) << path << answer;
+        }
+    }
+    Rig rig;
+    edited(rig);
+    rig.runner.recorder.questionAnswer = QMessageBox::Yes;  // and no file: the save would not happen
+    rig.runner.recorder.onBox = [] { std::raise(SIGTERM); QCoreApplication::processEvents(); };
+    quit(signal)(rig);
+    EXPECT_FALSE(rig.Window().isVisible());
 }
 
 TEST(GridEditing, TitleNamesTheFileAndMarksUnsavedChangesAndTheChipIsRemembered) {
