@@ -164,13 +164,14 @@ TEST(GridEditing, UnsavedBytesAreAskedAboutOnEveryPathThatDropsThem) {
             Rig rig;
             TVentana& window = edited(rig);
             rig.runner.recorder.questionAnswer = answer;
-            if (answer == QMessageBox::Yes) rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Path("s.bin"))};
+            const QString saved = QString::fromStdString(rig.folder.Path("s.bin"));
+            if (answer == QMessageBox::Yes) rig.runner.recorder.fileAnswers = {saved};
             act(rig);
             ASSERT_EQ(rig.Boxes().size(), 1u) << path << answer;
             EXPECT_EQ(rig.Boxes()[0].text, "La imagen tiene cambios sin guardar. Desea guardarlos?");
             EXPECT_EQ(wentOn(window), answer != QMessageBox::Cancel) << path << answer;
-            EXPECT_TRUE(answer != QMessageBox::Cancel ||
-                        (window.isVisible() && MarkedEdited(window, 0) && window.eepromPage.cbChip->currentIndex() == 0));
+            EXPECT_TRUE(answer != QMessageBox::Cancel || (window.isVisible() && MarkedEdited(window, 0) &&
+                                                          window.eepromPage.cbChip->currentIndex() == 0));
             EXPECT_EQ(answer == QMessageBox::Yes ? rig.folder.ReadBytes("s.bin").at(0) : 0x5A, 0x5A) << path << answer;
         }
     }

@@ -83,7 +83,8 @@ TEST(StartUp, SettingsAccessesComeInTheirOrderWithAndWithoutTheCounter) {
     TVentana& window = rig.Start();
     const std::string dt = link::FormatScientific(0.1 / (10 * 1e6));
     EXPECT_EQ(store.log, (std::vector<std::string>{"read CHIP", "read OPEN_DIR", "read SAVE_DIR", "read RETARDO",
-                                                   "read RAPIDO", "read COMPROBAR_AL_PROGRAMAR", "write BASE_TIEMPO=3000", "write DT=" + dt,
+                                                   "read RAPIDO", "read COMPROBAR_AL_PROGRAMAR",
+                                                   "write BASE_TIEMPO=3000", "write DT=" + dt,
                                                    "write RELOJ_TIEMPO_REAL=NO"}));
     EXPECT_EQ(window.Timing().DelayFactor, 7);
     EXPECT_EQ(window.Timing().LoopsPerUnit, 3000);
