@@ -21,6 +21,7 @@
 #include "ui/FileDialog.h"
 #include "ui/ModalRunner.h"
 #include "ui/TGauge.h"
+#include "ui/TrQ.h"
 #include "ui/TformProgreso.h"
 #include "ui/TrQ.h"
 #include "ui/WindowTitles.h"
@@ -112,6 +113,21 @@ bool QtShell::AskYesNo(std::string_view text, std::string_view caption) {
     box.setEscapeButton(QMessageBox::No);
     WidenForCaption(box);
     return runner_.Exec(box) == QMessageBox::Yes;
+}
+
+QMessageBox::StandardButton QtShell::AskYesNoCancel(std::string_view text, std::string_view caption) {
+    QMessageBox box(QMessageBox::NoIcon, MessageText(TrText(caption)), MessageText(TrText(text)),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent_);
+    box.setTextFormat(Qt::PlainText);
+    box.button(QMessageBox::Yes)->setText(TrQ("Si"));
+    box.button(QMessageBox::No)->setText(TrQ("No"));
+    box.button(QMessageBox::Cancel)->setText(TrQ("Cancelar"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    WidenForCaption(box);
+    const int answer = runner_.Exec(box);
+    return answer == QMessageBox::Yes || answer == QMessageBox::No ? static_cast<QMessageBox::StandardButton>(answer)
+                                                                   : QMessageBox::Cancel;
 }
 
 // The cursor is one shape for the whole program, as a variable, not a stack: setting the

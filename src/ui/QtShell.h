@@ -7,6 +7,7 @@
 // dialog repaints at most at screen rate (RepaintPacer), and with the last values when it
 // closes: a command that sets them for every byte would otherwise spend most of its time
 // painting them.
+#include <QMessageBox>
 #include <QString>
 
 #include <optional>
@@ -43,6 +44,9 @@ public:
     void MessageBox(std::string_view text, std::string_view caption) override;
     void ShowMessage(std::string_view text) override;
     bool AskYesNo(std::string_view text, std::string_view caption) override;
+    // A question with "Si", "No" and "Cancelar" (the house's texts, not Qt's accented ones);
+    // "Si" is the default, Esc and the close box answer "Cancelar". Only the window asks it.
+    QMessageBox::StandardButton AskYesNoCancel(std::string_view text, std::string_view caption);
 
     void SetCursor(shell::CursorShape shape) override;
     shell::CursorShape Cursor() const override;

@@ -156,6 +156,7 @@ protected:
     // on the 24CXXX page it does nothing.
     void keyPressEvent(QKeyEvent* event) override;
     // The window cannot be closed while a command drives the board; it closes once it ends.
+    // With typed bytes unsaved it asks first, and "Cancelar" keeps it open.
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -166,8 +167,9 @@ private:
     void BuildStatusBar();
     void LayOutGrid();
     void FormCreate();
-    // The "RAPIDO" setting ("SI" or "NO"), and the fast timing of timing_, which both chip sides read.
-    void ReadFastTiming();
+    // The "RAPIDO" and "COMPROBAR_AL_PROGRAMAR" settings ("SI" or "NO"): the fast timing of
+    // timing_, which both chip sides read, and the read-back after "Programar chip" (on unless "NO").
+    void ReadSwitches();
     void SetFastTiming(bool fast);
     void ReportBoardError();
 
@@ -246,6 +248,14 @@ private:
     // The menu's 24CXXX commands show the page they work on.
     void ShowEepromPage();
 
+    // Before the image goes (quit, another file, a chip read, another chip): while it holds typed
+    // bytes, asks whether to save them. True to go on: saved, or "No"; false after "Cancelar" or a
+    // save that did not happen. A second quit request while it asks (a termination signal, with
+    // no one at the screen perhaps) goes on without saving.
+    bool MayDropEdits();
+    // "Guardar fichero...": true when the image was saved.
+    bool SaveImage();
+
     port::Port& port_;
     port::Clock& clock_;
     SettingsStore& settings_;
@@ -270,6 +280,8 @@ private:
     bool commandRunning_ = false;
     QTimer* checksumsTimer_ = nullptr;  // takes the image's sums once per pass of the message loop
     bool closeRequested_ = false;
+    bool askingAboutEdits_ = false;
+    bool quitWithoutAsking_ = false;
     // What the next list of 24Cxx differences compares the image with: the chip or a file.
     QString differenceSubject_;
     QString differenceFoundName_;

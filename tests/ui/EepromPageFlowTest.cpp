@@ -35,6 +35,7 @@
 #include "ui/HexGridModel.h"
 #include "ui/QuitSignals.h"
 #include "ui/TGauge.h"
+#include "ui/TformConfig.h"
 #include "ui/TformProgreso.h"
 
 namespace tarpel::ui {
@@ -156,6 +157,45 @@ TEST(EepromPageFlow, ProgramAndVerifyFromTheToolbarEndInTheSuccessMessage) {
     EXPECT_EQ(GridBytes(window), image);
     ExpectStatus(window, "Comprobada la 24C04: 512 bytes iguales a la imagen");
     ExpectBoardOffAndWindowIdle(rig, "after verifying");
+}
+
+TEST(EepromPageFlow, AChipThatKeepsOtherBytesFailsProgrammingAtItsFirstWrongAddressUnlessTheCheckIsOff) {
+    std::vector<std::uint8_t> image = KnownBytes();
+    std::fill(image.begin(), image.begin() + 0x1A0, 0xFF);  // as the blank chip: 0x1A0 is the first page that differs
+    for (const auto& [fault, address] :
+         {std::pair{"eeprom-stuck:0x1B3", "$01B3"}, std::pair{"eeprom-page:8", "$01A0"}}) {
+        test::SimWindowRig rig;
+        TVentana& window = StartOn24C04(rig, {"24C04", "atmega8515", {fault}});
+        rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Write("image.bin", image))};
+        window.eepromPage.ToolButton1->click();
+        window.eepromPage.ToolButton5->click();
+        ASSERT_EQ(rig.Boxes().size(), 1u) << fault;
+        EXPECT_EQ(rig.Boxes()[0].text, QString("Error programando el chip!!!\n(direccion %1)").arg(address));
+        // "Comprobar al programar" off: the same chip programs without a word.
+        rig.runner.whileOpen = [](QDialog& config) {
+            dynamic_cast<TformConfig&>(config).cbComprobar->click(), config.close();
+        };
+        window.menu.Configuracion2->trigger();
+        window.eepromPage.ToolButton5->click();
+        ExpectStatus(window, "Programados 512 bytes en la 24C04");
+        rig.Stop();
+        EXPECT_EQ(rig.Stored("COMPROBAR_AL_PROGRAMAR"), "NO");
+    }
+}
+
+TEST(EepromPageFlow, F6OnTheAvrPageLeavesThe24CxxUntouchedAndProgramsItOnItsOwnPage) {
+    test::SimWindowRig rig;
+    rig.PutChipFile("24C04.bin", KnownBytes());
+    TVentana& window = StartOn24C04(rig);  // the image: all FF
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    for (QWidget* page : {window.avrPage.TabSheet2, window.eepromPage.ts24CXXX}) {
+        rig.ClickTab(page);
+        QTest::keyClick(&window, Qt::Key_F6);
+        EXPECT_EQ(window.PageControl1->currentWidget(), page);
+        const auto chip = rig.Eeprom().Memory();
+        EXPECT_EQ(std::count(chip.begin(), chip.end(), 0xFF) == ChipBytes, page == window.eepromPage.ts24CXXX);
+    }
 }
 
 TEST(EepromPageFlow, VerifyingKeepsTheUsersImageInTheGridThroughout) {
