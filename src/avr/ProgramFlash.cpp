@@ -142,11 +142,11 @@ CommandOutcome ProgramFlashImage(CommandFrame& frame, const FileImage& file, boo
     frame.StopCommand();
     // Blank parts of the file are neither written nor read back: only over an erased flash is
     // the padded file what the device holds.
-    const auto written = image.first(static_cast<std::size_t>(frame.FlashSize()));
+    const auto programmed = image.first(static_cast<std::size_t>(frame.FlashSize()));
     if (erased) {
-        frame.View().MemoryContentsKnown(written);
+        frame.View().MemoryContentsKnown(programmed);
     } else {
-        frame.View().PaddedFileWritten(written);
+        frame.View().PaddedFileWritten(programmed);
     }
     frame.Shell().Report(shell::Fill(Tr("Flash programada y comprobada: %1 bytes"),
                                      {shell::CountText(std::min<std::uint64_t>(

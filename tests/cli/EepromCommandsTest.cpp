@@ -319,7 +319,8 @@ TEST(EepromCli, DetectPrintsItsGuessAndLeavesTheChipAsItWas) {
     const sim::ChipStore store(cli.folder.Path("chips"));
     ASSERT_TRUE(store.Save("24C64.bin", contents));
     EXPECT_EQ(cli.Run({"--sim-eeprom", "24C64", "eeprom", "detect"}), cli::ExitSuccess) << cli.err.str();
-    EXPECT_EQ(cli.out.str(), "Memoria detectada: 24C64\n");
+    EXPECT_EQ(cli.out.str(), "Memoria detectada: 24C64, o una mayor que repita su contenido cada 8192 bytes (no se "
+                             "pueden distinguir)\n");
     EXPECT_EQ(cli.err.str(), "");
     EXPECT_EQ(store.Load("24C64.bin", 8192), contents);
 

@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+// Which names may take a command's output: a regular file, or a name where nothing is yet. A
+// device node, a FIFO, a socket or a folder (or a link to one) is never replaced by a file nor
+// written into: saving over /dev/null as root would otherwise replace the device itself.
+#include <string>
+
+namespace tarpel::files {
+
+// Whether the name, links followed, is a regular file or names nothing.
+bool IsFitForOutput(const std::string& fileName);
+
+// The error for a name that is not fit, for the commands to show before they touch anything;
+// empty when it is fit.
+std::string OutputRefusal(const std::string& fileName);
+
+}  // namespace tarpel::files
