@@ -19,6 +19,7 @@
 #include "avr/ReadMemory.h"
 #include "board/Board.h"
 #include "cli/AvrCommands.h"
+#include "cli/AvrReadCommands.h"
 #include "cli/Cli.h"
 #include "cli/ConsoleShell.h"
 #include "cli/EepromCommands.h"
@@ -35,6 +36,7 @@ struct BoardCli {
     BoardCli() {
         cli::RegisterEepromCommands(table);
         cli::RegisterAvrCommands(table);
+        cli::RegisterAvrReadCommands(table);
     }
     int Run(std::vector<std::string> args) {
         out.str("");

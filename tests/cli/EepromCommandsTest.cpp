@@ -273,10 +273,10 @@ TEST(EepromCli, ConvertReadsSrecCatSRecordsAndWritesOnesSrecCatReadsBack) {
                              "se ha cargado tal como esta\n");
     EXPECT_EQ(cli.folder.ReadBytes("broken.bin"), cli.folder.ReadBytes("reference.bin"));
 
-    // A record after the end record is not read, as srec_cat does not read it, and is warned of.
+    // A record after an end record (srec_cat writes none here) is not read, and is warned of.
     const std::string whole = cli.folder.ReadText("in.s19");
     const auto lines = std::count(whole.begin(), whole.end(), '\n');
-    EXPECT_EQ(convert("24C256", cli.folder.Write("after.srec", whole + "\nS1050100AABB94\n"), cli.folder.Path("after.bin")),
+    EXPECT_EQ(convert("24C256", cli.folder.Write("after.srec", whole + "S9030000FC\nS1050100AABB94\n"), cli.folder.Path("after.bin")),
               cli::ExitSuccess);
     EXPECT_EQ(cli.err.str(), "AVISO: El fichero sigue despues de su registro final: la linea " +
                                  std::to_string(lines + 2) + " no se ha cargado\n");
@@ -306,6 +306,15 @@ TEST(EepromCli, ATraceOnTheCommandsOwnFileIsAUsageErrorThatTouchesNothing) {
         EXPECT_EQ(cli.folder.ReadText("image.hex"), text);
         EXPECT_FALSE(fs::exists(cli.folder.Path("new.hex")));
         EXPECT_FALSE(fs::exists(cli.folder.Path("new.bin")));
+        EXPECT_FALSE(fs::exists(cli.folder.Path("chips"))) << "the board is not opened";
+    }
+    // Nor can it be, or become, a simulated chip's file; and an empty name is no trace at all.
+    const std::pair<std::string, std::string> refused[] = {
+        {cli.folder.Path("chips/24C128.bin"), "--trace no puede ser un fichero de los chips simulados (carpeta "},
+        {"", "--trace necesita el nombre de un fichero"}};
+    for (const auto& [trace, message] : refused) {
+        EXPECT_EQ(cli.Run({"--trace", trace, "eeprom", "read", cli.folder.Path("new.hex")}), cli::ExitUsage) << trace;
+        EXPECT_EQ(cli.err.str().rfind("tarpel-cli: " + message, 0), 0u) << cli.err.str();
         EXPECT_FALSE(fs::exists(cli.folder.Path("chips"))) << "the board is not opened";
     }
     EXPECT_EQ(cli.Run({"eeprom", "write", image, "--trace", cli.folder.Path("bus.vcd")}), cli::ExitSuccess);

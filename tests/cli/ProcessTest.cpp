@@ -198,5 +198,32 @@ TEST(Process, AnOutputThatIsNoRegularFileIsRefusedUntouched) {
     }
 }
 
+// What a command prints on standard output is its result: when it cannot be written (a full
+// disk, a closed descriptor), the command fails and says so on standard error.
+TEST(Process, StandardOutputThatCannotBeWrittenFailsTheCommand) {
+    Folders run;
+    const std::vector<std::string> board = {"--board", "sim", "--sim-dir", run.Chips(), "--sim-avr", "atmega8515"};
+    const std::vector<std::pair<std::vector<std::string>, std::string>> runs = {
+        {{"eeprom", "detect"}, "/dev/full"},
+        {{"avr", "read-fuses"}, "/dev/full"},
+        {{"eeprom", "read", "--chip", "24C04", run.folder.Path("copy.bin")}, "/dev/full"},
+        {{"avr", "identify"}, ""},  // >&-
+    };
+    for (const auto& [command, output] : runs) {
+        std::vector<std::string> args = board;
+        args.insert(args.end(), command.begin(), command.end());
+        CliProcess process(args, run.folder.Path("err.txt"), output);
+        EXPECT_EQ(CliProcess::ExitCode(process.Wait(StartTimeout)), 1) << command[1];
+        EXPECT_NE(process.ErrorText().find("tarpel-cli: no se ha podido escribir la salida estandar ("),
+                  std::string::npos)
+            << command[1] << ": " << process.ErrorText();
+    }
+    // The same commands with somewhere to write to succeed.
+    CliProcess fine({"--board", "sim", "--sim-dir", run.Chips(), "--sim-avr", "atmega8515", "avr", "identify"},
+                    run.folder.Path("err.txt"), run.folder.Path("out.txt"));
+    EXPECT_EQ(CliProcess::ExitCode(fine.Wait(StartTimeout)), 0);
+    EXPECT_EQ(run.folder.ReadText("out.txt"), "Tipo de micro: ATMEGA 8515 (8kb flash)\n");
+}
+
 }  // namespace
 }  // namespace tarpel::test
