@@ -208,19 +208,21 @@ std::pair<const BoardKind*, std::string> FindBoardKind(std::string_view value) {
     return {nullptr, {}};
 }
 
-// Whether the trace would be, or would become, a file of the simulated chips: one in their
-// folder (links followed), or a hard link to one of them. Opening the board empties the trace
-// file, and the chip whose file it was would hold VCD text from then on.
+// Whether the trace would be, or would become, a file of the simulated chips: a ".bin" file in
+// their folder (links followed), the name every virtual chip keeps its contents under, or a
+// hard link to one. Opening the board empties the trace file, and the chip whose file it was
+// would hold VCD text from then on. Other files in the folder are no chip's.
 bool TraceAmongSimulatedChips(const BoardOptions& options) {
     namespace fs = std::filesystem;
     std::error_code error;
     const fs::path folder = fs::weakly_canonical(fs::absolute(sim::ChipStore(options.simDir).Folder(), error), error);
     const fs::path trace = fs::weakly_canonical(fs::absolute(options.traceFile, error), error);
     if (error) return false;
-    if (trace.parent_path() == folder) return true;
+    const auto chipFile = [](const fs::path& path) { return path.extension() == ".bin"; };
+    if (trace.parent_path() == folder && chipFile(trace)) return true;
     if (!fs::exists(trace, error)) return false;
     for (const auto& entry : fs::directory_iterator(folder, error))
-        if (fs::equivalent(entry.path(), trace, error)) return true;
+        if (chipFile(entry.path()) && fs::equivalent(entry.path(), trace, error)) return true;
     return false;
 }
 

@@ -7,11 +7,8 @@
 
 namespace tarpel::files {
 
-// Whether the name, links followed, is a regular file or names nothing.
-bool IsFitForOutput(const std::string& fileName);
-
-// The error for a name that is not fit, for the commands to show before they touch anything;
-// empty when it is fit.
+// The error for a name that, links followed, is neither a regular file nor free, for the
+// commands to show before they touch anything; empty when it may take the output.
 std::string OutputRefusal(const std::string& fileName);
 
 }  // namespace tarpel::files
