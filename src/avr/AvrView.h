@@ -20,6 +20,9 @@ public:
     // The whole memory a command works on, as the device holds it: just read in full (read,
     // verify) or just written in full (program). Nothing to show for the window.
     virtual void MemoryContentsKnown(std::span<const std::uint8_t> /*contents*/) {}
+    // The file, padded with 0xFF, just written over a flash that was not erased: the device holds
+    // it where the file has data and keeps its old bytes where the file is blank (not read).
+    virtual void PaddedFileWritten(std::span<const std::uint8_t> /*contents*/) {}
     // Every byte in which the memory ("la flash", "la eeprom interna") differs from the file,
     // after each verification that compared the whole memory; an empty list when none does.
     virtual void DifferencesFound(std::string_view /*memoryName*/,

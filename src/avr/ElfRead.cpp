@@ -142,6 +142,9 @@ std::string ReadSections(const std::string& fileName, ElfReadResult& result) {
     if (ident == nullptr) return std::string(DamagedText);
     if (ident[EI_CLASS] == ELFCLASS64) return std::string(Elf64Text);
     if (ident[EI_CLASS] != ELFCLASS32) return std::string(DamagedText);
+    // Every AVR toolchain writes little-endian files; read as big-endian, an AVR file's machine
+    // number would come out byte-swapped and name no processor at all.
+    if (ident[EI_DATA] == ELFDATA2MSB) return Tr("El fichero ELF es big-endian: no es un programa para AVR!!");
     const Elf32_Ehdr* header = elf32_getehdr(elf.get());
     if (header == nullptr) return std::string(DamagedText);
     if (header->e_machine != EM_AVR) {

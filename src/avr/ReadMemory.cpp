@@ -13,6 +13,7 @@
 #include "files/FileKind.h"
 #include "files/HexWrite.h"
 #include "files/ImageFileMessages.h"
+#include "files/OutputFile.h"
 #include "files/SrecWrite.h"
 #include "shell/Fill.h"
 #include "shell/ReportText.h"
@@ -32,6 +33,10 @@ CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::
         // write): say so before the device is read, rather than read it in full and drop what
         // was read without a word.
         shell.MessageBox(files::UnknownKindText, ErrorCaption);
+        return CommandOutcome::Failed;
+    }
+    if (const std::string refusal = files::OutputRefusal(fileName); !refusal.empty()) {
+        shell.MessageBox(refusal, ErrorCaption);
         return CommandOutcome::Failed;
     }
     shell.SetCursor(shell::CursorShape::Hourglass);

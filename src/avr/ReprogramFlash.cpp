@@ -36,7 +36,7 @@ CommandOutcome EraseAndProgram(CommandFrame& frame, const std::string& fileName)
     }
     if (!frame.EnterProgrammingMode()) return CommandOutcome::Failed;
     frame.Link().ChipErase();
-    return ProgramFlashImage(frame, image);
+    return ProgramFlashImage(frame, image, true);
 }
 
 }  // namespace

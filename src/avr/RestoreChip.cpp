@@ -170,7 +170,7 @@ CommandOutcome Restore(CommandFrame& frame, const std::string& fileName, bool as
     // and lock bits; the fuses stay, and are written last, so that flash and EEPROM go in on the
     // clock the device answered on.
     frame.Link().ChipErase();
-    if (const CommandOutcome written = ProgramFlashImage(frame, flash); written != CommandOutcome::Done)
+    if (const CommandOutcome written = ProgramFlashImage(frame, flash, true); written != CommandOutcome::Done)
         return written;
     if (const CommandOutcome written = ProgramEepromImage(frame, eeprom); written != CommandOutcome::Done)
         return written;

@@ -17,6 +17,12 @@ void ConsoleDeviceView::SetDeviceCaption(std::string_view caption) {
 
 void ConsoleDeviceView::MemoryContentsKnown(std::span<const std::uint8_t> contents) {
     checksums_ = files::ChecksumsOf(contents);
+    ofFile_ = false;
+}
+
+void ConsoleDeviceView::PaddedFileWritten(std::span<const std::uint8_t> contents) {
+    checksums_ = files::ChecksumsOf(contents);
+    ofFile_ = true;
 }
 
 void ConsoleDeviceView::DifferencesFound(std::string_view /*memoryName*/,
@@ -41,7 +47,14 @@ int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(av
     const int status = ExitStatus(run(frame));
     // Results, like the device type: on standard output, once the command's messages are out.
     PrintDifferences(context.out, view.Differences(), Tr("fichero"), "chip");
-    if (checksums && view.Checksums()) context.out << files::ChecksumText(*view.Checksums()) << '\n';
+    if (checksums && view.Checksums() && view.ChecksumsOfFile()) {
+        context.out << shell::Fill(Tr("%1 del fichero rellenado con FF (la flash no se ha borrado: donde el fichero "
+                                      "no tiene datos guarda lo que tenia)"),
+                                   {files::ChecksumText(*view.Checksums())})
+                    << '\n';
+    } else if (checksums && view.Checksums()) {
+        context.out << files::ChecksumText(*view.Checksums()) << '\n';
+    }
     return status;
 }
 

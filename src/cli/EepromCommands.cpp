@@ -17,6 +17,8 @@
 #include "eeprom/SaveImageFile.h"
 #include "files/Checksums.h"
 #include "files/FileKind.h"
+#include "files/ImageFileMessages.h"
+#include "files/OutputFile.h"
 #include "shell/Fill.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
@@ -93,6 +95,11 @@ int WithWorkspace(CommandContext& context, Step step) {
 }
 
 shell::CommandOutcome ReadToFile(eeprom::CommandFrame& frame, const std::string& file) {
+    // Nor is a whole chip read for a name that cannot take it.
+    if (const std::string refusal = files::OutputRefusal(file); !refusal.empty()) {
+        frame.Shell().MessageBox(refusal, files::ErrorCaption);
+        return shell::CommandOutcome::Failed;
+    }
     const auto outcome = eeprom::ReadChip(frame);
     // A failed or cancelled read leaves no file: part of a chip is not a copy of it.
     if (outcome != shell::CommandOutcome::Done) return outcome;

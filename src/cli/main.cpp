@@ -11,12 +11,16 @@
 #include "cli/BoardCommands.h"
 #include "cli/Cli.h"
 #include "cli/EepromCommands.h"
+#include "cli/StandardOutput.h"
 #include "cli/StopSignals.h"
+#include "files/FileSizeSignal.h"
 #include "shell/Translate.h"
 
 int main(int argc, char** argv) {
     using namespace tarpel::cli;
     tarpel::SetUpLanguage();
+    HoldClosedStandardOutput();
+    tarpel::files::IgnoreFileSizeSignal();
     CommandTable table;
     // One line per command group.
     RegisterBoardCommands(table);
@@ -27,5 +31,8 @@ int main(int argc, char** argv) {
 
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
     InstallStopSignals(terminal);
-    return RunCli(table, std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr, terminal);
+    const int status = RunCli(table, std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr, terminal);
+    // A result that did not reach its reader is a failed command, whatever the command did.
+    if (!StandardOutputDelivered(std::cerr) && status == ExitSuccess) return ExitFailure;
+    return status;
 }

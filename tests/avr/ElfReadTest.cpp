@@ -174,6 +174,9 @@ TEST(ElfRead, RefusesFilesThatAreNoAvrProgramOrAreBroken) {
     EXPECT_EQ(errorOf(arm), "El fichero ELF es para otro procesador (ARM), no para AVR!!");
     Patch(arm, 18, 4242, 2);
     EXPECT_THAT(errorOf(arm), HasSubstr("(maquina 4242)"));
+    Bytes bigEndian = good;
+    bigEndian[5] = 2;  // EI_DATA: ELFDATA2MSB
+    EXPECT_EQ(errorOf(bigEndian), "El fichero ELF es big-endian: no es un programa para AVR!!");
     EXPECT_EQ(ElfRead("/proc/self/exe", ElfMemory::Flash).error,
               "El fichero ELF es de 64 bits: solo valen los de 32 bits, como los de avr-gcc!!");
 

@@ -4,6 +4,7 @@
 // window (or send the program a termination signal) while a read runs, which cancels it; what
 // a failed verification shows beside its box, and the status line after a command.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAbstractItemModel>
 #include <QComboBox>
@@ -352,6 +353,24 @@ TEST(EepromPageFlow, TheBinaryFileTypeGivesABareNameTheBinEnding) {
     ASSERT_EQ(rig.runner.recorder.fileDialogs.size(), 3u);
     EXPECT_EQ(rig.runner.recorder.fileDialogs[2].selectedNameFilter, "Ficheros binarios (*.bin)");
     EXPECT_EQ(rig.runner.recorder.fileDialogs[2].defaultSuffix, "bin");
+
+    // A file that gives the chip nothing is refused and leaves the image; a FIFO is no file to
+    // save to, and stays a FIFO.
+    rig.Boxes().clear();
+    rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Write("empty.bin", ""))};
+    QTest::mouseClick(window.eepromPage.ToolButton1, Qt::LeftButton);
+    const std::string fifo = rig.folder.Path("fifo.bin");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    rig.runner.recorder.fileAnswers = {QString::fromStdString(fifo)};
+    QTest::mouseClick(window.eepromPage.ToolButton2, Qt::LeftButton);
+    ASSERT_EQ(rig.Boxes().size(), 2u);
+    EXPECT_EQ(rig.Boxes()[0].text, "El fichero no contiene ningun dato!!");
+    EXPECT_TRUE(rig.Boxes()[1].text.endsWith("fifo.bin no es un fichero normal (es un dispositivo, una FIFO o una "
+                                             "carpeta): no se ha tocado. Elija otro nombre!!"));
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Path("out3.bin"))};
+    QTest::mouseClick(window.eepromPage.ToolButton2, Qt::LeftButton);
+    EXPECT_EQ(rig.folder.ReadBytes("out3.bin"), KnownBytes()) << "the image the empty file did not replace";
 }
 
 TEST(EepromPageFlow, CancelarStopsAReadAndTheNextReadRunsWhole) {
