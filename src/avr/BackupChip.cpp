@@ -34,11 +34,12 @@ CommandOutcome ReadAndSave(CommandFrame& frame, const std::string& fileName) {
     }
     // A chip locked against reading answers something that is not its contents: no copy of it.
     if (!LockAllowsReading(frame)) return CommandOutcome::Failed;
-    ElfContents contents;
     // The AT90S parts cannot report theirs: their copy has no .lock section.
-    contents.lock = ReadLockByte(frame);
+    const std::optional<std::uint8_t> lock = ReadLockByte(frame);
+    ElfContents contents;
     // Part of a chip is no copy of it: a stopped read saves nothing.
     if (!ReadChipContents(frame, contents)) return frame.StoppedOutcome();
+    contents.lock = lock;
     frame.StopCommand();
     if (!ElfWrite(fileName, contents)) {
         shell.MessageBox(CannotCreate, ErrorCaption);

@@ -102,7 +102,9 @@ TEST_F(AvrCli, ErasesProgramsAndReprogramsTheDeviceInTheSocket) {
     EXPECT_EQ(before.eeprom, Padded({0xA1, 0xB2}, 512));
     EXPECT_EQ(before.signature, (std::vector<std::uint8_t>{0x1E, 0x93, 0x01}));
     EXPECT_EQ(Stored("at90s8515-flash.bin", 8192), Padded({0x21, 0x43}, 8192));
-    EXPECT_EQ(out.str(), "Tipo de micro: AT90S8515 (8kb flash)\n" + Sums(Stored("at90s8515-flash.bin", 8192)));
+    EXPECT_EQ(out.str(), "Tipo de micro: AT90S8515 (8kb flash)\nTipo de micro: AT90S8515 (8kb flash)\n" +
+                             Sums(Stored("at90s8515-flash.bin", 8192)))
+        << "the backup's identification, then the command's";
     EXPECT_EQ(Stored("at90s8515-eeprom.bin", 512), std::vector<std::uint8_t>(512, 0xFF))
         << "the chip erase takes the EEPROM with it";
 }
