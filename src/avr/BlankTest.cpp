@@ -8,6 +8,7 @@
 
 #include "avr/CommandEntry.h"
 #include "avr/DeviceMemory.h"
+#include "avr/LockBits.h"
 #include "shell/Translate.h"
 
 namespace tarpel::avr {
@@ -20,7 +21,7 @@ constexpr std::string_view NotBlankCaption = "NO BLANK";
 // as one to work on, or how the read was stopped (the frame has stopped). Lines are off
 // afterwards either way.
 CommandOutcome ReadWhole(CommandFrame& frame, DeviceMemory memory, std::vector<std::uint8_t>& image) {
-    if (!frame.IdentifyDevice()) {
+    if (!frame.IdentifyDevice() || !LockAllowsReading(frame)) {
         frame.StopCommand();
         return frame.StartOutcome();
     }

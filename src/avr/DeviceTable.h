@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The AVR devices the programmer knows, one row per device: signature, the caption the window
-// shows, memory sizes, how the flash is written and whether the fuse commands apply.
+// shows, memory sizes, how the flash is written, whether the fuse commands apply and whether the
+// lock bits read back.
 // The sizes are never stored elsewhere: every command derives them from DeviceKind here.
 #include <array>
 #include <cstdint>
@@ -25,6 +26,9 @@ struct DeviceType {
     int eepromSize;  // bytes
     FlashWriteMode flashWrite;
     bool fusesAllowed;
+    // Whether the lock bits can be read back over the serial interface (the AT90S parts can
+    // only write them).
+    bool lockBitsReadable;
     // What the device answers to an EEPROM read while a write is under way. A value equal to
     // one of these cannot be confirmed by polling, so its write is waited out instead.
     std::array<std::uint8_t, 2> eepromBusyAnswers;
@@ -32,11 +36,11 @@ struct DeviceType {
 
 inline constexpr std::array<DeviceType, 3> DeviceTable{{
     {{0x1E, 0x93, 0x01}, "AT90S8515 (8kb flash)", DeviceKind::AT90S8515, 8192, 512, FlashWriteMode::ByteByByte,
-     false, {0x80, 0x7F}},
+     false, false, {0x80, 0x7F}},
     {{0x1E, 0x92, 0x01}, "AT90S4414 (4kb flash)", DeviceKind::AT90S4414, 4096, 256, FlashWriteMode::ByteByByte,
-     false, {0x80, 0x7F}},
+     false, false, {0x80, 0x7F}},
     {{0x1E, 0x93, 0x06}, "ATMEGA 8515 (8kb flash)", DeviceKind::ATmega8515, 8192, 512, FlashWriteMode::Pages,
-     true, {0xFF, 0xFF}},
+     true, true, {0xFF, 0xFF}},
 }};
 
 // What a device locked against reading and writing answers to the three signature reads.

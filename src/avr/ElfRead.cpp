@@ -36,6 +36,8 @@ constexpr MemoryBytes BytesOf(ElfMemory memory) {
         return &ElfReadResult::eeprom;
     case ElfMemory::Fuses:
         return &ElfReadResult::fuses;
+    case ElfMemory::Lock:
+        return &ElfReadResult::lock;
     case ElfMemory::Signature:
         return &ElfReadResult::signature;
     }
@@ -43,8 +45,8 @@ constexpr MemoryBytes BytesOf(ElfMemory memory) {
 }
 
 // Where avr-ld's linker scripts put each memory: a section's load address tells its memory.
-// The data space (0x800000, RAM without a load address) and lock bits (0x830000) are not here,
-// nor anything above the signature: what lies there is left out, as the usual avr-objcopy calls
+// The data space (0x800000, RAM without a load address) is not here, nor anything above the
+// signature: what lies there is left out, as the usual avr-objcopy calls
 // leave it out.
 struct Space {
     ElfMemory memory;
@@ -55,6 +57,7 @@ constexpr Space Spaces[] = {
     {ElfMemory::Flash, 0x000000, 0x800000},
     {ElfMemory::Eeprom, 0x810000, 0x10000},
     {ElfMemory::Fuses, 0x820000, 0x10000},
+    {ElfMemory::Lock, 0x830000, 0x10000},
     {ElfMemory::Signature, 0x840000, 0x10000},
 };
 
@@ -81,6 +84,8 @@ std::string MissingText(ElfMemory memory) {
         return Tr("El fichero ELF no tiene datos para la eeprom interna (seccion .eeprom)!!");
     case ElfMemory::Fuses:
         return Tr("El fichero ELF no tiene fuses (seccion .fuse)!!");
+    case ElfMemory::Lock:
+        return Tr("El fichero ELF no tiene bits de bloqueo (seccion .lock)!!");
     case ElfMemory::Signature:
         return Tr("El fichero ELF no tiene firma del micro (seccion .signature)!!");
     }
@@ -137,6 +142,9 @@ std::string ReadSections(const std::string& fileName, ElfReadResult& result) {
     if (ident == nullptr) return std::string(DamagedText);
     if (ident[EI_CLASS] == ELFCLASS64) return std::string(Elf64Text);
     if (ident[EI_CLASS] != ELFCLASS32) return std::string(DamagedText);
+    // Every AVR toolchain writes little-endian files; read as big-endian, an AVR file's machine
+    // number would come out byte-swapped and name no processor at all.
+    if (ident[EI_DATA] == ELFDATA2MSB) return Tr("El fichero ELF es big-endian: no es un programa para AVR!!");
     const Elf32_Ehdr* header = elf32_getehdr(elf.get());
     if (header == nullptr) return std::string(DamagedText);
     if (header->e_machine != EM_AVR) {

@@ -29,6 +29,7 @@ void LoadElf(const std::string& fileName, const ImageLimits& limits, FileImage& 
     std::copy_n(bytes.begin(), std::min(bytes.size(), image.bytes.size()), image.bytes.begin());
     image.read.hasData = true;
     image.read.dataEnd = bytes.size();
+    if (!bytes.empty()) image.read.dataStart = 0;
     image.signature = std::move(elf.signature);
 }
 
@@ -51,6 +52,7 @@ FileImage LoadFileImage(const std::string& fileName, const ImageLimits& limits) 
         const auto read = files::ReadBinaryFile(fileName, buffer.first(limits.binaryBytes));
         image.read.opened = read.opened;
         image.read.hasData = read.count > 0;
+        if (read.count > 0) image.read.dataStart = 0;
         // Only the first bytes are taken, but the size error names the whole file.
         std::error_code error;
         const auto size = std::filesystem::file_size(fileName, error);
@@ -142,10 +144,16 @@ bool ReportFileImage(shell::Shell& shell, const FileImage& image, const ImageLim
         ReportUnloadable(shell, image);
         return false;
     }
+    if (const std::string refusal = files::NoDataRefusal(image.read, static_cast<std::uint64_t>(limits.largestSize));
+        !refusal.empty()) {
+        shell.MessageBox(refusal, ErrorCaption);
+        return false;
+    }
     if (image.read.wrongLines > 0) {
         const std::string_view format = image.kind == files::FileKind::Srec ? "S-record" : "HEX";
         shell.MessageBox(files::WrongLinesText(image.read, format), files::WarningCaption);
     }
+    if (image.read.linesAfterEnd > 0) shell.MessageBox(files::LinesAfterEndText(image.read), files::WarningCaption);
     if (Fits(image, limits.largestSize)) return true;
     ReportTooMuchData(shell, image, limits, limits.largestSize);
     return false;

@@ -76,9 +76,9 @@ FileImage LoadFileImage(const std::string& fileName, const ImageLimits& limits);
 // The error box for an image that was not loaded; nothing for a loaded one.
 void ReportUnloadable(shell::Shell& shell, const FileImage& image);
 
-// The file's boxes before the device is powered: the error for a file that gave no image or
-// holds more data than this memory of any device, the warning for lines that were not valid
-// records. True when the command may go on.
+// The file's boxes before the device is powered: the error for a file that gave no image, gives
+// the memory no data at all (an empty binary file included) or holds more data than this memory
+// of any device, the warnings for lines that were not valid records or came after the end. True when the command may go on.
 bool ReportFileImage(shell::Shell& shell, const FileImage& image, const ImageLimits& limits);
 
 // True when the file's data lies within the memory's memorySize bytes on the identified device.

@@ -24,6 +24,12 @@ constexpr std::uint32_t UnpollableByteMs = 12;
 CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) {
     const FileImage image = LoadFileImage(fileName, EepromImageLimits);
     if (!ReportFileImage(frame.Shell(), image, EepromImageLimits)) return CommandOutcome::Failed;
+    return ProgramEepromImage(frame, image);
+}
+
+}  // namespace
+
+CommandOutcome ProgramEepromImage(CommandFrame& frame, const FileImage& image) {
     frame.Shell().SetCursor(shell::CursorShape::Hourglass);
     if (!frame.IdentifyDevice()) {
         frame.StopCommand();
@@ -64,8 +70,6 @@ CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) 
                                      {shell::CountText(static_cast<std::uint64_t>(size))}));
     return CommandOutcome::Done;
 }
-
-}  // namespace
 
 CommandOutcome ProgramEeprom(CommandFrame& frame) {
     return RunOnChosenFile(frame, OpenDialog,

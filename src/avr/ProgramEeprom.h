@@ -8,6 +8,7 @@
 #include <string>
 
 #include "avr/CommandFrame.h"
+#include "avr/FileImage.h"
 
 namespace tarpel::avr {
 
@@ -15,5 +16,10 @@ namespace tarpel::avr {
 CommandOutcome ProgramEeprom(CommandFrame& frame);
 // The given file, without any dialog.
 CommandOutcome ProgramEepromFrom(CommandFrame& frame, const std::string& fileName);
+
+// The device part alone, for a file already loaded and reported. A file with data beyond the
+// identified device's EEPROM is refused before anything is written. The caller holds the
+// frame's scope.
+CommandOutcome ProgramEepromImage(CommandFrame& frame, const FileImage& image);
 
 }  // namespace tarpel::avr

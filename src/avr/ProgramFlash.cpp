@@ -118,7 +118,7 @@ CommandOutcome ProgramPages(CommandFrame& frame, std::span<const std::uint8_t> i
 CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) {
     const FileImage image = LoadFileImage(fileName, FlashImageLimits);
     if (!ReportFileImage(frame.Shell(), image, FlashImageLimits)) return CommandOutcome::Failed;
-    return ProgramFlashImage(frame, image);
+    return ProgramFlashImage(frame, image, false);
 }
 
 }  // namespace
@@ -132,7 +132,7 @@ CommandOutcome ProgramFlashFrom(CommandFrame& frame, const std::string& fileName
     return RunCommand(frame, [&] { return LoadAndProgram(frame, fileName); });
 }
 
-CommandOutcome ProgramFlashImage(CommandFrame& frame, const FileImage& file) {
+CommandOutcome ProgramFlashImage(CommandFrame& frame, const FileImage& file, bool erased) {
     frame.Shell().SetCursor(shell::CursorShape::Hourglass);
     if (!frame.IdentifyDevice()) {
         frame.StopCommand();
@@ -149,7 +149,14 @@ CommandOutcome ProgramFlashImage(CommandFrame& frame, const FileImage& file) {
     if (written != CommandOutcome::Done) return written;
     frame.Shell().SetGauge(shell::Gauge::Flash, 100);
     frame.StopCommand();
-    frame.View().MemoryContentsKnown(image.first(static_cast<std::size_t>(frame.FlashSize())));
+    // Blank parts of the file are neither written nor read back: only over an erased flash is
+    // the padded file what the device holds.
+    const auto programmed = image.first(static_cast<std::size_t>(frame.FlashSize()));
+    if (erased) {
+        frame.View().MemoryContentsKnown(programmed);
+    } else {
+        frame.View().PaddedFileWritten(programmed);
+    }
     frame.Shell().Report(shell::Fill(Tr("Flash programada y comprobada: %1 bytes"),
                                      {shell::CountText(std::min<std::uint64_t>(
                                          file.read.dataEnd, static_cast<std::uint64_t>(frame.FlashSize())))}));

@@ -19,7 +19,8 @@ CommandOutcome ProgramFlashFrom(CommandFrame& frame, const std::string& fileName
 
 // The device part alone, for a file already loaded and reported. A file with data beyond the
 // identified device's flash is refused before anything is written. The caller holds the
-// frame's scope.
-CommandOutcome ProgramFlashImage(CommandFrame& frame, const FileImage& file);
+// frame's scope. `erased`: the flash was erased just before, so the device now holds the file
+// padded with 0xFF; otherwise it keeps its old bytes where the file leaves whole pages blank.
+CommandOutcome ProgramFlashImage(CommandFrame& frame, const FileImage& file, bool erased);
 
 }  // namespace tarpel::avr

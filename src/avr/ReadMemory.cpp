@@ -8,10 +8,12 @@
 #include "avr/CommandEntry.h"
 #include "avr/DeviceMemory.h"
 #include "avr/FileImage.h"
+#include "avr/LockBits.h"
 #include "files/BinaryFile.h"
 #include "files/FileKind.h"
 #include "files/HexWrite.h"
 #include "files/ImageFileMessages.h"
+#include "files/OutputFile.h"
 #include "files/SrecWrite.h"
 #include "shell/Fill.h"
 #include "shell/ReportText.h"
@@ -33,8 +35,12 @@ CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::
         shell.MessageBox(files::UnknownKindText, ErrorCaption);
         return CommandOutcome::Failed;
     }
+    if (const std::string refusal = files::OutputRefusal(fileName); !refusal.empty()) {
+        shell.MessageBox(refusal, ErrorCaption);
+        return CommandOutcome::Failed;
+    }
     shell.SetCursor(shell::CursorShape::Hourglass);
-    if (!frame.IdentifyDevice()) {
+    if (!frame.IdentifyDevice() || !LockAllowsReading(frame)) {
         frame.StopCommand();
         return frame.StartOutcome();
     }

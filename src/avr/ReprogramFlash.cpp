@@ -39,7 +39,7 @@ CommandOutcome EraseAndProgram(CommandFrame& frame, const std::string& fileName)
     if (frame.StopBeforeWriting()) return frame.StoppedOutcome();
     frame.Link().ChipErase();
     frame.NoteWritten(Tr(ErasedText));
-    return ProgramFlashImage(frame, image);
+    return ProgramFlashImage(frame, image, true);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "avr/CommandEntry.h"
 #include "avr/DeviceMemory.h"
 #include "avr/FileImage.h"
+#include "avr/LockBits.h"
 #include "shell/Fill.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
@@ -38,7 +39,7 @@ CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const st
     const FileImage checked = LoadFileImage(fileName, limits);
     if (!ReportFileImage(shell, checked, limits)) return CommandOutcome::Failed;
     shell.SetCursor(shell::CursorShape::Hourglass);
-    if (!frame.IdentifyDevice()) {
+    if (!frame.IdentifyDevice() || !LockAllowsReading(frame)) {
         frame.StopCommand();
         return frame.StartOutcome();
     }

@@ -208,6 +208,24 @@ std::pair<const BoardKind*, std::string> FindBoardKind(std::string_view value) {
     return {nullptr, {}};
 }
 
+// Whether the trace would be, or would become, a file of the simulated chips: a ".bin" file in
+// their folder (links followed), the name every virtual chip keeps its contents under, or a
+// hard link to one. Opening the board empties the trace file, and the chip whose file it was
+// would hold VCD text from then on. Other files in the folder are no chip's.
+bool TraceAmongSimulatedChips(const BoardOptions& options) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path folder = fs::weakly_canonical(fs::absolute(sim::ChipStore(options.simDir).Folder(), error), error);
+    const fs::path trace = fs::weakly_canonical(fs::absolute(options.traceFile, error), error);
+    if (error) return false;
+    const auto chipFile = [](const fs::path& path) { return path.extension() == ".bin"; };
+    if (trace.parent_path() == folder && chipFile(trace)) return true;
+    if (!fs::exists(trace, error)) return false;
+    for (const auto& entry : fs::directory_iterator(folder, error))
+        if (chipFile(entry.path()) && fs::equivalent(entry.path(), trace, error)) return true;
+    return false;
+}
+
 // Every form of value --board takes, for the error that names an unknown one:
 // "sim, sim:ft232r, ..., ftdi o ftdi:SERIE".
 std::string BoardValues() {
@@ -256,6 +274,9 @@ std::string ValidateBoardOptions(const BoardOptions& options) {
     } catch (const std::invalid_argument& error) {
         return error.what();
     }
+    if (!options.traceFile.empty() && ChosenBoard(options).starts_with("sim") && TraceAmongSimulatedChips(options))
+        return shell::Fill(Tr("--trace no puede ser un fichero de los chips simulados (carpeta %1): %2"),
+                           {sim::ChipStore(options.simDir).Folder(), options.traceFile});
     return {};
 }
 

@@ -45,11 +45,16 @@ std::vector<CommandLineOption> BoardCommandLineOptions(BoardOptions& options) {
                                        "simulada. Un puerto real que no se puede abrir es un error, nunca se pasa a la "
                                        "simulacion.")},
                                options.board));
-    table.push_back(TextOption({"trace", Tr("FICHERO"),
-                                Tr("registra cada escritura y lectura del puerto en un fichero VCD con marcas de "
-                                   "tiempo en ns (GTKWave, PulseView, sigrok-cli; para trazas largas: sigrok-cli -I "
-                                   "vcd:downsample=1000 -i FICHERO ...)")},
-                               options.traceFile));
+    table.push_back({{"trace", Tr("FICHERO"),
+                      Tr("registra cada escritura y lectura del puerto en un fichero VCD con marcas de "
+                         "tiempo en ns (GTKWave, PulseView, sigrok-cli; para trazas largas: sigrok-cli -I "
+                         "vcd:downsample=1000 -i FICHERO ...)")},
+                     [&options](const std::string& value) {
+                         // An empty name would quietly mean no trace at all.
+                         if (value.empty()) return std::string(Tr("--trace necesita el nombre de un fichero"));
+                         options.traceFile = value;
+                         return std::string();
+                     }});
     table.push_back(TextOption({"sim-dir", Tr("CARPETA"),
                                 shell::Fill(Tr("donde guarda la placa simulada el contenido de sus chips (por "
                                                "defecto %1)"),

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/AvrConsole.h"
 
+#include <cstdio>
+
+#include "avr/LockMode.h"
 #include "cli/DifferenceLines.h"
 #include "shell/Fill.h"
 #include "shell/Translate.h"
@@ -14,6 +17,12 @@ void ConsoleDeviceView::SetDeviceCaption(std::string_view caption) {
 
 void ConsoleDeviceView::MemoryContentsKnown(std::span<const std::uint8_t> contents) {
     checksums_ = files::ChecksumsOf(contents);
+    ofFile_ = false;
+}
+
+void ConsoleDeviceView::PaddedFileWritten(std::span<const std::uint8_t> contents) {
+    checksums_ = files::ChecksumsOf(contents);
+    ofFile_ = true;
 }
 
 void ConsoleDeviceView::DifferencesFound(std::string_view /*memoryName*/,
@@ -21,14 +30,32 @@ void ConsoleDeviceView::DifferencesFound(std::string_view /*memoryName*/,
     differences_.assign(differences.begin(), differences.end());
 }
 
-int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(avr::CommandFrame&)>& run) {
+void ConsoleDeviceView::LockBitsKnown(std::uint8_t lockByte) { PrintLockByte(out_, lockByte); }
+
+void PrintLockByte(std::ostream& out, std::uint8_t lockByte) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X", lockByte);
+    const auto mode = avr::LockModeOf(lockByte);
+    out << shell::Fill(Tr("Bits de bloqueo: %1"), {hex}) << '\n'
+        << (mode ? TrText(avr::RowOf(*mode).caption) : std::string(Tr("LB2 programado sin LB1: ningun modo"))) << '\n';
+}
+
+int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(avr::CommandFrame&)>& run,
+           bool checksums) {
     ConsoleDeviceView view(context.out);
     avr::CommandFrame frame(context.lines, context.timing, context.shell, view);
     const int status = ExitStatus(run(frame));
     context.shell.NoteWritten(frame.Written());
     // Results, like the device type: on standard output, once the command's messages are out.
     PrintDifferences(context.out, view.Differences(), Tr("fichero"), "chip");
-    if (view.Checksums()) context.out << files::ChecksumText(*view.Checksums()) << '\n';
+    if (checksums && view.Checksums() && view.ChecksumsOfFile()) {
+        context.out << shell::Fill(Tr("%1 del fichero rellenado con FF (la flash no se ha borrado: donde el fichero "
+                                      "no tiene datos guarda lo que tenia)"),
+                                   {files::ChecksumText(*view.Checksums())})
+                    << '\n';
+    } else if (checksums && view.Checksums()) {
+        context.out << files::ChecksumText(*view.Checksums()) << '\n';
+    }
     return status;
 }
 

@@ -25,21 +25,31 @@ public:
     explicit ConsoleDeviceView(std::ostream& out) : out_(out) {}
     void SetDeviceCaption(std::string_view caption) override;
     void MemoryContentsKnown(std::span<const std::uint8_t> contents) override;
+    void PaddedFileWritten(std::span<const std::uint8_t> contents) override;
     void DifferencesFound(std::string_view memoryName, std::span<const files::ByteDifference> differences) override;
+    void LockBitsKnown(std::uint8_t lockByte) override;
 
     // Of the last memory contents the command came to know, if any.
     const std::optional<files::Checksums>& Checksums() const { return checksums_; }
+    // Whether they are of the padded file rather than of the memory.
+    bool ChecksumsOfFile() const { return ofFile_; }
     // Of the last verification, if any.
     const std::vector<files::ByteDifference>& Differences() const { return differences_; }
 
 private:
     std::ostream& out_;
     std::optional<files::Checksums> checksums_;
+    bool ofFile_ = false;
     std::vector<files::ByteDifference> differences_;
 };
 
-// Runs one AVR command on a frame of its own over the context's board.
-int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(avr::CommandFrame&)>& run);
+// A lock byte and the mode it stands for, one line each.
+void PrintLockByte(std::ostream& out, std::uint8_t lockByte);
+
+// Runs one AVR command on a frame of its own over the context's board; the checksum line of the
+// memory it read or wrote in full follows unless `checksums` is false.
+int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(avr::CommandFrame&)>& run,
+           bool checksums = true);
 
 // An "avr" command without arguments, and one that takes a FICHERO.
 Command AvrCommand(const char* name, const char* summary, shell::CommandOutcome (*run)(avr::CommandFrame&));

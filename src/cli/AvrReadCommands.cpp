@@ -16,6 +16,7 @@
 #include "avr/ReadMemory.h"
 #include "avr/VerifyMemory.h"
 #include "cli/AvrConsole.h"
+#include "cli/BackupOption.h"
 #include "cli/CommandContext.h"
 #include "shell/Fill.h"
 #include "shell/Translate.h"
@@ -226,11 +227,11 @@ void RegisterAvrReadCommands(CommandTable& table) {
                .name = "read-fuses",
                .summary = Tr("lee los fusibles del ATmega8515 y los muestra como el panel"),
                .run = ReadFusesCommand});
-    table.Add({.group = "avr",
-               .name = "write-fuses",
-               .summary = Tr("cambia los fusibles del ATmega8515 que nombran las opciones"),
-               .options = WriteFusesOptions(),
-               .run = WriteFusesCommand});
+    table.Add(WithAvrBackup({.group = "avr",
+                             .name = "write-fuses",
+                             .summary = Tr("cambia los fusibles del ATmega8515 que nombran las opciones"),
+                             .options = WriteFusesOptions(),
+                             .run = WriteFusesCommand}));
 }
 
 }  // namespace tarpel::cli

@@ -66,9 +66,11 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
     };
     if (!parsed) return usageError(error);
     // Opening the board empties the trace file: it must not be a file the command works on,
-    // whether named as an argument or by --from.
+    // whether named as an argument, by --from or by --backup.
     std::vector<std::string> files = line.arguments;
-    if (const auto from = line.options.find("from"); from != line.options.end()) files.push_back(from->second);
+    for (const char* option : {"from", "backup"}) {
+        if (const auto file = line.options.find(option); file != line.options.end()) files.push_back(file->second);
+    }
     for (const auto& file : files) {
         if (!line.board.traceFile.empty() && SameFile(line.board.traceFile, file))
             return usageError(shell::Fill(Tr("--trace no puede ser un fichero que lee o escribe la orden: %1"),

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/BackupOption.h"
 #include "cli/CommandContext.h"
 #include "cli/DifferenceLines.h"
 #include "cli/EepromDetectCommand.h"
@@ -16,6 +17,8 @@
 #include "eeprom/SaveImageFile.h"
 #include "files/Checksums.h"
 #include "files/FileKind.h"
+#include "files/ImageFileMessages.h"
+#include "files/OutputFile.h"
 #include "shell/Fill.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
@@ -43,18 +46,35 @@ std::optional<int> SelectedChip(CommandContext& context) {
     return index;
 }
 
+// The image file kinds the 24Cxx commands read and write; the user's message for another name.
+bool CheckImageName(CommandContext& context, const std::string& file) {
+    const files::FileKind kind = files::FileKindOf(file);
+    if (kind != files::FileKind::Other && kind != files::FileKind::Elf) return true;
+    context.shell.MessageBox(
+        shell::Fill(Tr("El fichero debe acabar en .hex, .bin, .srec, .s19, .s28, .s37 o .mot: %1"), {file}), "ERROR");
+    return false;
+}
+
+// --backup of "eeprom write": the chip read whole, as "eeprom read" reads it, into a file of the
+// kind its name gives. Nothing is printed: the write's own results follow.
+int EepromBackup(CommandContext& context, const std::string& file) {
+    const auto index = SelectedChip(context);
+    if (!index) return ExitUsage;
+    if (!CheckImageName(context, file)) return ExitUsage;
+    eeprom::EepromWorkspace workspace;
+    workspace.cbChipChange(*index);
+    eeprom::CommandFrame frame(workspace, context.lines, context.timing, context.shell);
+    const auto outcome = eeprom::ReadChip(frame);
+    if (outcome != shell::CommandOutcome::Done) return ExitStatus(outcome);
+    return ExitStatus(eeprom::SaveImageTo(frame, file));
+}
+
 // Selects the chip and checks the file name before the chip is touched, then runs the step.
 int WithWorkspace(CommandContext& context, Step step) {
     const auto index = SelectedChip(context);
     if (!index) return ExitUsage;
     const std::string& file = context.arguments.front();
-    const files::FileKind kind = files::FileKindOf(file);
-    if (kind == files::FileKind::Other || kind == files::FileKind::Elf) {
-        context.shell.MessageBox(
-            shell::Fill(Tr("El fichero debe acabar en .hex, .bin, .srec, .s19, .s28, .s37 o .mot: %1"), {file}),
-            "ERROR");
-        return ExitUsage;
-    }
+    if (!CheckImageName(context, file)) return ExitUsage;
     eeprom::EepromWorkspace workspace;
     workspace.cbChipChange(*index);
     std::optional<files::Checksums> checksums;
@@ -75,6 +95,11 @@ int WithWorkspace(CommandContext& context, Step step) {
 }
 
 shell::CommandOutcome ReadToFile(eeprom::CommandFrame& frame, const std::string& file) {
+    // Nor is a whole chip read for a name that cannot take it.
+    if (const std::string refusal = files::OutputRefusal(file); !refusal.empty()) {
+        frame.Shell().MessageBox(refusal, files::ErrorCaption);
+        return shell::CommandOutcome::Failed;
+    }
     const auto outcome = eeprom::ReadChip(frame);
     // A failed or cancelled read leaves no file: part of a chip is not a copy of it.
     if (outcome != shell::CommandOutcome::Done) return outcome;
@@ -152,7 +177,9 @@ void RegisterEepromCommands(CommandTable& table) {
     Command write =
         EepromCommand("write", Tr("graba en la 24Cxx el contenido de FICHERO (.hex, .bin o .srec)"), WriteFromFile);
     write.options.push_back({"no-verify", "", Tr("no relee la memoria al final para compararla con lo grabado")});
-    table.Add(std::move(write));
+    table.Add(WithBackup(std::move(write), EepromBackup,
+                         Tr("antes de grabar nada guarda el contenido de la 24Cxx en FICHERO (.hex, .bin o .srec); "
+                            "si la copia falla no se graba nada")));
     table.Add(EepromCommand("verify", Tr("compara la 24Cxx con el contenido de FICHERO (.hex, .bin o .srec)"),
                             VerifyAgainstFile));
     table.Add({.group = "eeprom",

@@ -145,8 +145,16 @@ std::string DetectionText(const ChipDetection& detection) {
     const auto name = [](int index) { return std::string(ChipCatalogue[static_cast<std::size_t>(index)].name); };
     switch (detection.verdict) {
         case DetectionVerdict::NoAnswer: return Tr("No contesta ningun chip");
-        case DetectionVerdict::Recognised:
+        case DetectionVerdict::Recognised: {
+            // A chip of two address bytes is known by where its contents repeat; a larger one
+            // whose contents repeat at that size, with halves alike, reads just the same.
+            const auto index = static_cast<std::size_t>(detection.smallestIndex);
+            if (detection.answeringControlBytes == 1 && index + 1 < ChipCatalogue.size())
+                return shell::Fill(Tr("Memoria detectada: %1, o una mayor que repita su contenido cada %2 bytes "
+                                      "(no se pueden distinguir)"),
+                                   {name(detection.smallestIndex), ChipCatalogue[index].size});
             return shell::Fill(Tr("Memoria detectada: %1"), {name(detection.smallestIndex)});
+        }
         case DetectionVerdict::Undecided:
             return shell::Fill(Tr("Memoria de %1 a %2: su contenido (vacio o un mismo patron repetido) no permite "
                                   "saber cual"),

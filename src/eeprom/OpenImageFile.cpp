@@ -34,6 +34,10 @@ LoadedImageFile LoadBinary(const std::string& fileName, std::size_t chipSize) {
         file.error = files::UnreadableFileText;
         return file;
     }
+    files::ImageFileRead bytes;
+    if (read.count > 0) bytes.dataStart = 0;
+    file.error = files::NoDataRefusal(bytes, chipSize);
+    if (!file.error.empty()) return file;
     // Both are warnings only: the bytes read stay, those past the chip lie in the slack.
     if (read.count > chipSize) file.warnings.emplace_back(MoreDataWarning);
     if (read.count < chipSize) file.warnings.emplace_back(LessDataWarning);
@@ -48,8 +52,10 @@ LoadedImageFile Judge(LoadedImageFile file, const files::ImageFileRead& read, st
     } else if (!read.hasData) {
         // Loading it would wipe the image to 0xFF and let the chip be programmed with nothing.
         file.error = noDataText;
-    } else {
+    } else if (file.error = files::NoDataRefusal(read, static_cast<std::uint64_t>(std::max(chipSize, 0)));
+               file.error.empty()) {
         if (read.wrongLines > 0) file.warnings.push_back(files::WrongLinesText(read, format));
+        if (read.linesAfterEnd > 0) file.warnings.push_back(files::LinesAfterEndText(read));
         if (read.dataEnd > static_cast<std::uint64_t>(chipSize)) file.warnings.emplace_back(MoreDataWarning);
     }
     return file;

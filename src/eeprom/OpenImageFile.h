@@ -16,7 +16,7 @@ namespace tarpel::eeprom {
 // nothing shown yet. The comparison with a file reads it the same way.
 struct LoadedImageFile {
     std::vector<std::uint8_t> image = std::vector<std::uint8_t>(MemoryImageSize, 0xFF);
-    std::string_view error;  // empty when the file gave an image
+    std::string error;  // empty when the file gave an image
     std::vector<std::string> warnings;
 };
 LoadedImageFile LoadImageFile(const std::string& fileName, std::int32_t chipSize);
@@ -31,8 +31,8 @@ CommandOutcome OpenImageFile(CommandFrame& frame);
 // (up to 100,000 bytes, with a warning when its length differs from ChipSize) or a HEX or
 // S-record file places its records (with a warning for lines that are not valid records and one
 // for data beyond the chip), and the grid is rebuilt. A file that cannot be read, a name of no
-// known kind (an ELF file included) and a text file without any data record are refused with
-// an error box, and the image and the grid stay as they were. Done when the file was loaded.
+// known kind (an ELF file included), a text file without any data record and a file that gives
+// the chip no data at all (empty, or all of it beyond the chip) are refused with an error box, and the image and the grid stay as they were. Done when the file was loaded.
 CommandOutcome OpenImageFrom(CommandFrame& frame, const std::string& fileName);
 
 }  // namespace tarpel::eeprom

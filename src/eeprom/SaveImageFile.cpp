@@ -8,6 +8,7 @@
 #include "files/FileKind.h"
 #include "files/HexWrite.h"
 #include "files/ImageFileMessages.h"
+#include "files/OutputFile.h"
 #include "files/SrecWrite.h"
 #include "shell/Fill.h"
 #include "shell/ReportText.h"
@@ -31,6 +32,10 @@ CommandOutcome SaveImageTo(CommandFrame& frame, const std::string& fileName) {
     const EepromWorkspace& workspace = frame.Workspace();
     shell::Shell& shell = frame.Shell();
     const std::span<const std::uint8_t> image(workspace.MemoryImage);
+    if (const std::string refusal = files::OutputRefusal(fileName); !refusal.empty()) {
+        shell.MessageBox(refusal, files::ErrorCaption);
+        return CommandOutcome::Failed;
+    }
     bool written = false;
     switch (files::FileKindOf(fileName)) {
     case files::FileKind::Binary:

@@ -54,6 +54,11 @@ bool WriteFileAtomically(const std::string& requested, std::span<const std::uint
     }
     struct stat existing {};
     const bool exists = ::stat(path.c_str(), &existing) == 0;
+    // Only a regular file is replaced: a device, a FIFO or a folder stays what it is.
+    if (exists && !S_ISREG(existing.st_mode)) {
+        errno = S_ISDIR(existing.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
     // A file the user made read-only is not replaced behind their back.
     if (exists && ::access(path.c_str(), W_OK) != 0) return false;
 

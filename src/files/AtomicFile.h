@@ -11,7 +11,8 @@
 namespace tarpel::files {
 
 // True when the file now holds exactly these bytes. On false the old file, if any, is untouched
-// (except after a failed rewrite in place). A read-only file is never replaced.
+// (except after a failed rewrite in place). A read-only file is never replaced, nor is anything
+// that is not a regular file (a device, a FIFO, a folder; errno EINVAL or EISDIR).
 bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
 }  // namespace tarpel::files

@@ -130,6 +130,7 @@ private:
         for (int k = 0; k < count && k < available; ++k) {
             const std::uint64_t position = FullAddress(offset, k);
             result.dataEnd = std::max(result.dataEnd, position + 1);
+            result.dataStart = std::min(result.dataStart, position);
             if (stored && position < buffer_.size()) buffer_[static_cast<std::size_t>(position)] = fields[4 + k];
         }
     }

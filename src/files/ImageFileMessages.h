@@ -2,6 +2,7 @@
 #pragma once
 // The texts with which the file commands of both pages (24Cxx and AVR) tell the user that a
 // file gave no image or gave one with faults. Texts only: each command shows them in its boxes.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -26,5 +27,14 @@ inline constexpr std::string_view NoSrecDataText = TrNoop("El fichero no contien
 // The warning for a file some of whose lines are not valid records of its format ("HEX",
 // "S-record"): how many, and the first.
 std::string WrongLinesText(const ImageFileRead& read, std::string_view format = "HEX");
+
+// The warning for an S-record file that goes on after its end record: how many lines, and the first.
+std::string LinesAfterEndText(const ImageFileRead& read);
+
+// The one rule by which both pages refuse a file that gives a memory of memorySize bytes no
+// data at all, whatever its kind: an empty file, or one whose data all lie beyond the memory.
+// The error text, before the board is touched; empty when the file gives the memory something.
+// (A text file without a single data record has its own text, given before this one.)
+std::string NoDataRefusal(const ImageFileRead& read, std::uint64_t memorySize);
 
 }  // namespace tarpel::files

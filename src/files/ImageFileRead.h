@@ -14,6 +14,11 @@ struct ImageFileRead {
     int wrongLines = 0;       // lines that are not valid records (loaded as far as they go)
     int firstWrongLine = 0;   // number of the first of them, counted from 1; 0 when none
     std::uint64_t dataEnd = 0;  // one past the highest address a data byte named, stored or not
+    std::uint64_t dataStart = NoData;  // the lowest address a data byte named, stored or not
+    int linesAfterEnd = 0;      // lines after the end record that is not the last line, not read
+    int firstLineAfterEnd = 0;  // number of the first of them; 0 when none
+
+    static constexpr std::uint64_t NoData = ~std::uint64_t{0};
 };
 
 }  // namespace tarpel::files

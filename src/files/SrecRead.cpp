@@ -98,6 +98,7 @@ private:
             const std::uint64_t fileAddress = std::uint64_t{address} + k;
             const std::uint64_t position = fileAddress >= origin_ ? fileAddress - origin_ : fileAddress;
             result.dataEnd = std::max(result.dataEnd, position + 1);
+            result.dataStart = std::min(result.dataStart, position);
             if (position < buffer_.size()) buffer_[static_cast<std::size_t>(position)] = data[k];
         }
     }
@@ -117,8 +118,18 @@ SrecReadResult SrecRead(const std::string& fileName, std::span<std::uint8_t> buf
     if (!text) return {};
     Reader reader(buffer, origin);
     TextLines lines(*text);
+    int lineNumber = 0;
+    bool ended = false;
     while (const auto line = lines.Next()) {
-        if (reader.Apply(line->text)) break;
+        ++lineNumber;
+        // Records after the end are not read, but a file that goes on is likely two files run
+        // together or one cut in the wrong place: the user hears of it.
+        if (ended) {
+            if (TrimEnd(line->text).empty()) continue;
+            if (reader.result.linesAfterEnd++ == 0) reader.result.firstLineAfterEnd = lineNumber;
+        } else {
+            ended = reader.Apply(line->text);
+        }
     }
     reader.result.opened = true;
     return reader.result;

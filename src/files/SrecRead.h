@@ -25,7 +25,8 @@ using SrecReadResult = ImageFileRead;
 // A line that is no well-formed record (no "S" or "s" and type digit, S4, a character that is no
 // hexadecimal digit, an odd number of digits, a byte count that does not match the line) is a
 // wrong line and changes nothing. Blank lines are skipped; trailing blanks and CR are ignored.
-// Lines end with LF or CR LF, Ctrl-Z ends the input, and nothing after the end record is read.
+// Lines end with LF or CR LF, Ctrl-Z ends the input, and nothing after the end record is read:
+// the lines there that are not blank are counted (linesAfterEnd) for a warning.
 SrecReadResult SrecRead(const std::string& fileName, std::span<std::uint8_t> buffer, std::uint32_t origin = 0);
 
 }  // namespace tarpel::files

@@ -30,6 +30,12 @@ constexpr Instruction ReadFuseLow{0x50, 0x00, 0x00, 0x00};        // ATmega8515 
 constexpr Instruction ReadFuseHigh{0x58, 0x08, 0x00, 0x00};       // ATmega8515 fuse high byte
 constexpr Instruction WriteFuseLow{0xAC, 0xA0, 0x00, 0x00};       // ATmega8515 fuse low byte, from the data byte
 constexpr Instruction WriteFuseHigh{0xAC, 0xA8, 0x00, 0x00};      // ATmega8515 fuse high byte, from the data byte
+constexpr Instruction ReadLockBits{0x58, 0x00, 0x00, 0x00};        // ATmega8515 lock byte
+constexpr Instruction WriteLockBits{0xAC, 0xE0, 0x00, 0x00};       // ATmega8515 lock byte, from the data byte
+// AT90S: 111x x21x in the second byte, LB2 in bit 2 and LB1 in bit 1; the "x" bits are sent as 1,
+// which also fits the 1111 1211 that the related AT90S parts' tables give. As written here it
+// programs nothing: a 0 in place of the 2 or the 1 programs that bit.
+constexpr Instruction WriteLockBitsAt90s{0xAC, 0xFF, 0x00, 0x00};
 }  // namespace isp
 
 // What the device echoes while the third byte of Programming Enable goes out: its second byte.
@@ -57,7 +63,9 @@ constexpr std::uint32_t FastPowerOnSettleMs = 30;
 // ATmega8515 tWD_ERASE 9 ms; the AT90S parts up to about 20 ms (their table was not at hand): a
 // fivefold margin at least.
 constexpr std::uint32_t ChipEraseMs = 100;
-// ATmega8515 tWD_FUSE 4.5 ms: a tenfold margin.
+// ATmega8515 tWD_FUSE 4.5 ms: a tenfold margin. The lock bits take the same wait: the ATmega8515
+// gives them no time of their own, and the AT90S parts' own write times (up to about 9 ms) fit
+// inside it too.
 constexpr std::uint32_t FuseWriteMs = 50;
 
 // XTAL1 counts, as ClockXtal's n (n + 1 cycles). On an ATmega8515 running on its internal RC
@@ -340,6 +348,20 @@ void AvrLink::WriteFuseLow(std::uint8_t value) {
 
 void AvrLink::WriteFuseHigh(std::uint8_t value) {
     SendWrite(At(isp::WriteFuseHigh, 0, value), ClocksAfterByte);
+    clock_.Sleep(FuseWriteMs);
+}
+
+std::uint8_t AvrLink::ReadLockBits() { return SendInstruction(isp::ReadLockBits, ClocksAfterByte); }
+
+void AvrLink::WriteLockBits(std::uint8_t lockByte) {
+    SendWrite(At(isp::WriteLockBits, 0, lockByte), ClocksAfterByte);
+    clock_.Sleep(FuseWriteMs);
+}
+
+void AvrLink::WriteLockBitsAt90s(std::uint8_t lockBits) {
+    // A 0 in LB1 or LB2 clears bit 1 or 2 of the second byte.
+    const auto second = static_cast<std::uint8_t>(isp::WriteLockBitsAt90s[1] & ~((~lockBits & 0x03) << 1));
+    SendWrite({isp::WriteLockBitsAt90s[0], second, 0x00, 0x00}, ClocksAfterByte);
     clock_.Sleep(FuseWriteMs);
 }
 

@@ -63,6 +63,14 @@ public:
     void WriteFuseLow(std::uint8_t value);
     void WriteFuseHigh(std::uint8_t value);
 
+    // Lock bits. ATmega8515: the whole lock byte (LB1 bit 0, LB2 bit 1, the boot lock bits
+    // above them), read and written in the fourth byte. AT90S: written only, LB1 and LB2 taken
+    // from bits 0 and 1 of `lockBits` into the instruction's second byte; they cannot be read.
+    // A 0 programs a bit; each write waits out the chip's self-timed write itself.
+    std::uint8_t ReadLockBits();
+    void WriteLockBits(std::uint8_t lockByte);
+    void WriteLockBitsAt90s(std::uint8_t lockBits);
+
     // Every AVR-side line to 0: the device unpowered, data port byte 0x00.
     void AllLinesOff();
 

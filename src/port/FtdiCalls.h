@@ -48,6 +48,11 @@ public:
     virtual int TransferDone(int transfer) = 0;                               // ftdi_transfer_data_done
     virtual void Close() = 0;                                                 // ftdi_usb_close
     virtual std::string ErrorString() = 0;                                    // ftdi_get_error_string
+
+    // What the far side of the pins reports, as a port does (Port::Failure): only a simulated
+    // adapter has one, the simulated board whose chips may fail to be saved.
+    virtual std::string BoardFailure() const { return {}; }
+    virtual void ClearBoardFailure() {}
 };
 
 }  // namespace tarpel::port

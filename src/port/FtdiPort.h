@@ -52,8 +52,11 @@ public:
 
     void DlPortWritePortUchar(std::uint16_t port, std::uint8_t value) override;
     std::uint8_t DlPortReadPortUchar(std::uint16_t port) override;
-    std::string Failure() const override { return failure_; }
-    void ClearFailure() override { failure_.clear(); }
+    std::string Failure() const override { return failure_.empty() ? calls_->BoardFailure() : failure_; }
+    void ClearFailure() override {
+        failure_.clear();
+        calls_->ClearBoardFailure();
+    }
 
     // Queues a sample of the pins as they stand after every write queued so far.
     Sample RequestSample() override;

@@ -49,6 +49,14 @@ public:
     // The file name the open dialog holds from its last use.
     virtual std::string LastOpenFile() const = 0;
 
+    // The dialogs of an AVR's whole-chip copy: ELF files alone on offer, under this caption, and
+    // a name of their own kept apart from the shared dialogs'. A shell without such dialogs asks
+    // through the shared ones.
+    enum class FileUse { Open, Save };
+    virtual std::optional<std::string> ChooseElfFile(FileUse use, std::string_view caption) {
+        return use == FileUse::Open ? ChooseOpenFile(caption) : ChooseSaveFile();
+    }
+
     // What the command has just done, in one line for the window's status bar ("Leidos 16.384
     // bytes de la 24C128"); the window adds how long it took, then the note ("el resto es el
     // contenido anterior"). The console says nothing more: its messages and results tell it.

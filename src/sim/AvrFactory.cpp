@@ -51,6 +51,8 @@ std::unique_ptr<AvrSocketChip> MakeVirtualAvr(const std::string& model, const Ch
             absent = true;
         } else if (fault == "avr-locked") {
             parsed.locked = true;
+        } else if (fault == "avr-lock-keeps-signature") {
+            parsed.lockKeepsSignature = true;
         } else if (fault == "avr-unknown-signature") {
             parsed.unknownSignature = true;
         } else if (fault == "avr-no-answer") {

@@ -14,6 +14,7 @@ namespace tarpel::sim {
 // Faults (names that do not start with "avr-" belong to the other socket and are skipped):
 //   "avr-absent"             no device, as with the model "none";
 //   "avr-locked"             the device starts in lock mode 3 (a chip erase unlocks it);
+//   "avr-lock-keeps-signature"  an ATmega8515 in lock mode 3 still answers its signature;
 //   "avr-unknown-signature"  answers 1E 95 0F, a signature of none of the three models;
 //   "avr-no-answer"          never drives MISO and never accepts Programming Enable;
 //   "avr-flash-stuck:ADDR"   the flash byte at ADDR (decimal, or hex with 0x) never programs.

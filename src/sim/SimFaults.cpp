@@ -65,8 +65,9 @@ const char* const SimFaultHelp =
            "                              de escritura con la pagina anterior\n"
            "      sda-stuck-high          la linea de retorno de SDA queda siempre alta\n"
            "      sda-stuck-low           la linea de retorno de SDA queda siempre baja\n"
-           "      avr-absent, avr-locked, avr-unknown-signature, avr-no-answer,\n"
-           "      avr-flash-stuck:DIR     fallos del zocalo AVR (los interpreta su modelo)\n");
+           "      avr-absent, avr-locked, avr-lock-keeps-signature, avr-unknown-signature,\n"
+           "      avr-no-answer, avr-flash-stuck:DIR\n"
+           "                              fallos del zocalo AVR (los interpreta su modelo)\n");
 
 SimFaults ParseSimFaults(const std::vector<std::string>& names) {
     SimFaults faults;

@@ -59,6 +59,9 @@ public:
     int TransferDone(int transfer) override;
     void Close() override { open_ = false; }
     std::string ErrorString() override { return error_; }
+    // The board's own failure (a chip that cannot be saved) passes through the adapter.
+    std::string BoardFailure() const override { return board_->Failure(); }
+    void ClearBoardFailure() override { board_->ClearFailure(); }
 
     // The output latch an earlier program left behind: all high, which a clean start must
     // never let reach the board.

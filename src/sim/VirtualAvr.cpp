@@ -23,7 +23,7 @@ constexpr std::uint8_t SignalLines = Xtal1 | Reset | Mosi | Sck;
 // What "avr-unknown-signature" answers: a real Atmel part (ATmega328P) the board does not take.
 constexpr std::array<std::uint8_t, 3> UnknownSignature{0x1E, 0x95, 0x0F};
 
-enum : unsigned { FlashChanged = 1, EepromChanged = 2, FusesChanged = 4 };
+enum : unsigned { FlashChanged = 1, EepromChanged = 2, FusesChanged = 4, LockChanged = 8 };
 
 // With the lines standing still, the shift logic has done all it will within this many edges of
 // its clock: one to come alive, two samples for SCK to count. Later edges change nothing.
@@ -54,6 +54,10 @@ VirtualAvr::VirtualAvr(const AvrDeviceModel& model, ChipStore store, AvrFaults f
         const auto bytes = store_.Load(fuseFile, 2);
         fuses_ = {bytes[0], bytes[1]};
     }
+    // The lock bits outlive the power like the memories do: a chip locked in one run is locked
+    // in the next.
+    const std::string lockFile = FileName("lock");
+    if (std::filesystem::exists(std::filesystem::path(store_.Folder()) / lockFile)) lockBits_ = store_.Load(lockFile, 1)[0];
     if (faults_.locked) lockBits_ = 0xFC;
 }
 
@@ -71,6 +75,7 @@ void VirtualAvr::Persist() {
     if ((dirty_ & FlashChanged) && store_.Save(FileName("flash"), flash_)) dirty_ &= ~FlashChanged;
     if ((dirty_ & EepromChanged) && store_.Save(FileName("eeprom"), eeprom_)) dirty_ &= ~EepromChanged;
     if ((dirty_ & FusesChanged) && store_.Save(FileName("fuses"), {fuses_[0], fuses_[1]})) dirty_ &= ~FusesChanged;
+    if ((dirty_ & LockChanged) && store_.Save(FileName("lock"), {lockBits_})) dirty_ &= ~LockChanged;
 }
 
 void VirtualAvr::OnDataWrite(std::uint8_t data, std::uint64_t nowNs) {
@@ -319,7 +324,8 @@ std::uint8_t VirtualAvr::Answer(const AvrInstruction& instruction) const {
         case AvrOp::ReadEeprom:
             return ReadsLocked() ? refused : eeprom_[instruction.address];
         case AvrOp::ReadSignature: {
-            if (ReadsLocked()) return refused;
+            // The AT90S datasheets give 00 01 02 in mode 3; the ATmega8515's does not say.
+            if (ReadsLocked() && !(model_.hasFuses && faults_.lockKeepsSignature)) return refused;
             if (instruction.address > 2) return 0xFF;  // no fourth signature byte
             const auto& signature = faults_.unknownSignature ? UnknownSignature : model_.signature;
             return signature[instruction.address];
@@ -440,10 +446,11 @@ void VirtualAvr::Finish(const RunningWrite& write) {
             if (!model_.hasFuses || (fuses_[1] & EesaveBit))
                 std::fill(eeprom_.begin(), eeprom_.end(), std::uint8_t{0xFF});
             lockBits_ = 0xFF;
-            dirty_ |= FlashChanged | EepromChanged;
+            dirty_ |= FlashChanged | EepromChanged | LockChanged;
             break;
         case WriteKind::Lock:
             lockBits_ &= write.data;  // lock bits can only be programmed; an erase clears them
+            dirty_ |= LockChanged;
             break;
         case WriteKind::FuseLow:
             fuses_[0] = write.data;

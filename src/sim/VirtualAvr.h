@@ -22,8 +22,9 @@ namespace tarpel::sim {
 
 class VirtualAvr final : public AvrSocketChip {
 public:
-    // Loads the contents from the store's <model>-flash.bin, <model>-eeprom.bin and (ATmega8515)
-    // <model>-fuses.bin; a missing file is an erased memory, or the factory fuses.
+    // Loads the contents from the store's <model>-flash.bin, <model>-eeprom.bin, <model>-lock.bin
+    // and (ATmega8515) <model>-fuses.bin; a missing file is an erased memory, the factory fuses,
+    // or no lock.
     VirtualAvr(const AvrDeviceModel& model, ChipStore store, AvrFaults faults = {});
     ~VirtualAvr() override;
     VirtualAvr(const VirtualAvr&) = delete;

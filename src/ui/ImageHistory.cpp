@@ -122,6 +122,12 @@ void ImageHistory::Fill(int first, int last, std::uint8_t value) {
     stack_.push(new ImageReplacement(*this, std::move(before), std::move(after), TrQ("Rellenar")));
 }
 
+bool ImageHistory::HasEdits() const {
+    const auto image = workspace_.MemoryImage.begin();
+    return marks_.baseline && !std::equal(image, image + std::max(workspace_.ChipSize, 0), marks_.baseline->begin(),
+                                          marks_.baseline->end());
+}
+
 void ImageHistory::Stored() {
     marks_.baseline = CopyOfImage();
     RefreshMarks();

@@ -55,6 +55,10 @@ public:
     // Bytes first .. last (inside the chip) set to value, as one step.
     void Fill(int first, int last, std::uint8_t value);
 
+    // Bytes typed or filled since the image was last loaded, read, saved or programmed: the
+    // grid's amber cells, which nothing but the user's work holds.
+    bool HasEdits() const;
+
     // The image has just been saved or programmed: no byte counts as edited any more. Not a step.
     void Stored();
 

@@ -21,7 +21,9 @@
 #include "ui/FileDialog.h"
 #include "ui/ModalRunner.h"
 #include "ui/TGauge.h"
+#include "ui/TrQ.h"
 #include "ui/TformProgreso.h"
+#include "ui/TrQ.h"
 #include "ui/WindowTitles.h"
 
 namespace tarpel::ui {
@@ -70,7 +72,19 @@ QString MessageText(std::string_view text) {
 
 QtShell::QtShell(QWidget* parent, ModalRunner& runner, FileDialog& openDialog, FileDialog& saveDialog,
                  RepaintPacer::Now now)
-    : parent_(parent), runner_(runner), openDialog_(openDialog), saveDialog_(saveDialog), progressPacer_(std::move(now)) {}
+    : parent_(parent),
+      runner_(runner),
+      openDialog_(openDialog),
+      saveDialog_(saveDialog),
+      elfOpenDialog_(FileDialog::Mode::Open, {}),
+      elfSaveDialog_(FileDialog::Mode::Save, {}),
+      progressPacer_(std::move(now)) {
+    for (FileDialog* dialog : {&elfOpenDialog_, &elfSaveDialog_}) {
+        dialog->NameFilters = QStringList{TrQ("Copias de seguridad ELF (*.elf)")};
+        dialog->DefaultExt = QStringLiteral("elf");
+        dialog->FileName = QStringLiteral("*.elf");
+    }
+}
 
 void QtShell::AttachGauges(TGauge* flash, TGauge* eeprom) {
     flashGauge_ = flash;
@@ -99,6 +113,21 @@ bool QtShell::AskYesNo(std::string_view text, std::string_view caption) {
     box.setEscapeButton(QMessageBox::No);
     WidenForCaption(box);
     return runner_.Exec(box) == QMessageBox::Yes;
+}
+
+QMessageBox::StandardButton QtShell::AskYesNoCancel(std::string_view text, std::string_view caption) {
+    QMessageBox box(QMessageBox::NoIcon, MessageText(TrText(caption)), MessageText(TrText(text)),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent_);
+    box.setTextFormat(Qt::PlainText);
+    box.button(QMessageBox::Yes)->setText(TrQ("Si"));
+    box.button(QMessageBox::No)->setText(TrQ("No"));
+    box.button(QMessageBox::Cancel)->setText(TrQ("Cancelar"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    WidenForCaption(box);
+    const int answer = runner_.Exec(box);
+    return answer == QMessageBox::Yes || answer == QMessageBox::No ? static_cast<QMessageBox::StandardButton>(answer)
+                                                                   : QMessageBox::Cancel;
 }
 
 // The cursor is one shape for the whole program, as a variable, not a stack: setting the
@@ -173,6 +202,18 @@ std::optional<std::string> QtShell::ChooseOpenFile(std::string_view caption) {
 std::optional<std::string> QtShell::ChooseSaveFile() {
     if (!saveDialog_.Execute(parent_, runner_)) return std::nullopt;
     return QFile::encodeName(saveDialog_.FileName).toStdString();
+}
+
+std::optional<std::string> QtShell::ChooseElfFile(FileUse use, std::string_view caption) {
+    FileDialog& dialog = use == FileUse::Open ? elfOpenDialog_ : elfSaveDialog_;
+    FileDialog& other = use == FileUse::Open ? elfSaveDialog_ : elfOpenDialog_;
+    // Until a copy has been chosen, the folder the shared dialog of the same use would open in.
+    dialog.InitialDir = (use == FileUse::Open ? openDialog_ : saveDialog_).StartFolder();
+    dialog.Title = MessageText(TrText(caption));
+    if (!dialog.Execute(parent_, runner_)) return std::nullopt;
+    // A copy just saved is the one a restore most likely wants next.
+    other.FileName = dialog.FileName;
+    return QFile::encodeName(dialog.FileName).toStdString();
 }
 
 std::string QtShell::LastOpenFile() const { return QFile::encodeName(openDialog_.FileName).toStdString(); }

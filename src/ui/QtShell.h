@@ -7,19 +7,20 @@
 // dialog repaints at most at screen rate (RepaintPacer), and with the last values when it
 // closes: a command that sets them for every byte would otherwise spend most of its time
 // painting them.
+#include <QMessageBox>
 #include <QString>
 
 #include <optional>
 #include <string>
 
 #include "shell/Shell.h"
+#include "ui/FileDialog.h"
 #include "ui/RepaintPacer.h"
 
 class QWidget;
 
 namespace tarpel::ui {
 
-class FileDialog;
 class ModalRunner;
 class TGauge;
 class TformProgreso;
@@ -43,6 +44,9 @@ public:
     void MessageBox(std::string_view text, std::string_view caption) override;
     void ShowMessage(std::string_view text) override;
     bool AskYesNo(std::string_view text, std::string_view caption) override;
+    // A question with "Si", "No" and "Cancelar" (the house's texts, not Qt's accented ones);
+    // "Si" is the default, Esc and the close box answer "Cancelar". Only the window asks it.
+    QMessageBox::StandardButton AskYesNoCancel(std::string_view text, std::string_view caption);
 
     void SetCursor(shell::CursorShape shape) override;
     shell::CursorShape Cursor() const override;
@@ -60,6 +64,7 @@ public:
     std::optional<std::string> ChooseOpenFile(std::string_view caption = {}) override;
     std::optional<std::string> ChooseSaveFile() override;
     std::string LastOpenFile() const override;
+    std::optional<std::string> ChooseElfFile(FileUse use, std::string_view caption) override;
 
     // What the running command reported about itself, for the status bar; taking it clears it.
     void Report(std::string_view what, std::string_view note = {}) override;
@@ -76,6 +81,10 @@ private:
     ModalRunner& runner_;
     FileDialog& openDialog_;
     FileDialog& saveDialog_;
+    // The whole-chip copies' own dialogs, ELF files alone: choosing a copy leaves the shared
+    // dialogs' last file (which "Reprogramar flash..." programs) as it was.
+    FileDialog elfOpenDialog_;
+    FileDialog elfSaveDialog_;
     TGauge* flashGauge_ = nullptr;
     TGauge* eepromGauge_ = nullptr;
     TformProgreso* progress_ = nullptr;

@@ -104,19 +104,22 @@ void TVentana::FormCreate() {
     if (timing_.HasPerformanceCounter) {
         settings_.WriteString(QStringLiteral("RELOJ_TIEMPO_REAL"), QStringLiteral("SI"));
         timing_.DelayFactor = settings_.ReadInteger(QStringLiteral("RETARDO"), 1);
-        ReadFastTiming();
+        ReadSwitches();
         return;
     }
     timing_.DelayFactor = settings_.ReadInteger(QStringLiteral("RETARDO"), 1);
-    ReadFastTiming();
+    ReadSwitches();
     settings_.WriteInteger(QStringLiteral("BASE_TIEMPO"), timing_.LoopsPerUnit);
     settings_.WriteString(QStringLiteral("DT"), QString::fromStdString(timing_.SecondsPerLoopText()));
     settings_.WriteString(QStringLiteral("RELOJ_TIEMPO_REAL"), QStringLiteral("NO"));
 }
 
-void TVentana::ReadFastTiming() {
-    // Anything but "SI" is the standard timing.
+void TVentana::ReadSwitches() {
+    // Anything but "SI" is the standard timing; anything but "NO" keeps the check, which guards
+    // against chips that take a write and keep other bytes.
     SetFastTiming(settings_.ReadString(QStringLiteral("RAPIDO"), QStringLiteral("NO")) == QStringLiteral("SI"));
+    eepromFrame_.ReadBackAfterProgramming =
+        settings_.ReadString(QStringLiteral("COMPROBAR_AL_PROGRAMAR"), QStringLiteral("SI")) != QStringLiteral("NO");
 }
 
 void TVentana::SetFastTiming(bool fast) { timing_.FastTiming = fast; }
@@ -127,6 +130,8 @@ void TVentana::FormDestroy() {
     lines_.WriteBusLines(false, false, false);
     settings_.WriteInteger(QStringLiteral("RETARDO"), timing_.DelayFactor);
     settings_.WriteString(QStringLiteral("RAPIDO"), timing_.FastTiming ? QStringLiteral("SI") : QStringLiteral("NO"));
+    settings_.WriteString(QStringLiteral("COMPROBAR_AL_PROGRAMAR"),
+                          eepromFrame_.ReadBackAfterProgramming ? QStringLiteral("SI") : QStringLiteral("NO"));
     settings_.WriteString(QStringLiteral("OPEN_DIR"), OD.RememberedName());
     settings_.WriteString(QStringLiteral("SAVE_DIR"), SD.RememberedName());
     settings_.WriteString(QStringLiteral("CHIP"), FromUtf8(workspace_.Chip().name));
@@ -151,7 +156,15 @@ void TVentana::Salir1Click() {
         if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
         return;
     }
-    QCoreApplication::quit();
+    // Only a termination signal gets here while the question about unsaved bytes is open: the
+    // second one ends the program without waiting for an answer that may never come.
+    if (askingAboutEdits_) {
+        quitWithoutAsking_ = true;
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        return;
+    }
+    // Through the close handler, which asks about unsaved bytes as the close box does.
+    if (close()) QCoreApplication::quit();
 }
 
 void TVentana::Checkearvelcor1Click() {

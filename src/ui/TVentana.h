@@ -92,6 +92,7 @@ public:
     // avr::AvrView and avr::FusePanel.
     void SetDeviceCaption(std::string_view caption) override;
     void DifferencesFound(std::string_view memoryName, std::span<const files::ByteDifference> differences) override;
+    void LockBitsKnown(std::uint8_t lockByte) override;
     avr::FuseSettings Settings() const override;
     void ShowSettings(const avr::FuseSettings& settings) override;
 
@@ -143,14 +144,19 @@ public slots:
     void btnLeerEEPIntClick();
     void btnFLashVerifClick();
     void btnEEPIntClick();
+    void btnCopiaSeguridadClick();
+    void btnRestaurarCopiaClick();
     void btnLeerFusesClick();
     void btnGrabarFusesClick();
+    void btnLeerLockClick();
+    void btnGrabarLockClick();
 
 protected:
     // Esc on the AVR page clicks its first cancel button that can take it ("Blank-test");
     // on the 24CXXX page it does nothing.
     void keyPressEvent(QKeyEvent* event) override;
     // The window cannot be closed while a command drives the board; it closes once it ends.
+    // With typed bytes unsaved it asks first, and "Cancelar" keeps it open.
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -161,8 +167,9 @@ private:
     void BuildStatusBar();
     void LayOutGrid();
     void FormCreate();
-    // The "RAPIDO" setting ("SI" or "NO"), and the fast timing of timing_, which both chip sides read.
-    void ReadFastTiming();
+    // The "RAPIDO" and "COMPROBAR_AL_PROGRAMAR" settings ("SI" or "NO"): the fast timing of
+    // timing_, which both chip sides read, and the read-back after "Programar chip" (on unless "NO").
+    void ReadSwitches();
     void SetFastTiming(bool fast);
     void ReportBoardError();
 
@@ -241,6 +248,14 @@ private:
     // The menu's 24CXXX commands show the page they work on.
     void ShowEepromPage();
 
+    // Before the image goes (quit, another file, a chip read, another chip): while it holds typed
+    // bytes, asks whether to save them. True to go on: saved, or "No"; false after "Cancelar" or a
+    // save that did not happen. A second quit request while it asks (a termination signal, with
+    // no one at the screen perhaps) goes on without saving.
+    bool MayDropEdits();
+    // "Guardar fichero...": true when the image was saved.
+    bool SaveImage();
+
     port::Port& port_;
     port::Clock& clock_;
     SettingsStore& settings_;
@@ -265,6 +280,8 @@ private:
     bool commandRunning_ = false;
     QTimer* checksumsTimer_ = nullptr;  // takes the image's sums once per pass of the message loop
     bool closeRequested_ = false;
+    bool askingAboutEdits_ = false;
+    bool quitWithoutAsking_ = false;
     // What the next list of 24Cxx differences compares the image with: the chip or a file.
     QString differenceSubject_;
     QString differenceFoundName_;

@@ -8,16 +8,21 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "avr/BackupChip.h"
 #include "avr/BlankTest.h"
 #include "avr/EraseChip.h"
 #include "avr/IdentifyMicro.h"
 #include "avr/ProgramEeprom.h"
 #include "avr/ProgramFlash.h"
+#include "avr/LockMode.h"
 #include "avr/ReadFuses.h"
+#include "avr/ReadLockBits.h"
 #include "avr/ReadMemory.h"
 #include "avr/ReprogramFlash.h"
+#include "avr/RestoreChip.h"
 #include "avr/VerifyMemory.h"
 #include "avr/WriteFuses.h"
+#include "avr/WriteLockBits.h"
 #include "ui/TVentana.h"
 #include "ui/TrQ.h"
 
@@ -34,8 +39,12 @@ void TVentana::ConnectAvrHandlers() {
     connect(avrPage.btnLeerEEPInt, &QPushButton::clicked, this, &TVentana::btnLeerEEPIntClick);
     connect(avrPage.btnFLashVerif, &QPushButton::clicked, this, &TVentana::btnFLashVerifClick);
     connect(avrPage.btnEEPInt, &QPushButton::clicked, this, &TVentana::btnEEPIntClick);
+    connect(avrPage.btnCopiaSeguridad, &QPushButton::clicked, this, &TVentana::btnCopiaSeguridadClick);
+    connect(avrPage.btnRestaurarCopia, &QPushButton::clicked, this, &TVentana::btnRestaurarCopiaClick);
     connect(avrPage.btnLeerFuses, &QPushButton::clicked, this, &TVentana::btnLeerFusesClick);
     connect(avrPage.btnGrabarFuses, &QPushButton::clicked, this, &TVentana::btnGrabarFusesClick);
+    connect(avrPage.btnLeerLock, &QPushButton::clicked, this, &TVentana::btnLeerLockClick);
+    connect(avrPage.btnGrabarLock, &QPushButton::clicked, this, &TVentana::btnGrabarLockClick);
     // Only the user's own choice counts (activated, not currentIndexChanged): a clock item the
     // user picks writes the table's value, while one merely shown after "Leer" keeps the chip's.
     connect(avrPage.cbXTAL, &QComboBox::activated, this, [this] { fuseMemory_.ClockChosen(); });
@@ -99,12 +108,37 @@ void TVentana::btnEEPIntClick() {
     RunAvrCommand([this] { return avr::VerifyEeprom(avrFrame_); }, TrQ("Verificar eeprom interna"));
 }
 
+void TVentana::btnCopiaSeguridadClick() {
+    RunAvrCommand([this] { return avr::BackupChip(avrFrame_); }, TrQ("Copia de seguridad"));
+}
+
+void TVentana::btnRestaurarCopiaClick() {
+    // The command asks for the file and then whether to erase the chip for it.
+    RunAvrCommand([this] { return avr::RestoreChip(avrFrame_); }, TrQ("Restaurar copia"));
+}
+
 void TVentana::btnLeerFusesClick() {
     RunAvrCommand([this] { return avr::ReadFuses(avrFrame_, *this, fuseMemory_); }, TrQ("Leer fusibles"));
 }
 
 void TVentana::btnGrabarFusesClick() {
     RunAvrCommand([this] { return avr::WriteFuses(avrFrame_, *this, fuseMemory_); }, TrQ("Grabar fusibles"));
+}
+
+void TVentana::btnLeerLockClick() {
+    RunAvrCommand([this] { return avr::ReadLockBits(avrFrame_); }, TrQ("Leer bits de bloqueo"));
+}
+
+void TVentana::btnGrabarLockClick() {
+    // The list always has a mode chosen: mode 1 at start, or the one last read.
+    const auto mode = avr::LockModeNumbered(avrPage.cbLock->currentIndex() + 1).value_or(avr::LockMode::NoLock);
+    RunAvrCommand([this, mode] { return avr::WriteLockBits(avrFrame_, avr::LockByteOf(mode), true); },
+                  TrQ("Grabar bits de bloqueo"));
+}
+
+void TVentana::LockBitsKnown(std::uint8_t lockByte) {
+    const auto mode = avr::LockModeOf(lockByte);
+    avrPage.cbLock->setCurrentIndex(mode ? static_cast<int>(*mode) - 1 : -1);
 }
 
 void TVentana::SetDeviceCaption(std::string_view caption) {

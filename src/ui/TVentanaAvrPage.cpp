@@ -16,6 +16,7 @@
 #include <type_traits>
 
 #include "avr/FuseLists.h"
+#include "avr/LockMode.h"
 #include "ui/TGauge.h"
 #include "ui/TVentana.h"
 #include "ui/TrQ.h"
@@ -98,8 +99,12 @@ void TVentana::BuildAvrPage() {
                                     TrQ("Compara el contenido de un archivo con la flash..."));
     page.btnEEPInt = MakeButton(QStringLiteral("btnEEPInt"), TrQ("Verificar eeprom interna..."), verifyIcon,
                                 page.Panel3, TrQ("Compara el contenido de un archivo con la eeprom interna..."));
-    for (QPushButton* button :
-         {page.btnTestBlank, page.btnLeerFlash, page.btnLeerEEPInt, page.btnFLashVerif, page.btnEEPInt})
+    page.btnCopiaSeguridad =
+        MakeButton(QStringLiteral("btnCopiaSeguridad"), TrQ("Copia de seguridad..."), readIcon, page.Panel3,
+                   TrQ("Guarda la flash, la eeprom interna, los fuses, los bits de bloqueo y la firma del micro "
+                       "en un fichero ELF..."));
+    for (QPushButton* button : {page.btnTestBlank, page.btnLeerFlash, page.btnLeerEEPInt, page.btnFLashVerif,
+                                page.btnEEPInt, page.btnCopiaSeguridad})
         readLayout->addWidget(button);
     readLayout->addStretch();
 
@@ -113,7 +118,10 @@ void TVentana::BuildAvrPage() {
     page.BitBtn1 = MakeButton(QStringLiteral("BitBtn1"), TrQ("Programar eeprom int..."), programIcon, page.Panel4);
     page.BitBtn2 = MakeButton(QStringLiteral("BitBtn2"), TrQ("Reprogramar flash..."), programIcon, page.Panel4);
     page.BitBtn2->setVisible(false);  // its command exists but is not offered
-    for (QPushButton* button : {page.btnBorrar, page.btnProgFlash, page.BitBtn1, page.BitBtn2})
+    page.btnRestaurarCopia =
+        MakeButton(QStringLiteral("btnRestaurarCopia"), TrQ("Restaurar copia..."), programIcon, page.Panel4,
+                   TrQ("Borra el micro y le graba una copia de seguridad ELF, con sus fuses..."));
+    for (QPushButton* button : {page.btnBorrar, page.btnProgFlash, page.BitBtn1, page.BitBtn2, page.btnRestaurarCopia})
         programLayout->addWidget(button);
     programLayout->addStretch();
 
@@ -139,6 +147,30 @@ void TVentana::BuildAvrPage() {
     page.btnTipo->setFixedWidth(150);
     deviceLayout->addWidget(page.btnTipo);
     deviceLayout->addStretch();
+
+    // The lock box: the three modes in the datasheets' words, and its own "Leer" and "Grabar".
+    page.Panel7 = MakePanel(QStringLiteral("Panel7"), page.Panel5, true);
+    auto* lockLayout = new QGridLayout(page.Panel7);
+    lockLayout->setContentsMargins(8, 6, 8, 6);
+    lockLayout->setVerticalSpacing(4);
+    lockLayout->addWidget(MakeHeading(TrQ("BITS DE BLOQUEO"), page.Panel7), 0, 0, 1, 4);
+    QStringList lockCaptions;
+    for (const auto& row : avr::LockModes) lockCaptions << TrQ(row.caption.data());
+    page.cbLock = MakeList(QStringLiteral("cbLock"), lockCaptions, page.Panel7);
+    page.cbLock->setCurrentIndex(0);
+    // The longest mode is wider than the column at the window's restored size: the closed list
+    // may cut it, its drop-down shows it whole.
+    page.cbLock->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    page.cbLock->setMinimumContentsLength(24);
+    page.cbLock->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    page.btnLeerLock = MakeButton(QStringLiteral("btnLeerLock"), TrQ("Leer"), readIcon, page.Panel7);
+    page.btnGrabarLock = MakeButton(QStringLiteral("btnGrabarLock"), TrQ("Grabar"), programIcon, page.Panel7);
+    lockLayout->addWidget(page.cbLock, 1, 0, 1, 4);
+    lockLayout->addWidget(page.btnLeerLock, 2, 0);
+    lockLayout->addWidget(page.btnGrabarLock, 2, 1);
+    lockLayout->setColumnStretch(3, 1);
+    deviceLayout->addWidget(page.Panel7);
+    deviceLayout->addSpacing(4);
 
     page.Panel6 = MakePanel(QStringLiteral("Panel6"), page.Panel5, true);
     page.Panel6->setFixedHeight(170);

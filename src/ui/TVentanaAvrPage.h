@@ -22,6 +22,7 @@ struct AvrPage {
     QFrame* Panel4 = nullptr;  // programming
     QFrame* Panel5 = nullptr;  // the device type and the fuse panel
     QFrame* Panel6 = nullptr;  // the fuse panel
+    QFrame* Panel7 = nullptr;  // the lock box, between "Identificar micro" and the fuse panel
     TGauge* prFlash = nullptr;
     TGauge* prEEPInt = nullptr;
     QLabel* lbTipo = nullptr;
@@ -35,8 +36,13 @@ struct AvrPage {
     QPushButton* btnLeerEEPInt = nullptr;
     QPushButton* btnFLashVerif = nullptr;
     QPushButton* btnEEPInt = nullptr;
+    QPushButton* btnCopiaSeguridad = nullptr;  // the whole chip into an ELF file
+    QPushButton* btnRestaurarCopia = nullptr;  // such a file back into the chip
     QPushButton* btnLeerFuses = nullptr;
     QPushButton* btnGrabarFuses = nullptr;
+    QComboBox* cbLock = nullptr;  // the three lock modes; mode 1 at start
+    QPushButton* btnLeerLock = nullptr;
+    QPushButton* btnGrabarLock = nullptr;
     QComboBox* cbXTAL = nullptr;
     QComboBox* cbSUT = nullptr;
     QComboBox* cbBootSize = nullptr;

@@ -49,6 +49,10 @@ void TVentana::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    if (!MayDropEdits()) {
+        event->ignore();
+        return;
+    }
     QMainWindow::closeEvent(event);
 }
 

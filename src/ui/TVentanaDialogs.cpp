@@ -32,7 +32,7 @@ void TVentana::Acercade1Click() {
 void TVentana::Configuracion2Click() {
     if (!formConfig_) return;
     bool fastTiming = timing_.FastTiming;
-    TformConfig::RunConfiguration(*formConfig_, timing_.DelayFactor, fastTiming,
+    TformConfig::RunConfiguration(*formConfig_, timing_.DelayFactor, fastTiming, eepromFrame_.ReadBackAfterProgramming,
                                   [this](QDialog& dialog) { return modalRunner_.Exec(dialog); });
     SetFastTiming(fastTiming);
 }

@@ -59,7 +59,10 @@ void TVentana::UpdateTitle() {
 }
 
 void TVentana::ShowEepromPage() {
-    if (!commandRunning_) PageControl1->setCurrentWidget(eepromPage.ts24CXXX);
+    if (commandRunning_ || PageControl1->currentWidget() == eepromPage.ts24CXXX) return;
+    PageControl1->setCurrentWidget(eepromPage.ts24CXXX);
+    // Painted before a command chosen from the menu touches the chip: the user sees what it works on.
+    PageControl1->repaint();
 }
 
 void TVentana::Deshacer1Click() {

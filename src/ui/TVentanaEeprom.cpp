@@ -20,6 +20,7 @@
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
 #include "ui/ImageHistory.h"
+#include "ui/PageKeys.h"
 #include "ui/TVentana.h"
 #include "ui/TrQ.h"
 
@@ -53,6 +54,8 @@ void TVentana::ConnectEepromHandlers() {
             (this->*handler)();
         });
     }
+    // Their keys act on the 24CXXX page only; the menu items, chosen from the AVR page, show it first.
+    new PageKeys(*PageControl1, *eepromPage.ts24CXXX, {menu.Leerchip1, menu.Grabarchip1, menu.Verificar1}, this);
     // Toolbar actions that are also in the Memoria menu: from the menu they show the page first.
     for (const auto& [action, handler] :
          {std::pair<QAction*, Handler>{eepromPage.Compararconfichero1, &TVentana::Compararconfichero1Click},
@@ -65,6 +68,7 @@ void TVentana::ConnectEepromHandlers() {
 }
 
 void TVentana::Abrir1Click() {
+    if (!MayDropEdits()) return;
     ImageHistory::State before = history_->Capture();
     auto outcome = shell::CommandOutcome::Cancelled;
     const auto open = [&] { return outcome = eeprom::OpenImageFile(eepromFrame_); };
@@ -76,18 +80,22 @@ void TVentana::Abrir1Click() {
     UpdateTitle();
 }
 
-void TVentana::Guardar1Click() {
+void TVentana::Guardar1Click() { SaveImage(); }
+
+bool TVentana::SaveImage() {
     auto outcome = shell::CommandOutcome::Cancelled;
     const auto save = [&] { return outcome = eeprom::SaveImageFile(eepromFrame_); };
-    if (!RunCommand(save, TrQ("Guardar fichero"))) return;
-    if (outcome != shell::CommandOutcome::Done) return;
+    if (!RunCommand(save, TrQ("Guardar fichero"))) return false;
+    if (outcome != shell::CommandOutcome::Done) return false;
     history_->Stored();
     history_->Stack().setClean();
     imageFile_ = SD.FileName;
     UpdateTitle();
+    return true;
 }
 
 void TVentana::Leerchip1Click() {
+    if (!MayDropEdits()) return;
     ImageHistory::State before = history_->Capture();
     if (!RunCommand([this] { return eeprom::ReadChip(eepromFrame_); }, TrQ("Leer chip"))) return;
     if (workspace_.BytesRead == 0) return;  // refused: the image is as it was

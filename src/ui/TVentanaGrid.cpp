@@ -16,6 +16,12 @@ void TVentana::cbChipChange() {
         workspace_.cbChipChange(eepromPage.cbChip->currentIndex());
         return;
     }
+    // The list has moved already: "Cancelar" puts it back on the chip the image belongs to. A
+    // change made by a running command ("Detectar chip") was asked for by that command.
+    if (!commandRunning_ && !MayDropEdits()) {
+        ShowChipWithoutChange(workspace_.ChipIndex());
+        return;
+    }
     ImageHistory::State before = history_->Capture();
     workspace_.cbChipChange(eepromPage.cbChip->currentIndex());
     history_->Replaced(std::move(before), TrQ("Cambiar chip"), workspace_.ChipSize);

@@ -23,11 +23,12 @@ TformConfig::TformConfig(QWidget* parent)
       Label2(new QLabel(QStringLiteral("MIN"), this)),
       Label3(new QLabel(QStringLiteral("MAX"), this)),
       Label4(new QLabel(this)),
+      cbComprobar(new QCheckBox(TrQ("Comprobar al programar"), this)),
       cbRapido(new QCheckBox(TrQ("Modo rapido"), this)),
       BitBtn1(new QPushButton(TrQ("ACEPTAR"), this)) {
     setWindowTitle(TrQ("Configuracion"));
     setModal(true);
-    setFixedSize(329, 190);
+    setFixedSize(329, 212);
 
     setFont(DialogFont());
 
@@ -53,12 +54,18 @@ TformConfig::TformConfig(QWidget* parent)
     Label4->setWordWrap(true);
     Label4->setGeometry(12, 100, 305, 41);
 
+    // On by default: a worn cell or a smaller page buffer than the type's would otherwise pass
+    // for programmed.
+    cbComprobar->setGeometry(12, 150, 190, 17);
+    cbComprobar->setChecked(true);
+    cbComprobar->setToolTip(TrQ("Despues de programar la 24Cxx la lee entera y la compara con la imagen"));
+
     // Off by default: the fast timing runs close to the chips' datasheet limits.
-    cbRapido->setGeometry(12, 160, 190, 17);
+    cbRapido->setGeometry(12, 176, 190, 17);
     cbRapido->setToolTip(TrQ("Tiempos al limite de las hojas de datos: bus I2C a unos 100 kHz, paginas completas de la "
 "memoria y fases de SCK de 3 ciclos de XTAL1"));
 
-    BitBtn1->setGeometry(216, 156, 105, 25);
+    BitBtn1->setGeometry(216, 176, 105, 25);
     BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
     BitBtn1->setDefault(true);
     BitBtn1->setAutoDefault(true);
@@ -70,14 +77,16 @@ TformConfig::TformConfig(QWidget* parent)
 void TformConfig::RunConfiguration(TformConfig& dialog, std::int32_t& DelayFactor,
                                    const ModalExec& exec) {
     bool fastTiming = dialog.cbRapido->isChecked();
-    RunConfiguration(dialog, DelayFactor, fastTiming, exec);
+    bool readBack = dialog.cbComprobar->isChecked();
+    RunConfiguration(dialog, DelayFactor, fastTiming, readBack, exec);
 }
 
 void TformConfig::RunConfiguration(TformConfig& dialog, std::int32_t& DelayFactor, bool& FastTiming,
-                                   const ModalExec& exec) {
+                                   bool& ReadBackAfterProgramming, const ModalExec& exec) {
     // The stored setting may hold any value; the slider's own range does the clamping.
     dialog.tb->setValue(DelayFactor);
     dialog.cbRapido->setChecked(FastTiming);
+    dialog.cbComprobar->setChecked(ReadBackAfterProgramming);
     // The result is not examined: every way out keeps what the slider shows.
     if (exec)
         exec(dialog);
@@ -85,6 +94,7 @@ void TformConfig::RunConfiguration(TformConfig& dialog, std::int32_t& DelayFacto
         dialog.exec();
     DelayFactor = dialog.tb->value();
     FastTiming = dialog.cbRapido->isChecked();
+    ReadBackAfterProgramming = dialog.cbComprobar->isChecked();
 }
 
 void TformConfig::tbChange() { lbTB->setText(QString::number(tb->value())); }

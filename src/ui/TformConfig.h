@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
-// The delay-factor dialog: one slider for the multiplier of every 24Cxx bit-timing wait, and the
-// "Modo rapido" box of the opt-in fast timing. It only shows and returns the slider's position and
-// the box's state; it stores no setting and times nothing. The window opens it through
+// The delay-factor dialog: one slider for the multiplier of every 24Cxx bit-timing wait, the
+// "Comprobar al programar" box of the read-back after programming a 24Cxx, and the "Modo rapido"
+// box of the opt-in fast timing. It only shows and returns the slider's position and the boxes'
+// states; it stores no setting and times nothing. The window opens it through
 // RunConfiguration, which hands the values in and takes them back.
 #include <QDialog>
 #include <cstdint>
@@ -31,9 +32,10 @@ public:
     using ModalExec = std::function<int(QDialog&)>;
     static void RunConfiguration(TformConfig& dialog, std::int32_t& DelayFactor,
                                  const ModalExec& exec = {});
-    // The same, with the fast timing's box checked as FastTiming says and taken back likewise.
+    // The same, with the two boxes checked as FastTiming and ReadBackAfterProgramming say and
+    // taken back likewise.
     static void RunConfiguration(TformConfig& dialog, std::int32_t& DelayFactor, bool& FastTiming,
-                                 const ModalExec& exec = {});
+                                 bool& ReadBackAfterProgramming, const ModalExec& exec = {});
 
     // Shows the slider's position in plain decimal digits.
     void tbChange();
@@ -44,6 +46,7 @@ public:
     QLabel* Label2;
     QLabel* Label3;
     QLabel* Label4;
+    QCheckBox* cbComprobar;
     QCheckBox* cbRapido;
     QPushButton* BitBtn1;
 

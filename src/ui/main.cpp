@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "board/Board.h"
+#include "files/FileSizeSignal.h"
 #include "shell/Translate.h"
 #include "ui/Forms.h"
 #include "ui/ModalRunner.h"
@@ -21,6 +22,7 @@
 int main(int argc, char** argv) {
     using namespace tarpel;
     const Language language = SetUpLanguage();
+    files::IgnoreFileSizeSignal();
 
     // --help must work without a display, so it is answered before Qt looks for one.
     if (ui::ParseTarpelCommandLine(std::vector<std::string>(argv + 1, argv + argc)).help) {

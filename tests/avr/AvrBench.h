@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -27,6 +28,8 @@ class RecordingView final : public avr::AvrView {
 public:
     std::string caption = "??";
     std::vector<std::string> captions;
+    std::optional<std::uint8_t> lockByte;
+    void LockBitsKnown(std::uint8_t byte) override { lockByte = byte; }
     void SetDeviceCaption(std::string_view text) override {
         caption = std::string(text);
         captions.push_back(caption);

@@ -11,6 +11,7 @@
 
 #include "AvrToolchain.h"
 #include "avr/ElfRead.h"
+#include "avr/ElfWrite.h"
 
 namespace tarpel::test {
 namespace {
@@ -29,7 +30,9 @@ std::string FirmwareSource(bool hasLowHighFuses) {
            "#include <avr/eeprom.h>\n"
            "#include <avr/fuse.h>\n"
            "#ifndef BARE\n"
-           "#include <avr/signature.h>\n" +
+           "#include <avr/signature.h>\n"
+           "#include <avr/lock.h>\n"
+           "LOCKBITS = 0xFE;\n" +
            fuses +
            "uint8_t EEMEM settings[37] = {1, 2, 3, 0xFF, 0x80, 6, 7, 8, 9, 10, 11, 12, 13};\n"
            "uint16_t EEMEM counter = 0x1234;\n"
@@ -46,7 +49,7 @@ std::string FirmwareSource(bool hasLowHighFuses) {
 
 struct Built {
     std::string elf;
-    Bytes flash, eeprom, fuses, signature;  // as avr-objcopy extracts them
+    Bytes flash, eeprom, fuses, lock, signature;  // as avr-objcopy extracts them
 };
 
 std::optional<Built> BuildFirmware(const TempFolder& folder, const std::string& mcu, const std::string& flags = "") {
@@ -65,12 +68,13 @@ std::optional<Built> BuildFirmware(const TempFolder& folder, const std::string& 
                                       folder.Path("flash"),
                                   only(".eeprom"),
                                   only(".fuse"),
+                                  only(".lock"),
                                   only(".signature"),
                               })) {
         return std::nullopt;
     }
     return Built{elf, ReadFile(folder.Path("flash")), ReadFile(folder.Path(".eeprom")), ReadFile(folder.Path(".fuse")),
-                 ReadFile(folder.Path(".signature"))};
+                 ReadFile(folder.Path(".lock")), ReadFile(folder.Path(".signature"))};
 }
 
 void Patch(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value, int width) {
@@ -92,21 +96,47 @@ TEST(ElfRead, TakesWhatAvrObjcopyTakesFromCompiledPrograms) {
         ASSERT_EQ(built->flash[0x1DFF], 0xFF) << mcu << ": a gap below it";
         ASSERT_EQ(built->eeprom.size(), 39u);
 
-        for (const ElfMemory wanted : {ElfMemory::Flash, ElfMemory::Eeprom, ElfMemory::Fuses, ElfMemory::Signature}) {
+        for (const ElfMemory wanted :
+             {ElfMemory::Flash, ElfMemory::Eeprom, ElfMemory::Fuses, ElfMemory::Lock, ElfMemory::Signature}) {
             const auto read = ElfRead(built->elf, wanted);
             EXPECT_EQ(read.error, "") << mcu;
             EXPECT_EQ(read.flash, built->flash) << mcu;
             EXPECT_EQ(read.eeprom, built->eeprom) << mcu;
             EXPECT_EQ(read.fuses, built->fuses) << mcu;
+            EXPECT_EQ(read.lock, built->lock) << mcu;
             // avr-libc stores the signature last byte first; it comes back as the device answers it.
             EXPECT_EQ(read.signature, Bytes(built->signature.rbegin(), built->signature.rend())) << mcu;
             EXPECT_EQ(read.signature, mcu == "atmega8515" ? (Bytes{0x1E, 0x93, 0x06}) : (Bytes{0x1E, 0x93, 0x01}));
         }
         // The values the source gave, so that an empty extraction cannot pass for a match.
         EXPECT_EQ(built->fuses, mcu == "atmega8515" ? (Bytes{0xE4, 0xC9}) : (Bytes{0xDB}));
+        EXPECT_EQ(built->lock, Bytes{0xFE});
         const Bytes settings{1, 2, 3, 0xFF, 0x80, 6}, counter{0x34, 0x12};
         EXPECT_NE(std::search(built->eeprom.begin(), built->eeprom.end(), settings.begin(), settings.end()), built->eeprom.end());
         EXPECT_NE(std::search(built->eeprom.begin(), built->eeprom.end(), counter.begin(), counter.end()), built->eeprom.end());
+    }
+}
+
+// The whole-chip copy's writer: a compiled program's memories written again read back as they
+// were, and the lock byte, when given, is where avr-objdump and avr-objcopy look for it.
+TEST(ElfWrite, WritesWhatTheReaderAndTheToolchainTakeBack) {
+    TempFolder folder;
+    const auto built = BuildFirmware(folder, "atmega8515");
+    TARPEL_SKIP_WITHOUT(built);
+    const auto program = ElfRead(built->elf, ElfMemory::Signature);
+    const std::string copy = folder.Path("copy.elf");
+    ASSERT_TRUE(avr::ElfWrite(copy, {program.flash, program.eeprom, program.fuses, 0xFC, program.signature, 4}));
+    const auto read = ElfRead(copy, ElfMemory::Signature);
+    EXPECT_EQ(read.error, "");
+    EXPECT_EQ(read.flash, built->flash);
+    EXPECT_EQ(read.eeprom, built->eeprom);
+    EXPECT_EQ(read.fuses, built->fuses);
+    EXPECT_EQ(read.signature, program.signature);
+    const std::string lock = folder.Path("lock.bin");
+    ASSERT_TRUE(RunToolchain(folder, {FindAvrTools()->objcopy + " -O binary -j .lock " + copy + " " + lock}));
+    EXPECT_EQ(ReadFile(lock), Bytes{0xFC});
+    if (ToolOnPath("avr-objdump")) {
+        EXPECT_THAT(CommandOutput("avr-objdump -h " + copy), HasSubstr(".lock         00000001  00830000  00830000"));
     }
 }
 
@@ -119,6 +149,7 @@ TEST(ElfRead, RefusesAProgramWithoutTheMemoryAsked) {
     EXPECT_EQ(eeprom.error, "El fichero ELF no tiene datos para la eeprom interna (seccion .eeprom)!!");
     EXPECT_EQ(eeprom.flash, built->flash) << "what the file has is read all the same";
     EXPECT_EQ(ElfRead(built->elf, ElfMemory::Fuses).error, "El fichero ELF no tiene fuses (seccion .fuse)!!");
+    EXPECT_EQ(ElfRead(built->elf, ElfMemory::Lock).error, "El fichero ELF no tiene bits de bloqueo (seccion .lock)!!");
     EXPECT_EQ(ElfRead(built->elf, ElfMemory::Signature).error,
               "El fichero ELF no tiene firma del micro (seccion .signature)!!");
 }
@@ -143,6 +174,9 @@ TEST(ElfRead, RefusesFilesThatAreNoAvrProgramOrAreBroken) {
     EXPECT_EQ(errorOf(arm), "El fichero ELF es para otro procesador (ARM), no para AVR!!");
     Patch(arm, 18, 4242, 2);
     EXPECT_THAT(errorOf(arm), HasSubstr("(maquina 4242)"));
+    Bytes bigEndian = good;
+    bigEndian[5] = 2;  // EI_DATA: ELFDATA2MSB
+    EXPECT_EQ(errorOf(bigEndian), "El fichero ELF es big-endian: no es un programa para AVR!!");
     EXPECT_EQ(ElfRead("/proc/self/exe", ElfMemory::Flash).error,
               "El fichero ELF es de 64 bits: solo valen los de 32 bits, como los de avr-gcc!!");
 

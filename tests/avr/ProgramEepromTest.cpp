@@ -124,14 +124,17 @@ TEST(ProgramEeprom, AFileThatGivesNoImageLeavesTheEepromAlone) {
     }
 }
 
-TEST(ProgramEeprom, AnEmptyFileBlanksTheEeprom) {
+// An empty binary file gives the EEPROM nothing, as an empty HEX file does: programming it
+// would only fill the EEPROM with 0xFF.
+TEST(ProgramEeprom, AnEmptyFileIsRefusedAndLeavesTheEepromAlone) {
     TempFolder folder;
     StoreMemory(folder, "at90s8515", "eeprom", std::vector<std::uint8_t>(512, 0x5A));
     AvrBench bench(SimOptions(folder, "at90s8515"));
-    EXPECT_EQ(avr::ProgramEepromFrom(bench.frame, folder.Write("empty.bin", std::string())), CommandOutcome::Done);
-    EXPECT_EQ(bench.Device().Eeprom(), std::vector<std::uint8_t>(512, 0xFF));
-    EXPECT_TRUE(bench.shell.messages.empty());
-    EXPECT_TRUE(bench.Violations().empty()) << bench.Violations().front();
+    EXPECT_EQ(avr::ProgramEepromFrom(bench.frame, folder.Write("empty.bin", std::string())), CommandOutcome::Failed);
+    EXPECT_EQ(bench.Device().Eeprom(), std::vector<std::uint8_t>(512, 0x5A));
+    ASSERT_EQ(bench.shell.messages.size(), 1u);
+    EXPECT_EQ(bench.shell.messages[0].text, "El fichero no contiene ningun dato!!");
+    EXPECT_EQ(bench.port.writes, 0);
 }
 
 TEST(ProgramEeprom, NoDeviceStopsBeforeAnyWrite) {

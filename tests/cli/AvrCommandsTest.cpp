@@ -11,7 +11,9 @@
 
 #include "ExternalTool.h"
 #include "TempFolder.h"
+#include "avr/ElfRead.h"
 #include "cli/AvrCommands.h"
+#include "cli/AvrLockCommands.h"
 #include "cli/AvrReadCommands.h"
 #include "cli/Cli.h"
 #include "files/Checksums.h"
@@ -29,13 +31,14 @@ protected:
         out.str("");
         err.str("");
         args.insert(args.begin(),
-                    {"--board", "sim", "--sim-dir", folder.Path("chips"), "--sim-eeprom", "none", "--sim-avr", model});
+                    {"--board", "sim", "--sim-dir", folder.Path(chips), "--sim-eeprom", "none", "--sim-avr", model});
         return cli::RunCli(table, args, out, err);
     }
     std::vector<std::uint8_t> Stored(const std::string& file, std::size_t size) const {
-        return sim::ChipStore(folder.Path("chips")).Load(file, size);
+        return sim::ChipStore(folder.Path(chips)).Load(file, size);
     }
 
+    std::string chips = "chips";  // the store folder: the socket of one virtual board
     TempFolder folder;
     cli::CommandTable table;
     std::ostringstream out;
@@ -61,7 +64,12 @@ TEST_F(AvrCli, ErasesProgramsAndReprogramsTheDeviceInTheSocket) {
 
     const std::string flash = folder.Write("p.hex", ":0400000012345678E8\r\n:00000001FF\r\n");
     EXPECT_EQ(Run("at90s8515", {"avr", "write-flash", flash}), cli::ExitSuccess);
-    EXPECT_EQ(out.str(), "Tipo de micro: AT90S8515 (8kb flash)\n" + Sums(Padded({0x12, 0x34, 0x56, 0x78}, 8192)));
+    // Blank parts of the file are not read back from a flash that was not erased: the figures
+    // say they are the file's.
+    EXPECT_EQ(out.str(), "Tipo de micro: AT90S8515 (8kb flash)\n" +
+                             files::ChecksumText(files::ChecksumsOf(Padded({0x12, 0x34, 0x56, 0x78}, 8192))) +
+                             " del fichero rellenado con FF (la flash no se ha borrado: donde el fichero no tiene "
+                             "datos guarda lo que tenia)\n");
     EXPECT_EQ(err.str(), "");
     EXPECT_EQ(Stored("at90s8515-flash.bin", 8192), Padded({0x12, 0x34, 0x56, 0x78}, 8192));
 
@@ -76,12 +84,92 @@ TEST_F(AvrCli, ErasesProgramsAndReprogramsTheDeviceInTheSocket) {
     EXPECT_EQ(err.str(), "ERROR: Error de comunicacion con Atmel, o intento de grabar flash sin borrar antes..."
                          " (direccion $0000)\n");
     EXPECT_EQ(out.str(), "Tipo de micro: AT90S8515 (8kb flash)\n") << "no checksums of a write that failed";
-    // ... while reprogramming erases first.
-    EXPECT_EQ(Run("at90s8515", {"avr", "reprogram-flash", other}), cli::ExitSuccess);
+    // ... while reprogramming erases first. A backup that cannot be saved stops it before that,
+    // and one that can holds what the erase takes, EEPROM included.
+    EXPECT_EQ(Run("at90s8515", {"avr", "reprogram-flash", other, "--backup", folder.Path("no/such/dir/b.elf")}),
+              cli::ExitFailure);
+    EXPECT_EQ(err.str(), "ERROR: No se puede crear fichero!!\n"
+                         "ERROR: No se ha grabado nada: no se ha podido hacer la copia de seguridad\n");
+    const auto programmedOver = Padded({0x12 & 0x21, 0x34, 0x56, 0x78}, 8192);
+    EXPECT_EQ(Stored("at90s8515-flash.bin", 8192), programmedOver);
+    EXPECT_EQ(Run("at90s8515", {"avr", "reprogram-flash", other, "--backup", other}), cli::ExitUsage)
+        << "never over a file the command reads";
+    EXPECT_EQ(Run("at90s8515", {"avr", "reprogram-flash", other, "--backup", folder.Path("before.elf")}),
+              cli::ExitSuccess);
     EXPECT_EQ(err.str(), "");
+    const avr::ElfReadResult before = avr::ElfRead(folder.Path("before.elf"), avr::ElfMemory::Signature);
+    EXPECT_EQ(before.flash, programmedOver);
+    EXPECT_EQ(before.eeprom, Padded({0xA1, 0xB2}, 512));
+    EXPECT_EQ(before.signature, (std::vector<std::uint8_t>{0x1E, 0x93, 0x01}));
     EXPECT_EQ(Stored("at90s8515-flash.bin", 8192), Padded({0x21, 0x43}, 8192));
+    EXPECT_EQ(out.str(), "Tipo de micro: AT90S8515 (8kb flash)\nTipo de micro: AT90S8515 (8kb flash)\n" +
+                             Sums(Stored("at90s8515-flash.bin", 8192)))
+        << "the backup's identification, then the command's";
     EXPECT_EQ(Stored("at90s8515-eeprom.bin", 512), std::vector<std::uint8_t>(512, 0xFF))
         << "the chip erase takes the EEPROM with it";
+}
+
+// A whole chip through one ELF file into another virtual board's chip, the file checked with the
+// toolchain's own tools.
+TEST_F(AvrCli, BackupAndRestoreCarryAWholeChipBetweenTwoVirtualBoards) {
+    TARPEL_REQUIRE_TOOL("avr-objdump");
+    cli::RegisterAvrReadCommands(table);
+    std::vector<std::uint8_t> flash(8192), eeprom(512);
+    for (std::size_t i = 0; i < flash.size(); ++i) flash[i] = static_cast<std::uint8_t>(i * 7 + (i >> 9));
+    for (std::size_t i = 0; i < eeprom.size(); ++i) eeprom[i] = static_cast<std::uint8_t>(i * 13 + 5);
+    const std::vector<std::uint8_t> fuses{0xE4, 0xD9}, lock{0xFE};  // mode 2 still lets it be read
+    const sim::ChipStore first(folder.Path("chips"));
+    ASSERT_TRUE(first.Save("atmega8515-flash.bin", flash) && first.Save("atmega8515-eeprom.bin", eeprom) &&
+                first.Save("atmega8515-fuses.bin", fuses) && first.Save("atmega8515-lock.bin", lock));
+    const std::string copy = folder.Path("chip.elf");
+    EXPECT_EQ(Run("atmega8515", {"avr", "backup", copy}), cli::ExitSuccess) << err.str();
+    EXPECT_EQ(err.str(), "");
+
+    const std::string sections = CommandOutput("avr-objdump -h '" + copy + "'");
+    for (const char* section : {".text         00002000  00000000  00000000", ".eeprom       00000200  00810000  00810000",
+                                ".fuse         00000002  00820000  00820000", ".lock         00000001  00830000  00830000",
+                                ".signature    00000003  00840000  00840000"})
+        EXPECT_NE(sections.find(section), std::string::npos) << section << "\n" << sections;
+    const auto extracted = [&](const std::string& section) {
+        std::system(("avr-objcopy -O binary -j " + section + " '" + copy + "' '" + folder.Path("part.bin") + "'").c_str());
+        return folder.ReadBytes("part.bin");
+    };
+    EXPECT_EQ(extracted(".text"), flash);
+    EXPECT_EQ(extracted(".eeprom"), eeprom);
+    EXPECT_EQ(extracted(".fuse"), fuses);
+    EXPECT_EQ(extracted(".lock"), lock);
+    EXPECT_EQ(extracted(".signature"), (std::vector<std::uint8_t>{0x06, 0x93, 0x1E})) << "avr-libc's order";
+
+    // The other board: another device first, then an ATmega8515 with a written flash, other fuses
+    // and EESAVE programmed, so that the erase keeps its EEPROM.
+    chips = "other";
+    EXPECT_EQ(Run("at90s8515", {"avr", "restore", copy}), cli::ExitFailure);
+    EXPECT_EQ(err.str(), "ERROR: El fichero es para un ATMEGA 8515 (8kb flash) y el micro del zocalo es un AT90S8515 "
+                         "(8kb flash)!!\n");
+    EXPECT_EQ(Stored("at90s8515-flash.bin", 8192), std::vector<std::uint8_t>(8192, 0xFF)) << "nothing written";
+    const sim::ChipStore second(folder.Path("other"));
+    ASSERT_TRUE(second.Save("atmega8515-flash.bin", std::vector<std::uint8_t>(8192, 0x00)) &&
+                second.Save("atmega8515-eeprom.bin", std::vector<std::uint8_t>(512, 0x55)) &&
+                second.Save("atmega8515-fuses.bin", {0xE1, 0xD1}));
+    EXPECT_EQ(Run("atmega8515", {"avr", "restore", copy}), cli::ExitSuccess) << err.str();
+    EXPECT_EQ(err.str(), "OK: Copia restaurada y comprobada !!\n");
+    EXPECT_EQ(Stored("atmega8515-flash.bin", 8192), flash);
+    EXPECT_EQ(Stored("atmega8515-eeprom.bin", 512), eeprom);
+    EXPECT_EQ(Stored("atmega8515-fuses.bin", 2), fuses);
+    EXPECT_EQ(Stored("atmega8515-lock.bin", 1), lock) << "locked last, after the check";
+    // Both chips read the same through the program too.
+    std::string outputs[2];
+    for (const char* board : {"chips", "other"}) {
+        chips = board;
+        for (const char* command : {"read-flash", "read-eeprom"}) {
+            ASSERT_EQ(Run("atmega8515", {"avr", command, folder.Path(std::string(board) + command + ".hex")}),
+                      cli::ExitSuccess);
+            outputs[chips == "other"] += out.str();
+        }
+    }
+    EXPECT_EQ(outputs[0], outputs[1]);
+    EXPECT_EQ(folder.ReadBytes("chipsread-flash.hex"), folder.ReadBytes("otherread-flash.hex"));
+    EXPECT_EQ(folder.ReadBytes("chipsread-eeprom.hex"), folder.ReadBytes("otherread-eeprom.hex"));
 }
 
 TEST_F(AvrCli, IdentifyTellsTheDeviceAndFailsWithoutOne) {
@@ -146,6 +234,46 @@ TEST_F(AvrCli, AnUnknownSignatureStopsEveryCommandButTheErase) {
     EXPECT_EQ(err.str(), "OK: Chip borrado !!\n");
 }
 
+// The lock commands ask nothing; the lock holds in later runs until an erase.
+TEST_F(AvrCli, WriteLockLocksTheChipAgainstLaterCommandsUntilAnErase) {
+    cli::RegisterAvrLockCommands(table);
+    cli::RegisterAvrReadCommands(table);
+    const std::string flash = folder.Write("p.bin", std::vector<std::uint8_t>{0x12, 0x34});
+    EXPECT_EQ(Run("atmega8515", {"avr", "write-lock", "--mode", "2"}), cli::ExitSuccess);
+    EXPECT_EQ(out.str(), "Tipo de micro: ATMEGA 8515 (8kb flash)\nBits de bloqueo: 0xFE\n"
+                         "Modo 2: programacion deshabilitada\n");
+    EXPECT_EQ(err.str(), "OK: Bits de bloqueo grabados !!\n");
+    EXPECT_EQ(Run("atmega8515", {"avr", "write-flash", flash}), cli::ExitFailure);
+    EXPECT_EQ(err.str(), "Tarpel v1.5 ATMega8515: Error programando flash! (direccion $0000)\n");
+    EXPECT_EQ(Stored("atmega8515-flash.bin", 2), Padded({}, 2));
+    EXPECT_EQ(Run("atmega8515", {"avr", "read-lock"}), cli::ExitSuccess);
+    EXPECT_EQ(out.str(), "Tipo de micro: ATMEGA 8515 (8kb flash)\nBits de bloqueo: 0xFE\n"
+                         "Modo 2: programacion deshabilitada\n");
+
+    // Mode 3: the signature reads 00 01 02, or, as the ATmega8515's datasheet also allows, still
+    // reads; then the mode shows, and no read takes what the chip answers for its contents.
+    EXPECT_EQ(Run("atmega8515", {"avr", "write-lock", "--mode", "3"}), cli::ExitSuccess);
+    EXPECT_EQ(Run("atmega8515", {"avr", "read-lock"}), cli::ExitFailure);
+    EXPECT_EQ(err.str(), "ERROR: El Atmel esta protegido contra lectura/escritura (Recibido ID=00 01 02)\n");
+    const std::vector<std::string> keeps{"--sim-fault", "avr-lock-keeps-signature"};
+    EXPECT_EQ(Run("atmega8515", {"avr", "read-lock", keeps[0], keeps[1]}), cli::ExitSuccess);
+    EXPECT_NE(out.str().find("Bits de bloqueo: 0xFC\nModo 3: "), std::string::npos) << out.str();
+    EXPECT_EQ(Run("atmega8515", {"avr", "read-flash", folder.Path("f.bin"), keeps[0], keeps[1]}), cli::ExitFailure);
+    EXPECT_EQ(err.str().rfind("ERROR: El ATMEGA 8515 (8kb flash) esta bloqueado en el modo 3", 0), 0u) << err.str();
+    EXPECT_FALSE(std::filesystem::exists(folder.Path("f.bin")));
+
+    EXPECT_EQ(Run("at90s4414", {"avr", "write-lock", "--mode", "3"}), cli::ExitSuccess);
+    EXPECT_EQ(err.str(), "OK: Bits de bloqueo grabados !! Este micro no deja leerlos para comprobarlo.\n");
+    EXPECT_EQ(Run("at90s4414", {"avr", "read-lock"}), cli::ExitFailure);
+    EXPECT_EQ(err.str(), "ERROR: El Atmel esta protegido contra lectura/escritura (Recibido ID=00 01 02)\n");
+    EXPECT_EQ(Run("at90s4414", {"avr", "erase"}), cli::ExitSuccess);
+    EXPECT_EQ(Run("at90s4414", {"avr", "read-lock"}), cli::ExitFailure);
+    EXPECT_EQ(err.str().rfind("AVISO: El AT90S4414 (4kb flash) no tiene instruccion para leer sus bits", 0), 0u)
+        << err.str();
+    EXPECT_EQ(Run("at90s4414", {"avr", "write-lock", "--mode", "4"}), cli::ExitUsage);
+    EXPECT_EQ(Run("at90s4414", {"avr", "write-lock"}), cli::ExitUsage);
+}
+
 TEST_F(AvrCli, FilesThatGiveNoImageAreRefusedBeforeTheDeviceIsTouched) {
     const std::string notes = folder.Write("notes.txt", std::string(":00000001FF\r\n"));
     EXPECT_EQ(Run("atmega8515", {"avr", "write-eeprom", notes}), cli::ExitFailure);
@@ -154,6 +282,26 @@ TEST_F(AvrCli, FilesThatGiveNoImageAreRefusedBeforeTheDeviceIsTouched) {
     EXPECT_EQ(Run("atmega8515", {"avr", "reprogram-flash", folder.Path("gone.hex")}), cli::ExitFailure);
     EXPECT_EQ(err.str(), "ERROR: No se puede abrir el fichero!!\n");
     EXPECT_EQ(Run("atmega8515", {"avr", "write-flash"}), cli::ExitUsage);
+
+    // A file that gives the memory no data at all, whatever its kind: programming it would be
+    // 0xFF over what the device holds.
+    ASSERT_TRUE(sim::ChipStore(folder.Path("chips")).Save("atmega8515-eeprom.bin", std::vector<std::uint8_t>(512, 0x11)));
+    const std::string empty = folder.Write("empty.bin", std::vector<std::uint8_t>{});
+    const std::string far = folder.Write("far.srec", std::string("S2060100001234B2\r\n"));
+    cli::RegisterAvrReadCommands(table);
+    for (const char* command : {"write-flash", "reprogram-flash", "write-eeprom", "verify-flash"}) {
+        SCOPED_TRACE(command);
+        EXPECT_EQ(Run("atmega8515", {"avr", command, empty}), cli::ExitFailure);
+        EXPECT_EQ(err.str(), "ERROR: El fichero no contiene ningun dato!!\n");
+        EXPECT_EQ(out.str(), "") << "not even identified";
+        EXPECT_EQ(Run("atmega8515", {"avr", command, far}), cli::ExitFailure);
+        EXPECT_EQ(err.str(), "ERROR: Ningun dato del fichero cae dentro de los " +
+                                 std::string(command == std::string("write-eeprom") ? "512" : "8192") +
+                                 " bytes del chip: el primero esta en el byte 65536!!\n");
+        EXPECT_EQ(out.str(), "");
+    }
+    EXPECT_EQ(Stored("atmega8515-eeprom.bin", 512), std::vector<std::uint8_t>(512, 0x11));
+    EXPECT_EQ(Stored("atmega8515-flash.bin", 8192), std::vector<std::uint8_t>(8192, 0xFF));
 }
 
 TEST_F(AvrCli, APageThatNeverProgramsIsAFailure) {

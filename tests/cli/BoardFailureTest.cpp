@@ -19,6 +19,7 @@
 #include "avr/ReadMemory.h"
 #include "board/Board.h"
 #include "cli/AvrCommands.h"
+#include "cli/AvrReadCommands.h"
 #include "cli/Cli.h"
 #include "cli/ConsoleShell.h"
 #include "cli/EepromCommands.h"
@@ -35,15 +36,17 @@ struct BoardCli {
     BoardCli() {
         cli::RegisterEepromCommands(table);
         cli::RegisterAvrCommands(table);
+        cli::RegisterAvrReadCommands(table);
     }
     int Run(std::vector<std::string> args) {
         out.str("");
         err.str("");
-        args.insert(args.begin(), {"--board", "sim", "--sim-dir", Chips()});
+        args.insert(args.begin(), {"--board", board, "--sim-dir", Chips()});
         return cli::RunCli(table, args, out, err);
     }
     std::string Chips() const { return folder.Path("chips"); }
 
+    std::string board = "sim";
     TempFolder folder;
     cli::CommandTable table;
     std::ostringstream out;
@@ -57,29 +60,45 @@ std::vector<std::uint8_t> Pattern(std::size_t size) {
 }
 
 TEST(BoardFailure, AVirtualChipThatCannotBeSavedIsAnError) {
-    // A folder that refuses the chip's file, and a full disk (as root too, unlike permissions).
-    {
-        BoardCli cli;
-        const std::string image = cli.folder.Write("image.bin", Pattern(512));
-        fs::create_directories(fs::path(cli.Chips()) / "24C04.bin");  // where the file should go
-        EXPECT_EQ(cli.Run({"--sim-eeprom", "24C04", "eeprom", "write", "--chip", "24C04", image}),
-                  cli::ExitFailure);
-        EXPECT_EQ(cli.err.str().rfind("ERROR: No se puede guardar el chip simulado 24C04.bin en la carpeta " +
-                                          cli.Chips() + ": ",
-                                      0),
-                  0u)
-            << cli.err.str();
-        EXPECT_NE(cli.err.str().find("--sim-dir"), std::string::npos);
-    }
-    {
-        BoardCli cli;
-        const std::string image = cli.folder.Write("image.bin", Pattern(512));
-        FileSizeLimit full(100);
-        EXPECT_EQ(cli.Run({"--sim-eeprom", "none", "--sim-avr", "at90s8515", "avr", "write-eeprom", image}),
-                  cli::ExitFailure);
-        EXPECT_NE(cli.err.str().find("ERROR: No se puede guardar el chip simulado at90s8515-eeprom.bin"),
-                  std::string::npos)
-            << cli.err.str();
+    // A folder that refuses the chip's file, and a full disk (as root too, unlike permissions);
+    // the same through the simulated adapters, whose port passes the board's failure on.
+    for (const char* board : {"sim", "sim:ft232r", "sim:ft232h"}) {
+        SCOPED_TRACE(board);
+        {
+            BoardCli cli;
+            cli.board = board;
+            const std::string image = cli.folder.Write("image.bin", Pattern(512));
+            fs::create_directories(fs::path(cli.Chips()) / "24C04.bin");  // where the file should go
+            EXPECT_EQ(cli.Run({"--sim-eeprom", "24C04", "eeprom", "write", "--chip", "24C04", image}),
+                      cli::ExitFailure);
+            EXPECT_EQ(cli.err.str().rfind("ERROR: No se puede guardar el chip simulado 24C04.bin en la carpeta " +
+                                              cli.Chips() + ": ",
+                                          0),
+                      0u)
+                << cli.err.str();
+            EXPECT_NE(cli.err.str().find("--sim-dir"), std::string::npos);
+        }
+        {
+            BoardCli cli;
+            cli.board = board;
+            const std::string image = cli.folder.Write("image.bin", Pattern(512));
+            FileSizeLimit full(100);
+            EXPECT_EQ(cli.Run({"--sim-eeprom", "none", "--sim-avr", "at90s8515", "avr", "write-eeprom", image}),
+                      cli::ExitFailure);
+            EXPECT_NE(cli.err.str().find("ERROR: No se puede guardar el chip simulado at90s8515-eeprom.bin"),
+                      std::string::npos)
+                << cli.err.str();
+        }
+        {
+            BoardCli cli;
+            cli.board = board;
+            fs::create_directories(fs::path(cli.Chips()) / "atmega8515-fuses.bin");
+            EXPECT_EQ(cli.Run({"--sim-eeprom", "none", "--sim-avr", "atmega8515", "avr", "write-fuses", "--boden"}),
+                      cli::ExitFailure);
+            EXPECT_NE(cli.err.str().find("ERROR: No se puede guardar el chip simulado atmega8515-fuses.bin"),
+                      std::string::npos)
+                << cli.err.str();
+        }
     }
 }
 

@@ -26,7 +26,9 @@ namespace tarpel::test {
 
 class CliProcess {
 public:
-    CliProcess(const std::vector<std::string>& args, std::string errorFile) : errorFile_(std::move(errorFile)) {
+    // Standard output goes to outputFile; an empty name leaves it closed.
+    CliProcess(const std::vector<std::string>& args, std::string errorFile, const std::string& outputFile = "/dev/null")
+        : errorFile_(std::move(errorFile)) {
         std::vector<std::string> argv{TARPEL_CLI_PATH};
         argv.insert(argv.end(), args.begin(), args.end());
         std::vector<char*> pointers;
@@ -36,7 +38,11 @@ public:
         posix_spawn_file_actions_t files;
         posix_spawn_file_actions_init(&files);
         posix_spawn_file_actions_addopen(&files, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        if (outputFile.empty()) {
+            posix_spawn_file_actions_addclose(&files, STDOUT_FILENO);
+        } else {
+            posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        }
         posix_spawn_file_actions_addopen(&files, STDERR_FILENO, errorFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0644);
         // Whatever the test runner blocks or ignores, the program starts as from a shell.
@@ -47,7 +53,7 @@ public:
         posix_spawnattr_setsigmask(&attributes, &none);
         sigset_t defaults;
         sigemptyset(&defaults);
-        for (int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&defaults, number);
+        for (int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ}) sigaddset(&defaults, number);
         posix_spawnattr_setsigdefault(&attributes, &defaults);
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
         const int error = ::posix_spawn(&pid_, argv[0].c_str(), &files, &attributes, pointers.data(), environ);

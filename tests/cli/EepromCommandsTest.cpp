@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -65,6 +66,22 @@ TEST(EepromCli, WriteVerifyAndReadBackThroughFilesOfBothKinds) {
     EXPECT_EQ(command("verify", cli.folder.Write("other.bin", image)), cli::ExitFailure);
     EXPECT_EQ(cli.err.str(), "ERROR EN LA COMPROBACION: Hay diferencias en el byte nº:100\n");
     EXPECT_EQ(cli.out.str(), "0064: fichero 14, chip 54\n" + sums) << "the chip's checksums, not the file's";
+
+    // --backup saves what the write replaces first; a copy that cannot be saved writes nothing,
+    // as the next copy shows.
+    const std::vector<std::uint8_t> next(image.rbegin(), image.rend());
+    const auto writeAfterCopy = [&](const std::string& copy) {
+        return cli.Run({"--sim-eeprom", "24C16", "eeprom", "write", "--chip", "24c16", cli.folder.Write("next.bin", next),
+                        "--backup", copy});
+    };
+    EXPECT_EQ(writeAfterCopy(cli.folder.Path("no/such/dir/old.hex")), cli::ExitFailure);
+    EXPECT_EQ(cli.err.str(), "ERROR: No se puede crear fichero!!\n"
+                             "ERROR: No se ha grabado nada: no se ha podido hacer la copia de seguridad\n");
+    image[100] ^= 0x40;
+    EXPECT_EQ(writeAfterCopy(cli.folder.Path("old.hex")), cli::ExitSuccess);
+    EXPECT_EQ(cli.folder.ReadText("old.hex"), files::HexText(image));
+    EXPECT_EQ(command("read", cli.folder.Path("new.bin")), cli::ExitSuccess);
+    EXPECT_EQ(cli.folder.ReadBytes("new.bin"), next);
 }
 
 TEST(EepromCli, VerifyAndCompareListEveryDifferenceInHexadecimal) {
@@ -146,11 +163,23 @@ TEST(EepromCli, FailuresAndMistakesGiveTheirStatusAndWriteNoFile) {
         // A file that is no HEX file at all is not programmed as an all-0xFF image.
         {{"--sim-eeprom", "24C16", "eeprom", "write", "--chip", "24C16", cli.folder.Write("srec.hex", "S9030000FC\n")},
          cli::ExitFailure, "ERROR: El fichero no contiene datos HEX validos!!\n"},
+        // Nor is a file that gives the chip no data: empty, or all of it beyond the chip.
+        {{"--sim-eeprom", "24C04", "eeprom", "write", "--chip", "24C04", cli.folder.Write("empty.bin", "")},
+         cli::ExitFailure, "ERROR: El fichero no contiene ningun dato!!\n"},
+        {{"--sim-eeprom", "24C04", "eeprom", "write", "--chip", "24C04",
+          cli.folder.Write("far.hex", ":020000040001F9\n:0100000042BD\n:00000001FF\n")},
+         cli::ExitFailure, "ERROR: Ningun dato del fichero cae dentro de los 512 bytes del chip: el primero esta en el "
+                           "byte 65536!!\n"},
+        {{"--sim-eeprom", "24C04", "eeprom", "write", "--chip", "24C04", cli.folder.Write("far.srec", "S306008100004236\n")},
+         cli::ExitFailure, "ERROR: Ningun dato del fichero cae dentro de los 512 bytes del chip: el primero esta en el "
+                           "byte 8454144!!\n"},
         {{"eeprom", "read", "--chip", "24C1024", cli.folder.Path("copy.bin")}, cli::ExitUsage,
          "ERROR: Memoria desconocida: 24C1024 (use 24C04, 24C08, 24C16, 24C32, 24C64, 24C128, 24C256, 24C512)\n"},
         {{"eeprom", "read", cli.folder.Path("copy.txt")}, cli::ExitUsage,
          "ERROR: El fichero debe acabar en .hex, .bin, .srec, .s19, .s28, .s37 o .mot: " + cli.folder.Path("copy.txt") + "\n"},
     };
+    const sim::ChipStore store(cli.folder.Path("chips"));
+    ASSERT_TRUE(store.Save("24C04.bin", std::vector<std::uint8_t>(512, 0x3C)));
     for (const auto& c : cases) {
         EXPECT_EQ(cli.Run(c.args), c.status) << ::testing::PrintToString(c.args);
         EXPECT_EQ(cli.err.str(), c.error);
@@ -159,7 +188,10 @@ TEST(EepromCli, FailuresAndMistakesGiveTheirStatusAndWriteNoFile) {
         }
     }
     for (const auto& name : cli.folder.Names())
-        EXPECT_TRUE(name == "image.hex" || name == "srec.hex" || name == "chips") << name;
+        EXPECT_TRUE(name == "image.hex" || name == "srec.hex" || name == "chips" || name.starts_with("empty.") ||
+                    name.starts_with("far."))
+            << name;
+    EXPECT_EQ(store.Load("24C04.bin", 512), std::vector<std::uint8_t>(512, 0x3C)) << "never wiped to 0xFF";
 }
 
 TEST(EepromCli, ConvertTurnsHexIntoBinaryAndBackForEveryChipWithoutABoard) {
@@ -256,6 +288,15 @@ TEST(EepromCli, ConvertReadsSrecCatSRecordsAndWritesOnesSrecCatReadsBack) {
     EXPECT_EQ(cli.err.str(), "AVISO: El fichero tiene 1 linea que no es un registro S-record valido (la linea 2): "
                              "se ha cargado tal como esta\n");
     EXPECT_EQ(cli.folder.ReadBytes("broken.bin"), cli.folder.ReadBytes("reference.bin"));
+
+    // A record after an end record (srec_cat writes none here) is not read, and is warned of.
+    const std::string whole = cli.folder.ReadText("in.s19");
+    const auto lines = std::count(whole.begin(), whole.end(), '\n');
+    EXPECT_EQ(convert("24C256", cli.folder.Write("after.srec", whole + "S9030000FC\nS1050100AABB94\n"), cli.folder.Path("after.bin")),
+              cli::ExitSuccess);
+    EXPECT_EQ(cli.err.str(), "AVISO: El fichero sigue despues de su registro final: la linea " +
+                                 std::to_string(lines + 2) + " no se ha cargado\n");
+    EXPECT_EQ(cli.folder.ReadBytes("after.bin"), cli.folder.ReadBytes("reference.bin"));
 }
 
 TEST(EepromCli, ATraceOnTheCommandsOwnFileIsAUsageErrorThatTouchesNothing) {
@@ -283,6 +324,15 @@ TEST(EepromCli, ATraceOnTheCommandsOwnFileIsAUsageErrorThatTouchesNothing) {
         EXPECT_FALSE(fs::exists(cli.folder.Path("new.bin")));
         EXPECT_FALSE(fs::exists(cli.folder.Path("chips"))) << "the board is not opened";
     }
+    // Nor can it be, or become, a simulated chip's file; and an empty name is no trace at all.
+    const std::pair<std::string, std::string> refused[] = {
+        {cli.folder.Path("chips/24C128.bin"), "--trace no puede ser un fichero de los chips simulados (carpeta "},
+        {"", "--trace necesita el nombre de un fichero"}};
+    for (const auto& [trace, message] : refused) {
+        EXPECT_EQ(cli.Run({"--trace", trace, "eeprom", "read", cli.folder.Path("new.hex")}), cli::ExitUsage) << trace;
+        EXPECT_EQ(cli.err.str().rfind("tarpel-cli: " + message, 0), 0u) << cli.err.str();
+        EXPECT_FALSE(fs::exists(cli.folder.Path("chips"))) << "the board is not opened";
+    }
     EXPECT_EQ(cli.Run({"eeprom", "write", image, "--trace", cli.folder.Path("bus.vcd")}), cli::ExitSuccess);
     EXPECT_EQ(cli.folder.ReadText("image.hex"), text);
 }
@@ -294,7 +344,8 @@ TEST(EepromCli, DetectPrintsItsGuessAndLeavesTheChipAsItWas) {
     const sim::ChipStore store(cli.folder.Path("chips"));
     ASSERT_TRUE(store.Save("24C64.bin", contents));
     EXPECT_EQ(cli.Run({"--sim-eeprom", "24C64", "eeprom", "detect"}), cli::ExitSuccess) << cli.err.str();
-    EXPECT_EQ(cli.out.str(), "Memoria detectada: 24C64\n");
+    EXPECT_EQ(cli.out.str(), "Memoria detectada: 24C64, o una mayor que repita su contenido cada 8192 bytes (no se "
+                             "pueden distinguir)\n");
     EXPECT_EQ(cli.err.str(), "");
     EXPECT_EQ(store.Load("24C64.bin", 8192), contents);
 

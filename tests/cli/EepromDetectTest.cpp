@@ -92,7 +92,11 @@ TEST(DetectChip, EveryChipWithRandomContentsIsRecognisedAndNothingIsWritten) {
         EXPECT_EQ(detection.verdict, eeprom::DetectionVerdict::Recognised) << model.name;
         EXPECT_EQ(detection.smallestIndex, IndexOf(model.name)) << model.name;
         EXPECT_EQ(detection.largestIndex, IndexOf(model.name)) << model.name;
-        EXPECT_EQ(eeprom::DetectionText(detection), "Memoria detectada: " + std::string(model.name));
+        const std::string repeats = model.wordAddressBytes == 2 && model.name != "24C512"
+                                        ? ", o una mayor que repita su contenido cada " + std::to_string(model.bytes) +
+                                              " bytes (no se pueden distinguir)"
+                                        : "";
+        EXPECT_EQ(eeprom::DetectionText(detection), "Memoria detectada: " + std::string(model.name) + repeats);
     }
 }
 
@@ -125,6 +129,13 @@ TEST(DetectChip, ContentsThatRepeatInsideTheChipOnlyNarrowTheRange) {
     EXPECT_EQ(detection.verdict, eeprom::DetectionVerdict::Undecided);
     EXPECT_EQ(detection.smallestIndex, IndexOf("24C32"));
     EXPECT_EQ(detection.largestIndex, IndexOf("24C512"));
+
+    // Two equal halves: a 24C256 as far as any reading can tell, and the text says so.
+    Bytes halves = RandomBytes(model.bytes / 2, 7);
+    halves.insert(halves.end(), halves.begin(), halves.end());
+    detection = DetectAndCheckNothingChanged(model, halves, CommandOutcome::Done);
+    EXPECT_EQ(eeprom::DetectionText(detection), "Memoria detectada: 24C256, o una mayor que repita su contenido cada "
+                                                "32768 bytes (no se pueden distinguir)");
 
     // Blank but for data at 8 KB: the chip holds more than 8 KB, but the blank cells above do not
     // prove where it ends.

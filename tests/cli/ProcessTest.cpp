@@ -3,6 +3,7 @@
 // the final line state in its trace, and stop signals in the middle of a command, paced at
 // wall-clock speed (--real-time) so that "the middle" lasts long enough to be hit.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <sys/stat.h>
 
@@ -15,6 +16,7 @@
 
 #include "../sim/VcdReader.h"
 #include "CliProcess.h"
+#include "FileSizeLimit.h"
 #include "TempFolder.h"
 #include "sim/ChipStore.h"
 
@@ -236,6 +238,73 @@ TEST(Process, ASecondStopSignalSwitchesEveryLineOffAtOnce) {
     EXPECT_TRUE(code == 128 + SIGTERM || code == 128 + SIGINT) << code;
     EXPECT_EQ(process.ErrorText(), "Operacion cancelada\n");
     ExpectEveryLineLowAtTheEnd(run.Trace(), "forced");
+}
+
+// A file-size limit is a write error like a full disk: a message, status 1, the lines off, and
+// no temporary file left behind. The limit passes to the program, its signal does not.
+TEST(Process, AFileSizeLimitIsAWriteErrorNotAKill) {
+    Folders run;
+    const std::string output = run.folder.Path("out.hex");
+    std::optional<int> status;
+    {
+        FileSizeLimit limit(1000);  // the 24C04's HEX file is 1.4 kB
+        CliProcess process({"--board", "sim", "--sim-dir", run.Chips(), "--sim-eeprom", "24C04", "eeprom", "read",
+                            "--chip", "24C04", output},
+                           run.folder.Path("err.txt"));
+        status = process.Wait(StartTimeout);
+        EXPECT_EQ(CliProcess::ExitCode(status), 1) << "wait status " << status.value_or(-1);
+        EXPECT_EQ(process.ErrorText(), "ERROR: No se puede crear fichero!!\n");
+    }
+    EXPECT_FALSE(fs::exists(output));
+    for (const auto& name : run.folder.Names()) EXPECT_TRUE(name == "err.txt" || name == "chips") << name;
+}
+
+// An output that is a FIFO, or a link to one, is refused before anything is read and is left a
+// FIFO: opened, it would hold the program until a reader came; replaced, it would be gone.
+TEST(Process, AnOutputThatIsNoRegularFileIsRefusedUntouched) {
+    Folders run;
+    const std::string fifo = run.folder.Path("fifo.bin");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    fs::create_symlink(fifo, run.folder.Path("link.hex"));
+    const std::string image = run.folder.Write("image.hex", ":0100000042BD\n:00000001FF\n");
+    const std::vector<std::vector<std::string>> commands = {
+        {"--sim-eeprom", "24C04", "eeprom", "read", "--chip", "24C04", fifo},
+        {"eeprom", "convert", image, run.folder.Path("link.hex")},
+        {"--sim-eeprom", "none", "--sim-avr", "at90s8515", "avr", "read-eeprom", run.folder.Path("link.hex")},
+    };
+    for (const auto& command : commands) {
+        std::vector<std::string> args = {"--board", "sim", "--sim-dir", run.Chips()};
+        args.insert(args.end(), command.begin(), command.end());
+        CliProcess process(args, run.folder.Path("err.txt"), run.folder.Path("out.txt"));
+        EXPECT_EQ(CliProcess::ExitCode(process.Wait(StartTimeout)), 1) << command[2];
+        EXPECT_EQ(process.ErrorText().rfind("ERROR: " + command.back() + " no es un fichero normal", 0), 0u)
+            << process.ErrorText();
+        EXPECT_EQ(run.folder.ReadText("out.txt"), "") << "nothing was read";
+        EXPECT_TRUE(fs::is_fifo(fifo));
+        EXPECT_TRUE(fs::is_symlink(run.folder.Path("link.hex")));
+    }
+}
+
+// What a command prints on standard output is its result: when it cannot be written (a full
+// disk, a closed descriptor), the command fails and says so on standard error.
+TEST(Process, StandardOutputThatCannotBeWrittenFailsTheCommand) {
+    Folders run;
+    const std::vector<std::string> board = {"--board", "sim", "--sim-dir", run.Chips(), "--sim-avr", "atmega8515"};
+    const std::vector<std::pair<std::vector<std::string>, std::string>> runs = {
+        {{"eeprom", "detect"}, "/dev/full"},
+        {{"avr", "read-fuses"}, "/dev/full"},
+        {{"eeprom", "read", "--chip", "24C04", run.folder.Path("copy.bin")}, "/dev/full"},
+        {{"avr", "identify"}, ""},  // >&-
+    };
+    for (const auto& [command, output] : runs) {
+        std::vector<std::string> args = board;
+        args.insert(args.end(), command.begin(), command.end());
+        CliProcess process(args, run.folder.Path("err.txt"), output);
+        EXPECT_EQ(CliProcess::ExitCode(process.Wait(StartTimeout)), 1) << command[1];
+        EXPECT_NE(process.ErrorText().find("tarpel-cli: no se ha podido escribir la salida estandar ("),
+                  std::string::npos)
+            << command[1] << ": " << process.ErrorText();
+    }
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ TEST_F(ImageFileCommands, OpenBinaryWarnsWhenTheLengthDiffersFromTheChip) {
         std::size_t length;
         const std::string* warning;
     };
-    const Case cases[] = {{512, nullptr}, {600, &MoreData}, {100, &LessData}, {0, &LessData}};
+    const Case cases[] = {{512, nullptr}, {600, &MoreData}, {100, &LessData}};
     for (const auto& c : cases) {
         shell.messages.clear();
         refreshes = 0;
@@ -85,6 +85,15 @@ TEST_F(ImageFileCommands, OpenBinaryWarnsWhenTheLengthDiffersFromTheChip) {
         EXPECT_TRUE(AllFF(loaded, eeprom::MemoryImageSize)) << c.length;
         EXPECT_EQ(refreshes, 1);
     }
+    // An empty file gives the chip nothing: refused, as an empty HEX file is, image untouched.
+    shell.messages.clear();
+    refreshes = 0;
+    EXPECT_EQ(eeprom::OpenImageFrom(frame, folder.Write("f.bin", Bytes{})), CommandOutcome::Failed);
+    ASSERT_EQ(shell.messages.size(), 1u);
+    EXPECT_EQ(shell.messages[0].text, "El fichero no contiene ningun dato!!");
+    EXPECT_EQ(shell.messages[0].caption, "ERROR");
+    EXPECT_EQ(Image(0, 100), Counting(100)) << "the image of the last file stays";
+    EXPECT_EQ(refreshes, 0);
 }
 
 TEST_F(ImageFileCommands, OpenBinaryReadsAtMostOneHundredThousandBytes) {
@@ -224,7 +233,11 @@ TEST_F(ImageFileCommands, FailedSavesAreReportedAndKeepTheOldFile) {
             shell.messages.clear();
             EXPECT_EQ(eeprom::SaveImageTo(frame, target), CommandOutcome::Failed) << target;
             ASSERT_EQ(shell.messages.size(), 1u) << target;
-            EXPECT_EQ(shell.messages[0].text, "No se puede crear fichero!!");
+            // A folder where the file should go is named as what it is.
+            EXPECT_EQ(shell.messages[0].text, target.ends_with("taken" + kind)
+                                                  ? target + " no es un fichero normal (es un dispositivo, una FIFO o "
+                                                             "una carpeta): no se ha tocado. Elija otro nombre!!"
+                                                  : "No se puede crear fichero!!");
             EXPECT_EQ(shell.messages[0].caption, "ERROR");
             EXPECT_EQ(shell.cursor, shell::CursorShape::Default);
         }

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "SimWindowRig.h"
+#include "avr/ElfRead.h"
 #include "ui/DifferenceList.h"
 #include "ui/DifferenceListModel.h"
 #include "ui/TGauge.h"
@@ -130,6 +131,36 @@ TEST(AvrPageFlow, GrabarAsksBeforeWritingACrystalClockAndWritesItOnlyOnSi) {
     ExpectBoardOffAndWindowIdle(rig, "after Si");
 }
 
+TEST(AvrPageFlow, TheLockBoxWritesTheChosenModeOnlyAfterSi) {
+    test::SimWindowRig rig;
+    TVentana& window = rig.Start();
+    ASSERT_EQ(window.avrPage.cbLock->currentText(), "Modo 1: sin bloqueo");
+    window.avrPage.cbLock->setFocus();
+    QTest::keyClick(window.avrPage.cbLock, Qt::Key_Down);
+    ASSERT_EQ(window.avrPage.cbLock->currentText(), "Modo 2: programacion deshabilitada");
+
+    QTest::mouseClick(window.avrPage.btnGrabarLock, Qt::LeftButton);  // the runner answers "No"
+    ASSERT_EQ(rig.Boxes().size(), 1u);
+    EXPECT_TRUE(rig.Boxes()[0].asksYesNo);
+    EXPECT_EQ(rig.Boxes()[0].caption, "AVISO:");
+    EXPECT_TRUE(rig.Boxes()[0].text.contains("no dejara grabar mas la flash")) << rig.Boxes()[0].text.toStdString();
+    EXPECT_TRUE(rig.Boxes()[0].text.contains("Solo un borrado del chip")) << rig.Boxes()[0].text.toStdString();
+    EXPECT_EQ(rig.Avr().LockBits(), 0xFF);
+    ExpectBoardOffAndWindowIdle(rig, "after No");
+
+    rig.runner.recorder.questionAnswer = QMessageBox::Yes;
+    QTest::mouseClick(window.avrPage.btnGrabarLock, Qt::LeftButton);
+    ASSERT_EQ(rig.Boxes().size(), 3u);
+    EXPECT_EQ(rig.Boxes()[2].text, "Bits de bloqueo grabados !!");
+    EXPECT_EQ(rig.Avr().LockBits() & 0x03, 0x02);
+    ExpectBoardOffAndWindowIdle(rig, "after Si");
+
+    // "Leer" shows what the chip holds.
+    window.avrPage.cbLock->setCurrentIndex(0);
+    QTest::mouseClick(window.avrPage.btnLeerLock, Qt::LeftButton);
+    EXPECT_EQ(window.avrPage.cbLock->currentIndex(), 1);
+}
+
 TEST(AvrPageFlow, GrabarRightAfterStartAsksForAClockAndWritesNothing) {
     test::SimWindowRig rig;
     rig.PutChipFile("atmega8515-fuses.bin", {0xE1, 0xD9});
@@ -207,6 +238,35 @@ TEST(AvrPageFlow, AVerifyWithDifferencesListsThemAndMovesOnlyItsOwnGauge) {
     EXPECT_EQ(first, QStringList({"01A3", "00", "FF"}));
     EXPECT_EQ(rows.index(1, 0).data().toString(), "1FFF");
     ExpectBoardOffAndWindowIdle(rig, "after the verification");
+}
+
+TEST(AvrPageFlow, CopiaDeSeguridadSavesTheChipAndRestaurarCopiaPutsItBackOnceAsked) {
+    test::SimWindowRig rig;
+    std::vector<std::uint8_t> flash(8192, 0xFF);
+    flash[0x100] = 0x5A;
+    rig.PutChipFile("atmega8515-flash.bin", flash);
+    TVentana& window = rig.Start();
+    const QString copy = QString::fromStdString(rig.folder.Path("chip.elf"));
+    rig.runner.recorder.fileAnswers = {copy};
+    QTest::mouseClick(window.avrPage.btnCopiaSeguridad, Qt::LeftButton);
+    EXPECT_TRUE(rig.Boxes().empty());
+    ASSERT_EQ(rig.runner.recorder.fileDialogs.size(), 1u);
+    EXPECT_EQ(rig.runner.recorder.fileDialogs[0].nameFilters, QStringList{"Copias de seguridad ELF (*.elf)"});
+    EXPECT_EQ(rig.runner.recorder.fileDialogs[0].defaultSuffix, "elf");
+    EXPECT_EQ(avr::ElfRead(copy.toStdString(), avr::ElfMemory::Signature).flash, flash);
+
+    QTest::mouseClick(window.avrPage.btnBorrar, Qt::LeftButton);
+    for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        rig.runner.recorder.questionAnswer = answer;
+        rig.runner.recorder.fileAnswers = {copy};
+        QTest::mouseClick(window.avrPage.btnRestaurarCopia, Qt::LeftButton);
+        EXPECT_EQ(rig.Avr().Flash()[0x100], answer == QMessageBox::Yes ? 0x5A : 0xFF) << "restored only on a yes";
+    }
+    ASSERT_EQ(rig.Boxes().size(), 4u);
+    EXPECT_TRUE(rig.Boxes()[1].asksYesNo && rig.Boxes()[2].asksYesNo);
+    EXPECT_EQ(rig.Boxes()[3].text, "Copia restaurada y comprobada !!");
+    EXPECT_EQ(rig.Avr().Flash(), flash);
+    ExpectBoardOffAndWindowIdle(rig, "after the restore");
 }
 
 TEST(AvrPageFlow, ClosingTheWindowDuringAFlashProgramCancelsItAtItsNextPage) {

@@ -4,6 +4,7 @@
 // window (or send the program a termination signal) while a read runs, which cancels it; what
 // a failed verification shows beside its box, and the status line after a command.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAbstractItemModel>
 #include <QComboBox>
@@ -35,6 +36,7 @@
 #include "ui/HexGridModel.h"
 #include "ui/QuitSignals.h"
 #include "ui/TGauge.h"
+#include "ui/TformConfig.h"
 #include "ui/TformProgreso.h"
 
 namespace tarpel::ui {
@@ -156,6 +158,45 @@ TEST(EepromPageFlow, ProgramAndVerifyFromTheToolbarEndInTheSuccessMessage) {
     EXPECT_EQ(GridBytes(window), image);
     ExpectStatus(window, "Comprobada la 24C04: 512 bytes iguales a la imagen");
     ExpectBoardOffAndWindowIdle(rig, "after verifying");
+}
+
+TEST(EepromPageFlow, AChipThatKeepsOtherBytesFailsProgrammingAtItsFirstWrongAddressUnlessTheCheckIsOff) {
+    std::vector<std::uint8_t> image = KnownBytes();
+    std::fill(image.begin(), image.begin() + 0x1A0, 0xFF);  // as the blank chip: 0x1A0 is the first page that differs
+    for (const auto& [fault, address] :
+         {std::pair{"eeprom-stuck:0x1B3", "$01B3"}, std::pair{"eeprom-page:8", "$01A0"}}) {
+        test::SimWindowRig rig;
+        TVentana& window = StartOn24C04(rig, {"24C04", "atmega8515", {fault}});
+        rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Write("image.bin", image))};
+        window.eepromPage.ToolButton1->click();
+        window.eepromPage.ToolButton5->click();
+        ASSERT_EQ(rig.Boxes().size(), 1u) << fault;
+        EXPECT_EQ(rig.Boxes()[0].text, QString("Error programando el chip!!!\n(direccion %1)").arg(address));
+        // "Comprobar al programar" off: the same chip programs without a word.
+        rig.runner.whileOpen = [](QDialog& config) {
+            dynamic_cast<TformConfig&>(config).cbComprobar->click(), config.close();
+        };
+        window.menu.Configuracion2->trigger();
+        window.eepromPage.ToolButton5->click();
+        ExpectStatus(window, "Programados 512 bytes en la 24C04");
+        rig.Stop();
+        EXPECT_EQ(rig.Stored("COMPROBAR_AL_PROGRAMAR"), "NO");
+    }
+}
+
+TEST(EepromPageFlow, F6OnTheAvrPageLeavesThe24CxxUntouchedAndProgramsItOnItsOwnPage) {
+    test::SimWindowRig rig;
+    rig.PutChipFile("24C04.bin", KnownBytes());
+    TVentana& window = StartOn24C04(rig);  // the image: all FF
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    for (QWidget* page : {window.avrPage.TabSheet2, window.eepromPage.ts24CXXX}) {
+        rig.ClickTab(page);
+        QTest::keyClick(&window, Qt::Key_F6);
+        EXPECT_EQ(window.PageControl1->currentWidget(), page);
+        const auto chip = rig.Eeprom().Memory();
+        EXPECT_EQ(std::count(chip.begin(), chip.end(), 0xFF) == ChipBytes, page == window.eepromPage.ts24CXXX);
+    }
 }
 
 TEST(EepromPageFlow, VerifyingKeepsTheUsersImageInTheGridThroughout) {
@@ -312,6 +353,24 @@ TEST(EepromPageFlow, TheBinaryFileTypeGivesABareNameTheBinEnding) {
     ASSERT_EQ(rig.runner.recorder.fileDialogs.size(), 3u);
     EXPECT_EQ(rig.runner.recorder.fileDialogs[2].selectedNameFilter, "Ficheros binarios (*.bin)");
     EXPECT_EQ(rig.runner.recorder.fileDialogs[2].defaultSuffix, "bin");
+
+    // A file that gives the chip nothing is refused and leaves the image; a FIFO is no file to
+    // save to, and stays a FIFO.
+    rig.Boxes().clear();
+    rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Write("empty.bin", ""))};
+    QTest::mouseClick(window.eepromPage.ToolButton1, Qt::LeftButton);
+    const std::string fifo = rig.folder.Path("fifo.bin");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    rig.runner.recorder.fileAnswers = {QString::fromStdString(fifo)};
+    QTest::mouseClick(window.eepromPage.ToolButton2, Qt::LeftButton);
+    ASSERT_EQ(rig.Boxes().size(), 2u);
+    EXPECT_EQ(rig.Boxes()[0].text, "El fichero no contiene ningun dato!!");
+    EXPECT_TRUE(rig.Boxes()[1].text.endsWith("fifo.bin no es un fichero normal (es un dispositivo, una FIFO o una "
+                                             "carpeta): no se ha tocado. Elija otro nombre!!"));
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Path("out3.bin"))};
+    QTest::mouseClick(window.eepromPage.ToolButton2, Qt::LeftButton);
+    EXPECT_EQ(rig.folder.ReadBytes("out3.bin"), KnownBytes()) << "the image the empty file did not replace";
 }
 
 TEST(EepromPageFlow, CancelarStopsAReadAndTheNextReadRunsWhole) {

@@ -10,7 +10,11 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QMessageBox>
 #include <QToolButton>
+
+#include <csignal>
+#include <tuple>
 
 #include <algorithm>
 #include <cstdint>
@@ -21,6 +25,7 @@
 #include "ui/HexFieldsDialog.h"
 #include "ui/HexGridModel.h"
 #include "ui/ImageHistory.h"
+#include "ui/QuitSignals.h"
 
 namespace tarpel::ui {
 namespace {
@@ -117,6 +122,65 @@ TEST(GridEditing, TypedFilledAndUndoneBytesAreWhatTheChipIsProgrammedWith) {
     EXPECT_EQ(window.Workspace().ChipSize, 16384);
     EXPECT_TRUE(std::all_of(window.Workspace().MemoryImage.begin(), window.Workspace().MemoryImage.begin() + 16384,
                             [](std::uint8_t byte) { return byte == 0xFF; }));
+}
+
+// With typed bytes unsaved, each way the image can go asks first: "Cancelar" keeps everything,
+// "No" goes on, "Si" saves and goes on. A second termination signal while it asks just quits.
+TEST(GridEditing, UnsavedBytesAreAskedAboutOnEveryPathThatDropsThem) {
+    using Rig = test::SimWindowRig;
+    const auto quit = [](std::function<void(TVentana&)> act) {  // in the message loop, which a quit ends
+        return [act](Rig& rig) {
+            Rig::LoopEndsAfter([&] {
+                act(rig.Window());
+                if (rig.Window().isVisible()) QCoreApplication::exit(1);
+            });
+        };
+    };
+    const auto signal = [](TVentana& window) {
+        QuitSignals quitSignals;  // wired as the program wires it
+        QObject::connect(&quitSignals, &QuitSignals::QuitRequested, &window, &TVentana::Salir1Click);
+        std::raise(SIGTERM);
+        QCoreApplication::processEvents();
+    };
+    const auto closed = [](TVentana& window) { return !window.isVisible(); };
+    const auto edited = [](Rig& rig) -> TVentana& {
+        rig.Start().eepromPage.cbChip->setCurrentIndex(0);
+        rig.Window().eepromPage.SG->setCurrentIndex(Cell(rig.Window(), 0));
+        QTest::keyClicks(rig.Window().eepromPage.SG, "5a");
+        return rig.Window();
+    };
+    const std::tuple<const char*, std::function<void(Rig&)>, std::function<bool(TVentana&)>> paths[] = {
+        {"Salir", quit([](TVentana& window) { window.menu.Salir1->trigger(); }), closed},
+        {"close box", quit([](TVentana& window) { window.close(); }), closed},
+        {"signal", quit(signal), closed},
+        {"open", [](Rig& rig) { rig.runner.recorder.fileAnswers.push_back(QString::fromStdString(
+                                    rig.folder.Write("o.bin", std::vector<std::uint8_t>(ChipBytes, 0x11))));
+                                rig.Window().menu.Abrir1->trigger(); },
+         [](TVentana& window) { return window.Workspace().MemoryImage[0] == 0x11; }},
+        {"chip", [](Rig& rig) { rig.Window().eepromPage.cbChip->setCurrentIndex(1); },
+         [](TVentana& window) { return window.Workspace().ChipSize == 1024; }}};
+    for (const auto& [path, act, wentOn] : paths) {
+        for (const auto answer : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Yes}) {
+            Rig rig;
+            TVentana& window = edited(rig);
+            rig.runner.recorder.questionAnswer = answer;
+            const QString saved = QString::fromStdString(rig.folder.Path("s.bin"));
+            if (answer == QMessageBox::Yes) rig.runner.recorder.fileAnswers = {saved};
+            act(rig);
+            ASSERT_EQ(rig.Boxes().size(), 1u) << path << answer;
+            EXPECT_EQ(rig.Boxes()[0].text, "La imagen tiene cambios sin guardar. Desea guardarlos?");
+            EXPECT_EQ(wentOn(window), answer != QMessageBox::Cancel) << path << answer;
+            EXPECT_TRUE(answer != QMessageBox::Cancel || (window.isVisible() && MarkedEdited(window, 0) &&
+                                                          window.eepromPage.cbChip->currentIndex() == 0));
+            EXPECT_EQ(answer == QMessageBox::Yes ? rig.folder.ReadBytes("s.bin").at(0) : 0x5A, 0x5A) << path << answer;
+        }
+    }
+    Rig rig;
+    edited(rig);
+    rig.runner.recorder.questionAnswer = QMessageBox::Yes;  // and no file: the save would not happen
+    rig.runner.recorder.onBox = [] { std::raise(SIGTERM); QCoreApplication::processEvents(); };
+    quit(signal)(rig);
+    EXPECT_FALSE(rig.Window().isVisible());
 }
 
 TEST(GridEditing, TitleNamesTheFileAndMarksUnsavedChangesAndTheChipIsRemembered) {

@@ -48,6 +48,9 @@ TEST(MainWindow, ControlsCarryTheirNamesCaptionsAndToolTips) {
         {"btnLeerEEPInt", "Leer eeprom interna...", ""},
         {"btnFLashVerif", "Verificar flash...", "Compara el contenido de un archivo con la flash..."},
         {"btnEEPInt", "Verificar eeprom interna...", "Compara el contenido de un archivo con la eeprom interna..."},
+        {"btnCopiaSeguridad", "Copia de seguridad...",
+         "Guarda la flash, la eeprom interna, los fuses, los bits de bloqueo y la firma del micro en un fichero ELF..."},
+        {"btnRestaurarCopia", "Restaurar copia...", "Borra el micro y le graba una copia de seguridad ELF, con sus fuses..."},
         {"btnLeerFuses", "Leer", ""},
         {"btnGrabarFuses", "Grabar", ""},
     };

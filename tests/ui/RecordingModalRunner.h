@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A modal runner for the window tests: it never blocks. Message boxes are recorded with what
-// they show and answered with OK, or with `questionAnswer` when they ask yes or no; file dialogs are recorded with their set-up and answered from
+// they show and answered with OK, or with `questionAnswer` when they ask yes or no (or yes, no or
+// cancel); file dialogs are recorded with their set-up and answered from
 // a queue (a file name, or nullopt for Cancel); anything else is recorded and rejected.
 #include <QDialog>
 #include <QFileDialog>
@@ -61,7 +62,8 @@ public:
                              box->button(QMessageBox::Ok) != nullptr, asksYesNo,
                              box->layout()->totalMinimumSize().width()});
             if (onBox) onBox();
-            return asksYesNo ? questionAnswer : QMessageBox::Ok;
+            const bool asksToSave = box->button(QMessageBox::Yes) && no && box->button(QMessageBox::Cancel);
+            return asksYesNo || asksToSave ? questionAnswer : QMessageBox::Ok;
         }
         if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
             fileDialogs.push_back({files->windowTitle(), files->acceptMode(), files->fileMode(), files->nameFilters(),

@@ -72,7 +72,8 @@ TEST(StartUp, SettingsAccessesComeInTheirOrderWithAndWithoutTheCounter) {
         LoggingStore& store = rig.UseStore<LoggingStore>(rig.port);
         rig.Start();
         EXPECT_EQ(store.log, (std::vector<std::string>{"read CHIP", "read OPEN_DIR", "read SAVE_DIR",
-                                                       "write RELOJ_TIEMPO_REAL=SI", "read RETARDO", "read RAPIDO"}));
+                                                       "write RELOJ_TIEMPO_REAL=SI", "read RETARDO", "read RAPIDO",
+                                                       "read COMPROBAR_AL_PROGRAMAR"}));
     }
     test::WindowRig rig;
     rig.clock.hasCounter = false;
@@ -82,7 +83,8 @@ TEST(StartUp, SettingsAccessesComeInTheirOrderWithAndWithoutTheCounter) {
     TVentana& window = rig.Start();
     const std::string dt = link::FormatScientific(0.1 / (10 * 1e6));
     EXPECT_EQ(store.log, (std::vector<std::string>{"read CHIP", "read OPEN_DIR", "read SAVE_DIR", "read RETARDO",
-                                                   "read RAPIDO", "write BASE_TIEMPO=3000", "write DT=" + dt,
+                                                   "read RAPIDO", "read COMPROBAR_AL_PROGRAMAR",
+                                                   "write BASE_TIEMPO=3000", "write DT=" + dt,
                                                    "write RELOJ_TIEMPO_REAL=NO"}));
     EXPECT_EQ(window.Timing().DelayFactor, 7);
     EXPECT_EQ(window.Timing().LoopsPerUnit, 3000);
@@ -97,7 +99,8 @@ TEST(ShutDown, SwitchesEveryLineOffBeforeWritingTheSettings) {
     store.portWritesBefore.clear();
 
     rig.Stop();
-    ASSERT_EQ(store.log, (std::vector<std::string>{"write RETARDO=1", "write RAPIDO=NO", "write OPEN_DIR=.",
+    ASSERT_EQ(store.log, (std::vector<std::string>{"write RETARDO=1", "write RAPIDO=NO",
+                                                   "write COMPROBAR_AL_PROGRAMAR=SI", "write OPEN_DIR=.",
                                                    "write SAVE_DIR=.", "write CHIP=24C128"}));
     ASSERT_EQ(rig.port.writes.size(), 2u);
     EXPECT_EQ(rig.port.writes[1].value, 0x00);
