@@ -163,11 +163,15 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
         if (frame.ProgressStep(shell::Fill(writtenLabel, {page}), page, chipSize)) {
             outcome = frame.StoppedOutcome();
             if (outcome == CommandOutcome::Cancelled) {
+                const std::int32_t written = std::min(page + addressing.pageSize, chipSize);
                 shell.Report(shell::Fill(Tr("Programacion cancelada: grabados %1 de %2 bytes"),
-                                         {shell::CountText(static_cast<std::uint64_t>(
-                                              std::min(page + addressing.pageSize, chipSize))),
+                                         {shell::CountText(static_cast<std::uint64_t>(written)),
                                           shell::CountText(image.size())}),
                              Tr("el resto del chip sigue como estaba"));
+                char last[16];
+                std::snprintf(last, sizeof last, "%04X", static_cast<unsigned>(written - 1));
+                frame.NoteWritten(shell::Fill(Tr("%1 grabada hasta la direccion $%2"),
+                                              {ChipName(frame.Workspace()), last}));
             }
             break;
         }
