@@ -23,7 +23,7 @@ constexpr std::string_view NotBlankCaption = "NO BLANK";
 CommandOutcome ReadWhole(CommandFrame& frame, DeviceMemory memory, std::vector<std::uint8_t>& image) {
     if (!frame.IdentifyDevice() || !LockAllowsReading(frame)) {
         frame.StopCommand();
-        return CommandOutcome::Failed;
+        return frame.StartOutcome();
     }
     image.assign(static_cast<std::size_t>(MemorySize(frame, memory)), 0xFF);
     if (!ReadDeviceMemory(frame, memory, image)) return frame.StoppedOutcome();

@@ -27,6 +27,7 @@ CommandOutcome UpdateFuses(CommandFrame& frame, const std::function<FuseBytes(Fu
     // Only a clock the user changes is asked about: the one the device runs on answered already.
     const bool newClock = (after.low & fusebits::Cksel) != (before.low & fusebits::Cksel);
     if (newClock && !ConfirmClock(frame, after.low)) return CommandOutcome::Cancelled;
+    if (frame.StopBeforeWriting()) return frame.StoppedOutcome();
     if (!WriteCheckedFuses(frame, after, before)) return CommandOutcome::Failed;
     update.after = after;
     frame.Shell().ShowMessage(FusesWrittenMessage);
@@ -40,7 +41,7 @@ CommandOutcome WriteFromFile(CommandFrame& frame, const FuseFile& file, FuseUpda
         frame.Shell().MessageBox(refusal, ErrorCaption);
         return CommandOutcome::Failed;
     }
-    if (!IdentifyFuseDevice(frame)) return CommandOutcome::Failed;
+    if (!IdentifyFuseDevice(frame)) return frame.StartOutcome();
     if (!CheckFileDevice(frame, file.signature)) return CommandOutcome::Failed;
     return UpdateFuses(frame, [&file](FuseBytes) { return file.bytes; }, update);
 }
@@ -49,7 +50,7 @@ CommandOutcome WriteFromFile(CommandFrame& frame, const FuseFile& file, FuseUpda
 
 CommandOutcome ChangeFuses(CommandFrame& frame, const FuseChanges& changes, FuseUpdate& update) {
     return RunCommand(frame, [&] {
-        if (!IdentifyFuseDevice(frame)) return CommandOutcome::Failed;
+        if (!IdentifyFuseDevice(frame)) return frame.StartOutcome();
         return UpdateFuses(frame, [&changes](FuseBytes before) { return ApplyFuseChanges(before, changes); }, update);
     });
 }

@@ -6,6 +6,7 @@ namespace tarpel::avr {
 CommandOutcome RunCommand(CommandFrame& frame, const std::function<CommandOutcome()>& body) {
     const auto scope = frame.Begin();
     if (!scope) return CommandOutcome::Failed;
+    frame.ForgetWritten();
     return body();
 }
 

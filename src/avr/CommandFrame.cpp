@@ -27,6 +27,10 @@ std::string AtAddress(std::string_view message, int address) {
 bool CommandFrame::IdentifyDevice() {
     if (!link_.EnterProgrammingMode()) {
         link_.AllLinesOff();
+        if (link_.StopRequested()) {
+            lastIdentification_ = Identification::Stopped;
+            return false;
+        }
         shell_.MessageBox(NoDeviceMessage, ErrorCaption);
         lastIdentification_ = Identification::NoAnswer;
         return false;
@@ -57,8 +61,33 @@ bool CommandFrame::EnterProgrammingMode() {
     if (link_.EnterProgrammingMode()) return true;
     shell_.SetCursor(shell::CursorShape::Default);
     link_.AllLinesOff();
+    if (link_.StopRequested()) {
+        lastIdentification_ = Identification::Stopped;
+        return false;
+    }
+    lastIdentification_ = Identification::NoAnswer;
     shell_.MessageBox(NoDeviceMessage, ErrorCaption);
     return false;
+}
+
+bool CommandFrame::StopBeforeWriting() {
+    // A close or a signal still waiting among the window's events is a stop asked for already.
+    shell_.ProcessMessages();
+    if (!shell_.ProgressCancelRequested()) return false;
+    StopCommand();
+    return true;
+}
+
+void CommandFrame::NoteWritten(std::string_view what) {
+    if (!written_.empty()) written_ += ", ";
+    written_ += what;
+}
+
+CommandOutcome CommandFrame::StoppedOutcome() {
+    if (link_.Lines().PortFailed()) return CommandOutcome::Failed;
+    // "Cancelled" alone would let the user think the device is as it was.
+    if (!written_.empty()) shell_.Report(shell::Fill(TrText(CancelledAfterWritesMessage), {written_}));
+    return CommandOutcome::Cancelled;
 }
 
 void CommandFrame::StopCommand() {

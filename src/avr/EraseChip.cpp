@@ -11,11 +11,14 @@ namespace {
 CommandOutcome Erase(CommandFrame& frame) {
     shell::Shell& shell = frame.Shell();
     shell.SetCursor(shell::CursorShape::Hourglass);
-    if (!frame.EnterProgrammingMode()) return CommandOutcome::Failed;
-    // The erase has no answer to check: once the device is in programming mode it is done.
+    if (!frame.EnterProgrammingMode()) return frame.StartOutcome();
+    if (frame.StopBeforeWriting()) return frame.StoppedOutcome();
+    // The erase has no answer to check: once the device is in programming mode it is done. Its
+    // wait is not cut short by a stop: a chip unpowered halfway through is neither old nor blank.
     frame.Link().ChipErase();
+    frame.NoteWritten(Tr(ErasedText));
     shell.SetCursor(shell::CursorShape::Default);
-    shell.Report(Tr("Flash y eeprom interna borradas"));
+    shell.Report(Tr(ErasedText));
     shell.MessageBox(Tr("Chip borrado !!"), "OK");
     return CommandOutcome::Done;
 }

@@ -10,6 +10,7 @@
 #include "files/FileKind.h"
 #include "files/HexRead.h"
 #include "files/ImageFileMessages.h"
+#include "files/InputSize.h"
 #include "files/SrecRead.h"
 #include "shell/Fill.h"
 #include "shell/Translate.h"
@@ -41,6 +42,11 @@ FileImage LoadFileImage(const std::string& fileName, const ImageLimits& limits) 
     if (fileName.empty()) return image;  // no file chosen yet: nothing to open
     const files::FileKind kind = files::FileKindOf(fileName);
     image.kind = kind;
+    // A binary file is read only as far as the buffer goes; the others would be read whole.
+    if (kind != files::FileKind::Binary && kind != files::FileKind::Other && files::TooLargeInput(fileName)) {
+        image.load = ImageLoad::TooLarge;
+        return image;
+    }
     switch (kind) {
     case files::FileKind::Binary: {
         const auto read = files::ReadBinaryFile(fileName, buffer.first(limits.binaryBytes));
@@ -95,6 +101,9 @@ void ReportUnloadable(shell::Shell& shell, const FileImage& image) {
     case ImageLoad::ElfRefused:
         shell.MessageBox(image.elfError, ErrorCaption);
         break;
+    case ImageLoad::TooLarge:
+        shell.MessageBox(files::TooLargeText, ErrorCaption);
+        break;
     }
 }
 
@@ -129,6 +138,9 @@ void ReportTooMuchData(shell::Shell& shell, const FileImage& image, const ImageL
 
 bool ReportFileImage(shell::Shell& shell, const FileImage& image, const ImageLimits& limits) {
     if (image.load != ImageLoad::Loaded) {
+        // A read cut short by a stop (tarpel-cli's signal, while it waited on a FIFO) is no fault
+        // of the file: the command ends as cancelled, without an error.
+        if (shell.ProgressCancelRequested()) return false;
         ReportUnloadable(shell, image);
         return false;
     }

@@ -58,6 +58,7 @@ enum class ImageLoad {
     NoHexData,    // a HEX file without a single data record: empty, or some other kind of file
     NoSrecData,   // the same for an S-record file
     ElfRefused,   // an ELF file that is no AVR program, is damaged or has nothing for the memory
+    TooLarge,     // a text or ELF file far larger than any image, refused before it was read
 };
 
 struct FileImage {

@@ -60,6 +60,9 @@ bool WriteCheckedFuses(CommandFrame& frame, FuseBytes bytes, std::optional<FuseB
     // Each write waits out the fuse's 50 ms itself.
     if (!current || current->low != bytes.low) link.WriteFuseLow(bytes.low);
     if (!current || current->high != bytes.high) link.WriteFuseHigh(bytes.high);
+    // Both bytes are one step: a stop that comes between them waits for the second, so that the
+    // device is never left with half a setting.
+    frame.NoteWritten(shell::Fill(Tr("fuses grabados (%1)"), {FuseText(bytes)}));
     const FuseBytes read{link.ReadFuseLow(), link.ReadFuseHigh()};
     frame.StopCommand();
     if (read == bytes) return true;

@@ -16,6 +16,7 @@ namespace tarpel::avr {
 namespace {
 
 constexpr std::string_view WriteFailed = TrNoop("Error de comunicacion con Atmel... (direccion $%1)");
+constexpr std::string_view WrittenUpTo = TrNoop("eeprom interna grabada hasta la direccion $%1");
 constexpr int ReadBacks = 4000;
 // Datasheets: 9 ms per EEPROM byte on the ATmega8515, 4 to 9 ms on the AT90S devices.
 constexpr std::uint32_t UnpollableByteMs = 12;
@@ -32,13 +33,14 @@ CommandOutcome ProgramEepromImage(CommandFrame& frame, const FileImage& image) {
     frame.Shell().SetCursor(shell::CursorShape::Hourglass);
     if (!frame.IdentifyDevice()) {
         frame.StopCommand();
-        return CommandOutcome::Failed;
+        return frame.StartOutcome();
     }
     if (!CheckImageFits(frame, image, EepromImageLimits, frame.EepromSize())) return CommandOutcome::Failed;
     if (!CheckFileDevice(frame, image.signature)) return CommandOutcome::Failed;
     link::AvrLink& link = frame.Link();
     const auto& busyAnswers = frame.Device().eepromBusyAnswers;
     const int size = frame.EepromSize();
+    if (frame.StopBeforeWriting()) return frame.StoppedOutcome();
     for (int a = 0; a < size; ++a) {
         const std::uint8_t v = image.bytes[static_cast<std::size_t>(a)];
         link.WriteEepromByte(a, v);
@@ -58,6 +60,7 @@ CommandOutcome ProgramEepromImage(CommandFrame& frame, const FileImage& image) {
         }
         if (frame.ShowProgress(shell::Gauge::Eeprom, a, size)) {
             frame.StopCommand();
+            frame.NoteWritten(AtAddress(WrittenUpTo, a));
             return frame.StoppedOutcome();
         }
     }

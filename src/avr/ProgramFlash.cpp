@@ -19,6 +19,7 @@ namespace {
 constexpr std::string_view ByteWriteFailed =
     TrNoop("Error de comunicacion con Atmel, o intento de grabar flash sin borrar antes... (direccion $%1)");
 constexpr std::string_view PageWriteFailed = TrNoop("Error programando flash! (direccion $%1)");
+constexpr std::string_view WrittenUpTo = TrNoop("flash grabada hasta la direccion $%1");
 constexpr int ByteModeReadBacks = 5000;
 constexpr int PageModeReadBacks = 4000;
 // While an AT90S writes a flash byte it answers reads with 0x7F, so 0x7F (and 0x80, kept for
@@ -45,10 +46,12 @@ CommandOutcome WriteFailed(CommandFrame& frame, std::string_view message, int ad
 CommandOutcome ProgramBytes(CommandFrame& frame, std::span<const std::uint8_t> image) {
     link::AvrLink& link = frame.Link();
     const int size = frame.FlashSize();
+    int lastWritten = -1;
     for (int a = 0; a < size; ++a) {
         const std::uint8_t v = image[static_cast<std::size_t>(a)];
         if (v != 0xFF) {  // the erased value needs no write
             link.WriteFlashByte(a, v);
+            lastWritten = a;
             bool written = false;
             if (v == 0x80 || v == 0x7F) {
                 // Read back once the write is surely over: a cell that did not take (not erased
@@ -67,6 +70,7 @@ CommandOutcome ProgramBytes(CommandFrame& frame, std::span<const std::uint8_t> i
         }
         if (frame.ShowProgress(shell::Gauge::Flash, a, size)) {
             frame.StopCommand();
+            if (lastWritten >= 0) frame.NoteWritten(AtAddress(WrittenUpTo, lastWritten));
             return frame.StoppedOutcome();
         }
     }
@@ -76,12 +80,14 @@ CommandOutcome ProgramBytes(CommandFrame& frame, std::span<const std::uint8_t> i
 CommandOutcome ProgramPages(CommandFrame& frame, std::span<const std::uint8_t> image) {
     link::AvrLink& link = frame.Link();
     const int size = frame.FlashSize();
+    int lastWritten = -1;
     for (int p = 0; p < size / FlashPageSize; ++p) {
         const int first = p * FlashPageSize;
         const auto page = image.subspan(static_cast<std::size_t>(first), FlashPageSize);
         if (!std::all_of(page.begin(), page.end(), [](std::uint8_t b) { return b == 0xFF; })) {
             for (int k = 0; k < FlashPageSize; ++k) link.LoadPageByte(k, page[static_cast<std::size_t>(k)]);
             link.WriteFlashPage(p);
+            lastWritten = first + FlashPageSize - 1;
             const std::uint8_t v = page[0];
             if (v == 0xFF) {
                 frame.Clock().Sleep(UnpollablePageMs);
@@ -102,6 +108,7 @@ CommandOutcome ProgramPages(CommandFrame& frame, std::span<const std::uint8_t> i
         }
         if (frame.ShowProgress(shell::Gauge::Flash, first, size)) {
             frame.StopCommand();
+            if (lastWritten >= 0) frame.NoteWritten(AtAddress(WrittenUpTo, lastWritten));
             return frame.StoppedOutcome();
         }
     }
@@ -129,11 +136,13 @@ CommandOutcome ProgramFlashImage(CommandFrame& frame, const FileImage& file, boo
     frame.Shell().SetCursor(shell::CursorShape::Hourglass);
     if (!frame.IdentifyDevice()) {
         frame.StopCommand();
-        return CommandOutcome::Failed;
+        return frame.StartOutcome();
     }
     // Only the signature tells the flash size; a file beyond it would be cut and then verify.
     if (!CheckImageFits(frame, file, FlashImageLimits, frame.FlashSize())) return CommandOutcome::Failed;
     if (!CheckFileDevice(frame, file.signature)) return CommandOutcome::Failed;
+    // The stop asked for while the device was powered up: nothing has been written yet.
+    if (frame.StopBeforeWriting()) return frame.StoppedOutcome();
     const std::span<const std::uint8_t> image(file.bytes);
     const CommandOutcome written =
         frame.Device().flashWrite == FlashWriteMode::Pages ? ProgramPages(frame, image) : ProgramBytes(frame, image);

@@ -11,7 +11,7 @@ namespace tarpel::avr {
 namespace {
 
 CommandOutcome ReadAndShow(CommandFrame& frame, FusePanel& panel, FuseMemory& memory) {
-    if (!IdentifyFuseDevice(frame)) return CommandOutcome::Failed;
+    if (!IdentifyFuseDevice(frame)) return frame.StartOutcome();
     link::AvrLink& link = frame.Link();
     const FuseBytes bytes{link.ReadFuseLow(), link.ReadFuseHigh()};
     frame.SwitchOff();

@@ -42,7 +42,7 @@ CommandOutcome ReadAndSave(CommandFrame& frame, DeviceMemory memory, const std::
     shell.SetCursor(shell::CursorShape::Hourglass);
     if (!frame.IdentifyDevice() || !LockAllowsReading(frame)) {
         frame.StopCommand();
-        return CommandOutcome::Failed;
+        return frame.StartOutcome();
     }
     std::vector<std::uint8_t> image(static_cast<std::size_t>(MemorySize(frame, memory)));
     // Part of a memory is no copy of it: a stopped read saves nothing.

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "avr/CommandEntry.h"
+#include "avr/EraseChip.h"
 #include "avr/FileImage.h"
 #include "avr/ProgramFlash.h"
 
@@ -28,14 +29,16 @@ CommandOutcome EraseAndProgram(CommandFrame& frame, const std::string& fileName)
         frame.Shell().SetCursor(shell::CursorShape::Hourglass);
         if (!frame.IdentifyDevice()) {
             frame.StopCommand();
-            return CommandOutcome::Failed;
+            return frame.StartOutcome();
         }
         if (!CheckImageFits(frame, image, FlashImageLimits, frame.FlashSize())) return CommandOutcome::Failed;
         if (!CheckFileDevice(frame, image.signature)) return CommandOutcome::Failed;
         frame.StopCommand();
     }
-    if (!frame.EnterProgrammingMode()) return CommandOutcome::Failed;
+    if (!frame.EnterProgrammingMode()) return frame.StartOutcome();
+    if (frame.StopBeforeWriting()) return frame.StoppedOutcome();
     frame.Link().ChipErase();
+    frame.NoteWritten(Tr(ErasedText));
     return ProgramFlashImage(frame, image, true);
 }
 

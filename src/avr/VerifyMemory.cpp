@@ -41,7 +41,7 @@ CommandOutcome ReadAndCompare(CommandFrame& frame, DeviceMemory memory, const st
     shell.SetCursor(shell::CursorShape::Hourglass);
     if (!frame.IdentifyDevice() || !LockAllowsReading(frame)) {
         frame.StopCommand();
-        return CommandOutcome::Failed;
+        return frame.StartOutcome();
     }
     const int size = MemorySize(frame, memory);
     if (!CheckImageFits(frame, checked, limits, size)) return CommandOutcome::Failed;

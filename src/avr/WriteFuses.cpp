@@ -24,7 +24,7 @@ std::string_view MissingChoice(const FuseSettings& settings) {
 }
 
 CommandOutcome WriteChosenFuses(CommandFrame& frame, const FusePanel& panel, FuseMemory& memory) {
-    if (!IdentifyFuseDevice(frame)) return CommandOutcome::Failed;
+    if (!IdentifyFuseDevice(frame)) return frame.StartOutcome();
     const FuseSettings settings = panel.Settings();
     if (const std::string_view missing = MissingChoice(settings); !missing.empty()) {
         frame.StopCommand();
@@ -36,6 +36,7 @@ CommandOutcome WriteChosenFuses(CommandFrame& frame, const FusePanel& panel, Fus
     const auto low = FuseLowFromSettings(settings, memory.KeptCksel(settings.xtalIndex));
     const auto high = FuseHighFromSettings(settings);
     if (!ConfirmClock(frame, *low)) return CommandOutcome::Cancelled;
+    if (frame.StopBeforeWriting()) return frame.StoppedOutcome();
     if (!WriteCheckedFuses(frame, {*low, *high})) {
         memory.Forget();  // the device holds neither what was read nor what was meant
         return CommandOutcome::Failed;

@@ -45,6 +45,7 @@ int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(av
     ConsoleDeviceView view(context.out);
     avr::CommandFrame frame(context.lines, context.timing, context.shell, view);
     const int status = ExitStatus(run(frame));
+    context.shell.NoteWritten(frame.Written());
     // Results, like the device type: on standard output, once the command's messages are out.
     PrintDifferences(context.out, view.Differences(), Tr("fichero"), "chip");
     if (checksums && view.Checksums() && view.ChecksumsOfFile()) {

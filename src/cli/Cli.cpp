@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/Cli.h"
 
+#include <exception>
+#include <filesystem>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "avr/CommandFrame.h"
 #include "port/InertPort.h"
 #include "cli/CommandContext.h"
 #include "cli/CommandLine.h"
@@ -34,6 +38,18 @@ board::Board NoBoard(const board::BoardOptions& options) {
 }
 
 }  // namespace
+
+std::string DescribeException(const std::exception& error) {
+    if (const auto* fileError = dynamic_cast<const std::filesystem::filesystem_error*>(&error)) {
+        // A path past the system's limit would fill the screen: its start is enough to know it.
+        constexpr std::size_t ShownPathChars = 80;
+        std::string path = fileError->path1().string();
+        if (path.size() > ShownPathChars) path = path.substr(0, ShownPathChars) + "...";
+        return shell::Fill(Tr("Error en el sistema de ficheros (%1): %2"), {fileError->code().message(), path});
+    }
+    if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) return Tr("No hay memoria suficiente");
+    return error.what();
+}
 
 int RunCli(const CommandTable& table, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            bool progressLine) {
@@ -83,7 +99,13 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
     ConsoleShell shell(err, progressLine);
 
     CommandContext context{board, lines, timing, shell, line.arguments, line.options, out};
-    int status = line.command->run(context);
+    int status = ExitFailure;
+    try {
+        status = line.command->run(context);
+    } catch (const std::exception& thrown) {
+        // The lines go off below as after any command; the board's own report follows.
+        shell.MessageBox(DescribeException(thrown), "ERROR");
+    }
     // As the window program does when it closes: every line off.
     lines.AllOff();
     // What the board itself reports (a port that stopped working, a simulated chip that could
@@ -101,7 +123,10 @@ int RunCli(const CommandTable& table, const std::vector<std::string>& args, std:
         ReportSimViolations(*board.simulation, SocketsOfGroup(line.command->group), err) != 0)
         status = ExitFailure;
     if (StopSignal() != 0) {
-        shell.Notice(Tr(CancelledMessage));
+        // "Cancelled" alone after an erase or some bytes written would tell the user the device
+        // is as it was.
+        shell.Notice(shell.Written().empty() ? std::string(Tr(CancelledMessage))
+                                             : shell::Fill(TrText(avr::CancelledAfterWritesMessage), {shell.Written()}));
         status = ExitFailure;
     }
     return status;

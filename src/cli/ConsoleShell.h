@@ -53,6 +53,10 @@ public:
     // A line of its own on standard error, without a caption.
     void Notice(std::string_view text);
 
+    // What the command changed on the device before a stop ended it, for the closing line.
+    void NoteWritten(std::string what) { written_ = std::move(what); }
+    const std::string& Written() const { return written_; }
+
     // A message text on one line: each line break, with the blanks around it, becomes one blank.
     static std::string OneLine(std::string_view text);
 
@@ -70,6 +74,7 @@ private:
     int gauge_ = -1;
     bool progressDrawn_ = false;
     bool answerYes_ = false;
+    std::string written_;
 };
 
 }  // namespace tarpel::cli

@@ -88,6 +88,7 @@ int WithWorkspace(CommandContext& context, Step step) {
     eeprom::CommandFrame frame(workspace, context.lines, context.timing, context.shell);
     frame.ReadBackAfterProgramming = !context.HasOption("no-verify");
     const int status = ExitStatus(step(frame, file));
+    context.shell.NoteWritten(frame.Written());
     // Results, not messages: on standard output, once the command's messages are out.
     PrintDifferences(context.out, differences, Tr("fichero"), "chip");
     if (checksums) context.out << files::ChecksumText(*checksums) << '\n';

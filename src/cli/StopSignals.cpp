@@ -72,7 +72,10 @@ void InstallStopSignals(bool terminal) {
     // One handler at a time: the second signal never interrupts the first one's handler.
     sigemptyset(&action.sa_mask);
     for (int number : StopSignalNumbers) sigaddset(&action.sa_mask, number);
-    action.sa_flags = SA_RESTART;
+    // No SA_RESTART: an open or a read blocked on a FIFO given as input must end when the user
+    // asks to stop, not wait for a writer that may never come. The file readers give up on the
+    // EINTR, and the command then ends as cancelled; every other call retries it.
+    action.sa_flags = 0;
     for (int number : StopSignalNumbers) ::sigaction(number, &action, nullptr);
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include <unistd.h>
 
+#include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -31,7 +32,15 @@ int main(int argc, char** argv) {
 
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
     InstallStopSignals(terminal);
-    const int status = RunCli(table, std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr, terminal);
+    int status = ExitFailure;
+    try {
+        status = RunCli(table, std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr, terminal);
+    } catch (const std::exception& error) {
+        // Whatever escaped the command (it has switched the lines off on its way out): a line
+        // and a status, never an abort.
+        std::cerr << "ERROR: " << DescribeException(error) << '\n';
+        return ExitFailure;
+    }
     // A result that did not reach its reader is a failed command, whatever the command did.
     if (!StandardOutputDelivered(std::cerr) && status == ExitSuccess) return ExitFailure;
     return status;

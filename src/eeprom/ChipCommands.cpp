@@ -140,6 +140,13 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
     const std::span<const std::uint8_t> image = frame.Workspace().ChipImage();
     const std::int32_t chipSize = static_cast<std::int32_t>(image.size());
     auto outcome = CommandOutcome::Done;
+    // A stop asked for before the first page (in tarpel-cli, a signal during the start) writes
+    // nothing at all.
+    if (shell.ProgressCancelRequested()) {
+        shell.ProgressClose();
+        frame.StopCommand();
+        return frame.StoppedOutcome();
+    }
     // Rising page order; the label and gauge show the start of the page just written.
     const char* writtenLabel = Tr("%1 bytes grabados...");
     for (std::int32_t page = 0; page < chipSize - 1; page += addressing.pageSize) {
@@ -156,11 +163,15 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
         if (frame.ProgressStep(shell::Fill(writtenLabel, {page}), page, chipSize)) {
             outcome = frame.StoppedOutcome();
             if (outcome == CommandOutcome::Cancelled) {
+                const std::int32_t written = std::min(page + addressing.pageSize, chipSize);
                 shell.Report(shell::Fill(Tr("Programacion cancelada: grabados %1 de %2 bytes"),
-                                         {shell::CountText(static_cast<std::uint64_t>(
-                                              std::min(page + addressing.pageSize, chipSize))),
+                                         {shell::CountText(static_cast<std::uint64_t>(written)),
                                           shell::CountText(image.size())}),
                              Tr("el resto del chip sigue como estaba"));
+                char last[16];
+                std::snprintf(last, sizeof last, "%04X", static_cast<unsigned>(written - 1));
+                frame.NoteWritten(shell::Fill(Tr("%1 grabada hasta la direccion $%2"),
+                                              {ChipName(frame.Workspace()), last}));
             }
             break;
         }

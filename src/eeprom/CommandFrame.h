@@ -5,7 +5,9 @@
 // (stop, grid). The commands themselves are free functions in their own files taking the frame,
 // as the AVR commands take theirs; the window holds one frame and its handlers call them.
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "eeprom/EepromWorkspace.h"
 #include "link/BitTiming.h"
@@ -45,6 +47,11 @@ public:
     // user turned it off.
     bool ReadBackAfterProgramming = true;
 
+    // What the running command changed on the chip before a stop ended it (empty when nothing),
+    // for the console's closing line; the window's status bar has the command's own report.
+    void NoteWritten(std::string what) { written_ = std::move(what); }
+    const std::string& Written() const { return written_; }
+
     EepromWorkspace& Workspace() { return workspace_; }
     link::I2cMaster& Master() { return master_; }
     shell::Shell& Shell() { return shell_; }
@@ -54,6 +61,7 @@ private:
     link::BoardLines& lines_;
     link::I2cMaster master_;
     shell::Shell& shell_;
+    std::string written_;
 };
 
 }  // namespace tarpel::eeprom

@@ -11,6 +11,7 @@
 #include "files/FileKind.h"
 #include "files/HexRead.h"
 #include "files/ImageFileMessages.h"
+#include "files/InputSize.h"
 #include "files/SrecRead.h"
 #include "shell/Fill.h"
 #include "shell/ReportText.h"
@@ -78,7 +79,13 @@ LoadedImageFile LoadSrec(const std::string& fileName, std::int32_t chipSize) {
 }  // namespace
 
 LoadedImageFile LoadImageFile(const std::string& fileName, std::int32_t chipSize) {
-    switch (files::FileKindOf(fileName)) {
+    const files::FileKind kind = files::FileKindOf(fileName);
+    if ((kind == files::FileKind::Hex || kind == files::FileKind::Srec) && files::TooLargeInput(fileName)) {
+        LoadedImageFile file;
+        file.error = files::TooLargeText;
+        return file;
+    }
+    switch (kind) {
     case files::FileKind::Binary: return LoadBinary(fileName, static_cast<std::size_t>(std::max(chipSize, 0)));
     case files::FileKind::Hex: return LoadHex(fileName, chipSize);
     case files::FileKind::Srec: return LoadSrec(fileName, chipSize);
@@ -94,6 +101,8 @@ std::optional<LoadedImageFile> LoadImageFileOrTell(shell::Shell& shell, const st
                                                    std::int32_t chipSize) {
     LoadedImageFile file = LoadImageFile(fileName, chipSize);
     if (file.error.empty()) return file;
+    // A read cut short by a stop (tarpel-cli's signal, while it waited on a FIFO): no error.
+    if (shell.ProgressCancelRequested()) return std::nullopt;
     shell.MessageBox(file.error, files::ErrorCaption);
     return std::nullopt;
 }

@@ -5,7 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <algorithm>
+#include <cstdint>
 
 namespace tarpel::files {
 
@@ -18,13 +19,15 @@ bool ReadToEnd(int fd, std::string& text) {
     // The size is only a first guess: the file may change while it is read. One byte more than
     // it, so that a file read whole is seen to end without growing the text.
     struct stat status {};
-    const bool sized = ::fstat(fd, &status) == 0 && status.st_size > 0;
+    const bool sized = ::fstat(fd, &status) == 0 && status.st_size > 0 &&
+                       static_cast<std::uint64_t>(status.st_size) <= MaxTextFileBytes;
     text.resize(sized ? static_cast<std::size_t>(status.st_size) + 1 : ChunkSize);
     std::size_t used = 0;
     for (;;) {
+        if (used > MaxTextFileBytes) return false;
         if (used == text.size()) text.resize(text.size() + ChunkSize);
-        const ssize_t n = ::read(fd, text.data() + used, text.size() - used);
-        if (n < 0 && errno == EINTR) continue;
+        // An EINTR is not retried: tarpel-cli's stop signals interrupt a read blocked on a FIFO.
+        const ssize_t n = ::read(fd, text.data() + used, std::min(text.size() - used, MaxTextFileBytes + 1 - used));
         if (n <= 0) {
             text.resize(used);
             return n == 0;

@@ -4,6 +4,7 @@
 // formats (Intel HEX, S-records) take them: a line ends with LF, and Ctrl-Z, the old DOS
 // end-of-file mark, ends the input wherever it stands. Reading the file in one go and parsing
 // from memory keeps a 64 KiB image's file well under a millisecond. Nothing here parses a record.
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,8 +12,14 @@
 
 namespace tarpel::files {
 
-// The whole content of fileName; nothing when it cannot be opened or fails part-way (a folder
-// opens like a file on this system and only fails when read).
+// The largest text image file read: the largest chip's 64 KiB as HEX records take about 180 KB,
+// so 8 MiB leaves room for any comments and blank lines, and a device that never ends
+// (/dev/zero) or a file of gigabytes is refused before it fills the memory.
+inline constexpr std::size_t MaxTextFileBytes = std::size_t{8} << 20;
+
+// The whole content of fileName; nothing when it cannot be opened, fails part-way (a folder
+// opens like a file on this system and only fails when read), is interrupted by a signal or
+// holds more than MaxTextFileBytes.
 std::optional<std::string> ReadWholeFile(const std::string& fileName);
 
 class TextLines {

@@ -213,15 +213,20 @@ bool AvrLink::TryProgrammingEnable() {
 }
 
 bool AvrLink::EnterProgrammingMode() {
+    // Nothing has been written yet: a stop asked for meanwhile ends the power-up at its next
+    // step, so that a command never begins the work it was told to drop.
     for (int cycle = 0; cycle < PowerCycles; ++cycle) {
+        if (StopRequested()) return false;
         lines_.WriteIspLines(false, false, false, false, false);
-        clock_.Sleep(FastTiming() ? FastPowerOffMs : PowerOffMs);
+        clock_.SleepUnlessStopped(FastTiming() ? FastPowerOffMs : PowerOffMs, stopRequested_);
+        if (StopRequested()) return false;
         // Power up with RESET and SCK low and the clock running: the datasheets' entry into
         // serial programming. RESET stays low from here until the command switches off.
         lines_.WriteIspLines(true, false, false, false, false);
         PowerUpClock();
-        clock_.Sleep(FastTiming() ? FastPowerOnSettleMs : PowerOnSettleMs);
+        clock_.SleepUnlessStopped(FastTiming() ? FastPowerOnSettleMs : PowerOnSettleMs, stopRequested_);
         for (int attempt = 0; attempt < EnableAttemptsPerPowerCycle; ++attempt) {
+            if (StopRequested()) return false;
             if (TryProgrammingEnable()) return true;
             // Out of step, the device does not echo; a positive SCK pulse shifts its bit frame
             // by one before the next try.

@@ -28,8 +28,12 @@ public:
     // One byte out on MOSI and one in from MISO, most significant bit first; SCK ends low.
     std::uint8_t SpiTransfer(std::uint8_t out);
     // Powers the device up from cold into serial programming mode, at most three times.
-    // True when it echoed the enable instruction; VCC stays on either way.
+    // True when it echoed the enable instruction; VCC stays on either way. False too, at once,
+    // when the stop test answers yes: the power-up's waits (most of a second) end early for it.
     bool EnterProgrammingMode();
+    // What EnterProgrammingMode asks between its steps; nothing stops it while none is set.
+    void SetStopTest(std::function<bool()> stopRequested) { stopRequested_ = std::move(stopRequested); }
+    bool StopRequested() const { return stopRequested_(); }
 
     AvrSignature ReadSignature();
     // Erases flash and EEPROM, waits for the self-timed erase and switches every line off.
@@ -118,6 +122,7 @@ private:
     const BitTiming& timing_;
     port::Clock& clock_;
     int fastPhaseClocks_ = FastPhaseClocks;
+    std::function<bool()> stopRequested_ = [] { return false; };
 };
 
 }  // namespace tarpel::link

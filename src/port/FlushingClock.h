@@ -31,6 +31,10 @@ public:
         flush_();
         inner_->Sleep(milliseconds);
     }
+    void SleepUnlessStopped(std::uint32_t milliseconds, const std::function<bool()>& stopRequested) override {
+        flush_();
+        inner_->SleepUnlessStopped(milliseconds, stopRequested);
+    }
 
 private:
     std::unique_ptr<Clock> inner_;

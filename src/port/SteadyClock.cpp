@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "port/SteadyClock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -24,6 +25,16 @@ std::uint32_t SteadyClock::GetTickCount() {
 
 void SteadyClock::Sleep(std::uint32_t milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+void SteadyClock::SleepUnlessStopped(std::uint32_t milliseconds, const std::function<bool()>& stopRequested) {
+    // Slices short beside a human's patience and long beside the cost of asking.
+    constexpr std::uint32_t SliceMs = 10;
+    while (milliseconds > 0 && !stopRequested()) {
+        const std::uint32_t slice = std::min(milliseconds, SliceMs);
+        Sleep(slice);
+        milliseconds -= slice;
+    }
 }
 
 }  // namespace tarpel::port

@@ -12,6 +12,7 @@ public:
     std::int64_t QueryPerformanceCounter() override;
     std::uint32_t GetTickCount() override;
     void Sleep(std::uint32_t milliseconds) override;
+    void SleepUnlessStopped(std::uint32_t milliseconds, const std::function<bool()>& stopRequested) override;
 };
 
 }  // namespace tarpel::port

@@ -30,6 +30,17 @@ public:
         return static_cast<std::uint32_t>(time_.NowNs() / 1'000'000);
     }
     void Sleep(std::uint32_t milliseconds) override { Spend(std::uint64_t{milliseconds} * 1'000'000); }
+    // Paced to the wall clock, the sleep is real: it goes by in slices, each followed by the
+    // question, as the real clock's does. Unpaced it is over at once and needs none.
+    void SleepUnlessStopped(std::uint32_t milliseconds, const std::function<bool()>& stopRequested) override {
+        if (pacer_ == nullptr || !pacer_->Enabled()) return Sleep(milliseconds);
+        constexpr std::uint32_t SliceMs = 10;
+        while (milliseconds > 0 && !stopRequested()) {
+            const std::uint32_t slice = milliseconds < SliceMs ? milliseconds : SliceMs;
+            Sleep(slice);
+            milliseconds -= slice;
+        }
+    }
 
     // What one reading of std::chrono::steady_clock costs, as measured on the machine the fast
     // timing was tuned on: benchmarks/bench_board_time, BM_SteadyClockCounterRead, 27 ns of

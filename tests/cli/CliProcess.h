@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -70,6 +71,17 @@ public:
     CliProcess& operator=(const CliProcess&) = delete;
 
     void Signal(int number) const { ::kill(pid_, number); }
+
+    // True while the process holds `path` open (a folder it has claimed, a file it reads).
+    bool HasOpen(const std::string& path) const {
+        std::error_code error;
+        const auto wanted = std::filesystem::weakly_canonical(path, error);
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(pid_) + "/fd", error)) {
+            std::error_code linkError;
+            if (std::filesystem::read_symlink(entry.path(), linkError) == wanted) return true;
+        }
+        return false;
+    }
 
     // Polls `condition` until it holds or the process ends or the time is up.
     bool WaitFor(const std::function<bool()>& condition, std::chrono::seconds timeout) {

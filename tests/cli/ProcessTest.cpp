@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -124,12 +126,97 @@ TEST(Process, SigtermInTheMiddleOfAWriteEndsAtTheNextPageOrByteWithEveryLineLow)
         // For the record only; the promise is within the next page or byte.
         std::cout << "[ measured ] " << c.name << ": SIGTERM to exit " << took.count() << " ms\n";
         EXPECT_EQ(CliProcess::ExitCode(status), 1) << c.name;
-        EXPECT_EQ(process.ErrorText(), "Operacion cancelada\n") << c.name;
+        // Each write names how far it had come.
+        EXPECT_EQ(process.ErrorText().rfind(c.avr == "none" ? "Operacion cancelada; ya hecho: 24C512 grabada hasta"
+                                                            : "Operacion cancelada; ya hecho: flash grabada hasta",
+                                            0),
+                  0u)
+            << c.name << ": " << process.ErrorText();
         ExpectEveryLineLowAtTheEnd(run.Trace(), c.name);
         const auto stored = sim::ChipStore(run.Chips()).Load(c.storeFile, c.size);
         const auto written = std::count(stored.begin(), stored.end(), 0x5A);
         EXPECT_GT(written, 0) << c.name << ": stopped in the middle";
         EXPECT_LT(written, static_cast<long>(c.size)) << c.name << ": stopped in the middle";
+    }
+}
+
+// A stop that comes while the device is being powered up, before any destructive step: the
+// erase, the fuse write, the erase of a reprogram, the first flash page, the first EEPROM byte
+// never happen, and the power-up's waits end early.
+TEST(Process, AStopDuringThePowerUpLeavesTheDeviceUntouched) {
+    Folders run;
+    const std::string hex = run.folder.Write("f.hex", std::string(":0400000001020304F2\n:00000001FF\n"));
+    const std::string eeprom = run.folder.Write("e.bin", std::vector<std::uint8_t>(512, 0x11));
+    const std::vector<std::vector<std::string>> commands = {
+        {"avr", "erase"}, {"avr", "write-fuses", "--eesave"}, {"avr", "reprogram-flash", hex},
+        {"avr", "write-flash", hex}, {"avr", "write-eeprom", eeprom}};
+    const std::vector<std::pair<std::string, std::vector<std::uint8_t>>> memories = {
+        {"atmega8515-flash.bin", std::vector<std::uint8_t>(8192, 0x5A)},
+        {"atmega8515-eeprom.bin", std::vector<std::uint8_t>(512, 0xA5)},
+        {"atmega8515-fuses.bin", {0xE1, 0xD9}}};
+    for (const auto& command : commands) {
+        for (const int number : {SIGINT, SIGTERM}) {
+            const std::string name = command[1] + " " + ::strsignal(number);
+            fs::remove_all(run.Chips());
+            fs::remove(run.Trace());
+            for (const auto& [file, bytes] : memories) ASSERT_TRUE(sim::ChipStore(run.Chips()).Save(file, bytes));
+            CliProcess process(run.Board(command, "none", "atmega8515"), run.folder.Path("err.txt"));
+            // The board is open once the simulated chips' folder is: the power-up follows at once.
+            ASSERT_TRUE(process.WaitFor([&] { return process.HasOpen(run.Chips()); }, StartTimeout))
+                << name << process.ErrorText();
+            process.Signal(number);
+            const auto status = process.Wait(EndTimeout);
+            ASSERT_TRUE(status.has_value()) << name << ": still running";
+            EXPECT_EQ(CliProcess::ExitCode(status), 1) << name;
+            EXPECT_EQ(process.ErrorText(), "Operacion cancelada\n") << name;
+            for (const auto& [file, bytes] : memories)
+                EXPECT_EQ(sim::ChipStore(run.Chips()).Load(file, bytes.size()), bytes) << name << " " << file;
+            ExpectEveryLineLowAtTheEnd(run.Trace(), name);
+            // The power-up's 500 ms off and 300 ms on were cut short.
+            EXPECT_LT(ReadVcd(run.Trace()).endNs, 800'000'000u) << name;
+        }
+    }
+}
+
+// A FIFO given as input blocks its reader until someone writes into it: a stop meanwhile ends
+// the program as cancelled, before the board was ever powered.
+TEST(Process, AStopWhileWaitingOnAFifoInputEndsTheProgramUntouched) {
+    Folders run;
+    const std::string fifo = run.folder.Path("in.hex");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::vector<std::uint8_t> flash(8192, 0x5A);
+    ASSERT_TRUE(sim::ChipStore(run.Chips()).Save("atmega8515-flash.bin", flash));
+    CliProcess process(run.Board({"avr", "reprogram-flash", fifo}, "none", "atmega8515"), run.folder.Path("err.txt"));
+    ASSERT_TRUE(process.WaitFor([&] { return process.HasOpen(run.Chips()); }, StartTimeout)) << process.ErrorText();
+    process.Signal(SIGINT);
+    const auto status = process.Wait(EndTimeout);
+    ASSERT_TRUE(status.has_value()) << "still waiting on the FIFO";
+    EXPECT_EQ(CliProcess::ExitCode(status), 1);
+    EXPECT_EQ(process.ErrorText(), "Operacion cancelada\n");
+    EXPECT_EQ(sim::ChipStore(run.Chips()).Load("atmega8515-flash.bin", flash.size()), flash);
+}
+
+// Inputs no chip could need, and paths the system refuses, end with a message and status 1,
+// never with an abort: a sparse 3 GB HEX file, /dev/zero behind a link, a --sim-dir too long.
+TEST(Process, OversizedInputsAndImpossiblePathsEndWithAMessage) {
+    Folders run;
+    const std::string big = run.folder.Write("big.hex", std::string());
+    fs::resize_file(big, std::uintmax_t{3} << 30);
+    const std::string zero = run.folder.Path("zero.hex");
+    fs::create_symlink("/dev/zero", zero);
+    const std::string longFolder(5000, 'd');
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {run.Board({"avr", "write-flash", big}, "none", "atmega8515"), "ERROR: El fichero ocupa mas de 8 MiB"},
+        {run.Board({"eeprom", "write", "--chip", "24C64", big}), "ERROR: El fichero ocupa mas de 8 MiB"},
+        {run.Board({"avr", "write-flash", zero}, "none", "atmega8515"), "ERROR: "},
+        {{"--board", "sim", "--sim-dir", run.folder.Path(longFolder), "avr", "identify"},
+         "ERROR: Error en el sistema de ficheros"},
+    };
+    for (const auto& [args, message] : cases) {
+        CliProcess process(args, run.folder.Path("err.txt"));
+        const auto status = process.Wait(StartTimeout);
+        EXPECT_EQ(CliProcess::ExitCode(status), 1) << message;
+        EXPECT_EQ(process.ErrorText().rfind(message, 0), 0u) << process.ErrorText();
     }
 }
 

@@ -269,24 +269,26 @@ TEST(AvrPageFlow, CopiaDeSeguridadSavesTheChipAndRestaurarCopiaPutsItBackOnceAsk
     ExpectBoardOffAndWindowIdle(rig, "after the restore");
 }
 
-TEST(AvrPageFlow, ClosingTheWindowDuringAFlashProgramCancelsItAtItsNextPage) {
-    test::SimWindowRig rig;
-    TVentana& window = rig.Start();
-    rig.runner.recorder.fileAnswers = {
-        QString::fromStdString(rig.folder.Write("flash.bin", std::vector<std::uint8_t>(8192, 0x3C)))};
-    const bool loopEnded = test::SimWindowRig::LoopEndsAfter([&] {
-        rig.AtNextPump([&] { window.close(); });
-        QTest::mouseClick(window.avrPage.btnProgFlash, Qt::LeftButton);
-    });
-    EXPECT_TRUE(loopEnded);
-    EXPECT_EQ(rig.RanInsideCommand(), true);
-    EXPECT_FALSE(window.isVisible());
-    // The AVR command heeds the "Cancelar..." pressed for the user: at most the page it was on.
-    const auto& flash = rig.Avr().Flash();
-    EXPECT_LE(std::count(flash.begin(), flash.end(), 0x3C), 64);
-    EXPECT_LT(window.avrPage.prFlash->Progress(), 100);
-    EXPECT_TRUE(rig.Boxes().empty());
-    EXPECT_EQ(rig.BoardByte(), 0x00);
+TEST(AvrPageFlow, ClosingTheWindowAsAnEraseOrAFlashProgramStartsLeavesTheDeviceUntouched) {
+    for (const bool erase : {true, false}) {
+        test::SimWindowRig rig;
+        const std::vector<std::uint8_t> before(8192, 0x5A);
+        rig.PutChipFile("atmega8515-flash.bin", before);
+        TVentana& window = rig.Start();
+        rig.runner.recorder.fileAnswers = {
+            QString::fromStdString(rig.folder.Write("flash.bin", std::vector<std::uint8_t>(8192, 0x3C)))};
+        // The close waits among the window's events from the start: the power-up sees it.
+        const bool loopEnded = test::SimWindowRig::LoopEndsAfter([&] {
+            rig.AtNextPump([&] { window.close(); });
+            QTest::mouseClick(erase ? window.avrPage.btnBorrar : window.avrPage.btnProgFlash, Qt::LeftButton);
+        });
+        EXPECT_TRUE(loopEnded);
+        EXPECT_EQ(rig.RanInsideCommand(), true);
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_EQ(rig.Avr().Flash(), before) << (erase ? "erase" : "flash program");
+        EXPECT_TRUE(rig.Boxes().empty());
+        EXPECT_EQ(rig.BoardByte(), 0x00);
+    }
 }
 
 TEST(AvrPageFlow, WhatTheBoardReportsAfterACommandComesInAnErrorBox) {
