@@ -9,7 +9,15 @@
 
 namespace tarpel::port {
 
-enum class FtdiChip { Ft232R, Ft232H, Ft2232H, Other };
+// The chip as libftdi tells it apart (its own chip type, from the device's release number, not
+// the USB product id, which the FT232R shares with the FT232AM/BM and the FT2232H with the
+// FT2232C/D). The H series has the MPSSE; the FT232R has synchronous bit-bang only; the older
+// full-speed chips are not supported.
+enum class FtdiChip { Ft232R, Ft232H, Ft2232H, Ft4232H, Ft232AmBm, Ft2232CD, Other };
+
+constexpr bool HasMpsse(FtdiChip chip) {
+    return chip == FtdiChip::Ft232H || chip == FtdiChip::Ft2232H || chip == FtdiChip::Ft4232H;
+}
 
 struct FtdiAdapter {
     FtdiChip chip = FtdiChip::Other;
@@ -19,13 +27,15 @@ struct FtdiAdapter {
 enum class FtdiOpenError { None, NotFound, NoPermission, Busy, Other };
 
 // libftdi's bit modes used here.
+inline constexpr std::uint8_t FtdiBitmodeReset = 0x00;
+inline constexpr std::uint8_t FtdiBitmodeMpsse = 0x02;
 inline constexpr std::uint8_t FtdiBitmodeSyncBitbang = 0x04;
 
 class FtdiCalls {
 public:
     virtual ~FtdiCalls() = default;
 
-    // Opens the first FT232R, FT232H or FT2232H (channel A) found, or the one whose serial number
+    // Opens the first FT232R, FT232H, FT2232H or FT4232H (channel A) found, or the one whose serial number
     // is `serial` when not empty. On failure `detail` carries the library's own words.
     virtual FtdiOpenError Open(const std::string& serial, FtdiAdapter& adapter, std::string& detail) = 0;
     virtual int SetBitmode(std::uint8_t outputMask, std::uint8_t mode) = 0;  // ftdi_set_bitmode
@@ -39,6 +49,8 @@ public:
     // stay untouched until the write is done. A read takes the next `size` samples after the
     // previous read's, into `data`; between reads the layer keeps the adapter's buffer towards
     // the PC draining, so a sync bit-bang adapter never stops clocking for want of room there.
+    // In MPSSE mode the bytes written are the engine's commands, and a read takes the bytes its
+    // read commands answer, in order, instead of samples.
     // Each returns a transfer number >= 0, or a negative libftdi code.
     virtual int SubmitWrite(const std::uint8_t* data, int size) = 0;
     virtual int SubmitRead(std::uint8_t* data, int size) = 0;

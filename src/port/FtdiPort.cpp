@@ -45,6 +45,9 @@ FtdiChipFacts FactsOf(FtdiChip chip) {
         case FtdiChip::Ft232R: return {"FT232R", 750'000, 375'000, 256, 8};
         case FtdiChip::Ft232H: return {"FT232H", 1'000'000, 1'000'000, 1024, 8};
         case FtdiChip::Ft2232H: return {"FT2232H", 1'000'000, 1'000'000, 2048, 8};
+        case FtdiChip::Ft4232H: return {"FT4232H", 1'000'000, 1'000'000, 2048, 8};
+        case FtdiChip::Ft232AmBm:
+        case FtdiChip::Ft2232CD:
         case FtdiChip::Other: break;
     }
     return {"FTDI", 375'000, 375'000, 64, 4};
