@@ -15,7 +15,7 @@
 #include "port/InertPort.h"
 #include "port/DirectPort.h"
 #include "port/FlushingClock.h"
-#include "port/FtdiPort.h"
+#include "port/FtdiBoardPort.h"
 #include "port/LibFtdiCalls.h"
 #include "port/PpdevPort.h"
 #include "port/SteadyClock.h"
@@ -110,8 +110,8 @@ port::TracingPort::TimeSource SteadyTime() {
     };
 }
 
-// The FTDI port queues its writes: the clock sends them before every wait and time reading.
-void FlushBeforeWaits(Opened& opened, port::FtdiPort& port) {
+// The FTDI ports queue their writes: the clock sends them before every wait and time reading.
+void FlushBeforeWaits(Opened& opened, port::Port& port) {
     opened.clock = std::make_unique<port::FlushingClock>(std::move(opened.clock), [&port] { port.Flush(); });
 }
 
@@ -135,12 +135,12 @@ Opened OpenBehindAdapter(const std::string&, const BoardOptions& options, Board&
     }
     auto adapter = std::make_unique<sim::SimulatedFtdiAdapter>(
         model, std::move(wired), [raw] { return raw->PeekStatus(); }, raw->Time(), &raw->Pacer());
-    auto port = port::FtdiPort::Open(std::move(adapter), "", board.error);
-    if (!port) return {};
-    board.description = shell::Fill(Tr("Placa: simulada tras un %1 simulado"), {port->Name()});
+    port::FtdiBoardPort ftdi = port::OpenFtdiBoardPort(std::move(adapter), "", board.error);
+    if (!ftdi.port) return {};
+    board.description = shell::Fill(Tr("Placa: simulada tras un %1 simulado"), {ftdi.name});
     Opened opened{nullptr, std::move(simulated.clock), simulated.now, simulated.probe};
-    FlushBeforeWaits(opened, *port);
-    opened.port = std::move(port);
+    FlushBeforeWaits(opened, *ftdi.port);
+    opened.port = std::move(ftdi.port);
     return opened;
 }
 
@@ -156,11 +156,11 @@ Opened OnSteadyClock() {
 Opened OpenFtdi(const std::string& serial, const BoardOptions&, Board& board) {
     Opened opened = OnSteadyClock();
     board.description = Tr("Placa: adaptador USB FTDI");
-    auto port = port::FtdiPort::Open(std::make_unique<port::LibFtdiCalls>(), serial, board.error);
-    if (!port) return opened;
-    board.description = shell::Fill(Tr("Placa: adaptador USB %1"), {port->Name()});
-    FlushBeforeWaits(opened, *port);
-    opened.port = std::move(port);
+    port::FtdiBoardPort ftdi = port::OpenFtdiBoardPort(std::make_unique<port::LibFtdiCalls>(), serial, board.error);
+    if (!ftdi.port) return opened;
+    board.description = shell::Fill(Tr("Placa: adaptador USB %1"), {ftdi.name});
+    FlushBeforeWaits(opened, *ftdi.port);
+    opened.port = std::move(ftdi.port);
     return opened;
 }
 
