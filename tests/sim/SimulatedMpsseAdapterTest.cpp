@@ -68,10 +68,8 @@ TEST(SimulatedMpsseAdapter, ClockOnlyCommandsLastTheirTckCyclesWhateverTheComman
         Rig rig(c.clockFactor);
         std::vector<std::uint8_t> commands = c.clockSetup;
         // Pin writes around waits of equal command length and different TCK counts, so the
-        // decoding time cancels out of the differences (0x85, loopback off, keeps every gap at
-        // six command bytes, a whole number of nanoseconds).
-        const std::vector<std::vector<std::uint8_t>> waits{
-            {0x85, 0x8E, 0x01}, {0x85, 0x8E, 0x07}, {0x8F, 0x00, 0x00}, {0x8F, 0x03, 0x00}};
+        // decoding time cancels out of the differences.
+        const std::vector<std::vector<std::uint8_t>> waits{{0x8E, 0x01}, {0x8E, 0x07}, {0x8F, 0x00, 0x00}, {0x8F, 0x03, 0x00}};
         for (std::size_t i = 0; i < waits.size(); ++i) {
             commands.insert(commands.end(), {0x80, static_cast<std::uint8_t>(i << 1), 0xFE});
             commands.insert(commands.end(), waits[i].begin(), waits[i].end());
