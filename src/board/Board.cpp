@@ -31,6 +31,7 @@
 #include "sim/SimulatedBoard.h"
 #include "sim/SimulatedClock.h"
 #include "sim/SimulatedFtdiAdapter.h"
+#include "sim/SimulatedMpsseAdapter.h"
 #include "sim/Virtual24Cxx.h"
 
 namespace tarpel::board {
@@ -115,10 +116,25 @@ void FlushBeforeWaits(Opened& opened, port::Port& port) {
     opened.clock = std::make_unique<port::FlushingClock>(std::move(opened.clock), [&port] { port.Flush(); });
 }
 
+// The simulated adapters, wired to the board (or to the line trace in front of it).
+using AdapterMaker = std::unique_ptr<port::FtdiCalls> (*)(std::unique_ptr<port::Port> wired, sim::SimulatedBoard& board);
+
+template <const sim::SimulatedAdapterModel& model>
+std::unique_ptr<port::FtdiCalls> BitbangAdapter(std::unique_ptr<port::Port> wired, sim::SimulatedBoard& board) {
+    sim::SimulatedBoard* raw = &board;
+    return std::make_unique<sim::SimulatedFtdiAdapter>(
+        model, std::move(wired), [raw] { return raw->PeekStatus(); }, raw->Time(), &raw->Pacer());
+}
+
+// The H series drives the board through its MPSSE.
+std::unique_ptr<port::FtdiCalls> MpsseAdapter(std::unique_ptr<port::Port> wired, sim::SimulatedBoard& board) {
+    return std::make_unique<sim::SimulatedMpsseAdapter>(std::move(wired), board.Time(), &board.Pacer());
+}
+
 // The simulated board behind a simulated adapter, which counts the time of the pins itself.
 // The line trace sits between the two, so it records the pins when they change, not when the
 // port queues a change.
-template <const sim::SimulatedAdapterModel& model>
+template <AdapterMaker makeAdapter>
 Opened OpenBehindAdapter(const std::string&, const BoardOptions& options, Board& board) {
     Opened simulated = OpenSimulated({}, options, board);
     if (!board.error.empty()) return simulated;
@@ -133,9 +149,7 @@ Opened OpenBehindAdapter(const std::string&, const BoardOptions& options, Board&
         wired = std::move(tracing);
         if (!board.error.empty()) return {};
     }
-    auto adapter = std::make_unique<sim::SimulatedFtdiAdapter>(
-        model, std::move(wired), [raw] { return raw->PeekStatus(); }, raw->Time(), &raw->Pacer());
-    port::FtdiBoardPort ftdi = port::OpenFtdiBoardPort(std::move(adapter), "", board.error);
+    port::FtdiBoardPort ftdi = port::OpenFtdiBoardPort(makeAdapter(std::move(wired), *raw), "", board.error);
     if (!ftdi.port) return {};
     board.description = shell::Fill(Tr("Placa: simulada tras un %1 simulado"), {ftdi.name});
     Opened opened{nullptr, std::move(simulated.clock), simulated.now, simulated.probe};
@@ -190,8 +204,8 @@ struct BoardKind {
 
 constexpr std::array<BoardKind, 6> BoardKinds{{
     {"sim", nullptr, OpenSimulated},
-    {"sim:ft232r", nullptr, OpenBehindAdapter<sim::Ft232rModel>},
-    {"sim:ft232h", nullptr, OpenBehindAdapter<sim::Ft232hModel>},
+    {"sim:ft232r", nullptr, OpenBehindAdapter<BitbangAdapter<sim::Ft232rModel>>},
+    {"sim:ft232h", nullptr, OpenBehindAdapter<MpsseAdapter>},
     {"ppdev", "/dev/parportN", OpenPpdev},
     {"direct", nullptr, OpenDirect},
     {"ftdi", TrNoop("SERIE"), OpenFtdi},
