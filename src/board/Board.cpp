@@ -15,7 +15,7 @@
 #include "port/InertPort.h"
 #include "port/DirectPort.h"
 #include "port/FlushingClock.h"
-#include "port/FtdiPort.h"
+#include "port/FtdiBoardPort.h"
 #include "port/LibFtdiCalls.h"
 #include "port/PpdevPort.h"
 #include "port/SteadyClock.h"
@@ -31,6 +31,7 @@
 #include "sim/SimulatedBoard.h"
 #include "sim/SimulatedClock.h"
 #include "sim/SimulatedFtdiAdapter.h"
+#include "sim/SimulatedMpsseAdapter.h"
 #include "sim/Virtual24Cxx.h"
 
 namespace tarpel::board {
@@ -110,15 +111,30 @@ port::TracingPort::TimeSource SteadyTime() {
     };
 }
 
-// The FTDI port queues its writes: the clock sends them before every wait and time reading.
-void FlushBeforeWaits(Opened& opened, port::FtdiPort& port) {
+// The FTDI ports queue their writes: the clock sends them before every wait and time reading.
+void FlushBeforeWaits(Opened& opened, port::Port& port) {
     opened.clock = std::make_unique<port::FlushingClock>(std::move(opened.clock), [&port] { port.Flush(); });
+}
+
+// The simulated adapters, wired to the board (or to the line trace in front of it).
+using AdapterMaker = std::unique_ptr<port::FtdiCalls> (*)(std::unique_ptr<port::Port> wired, sim::SimulatedBoard& board);
+
+template <const sim::SimulatedAdapterModel& model>
+std::unique_ptr<port::FtdiCalls> BitbangAdapter(std::unique_ptr<port::Port> wired, sim::SimulatedBoard& board) {
+    sim::SimulatedBoard* raw = &board;
+    return std::make_unique<sim::SimulatedFtdiAdapter>(
+        model, std::move(wired), [raw] { return raw->PeekStatus(); }, raw->Time(), &raw->Pacer());
+}
+
+// The H series drives the board through its MPSSE.
+std::unique_ptr<port::FtdiCalls> MpsseAdapter(std::unique_ptr<port::Port> wired, sim::SimulatedBoard& board) {
+    return std::make_unique<sim::SimulatedMpsseAdapter>(std::move(wired), board.Time(), &board.Pacer());
 }
 
 // The simulated board behind a simulated adapter, which counts the time of the pins itself.
 // The line trace sits between the two, so it records the pins when they change, not when the
 // port queues a change.
-template <const sim::SimulatedAdapterModel& model>
+template <AdapterMaker makeAdapter>
 Opened OpenBehindAdapter(const std::string&, const BoardOptions& options, Board& board) {
     Opened simulated = OpenSimulated({}, options, board);
     if (!board.error.empty()) return simulated;
@@ -133,14 +149,12 @@ Opened OpenBehindAdapter(const std::string&, const BoardOptions& options, Board&
         wired = std::move(tracing);
         if (!board.error.empty()) return {};
     }
-    auto adapter = std::make_unique<sim::SimulatedFtdiAdapter>(
-        model, std::move(wired), [raw] { return raw->PeekStatus(); }, raw->Time(), &raw->Pacer());
-    auto port = port::FtdiPort::Open(std::move(adapter), "", board.error);
-    if (!port) return {};
-    board.description = shell::Fill(Tr("Placa: simulada tras un %1 simulado"), {port->Name()});
+    port::FtdiBoardPort ftdi = port::OpenFtdiBoardPort(makeAdapter(std::move(wired), *raw), "", board.error);
+    if (!ftdi.port) return {};
+    board.description = shell::Fill(Tr("Placa: simulada tras un %1 simulado"), {ftdi.name});
     Opened opened{nullptr, std::move(simulated.clock), simulated.now, simulated.probe};
-    FlushBeforeWaits(opened, *port);
-    opened.port = std::move(port);
+    FlushBeforeWaits(opened, *ftdi.port);
+    opened.port = std::move(ftdi.port);
     return opened;
 }
 
@@ -156,11 +170,11 @@ Opened OnSteadyClock() {
 Opened OpenFtdi(const std::string& serial, const BoardOptions&, Board& board) {
     Opened opened = OnSteadyClock();
     board.description = Tr("Placa: adaptador USB FTDI");
-    auto port = port::FtdiPort::Open(std::make_unique<port::LibFtdiCalls>(), serial, board.error);
-    if (!port) return opened;
-    board.description = shell::Fill(Tr("Placa: adaptador USB %1"), {port->Name()});
-    FlushBeforeWaits(opened, *port);
-    opened.port = std::move(port);
+    port::FtdiBoardPort ftdi = port::OpenFtdiBoardPort(std::make_unique<port::LibFtdiCalls>(), serial, board.error);
+    if (!ftdi.port) return opened;
+    board.description = shell::Fill(Tr("Placa: adaptador USB %1"), {ftdi.name});
+    FlushBeforeWaits(opened, *ftdi.port);
+    opened.port = std::move(ftdi.port);
     return opened;
 }
 
@@ -190,8 +204,8 @@ struct BoardKind {
 
 constexpr std::array<BoardKind, 6> BoardKinds{{
     {"sim", nullptr, OpenSimulated},
-    {"sim:ft232r", nullptr, OpenBehindAdapter<sim::Ft232rModel>},
-    {"sim:ft232h", nullptr, OpenBehindAdapter<sim::Ft232hModel>},
+    {"sim:ft232r", nullptr, OpenBehindAdapter<BitbangAdapter<sim::Ft232rModel>>},
+    {"sim:ft232h", nullptr, OpenBehindAdapter<MpsseAdapter>},
     {"ppdev", "/dev/parportN", OpenPpdev},
     {"direct", nullptr, OpenDirect},
     {"ftdi", TrNoop("SERIE"), OpenFtdi},

@@ -96,6 +96,11 @@ std::unique_ptr<FtdiPort> FtdiPort::Open(std::unique_ptr<FtdiCalls> calls, const
         errorMessage = FtdiErrorMessage(error, FtdiStage::Open, serial, detail);
         return nullptr;
     }
+    return Start(std::move(calls), std::move(adapter), serial, errorMessage);
+}
+
+std::unique_ptr<FtdiPort> FtdiPort::Start(std::unique_ptr<FtdiCalls> calls, FtdiAdapter adapter,
+                                          const std::string& serial, std::string& errorMessage) {
     const FtdiChipFacts facts = FactsOf(adapter.chip);
     // A clean start: every pin an input first, so nothing is driven while the mode changes;
     // then one byte of 0x00 clocked out, which sets the output latch that an earlier program may

@@ -45,6 +45,9 @@ public:
     // returns null and a message that names the cause and the fix.
     static std::unique_ptr<FtdiPort> Open(std::unique_ptr<FtdiCalls> calls, const std::string& serial,
                                           std::string& errorMessage);
+    // The same, for an adapter already opened through `calls`.
+    static std::unique_ptr<FtdiPort> Start(std::unique_ptr<FtdiCalls> calls, FtdiAdapter adapter,
+                                           const std::string& serial, std::string& errorMessage);
     // Leaves every pin off and driven low, and lets the adapter go.
     ~FtdiPort() override;
     FtdiPort(const FtdiPort&) = delete;

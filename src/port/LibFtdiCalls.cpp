@@ -56,14 +56,27 @@ std::string UsbFailure(int code) {
     return shell::Fill(Tr("transferencia USB fallida: %1"), {libusb_error_name(code)});
 }
 
-FtdiChip ChipOfProduct(int product) {
-    switch (product) {
-        case 0x6001: return FtdiChip::Ft232R;
-        case 0x6010: return FtdiChip::Ft2232H;
-        case 0x6014: return FtdiChip::Ft232H;
+// The product ids the supported chips answer to; each is shared with an older chip (0x6001 with
+// the FT232AM/BM, 0x6010 with the FT2232C/D), which only the chip type libftdi reads from the
+// device's release number tells apart.
+bool CandidateProduct(int product) {
+    return product == 0x6001 || product == 0x6010 || product == 0x6011 || product == 0x6014;
+}
+
+FtdiChip ChipOfType(ftdi_chip_type type) {
+    switch (type) {
+        case TYPE_R: return FtdiChip::Ft232R;
+        case TYPE_232H: return FtdiChip::Ft232H;
+        case TYPE_2232H: return FtdiChip::Ft2232H;
+        case TYPE_4232H: return FtdiChip::Ft4232H;
+        case TYPE_AM:
+        case TYPE_BM: return FtdiChip::Ft232AmBm;
+        case TYPE_2232C: return FtdiChip::Ft2232CD;
         default: return FtdiChip::Other;
     }
 }
+
+bool Supported(FtdiChip chip) { return chip == FtdiChip::Ft232R || HasMpsse(chip); }
 
 // libftdi's open codes name libusb's step that failed: opening the device node is refused for
 // lack of permission; setting the configuration or claiming the interface fails while ftdi_sio
@@ -95,7 +108,7 @@ FtdiOpenError LibFtdiCalls::Open(const std::string& serial, FtdiAdapter& adapter
         detail = "ftdi_new";
         return FtdiOpenError::Other;
     }
-    // The board needs one channel of eight pins; on an FT2232H that is channel A.
+    // The board needs one channel of eight pins; on an FT2232H or FT4232H that is channel A.
     ftdi_set_interface(context_, INTERFACE_A);
     ftdi_device_list* list = nullptr;
     // Vendor and product 0: every device with one of FTDI's own product numbers (a vendor alone
@@ -105,11 +118,14 @@ FtdiOpenError LibFtdiCalls::Open(const std::string& serial, FtdiAdapter& adapter
         return FtdiOpenError::Other;
     }
     FtdiOpenError result = FtdiOpenError::NotFound;
+    // Without a serial number an adapter of an older chip is passed over for a later one that
+    // can drive the board, and opened again only when none can, so that the port names its chip.
+    libusb_device* older = nullptr;
+    std::string olderSerial;
     for (ftdi_device_list* entry = list; entry; entry = entry->next) {
         libusb_device_descriptor descriptor{};
         if (libusb_get_device_descriptor(entry->dev, &descriptor) != 0) continue;
-        const FtdiChip chip = ChipOfProduct(descriptor.idProduct);
-        if (chip == FtdiChip::Other) continue;
+        if (!CandidateProduct(descriptor.idProduct)) continue;
         std::array<char, 128> serialText{};
         const int strings = ftdi_usb_get_strings(context_, entry->dev, nullptr, 0, nullptr, 0, serialText.data(),
                                                  static_cast<int>(serialText.size()));
@@ -127,11 +143,31 @@ FtdiOpenError LibFtdiCalls::Open(const std::string& serial, FtdiAdapter& adapter
             result = CauseOfOpenFailure(code, detail);
             break;
         }
+        const FtdiChip chip = ChipOfType(context_->type);
+        if (serial.empty() && !Supported(chip)) {
+            ftdi_usb_close(context_);
+            if (!older) {
+                older = entry->dev;
+                olderSerial = found;
+            }
+            continue;
+        }
         open_ = true;
         adapter.chip = chip;
         adapter.serial = found;
         result = FtdiOpenError::None;
         break;
+    }
+    if (result == FtdiOpenError::NotFound && older) {
+        if (const int code = ftdi_usb_open_dev(context_, older); code < 0) {
+            detail = ftdi_get_error_string(context_);
+            result = CauseOfOpenFailure(code, detail);
+        } else {
+            open_ = true;
+            adapter.chip = ChipOfType(context_->type);
+            adapter.serial = olderSerial;
+            result = FtdiOpenError::None;
+        }
     }
     ftdi_list_free(&list);
     return result;
