@@ -135,7 +135,8 @@ Opened OpenBehindAdapter(const std::string&, const BoardOptions& options, Board&
     }
     auto adapter = std::make_unique<sim::SimulatedFtdiAdapter>(
         model, std::move(wired), [raw] { return raw->PeekStatus(); }, raw->Time(), &raw->Pacer());
-    auto port = port::FtdiPort::Open(std::move(adapter), "", board.error);
+    adapter->SetPinClockFactor(options.simFtdiClock);
+    auto port = port::FtdiPort::Open(std::move(adapter), "", *simulated.clock, board.error);
     if (!port) return {};
     board.description = shell::Fill(Tr("Placa: simulada tras un %1 simulado"), {port->Name()});
     Opened opened{nullptr, std::move(simulated.clock), simulated.now, simulated.probe};
@@ -156,7 +157,7 @@ Opened OnSteadyClock() {
 Opened OpenFtdi(const std::string& serial, const BoardOptions&, Board& board) {
     Opened opened = OnSteadyClock();
     board.description = Tr("Placa: adaptador USB FTDI");
-    auto port = port::FtdiPort::Open(std::make_unique<port::LibFtdiCalls>(), serial, board.error);
+    auto port = port::FtdiPort::Open(std::make_unique<port::LibFtdiCalls>(), serial, *opened.clock, board.error);
     if (!port) return opened;
     board.description = shell::Fill(Tr("Placa: adaptador USB %1"), {port->Name()});
     FlushBeforeWaits(opened, *port);
@@ -268,6 +269,12 @@ std::string ValidateBoardOptions(const BoardOptions& options) {
         const auto written = std::to_chars(text, text + sizeof text, *ms);
         return shell::Fill(Tr("--sim-eeprom-write-ms debe ser mayor que 0 y como mucho 5: %1"),
                            {std::string_view(text, written.ptr)});
+    }
+    // The range the documents span; the simulated adapter takes no pin clock outside it.
+    if (!(options.simFtdiClock >= sim::SlowestSimPinClock && options.simFtdiClock <= sim::FastestSimPinClock)) {
+        char text[32];
+        const auto written = std::to_chars(text, text + sizeof text, options.simFtdiClock);
+        return shell::Fill(Tr("--sim-ftdi-clock debe estar entre 0.5 y 20: %1"), {std::string_view(text, written.ptr)});
     }
     try {
         sim::ParseSimFaults(options.simFaults);
