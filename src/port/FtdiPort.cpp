@@ -64,7 +64,9 @@ std::string FactorText(double factor) {
 
 // Why a measured pin clock cannot be trusted, or empty when it can.
 std::string PinClockRefusal(const FtdiChipFacts& facts, double factor) {
-    if (factor < SlowestPinClockFactor || factor > FastestPinClockFactor)
+    // The documented range, widened by the measurement's own margin either side: an adapter at
+    // exactly half the rate must not be refused for a USB frame's jitter.
+    if (factor < SlowestPinClockFactor * (1 - TickMargin) || factor > FastestPinClockFactor * (1 + TickMargin))
         return shell::Fill(Tr("El adaptador %1 mueve sus patillas a %2 veces el ritmo pedido, fuera de lo que "
                               "documenta FTDI (de 0.5 a 20 veces): sus tiempos no son de fiar y no se usa. Pruebe "
                               "con otro adaptador."),

@@ -59,7 +59,7 @@ std::vector<std::uint8_t> Pattern(std::size_t size, unsigned seed) {
     return bytes;
 }
 
-struct Case {
+struct RoundTrip {
     std::string chip;  // a catalogue 24Cxx, or an AVR model
     bool fast;
     std::string board;
@@ -67,7 +67,7 @@ struct Case {
 };
 
 // Writes, reads back and verifies the chip, with no violation logged.
-void RoundTripsWithoutAViolation(const Case& c) {
+void RoundTripsWithoutAViolation(const RoundTrip& c) {
     StrictCli cli;
     const std::string name = c.chip + (c.fast ? " --fast" : "") + " on " + c.board;
     std::vector<std::string> timing = c.fast ? std::vector<std::string>{"--fast"} : std::vector<std::string>{};
@@ -124,13 +124,13 @@ class SimStrictRoundTrip : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(SimStrictRoundTrip, EveryChipRoundTripsInBothTimingsWithoutAProtocolViolation) {
     const std::string board = GetParam();
-    std::vector<Case> cases;
+    std::vector<RoundTrip> cases;
     for (const auto& chip : eeprom::ChipCatalogue) cases.push_back({std::string(chip.name), true, board});
     for (const char* model : {"at90s8515", "at90s4414", "atmega8515"}) cases.push_back({model, true, board});
     cases.push_back({"24C04", false, board});
     cases.push_back({"24C64", false, board});
     cases.push_back({"atmega8515", false, board});
-    for (const Case& c : cases) RoundTripsWithoutAViolation(c);
+    for (const RoundTrip& c : cases) RoundTripsWithoutAViolation(c);
 }
 
 INSTANTIATE_TEST_SUITE_P(EachPortKind, SimStrictRoundTrip, ::testing::Values("sim", "sim:ft232h", "sim:ft232r"),
