@@ -117,18 +117,25 @@ void FlushBeforeWaits(Opened& opened, port::Port& port) {
 }
 
 // The simulated adapters, wired to the board (or to the line trace in front of it).
-using AdapterMaker = std::unique_ptr<port::FtdiCalls> (*)(std::unique_ptr<port::Port> wired, sim::SimulatedBoard& board);
+// `clockFactor` is --sim-ftdi-clock: how much faster than asked the adapter's undocumented clocks run.
+using AdapterMaker = std::unique_ptr<port::FtdiCalls> (*)(std::unique_ptr<port::Port> wired, sim::SimulatedBoard& board,
+                                                         double clockFactor);
 
 template <const sim::SimulatedAdapterModel& model>
-std::unique_ptr<port::FtdiCalls> BitbangAdapter(std::unique_ptr<port::Port> wired, sim::SimulatedBoard& board) {
+std::unique_ptr<port::FtdiCalls> BitbangAdapter(std::unique_ptr<port::Port> wired, sim::SimulatedBoard& board,
+                                                double clockFactor) {
     sim::SimulatedBoard* raw = &board;
-    return std::make_unique<sim::SimulatedFtdiAdapter>(
+    auto adapter = std::make_unique<sim::SimulatedFtdiAdapter>(
         model, std::move(wired), [raw] { return raw->PeekStatus(); }, raw->Time(), &raw->Pacer());
+    adapter->SetPinClockFactor(clockFactor);
+    return adapter;
 }
 
 // The H series drives the board through its MPSSE.
-std::unique_ptr<port::FtdiCalls> MpsseAdapter(std::unique_ptr<port::Port> wired, sim::SimulatedBoard& board) {
-    return std::make_unique<sim::SimulatedMpsseAdapter>(std::move(wired), board.Time(), &board.Pacer());
+// Its clock-only commands keep their documented TCK; the factor speeds up the rest of the engine.
+std::unique_ptr<port::FtdiCalls> MpsseAdapter(std::unique_ptr<port::Port> wired, sim::SimulatedBoard& board,
+                                              double clockFactor) {
+    return std::make_unique<sim::SimulatedMpsseAdapter>(std::move(wired), board.Time(), &board.Pacer(), clockFactor);
 }
 
 // The simulated board behind a simulated adapter, which counts the time of the pins itself.
@@ -149,7 +156,8 @@ Opened OpenBehindAdapter(const std::string&, const BoardOptions& options, Board&
         wired = std::move(tracing);
         if (!board.error.empty()) return {};
     }
-    port::FtdiBoardPort ftdi = port::OpenFtdiBoardPort(makeAdapter(std::move(wired), *raw), "", board.error);
+    port::FtdiBoardPort ftdi = port::OpenFtdiBoardPort(makeAdapter(std::move(wired), *raw, options.simFtdiClock), "",
+                                                       *simulated.clock, board.error);
     if (!ftdi.port) return {};
     board.description = shell::Fill(Tr("Placa: simulada tras un %1 simulado"), {ftdi.name});
     Opened opened{nullptr, std::move(simulated.clock), simulated.now, simulated.probe};
@@ -170,7 +178,8 @@ Opened OnSteadyClock() {
 Opened OpenFtdi(const std::string& serial, const BoardOptions&, Board& board) {
     Opened opened = OnSteadyClock();
     board.description = Tr("Placa: adaptador USB FTDI");
-    port::FtdiBoardPort ftdi = port::OpenFtdiBoardPort(std::make_unique<port::LibFtdiCalls>(), serial, board.error);
+    port::FtdiBoardPort ftdi =
+        port::OpenFtdiBoardPort(std::make_unique<port::LibFtdiCalls>(), serial, *opened.clock, board.error);
     if (!ftdi.port) return opened;
     board.description = shell::Fill(Tr("Placa: adaptador USB %1"), {ftdi.name});
     FlushBeforeWaits(opened, *ftdi.port);
@@ -282,6 +291,12 @@ std::string ValidateBoardOptions(const BoardOptions& options) {
         const auto written = std::to_chars(text, text + sizeof text, *ms);
         return shell::Fill(Tr("--sim-eeprom-write-ms debe ser mayor que 0 y como mucho 5: %1"),
                            {std::string_view(text, written.ptr)});
+    }
+    // The range the documents span; the simulated adapter takes no pin clock outside it.
+    if (!(options.simFtdiClock >= sim::SlowestSimPinClock && options.simFtdiClock <= sim::FastestSimPinClock)) {
+        char text[32];
+        const auto written = std::to_chars(text, text + sizeof text, options.simFtdiClock);
+        return shell::Fill(Tr("--sim-ftdi-clock debe estar entre 0.5 y 20: %1"), {std::string_view(text, written.ptr)});
     }
     try {
         sim::ParseSimFaults(options.simFaults);

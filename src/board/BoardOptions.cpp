@@ -77,6 +77,18 @@ std::vector<CommandLineOption> BoardCommandLineOptions(BoardOptions& options) {
                          options.simEepromWriteMs = ms;
                          return std::string();
                      }});
+    table.push_back({{"sim-ftdi-clock", Tr("FACTOR"),
+                      Tr("las patillas del adaptador FTDI simulado van a FACTOR veces el ritmo pedido a libftdi, de "
+                         "0.5 a 20 (por defecto 1)")},
+                     [&options](const std::string& value) {
+                         double factor = 0;
+                         const auto* end = value.data() + value.size();
+                         const auto result = std::from_chars(value.data(), end, factor);
+                         if (value.empty() || result.ec != std::errc() || result.ptr != end)
+                             return shell::Fill(Tr("--sim-ftdi-clock espera un numero: %1"), {value});
+                         options.simFtdiClock = factor;
+                         return std::string();
+                     }});
     table.push_back(TextOption({"sim-avr", Tr("MODELO"),
                                 shell::Fill(Tr("micro del zocalo AVR simulado: %1 o none (por defecto %2)"),
                                             {Names(sim::AvrDeviceModels), defaults.simAvr})},

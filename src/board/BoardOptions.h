@@ -22,6 +22,8 @@ struct BoardOptions {
     bool realTime = false;               // pace the simulation at wall-clock speed
     // Write-cycle time of the virtual 24Cxx; unset: the chip's datasheet maximum.
     std::optional<double> simEepromWriteMs;
+    // How fast a simulated FTDI adapter's pins tick, as a multiple of the rate asked of libftdi.
+    double simFtdiClock = 1;
 };
 
 // The board options, each storing into `options`, in the order the help lists them.

@@ -29,7 +29,7 @@ std::string FtdiUnsupportedChipMessage(FtdiChip chip, const std::string& serial)
                        {which});
 }
 
-FtdiBoardPort OpenFtdiBoardPort(std::unique_ptr<FtdiCalls> calls, const std::string& serial,
+FtdiBoardPort OpenFtdiBoardPort(std::unique_ptr<FtdiCalls> calls, const std::string& serial, Clock& clock,
                                 std::string& errorMessage) {
     FtdiAdapter adapter;
     std::string detail;
@@ -44,7 +44,7 @@ FtdiBoardPort OpenFtdiBoardPort(std::unique_ptr<FtdiCalls> calls, const std::str
         return {std::move(port), std::move(name)};
     }
     if (adapter.chip == FtdiChip::Ft232R) {
-        auto port = FtdiPort::Start(std::move(calls), std::move(adapter), serial, errorMessage);
+        auto port = FtdiPort::Start(std::move(calls), std::move(adapter), serial, clock, errorMessage);
         if (!port) return {};
         std::string name = port->Name();
         return {std::move(port), std::move(name)};

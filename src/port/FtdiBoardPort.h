@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "port/Clock.h"
 #include "port/FtdiCalls.h"
 #include "port/Port.h"
 
@@ -20,7 +21,8 @@ struct FtdiBoardPort {
 // Opens the adapter of that serial number through `calls` (the first one found when empty) and
 // brings up the port its chip needs. On failure the port is null and `errorMessage` names the
 // cause and the fix.
-FtdiBoardPort OpenFtdiBoardPort(std::unique_ptr<FtdiCalls> calls, const std::string& serial,
+// The FT232R's pin clock is timed on `clock` as it opens.
+FtdiBoardPort OpenFtdiBoardPort(std::unique_ptr<FtdiCalls> calls, const std::string& serial, Clock& clock,
                                 std::string& errorMessage);
 
 // The user's message for an adapter whose chip cannot drive the board.

@@ -2,8 +2,11 @@
 #include "port/FtdiPort.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 
 #include "port/FtdiPinMap.h"
+#include "port/FtdiPinTick.h"
 #include "shell/Fill.h"
 #include "shell/Translate.h"
 
@@ -27,22 +30,19 @@ bool ExchangeAlone(FtdiCalls& calls, const std::uint8_t* bytes, int size, std::u
 }  // namespace
 
 FtdiChipFacts FactsOf(FtdiChip chip) {
-    // Blocks stream, several in flight, so the pins stand still only where a sample's value is
-    // needed before the next write (a round trip: 1 ms at full speed, 125 us at high speed).
-    // Each pin byte is then bounded by the pin clock and by the USB bus, which carries the byte
-    // out and its sample back. At full speed the bus moves at most 19 packets of 64 bytes a
-    // millisecond, both ways together, and every packet back starts with two status bytes: about
-    // 1.7 us a pin byte, whatever the FT232R's own clock. The AVR side writes a byte for every
-    // XTAL1 edge, so it runs the FT232R at its fastest and takes what the bus gives; the I2C
-    // side holds its lines for delay units, as repeats of the pins, and a clock no faster than
-    // the bus keeps each repeat as long as it should be. libftdi asks the chip for four times
-    // the rate in bit-bang mode, and within 5 % of it, which leaves an FT232R (3 MBd at most,
-    // nothing between 1.5 and 2 MBd) 750 kHz and, for the holds, 375 kHz: 2.7 us a tick, two to
-    // the fast 5 us unit and ten to the standard 25 us one. The FT232H's high-speed bus outruns
-    // a 1 MHz pin clock (a clock cycle of the AVRs' XTAL1 is two writes, as on a parallel
-    // port), so it keeps one clock for both. The FT2232H has 4 KiB a channel.
+    // The FT232R runs at its 3 MBd maximum on both sides (libftdi asks the chip for four times
+    // the rate: 750 kHz), the only baud at which FTDI's errata (TN_120) promise even pulse
+    // widths in bit-bang; the I2C side's holds are counted at the tick measured when the adapter
+    // opens (FtdiPinTick.h). Its writes go in 64-byte blocks, two in flight at most, so that the
+    // samples the PC has not yet received never exceed the 128 its buffer towards the PC holds:
+    // more would stop the pins while the bus catches up, in the middle of whatever they were
+    // doing. avrdude's FT232R driver keeps at most 128 unread samples for the same reason, and
+    // OpenOCD's writes 64 bytes at a time with 128 outstanding. The FT232H's high-speed bus
+    // outruns a 1 MHz pin clock (a clock cycle of the AVRs' XTAL1 is two writes, as on a
+    // parallel port), so it keeps one clock for both, with its 1 KiB buffers; the FT2232H has
+    // 4 KiB a channel.
     switch (chip) {
-        case FtdiChip::Ft232R: return {"FT232R", 750'000, 375'000, 256, 8};
+        case FtdiChip::Ft232R: return {"FT232R", 750'000, 750'000, 64, 2};
         case FtdiChip::Ft232H: return {"FT232H", 1'000'000, 1'000'000, 1024, 8};
         case FtdiChip::Ft2232H: return {"FT2232H", 1'000'000, 1'000'000, 2048, 8};
         case FtdiChip::Ft4232H: return {"FT4232H", 1'000'000, 1'000'000, 2048, 8};
@@ -50,8 +50,37 @@ FtdiChipFacts FactsOf(FtdiChip chip) {
         case FtdiChip::Ft2232CD:
         case FtdiChip::Other: break;
     }
-    return {"FTDI", 375'000, 375'000, 64, 4};
+    return {"FTDI", 375'000, 375'000, 64, 2};
 }
+
+namespace {
+
+// The factor as the user reads it: "4.3".
+std::string FactorText(double factor) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", factor);
+    return text;
+}
+
+// Why a measured pin clock cannot be trusted, or empty when it can.
+std::string PinClockRefusal(const FtdiChipFacts& facts, double factor) {
+    // The documented range, widened by the measurement's own margin either side: an adapter at
+    // exactly half the rate must not be refused for a USB frame's jitter.
+    if (factor < SlowestPinClockFactor * (1 - TickMargin) || factor > FastestPinClockFactor * (1 + TickMargin))
+        return shell::Fill(Tr("El adaptador %1 mueve sus patillas a %2 veces el ritmo pedido, fuera de lo que "
+                              "documenta FTDI (de 0.5 a 20 veces): sus tiempos no son de fiar y no se usa. Pruebe "
+                              "con otro adaptador."),
+                           {facts.name, FactorText(factor)});
+    // One pin byte per XTAL1 edge: a tick shorter than 62.5 ns would clock the AT90S parts
+    // beyond their 8 MHz.
+    if (1e9 / (facts.baudrate * factor) < MinimumTickNs)
+        return shell::Fill(Tr("El adaptador %1 mueve sus patillas a %2 veces el ritmo pedido: XTAL1 pasaria de 8 "
+                              "MHz, mas de lo que aguantan los AT90S. Pruebe con otro adaptador."),
+                           {facts.name, FactorText(factor)});
+    return {};
+}
+
+}  // namespace
 
 std::string FtdiErrorMessage(FtdiOpenError error, FtdiStage stage, const std::string& serial,
                              const std::string& detail) {
@@ -88,7 +117,7 @@ std::string FtdiErrorMessage(FtdiOpenError error, FtdiStage stage, const std::st
     return shell::Fill(Tr("No se puede usar el adaptador %1%2."), {which, words});
 }
 
-std::unique_ptr<FtdiPort> FtdiPort::Open(std::unique_ptr<FtdiCalls> calls, const std::string& serial,
+std::unique_ptr<FtdiPort> FtdiPort::Open(std::unique_ptr<FtdiCalls> calls, const std::string& serial, Clock& clock,
                                          std::string& errorMessage) {
     FtdiAdapter adapter;
     std::string detail;
@@ -96,34 +125,45 @@ std::unique_ptr<FtdiPort> FtdiPort::Open(std::unique_ptr<FtdiCalls> calls, const
         errorMessage = FtdiErrorMessage(error, FtdiStage::Open, serial, detail);
         return nullptr;
     }
-    return Start(std::move(calls), std::move(adapter), serial, errorMessage);
+    return Start(std::move(calls), std::move(adapter), serial, clock, errorMessage);
 }
 
 std::unique_ptr<FtdiPort> FtdiPort::Start(std::unique_ptr<FtdiCalls> calls, FtdiAdapter adapter,
-                                          const std::string& serial, std::string& errorMessage) {
+                                          const std::string& serial, Clock& clock, std::string& errorMessage) {
     const FtdiChipFacts facts = FactsOf(adapter.chip);
-    // A clean start: every pin an input first, so nothing is driven while the mode changes;
-    // then one byte of 0x00 clocked out, which sets the output latch that an earlier program may
-    // have left high; only then the board's pins become outputs, and they come up low.
+    // A clean start: every pin an input first, so nothing is driven while the mode changes and
+    // while the pin clock is timed; then one byte of 0x00 clocked out, which sets the output
+    // latch that an earlier program may have left high; only then the board's pins become
+    // outputs, and they come up low.
     const std::uint8_t off = 0x00;
     std::uint8_t sample = 0;
-    const bool ready = calls->SetBitmode(0x00, FtdiBitmodeSyncBitbang) >= 0 && calls->SetBaudrate(facts.baudrate) >= 0 &&
-                       calls->SetLatencyTimer(1) >= 0 && calls->Purge() >= 0 &&
-                       ExchangeAlone(*calls, &off, 1, &sample) &&
-                       calls->SetBitmode(ftdi::OutputMask, FtdiBitmodeSyncBitbang) >= 0;
+    double factor = 0;
+    const bool ready = calls->SetBitmode(0x00, FtdiBitmodeSyncBitbang) >= 0 && calls->SetLatencyTimer(1) >= 0 &&
+                       calls->Purge() >= 0 && (factor = MeasurePinClockFactor(*calls, clock)) > 0 &&
+                       calls->SetBaudrate(facts.baudrate) >= 0 && ExchangeAlone(*calls, &off, 1, &sample);
     if (!ready) {
         errorMessage = FtdiErrorMessage(FtdiOpenError::Other, FtdiStage::Setup, serial, calls->ErrorString());
         calls->Close();
         return nullptr;
     }
-    return std::unique_ptr<FtdiPort>(new FtdiPort(std::move(calls), std::move(adapter)));
+    if (errorMessage = PinClockRefusal(facts, factor); !errorMessage.empty()) {
+        calls->Close();
+        return nullptr;
+    }
+    if (calls->SetBitmode(ftdi::OutputMask, FtdiBitmodeSyncBitbang) < 0) {
+        errorMessage = FtdiErrorMessage(FtdiOpenError::Other, FtdiStage::Setup, serial, calls->ErrorString());
+        calls->Close();
+        return nullptr;
+    }
+    return std::unique_ptr<FtdiPort>(new FtdiPort(std::move(calls), std::move(adapter), factor));
 }
 
-FtdiPort::FtdiPort(std::unique_ptr<FtdiCalls> calls, FtdiAdapter adapter)
+FtdiPort::FtdiPort(std::unique_ptr<FtdiCalls> calls, FtdiAdapter adapter, double pinClockFactor)
     : calls_(std::move(calls)),
       adapter_(std::move(adapter)),
       facts_(FactsOf(adapter_.chip)),
-      pinClock_(facts_.baudrate) {}
+      pinClock_(facts_.baudrate),
+      pinClockFactor_(pinClockFactor) {}
 
 // The pins stay outputs driving 0 after the close: switching them back to the UART would let
 // TXD, RTS# and DTR# idle high into an unpowered chip.
@@ -206,6 +246,9 @@ void FtdiPort::Send(bool all) {
     while (offset < count) {
         // A failed adapter takes nothing more: the rest is dropped, its samples read as lost.
         if (!failure_.empty()) break;
+        // Far enough ahead: the pins have blocks to clock while the PC waits for the oldest, and
+        // no more than blocksInFlight are ever submitted and unread.
+        while (inFlight_.size() >= facts_.blocksInFlight) Collect();
         const std::size_t size = std::min(facts_.blockBytes, count - offset);
         Block& block = inFlight_.emplace_back();
         const auto from = queue_.begin() + static_cast<std::ptrdiff_t>(offset);
@@ -217,8 +260,6 @@ void FtdiPort::Send(bool all) {
         if (block.write >= 0) block.read = calls_->SubmitRead(block.samples.data(), bytes);
         if (block.write < 0 || block.read < 0) RecordFailure();
         offset += size;
-        // Far enough ahead: the pins have blocks to clock while the PC waits for the oldest.
-        while (inFlight_.size() > facts_.blocksInFlight) Collect();
     }
     sent_ += count;
     queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(count));
@@ -259,8 +300,9 @@ bool FtdiPort::HoldLines(std::uint64_t nanoseconds) {
         // The byte that set the pins went out on the other clock: it does not count.
         heldSinceLastByte_ = true;
     }
-    const std::uint64_t tickNs = 1'000'000'000ull / static_cast<std::uint64_t>(pinClock_);
-    std::uint64_t ticks = (nanoseconds + tickNs - 1) / tickNs;
+    // Counted at the tick measured at open, less a margin for the timing's jitter.
+    const double tickNs = 1e9 / (pinClock_ * pinClockFactor_) * (1 - TickMargin);
+    auto ticks = static_cast<std::uint64_t>(std::ceil(static_cast<double>(nanoseconds) / tickNs));
     // The byte that set the pins holds them for its own tick already.
     if (!heldSinceLastByte_ && ticks > 0) --ticks;
     heldSinceLastByte_ = true;

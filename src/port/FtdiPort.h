@@ -11,7 +11,7 @@
 // millisecond waits), so that queued line changes are on the pins before the time they must
 // last starts; and so does a write of every line off, which ends each command. The I2C delay
 // units are no waits on the PC's clock: HoldLines() turns each into repeats of the pins at the
-// pin clock's ticks.
+// pin clock's ticks, as measured when the adapter opened.
 //
 // Deferred reads: RequestSample() marks where the pins are to be sampled and costs no round
 // trip; StatusOf() gives the status byte when the caller needs it, waiting only for the blocks
@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "port/Clock.h"
 #include "port/FtdiCalls.h"
 #include "port/Port.h"
 
@@ -39,15 +40,22 @@ struct FtdiChipFacts {
 };
 FtdiChipFacts FactsOf(FtdiChip chip);
 
+// The shortest pin tick the port drives: one pin byte per XTAL1 edge keeps the AT90S parts
+// within their 8 MHz.
+inline constexpr double MinimumTickNs = 62.5;
+// The holds are counted at the measured tick less this share of it: the measurement's two ends
+// may each be off by a USB frame's millisecond over its 40 ms or more.
+inline constexpr double TickMargin = 0.1;
+
 class FtdiPort final : public Port {
 public:
-    // Opens the adapter through `calls` and brings its pins up cleanly (see the .cpp). On failure
-    // returns null and a message that names the cause and the fix.
-    static std::unique_ptr<FtdiPort> Open(std::unique_ptr<FtdiCalls> calls, const std::string& serial,
+    // Opens the adapter through `calls`, times its pin clock on `clock` and brings its pins up
+    // cleanly (see the .cpp). On failure returns null and a message that names the cause and the fix.
+    static std::unique_ptr<FtdiPort> Open(std::unique_ptr<FtdiCalls> calls, const std::string& serial, Clock& clock,
                                           std::string& errorMessage);
     // The same, for an adapter already opened through `calls`.
     static std::unique_ptr<FtdiPort> Start(std::unique_ptr<FtdiCalls> calls, FtdiAdapter adapter,
-                                           const std::string& serial, std::string& errorMessage);
+                                           const std::string& serial, Clock& clock, std::string& errorMessage);
     // Leaves every pin off and driven low, and lets the adapter go.
     ~FtdiPort() override;
     FtdiPort(const FtdiPort&) = delete;
@@ -87,7 +95,7 @@ private:
         int read = -1;
     };
 
-    FtdiPort(std::unique_ptr<FtdiCalls> calls, FtdiAdapter adapter);
+    FtdiPort(std::unique_ptr<FtdiCalls> calls, FtdiAdapter adapter, double pinClockFactor);
     void RecordFailure();
     // Submits the queue's whole blocks, or all of it; keeps what is left for later.
     void Send(bool all);
@@ -100,6 +108,7 @@ private:
     FtdiAdapter adapter_;
     FtdiChipFacts facts_;
     int pinClock_;                            // the baudrate the adapter runs at
+    double pinClockFactor_;                   // its real tick rate over pinClock_, as measured
     std::uint8_t pins_ = 0;                   // the pin byte last queued
     bool heldSinceLastByte_ = false;          // whether a hold has counted the last queued byte
     std::vector<std::uint8_t> queue_;         // bytes not yet sent

@@ -11,7 +11,7 @@ namespace tarpel::sim {
 SimulatedFtdiAdapter::SimulatedFtdiAdapter(const SimulatedAdapterModel& model, std::unique_ptr<port::Port> board,
                                            StatusPeek peek, VirtualTime& time, RealTimePacer* pacer)
     : model_(model), board_(std::move(board)), peek_(std::move(peek)), time_(time), pacer_(pacer) {
-    hostNs_ = pinsNs_ = arrivedNs_ = time_.NowNs();
+    hostNs_ = pinsNs_ = arrivedNs_ = busFreeNs_ = time_.NowNs();
 }
 
 int SimulatedFtdiAdapter::Fail(const char* why) {
@@ -85,7 +85,8 @@ double NearestRate(port::FtdiChip chip, double wanted) {
 }  // namespace
 
 // As libftdi does it: in bit-bang mode the chip is asked for four times the rate, and a rate the
-// chip cannot give within 5 % is refused.
+// chip cannot give within 5 % is refused. The pins then tick at the simulation's factor times
+// the rate asked.
 int SimulatedFtdiAdapter::SetBaudrate(int baudrate) {
     if (baudrate <= 0) return Fail("Silly baudrate <= 0.");
     const double wanted = 4.0 * baudrate;
@@ -93,21 +94,41 @@ int SimulatedFtdiAdapter::SetBaudrate(int baudrate) {
     if (actual <= 0 || std::abs(actual - wanted) > 0.05 * wanted)
         return Fail("Unsupported baudrate. Note: bitbang baudrates are automatically multiplied by 4");
     if (Control() < 0) return -1;
-    tickNs_ = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(std::llround(4e9 / actual)));
+    tickNs_ = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(std::llround(4e9 / (actual * pinClockFactor_))));
     return 0;
 }
 
 int SimulatedFtdiAdapter::SetLatencyTimer(std::uint8_t milliseconds) {
     if (milliseconds < 1) return Fail("latency out of range. Only valid for 1-255");
-    return Control();
+    if (Control() < 0) return -1;
+    latencyNs_ = milliseconds * 1'000'000ull;
+    return 0;
 }
 
 int SimulatedFtdiAdapter::Purge() {
     if (Control() < 0) return -1;
     samplesBase_ += samples_.size();
     samples_.clear();
+    openPacket_ = 0;
+    recentBacks_.clear();
     readCursor_ = samplesBase_;
     return 0;
+}
+
+std::uint64_t SimulatedFtdiAdapter::TakeBus(std::uint64_t ns, std::size_t bytes) {
+    busFreeNs_ = std::max(busFreeNs_, ns) + bytes * model_.busNsPerByte;
+    return busFreeNs_;
+}
+
+void SimulatedFtdiAdapter::SendPacket(std::uint64_t closeNs) {
+    if (openPacket_ == 0) return;
+    const std::uint64_t back = TakeBus(closeNs, openPacket_ + 2);
+    for (auto sample = samples_.end() - static_cast<std::ptrdiff_t>(openPacket_); sample != samples_.end(); ++sample) {
+        sample->backNs = back;
+        recentBacks_.push_back(back);
+    }
+    while (recentBacks_.size() > model_.towardsPcBytes) recentBacks_.pop_front();
+    openPacket_ = 0;
 }
 
 void SimulatedFtdiAdapter::ClockByte(std::uint8_t byte, std::uint64_t tickNs) {
@@ -119,9 +140,11 @@ void SimulatedFtdiAdapter::ClockByte(std::uint8_t byte, std::uint64_t tickNs) {
     const std::uint8_t status = wanted ? board_->DlPortReadPortUchar(port::StatusPort) : peek_();
     const std::uint8_t inputs = cable::InputPinsFor(status);
     const auto outputs = static_cast<std::uint8_t>(latch_ & outputMask_);
-    samples_.push_back({static_cast<std::uint8_t>((inputs & ~outputMask_) | outputs), tickNs});
+    samples_.push_back({static_cast<std::uint8_t>((inputs & ~outputMask_) | outputs), tickNs, 0});
     latch_ = byte;
     DriveBoard();
+    // A full packet goes at once.
+    if (++openPacket_ == model_.packetBytes - 2) SendPacket(tickNs);
 }
 
 int SimulatedFtdiAdapter::SubmitWrite(const std::uint8_t* data, int size) {
@@ -131,13 +154,26 @@ int SimulatedFtdiAdapter::SubmitWrite(const std::uint8_t* data, int size) {
     // The bytes are clocked as they arrive, the PC going on meanwhile.
     std::uint64_t arrived = std::max(hostNs_ + model_.roundTripNs / 2, arrivedNs_);
     for (int i = 0; i < size; ++i) {
-        arrived += model_.busNsPerPinByte;
+        arrived = TakeBus(arrived, 1);
         // A full buffer towards the pins takes the next byte once the oldest has gone out.
-        if (recentTicks_.size() == model_.towardsChipBytes) arrived = std::max(arrived, recentTicks_.front());
-        const std::uint64_t tick = std::max({pinsNs_ + tickNs_, arrived, time_.NowNs()});
+        if (recentTicks_.size() == model_.towardsPinsBytes) arrived = std::max(arrived, recentTicks_.front());
+        std::uint64_t tick = std::max({pinsNs_ + tickNs_, arrived, time_.NowNs()});
+        // The latency timer sends a packet that waited that long for its first sample.
+        if (openPacket_ > 0) {
+            const std::uint64_t expiry = samples_[samples_.size() - openPacket_].tickNs + latencyNs_;
+            if (expiry <= tick) SendPacket(expiry);
+        }
+        // The clock stops while the buffer towards the PC is full: until the sample this far
+        // back has left it.
+        const std::size_t room = model_.towardsPcBytes - openPacket_;
+        if (recentBacks_.size() >= room) tick = std::max(tick, recentBacks_[recentBacks_.size() - room]);
+        if (openPacket_ > 0) {
+            const std::uint64_t expiry = samples_[samples_.size() - openPacket_].tickNs + latencyNs_;
+            if (expiry <= tick) SendPacket(expiry);
+        }
         ClockByte(data[i], tick);
         recentTicks_.push_back(tick);
-        if (recentTicks_.size() > model_.towardsChipBytes) recentTicks_.pop_front();
+        if (recentTicks_.size() > model_.towardsPinsBytes) recentTicks_.pop_front();
     }
     arrivedNs_ = arrived;
     writes_[nextTransfer_] = {arrived, size};
@@ -166,7 +202,12 @@ int SimulatedFtdiAdapter::TransferDone(int transfer) {
     if (read.first != samplesBase_) return Fail("reads waited for out of order");
     // Samples of bytes never written never come: a real read would time out.
     if (samples_.size() < read.size) return Fail("usb bulk read failed: timeout");
-    if (read.size > 0) HostWaitsUntil(samples_[read.size - 1].tickNs + model_.roundTripNs / 2);
+    if (read.size > 0) {
+        // Nothing more was clocked before the latency timer ran out on a packet still open.
+        if (samples_[read.size - 1].backNs == 0)
+            SendPacket(samples_[samples_.size() - openPacket_].tickNs + latencyNs_);
+        HostWaitsUntil(samples_[read.size - 1].backNs);
+    }
     for (std::size_t i = 0; i < read.size; ++i) read.data[i] = samples_[i].pins;
     samples_.erase(samples_.begin(), samples_.begin() + static_cast<std::ptrdiff_t>(read.size));
     samplesBase_ += read.size;

@@ -75,6 +75,9 @@ TEST_F(Cli, UsageErrorsGiveStatusTwoAndAHint) {
         {"board", "check", "--sim-eeprom-write-ms", "0"},
         {"board", "check", "--sim-eeprom-write-ms", "5.5"},
         {"board", "check", "--sim-eeprom-write-ms", "3ms"},
+        {"board", "check", "--sim-ftdi-clock", "0.4"},
+        {"board", "check", "--sim-ftdi-clock", "21"},
+        {"board", "check", "--sim-ftdi-clock", "4x"},
         {"board", "check", "--real-time=yes"},
     };
     for (const auto& args : mistakes) {

@@ -59,73 +59,78 @@ std::vector<std::uint8_t> Pattern(std::size_t size, unsigned seed) {
     return bytes;
 }
 
+struct RoundTrip {
+    std::string chip;  // a catalogue 24Cxx, or an AVR model
+    bool fast;
+    std::string board;
+    std::vector<std::string> options = {};  // more board options
+};
+
+// Writes, reads back and verifies the chip, with no violation logged.
+void RoundTripsWithoutAViolation(const RoundTrip& c) {
+    StrictCli cli;
+    const std::string name = c.chip + (c.fast ? " --fast" : "") + " on " + c.board;
+    std::vector<std::string> timing = c.fast ? std::vector<std::string>{"--fast"} : std::vector<std::string>{};
+    timing.insert(timing.end(), c.options.begin(), c.options.end());
+    const auto run = [&](std::vector<std::string> socket, std::vector<std::string> args) {
+        socket.insert(socket.end(), timing.begin(), timing.end());
+        const int status = cli.Run(socket, args, c.board);
+        EXPECT_EQ(status, cli::ExitSuccess) << name << ": " << args[1] << "\n" << cli.err.str();
+        EXPECT_EQ(cli.err.str().find("violacion"), std::string::npos) << name << ": " << cli.err.str();
+    };
+    if (c.chip.starts_with("24C")) {
+        const eeprom::ChipType* type = nullptr;
+        for (const auto& chip : eeprom::ChipCatalogue)
+            if (chip.name == c.chip) type = &chip;
+        const auto size = static_cast<std::size_t>(type->size);
+        const auto image = Pattern(size, static_cast<unsigned>(size) + c.fast);
+        const std::string source = cli.folder.Write("image.bin", image);
+        std::vector<std::string> socket = {"--sim-eeprom", c.chip, "--sim-avr", "none"};
+        // The fast timing never ends an acknowledged control byte with a stop, which this chip
+        // would take for a write cycle of its last page: it must lose nothing.
+        if (c.fast) socket.insert(socket.end(), {"--sim-fault", "eeprom-stop-starts-cycle"});
+        run(socket, {"eeprom", "write", source, "--chip", c.chip});
+        EXPECT_EQ(cli.Stored(c.chip + ".bin", size), image) << name << ": the chip's own cells";
+        run(socket, {"eeprom", "read", cli.folder.Path("copy.bin"), "--chip", c.chip});
+        EXPECT_EQ(cli.folder.ReadBytes("copy.bin"), image) << name;
+        run(socket, {"eeprom", "verify", source, "--chip", c.chip});
+        return;
+    }
+    // Flash: 1 KiB of data and the rest erased, which keeps the byte-wise parts' 9 ms writes
+    // few; EEPROM: all of it.
+    const bool small = c.chip == "at90s4414";
+    const std::size_t flashSize = small ? 4096 : 8192;
+    const std::size_t eepromSize = small ? 256 : 512;
+    auto flash = Pattern(1024, 7 + c.fast);
+    const std::string flashFile = cli.folder.Write("flash.bin", flash);
+    flash.resize(flashSize, 0xFF);
+    const auto eeprom = Pattern(eepromSize, 11 + c.fast);
+    const std::string eepromFile = cli.folder.Write("eeprom.bin", eeprom);
+    const std::vector<std::string> socket = {"--sim-eeprom", "none", "--sim-avr", c.chip};
+    run(socket, {"avr", "write-flash", flashFile});
+    run(socket, {"avr", "write-eeprom", eepromFile});
+    EXPECT_EQ(cli.Stored(c.chip + "-flash.bin", flashSize), flash) << name << ": the device's own flash";
+    EXPECT_EQ(cli.Stored(c.chip + "-eeprom.bin", eepromSize), eeprom) << name << ": the device's own EEPROM";
+    run(socket, {"avr", "read-flash", cli.folder.Path("flash-copy.bin")});
+    EXPECT_EQ(cli.folder.ReadBytes("flash-copy.bin"), flash) << name;
+    run(socket, {"avr", "read-eeprom", cli.folder.Path("eeprom-copy.bin")});
+    EXPECT_EQ(cli.folder.ReadBytes("eeprom-copy.bin"), eeprom) << name;
+    run(socket, {"avr", "verify-flash", flashFile});
+    run(socket, {"avr", "verify-eeprom", eepromFile});
+}
+
 // One test for each kind of port, so that they run side by side.
 class SimStrictRoundTrip : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(SimStrictRoundTrip, EveryChipRoundTripsInBothTimingsWithoutAProtocolViolation) {
-    struct Case {
-        std::string chip;  // a catalogue 24Cxx, or an AVR model
-        bool fast;
-        std::string board;
-    };
     const std::string board = GetParam();
-    std::vector<Case> cases;
+    std::vector<RoundTrip> cases;
     for (const auto& chip : eeprom::ChipCatalogue) cases.push_back({std::string(chip.name), true, board});
     for (const char* model : {"at90s8515", "at90s4414", "atmega8515"}) cases.push_back({model, true, board});
     cases.push_back({"24C04", false, board});
     cases.push_back({"24C64", false, board});
     cases.push_back({"atmega8515", false, board});
-
-    for (const Case& c : cases) {
-        StrictCli cli;
-        const std::string name = c.chip + (c.fast ? " --fast" : "") + " on " + c.board;
-        const std::vector<std::string> timing = c.fast ? std::vector<std::string>{"--fast"} : std::vector<std::string>{};
-        const auto run = [&](std::vector<std::string> socket, std::vector<std::string> args) {
-            socket.insert(socket.end(), timing.begin(), timing.end());
-            const int status = cli.Run(socket, args, c.board);
-            EXPECT_EQ(status, cli::ExitSuccess) << name << ": " << args[1] << "\n" << cli.err.str();
-            EXPECT_EQ(cli.err.str().find("violacion"), std::string::npos) << name << ": " << cli.err.str();
-        };
-        if (c.chip.starts_with("24C")) {
-            const eeprom::ChipType* type = nullptr;
-            for (const auto& chip : eeprom::ChipCatalogue)
-                if (chip.name == c.chip) type = &chip;
-            const auto size = static_cast<std::size_t>(type->size);
-            const auto image = Pattern(size, static_cast<unsigned>(size) + c.fast);
-            const std::string source = cli.folder.Write("image.bin", image);
-            std::vector<std::string> socket = {"--sim-eeprom", c.chip, "--sim-avr", "none"};
-            // The fast timing never ends an acknowledged control byte with a stop, which this chip
-            // would take for a write cycle of its last page: it must lose nothing.
-            if (c.fast) socket.insert(socket.end(), {"--sim-fault", "eeprom-stop-starts-cycle"});
-            run(socket, {"eeprom", "write", source, "--chip", c.chip});
-            EXPECT_EQ(cli.Stored(c.chip + ".bin", size), image) << name << ": the chip's own cells";
-            run(socket, {"eeprom", "read", cli.folder.Path("copy.bin"), "--chip", c.chip});
-            EXPECT_EQ(cli.folder.ReadBytes("copy.bin"), image) << name;
-            run(socket, {"eeprom", "verify", source, "--chip", c.chip});
-            continue;
-        }
-        // Flash: 1 KiB of data and the rest erased, which keeps the byte-wise parts' 9 ms writes
-        // few; EEPROM: all of it.
-        const bool small = c.chip == "at90s4414";
-        const std::size_t flashSize = small ? 4096 : 8192;
-        const std::size_t eepromSize = small ? 256 : 512;
-        auto flash = Pattern(1024, 7 + c.fast);
-        const std::string flashFile = cli.folder.Write("flash.bin", flash);
-        flash.resize(flashSize, 0xFF);
-        const auto eeprom = Pattern(eepromSize, 11 + c.fast);
-        const std::string eepromFile = cli.folder.Write("eeprom.bin", eeprom);
-        const std::vector<std::string> socket = {"--sim-eeprom", "none", "--sim-avr", c.chip};
-        run(socket, {"avr", "write-flash", flashFile});
-        run(socket, {"avr", "write-eeprom", eepromFile});
-        EXPECT_EQ(cli.Stored(c.chip + "-flash.bin", flashSize), flash) << name << ": the device's own flash";
-        EXPECT_EQ(cli.Stored(c.chip + "-eeprom.bin", eepromSize), eeprom) << name << ": the device's own EEPROM";
-        run(socket, {"avr", "read-flash", cli.folder.Path("flash-copy.bin")});
-        EXPECT_EQ(cli.folder.ReadBytes("flash-copy.bin"), flash) << name;
-        run(socket, {"avr", "read-eeprom", cli.folder.Path("eeprom-copy.bin")});
-        EXPECT_EQ(cli.folder.ReadBytes("eeprom-copy.bin"), eeprom) << name;
-        run(socket, {"avr", "verify-flash", flashFile});
-        run(socket, {"avr", "verify-eeprom", eepromFile});
-    }
+    for (const RoundTrip& c : cases) RoundTripsWithoutAViolation(c);
 }
 
 INSTANTIATE_TEST_SUITE_P(EachPortKind, SimStrictRoundTrip, ::testing::Values("sim", "sim:ft232h", "sim:ft232r"),
@@ -185,6 +190,23 @@ TEST(SimStrict, AViolationIsReportedAndFailsACommandThatWorked) {
     EXPECT_NE(cli.err.str().find("tarpel-cli: la 24Cxx del otro zocalo vio "), std::string::npos) << cli.err.str();
     EXPECT_EQ(cli.err.str().find("en la placa simulada"), std::string::npos) << cli.err.str();
 }
+
+// The FT232R's pins at any tick the documents allow, from half the rate asked of libftdi to
+// twenty times it: the port measures the tick when it opens and no hold comes out short.
+class SimStrictFtdiClock : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(SimStrictFtdiClock, EachAddressingFormAndAnAvrRoundTripWithoutAProtocolViolation) {
+    const std::vector<std::string> clock = {"--sim-ftdi-clock", GetParam()};
+    for (const char* chip : {"24C04", "24C32", "at90s4414"}) RoundTripsWithoutAViolation({chip, true, "sim:ft232r", clock});
+    RoundTripsWithoutAViolation({"24C04", false, "sim:ft232r", clock});
+}
+
+INSTANTIATE_TEST_SUITE_P(EachFactor, SimStrictFtdiClock, ::testing::Values("0.5", "1", "4", "20"),
+                         [](const ::testing::TestParamInfo<const char*>& factor) {
+                             std::string name = std::string("x") + factor.param;
+                             std::replace(name.begin(), name.end(), '.', '_');
+                             return name;
+                         });
 
 }  // namespace
 }  // namespace tarpel::test

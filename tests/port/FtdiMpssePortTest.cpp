@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "port/FtdiBoardPort.h"
+#include "FakeClock.h"
 
 namespace tarpel::test {
 namespace {
@@ -108,9 +109,10 @@ private:
 
 TEST(FtdiMpssePort, SpeaksTheCommandsFtdiDocumentsAndCarriesEachLineOnItsCablePin) {
     MpsseLog log;
+    FakeClock clock;  // the MPSSE times nothing on the PC's clock
     {
         std::string error;
-        auto opened = port::OpenFtdiBoardPort(std::make_unique<FakeMpsse>(log, port::FtdiChip::Ft232H), "", error);
+        auto opened = port::OpenFtdiBoardPort(std::make_unique<FakeMpsse>(log, port::FtdiChip::Ft232H), "", clock, error);
         ASSERT_TRUE(opened.port) << error;
         EXPECT_EQ(opened.name, "FT232H SER1");
         port::Port& port = *opened.port;
@@ -152,8 +154,9 @@ TEST(FtdiMpssePort, SpeaksTheCommandsFtdiDocumentsAndCarriesEachLineOnItsCablePi
 
 TEST(FtdiMpssePort, AnOlderChipIsRefusedNamingTheSupportedOnes) {
     MpsseLog log;
+    FakeClock clock;
     std::string error;
-    auto opened = port::OpenFtdiBoardPort(std::make_unique<FakeMpsse>(log, port::FtdiChip::Ft2232CD), "", error);
+    auto opened = port::OpenFtdiBoardPort(std::make_unique<FakeMpsse>(log, port::FtdiChip::Ft2232CD), "", clock, error);
     EXPECT_FALSE(opened.port);
     EXPECT_NE(error.find("FT2232C/D"), std::string::npos) << error;
     EXPECT_NE(error.find("FT4232H"), std::string::npos) << error;

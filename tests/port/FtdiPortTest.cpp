@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <memory>
 #include <string>
@@ -26,6 +27,17 @@ struct FtdiLog {
     std::uint8_t outputMask = 0;
     bool closed = false;
     int mostWritesInFlight = 0;
+    double pinClockFactor = 1;  // the pins' real rate over the rate asked
+    std::int64_t ns = 0;        // the PC's time, which the pins' ticks advance
+};
+
+struct FakeClock final : port::Clock {
+    explicit FakeClock(FtdiLog& log) : log_(log) {}
+    bool QueryPerformanceFrequency(std::int64_t& frequency) override { return (frequency = 1'000'000'000) > 0; }
+    std::int64_t QueryPerformanceCounter() override { return log_.ns; }
+    std::uint32_t GetTickCount() override { return static_cast<std::uint32_t>(log_.ns / 1'000'000); }
+    void Sleep(std::uint32_t ms) override { log_.ns += ms * 1'000'000ll; }
+    FtdiLog& log_;
 };
 
 // An adapter in synchronous bit-bang with a loop-back plug on the cable, wired from the README's
@@ -51,6 +63,7 @@ struct FakeFtdi final : port::FtdiCalls {
     }
     int SetBaudrate(int rate) override {
         log_.calls.push_back("SetBaudrate " + std::to_string(rate));
+        rate_ = rate;
         return 0;
     }
     int SetLatencyTimer(std::uint8_t ms) override {
@@ -75,6 +88,7 @@ struct FakeFtdi final : port::FtdiCalls {
             latch_ = data[i];
             Drive();
         }
+        log_.ns += std::llround(size * 1e9 / (rate_ * log_.pinClockFactor));
         log_.mostWritesInFlight = std::max(log_.mostWritesInFlight, ++writesInFlight_);
         sizes_[next_] = size;
         return next_++;
@@ -116,6 +130,7 @@ private:
     std::uint8_t latch_ = 0xFF;
     std::vector<std::uint8_t> pending_;
     int next_ = 0;
+    int rate_ = 1;
     int writesInFlight_ = 0;
     std::map<int, int> sizes_;
     std::map<int, std::pair<std::uint8_t*, int>> reads_;
@@ -125,7 +140,8 @@ std::unique_ptr<port::FtdiPort> OpenPort(FtdiLog& log, FakeFtdi** fake = nullptr
     auto calls = std::make_unique<FakeFtdi>(log);
     if (fake) *fake = calls.get();
     std::string error;
-    auto port = port::FtdiPort::Open(std::move(calls), "", error);
+    FakeClock clock(log);
+    auto port = port::FtdiPort::Open(std::move(calls), "", clock, error);
     EXPECT_TRUE(port) << error;
     return port;
 }
@@ -134,9 +150,9 @@ TEST(FtdiPort, StartsWithEveryPinOffBeforeTheyDriveAndLeavesThemOffAndDriven) {
     FtdiLog log;
     {
         auto port = OpenPort(log);
-        const std::vector<std::string> setUp{"Open ",          "SetBitmode 0 4", "SetBaudrate 750000", 
-                                             "SetLatencyTimer 1", "Purge",       "SubmitWrite",
-                                             "SetBitmode 234 4"};
+        const std::vector<std::string> setUp{"Open ",       "SetBitmode 0 4", "SetLatencyTimer 1",  "Purge",
+                                             "SetBaudrate 2500", "SubmitWrite", "SubmitWrite", "SetBaudrate 750000",
+                                             "SubmitWrite",      "SetBitmode 234 4"};
         EXPECT_EQ(log.calls, setUp);
         // The high latch an earlier program left never reached the board.
         EXPECT_EQ(log.driven, std::vector<std::uint8_t>{0x00});
@@ -200,13 +216,14 @@ TEST(FtdiPort, QueuesWritesUntilASampleIsNeededAndSendsThemInBlocks) {
     EXPECT_EQ(port->StatusOf(second) & 0x80, 0x00) << "and high at the second";
     EXPECT_EQ(log.writeSizes.size(), 1u);
 
-    // A long run streams in blocks of 256 bytes, several in flight before the first is waited
-    // for, in order and whole: the loop-back still answers the last sample right.
+    // A long run streams in blocks of 64 bytes, two in flight, never more samples outstanding
+    // than the FT232R's 128-byte buffer towards the PC holds, in order and whole: the loop-back
+    // still answers the last sample right.
     log.writeSizes.clear();
     for (int i = 0; i < 4000; ++i) lines.SetScl(i % 2 == 0);
     EXPECT_TRUE(lines.ReadSdaIn());
-    EXPECT_LE(*std::ranges::max_element(log.writeSizes), 256u);
-    EXPECT_GT(log.mostWritesInFlight, 4);
+    EXPECT_LE(*std::ranges::max_element(log.writeSizes), 64u);
+    EXPECT_EQ(log.mostWritesInFlight, 2);
     std::size_t total = 0;
     for (const std::size_t size : log.writeSizes) total += size;
     EXPECT_EQ(total, 4001u);
@@ -217,15 +234,36 @@ TEST(FtdiPort, QueuesWritesUntilASampleIsNeededAndSendsThemInBlocks) {
     EXPECT_EQ(log.writeSizes.back(), 2u);
     EXPECT_EQ(log.driven.back(), 0x00);
 
-    // Holding lines, the I2C side's way, goes on the slower clock once what is queued has gone
-    // out; 5 us there is two ticks. Every line off brings back the fast clock.
+    // Holding lines, the I2C side's way, counts the ticks measured at open less their margin:
+    // 5 us at 750 kHz is five ticks of 1.2 us, the byte that set the pins being the first.
     log.calls.clear();
     lines.SetScl(true);
     EXPECT_TRUE(port->HoldLines(5000));
     lines.AllOff();
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"SubmitWrite", "SetBaudrate 375000", "SubmitWrite",
-                                                   "SetBaudrate 750000"}));
-    EXPECT_EQ(log.writeSizes.back(), 3u);
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"SubmitWrite"}));
+    EXPECT_EQ(log.writeSizes.back(), 6u);
+}
+
+// Pins four times faster than asked hold four times as many ticks; twenty-five times is beyond
+// what any document gives, and the adapter is refused before its pins drive anything.
+TEST(FtdiPort, CountsHoldsAtTheMeasuredPinClockAndRefusesOneBeyondTheDocuments) {
+    FtdiLog log;
+    log.pinClockFactor = 4;
+    auto port = OpenPort(log);
+    link::BoardLines lines(*port);
+    lines.SetScl(true);
+    EXPECT_TRUE(port->HoldLines(5000));
+    lines.AllOff();
+    EXPECT_EQ(log.writeSizes.back(), 18u) << "17 ticks of 0.3 us, and every line off";
+
+    FtdiLog fast;
+    fast.pinClockFactor = 25;
+    FakeClock clock(fast);
+    std::string error;
+    EXPECT_EQ(port::FtdiPort::Open(std::make_unique<FakeFtdi>(fast), "", clock, error), nullptr);
+    EXPECT_NE(error.find("25.0 veces"), std::string::npos) << error;
+    EXPECT_TRUE(fast.closed);
+    EXPECT_EQ(fast.outputMask, 0) << "no pin ever driven";
 }
 
 TEST(FtdiPort, EachOpeningFailureNamesItsCauseAndFix) {
@@ -247,7 +285,8 @@ TEST(FtdiPort, EachOpeningFailureNamesItsCauseAndFix) {
         fake->openResult = c.error;
         fake->openDetail = "libusb_init() failed";
         std::string error;
-        EXPECT_EQ(port::FtdiPort::Open(std::move(fake), c.serial, error), nullptr);
+        FakeClock clock(log);
+        EXPECT_EQ(port::FtdiPort::Open(std::move(fake), c.serial, clock, error), nullptr);
         for (const std::string& word : c.words) EXPECT_NE(error.find(word), std::string::npos) << word << ": " << error;
         EXPECT_EQ(log.calls, std::vector<std::string>{"Open " + c.serial});
     }
@@ -257,7 +296,8 @@ TEST(FtdiPort, EachOpeningFailureNamesItsCauseAndFix) {
     auto fake = std::make_unique<FakeFtdi>(log);
     fake->failBitmode = true;
     std::string error;
-    EXPECT_EQ(port::FtdiPort::Open(std::move(fake), "", error), nullptr);
+    FakeClock clock(log);
+    EXPECT_EQ(port::FtdiPort::Open(std::move(fake), "", clock, error), nullptr);
     EXPECT_NE(error.find("bit-bang"), std::string::npos) << error;
     EXPECT_TRUE(log.closed);
 }
