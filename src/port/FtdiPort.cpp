@@ -89,12 +89,12 @@ std::string FtdiErrorMessage(FtdiOpenError error, FtdiStage stage, const std::st
     const std::string words = detail.empty() ? std::string() : " (" + detail + ")";
     if (stage == FtdiStage::Setup)
         return shell::Fill(Tr("El adaptador %1 no acepta el modo bit-bang sincrono%2. Desconectelo y vuelva a "
-                              "conectarlo; si sigue igual, no es un FT232R, FT232H ni FT2232H."),
+                              "conectarlo; si sigue igual, no es un FT232R."),
                            {which, words});
     switch (error) {
         case FtdiOpenError::NotFound:
             if (serial.empty())
-                return Tr("No se encuentra ningun adaptador FTDI (FT232R, FT232H o FT2232H). Conectelo al USB y "
+                return Tr("No se encuentra ningun adaptador FTDI (FT232R, FT232H, FT2232H o FT4232H). Conectelo al USB y "
                           "compruebe que aparece con: lsusb -d 0403:");
             return shell::Fill(Tr("No se encuentra el adaptador FTDI con numero de serie %1. Los numeros de serie "
                                   "de los conectados se ven con: lsusb -v -d 0403: | grep iSerial"),
