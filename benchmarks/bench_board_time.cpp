@@ -45,7 +45,7 @@ public:
 };
 
 constexpr const char* PortKinds[] = {"sim", "sim:ft232h", "sim:ft232r"};
-constexpr double AdapterTargets[] = {1.0, 1.2, 2.0};
+constexpr double AdapterTargets[] = {1.0, 1.2, 3.0};
 
 // A simulated board as tarpel-cli opens it, in a store folder of its own for the run.
 struct Simulation {

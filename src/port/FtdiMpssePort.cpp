@@ -30,9 +30,11 @@ constexpr std::uint8_t BadCommandAnswer = 0xFA;
 // line layer asks and coarse enough that the longest (milliseconds) takes few commands.
 constexpr std::uint16_t Divisor = 2;
 constexpr std::uint64_t TckNs = 100;
-// Every pin state stands at least 1 us, a parallel port's access time, which the line layer's
-// timing was written for; it also keeps XTAL1, two writes a cycle, at 500 kHz at most.
-constexpr std::uint64_t WriteCycles = 1000 / TckNs;
+// Every pin state stands at least 0.8 us. The line layer holds the I2C clock phases itself and
+// the AVR link times its SCK phases at the power-up; what it leaves to a single write is the
+// 24Cxx data set-up before SCL rises (250 ns at 100 kHz), here three times over. It also keeps
+// XTAL1, two writes a cycle, below 625 kHz.
+constexpr std::uint64_t WriteCycles = 800 / TckNs;
 
 // Commands a transfer carries: four writes of pins a microsecond each take 8 bytes apiece, so a
 // block is half a millisecond of pin time, and the engine is never long without commands.

@@ -129,17 +129,18 @@ TEST(FtdiMpssePort, SpeaksTheCommandsFtdiDocumentsAndCarriesEachLineOnItsCablePi
         EXPECT_EQ(log.writes[1], (Bytes{0x8A, 0x97, 0x8D, 0x85, 0x86, 0x02, 0x00, 0x80, 0x00, 0xEB}));
         EXPECT_EQ(log.driven, Bytes{0x00}) << "the high latch never reached the board";
 
-        // Supply, SCL and SDA (data 0x1F): AD1, AD3, AD5. Each write stands 1 us: 0x8F 0x0000 is
-        // 8 TCK cycles, 0x8E 0x01 two more (AN_108 "clock for n x 8 bits / n bits with no data").
+        // Supply, SCL and SDA (data 0x1F): AD1, AD3, AD5. Each write stands 0.8 us: 0x8F 0x0000 is
+        // 8 TCK cycles (AN_108 "clock for n x 8 bits with no data").
         port.DlPortWritePortUchar(port::DataPort, 0x1F);
-        // 5 us less the write's own microsecond: 40 cycles, then 2.5 us more: 24 + 1.
+        // 5 us less the write's own 0.8: 40 cycles and 2 more (0x8E 0x01, "clock for n bits with
+        // no data"), then 2.5 us more: 24 + 1.
         EXPECT_TRUE(port.HoldLines(5000));
         EXPECT_TRUE(port.HoldLines(2500));
         const auto sample = port.RequestSample();
         EXPECT_EQ(log.writes.size(), 2u) << "nothing goes out before a value is needed";
         // 0x81 reads ADBUS0..7 (AN_108 "read data bits low byte"); 0x87 sends it at once.
         EXPECT_EQ(port.StatusOf(sample), 0x3F) << "SDA return high reads as bit 7 clear, MISO low";
-        EXPECT_EQ(log.writes.back(), (Bytes{0x80, 0x2A, 0xEB, 0x8F, 0x00, 0x00, 0x8E, 0x01, 0x8F, 0x04, 0x00,
+        EXPECT_EQ(log.writes.back(), (Bytes{0x80, 0x2A, 0xEB, 0x8F, 0x00, 0x00, 0x8F, 0x04, 0x00, 0x8E, 0x01,
                                             0x8F, 0x02, 0x00, 0x8E, 0x00, 0x81, 0x87}));
         // MOSI (data 0x20, AD6) and SCK (0x40, AD7) with SDA low: MISO comes back on AD4.
         port.DlPortWritePortUchar(port::DataPort, 0x6F);
