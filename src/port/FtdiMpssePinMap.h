@@ -13,7 +13,7 @@ namespace tarpel::port::mpsse {
 
 using ftdi::PinRow;
 
-inline constexpr std::array<PinRow, 8> Pins{{
+inline constexpr ftdi::Cable Pins{{
     {0, "TXD", "-", "TCK del MPSSE, sin conectar", false, 0x00, 0x00},
     {1, "RXD", "2, 3, 4", "alimentacion 24Cxx / VCC del AVR", true, 0x07, 0x00},
     {2, "RTS#", "11", "retorno de SDA", false, 0x00, 0x80},
@@ -35,24 +35,9 @@ inline constexpr std::uint8_t Direction = [] {
     return mask;
 }();
 
-// The pin byte for a parallel-port data byte; the three supply bits share one pin.
-constexpr std::uint8_t PinsForData(std::uint8_t data) {
-    std::uint8_t pins = 0;
-    for (const PinRow& row : Pins)
-        if (row.output && (data & row.dataBits) != 0) pins = static_cast<std::uint8_t>(pins | (1u << row.ftdiBit));
-    return pins;
-}
-
-// The status byte a PC port reads for the pin levels the engine read back.
-constexpr std::uint8_t StatusForPins(std::uint8_t pins) {
-    std::uint8_t status = ftdi::IdleStatusBits;
-    for (const PinRow& row : Pins) {
-        if (row.output || row.statusBit == 0) continue;
-        const bool high = (pins >> row.ftdiBit & 1u) != 0;
-        const bool inverted = (row.statusBit & ftdi::InvertedStatusBits) != 0;
-        if (high != inverted) status = static_cast<std::uint8_t>(status | row.statusBit);
-    }
-    return status;
-}
+// The pin byte for a parallel-port data byte, and the status byte a PC port reads for the pin
+// levels the engine read back, through this cable.
+constexpr std::uint8_t PinsForData(std::uint8_t data) { return ftdi::PinsForDataOn(Pins, data); }
+constexpr std::uint8_t StatusForPins(std::uint8_t pins) { return ftdi::StatusForPinsOn(Pins, pins); }
 
 }  // namespace tarpel::port::mpsse

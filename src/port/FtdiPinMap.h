@@ -20,6 +20,9 @@ struct PinRow {
     std::uint8_t statusBit;       // parallel-port status bit it gives (inputs)
 };
 
+// A cable: the adapter's eight pins, a row each.
+using Cable = std::array<PinRow, 8>;
+
 // The status bit a PC port gives for MISO, at pin 10: set while the AVR drives it high.
 inline constexpr std::uint8_t StatusMiso = 0x40;
 
@@ -27,7 +30,7 @@ inline constexpr std::uint8_t StatusMiso = 0x40;
 // bit-bang mode (or plugged in while the board is attached) drives none of them: its UART
 // outputs TXD, RTS# and DTR# idle high. Two of those carry the board's return lines instead, and
 // DTR# stays unconnected.
-inline constexpr std::array<PinRow, 8> Pins{{
+inline constexpr Cable Pins{{
     {0, "TXD", "10", "MISO (retorno del AVR)", false, 0x00, StatusMiso},
     {1, "RXD", "2, 3, 4", "alimentacion 24Cxx / VCC del AVR", true, 0x07, 0x00},
     {2, "RTS#", "11", "retorno de SDA", false, 0x00, 0x80},
@@ -58,14 +61,15 @@ inline constexpr std::uint8_t IdleStatusBits = 0x3F;
 // Status bit 7 is the inverse of the level at pin 11.
 inline constexpr std::uint8_t InvertedStatusBits = 0x80;
 
-// The adapter pins for a data byte. The three supply bits always switch together, so one pin
-// carries them; a byte with any of them set powers the chip, as any one port pin would.
-constexpr std::uint8_t PinsForData(std::uint8_t data) {
+// The adapter pins of `cable` for a data byte. The three supply bits always switch together, so
+// one pin carries them; a byte with any of them set powers the chip, as any one port pin would.
+constexpr std::uint8_t PinsForDataOn(const Cable& cable, std::uint8_t data) {
     std::uint8_t pins = 0;
-    for (const PinRow& row : Pins)
+    for (const PinRow& row : cable)
         if (row.output && (data & row.dataBits) != 0) pins = static_cast<std::uint8_t>(pins | (1u << row.ftdiBit));
     return pins;
 }
+constexpr std::uint8_t PinsForData(std::uint8_t data) { return PinsForDataOn(Pins, data); }
 
 // The data byte that pins would show on a PC port (the supply as all three bits).
 constexpr std::uint8_t DataForPins(std::uint8_t pins) {
@@ -75,10 +79,10 @@ constexpr std::uint8_t DataForPins(std::uint8_t pins) {
     return data;
 }
 
-// The status byte a PC port reads for the sampled pin levels.
-constexpr std::uint8_t StatusForPins(std::uint8_t pins) {
+// The status byte a PC port reads for the pin levels sampled through `cable`.
+constexpr std::uint8_t StatusForPinsOn(const Cable& cable, std::uint8_t pins) {
     std::uint8_t status = IdleStatusBits;
-    for (const PinRow& row : Pins) {
+    for (const PinRow& row : cable) {
         if (row.output || row.statusBit == 0) continue;
         const bool high = (pins >> row.ftdiBit & 1u) != 0;
         const bool inverted = (row.statusBit & InvertedStatusBits) != 0;
@@ -86,6 +90,7 @@ constexpr std::uint8_t StatusForPins(std::uint8_t pins) {
     }
     return status;
 }
+constexpr std::uint8_t StatusForPins(std::uint8_t pins) { return StatusForPinsOn(Pins, pins); }
 
 // The pin levels that give a status byte: the inverse of StatusForPins on the input pins.
 constexpr std::uint8_t PinsForStatus(std::uint8_t status) {
