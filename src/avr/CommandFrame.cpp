@@ -71,9 +71,7 @@ bool CommandFrame::EnterProgrammingMode() {
 }
 
 bool CommandFrame::StopBeforeWriting() {
-    // A close or a signal still waiting among the window's events is a stop asked for already.
-    shell_.ProcessMessages();
-    if (!shell_.ProgressCancelRequested()) return false;
+    if (!shell_.StopAsked()) return false;
     StopCommand();
     return true;
 }

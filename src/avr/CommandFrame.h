@@ -47,12 +47,8 @@ public:
     CommandFrame(link::BoardLines& lines, link::BitTiming& timing, shell::Shell& shell, AvrView& view)
         : link_(lines, timing), clock_(timing.clock()), shell_(shell), view_(view) {
         // The power-up gives way to a stop as the byte and page loops do: the user's cancel,
-        // or in tarpel-cli a stop signal. The window learns of a close or a signal only from
-        // its events, so they are handled on each look.
-        link_.SetStopTest([this] {
-            shell_.ProcessMessages();
-            return shell_.ProgressCancelRequested();
-        });
+        // or in tarpel-cli a stop signal.
+        link_.SetStopTest([this] { return shell_.StopAsked(); });
     }
 
     CommandFrame(const CommandFrame&) = delete;

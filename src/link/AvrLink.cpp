@@ -86,7 +86,7 @@ constexpr int ClocksAfterPageLoad = 32;
 // take the last bit in; the next instruction's first phase gives it more before anything new.
 constexpr int FastClocksAfterPageLoad = -1;
 
-// The fast timing's shortest SCK phase in time: two cycles of the slowest internal RC oscillator
+// The shortest SCK phase in time: two cycles of the slowest internal RC oscillator
 // (1 MHz, the ATmega8515's factory setting), which ignores XTAL1, with half again for the
 // oscillator's spread over supply and temperature.
 constexpr double MinSckPhaseNs = 3000;
@@ -137,10 +137,12 @@ AvrLink::ByteSamples AvrLink::SpiTransferDeferred(std::uint8_t out) {
     // XTAL1 cycles; five each leave margin whatever the port's write speed, since the device is
     // clocked by the very same port writes. Not so on an ATmega8515 on its internal RC
     // oscillator: a high phase is then 11 port accesses of time, which outlast two RC cycles only
-    // while an access takes over 0.18 us at 1 MHz (0.023 us at 8 MHz); a parallel port takes ~1 us.
+    // while an access takes over 0.18 us at 1 MHz (0.023 us at 8 MHz); a parallel port takes ~1 us,
+    // a USB adapter's pin clock may take far less.
     //
-    // The fast timing gives three XTAL1 cycles a phase, one above the datasheets' minimum, or more
-    // when the power-up burst showed the port too fast for them to last MinSckPhaseNs.
+    // The fast timing gives three XTAL1 cycles a phase, one above the datasheets' minimum; either
+    // timing gives more when the power-up burst showed the port too fast for its phases to last
+    // MinSckPhaseNs.
     const int phaseClocks = SckPhaseCycles() - 1;
     ByteSamples in{};
     for (int bit = 7; bit >= 0; --bit) {
@@ -241,19 +243,22 @@ bool AvrLink::EnterProgrammingMode() {
 
 void AvrLink::PowerUpClock() {
     std::int64_t frequency = 0;
-    const bool timed = FastTiming() && clock_.QueryPerformanceFrequency(frequency) && frequency > 0;
+    const bool timed = clock_.QueryPerformanceFrequency(frequency) && frequency > 0;
     const std::int64_t start = timed ? clock_.QueryPerformanceCounter() : 0;
     ClockXtal(PowerUpClocks);
-    if (!FastTiming()) return;
     // Without a counter the port's speed is unknown: the standard phases, long on any port.
-    fastPhaseClocks_ = StandardPhaseClocks;
+    phaseClocks_ = StandardPhaseClocks;
     if (!timed) return;
     const double writeNs = static_cast<double>(clock_.QueryPerformanceCounter() - start) * 1e9 /
                            static_cast<double>(frequency) / (2.0 * (PowerUpClocks + 1));
     // The shortest phase, SCK high, lasts its cycles' two writes each and the write of SCK itself.
-    fastPhaseClocks_ = FastPhaseClocks;
-    while (fastPhaseClocks_ < MaxPhaseClocks && (2.0 * (fastPhaseClocks_ + 1) + 1) * writeNs < MinSckPhaseNs)
-        ++fastPhaseClocks_;
+    // A port much faster than a parallel one (a USB adapter's pin clock) would otherwise make a
+    // phase of the standard timing too short for a chip on its RC oscillator as well: both
+    // timings get the cycles that MinSckPhaseNs asks, the standard one never fewer than its own.
+    // A counter that did not move while the port wrote learnt nothing: the standard phases stay.
+    if (!FastTiming() && writeNs <= 0) return;
+    phaseClocks_ = FastTiming() ? FastPhaseClocks : StandardPhaseClocks;
+    while (phaseClocks_ < MaxPhaseClocks && (2.0 * (phaseClocks_ + 1) + 1) * writeNs < MinSckPhaseNs) ++phaseClocks_;
 }
 
 AvrSignature AvrLink::ReadSignature() {

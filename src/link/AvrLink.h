@@ -82,7 +82,7 @@ public:
     // page-buffer load beyond what the phases give.
     bool FastTiming() const { return timing_.FastTiming; }
     // XTAL1 cycles in each SCK phase, as SpiTransfer gives them (ClockXtal's n + 1).
-    int SckPhaseCycles() const { return (FastTiming() ? fastPhaseClocks_ : StandardPhaseClocks) + 1; }
+    int SckPhaseCycles() const { return phaseClocks_ + 1; }
 
 private:
     static constexpr int StandardPhaseClocks = 4;
@@ -114,14 +114,14 @@ private:
     int ReadRun(ReadInstruction instruction, int address, int count,
                 const std::function<bool(int, std::uint8_t)>& accept);
     bool TryProgrammingEnable();
-    // Gives the power-up clock burst and, with the fast timing, times it on the counter to learn
-    // how long a port write takes, which sets the XTAL1 cycles of an SCK phase.
+    // Gives the power-up clock burst and times it on the counter to learn how long a port write
+    // takes, which sets the XTAL1 cycles of an SCK phase.
     void PowerUpClock();
 
     BoardLines& lines_;
     const BitTiming& timing_;
     port::Clock& clock_;
-    int fastPhaseClocks_ = FastPhaseClocks;
+    int phaseClocks_ = StandardPhaseClocks;
     std::function<bool()> stopRequested_ = [] { return false; };
 };
 

@@ -39,6 +39,13 @@ public:
     virtual void ProgressSetLabel(std::string_view text) = 0;
     virtual bool ProgressCancelRequested() = 0;
     virtual void ProgressClose() = 0;
+    // ProgressCancelRequested() for a step that shows no progress (a power-up, the moment before
+    // an erase): the user interface handles its pending events first, since a window learns of a
+    // close or a signal only from them.
+    virtual bool StopAsked() {
+        ProcessMessages();
+        return ProgressCancelRequested();
+    }
 
     virtual void SetGauge(Gauge gauge, int percent) = 0;
 

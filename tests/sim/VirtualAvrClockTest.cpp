@@ -97,13 +97,15 @@ TEST(VirtualAvrClock, TheLinksOwnTimingServesEveryInternalRcFrequencyWhileAPortA
         EXPECT_TRUE(avr.Violations().Empty());
 
         // The link counts its SCK phases in XTAL1 cycles: a high phase lasts 11 port accesses, a
-        // low one 13. On the RC clock that holds only while 11 accesses outlast two RC periods
-        // (182 ns an access at 1 MHz); at 80 ns a high phase is under one period.
+        // low one 13, which on the RC clock outlast two RC periods only while an access takes over
+        // 182 ns at 1 MHz. A faster port (80 ns an access, as a USB adapter's pin clock may be) is
+        // timed at the power-up and given longer phases, in the standard timing too.
         if (cksel == 1) {
             board.simulation->accessTimeNs = 80;
-            EXPECT_FALSE(link.EnterProgrammingMode());
+            EXPECT_TRUE(link.EnterProgrammingMode());
+            EXPECT_EQ(link.ReadSignature(), Atmega8515Signature);
             link.AllLinesOff();
-            EXPECT_EQ(CountLogged(avr, "oscilador RC interno"), 3) << "once per power-up";
+            EXPECT_EQ(CountLogged(avr, "oscilador RC interno"), 0);
         }
     }
 }

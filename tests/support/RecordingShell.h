@@ -74,6 +74,9 @@ public:
         ++processMessagesCalls;
         if (onProcessMessages) onProcessMessages();
     }
+    // A look for a stop outside the progress steps is no pump: the pumps above are the commands'
+    // progress rhythm, and onProcessMessages presses "Cancelar..." at a chosen one of them.
+    bool StopAsked() override { return ProgressCancelRequested(); }
     void ProgressSetGauge(int percent) override {
         progressGauge = percent;
         progressGauges.push_back(percent);
