@@ -23,7 +23,7 @@ volatile std::sig_atomic_t firstSignal = 0;
 volatile std::sig_atomic_t forcedSignal = 0;
 bool clearProgressLine = false;
 
-// Only async-signal-safe calls here and below: write() and _exit().
+// Only async-signal-safe calls here and below: write(), alarm() and _exit().
 template <std::size_t Size>
 void WriteError(const char (&text)[Size]) {
     [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text, Size - 1);
@@ -39,10 +39,20 @@ void WriteCancelled() {
     [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, cancelledText.data(), cancelledLength);
 }
 
+// A stop that comes just before an input's open or read blocks on a FIFO interrupts nothing:
+// the call starts after it. From the first stop on, an alarm every second interrupts whatever
+// blocks, so a reader waiting for a writer that never comes gives up all the same.
+extern "C" void OnStopAlarm(int) {
+    const int savedErrno = errno;
+    ::alarm(1);
+    errno = savedErrno;
+}
+
 extern "C" void OnStopSignal(int signalNumber) {
     const int savedErrno = errno;
     if (firstSignal == 0) {
         firstSignal = signalNumber;
+        ::alarm(1);
         errno = savedErrno;
         return;
     }
@@ -77,6 +87,11 @@ void InstallStopSignals(bool terminal) {
     // EINTR, and the command then ends as cancelled; every other call retries it.
     action.sa_flags = 0;
     for (int number : StopSignalNumbers) ::sigaction(number, &action, nullptr);
+    struct sigaction alarmAction {};
+    alarmAction.sa_handler = OnStopAlarm;
+    sigemptyset(&alarmAction.sa_mask);
+    alarmAction.sa_flags = 0;
+    ::sigaction(SIGALRM, &alarmAction, nullptr);
 }
 
 int StopSignal() { return firstSignal; }
