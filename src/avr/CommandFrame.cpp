@@ -25,16 +25,7 @@ std::string AtAddress(std::string_view message, int address) {
 
 // Every box below waits for the user with the device unpowered: the lines go off first.
 bool CommandFrame::IdentifyDevice() {
-    if (!link_.EnterProgrammingMode()) {
-        link_.AllLinesOff();
-        if (link_.StopRequested()) {
-            lastIdentification_ = Identification::Stopped;
-            return false;
-        }
-        shell_.MessageBox(NoDeviceMessage, ErrorCaption);
-        lastIdentification_ = Identification::NoAnswer;
-        return false;
-    }
+    if (!EnterProgrammingMode()) return false;
     kind_ = DeviceKind::AT90S8515;
     const link::AvrSignature signature = link_.ReadSignature();
     if (const DeviceType* device = FindDevice(signature)) {

@@ -46,7 +46,7 @@ int SimulatedFtdiAdapter::Control() {
 // lines read low then).
 void SimulatedFtdiAdapter::DriveBoard() {
     const auto driven = static_cast<std::uint8_t>(latch_ & (syncBitbang_ ? outputMask_ : 0));
-    board_->DlPortWritePortUchar(port::DataPort, cable::BoardDataFor(driven));
+    board_->DlPortWritePortUchar(port::DataPort, cable::BitBang.BoardDataFor(driven));
 }
 
 port::FtdiOpenError SimulatedFtdiAdapter::Open(const std::string& serial, port::FtdiAdapter& adapter,
@@ -138,7 +138,7 @@ void SimulatedFtdiAdapter::ClockByte(std::uint8_t byte, std::uint64_t tickNs) {
     // At each tick the pins are sampled, then take the byte.
     const bool wanted = (byte & cable::ReadMark) != 0;
     const std::uint8_t status = wanted ? board_->DlPortReadPortUchar(port::StatusPort) : peek_();
-    const std::uint8_t inputs = cable::InputPinsFor(status);
+    const std::uint8_t inputs = cable::BitBang.ReturnPinsFor(status);
     const auto outputs = static_cast<std::uint8_t>(latch_ & outputMask_);
     samples_.push_back({static_cast<std::uint8_t>((inputs & ~outputMask_) | outputs), tickNs, 0});
     latch_ = byte;

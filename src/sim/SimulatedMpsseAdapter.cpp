@@ -94,7 +94,7 @@ void SimulatedMpsseAdapter::ReachEngineTime() {
 // Only the pins set as outputs drive the board; the board's lines read low where none does.
 void SimulatedMpsseAdapter::DriveBoard() {
     const auto driven = static_cast<std::uint8_t>(lowValue_ & lowDirection_);
-    board_->DlPortWritePortUchar(port::DataPort, mpsse_cable::BoardDataFor(driven));
+    board_->DlPortWritePortUchar(port::DataPort, mpsse_cable::Mpsse.BoardDataFor(driven));
 }
 
 // What the chip holds after its bit mode is set: all pins inputs, the clock divided by 5 (the
@@ -205,7 +205,7 @@ void SimulatedMpsseAdapter::Execute(const std::vector<std::uint8_t>& command, Un
         case 0x81: {  // low byte read: outputs as driven, inputs as the board drives them
             ReachEngineTime();
             const std::uint8_t status = board_->DlPortReadPortUchar(port::StatusPort);
-            const auto inputs = static_cast<std::uint8_t>(mpsse_cable::ReturnPinsFor(status) & mpsse_cable::ReturnPins);
+            const std::uint8_t inputs = mpsse_cable::Mpsse.ReturnPinsFor(status);
             Answer(static_cast<std::uint8_t>((inputs & ~lowDirection_) | (lowValue_ & lowDirection_)));
             break;
         }
