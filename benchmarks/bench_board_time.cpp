@@ -109,7 +109,7 @@ struct Eeprom24C512 {
         timing.CalibrateBitDelay();
         timing.DelayFactor = 1;
         timing.FastTiming = fast;
-        workspace.cbChipChange(7);
+        workspace.cbChipChange(9);
         for (std::int32_t i = 0; i < workspace.ChipSize; ++i)
             workspace.MemoryImage[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 31 + 7);
         frame = std::make_unique<eeprom::CommandFrame>(workspace, *simulation.lines, timing, shell);

@@ -47,7 +47,7 @@ struct Bench {
         window->resize(1280, 800);
         window->show();
         window->PageControl1->setCurrentWidget(window->eepromPage.ts24CXXX);
-        window->eepromPage.cbChip->setCurrentIndex(7);
+        window->eepromPage.cbChip->setCurrentIndex(9);
         Settle();
     }
 
@@ -76,7 +76,7 @@ void Report(benchmark::State& state, TVentana& window) {
 
 void BM_RefreshGrid24C512(benchmark::State& state) {
     TVentana& window = Window();
-    window.eepromPage.cbChip->setCurrentIndex(7);
+    window.eepromPage.cbChip->setCurrentIndex(9);
     Settle();
     for (auto _ : state) {
         window.RefreshGrid();
@@ -89,7 +89,7 @@ BENCHMARK(BM_RefreshGrid24C512)->ArgName("repaint")->Arg(0)->Arg(1)->Unit(benchm
 // Same size again: the image is refilled and every cell announced changed.
 void BM_cbChipChange24C512(benchmark::State& state) {
     TVentana& window = Window();
-    window.eepromPage.cbChip->setCurrentIndex(7);
+    window.eepromPage.cbChip->setCurrentIndex(9);
     Settle();
     for (auto _ : state) {
         window.cbChipChange();
@@ -104,10 +104,10 @@ void BM_ChipChangeOnto24C512(benchmark::State& state) {
     TVentana& window = Window();
     for (auto _ : state) {
         state.PauseTiming();
-        window.eepromPage.cbChip->setCurrentIndex(6);
+        window.eepromPage.cbChip->setCurrentIndex(8);
         Settle();
         state.ResumeTiming();
-        window.eepromPage.cbChip->setCurrentIndex(7);
+        window.eepromPage.cbChip->setCurrentIndex(9);
         if (state.range(0)) QCoreApplication::processEvents();
     }
     Report(state, window);

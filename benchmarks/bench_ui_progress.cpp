@@ -77,7 +77,7 @@ struct Rig {
         window.resize(1280, 800);
         window.show();
         window.PageControl1->setCurrentWidget(window.eepromPage.ts24CXXX);
-        window.eepromPage.cbChip->setCurrentIndex(7);
+        window.eepromPage.cbChip->setCurrentIndex(9);
         Settle();
 
         quietBoard = Simulated24C512(folder, "quiet");
@@ -85,7 +85,7 @@ struct Rig {
         timing = std::make_unique<link::BitTiming>(*quietBoard.clock);
         timing->CalibrateBitDelay();
         timing->DelayFactor = 1;  // as the window's, which reads the default setting
-        workspace.cbChipChange(7);
+        workspace.cbChipChange(9);
         frame = std::make_unique<eeprom::CommandFrame>(workspace, *lines, *timing, quietShell);
     }
 

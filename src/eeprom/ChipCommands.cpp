@@ -75,7 +75,7 @@ CommandOutcome ReadBack(CommandFrame& frame, std::span<const std::uint8_t> image
     }
     const auto differences = files::DifferencesBetween(image, chip);
     if (differences.empty()) return CommandOutcome::Done;
-    char address[8];
+    char address[16];
     std::snprintf(address, sizeof address, "%04X", static_cast<unsigned>(differences.front().address));
     shell.MessageBox(shell::Fill(Tr("Error programando el chip!!!\r(direccion $%1)"), {std::string(address)}),
                      ErrorCaption);
@@ -90,9 +90,10 @@ CommandOutcome ReadBack(CommandFrame& frame, std::span<const std::uint8_t> image
 link::EepromAddressing AddressingFor(const ChipType& chip, bool fastTiming) {
     // Sending two address bytes to a one-byte chip would make it take the low byte as data,
     // shift every read by one and wrap a 32-byte page inside its 16-byte buffer.
-    if (fastTiming) return {chip.wordAddressBytes, chip.pageSize};
-    if (chip.wordAddressBytes == 1) return {1, std::min(chip.pageSize, 16)};
-    return {2, std::min(chip.pageSize, 32)};
+    const auto space = static_cast<std::uint32_t>(std::max(chip.size, 0x10000));
+    if (fastTiming) return {chip.wordAddressBytes, chip.pageSize, chip.controlAddressBit, space};
+    if (chip.wordAddressBytes == 1) return {1, std::min(chip.pageSize, 16), chip.controlAddressBit, space};
+    return {2, std::min(chip.pageSize, 32), chip.controlAddressBit, space};
 }
 
 CommandOutcome ReadChip(CommandFrame& frame) {
@@ -154,7 +155,7 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
             shell.ProgressClose();
             return SdaHeldLow(frame);
         }
-        if (!master.ProgramPageWithRetry(image, static_cast<std::uint16_t>(page), addressing)) {
+        if (!master.ProgramPageWithRetry(image, static_cast<std::uint32_t>(page), addressing)) {
             shell.ProgressClose();
             frame.StopCommand();
             shell.MessageBox(shell::Fill(Tr(PageNoAckText), {page}), ErrorCaption);

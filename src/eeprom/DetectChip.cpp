@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 #include "eeprom/ChipMessages.h"
 #include "shell/Fill.h"
@@ -18,6 +19,8 @@ namespace {
 constexpr std::uint8_t FirstControlByte = 0xA0;
 constexpr int ControlBytes = 8;  // bits b3..b1: block bits or address pins
 constexpr std::int32_t BlockBytes = 256;
+constexpr std::int32_t LargeBlockBytes = 0x10000;  // what A16 (A17) select on a 128 (256) KiB chip
+constexpr std::size_t SmallOneByteChip = 256;      // the 24C02; the 24C01 holds half
 
 // Bytes compared at each place: random contents agree by chance once in 2^128.
 using Window = std::array<std::uint8_t, 16>;
@@ -79,6 +82,26 @@ std::optional<SizeRange> SizeFromContents(link::I2cMaster& master) {
     return SizeRange{smallest, decided ? smallest : AddressSpace};
 }
 
+// A sequential read of `count` bytes from address 0 in the two-byte form, which every chip takes
+// without writing: a one-byte chip sees the low address byte as a data byte, and the repeated
+// start that follows drops it before any write could begin (and may leave its counter one on,
+// which shifts the bytes but not where they repeat).
+std::optional<std::vector<std::uint8_t>> ReadFromStart(link::I2cMaster& master, std::size_t count) {
+    std::vector<std::uint8_t> bytes(count);
+    if (!master.EepromReadAt(0, bytes, link::EepromAddressing{})) return std::nullopt;
+    return bytes;
+}
+
+// True when the bytes read start over after `period` bytes, as a chip of that size does when its
+// counter rolls over.
+bool RepeatsEvery(const std::vector<std::uint8_t>& bytes, std::size_t period) {
+    return std::equal(bytes.begin() + static_cast<std::ptrdiff_t>(period), bytes.end(), bytes.begin());
+}
+
+bool AllAlike(const std::vector<std::uint8_t>& bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [&](std::uint8_t byte) { return byte == bytes.front(); });
+}
+
 std::string ControlByteList(std::uint8_t answering) {
     std::string list;
     for (int k = 0; k < ControlBytes; ++k) {
@@ -117,21 +140,53 @@ CommandOutcome DetectChip(CommandFrame& frame, ChipDetection& detection) {
     if (answering == 0) return fail(DetectionVerdict::NoAnswer, NoAckText);
 
     if (answering == 1) {
-        // 0xA0 alone: a chip with two address bytes. (A 24C01 or 24C02, which no list holds,
-        // answers so too; it would take the low address byte of the reads as data, and the
-        // repeated start that follows ends that write before it could begin.)
-        const auto sizes = SizeFromContents(master);
-        if (!sizes) return fail(DetectionVerdict::NoAnswer, NoAckText);
-        detection.smallestIndex = CatalogueIndex(static_cast<std::int32_t>(sizes->smallest), 2);
-        detection.largestIndex = CatalogueIndex(static_cast<std::int32_t>(sizes->largest), 2);
-        detection.verdict = sizes->smallest == sizes->largest ? DetectionVerdict::Recognised : DetectionVerdict::Undecided;
+        // 0xA0 alone: a 24C01 or 24C02 (one address byte, no block bits), or a chip with two
+        // address bytes. The small ones roll over after 128 or 256 bytes; the others repeat no
+        // sooner than at 4 KB, so their size comes from where their contents repeat.
+        const auto start = ReadFromStart(master, 3 * SmallOneByteChip);
+        if (!start) return fail(DetectionVerdict::NoAnswer, NoAckText);
+        const bool alike = AllAlike(*start);
+        const std::int32_t period = alike                                 ? 0
+                                    : RepeatsEvery(*start, SmallOneByteChip / 2) ? SmallOneByteChip / 2
+                                    : RepeatsEvery(*start, SmallOneByteChip)     ? SmallOneByteChip
+                                                                                  : 0;
+        if (period != 0) {
+            detection.smallestIndex = detection.largestIndex = CatalogueIndex(period, 1);
+            detection.verdict = DetectionVerdict::Recognised;
+        } else {
+            const auto sizes = SizeFromContents(master);
+            if (!sizes) return fail(DetectionVerdict::NoAnswer, NoAckText);
+            // Contents alike from the start on that prove no size past 4 KB fit a 24C01 as well.
+            detection.smallestIndex = alike && sizes->smallest == SmallestTwoByteChip
+                                          ? 0
+                                          : CatalogueIndex(static_cast<std::int32_t>(sizes->smallest), 2);
+            detection.largestIndex = CatalogueIndex(static_cast<std::int32_t>(sizes->largest), 2);
+            detection.verdict = detection.smallestIndex == detection.largestIndex ? DetectionVerdict::Recognised
+                                                                                  : DetectionVerdict::Undecided;
+        }
     } else {
-        // Blocks 0 .. n-1 answer for a one-address-byte chip of n blocks of 256 bytes.
+        // Blocks 0 .. n-1 answer for a one-address-byte chip of n blocks of 256 bytes, and for a
+        // 128 (256) KiB chip whose A16 (A17) take the same control-byte bits: the one-byte chip
+        // rolls over at its end, the large one reads on.
         const int index = std::has_single_bit(answering + 1)
                               ? CatalogueIndex(std::popcount(answering) * BlockBytes, 1)
                               : -1;
+        const int large = std::has_single_bit(answering + 1)
+                              ? CatalogueIndex(std::popcount(answering) * LargeBlockBytes, 2)
+                              : -1;
         detection.smallestIndex = detection.largestIndex = index;
         detection.verdict = DetectionVerdict::Recognised;
+        if (index >= 0 && large >= 0) {
+            const auto size = static_cast<std::size_t>(ChipCatalogue[static_cast<std::size_t>(index)].size);
+            const auto start = ReadFromStart(master, size + sizeof(Window));
+            if (!start) return fail(DetectionVerdict::NoAnswer, NoAckText);
+            if (AllAlike(*start)) {
+                detection.largestIndex = large;
+                detection.verdict = DetectionVerdict::Undecided;
+            } else if (!RepeatsEvery(*start, size)) {
+                detection.smallestIndex = detection.largestIndex = large;
+            }
+        }
     }
     if (detection.smallestIndex < 0 || detection.largestIndex < 0) {
         detection.verdict = DetectionVerdict::Unlisted;
@@ -156,6 +211,11 @@ std::string DetectionText(const ChipDetection& detection) {
             return shell::Fill(Tr("Memoria detectada: %1"), {name(detection.smallestIndex)});
         }
         case DetectionVerdict::Undecided:
+            // Answering on more than 0xA0: a one-byte chip or the large chip of the same blocks.
+            if (detection.answeringControlBytes != 1)
+                return shell::Fill(Tr("Memoria %1 o %2: su contenido (vacio o un mismo patron repetido) no permite "
+                                      "saber cual"),
+                                   {name(detection.smallestIndex), name(detection.largestIndex)});
             return shell::Fill(Tr("Memoria de %1 a %2: su contenido (vacio o un mismo patron repetido) no permite "
                                   "saber cual"),
                                {name(detection.smallestIndex), name(detection.largestIndex)});

@@ -29,9 +29,11 @@ struct ChipDetection {
 };
 
 // Probes the eight control bytes 0xA0 .. 0xAE (the board grounds the address pins, so each
-// 256-byte block of a one-address-byte chip answers on its own and any other chip on 0xA0
-// only); for a chip that answers on 0xA0 alone, reads a few bytes at power-of-two offsets to
-// see from where its contents repeat. Done for a recognised or undecided chip; Failed for no
+// 256-byte block of a one-address-byte chip, and each 64 KiB of a 128 or 256 KiB chip, answers
+// on its own, and any other chip on 0xA0 only); then reads from address 0 to see where the
+// contents roll over (128 or 256 bytes, or a one-byte chip's end), and for a chip that answers on
+// 0xA0 alone and rolls over at neither, reads a few bytes at power-of-two offsets to see from
+// where its contents repeat. Done for a recognised or undecided chip; Failed for no
 // answer or an unlisted chip, after a message box that says so. Every line ends off.
 CommandOutcome DetectChip(CommandFrame& frame, ChipDetection& detection);
 

@@ -14,7 +14,10 @@
 
 namespace tarpel::eeprom {
 
-inline constexpr std::size_t MemoryImageSize = 100001;
+// 100,001 bytes as long as the largest chip was a 24C512; the 128 and 256 KiB chips need their
+// size and the slack above it, where a HEX record at the chip's end fits whole.
+inline constexpr std::size_t MemoryImageSize = std::max<std::size_t>(
+    100001, static_cast<std::size_t>(std::ranges::max(ChipCatalogue, {}, &ChipType::size).size) + 256);
 
 class EepromWorkspace {
 public:

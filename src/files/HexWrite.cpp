@@ -24,6 +24,21 @@ std::string HexText(std::span<const std::uint8_t> bytes) {
     // Each record is put together in a line buffer and appended whole.
     std::array<char, fullLineLength> line;
     for (std::size_t address = 0; address < bytes.size(); address += BytesPerRecord) {
+        // Past 64 KiB each 64 KiB segment opens with an extended linear address record (type 04),
+        // which gives the upper 16 bits of the addresses that follow.
+        if (address != 0 && (address & 0xFFFF) == 0) {
+            const auto upperHigh = static_cast<std::uint8_t>(address >> 24);
+            const auto upperLow = static_cast<std::uint8_t>(address >> 16);
+            char* at = line.data();
+            *at++ = ':';
+            for (const std::uint8_t value : {std::uint8_t{0x02}, std::uint8_t{0x00}, std::uint8_t{0x00},
+                                             std::uint8_t{0x04}, upperHigh, upperLow})
+                at = PutHexByte(at, value);
+            at = PutHexByte(at, static_cast<std::uint8_t>(0x100 - ((0x06 + upperHigh + upperLow) & 0xFF)));
+            *at++ = '\r';
+            *at++ = '\n';
+            text.append(line.data(), at);
+        }
         const auto record = bytes.subspan(address, std::min<std::size_t>(BytesPerRecord, bytes.size() - address));
         const auto count = static_cast<std::uint8_t>(record.size());
         const auto addressHigh = static_cast<std::uint8_t>(address >> 8);

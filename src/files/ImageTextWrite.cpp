@@ -7,7 +7,7 @@ namespace tarpel::files {
 
 namespace {
 
-constexpr std::int32_t MaxCount = 65536;
+constexpr std::int32_t MaxCount = 262144;  // the largest chip, a 24CM02
 
 }  // namespace
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // How large an input file may be before a command reads it whole. No chip holds more than
-// 64 KiB, which as HEX records take about 180 KB; an avr-gcc program for one, debugging sections
+// 256 KiB, which as HEX records take about 720 KB; an avr-gcc program for one, debugging sections
 // and all, stays far below a few MiB. A regular file of more than MaxInputFileBytes is no image
 // for a chip: it is refused with a message before any of it is read, instead of filling the
 // memory. Devices and FIFOs, whose size is not known beforehand, are cut off by the readers

@@ -15,20 +15,23 @@ constexpr std::size_t BytesPerRecord = 16;
 // The header names the program that wrote the file, as other tools put their own name there.
 constexpr std::string_view HeaderText = "tarpel";
 
-// One record with a 16-bit address and at most BytesPerRecord data bytes: type, count, address,
-// data, checksum, CR LF. It is put together in a line buffer and appended whole.
-void AppendRecord(std::string& text, char type, std::uint16_t address, std::span<const std::uint8_t> data) {
-    std::array<char, 2 + 2 + 4 + 2 * BytesPerRecord + 2 + 2> line;
-    const auto count = static_cast<std::uint8_t>(2 + data.size() + 1);
-    const auto addressHigh = static_cast<std::uint8_t>(address >> 8);
-    const auto addressLow = static_cast<std::uint8_t>(address & 0xFF);
-    unsigned sum = count + addressHigh + addressLow;
+// One record with a 16-bit address (24-bit for the types S2 and S8) and at most BytesPerRecord
+// data bytes: type, count, address, data, checksum, CR LF. It is put together in a line buffer
+// and appended whole.
+void AppendRecord(std::string& text, char type, std::uint32_t address, std::span<const std::uint8_t> data) {
+    std::array<char, 2 + 2 + 6 + 2 * BytesPerRecord + 2 + 2> line;
+    const int addressBytes = type == '2' || type == '8' ? 3 : 2;
+    const auto count = static_cast<std::uint8_t>(addressBytes + data.size() + 1);
+    unsigned sum = count;
     char* at = line.data();
     *at++ = 'S';
     *at++ = type;
     at = PutHexByte(at, count);
-    at = PutHexByte(at, addressHigh);
-    at = PutHexByte(at, addressLow);
+    for (int k = addressBytes - 1; k >= 0; --k) {
+        const auto part = static_cast<std::uint8_t>((address >> (8 * k)) & 0xFF);
+        at = PutHexByte(at, part);
+        sum += part;
+    }
     for (const std::uint8_t value : data) {
         at = PutHexByte(at, value);
         sum += value;
@@ -47,11 +50,13 @@ std::string SrecText(std::span<const std::uint8_t> bytes) {
     text.reserve((bytes.size() / BytesPerRecord + 2) * fullLineLength);
     const auto* header = reinterpret_cast<const std::uint8_t*>(HeaderText.data());
     AppendRecord(text, '0', 0, std::span(header, HeaderText.size()));
+    // Images past 64 KiB take 24-bit addresses throughout: S2 data records and an S8 end.
+    const bool wide = bytes.size() > 0x10000;
     for (std::size_t address = 0; address < bytes.size(); address += BytesPerRecord) {
         const auto record = bytes.subspan(address, std::min(BytesPerRecord, bytes.size() - address));
-        AppendRecord(text, '1', static_cast<std::uint16_t>(address), record);
+        AppendRecord(text, wide ? '2' : '1', static_cast<std::uint32_t>(address), record);
     }
-    AppendRecord(text, '9', 0, {});
+    AppendRecord(text, wide ? '8' : '9', 0, {});
     return text;
 }
 

@@ -12,7 +12,7 @@
 
 namespace tarpel::files {
 
-// The largest text image file read: the largest chip's 64 KiB as HEX records take about 180 KB,
+// The largest text image file read: the largest chip's 256 KiB as HEX records take about 720 KB,
 // so 8 MiB leaves room for any comments and blank lines, and a device that never ends
 // (/dev/zero) or a file of gigabytes is refused before it fills the memory.
 inline constexpr std::size_t MaxTextFileBytes = std::size_t{8} << 20;

@@ -13,11 +13,12 @@ namespace {
 constexpr std::uint8_t ControlWrite = 0xA0;  // device type 1010, device address 000, write
 constexpr std::uint8_t ControlRead = 0xA1;
 
-// The control byte of a transaction at this word address. The one-byte-address chips take
-// A8..A10 in bits 1..3 of the control byte, where larger chips see their (grounded) pins.
+// The control byte of a transaction at this word address. The address bits above the word
+// address bytes (A8..A10 of a one-byte chip, A16..A17 of a 128 or 256 KiB one) go into bits 1..3
+// of the control byte, where smaller chips see their (grounded) pins.
 std::uint8_t ControlByte(std::uint8_t base, std::uint32_t address, const EepromAddressing& addressing) {
-    if (addressing.wordAddressBytes != 1) return base;
-    return static_cast<std::uint8_t>(base | (((address >> 8) & 0x07u) << 1));
+    const std::uint32_t high = address >> (8 * std::clamp(addressing.wordAddressBytes, 1, 2));
+    return static_cast<std::uint8_t>(base | ((high << addressing.controlAddressBit) & 0x0Eu));
 }
 
 }  // namespace
@@ -268,7 +269,7 @@ ReadAllResult I2cMaster::EepromReadAll(std::span<std::uint8_t> chip, const ReadP
     return result;
 }
 
-bool I2cMaster::EepromWritePage(std::span<const std::uint8_t> memoryImage, std::uint16_t start,
+bool I2cMaster::EepromWritePage(std::span<const std::uint8_t> memoryImage, std::uint32_t start,
                                 const EepromAddressing& addressing) {
     lines_.BusPowerUp();
     I2cStart();
@@ -277,7 +278,7 @@ bool I2cMaster::EepromWritePage(std::span<const std::uint8_t> memoryImage, std::
     return WritePageAfterControl(memoryImage, start, addressing);
 }
 
-bool I2cMaster::WritePageAfterControl(std::span<const std::uint8_t> memoryImage, std::uint16_t start,
+bool I2cMaster::WritePageAfterControl(std::span<const std::uint8_t> memoryImage, std::uint32_t start,
                                       const EepromAddressing& addressing) {
     // On a queuing port the acknowledges are judged in three batches: the control byte's before
     // anything more goes out (a busy chip refuses it, and the bus sees just that and a stop), the
@@ -285,15 +286,15 @@ bool I2cMaster::WritePageAfterControl(std::span<const std::uint8_t> memoryImage,
     // after the stop; a missing one fails the page either way.
     Samples pending;
     if (addressing.wordAddressBytes != 1) {
-        I2cWriteByte(static_cast<std::uint8_t>(start >> 8));
+        I2cWriteByte(static_cast<std::uint8_t>((start >> 8) & 0xFF));
         if (!AckedSoFar(RequestAck(), pending)) return Refused();
     }
     I2cWriteByte(static_cast<std::uint8_t>(start & 0xFF));
     if (!AckedSoFar(RequestAck(), pending) || !AllAcked(pending)) return Refused();
 
-    // A page that would pass the end of the 16-bit address space (or of the image) sends no data.
+    // A page that would pass the end of the address space (or of the image) sends no data.
     const std::size_t end = std::size_t{start} + static_cast<std::size_t>(std::max(addressing.pageSize, 0));
-    if (end <= 0x10000 && end <= memoryImage.size()) {
+    if (end <= addressing.addressSpace && end <= memoryImage.size()) {
         for (std::size_t index = start; index < end; ++index) {
             I2cWriteByte(memoryImage[index]);
             if (!AckedSoFar(RequestAck(), pending)) return Refused();
@@ -303,7 +304,7 @@ bool I2cMaster::WritePageAfterControl(std::span<const std::uint8_t> memoryImage,
     return AllAcked(pending);
 }
 
-bool I2cMaster::ProgramPageWithRetry(std::span<const std::uint8_t> memoryImage, std::uint16_t start,
+bool I2cMaster::ProgramPageWithRetry(std::span<const std::uint8_t> memoryImage, std::uint32_t start,
                                      const EepromAddressing& addressing) {
     // A chip still busy with the previous page's write cycle refuses its control byte, so the
     // attempts themselves are the polling; there is no other wait for the chip.
@@ -379,7 +380,7 @@ bool I2cMaster::ControlByteAcknowledged(std::uint8_t controlByte) {
     return acknowledged;
 }
 
-bool I2cMaster::EepromReadAt(std::uint16_t address, std::span<std::uint8_t> bytes,
+bool I2cMaster::EepromReadAt(std::uint32_t address, std::span<std::uint8_t> bytes,
                              const EepromAddressing& addressing) {
     lines_.BusPowerUp();
     Wait(1);
@@ -388,7 +389,7 @@ bool I2cMaster::EepromReadAt(std::uint16_t address, std::span<std::uint8_t> byte
     I2cWriteByte(ControlByte(ControlWrite, address, addressing));
     if (!I2cReadAck()) return Refused();
     if (addressing.wordAddressBytes != 1) {
-        I2cWriteByte(static_cast<std::uint8_t>(address >> 8));
+        I2cWriteByte(static_cast<std::uint8_t>((address >> 8) & 0xFF));
         if (!I2cReadAck()) return Refused();
     }
     I2cWriteByte(static_cast<std::uint8_t>(address & 0xFF));

@@ -15,13 +15,17 @@
 
 namespace tarpel::link {
 
-// How a chip takes its word address. Two bytes, high byte first, after a plain 0xA0/0xA1
-// control byte: the 24C32 and larger. One byte, with address bits A8..A10 carried in the
-// control byte: the 24C04, 24C08 and 24C16, whose page buffer holds only 16 bytes. The default
-// is the two-byte form with 32-byte pages.
+// How a chip takes its word address. Two bytes, high byte first, after a 0xA0/0xA1 control
+// byte: the 24C32 and larger, the 128 and 256 KiB ones with A16 (A17) in the control byte. One
+// byte, with address bits A8..A10 carried in the control byte: the 24C01 up to the 24C16, whose
+// page buffer holds 16 bytes at most. The default is the two-byte form with 32-byte pages.
 struct EepromAddressing {
     int wordAddressBytes = 2;
     int pageSize = 32;
+    // The control-byte bit that takes the lowest address bit above the word address bytes.
+    int controlAddressBit = 1;
+    // The bytes the chip's addresses reach: no page write runs past them.
+    std::uint32_t addressSpace = 0x10000;
 };
 
 // Told after every byte of a whole-chip read: bytes read so far (the byte just read not counted)
@@ -79,8 +83,8 @@ public:
     std::int64_t LastReadCount() const { return lastReadCount_; }
 
     // One page write of memoryImage[start .. start + pageSize - 1]; true when every byte was
-    // acknowledged. A page that would run past address 0xFFFF sends no data byte at all.
-    bool EepromWritePage(std::span<const std::uint8_t> memoryImage, std::uint16_t start,
+    // acknowledged. A page that would run past the address space or the image sends no data byte at all.
+    bool EepromWritePage(std::span<const std::uint8_t> memoryImage, std::uint32_t start,
                          const EepromAddressing& addressing = {});
 
     // Up to PageWriteAttempts page writes, back to back, until one is acknowledged; then the
@@ -88,7 +92,7 @@ public:
     // timing each attempt first polls its control byte until the chip, done with an earlier
     // write cycle, acknowledges it (false when it stays silent for WriteCycleTimeoutMs), and no
     // wait follows: the next transaction's polling is the wait.
-    bool ProgramPageWithRetry(std::span<const std::uint8_t> memoryImage, std::uint16_t start,
+    bool ProgramPageWithRetry(std::span<const std::uint8_t> memoryImage, std::uint32_t start,
                               const EepromAddressing& addressing = {});
 
     // Acknowledge polling: start, control byte (write) and stop, repeated back to back up to
@@ -106,7 +110,7 @@ public:
     // bytes, no data), a repeated start, then bytes.size() bytes read in sequence, the last one
     // not acknowledged, and a stop. False, after a stop, when an acknowledge was missing.
     // Writes nothing: a write cycle starts only at a stop that follows a data byte.
-    bool EepromReadAt(std::uint16_t address, std::span<std::uint8_t> bytes, const EepromAddressing& addressing = {});
+    bool EepromReadAt(std::uint32_t address, std::span<std::uint8_t> bytes, const EepromAddressing& addressing = {});
 
     // Busy-waits until the millisecond tick count has moved on by at least this much, counting
     // across its wrap at 2^32. Pumps no messages.
@@ -132,7 +136,7 @@ private:
     // open for what follows the control byte.
     bool StartWhenReady(std::uint8_t controlByte);
     // The rest of a page write after its acknowledged control byte: address, data, stop.
-    bool WritePageAfterControl(std::span<const std::uint8_t> memoryImage, std::uint16_t start,
+    bool WritePageAfterControl(std::span<const std::uint8_t> memoryImage, std::uint32_t start,
                                const EepromAddressing& addressing);
     void Wait(int units);
     // Ends a transaction whose acknowledge was missing.

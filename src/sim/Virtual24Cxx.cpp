@@ -268,7 +268,7 @@ bool Virtual24Cxx::ByteReceived(std::uint8_t value) {
             phase_ = Phase::WordLow;
             return true;
         case Phase::WordLow: {
-            const std::uint32_t high = model_.wordAddressBytes == 2 ? addressHigh_ : block_;
+            const std::uint32_t high = model_.wordAddressBytes == 2 ? (std::uint32_t{block_} << 8) | addressHigh_ : block_;
             const std::uint32_t address = ((high << 8) | value) & sizeMask_;
             counter_ = address;
             pageBase_ = address & ~pageMask_;

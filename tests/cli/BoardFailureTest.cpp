@@ -188,7 +188,7 @@ TEST(BoardFailure, ACommandStopsAtItsNextByteOrPageOnceThePortFailsAndHasFailed)
         timing.CalibrateBitDelay();
         avr::CommandFrame frame(lines, timing, shell, view);
         eeprom::EepromWorkspace workspace;
-        workspace.cbChipChange(6);
+        workspace.cbChipChange(8);
         eeprom::CommandFrame eepromFrame(workspace, lines, timing, shell);
 
         const auto outcome = eepromRead ? eeprom::ReadChip(eepromFrame)

@@ -173,8 +173,9 @@ TEST(EepromCli, FailuresAndMistakesGiveTheirStatusAndWriteNoFile) {
         {{"--sim-eeprom", "24C04", "eeprom", "write", "--chip", "24C04", cli.folder.Write("far.srec", "S306008100004236\n")},
          cli::ExitFailure, "ERROR: Ningun dato del fichero cae dentro de los 512 bytes del chip: el primero esta en el "
                            "byte 8454144!!\n"},
-        {{"eeprom", "read", "--chip", "24C1024", cli.folder.Path("copy.bin")}, cli::ExitUsage,
-         "ERROR: Memoria desconocida: 24C1024 (use 24C04, 24C08, 24C16, 24C32, 24C64, 24C128, 24C256, 24C512)\n"},
+        {{"eeprom", "read", "--chip", "24LC1025", cli.folder.Path("copy.bin")}, cli::ExitUsage,
+         "ERROR: Memoria desconocida: 24LC1025 (use 24C01, 24C02, 24C04, 24C08, 24C16, 24C32, 24C64, 24C128, 24C256, "
+         "24C512, 24C1024, 24CM02)\n"},
         {{"eeprom", "read", cli.folder.Path("copy.txt")}, cli::ExitUsage,
          "ERROR: El fichero debe acabar en .hex, .bin, .srec, .s19, .s28, .s37 o .mot: " + cli.folder.Path("copy.txt") + "\n"},
     };
@@ -239,7 +240,7 @@ TEST(EepromCli, ConvertTurnsHexIntoBinaryAndBackForEveryChipWithoutABoard) {
         EXPECT_EQ(cli.err.str(), c.error) << c.in << " " << c.out;
         EXPECT_FALSE(std::filesystem::exists(c.out)) << c.out;
     }
-    EXPECT_EQ(convert("24C1024", longer, cli.folder.Path("x.bin")), cli::ExitUsage);
+    EXPECT_EQ(convert("24LC1025", longer, cli.folder.Path("x.bin")), cli::ExitUsage);
 }
 
 TEST(EepromCli, ConvertReadsSrecCatSRecordsAndWritesOnesSrecCatReadsBack) {
@@ -351,7 +352,7 @@ TEST(EepromCli, DetectPrintsItsGuessAndLeavesTheChipAsItWas) {
 
     EXPECT_EQ(cli.Run({"--sim-eeprom", "24C256", "eeprom", "detect"}), cli::ExitSuccess);
     EXPECT_EQ(cli.out.str(),
-              "Memoria de 24C32 a 24C512: su contenido (vacio o un mismo patron repetido) no permite saber cual\n");
+              "Memoria de 24C01 a 24C512: su contenido (vacio o un mismo patron repetido) no permite saber cual\n");
     EXPECT_EQ(cli.Run({"--sim-eeprom", "24C08", "eeprom", "detect"}), cli::ExitSuccess);
     EXPECT_EQ(cli.out.str(), "Memoria detectada: 24C08\n");
 

@@ -92,7 +92,8 @@ TEST(DetectChip, EveryChipWithRandomContentsIsRecognisedAndNothingIsWritten) {
         EXPECT_EQ(detection.verdict, eeprom::DetectionVerdict::Recognised) << model.name;
         EXPECT_EQ(detection.smallestIndex, IndexOf(model.name)) << model.name;
         EXPECT_EQ(detection.largestIndex, IndexOf(model.name)) << model.name;
-        const std::string repeats = model.wordAddressBytes == 2 && model.name != "24C512"
+        // Chips answering on 0xA0 alone are known by where their contents repeat.
+        const std::string repeats = model.bytes <= 256 || (model.wordAddressBytes == 2 && model.bytes < 65536)
                                         ? ", o una mayor que repita su contenido cada " + std::to_string(model.bytes) +
                                               " bytes (no se pueden distinguir)"
                                         : "";
@@ -100,18 +101,24 @@ TEST(DetectChip, EveryChipWithRandomContentsIsRecognisedAndNothingIsWritten) {
     }
 }
 
-// The one-address-byte chips tell their size by the control bytes they answer, whatever they
-// hold; the others, blank, fit every two-address-byte size of the list.
+// The 24C04 to 24C16 tell their size by the control bytes they answer, whatever they hold; the
+// 128 and 256 KiB chips answer as the 24C04 and 24C08 and, blank, may be either; the others,
+// blank, fit every size that answers on 0xA0 alone.
 TEST(DetectChip, ABlankChipIsRecognisedByItsBlocksOrGivesTheRangeThatFits) {
     for (const auto& model : sim::Eeprom24CxxModels) {
         const auto detection = DetectAndCheckNothingChanged(model, Bytes(model.bytes, 0xFF), CommandOutcome::Done);
-        if (model.wordAddressBytes == 1) {
-            EXPECT_EQ(detection.verdict, eeprom::DetectionVerdict::Recognised) << model.name;
-            EXPECT_EQ(detection.smallestIndex, IndexOf(model.name)) << model.name;
-            EXPECT_EQ(detection.answeringControlBytes, (1u << (model.bytes / 256)) - 1) << model.name;
+        if (model.blockBits != 0) {
+            const std::uint32_t blocks = model.wordAddressBytes == 2 ? model.bytes >> 16 : model.bytes >> 8;
+            const int small = IndexOf("24C0" + std::to_string(blocks * 2)), large = blocks == 2 ? IndexOf("24C1024")
+                                                                            : blocks == 4 ? IndexOf("24CM02") : -1;
+            EXPECT_EQ(detection.verdict, large < 0 ? eeprom::DetectionVerdict::Recognised
+                                                   : eeprom::DetectionVerdict::Undecided) << model.name;
+            EXPECT_EQ(detection.smallestIndex, blocks == 8 ? IndexOf("24C16") : small) << model.name;
+            EXPECT_EQ(detection.largestIndex, large < 0 ? IndexOf("24C16") : large) << model.name;
+            EXPECT_EQ(detection.answeringControlBytes, (1u << blocks) - 1) << model.name;
         } else {
             EXPECT_EQ(detection.verdict, eeprom::DetectionVerdict::Undecided) << model.name;
-            EXPECT_EQ(detection.smallestIndex, IndexOf("24C32")) << model.name;
+            EXPECT_EQ(detection.smallestIndex, IndexOf("24C01")) << model.name;
             EXPECT_EQ(detection.largestIndex, IndexOf("24C512")) << model.name;
             EXPECT_EQ(detection.answeringControlBytes, 1u) << model.name;
         }
@@ -119,7 +126,7 @@ TEST(DetectChip, ABlankChipIsRecognisedByItsBlocksOrGivesTheRangeThatFits) {
 }
 
 TEST(DetectChip, ContentsThatRepeatInsideTheChipOnlyNarrowTheRange) {
-    const auto& model = sim::Eeprom24CxxModels.back();
+    const auto& model = sim::Eeprom24CxxModels[9];
     ASSERT_EQ(model.name, "24C512");
     // One 512-byte pattern all over the chip: every place looks like every other.
     Bytes pattern = RandomBytes(512, 5);

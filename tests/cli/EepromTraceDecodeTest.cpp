@@ -91,7 +91,7 @@ TEST(EepromTraceDecode, SigrokReadsTheWholeChipReadAndEveryPageWriteInBothTiming
         // of the next byte and could hold back the stop.
         std::vector<std::uint8_t> contents(512);
         for (std::size_t i = 0; i < contents.size(); ++i) contents[i] = static_cast<std::uint8_t>(i * 11 + 5);
-        const auto readTrace = Traced(folder, "24C04", 0, contents, {}, eeprom::ReadChip, fast);
+        const auto readTrace = Traced(folder, "24C04", 2, contents, {}, eeprom::ReadChip, fast);
         const auto read = CommandOutput(Sigrok(readTrace) + "-P i2c:scl=SCL:sda=SDA -A i2c=" + I2cEvents + " 2>&1");
         std::string expected =
             "Start\nWrite\nAddress write: 50\nACK\nData write: 00\nACK\nStart repeat\nRead\nAddress read: 50\nACK\n";
@@ -104,13 +104,22 @@ TEST(EepromTraceDecode, SigrokReadsTheWholeChipReadAndEveryPageWriteInBothTiming
         std::vector<std::uint8_t> image(4096);
         for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + (i >> 8));
         const auto writeTrace =
-            Traced(folder, "24C32", 3, std::vector<std::uint8_t>(4096, 0xFF), image, eeprom::ProgramChip, fast);
+            Traced(folder, "24C32", 5, std::vector<std::uint8_t>(4096, 0xFF), image, eeprom::ProgramChip, fast);
         const auto written =
             CommandOutput(Sigrok(writeTrace) + "-P i2c:scl=SCL:sda=SDA,eeprom24xx:chip=onsemi_cat24c256 -A eeprom24xx 2>&1");
         for (std::size_t page = 0; page < 4096; page += 32) {
             char head[64];
             std::snprintf(head, sizeof head, "Page write (addr=%04zX, 32 bytes): ", page);
             EXPECT_NE(written.find(head + HexList(&image[page], 32) + "\n"), std::string::npos) << head;
+        }
+        // "Programar chip" on a 24C02: one address byte, no block bits, 8-byte pages.
+        const auto smallTrace = Traced(folder, "24C02", 1, std::vector<std::uint8_t>(256, 0xFF), image,
+                                       eeprom::ProgramChip, fast);
+        const auto small = CommandOutput(Sigrok(smallTrace) + "-P i2c:scl=SCL:sda=SDA,eeprom24xx:chip=generic -A eeprom24xx 2>&1");
+        for (std::size_t page = 0; page < 256; page += 8) {
+            char head[64];
+            std::snprintf(head, sizeof head, "Page write (addr=%02zX, 8 bytes): ", page);
+            EXPECT_NE(small.find(head + HexList(&image[page], 8) + "\n"), std::string::npos) << head;
         }
         std::size_t pageWrites = 0;
         for (auto at = written.find("Page write"); at != std::string::npos; at = written.find("Page write", at + 1))

@@ -120,7 +120,7 @@ TEST(ErrorBoxes, EveryOneShowsWithEveryLineOff) {
         RecordingShell shell;
         shell.portProbe = [&] { return board.simulation->DataByte(); };
         eeprom::EepromWorkspace workspace;
-        workspace.cbChipChange(4);  // 24C64
+        workspace.cbChipChange(6);  // 24C64
         eeprom::CommandFrame eepromFrame(workspace, lines, timing, shell);
         QuietView view;
         avr::CommandFrame avrFrame(lines, timing, shell, view);

@@ -127,8 +127,7 @@ TEST_P(SimStrictRoundTrip, EveryChipRoundTripsInBothTimingsWithoutAProtocolViola
     std::vector<RoundTrip> cases;
     for (const auto& chip : eeprom::ChipCatalogue) cases.push_back({std::string(chip.name), true, board});
     for (const char* model : {"at90s8515", "at90s4414", "atmega8515"}) cases.push_back({model, true, board});
-    cases.push_back({"24C04", false, board});
-    cases.push_back({"24C64", false, board});
+    for (const char* chip : {"24C02", "24C04", "24C64", "24C1024"}) cases.push_back({chip, false, board});
     cases.push_back({"atmega8515", false, board});
     for (const RoundTrip& c : cases) RoundTripsWithoutAViolation(c);
 }

@@ -37,7 +37,7 @@ struct Socket {
     Socket() {
         timing.CalibrateBitDelay();
         timing.DelayFactor = 1;
-        workspace.cbChipChange(0);
+        workspace.cbChipChange(2);
         workspace.RefreshGrid = [this] { ++refreshes; };
         port.statusSource = [this] {
             const auto& writes = port.writes;

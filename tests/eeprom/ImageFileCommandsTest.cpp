@@ -37,7 +37,7 @@ class ImageFileCommands : public ::testing::Test {
 protected:
     void SetUp() override {
         workspace.RefreshGrid = [this] { ++refreshes; };
-        workspace.cbChipChange(0);  // "24C04 - 0.5kb"
+        workspace.cbChipChange(2);  // "24C04 - 0.5kb"
         refreshes = 0;
     }
     Bytes Image(std::size_t from, std::size_t to) const {

@@ -236,6 +236,9 @@ TEST(I2cMaster, TransactionsAddressBothKindsOfChip) {
     EXPECT_EQ(page.Decode(), "S AE . F0 . " + pageText(0x7F0, 16) + "P ");
 
     page.port.writes.clear();
+    EXPECT_TRUE(page.master.EepromWritePage(image, 0x10040, {2, 32, 1, 0x20000}));  // A16 of a 24C1024
+    EXPECT_EQ(page.Decode(), "S A2 . 00 . 40 . " + pageText(0x10040, 32) + "P ");
+    page.port.writes.clear();
     EXPECT_TRUE(page.master.EepromWritePage(image, 0xFFE0));
     EXPECT_EQ(page.Decode(), "S A0 . FF . E0 . " + pageText(0xFFE0, 32) + "P ");
     page.port.writes.clear();

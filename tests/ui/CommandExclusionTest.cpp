@@ -75,7 +75,7 @@ TEST(CommandExclusion, EveryOtherCommandIsDisabledWhileOneRunsAndEnabledAfterwar
         TVentana& window = rig.Start(c.sockets);
         if (c.eepromPage) {
             rig.ClickTab(window.eepromPage.ts24CXXX);
-            window.eepromPage.cbChip->setCurrentIndex(0);  // the 24C04 of the socket
+            window.eepromPage.cbChip->setCurrentIndex(2);  // the 24C04 of the socket
         }
         if (c.needsFile) rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Path("eeprom.bin"))};
         std::vector<Inside> seen;
@@ -114,7 +114,7 @@ TEST(CommandExclusion, ClicksDuringAReadStartNothingAndChangeNothing) {
     rig.PutChipFile("24C04.bin", std::vector<std::uint8_t>(512, 0x42));
     TVentana& window = rig.Start();
     rig.ClickTab(window.eepromPage.ts24CXXX);
-    window.eepromPage.cbChip->setCurrentIndex(0);
+    window.eepromPage.cbChip->setCurrentIndex(2);
     QString labelBefore;
     QString labelAfter;
     rig.AtNextPump([&] {

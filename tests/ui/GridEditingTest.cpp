@@ -56,7 +56,7 @@ TEST(GridEditing, TypedFilledAndUndoneBytesAreWhatTheChipIsProgrammedWith) {
     rig.PutChipFile("24C04.bin", ChipStart());
     TVentana& window = rig.Start();
     rig.ClickTab(window.eepromPage.ts24CXXX);
-    window.eepromPage.cbChip->setCurrentIndex(0);
+    window.eepromPage.cbChip->setCurrentIndex(2);
     QTest::mouseClick(window.eepromPage.ToolButton4, Qt::LeftButton);  // read the chip into the grid
     std::vector<std::uint8_t> expected = ChipStart();
 
@@ -144,7 +144,7 @@ TEST(GridEditing, UnsavedBytesAreAskedAboutOnEveryPathThatDropsThem) {
     };
     const auto closed = [](TVentana& window) { return !window.isVisible(); };
     const auto edited = [](Rig& rig) -> TVentana& {
-        rig.Start().eepromPage.cbChip->setCurrentIndex(0);
+        rig.Start().eepromPage.cbChip->setCurrentIndex(2);
         rig.Window().eepromPage.SG->setCurrentIndex(Cell(rig.Window(), 0));
         QTest::keyClicks(rig.Window().eepromPage.SG, "5a");
         return rig.Window();
@@ -157,7 +157,7 @@ TEST(GridEditing, UnsavedBytesAreAskedAboutOnEveryPathThatDropsThem) {
                                     rig.folder.Write("o.bin", std::vector<std::uint8_t>(ChipBytes, 0x11))));
                                 rig.Window().menu.Abrir1->trigger(); },
          [](TVentana& window) { return window.Workspace().MemoryImage[0] == 0x11; }},
-        {"chip", [](Rig& rig) { rig.Window().eepromPage.cbChip->setCurrentIndex(1); },
+        {"chip", [](Rig& rig) { rig.Window().eepromPage.cbChip->setCurrentIndex(3); },
          [](TVentana& window) { return window.Workspace().ChipSize == 1024; }}};
     for (const auto& [path, act, wentOn] : paths) {
         for (const auto answer : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Yes}) {
@@ -187,7 +187,7 @@ TEST(GridEditing, TitleNamesTheFileAndMarksUnsavedChangesAndTheChipIsRemembered)
     test::WindowRig rig;
     TVentana& window = rig.Start();
     const QString caption = "Tarpel v1.5 ATMega8515    ";
-    window.eepromPage.cbChip->setCurrentIndex(1);  // 24C08
+    window.eepromPage.cbChip->setCurrentIndex(3);  // 24C08
     EXPECT_EQ(window.windowTitle(), caption) << "a blank image has nothing to save";
 
     const std::string file = rig.folder.Write("datos.bin", std::vector<std::uint8_t>(1024, 1));

@@ -41,7 +41,7 @@ TEST(HexGrid, EachChipGivesItsRowsAndLastAddressAllErased) {
     };
     test::WindowRig rig;
     TVentana& window = rig.Start();
-    for (const Case c : {Case{0, 64, "01F8"}, Case{7, 8192, "FFF8"}, Case{3, 512, "0FF8"}}) {
+    for (const Case c : {Case{2, 64, "01F8"}, Case{9, 8192, "FFF8"}, Case{5, 512, "0FF8"}}) {
         window.eepromPage.cbChip->setCurrentIndex(c.index);
         EXPECT_EQ(window.eepromPage.SG->model()->rowCount(), c.rows) << c.index;
         EXPECT_EQ(window.eepromPage.SG->model()->columnCount(), 17);
@@ -52,7 +52,7 @@ TEST(HexGrid, EachChipGivesItsRowsAndLastAddressAllErased) {
         EXPECT_EQ(window.eepromPage.SG->columnWidth(9), 12);
         EXPECT_EQ(window.eepromPage.SG->columnWidth(16), 12);
     }
-    window.eepromPage.cbChip->setCurrentIndex(0);
+    window.eepromPage.cbChip->setCurrentIndex(2);
     const std::vector<QString> cells = HexCells(window);
     EXPECT_EQ(cells.size(), 512u);
     EXPECT_EQ(std::count(cells.begin(), cells.end(), QString("FF")), 512);
@@ -83,18 +83,18 @@ TEST(HexGrid, CharacterColumnsDotTheControlRangesOnly) {
 TEST(HexGrid, ChipChangeNeverShowsStaleBytes) {
     test::WindowRig rig;
     TVentana& window = rig.Start();
-    window.eepromPage.cbChip->setCurrentIndex(7);
+    window.eepromPage.cbChip->setCurrentIndex(9);
     auto& image = window.Workspace().MemoryImage;
     for (std::size_t i = 0; i < 65536; ++i) image[i] = static_cast<std::uint8_t>(i * 7);
     window.RefreshGrid();
     EXPECT_EQ(Cell(window, 8191, 8), GridHexText(static_cast<std::uint8_t>(65535 * 7)));
 
-    window.eepromPage.cbChip->setCurrentIndex(1);
+    window.eepromPage.cbChip->setCurrentIndex(3);
     std::vector<QString> cells = HexCells(window);
     EXPECT_EQ(cells.size(), 1024u);
     EXPECT_EQ(std::count(cells.begin(), cells.end(), QString("FF")), 1024);
 
-    window.eepromPage.cbChip->setCurrentIndex(7);  // back to the large chip: refilled, nothing comes back
+    window.eepromPage.cbChip->setCurrentIndex(9);  // back to the large chip: refilled, nothing comes back
     cells = HexCells(window);
     EXPECT_EQ(cells.size(), 65536u);
     EXPECT_EQ(std::count(cells.begin(), cells.end(), QString("FF")), 65536);
@@ -131,7 +131,7 @@ TEST(HexGrid, RefreshKeepsTheMouseCursorAndTheCurrentCell) {
 // painting: texts, address column, selection, grid lines, disabled colours and empty space.
 TEST(HexGrid, PaintsLikeThePlainTableView) {
     eeprom::EepromWorkspace workspace;
-    workspace.cbChipChange(0);
+    workspace.cbChipChange(2);
     for (std::size_t i = 0; i < 512; ++i) workspace.MemoryImage[i] = static_cast<std::uint8_t>(i * 7);
     HexGridModel model(workspace);
     model.Refresh();
@@ -186,7 +186,7 @@ TEST(HexGrid, PaintsLikeThePlainTableView) {
 TEST(HexGrid, OpenAndSaveButtonsRunTheFileCommands) {
     test::WindowRig rig;
     TVentana& window = rig.Start();
-    window.eepromPage.cbChip->setCurrentIndex(0);
+    window.eepromPage.cbChip->setCurrentIndex(2);
     std::vector<std::uint8_t> bytes(512);
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i);
     const QString source = QString::fromStdString(rig.folder.Write("in.bin", bytes));

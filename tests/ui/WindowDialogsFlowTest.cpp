@@ -160,7 +160,7 @@ TEST(WindowDialogsFlow, SalirSwitchesTheBoardOffAndStoresFactorAndLastFiles) {
     test::SimWindowRig rig;
     TVentana& window = rig.Start();
     rig.ClickTab(window.eepromPage.ts24CXXX);
-    window.eepromPage.cbChip->setCurrentIndex(0);  // the 24C04 in the socket
+    window.eepromPage.cbChip->setCurrentIndex(2);  // the 24C04 in the socket
     const QString opened = QString::fromStdString(rig.folder.Write("image.bin", std::vector<std::uint8_t>(512, 0x5A)));
     const QString saved = QString::fromStdString(rig.folder.Path("copy.hex"));
     rig.runner.recorder.fileAnswers = {opened, saved};
