@@ -204,7 +204,9 @@ std::string DetectionText(const ChipDetection& detection) {
             // A chip of two address bytes is known by where its contents repeat; a larger one
             // whose contents repeat at that size, with halves alike, reads just the same.
             const auto index = static_cast<std::size_t>(detection.smallestIndex);
-            if (detection.answeringControlBytes == 1 && index + 1 < ChipCatalogue.size())
+            // The 128 and 256 KiB chips answer on more than 0xA0, so none of them reads so.
+            if (detection.answeringControlBytes == 1 && index + 1 < ChipCatalogue.size() &&
+                ChipCatalogue[index + 1].size <= 0x10000)
                 return shell::Fill(Tr("Memoria detectada: %1, o una mayor que repita su contenido cada %2 bytes "
                                       "(no se pueden distinguir)"),
                                    {name(detection.smallestIndex), ChipCatalogue[index].size});

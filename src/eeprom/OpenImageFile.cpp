@@ -21,7 +21,7 @@ namespace tarpel::eeprom {
 
 namespace {
 
-constexpr std::size_t BinaryReadCapacity = 100000;
+constexpr std::size_t BinaryReadCapacity = MemoryImageSize - 1;  // 100,000 up to the 24C512
 constexpr std::string_view MoreDataWarning =
     TrNoop("El archivo contiene mas datos de los que el \rchip seleccionado puede almacenar: Se truncaran los datos");
 constexpr std::string_view LessDataWarning =

@@ -354,7 +354,9 @@ TEST(EepromCli, DetectPrintsItsGuessAndLeavesTheChipAsItWas) {
     EXPECT_EQ(cli.out.str(),
               "Memoria de 24C01 a 24C512: su contenido (vacio o un mismo patron repetido) no permite saber cual\n");
     EXPECT_EQ(cli.Run({"--sim-eeprom", "24C08", "eeprom", "detect"}), cli::ExitSuccess);
-    EXPECT_EQ(cli.out.str(), "Memoria detectada: 24C08\n");
+    EXPECT_EQ(cli.out.str(), "Memoria 24C08 o 24CM02: su contenido (vacio o un mismo patron repetido) no permite saber cual\n");
+    EXPECT_EQ(cli.Run({"--sim-eeprom", "24C16", "eeprom", "detect"}), cli::ExitSuccess);
+    EXPECT_EQ(cli.out.str(), "Memoria detectada: 24C16\n");
 
     EXPECT_EQ(cli.Run({"--sim-eeprom", "none", "eeprom", "detect"}), cli::ExitFailure);
     EXPECT_EQ(cli.out.str(), "");
