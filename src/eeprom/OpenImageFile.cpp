@@ -21,7 +21,7 @@ namespace tarpel::eeprom {
 
 namespace {
 
-constexpr std::size_t BinaryReadCapacity = MemoryImageSize - 1;  // 100,000 up to the 24C512
+constexpr std::size_t BinaryReadCapacity = 100000;
 constexpr std::string_view MoreDataWarning =
     TrNoop("El archivo contiene mas datos de los que el \rchip seleccionado puede almacenar: Se truncaran los datos");
 constexpr std::string_view LessDataWarning =
@@ -29,7 +29,7 @@ constexpr std::string_view LessDataWarning =
 
 LoadedImageFile LoadBinary(const std::string& fileName, std::size_t chipSize) {
     LoadedImageFile file;
-    const auto read = files::ReadBinaryFile(fileName, std::span(file.image).first(BinaryReadCapacity));
+    const auto read = files::ReadBinaryFile(fileName, std::span(file.image).first(std::max(BinaryReadCapacity, chipSize)));
     if (!read.opened) {
         file.error = files::UnreadableFileText;
         return file;

@@ -18,7 +18,7 @@ std::vector<std::uint8_t> FileBytes(const fs::path& path) {
 
 TEST(SimPersistence, ContentsSurviveARestartInAFileNamedAfterTheChip) {
     TemporaryFolder folder;
-    const auto& type = sim::Eeprom24CxxModels[1];  // 24C08
+    const auto& type = sim::Eeprom24CxxModels[3];  // 24C08
     {
         SimChip sim(type, folder.String());
         sim.master->PowerUp();
@@ -35,13 +35,13 @@ TEST(SimPersistence, ContentsSurviveARestartInAFileNamedAfterTheChip) {
     SimChip again(type, folder.String());
     EXPECT_EQ(again.chip->Memory()[0x3F1], 0xAD);
     // Another chip type has its own file: a blank one.
-    SimChip other(sim::Eeprom24CxxModels[0], folder.String());
+    SimChip other(sim::Eeprom24CxxModels[2], folder.String());
     EXPECT_EQ(other.chip->Memory()[0x1F0], 0xFF);
 }
 
 TEST(SimPersistence, ABoardDestroyedWithThePowerOnStillSavesAndFinishesTheWriteCycle) {
     TemporaryFolder folder;
-    const auto& type = sim::Eeprom24CxxModels[7];  // 24C512
+    const auto& type = sim::Eeprom24CxxModels[9];  // 24C512
     {
         SimChip sim(type, folder.String());
         sim.master->PowerUp();
@@ -53,7 +53,7 @@ TEST(SimPersistence, ABoardDestroyedWithThePowerOnStillSavesAndFinishesTheWriteC
 TEST(SimPersistence, AShortFileIsPaddedWithBlankBytes) {
     TemporaryFolder folder;
     std::ofstream(folder.Path() / "24C04.bin", std::ios::binary) << "AB";
-    SimChip sim(sim::Eeprom24CxxModels[0], folder.String());
+    SimChip sim(sim::Eeprom24CxxModels[2], folder.String());
     EXPECT_EQ(sim.chip->Memory()[0], 'A');
     EXPECT_EQ(sim.chip->Memory()[1], 'B');
     EXPECT_EQ(sim.chip->Memory()[2], 0xFF);
@@ -64,7 +64,7 @@ TEST(SimPersistenceDeathTest, ACrashMidWriteLeavesTheLastSavedContents) {
     // Forked without re-running the program, so the child works in this test's folder.
     GTEST_FLAG_SET(death_test_style, "fast");
     TemporaryFolder folder;
-    const auto& type = sim::Eeprom24CxxModels[5];
+    const auto& type = sim::Eeprom24CxxModels[7];
     // The child programs one byte and switches off (saved), then starts another write and dies
     // in its write cycle without running any destructor.
     EXPECT_EXIT(

@@ -6,7 +6,7 @@
 namespace tarpel::test {
 namespace {
 
-const sim::Eeprom24CxxModel& Chip24C64() { return sim::Eeprom24CxxModels[4]; }
+const sim::Eeprom24CxxModel& Chip24C64() { return sim::Eeprom24CxxModels[6]; }
 
 std::vector<std::string> Descriptions(const sim::Virtual24Cxx& chip) {
     std::vector<std::string> texts;

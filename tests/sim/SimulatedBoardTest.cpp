@@ -59,7 +59,7 @@ TEST(SimulatedBoard, StatusByteReportsTheSdaBusInvertedAndMisoAsItReads) {
 
 TEST(SimulatedBoard, BothSocketsSeeEveryDataWriteAndEveryAccessCostsTime) {
     TemporaryFolder folder;
-    auto eeprom = std::make_unique<sim::Virtual24Cxx>(sim::Eeprom24CxxModels[5], sim::ChipStore(folder.String()));
+    auto eeprom = std::make_unique<sim::Virtual24Cxx>(sim::Eeprom24CxxModels[7], sim::ChipStore(folder.String()));
     sim::Virtual24Cxx* chip = eeprom.get();
     auto avr = std::make_unique<ListeningAvr>();
     ListeningAvr* device = avr.get();

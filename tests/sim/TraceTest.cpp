@@ -25,7 +25,7 @@ struct TracedSim {
             [this] { return simulation->PeekStatus(); });
         master = std::make_unique<TestI2cMaster>(*port, simulation->Time());
     }
-    const sim::Eeprom24CxxModel& type = sim::Eeprom24CxxModels[5];
+    const sim::Eeprom24CxxModel& type = sim::Eeprom24CxxModels[7];
     sim::SimulatedBoard* simulation;
     std::unique_ptr<port::TracingPort> port;
     std::unique_ptr<TestI2cMaster> master;

@@ -29,7 +29,7 @@ TEST(AccidentalInput, AWheelPassingOverTheChipListKeepsTheImage) {
     window.Workspace().MemoryImage[0] = 0x42;
 
     TurnWheel(window.eepromPage.cbChip);
-    EXPECT_EQ(window.eepromPage.cbChip->currentIndex(), 5);
+    EXPECT_EQ(window.eepromPage.cbChip->currentIndex(), 7);
     EXPECT_EQ(window.Workspace().MemoryImage[0], 0x42);
 
     // Once the user has put the focus on the list, the wheel chooses as usual.
@@ -37,7 +37,7 @@ TEST(AccidentalInput, AWheelPassingOverTheChipListKeepsTheImage) {
     window.eepromPage.cbChip->setFocus();
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.eepromPage.cbChip->hasFocus(); }));
     TurnWheel(window.eepromPage.cbChip);
-    EXPECT_EQ(window.eepromPage.cbChip->currentIndex(), 6);
+    EXPECT_EQ(window.eepromPage.cbChip->currentIndex(), 8);
     EXPECT_EQ(window.Workspace().MemoryImage[0], 0xFF);
 }
 
