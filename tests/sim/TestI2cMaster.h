@@ -68,10 +68,13 @@ public:
         return value;
     }
 
-    // Control byte and address bytes for `address` the way this chip takes them.
+    // Control byte and address bytes for `address` the way this chip takes them: the address
+    // bits above the word address bytes (A8.. of a one-byte part, A16.. of a 128 or 256 KiB one)
+    // go to b1 on.
     static std::uint8_t Control(const sim::Eeprom24CxxModel& type, std::uint32_t address, bool read) {
         const std::uint32_t blockMask = (1u << type.blockBits) - 1;
-        auto control = static_cast<std::uint8_t>(0xA0 | (((address >> 8) & blockMask) << 1));
+        const std::uint32_t block = address >> (8 * type.wordAddressBytes);
+        auto control = static_cast<std::uint8_t>(0xA0 | ((block & blockMask) << 1));
         return static_cast<std::uint8_t>(control | (read ? 1 : 0));
     }
     static std::vector<std::uint8_t> AddressBytes(const sim::Eeprom24CxxModel& type, std::uint32_t address) {

@@ -127,8 +127,9 @@ TEST_P(Virtual24CxxContract, ControlBytesOfOtherDevicesAreNotAcknowledged) {
         master.Stop();
     }
     if (type.wordAddressBytes == 2) {
+        // The lowest pin bit: b1 unless A16 (A17) take b1 (b2).
         master.Start();
-        EXPECT_FALSE(master.WriteByte(0xA2));
+        EXPECT_FALSE(master.WriteByte(static_cast<std::uint8_t>(0xA0 | (2 << type.blockBits))));
         master.Stop();
     }
     EXPECT_EQ(master.AckPoll(type), 1);
