@@ -68,7 +68,7 @@ TEST_F(Cli, UsageErrorsGiveStatusTwoAndAHint) {
         {"board", "check", "--delay"},
         {"board", "check", "--colour", "red"},
         {"board", "check", "-x"},
-        {"board", "check", "--sim-eeprom", "24C1024"},
+        {"board", "check", "--sim-eeprom", "24LC1025"},
         {"board", "check", "--sim-fault", "melt"},
         {"board", "check", "--sim-avr", "z80"},
         {"board", "check", "--board", "usb"},

@@ -119,20 +119,21 @@ TEST(EepromOnSimulatedBoard, EveryCatalogueChipIsProgrammedReadAndVerifiedWithAF
 
 TEST(EepromOnSimulatedBoard, ARefusedPageIsRetriedOrReportedAndAnEmptySocketAnswersNothing) {
     // Chip page 3 of the 24C128 (64 bytes) holds the program's pages 192 and 224.
-    SimSocket patient(5, {{3, 20}});
+    const int index = *eeprom::ChipIndexOf("24C128");
+    SimSocket patient(index, {{3, 20}});
     patient.Fill(3);
     EXPECT_EQ(patient.Run(eeprom::ProgramChip), CommandOutcome::Done);
     EXPECT_EQ(patient.ChipMemory(), patient.Image());
     EXPECT_EQ(patient.Violations(), "");
 
-    SimSocket stubborn(5, {{3, 26}});
+    SimSocket stubborn(index, {{3, 26}});
     EXPECT_EQ(stubborn.Run(eeprom::ProgramChip), CommandOutcome::Failed);
     ASSERT_EQ(stubborn.shell.messages.size(), 1u);
     EXPECT_EQ(stubborn.shell.messages[0].text,
               "Sin acuse de recibo por parte del chip!!!\r(No se ha recibido ACK en byte nº192)");
     EXPECT_EQ(stubborn.board.DataByte(), 0x00);
 
-    SimSocket empty(5, {}, false);
+    SimSocket empty(index, {}, false);
     empty.Fill(4);
     const auto image = empty.Image();
     EXPECT_EQ(empty.Run(eeprom::ReadChip), CommandOutcome::Failed);

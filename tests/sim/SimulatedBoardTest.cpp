@@ -172,7 +172,7 @@ TEST(OpenBoard, OptionsThatMakeNoSenseAreUsageErrors) {
         [](auto& o) { o.board = "ppdev:"; },
         [](auto& o) { o.board = "ftdi:"; },
         [](auto& o) { o.board = "sim:ft232x"; },
-        [](auto& o) { o.simEeprom = "24C1024"; },
+        [](auto& o) { o.simEeprom = "24LC1025"; },  // its block bit needs A2 high
         [](auto& o) { o.simFaults = {"eeprom-refuse-page:x:1"}; },
         [](auto& o) { o.simFaults = {"sda-stuck-sideways"}; },
         [](auto& o) { o.simFaults = {"sda-stuck-high", "sda-stuck-low"}; },
