@@ -132,7 +132,7 @@ TEST(CommandExclusion, ClicksDuringAReadStartNothingAndChangeNothing) {
     ASSERT_EQ(rig.RanInsideCommand(), true);
     EXPECT_EQ(labelBefore, labelAfter);  // no program command took over the dialog
     EXPECT_EQ(window.PageControl1->currentWidget(), window.eepromPage.ts24CXXX);
-    EXPECT_EQ(window.eepromPage.cbChip->currentIndex(), 0);
+    EXPECT_EQ(window.eepromPage.cbChip->currentIndex(), 2);
     EXPECT_EQ(window.Workspace().ChipSize, 512);
     EXPECT_TRUE(rig.runner.ownDialogs.empty());
     EXPECT_TRUE(rig.Boxes().empty());

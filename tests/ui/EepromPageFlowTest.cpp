@@ -59,7 +59,9 @@ TVentana& StartOn24C04(test::SimWindowRig& rig, const test::SimSockets& sockets 
     rig.ClickTab(window.eepromPage.ts24CXXX);
     EXPECT_EQ(window.PageControl1->currentWidget(), window.eepromPage.ts24CXXX);
     window.eepromPage.cbChip->setFocus();
-    QTest::keyClick(window.eepromPage.cbChip, Qt::Key_Home);
+    QTest::keyClick(window.eepromPage.cbChip, Qt::Key_Home);  // the 24C01, then the 24C02
+    QTest::keyClick(window.eepromPage.cbChip, Qt::Key_Down);
+    QTest::keyClick(window.eepromPage.cbChip, Qt::Key_Down);
     EXPECT_EQ(window.eepromPage.cbChip->currentText(), "24C04 - 0.5kb");
     EXPECT_EQ(window.eepromPage.SG->model()->rowCount(), ChipBytes / HexGridModel::BytesPerRow);
     return window;

@@ -118,7 +118,7 @@ TEST(GridEditing, TypedFilledAndUndoneBytesAreWhatTheChipIsProgrammedWith) {
 
     // Undoing as far as it goes takes back the bytes, the read and the chip change.
     while (window.History().Stack().canUndo()) window.menu.Deshacer1->trigger();
-    EXPECT_EQ(window.eepromPage.cbChip->currentIndex(), 5);
+    EXPECT_EQ(window.eepromPage.cbChip->currentIndex(), 7);
     EXPECT_EQ(window.Workspace().ChipSize, 16384);
     EXPECT_TRUE(std::all_of(window.Workspace().MemoryImage.begin(), window.Workspace().MemoryImage.begin() + 16384,
                             [](std::uint8_t byte) { return byte == 0xFF; }));
@@ -171,7 +171,7 @@ TEST(GridEditing, UnsavedBytesAreAskedAboutOnEveryPathThatDropsThem) {
             EXPECT_EQ(rig.Boxes()[0].text, "La imagen tiene cambios sin guardar. Desea guardarlos?");
             EXPECT_EQ(wentOn(window), answer != QMessageBox::Cancel) << path << answer;
             EXPECT_TRUE(answer != QMessageBox::Cancel || (window.isVisible() && MarkedEdited(window, 0) &&
-                                                          window.eepromPage.cbChip->currentIndex() == 0));
+                                                          window.eepromPage.cbChip->currentIndex() == 2));
             EXPECT_EQ(answer == QMessageBox::Yes ? rig.folder.ReadBytes("s.bin").at(0) : 0x5A, 0x5A) << path << answer;
         }
     }
@@ -209,7 +209,7 @@ TEST(GridEditing, TitleNamesTheFileAndMarksUnsavedChangesAndTheChipIsRemembered)
     rig.Stop();
     EXPECT_EQ(rig.settings.ReadString("CHIP", {}), "24C08");
     TVentana& again = rig.Start();
-    EXPECT_EQ(again.eepromPage.cbChip->currentIndex(), 1);
+    EXPECT_EQ(again.eepromPage.cbChip->currentIndex(), 3);
     EXPECT_EQ(again.Workspace().ChipSize, 1024);
     EXPECT_EQ(again.eepromPage.SG->model()->rowCount(), 128);
 }

@@ -195,7 +195,7 @@ TEST(WindowDialogsFlow, ModoRapidoComesFromItsSettingAndWritesTheChipInItsOwnPag
     rig.settings.WriteString("RAPIDO", "SI");
     TVentana& window = rig.Start(test::SimSockets::WithEeprom("24C128"));
     rig.ClickTab(window.eepromPage.ts24CXXX);
-    ASSERT_EQ(window.eepromPage.cbChip->currentIndex(), 5);  // the 24C128 in the socket
+    ASSERT_EQ(window.eepromPage.cbChip->currentIndex(), 7);  // the 24C128 in the socket
     window.eepromPage.ToolButton5->click();
     ASSERT_TRUE(rig.Boxes().empty());
     EXPECT_EQ(rig.Eeprom().WriteCycles(), 16384u / 64) << "whole pages of the chip's 64-byte buffer";
