@@ -19,13 +19,13 @@ inline char* PutHexByte(char* at, std::uint8_t value) {
     return at + 2;
 }
 
-// Builds a format's whole text for an image of at most 65,536 bytes.
+// Builds a format's whole text for an image of at most 262,144 bytes.
 using ImageText = std::string (*)(std::span<const std::uint8_t> bytes);
 
 // Saves the text imageText makes of bytes 0 .. count - 1 of buffer as fileName, replacing an
 // existing file only once the new one is complete. False, with any old file untouched, when
-// the file cannot be created or completely written, or when count is negative, above 65,536
-// (what a 16-bit address field reaches) or beyond buffer.
+// the file cannot be created or completely written, or when count is negative, above 262,144
+// (the largest chip) or beyond buffer.
 bool WriteImageText(const std::string& fileName, std::span<const std::uint8_t> buffer, std::int32_t count,
                     ImageText imageText);
 

@@ -96,8 +96,10 @@ TEST(HexWrite, ChecksumsBalanceEachRecordAndTheReaderGetsTheBytesBack) {
 
 TEST(HexWrite, RefusesCountsItCannotWriteCorrectly) {
     TempFolder folder;
-    const Bytes bytes(70000, 0x11);
-    EXPECT_FALSE(files::HexWrite(folder.Path("a.hex"), bytes, 65537)) << "the 16-bit address would wrap";
+    const Bytes bytes(300000, 0x11);
+    EXPECT_FALSE(files::HexWrite(folder.Path("a.hex"), bytes, 262145)) << "more than the largest chip";
+    // Past 64 KiB the addresses go on in an extended linear address record.
+    EXPECT_TRUE(files::HexText(std::span(bytes).first(65537)).ends_with(":020000040001F9\r\n:0100000011EE\r\n:00000001FF\r\n"));
     EXPECT_FALSE(files::HexWrite(folder.Path("a.hex"), std::span(bytes).first(10), 11)) << "beyond the buffer";
     EXPECT_FALSE(files::HexWrite(folder.Path("a.hex"), bytes, -1));
     EXPECT_TRUE(folder.Names().empty());

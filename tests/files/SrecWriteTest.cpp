@@ -34,12 +34,15 @@ TEST(SrecWrite, WritesAHeaderSixteenByteS1RecordsAndTheEndWithCrLf) {
 
 TEST(SrecWrite, RefusesWhatItCannotWriteWhole) {
     TempFolder folder;
-    const Bytes bytes(70000, 0x11);
-    EXPECT_FALSE(files::SrecWrite(folder.Path("a.srec"), bytes, 65537)) << "the 16-bit address would wrap";
+    const Bytes bytes(300000, 0x11);
+    EXPECT_FALSE(files::SrecWrite(folder.Path("a.srec"), bytes, 262145)) << "more than the largest chip";
     EXPECT_FALSE(files::SrecWrite(folder.Path("a.srec"), std::span(bytes).first(10), 11)) << "beyond the buffer";
     EXPECT_FALSE(files::SrecWrite(folder.Path("a.srec"), bytes, -1));
     EXPECT_FALSE(files::SrecWrite(folder.Path("missing/a.srec"), bytes, 16));
     EXPECT_TRUE(folder.Names().empty());
+    // Past 64 KiB every address takes 24 bits, up to the end record.
+    ASSERT_TRUE(files::SrecWrite(folder.Path("wide.srec"), bytes, 65537));
+    EXPECT_TRUE(folder.ReadText("wide.srec").ends_with("S21400FFF0" + std::string(32, '1') + "EC\r\nS20501000011E8\r\nS804000000FB\r\n"));
 }
 
 }  // namespace
