@@ -10,9 +10,10 @@ namespace tarpel::avr {
 namespace {
 
 // avr-gcc's architecture of each device of the table, in DeviceKind order: the AT90S parts are
-// avr2, the ATmega8515 avr4 (it has MUL and MOVW).
-constexpr std::array<std::uint32_t, DeviceTable.size()> Architectures{2, 2, 4};
+// avr2, the ATmega8515 avr4 (it has MUL and MOVW), the ATmega162 avr5 (16 KiB: JMP and CALL too).
+constexpr std::array<std::uint32_t, DeviceTable.size()> Architectures{2, 2, 4, 5};
 static_assert(DeviceTable[2].kind == DeviceKind::ATmega8515, "avr4 is the ATmega8515's");
+static_assert(DeviceTable[3].kind == DeviceKind::ATmega162, "avr5 is the ATmega162's");
 
 }  // namespace
 

@@ -235,6 +235,7 @@ TEST(FuseCommands, DevicesWithoutFusesAreRefusedByBothButtons) {
     };
     const Case cases[] = {{"at90s8515", {}, "Solo para ATMEGA90S8515 !"},
                           {"at90s4414", {}, "Solo para ATMEGA90S8515 !"},
+                          {"atmega162", {}, "Solo para ATMEGA90S8515 !"},  // three fuse bytes laid out otherwise
                           {"atmega8515", {"avr-unknown-signature"}, "ID de chip desconocido..."}};
     for (const auto& c : cases) {
         FuseBench f(c.model, std::nullopt, c.faults);
