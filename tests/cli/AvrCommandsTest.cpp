@@ -296,7 +296,7 @@ TEST_F(AvrCli, FilesThatGiveNoImageAreRefusedBeforeTheDeviceIsTouched) {
         EXPECT_EQ(out.str(), "") << "not even identified";
         EXPECT_EQ(Run("atmega8515", {"avr", command, far}), cli::ExitFailure);
         EXPECT_EQ(err.str(), "ERROR: Ningun dato del fichero cae dentro de los " +
-                                 std::string(command == std::string("write-eeprom") ? "512" : "8192") +
+                                 std::string(command == std::string("write-eeprom") ? "512" : "16384") +
                                  " bytes del chip: el primero esta en el byte 65536!!\n");
         EXPECT_EQ(out.str(), "");
     }
