@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "avr/DeviceFuses.h"
 #include "avr/DeviceMemory.h"
 
 namespace tarpel::avr {
@@ -26,7 +27,7 @@ bool ReadChipContents(CommandFrame& frame, ElfContents& contents) {
     if (!ReadDeviceMemory(frame, DeviceMemory::Flash, contents.flash)) return false;
     contents.eeprom.assign(static_cast<std::size_t>(device.eepromSize), 0xFF);
     if (!ReadDeviceMemory(frame, DeviceMemory::Eeprom, contents.eeprom)) return false;
-    if (device.fusesAllowed) contents.fuses = {frame.Link().ReadFuseLow(), frame.Link().ReadFuseHigh()};
+    if (const FuseLayout* fuses = FuseLayoutOf(device.kind)) contents.fuses = FuseSection(ReadDeviceFuses(frame.Link(), *fuses));
     // A board that stopped working during the fuse reads gave no fuse bytes.
     if (!frame.Link().Lines().PortFailed()) return true;
     frame.StopCommand();

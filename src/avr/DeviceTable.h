@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The AVR devices the programmer knows, one row per device: signature, the caption the window
-// shows, memory sizes, how the flash is written, whether the fuse commands apply and whether the
-// lock bits read back.
+// shows, memory sizes, how the flash is written and whether the lock bits read back. The fuse
+// bytes of each device are DeviceFuses'.
 // The sizes are never stored elsewhere: every command derives them from DeviceKind here.
 #include <array>
 #include <cstdint>
@@ -26,7 +26,6 @@ struct DeviceType {
     int eepromSize;  // bytes
     FlashWriteMode flashWrite;
     int flashPageSize;  // bytes of a flash page (Pages), 0 for byte-wise writes
-    bool fusesAllowed;
     // Whether the lock bits can be read back over the serial interface (the AT90S parts can
     // only write them).
     bool lockBitsReadable;
@@ -35,17 +34,16 @@ struct DeviceType {
     std::array<std::uint8_t, 2> eepromBusyAnswers;
 };
 
-// The ATmega162 takes the ATmega8515's serial programming pins in the same 40-pin DIP; its fuse
-// bytes (three, laid out otherwise) are not offered yet, so the fuse commands refuse it.
+// The ATmega162 takes the ATmega8515's serial programming pins in the same 40-pin DIP.
 inline constexpr std::array<DeviceType, 4> DeviceTable{{
     {{0x1E, 0x93, 0x01}, "AT90S8515 (8kb flash)", DeviceKind::AT90S8515, 8192, 512, FlashWriteMode::ByteByByte, 0,
-     false, false, {0x80, 0x7F}},
+     false, {0x80, 0x7F}},
     {{0x1E, 0x92, 0x01}, "AT90S4414 (4kb flash)", DeviceKind::AT90S4414, 4096, 256, FlashWriteMode::ByteByByte, 0,
-     false, false, {0x80, 0x7F}},
+     false, {0x80, 0x7F}},
     {{0x1E, 0x93, 0x06}, "ATMEGA 8515 (8kb flash)", DeviceKind::ATmega8515, 8192, 512, FlashWriteMode::Pages, 64,
-     true, true, {0xFF, 0xFF}},
+     true, {0xFF, 0xFF}},
     {{0x1E, 0x94, 0x04}, "ATMEGA 162 (16kb flash)", DeviceKind::ATmega162, 16384, 512, FlashWriteMode::Pages, 128,
-     false, true, {0xFF, 0xFF}},
+     true, {0xFF, 0xFF}},
 }};
 
 // What a device locked against reading and writing answers to the three signature reads.

@@ -30,6 +30,8 @@ constexpr Instruction ReadFuseLow{0x50, 0x00, 0x00, 0x00};        // ATmega8515 
 constexpr Instruction ReadFuseHigh{0x58, 0x08, 0x00, 0x00};       // ATmega8515 fuse high byte
 constexpr Instruction WriteFuseLow{0xAC, 0xA0, 0x00, 0x00};       // ATmega8515 fuse low byte, from the data byte
 constexpr Instruction WriteFuseHigh{0xAC, 0xA8, 0x00, 0x00};      // ATmega8515 fuse high byte, from the data byte
+constexpr Instruction ReadFuseExtended{0x50, 0x08, 0x00, 0x00};   // ATmega162 extended fuse byte
+constexpr Instruction WriteFuseExtended{0xAC, 0xA4, 0x00, 0x00};  // ATmega162 extended fuse byte, from the data byte
 constexpr Instruction ReadLockBits{0x58, 0x00, 0x00, 0x00};        // ATmega8515 lock byte
 constexpr Instruction WriteLockBits{0xAC, 0xE0, 0x00, 0x00};       // ATmega8515 lock byte, from the data byte
 // AT90S: 111x x21x in the second byte, LB2 in bit 2 and LB1 in bit 1; the "x" bits are sent as 1,
@@ -353,6 +355,13 @@ void AvrLink::WriteFuseLow(std::uint8_t value) {
 
 void AvrLink::WriteFuseHigh(std::uint8_t value) {
     SendWrite(At(isp::WriteFuseHigh, 0, value), ClocksAfterByte);
+    clock_.Sleep(FuseWriteMs);
+}
+
+std::uint8_t AvrLink::ReadFuseExtended() { return SendInstruction(isp::ReadFuseExtended, ClocksAfterByte); }
+
+void AvrLink::WriteFuseExtended(std::uint8_t value) {
+    SendWrite(At(isp::WriteFuseExtended, 0, value), ClocksAfterByte);
     clock_.Sleep(FuseWriteMs);
 }
 

@@ -58,11 +58,14 @@ public:
     int ReadEepromRun(int address, int count, const std::function<bool(int, std::uint8_t)>& accept);
     void WriteEepromByte(int address, std::uint8_t value);
 
-    // ATmega8515 fuse bytes.
+    // Fuse bytes: low and high on the ATmega8515 and the ATmega162, extended on the ATmega162.
+    // Each write waits out the fuse's self-timed write itself.
     std::uint8_t ReadFuseLow();
     std::uint8_t ReadFuseHigh();
+    std::uint8_t ReadFuseExtended();
     void WriteFuseLow(std::uint8_t value);
     void WriteFuseHigh(std::uint8_t value);
+    void WriteFuseExtended(std::uint8_t value);
 
     // Lock bits. ATmega8515: the whole lock byte (LB1 bit 0, LB2 bit 1, the boot lock bits
     // above them), read and written in the fourth byte. AT90S: written only, LB1 and LB2 taken
