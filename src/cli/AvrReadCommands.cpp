@@ -104,8 +104,9 @@ int ReadFusesCommand(CommandContext& context) {
     avr::FuseMemory memory;
     const avr::FuseLayout* layout = nullptr;
     const int status = RunAvr(context, [&](avr::CommandFrame& frame) {
-        layout = avr::FuseLayoutOf(frame.Device().kind);
-        return avr::ReadFuses(frame, panel, memory, false);
+        const shell::CommandOutcome outcome = avr::ReadFuses(frame, panel, memory, false);
+        layout = avr::FuseLayoutOf(frame.Device().kind);  // known once the command identified it
+        return outcome;
     });
     if (status != ExitSuccess || !memory.Known()) return status;
     context.out << FuseBytesLines(*memory.Known()) << FuseMeaning(layout, *memory.Known());

@@ -272,6 +272,9 @@ TEST(AvrLink, InstructionsSendTheirBytesAndClocking) {
          {50}},
         {"WriteFuseHigh(0xD9)", [](link::AvrLink& l) { l.WriteFuseHigh(0xD9); }, "AC x11 A8 x11 00 x11 D9 x11",
          {50}},
+        {"ReadFuseExtended", [](link::AvrLink& l) { l.ReadFuseExtended(); }, "50 x11 08 x11 00 x11 00 x11", {}},
+        {"WriteFuseExtended(0xF9)", [](link::AvrLink& l) { l.WriteFuseExtended(0xF9); },
+         "AC x11 A4 x11 00 x11 F9 x11", {50}},
     };
     for (const auto& c : cases) {
         LinkFixture f;
