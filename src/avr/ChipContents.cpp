@@ -27,7 +27,8 @@ bool ReadChipContents(CommandFrame& frame, ElfContents& contents) {
     if (!ReadDeviceMemory(frame, DeviceMemory::Flash, contents.flash)) return false;
     contents.eeprom.assign(static_cast<std::size_t>(device.eepromSize), 0xFF);
     if (!ReadDeviceMemory(frame, DeviceMemory::Eeprom, contents.eeprom)) return false;
-    if (const FuseLayout* fuses = FuseLayoutOf(device.kind)) contents.fuses = FuseSection(ReadDeviceFuses(frame.Link(), *fuses));
+    if (const FuseLayout* fuses = FuseLayoutOf(device.kind))
+        contents.fuses = FuseSection(ReadDeviceFuses(frame.Link(), *fuses));
     // A board that stopped working during the fuse reads gave no fuse bytes.
     if (!frame.Link().Lines().PortFailed()) return true;
     frame.StopCommand();

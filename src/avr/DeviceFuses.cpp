@@ -118,10 +118,13 @@ std::string FuseFieldsText(const FuseLayout& layout, FuseBytes bytes) {
     const std::array<std::uint8_t, 3> byte{bytes.low, bytes.high, bytes.extended.value_or(0xFF)};
     std::string text;
     for (const auto& field : layout.fields) {
-        const unsigned value = (byte[static_cast<std::size_t>(field.byte)] & field.mask) >> std::countr_zero(field.mask);
+        const unsigned value =
+            (byte[static_cast<std::size_t>(field.byte)] & field.mask) >> std::countr_zero(field.mask);
         text += std::string(field.name) + " = ";
         for (int bit = std::popcount(field.mask) - 1; bit >= 0; --bit) text += ((value >> bit) & 1) ? '1' : '0';
-        if (field.byte == 0 && field.mask == 0x0F) text += " (" + std::string(Tr(ClockSourceOf(layout, byte[0]).caption.data())) + ")";
+        // The clock field also names its source, as the warning before writing it does.
+        if (field.byte == 0 && field.mask == 0x0F)
+            text += " (" + std::string(Tr(ClockSourceOf(layout, byte[0]).caption.data())) + ")";
         text += '\n';
     }
     return text;

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The fuse bytes an avr-gcc program carries in its .fuse section (avr/fuse.h's FUSES): the
-// ATmega8515's two bytes or the ATmega162's three, low first, then high, then extended. Shows nothing; a file whose fuses may
-// not be written comes back with the text of the command's "ERROR" box.
+// ATmega8515's two bytes or the ATmega162's three, low first, then high, then extended. Shows
+// nothing; a file whose fuses may not be written comes back with the text of the command's
+// "ERROR" box.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>

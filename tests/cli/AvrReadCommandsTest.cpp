@@ -149,7 +149,8 @@ TEST(AvrReadCli, WriteFusesFromAnAvrGccProgramTakesItsFuseSectionButNeverCutsOff
     // The ATmega162's three bytes: the extended one too, and only into an ATmega162.
     const auto mega162 = BuildElf(cli.folder, "atmega162", "mega162",
                                   "#include <avr/io.h>\n#include <avr/fuse.h>\n"
-                                  "FUSES = {.low = 0xE2, .high = 0x99, .extended = 0xF9};\nint main(void) { for (;;); }\n");
+                                  "FUSES = {.low = 0xE2, .high = 0x99, .extended = 0xF9};\n"
+                                  "int main(void) { for (;;); }\n");
     ASSERT_TRUE(mega162);
     EXPECT_EQ(cli.Run({"write-fuses", "--from", *mega162}, "atmega162"), cli::ExitSuccess) << cli.err.str();
     EXPECT_NE(cli.out.str().find("FuseExt: 0xF9\nCKDIV8 = 1\n"), std::string::npos) << cli.out.str();
