@@ -15,8 +15,7 @@ namespace {
 // Reads the bytes, writes and reads back those `wanted` makes of them when they differ.
 CommandOutcome UpdateFuses(CommandFrame& frame, const std::function<FuseBytes(FuseBytes)>& wanted,
                            FuseUpdate& update) {
-    link::AvrLink& link = frame.Link();
-    const FuseBytes before{link.ReadFuseLow(), link.ReadFuseHigh()};
+    const FuseBytes before = ReadDeviceFuses(frame.Link(), DeviceFuseLayout(frame));
     update.before = before;
     const FuseBytes after = wanted(before);
     if (after == before) {
@@ -41,8 +40,9 @@ CommandOutcome WriteFromFile(CommandFrame& frame, const FuseFile& file, FuseUpda
         frame.Shell().MessageBox(refusal, ErrorCaption);
         return CommandOutcome::Failed;
     }
-    if (!IdentifyFuseDevice(frame)) return frame.StartOutcome();
+    if (!IdentifyFuseDevice(frame, false)) return frame.StartOutcome();
     if (!CheckFileDevice(frame, file.signature)) return CommandOutcome::Failed;
+    if (!CheckFuseCount(frame, file.bytes)) return CommandOutcome::Failed;
     return UpdateFuses(frame, [&file](FuseBytes) { return file.bytes; }, update);
 }
 

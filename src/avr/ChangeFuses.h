@@ -25,9 +25,10 @@ struct FuseUpdate {
 // clock warning.
 CommandOutcome ChangeFuses(CommandFrame& frame, const FuseChanges& changes, FuseUpdate& update);
 
-// "avr write-fuses --from": both bytes become the file's, written as above (only those that
-// differ, a new clock only after a yes). A file refused by ReadFuseFile is refused again here
-// before the device is touched, and a program built for another device once it is identified.
+// "avr write-fuses --from": the bytes become the file's, written as above (only those that
+// differ, a new clock only after a yes). Any device with fuses takes them, the ATmega162 too. A
+// file refused by ReadFuseFile is refused again here before the device is touched, and a program
+// built for another device (its signature, or another number of fuse bytes) once it is identified.
 CommandOutcome WriteFileFuses(CommandFrame& frame, const FuseFile& file, FuseUpdate& update);
 
 }  // namespace tarpel::avr

@@ -9,6 +9,7 @@ enum class DeviceKind : int {
     AT90S8515 = 0,
     AT90S4414 = 1,
     ATmega8515 = 2,
+    ATmega162 = 3,
 };
 
 }  // namespace tarpel::avr

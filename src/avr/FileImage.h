@@ -44,8 +44,12 @@ struct ImageLimits {
     ElfMemory elfMemory;          // what an ELF program holds for this memory
 };
 
-inline constexpr ImageLimits FlashImageLimits{13569, 9472, 9472, 0, TrNoop("la flash"), LargestFlashSize(),
-                                              ElfMemory::Flash};
+// Flash files: 1280 bytes beyond the largest flash are read (9472 when that was 8 KiB), so that
+// the size error can name how far a file goes, and the buffer has 4097 bytes more than that for a
+// record that starts just below the limit.
+inline constexpr int FlashFileLimit = LargestFlashSize() + 1280;
+inline constexpr ImageLimits FlashImageLimits{FlashFileLimit + 4097, FlashFileLimit, FlashFileLimit, 0,
+                                              TrNoop("la flash"), LargestFlashSize(), ElfMemory::Flash};
 // avr-objcopy writes an .eeprom section at its link address, 0x810000 on; it is meant for
 // EEPROM address 0, so such a HEX or S-record file loads there.
 inline constexpr ImageLimits EepromImageLimits{849,        592, 592, 0x810000, TrNoop("la eeprom interna"),

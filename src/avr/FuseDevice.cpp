@@ -21,33 +21,46 @@ std::string OscillatorQuestion(std::string_view clockCaption) {
                        {clockCaption});
 }
 
-std::string FuseText(FuseBytes bytes) {
-    char text[40];
-    std::snprintf(text, sizeof text, "FuseLow $%02X FuseHigh $%02X", bytes.low, bytes.high);
-    return text;
-}
-
 }  // namespace
 
-bool IdentifyFuseDevice(CommandFrame& frame) {
+bool IdentifyFuseDevice(CommandFrame& frame, bool panelBits) {
     frame.Shell().SetCursor(shell::CursorShape::Hourglass);
     if (!frame.IdentifyDevice()) {
         frame.StopCommand();
         return false;
     }
-    if (!frame.Device().fusesAllowed) {
+    const FuseLayout* layout = FuseLayoutOf(frame.Device().kind);
+    if (!layout) {
         frame.StopCommand();
         frame.Shell().ShowMessage(FusesRefusedMessage);
+        return false;
+    }
+    if (panelBits && !layout->panelBits) {
+        frame.StopCommand();
+        frame.Shell().MessageBox(shell::Fill(Tr(PanelFusesOnlyMessage.data()), {frame.Device().caption}), ErrorCaption);
         return false;
     }
     return true;
 }
 
+const FuseLayout& DeviceFuseLayout(CommandFrame& frame) { return *FuseLayoutOf(frame.Device().kind); }
+
+bool CheckFuseCount(CommandFrame& frame, const FuseBytes& bytes) {
+    const int count = bytes.extended ? 3 : 2;
+    const int deviceCount = DeviceFuseLayout(frame).byteCount;
+    if (count == deviceCount) return true;
+    frame.StopCommand();
+    frame.Shell().MessageBox(shell::Fill(Tr("La seccion .fuse del fichero tiene %1 bytes y el %2 tiene %3!!"),
+                                         {count, frame.Device().caption, deviceCount}),
+                             ErrorCaption);
+    return false;
+}
+
 bool ConfirmClock(CommandFrame& frame, std::uint8_t cksel) {
-    const ClockOption& clock = ClockOptions[static_cast<std::size_t>(ClockIndexOfCksel(cksel & fusebits::Cksel))];
+    const ClockSource clock = ClockSourceOf(DeviceFuseLayout(frame), cksel);
     if (!clock.needsOscillatorParts) return true;
     frame.Shell().SetCursor(shell::CursorShape::Default);
-    if (!frame.Shell().AskYesNo(OscillatorQuestion(clock.caption), Tr("AVISO:"))) {
+    if (!frame.Shell().AskYesNo(OscillatorQuestion(Tr(clock.caption.data())), Tr("AVISO:"))) {
         frame.StopCommand();
         return false;
     }
@@ -60,15 +73,16 @@ bool WriteCheckedFuses(CommandFrame& frame, FuseBytes bytes, std::optional<FuseB
     // Each write waits out the fuse's 50 ms itself.
     if (!current || current->low != bytes.low) link.WriteFuseLow(bytes.low);
     if (!current || current->high != bytes.high) link.WriteFuseHigh(bytes.high);
-    // Both bytes are one step: a stop that comes between them waits for the second, so that the
+    if (bytes.extended && (!current || current->extended != bytes.extended)) link.WriteFuseExtended(*bytes.extended);
+    // The bytes are one step: a stop that comes between them waits for the rest, so that the
     // device is never left with half a setting.
-    frame.NoteWritten(shell::Fill(Tr("fuses grabados (%1)"), {FuseText(bytes)}));
-    const FuseBytes read{link.ReadFuseLow(), link.ReadFuseHigh()};
+    frame.NoteWritten(shell::Fill(Tr("fuses grabados (%1)"), {FuseBytesText(bytes)}));
+    const FuseBytes read = ReadDeviceFuses(link, DeviceFuseLayout(frame));
     frame.StopCommand();
     if (read == bytes) return true;
     frame.Shell().MessageBox(
         shell::Fill(Tr("Los fuses leidos no coinciden con los grabados!!\rGrabados: %1\rLeidos: %2"),
-                    {FuseText(bytes), FuseText(read)}),
+                    {FuseBytesText(bytes), FuseBytesText(read)}),
         ErrorCaption);
     return false;
 }

@@ -8,23 +8,35 @@
 #include <string_view>
 
 #include "avr/CommandFrame.h"
+#include "avr/DeviceFuses.h"
 #include "avr/FuseMemory.h"
 #include "shell/Translate.h"
 
 namespace tarpel::avr {
 
 inline constexpr std::string_view FusesRefusedMessage = TrNoop("Solo para ATMEGA90S8515 !");
+inline constexpr std::string_view PanelFusesOnlyMessage = TrNoop("El panel de fuses solo conoce los del ATmega8515: "
+                                                                  "los del %1 se leen y se graban con read-fuses y "
+                                                                  "write-fuses --from de tarpel-cli!!");
 inline constexpr std::string_view FusesWrittenMessage = TrNoop("Fuses grabados! Leelos para verificarlo");
 
-// True with the device powered in programming mode and known to have fuses. False when the
-// command must end: its message has been shown, the cursor is normal and every line is off.
-bool IdentifyFuseDevice(CommandFrame& frame);
+// True with the device powered in programming mode and known to have fuses: the panel's bits
+// when `panelBits`, any device's own table otherwise. False when the command must end: its
+// message has been shown, the cursor is normal and every line is off.
+bool IdentifyFuseDevice(CommandFrame& frame, bool panelBits = true);
 
-// True when this CKSEL value may be written: a clock the board's square wave on XTAL1 drives,
-// or the user said yes to the warning. On no the command's stop is done (lines off).
+// The fuse layout of the device identified; IdentifyFuseDevice has made sure there is one.
+const FuseLayout& DeviceFuseLayout(CommandFrame& frame);
+
+// True when `bytes` are as many as the device identified has; otherwise the command is stopped
+// after an "ERROR" box that says so (a program built for another device).
+bool CheckFuseCount(CommandFrame& frame, const FuseBytes& bytes);
+
+// True when this CKSEL value may be written to the device identified: a clock the board's square
+// wave on XTAL1 drives, or the user said yes to the warning. On no the command's stop is done.
 bool ConfirmClock(CommandFrame& frame, std::uint8_t cksel);
 
-// Writes the bytes that differ from `current` (both when it is not known), reads both back and
+// Writes the bytes that differ from `current` (all when it is not known), reads them back and
 // switches every line off. False, after an "ERROR" box with the bytes written and read, when
 // the device does not hold them.
 bool WriteCheckedFuses(CommandFrame& frame, FuseBytes bytes, std::optional<FuseBytes> current = std::nullopt);

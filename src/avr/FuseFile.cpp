@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "avr/DeviceFuses.h"
 #include "avr/ElfRead.h"
 #include "avr/FuseMapping.h"
 #include "shell/Fill.h"
@@ -18,15 +19,20 @@ FuseFile ReadFuseFile(const std::string& fileName) {
         file.error = std::move(elf.error);
         return file;
     }
-    if (elf.fuses.size() != 2) {
-        file.error = shell::Fill(Tr("La seccion .fuse del fichero tiene %1 bytes y el ATmega8515 tiene 2 (bajo y "
-                                    "alto)!!"),
-                                 {elf.fuses.size()});
+    const auto bytes = FuseBytesOf(elf.fuses);
+    if (!bytes) {
+        file.error = FuseLengthRefusal(elf.fuses.size());
         return file;
     }
-    file.bytes = {elf.fuses[0], elf.fuses[1]};
+    file.bytes = *bytes;
     file.error = SpienRefusal(file.bytes);
     return file;
+}
+
+std::string FuseLengthRefusal(std::size_t length) {
+    return shell::Fill(Tr("La seccion .fuse del fichero tiene %1 bytes: el ATmega8515 tiene 2 (bajo y alto) y el "
+                          "ATmega162 3 (bajo, alto y extendido)!!"),
+                       {length});
 }
 
 std::string SpienRefusal(FuseBytes bytes) {

@@ -11,8 +11,13 @@
 namespace tarpel::avr {
 
 struct FuseBytes {
+    FuseBytes() = default;
+    FuseBytes(std::uint8_t lowByte, std::uint8_t highByte, std::optional<std::uint8_t> extendedByte = std::nullopt)
+        : low(lowByte), high(highByte), extended(extendedByte) {}
+
     std::uint8_t low = 0;
     std::uint8_t high = 0;
+    std::optional<std::uint8_t> extended;  // the ATmega162's third byte; none on the ATmega8515
     friend bool operator==(const FuseBytes&, const FuseBytes&) = default;
 };
 

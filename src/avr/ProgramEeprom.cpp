@@ -18,7 +18,7 @@ namespace {
 constexpr std::string_view WriteFailed = TrNoop("Error de comunicacion con Atmel... (direccion $%1)");
 constexpr std::string_view WrittenUpTo = TrNoop("eeprom interna grabada hasta la direccion $%1");
 constexpr int ReadBacks = 4000;
-// Datasheets: 9 ms per EEPROM byte on the ATmega8515, 4 to 9 ms on the AT90S devices.
+// Datasheets: 9 ms per EEPROM byte on the ATmega8515 and the ATmega162, 4 to 9 ms on the AT90S devices.
 constexpr std::uint32_t UnpollableByteMs = 12;
 
 CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) {

@@ -80,14 +80,15 @@ CommandOutcome ProgramBytes(CommandFrame& frame, std::span<const std::uint8_t> i
 CommandOutcome ProgramPages(CommandFrame& frame, std::span<const std::uint8_t> image) {
     link::AvrLink& link = frame.Link();
     const int size = frame.FlashSize();
+    const int pageSize = frame.Device().flashPageSize;
     int lastWritten = -1;
-    for (int p = 0; p < size / FlashPageSize; ++p) {
-        const int first = p * FlashPageSize;
-        const auto page = image.subspan(static_cast<std::size_t>(first), FlashPageSize);
+    for (int p = 0; p < size / pageSize; ++p) {
+        const int first = p * pageSize;
+        const auto page = image.subspan(static_cast<std::size_t>(first), pageSize);
         if (!std::all_of(page.begin(), page.end(), [](std::uint8_t b) { return b == 0xFF; })) {
-            for (int k = 0; k < FlashPageSize; ++k) link.LoadPageByte(k, page[static_cast<std::size_t>(k)]);
-            link.WriteFlashPage(p);
-            lastWritten = first + FlashPageSize - 1;
+            for (int k = 0; k < pageSize; ++k) link.LoadPageByte(k, page[static_cast<std::size_t>(k)]);
+            link.WriteFlashPage(p, pageSize / 2);
+            lastWritten = first + pageSize - 1;
             const std::uint8_t v = page[0];
             if (v == 0xFF) {
                 frame.Clock().Sleep(UnpollablePageMs);
@@ -101,10 +102,10 @@ CommandOutcome ProgramPages(CommandFrame& frame, std::span<const std::uint8_t> i
             // cell) stops the command here. About 0.8 ms per byte on the port.
             // Through a queuing port (the FTDI adapter) the reads go out together.
             const int from = v == 0xFF ? 0 : 1;
-            const int wrong = link.ReadFlashRun(first + from, FlashPageSize - from, [&](int k, std::uint8_t value) {
+            const int wrong = link.ReadFlashRun(first + from, pageSize - from, [&](int k, std::uint8_t value) {
                 return value == page[static_cast<std::size_t>(from + k)];
             });
-            if (wrong != FlashPageSize - from) return WriteFailed(frame, PageWriteFailed, first + from + wrong, true);
+            if (wrong != pageSize - from) return WriteFailed(frame, PageWriteFailed, first + from + wrong, true);
         }
         if (frame.ShowProgress(shell::Gauge::Flash, first, size)) {
             frame.StopCommand();

@@ -10,12 +10,12 @@ namespace tarpel::avr {
 
 namespace {
 
-CommandOutcome ReadAndShow(CommandFrame& frame, FusePanel& panel, FuseMemory& memory) {
-    if (!IdentifyFuseDevice(frame)) return frame.StartOutcome();
-    link::AvrLink& link = frame.Link();
-    const FuseBytes bytes{link.ReadFuseLow(), link.ReadFuseHigh()};
+CommandOutcome ReadAndShow(CommandFrame& frame, FusePanel& panel, FuseMemory& memory, bool panelBits) {
+    if (!IdentifyFuseDevice(frame, panelBits)) return frame.StartOutcome();
+    const FuseLayout& layout = DeviceFuseLayout(frame);
+    const FuseBytes bytes = ReadDeviceFuses(frame.Link(), layout);
     frame.SwitchOff();
-    panel.ShowSettings(SettingsFromFuses(bytes.low, bytes.high));
+    if (layout.panelBits) panel.ShowSettings(SettingsFromFuses(bytes.low, bytes.high));
     memory.Remember(bytes);
     frame.Shell().SetCursor(shell::CursorShape::Default);
     frame.Shell().Report(Tr("Fusibles leidos"));
@@ -24,8 +24,8 @@ CommandOutcome ReadAndShow(CommandFrame& frame, FusePanel& panel, FuseMemory& me
 
 }  // namespace
 
-CommandOutcome ReadFuses(CommandFrame& frame, FusePanel& panel, FuseMemory& memory) {
-    return RunCommand(frame, [&] { return ReadAndShow(frame, panel, memory); });
+CommandOutcome ReadFuses(CommandFrame& frame, FusePanel& panel, FuseMemory& memory, bool panelBits) {
+    return RunCommand(frame, [&] { return ReadAndShow(frame, panel, memory, panelBits); });
 }
 
 }  // namespace tarpel::avr

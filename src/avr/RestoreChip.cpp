@@ -11,6 +11,7 @@
 #include "avr/CommandEntry.h"
 #include "avr/ElfRead.h"
 #include "avr/FileImage.h"
+#include "avr/DeviceFuses.h"
 #include "avr/FuseDevice.h"
 #include "avr/FuseFile.h"
 #include "avr/FuseMapping.h"
@@ -42,20 +43,11 @@ FileImage ImageOf(const std::vector<std::uint8_t>& bytes, const ImageLimits& lim
     return image;
 }
 
-std::string FuseText(FuseBytes bytes) {
-    char text[40];
-    std::snprintf(text, sizeof text, "FuseLow $%02X FuseHigh $%02X", bytes.low, bytes.high);
-    return text;
-}
-
 // The fuse bytes the file carries, if any; the refusal's text when they may not be written.
 std::string FileFuses(const ElfReadResult& file, std::optional<FuseBytes>& fuses) {
     if (file.fuses.empty()) return {};
-    if (file.fuses.size() != 2) {
-        return shell::Fill(Tr("La seccion .fuse del fichero tiene %1 bytes y el ATmega8515 tiene 2 (bajo y alto)!!"),
-                           {file.fuses.size()});
-    }
-    fuses = FuseBytes{file.fuses[0], file.fuses[1]};
+    fuses = FuseBytesOf(file.fuses);
+    if (!fuses) return FuseLengthRefusal(file.fuses.size());
     return SpienRefusal(*fuses);
 }
 
@@ -103,11 +95,11 @@ CommandOutcome CheckRestored(CommandFrame& frame, const FileImage& flash, const 
         return Differs(frame, FlashImageLimits.memoryName, differences);
     if (const auto differences = compare(eeprom, chip.eeprom); !differences.empty())
         return Differs(frame, EepromImageLimits.memoryName, differences);
-    if (fuses && (chip.fuses.size() != 2 || FuseBytes{chip.fuses[0], chip.fuses[1]} != *fuses)) {
-        const FuseBytes read = chip.fuses.size() == 2 ? FuseBytes{chip.fuses[0], chip.fuses[1]} : FuseBytes{};
+    if (fuses && FuseBytesOf(chip.fuses) != fuses) {
+        const FuseBytes read = FuseBytesOf(chip.fuses).value_or(FuseBytes{});
         frame.Shell().MessageBox(shell::Fill(Tr("La copia no se ha restaurado bien: los fuses leidos (%1) no son los "
                                                 "del fichero (%2)!!"),
-                                             {FuseText(read), FuseText(*fuses)}),
+                                             {FuseBytesText(read), FuseBytesText(*fuses)}),
                                  ErrorCaption);
         return CommandOutcome::Failed;
     }
@@ -152,16 +144,17 @@ CommandOutcome Restore(CommandFrame& frame, const std::string& fileName, bool as
     if (!CheckImageFits(frame, eeprom, EepromImageLimits, frame.EepromSize())) return CommandOutcome::Failed;
     std::optional<FuseBytes> current;
     if (fuses) {
-        if (!frame.Device().fusesAllowed) {
+        if (!FuseLayoutOf(frame.Device().kind)) {
             frame.StopCommand();
             shell.MessageBox(shell::Fill(Tr("El fichero trae fuses y el %1 no tiene fuses que se puedan grabar!!"),
                                          {frame.Device().caption}),
                              ErrorCaption);
             return CommandOutcome::Failed;
         }
+        if (!CheckFuseCount(frame, *fuses)) return CommandOutcome::Failed;
         // A clock that needs parts on XTAL1 is asked about now, not once the chip is erased; the
         // one the device runs on answered already.
-        current = FuseBytes{frame.Link().ReadFuseLow(), frame.Link().ReadFuseHigh()};
+        current = ReadDeviceFuses(frame.Link(), DeviceFuseLayout(frame));
         if ((fuses->low & fusebits::Cksel) != (current->low & fusebits::Cksel) && !ConfirmClock(frame, fuses->low))
             return CommandOutcome::Cancelled;
     }
@@ -175,7 +168,7 @@ CommandOutcome Restore(CommandFrame& frame, const std::string& fileName, bool as
     if (const CommandOutcome written = ProgramEepromImage(frame, eeprom); written != CommandOutcome::Done)
         return written;
     if (fuses) {
-        if (!IdentifyFuseDevice(frame)) return CommandOutcome::Failed;
+        if (!IdentifyFuseDevice(frame, false)) return CommandOutcome::Failed;
         if (!WriteCheckedFuses(frame, *fuses, current)) return CommandOutcome::Failed;
     }
     if (const CommandOutcome checked = CheckRestored(frame, flash, eeprom, fuses); checked != CommandOutcome::Done)

@@ -9,6 +9,7 @@
 #include "avr/BlankTest.h"
 #include "avr/ChangeFuses.h"
 #include "avr/CommandFrame.h"
+#include "avr/DeviceFuses.h"
 #include "avr/FuseFile.h"
 #include "avr/FuseLists.h"
 #include "avr/FuseMapping.h"
@@ -85,14 +86,30 @@ const std::array<BoxOption, 7> BoxOptions{{
     {"bootrst", avr::FusePanelBoxes[7], &avr::FuseChanges::bootrst},
 }};
 
+// The bytes, one a line, then what they mean: the panel's controls for a device with the
+// panel's bits, the fields of the device's own table otherwise.
+std::string FuseBytesLines(const avr::FuseBytes& bytes) {
+    std::string text = "FuseLow: " + Hex(bytes.low) + "\nFuseHigh: " + Hex(bytes.high) + '\n';
+    if (bytes.extended) text += "FuseExt: " + Hex(*bytes.extended) + '\n';
+    return text;
+}
+
+std::string FuseMeaning(const avr::FuseLayout* layout, const avr::FuseBytes& bytes) {
+    if (!layout || layout->panelBits) return FuseSettingsText(avr::SettingsFromFuses(bytes.low, bytes.high));
+    return avr::FuseFieldsText(*layout, bytes);
+}
+
 int ReadFusesCommand(CommandContext& context) {
     OptionFusePanel panel;
     avr::FuseMemory memory;
-    const int status = RunAvr(context, [&](avr::CommandFrame& frame) { return avr::ReadFuses(frame, panel, memory); });
+    const avr::FuseLayout* layout = nullptr;
+    const int status = RunAvr(context, [&](avr::CommandFrame& frame) {
+        const shell::CommandOutcome outcome = avr::ReadFuses(frame, panel, memory, false);
+        layout = avr::FuseLayoutOf(frame.Device().kind);  // known once the command identified it
+        return outcome;
+    });
     if (status != ExitSuccess || !memory.Known()) return status;
-    context.out << "FuseLow: " << Hex(memory.Known()->low) << '\n'
-                << "FuseHigh: " << Hex(memory.Known()->high) << '\n'
-                << FuseSettingsText(panel.settings);
+    context.out << FuseBytesLines(*memory.Known()) << FuseMeaning(layout, *memory.Known());
     return status;
 }
 
@@ -101,6 +118,8 @@ int ReportFuseUpdate(CommandContext& context, int status, const avr::FuseUpdate&
     if (status != ExitSuccess || !update.before || !update.after) return status;
     context.out << "FuseLow: " << Hex(update.before->low) << " -> " << Hex(update.after->low) << '\n'
                 << "FuseHigh: " << Hex(update.before->high) << " -> " << Hex(update.after->high) << '\n';
+    if (update.before->extended && update.after->extended)
+        context.out << "FuseExt: " << Hex(*update.before->extended) << " -> " << Hex(*update.after->extended) << '\n';
     if (*update.before == *update.after) context.out << Tr("Sin cambios: no se ha grabado nada\n");
     return status;
 }
@@ -113,10 +132,10 @@ int WriteFusesFromFile(CommandContext& context, const std::string& fileName) {
         context.shell.MessageBox(file.error, "ERROR");
         return ExitFailure;
     }
+    // Three bytes are the ATmega162's: shown by its table before the device is identified.
+    const auto kind = file.bytes.extended ? avr::DeviceWithFuseBytes(3) : std::optional<avr::DeviceKind>{};
     context.out << shell::Fill(Tr("Fuses de %1:"), {fileName}) << '\n'
-                << "FuseLow: " << Hex(file.bytes.low) << '\n'
-                << "FuseHigh: " << Hex(file.bytes.high) << '\n'
-                << FuseSettingsText(avr::SettingsFromFuses(file.bytes.low, file.bytes.high));
+                << FuseBytesLines(file.bytes) << FuseMeaning(kind ? avr::FuseLayoutOf(*kind) : nullptr, file.bytes);
     context.shell.AnswerYes(context.HasOption("force"));
     avr::FuseUpdate update;
     const int status =
@@ -176,8 +195,8 @@ std::vector<CommandOption> WriteFusesOptions() {
         options.push_back({std::string("no-") + name, "", shell::Fill(Tr("desmarca \"%1\""), {caption})});
     }
     options.push_back({"from", Tr("FICHERO"),
-                       Tr("graba los dos bytes de la seccion .fuse de FICHERO (.elf de avr-gcc) en lugar de cambiar "
-                          "los que nombran las opciones")});
+                       Tr("graba los bytes de la seccion .fuse de FICHERO (.elf de avr-gcc: dos del ATmega8515, tres "
+                          "del ATmega162) en lugar de cambiar los que nombran las opciones")});
     options.push_back({"force", "", Tr("contesta Si al aviso de un reloj que necesita cristal o red RC en XTAL1")});
     return options;
 }
@@ -225,7 +244,8 @@ void RegisterAvrReadCommands(CommandTable& table) {
     table.Add(AvrCommand("blank-test", Tr("comprueba que la flash y la eeprom interna estan vacias"), avr::BlankTest));
     table.Add({.group = "avr",
                .name = "read-fuses",
-               .summary = Tr("lee los fusibles del ATmega8515 y los muestra como el panel"),
+               .summary = Tr("lee los fusibles del ATmega8515 y los muestra como el panel, o los del ATmega162 "
+                             "bit a bit"),
                .run = ReadFusesCommand});
     table.Add(WithAvrBackup({.group = "avr",
                              .name = "write-fuses",

@@ -30,6 +30,8 @@ constexpr Instruction ReadFuseLow{0x50, 0x00, 0x00, 0x00};        // ATmega8515 
 constexpr Instruction ReadFuseHigh{0x58, 0x08, 0x00, 0x00};       // ATmega8515 fuse high byte
 constexpr Instruction WriteFuseLow{0xAC, 0xA0, 0x00, 0x00};       // ATmega8515 fuse low byte, from the data byte
 constexpr Instruction WriteFuseHigh{0xAC, 0xA8, 0x00, 0x00};      // ATmega8515 fuse high byte, from the data byte
+constexpr Instruction ReadFuseExtended{0x50, 0x08, 0x00, 0x00};   // ATmega162 extended fuse byte
+constexpr Instruction WriteFuseExtended{0xAC, 0xA4, 0x00, 0x00};  // ATmega162 extended fuse byte, from the data byte
 constexpr Instruction ReadLockBits{0x58, 0x00, 0x00, 0x00};        // ATmega8515 lock byte
 constexpr Instruction WriteLockBits{0xAC, 0xE0, 0x00, 0x00};       // ATmega8515 lock byte, from the data byte
 // AT90S: 111x x21x in the second byte, LB2 in bit 2 and LB1 in bit 1; the "x" bits are sent as 1,
@@ -40,8 +42,6 @@ constexpr Instruction WriteLockBitsAt90s{0xAC, 0xFF, 0x00, 0x00};
 
 // What the device echoes while the third byte of Programming Enable goes out: its second byte.
 constexpr std::uint8_t EnableEcho = isp::ProgrammingEnable[1];
-// ATmega8515 flash pages of 32 words: the page write takes the page's first word address.
-constexpr int PageWords = 32;
 
 // Where the waits come from. The datasheets give serial programming a wait of 20 ms after
 // power-up, SCK phases of at least 2 XTAL1 cycles and the self-timed write times, nothing more:
@@ -60,10 +60,10 @@ constexpr std::uint32_t PowerOnSettleMs = 300;
 // (up to 65 ms by the fuses) does not count here: RESET is held low all along.
 constexpr std::uint32_t FastPowerOffMs = 50;
 constexpr std::uint32_t FastPowerOnSettleMs = 30;
-// ATmega8515 tWD_ERASE 9 ms; the AT90S parts up to about 20 ms (their table was not at hand): a
+// ATmega8515 and ATmega162 tWD_ERASE 9 ms; the AT90S parts up to about 20 ms (their table was not at hand): a
 // fivefold margin at least.
 constexpr std::uint32_t ChipEraseMs = 100;
-// ATmega8515 tWD_FUSE 4.5 ms: a tenfold margin. The lock bits take the same wait: the ATmega8515
+// ATmega8515 and ATmega162 tWD_FUSE 4.5 ms: a tenfold margin. The lock bits take the same wait: the ATmega8515
 // gives them no time of their own, and the AT90S parts' own write times (up to about 9 ms) fit
 // inside it too.
 constexpr std::uint32_t FuseWriteMs = 50;
@@ -87,8 +87,9 @@ constexpr int ClocksAfterPageLoad = 32;
 constexpr int FastClocksAfterPageLoad = -1;
 
 // The shortest SCK phase in time: two cycles of the slowest internal RC oscillator
-// (1 MHz, the ATmega8515's factory setting), which ignores XTAL1, with half again for the
-// oscillator's spread over supply and temperature.
+// (1 MHz, the factory setting of the ATmega8515 and, through its 8 MHz RC divided by 8, of the
+// ATmega162), which ignores XTAL1, with half again for the oscillator's spread over supply and
+// temperature.
 constexpr double MinSckPhaseNs = 3000;
 // Whatever the port's speed, a phase gets no more cycles than this.
 constexpr int MaxPhaseClocks = 100;
@@ -328,8 +329,9 @@ void AvrLink::LoadPageByte(int offset, std::uint8_t value) {
     ClockXtal(FastTiming() ? FastClocksAfterPageLoad : ClocksAfterPageLoad);
 }
 
-void AvrLink::WriteFlashPage(int page) {
-    SendWrite(At(isp::WriteFlashPage, page * PageWords), NoClocking);
+void AvrLink::WriteFlashPage(int page, int pageWords) {
+    // The page write takes the page's first word address.
+    SendWrite(At(isp::WriteFlashPage, page * pageWords), NoClocking);
     ClockXtal(ClocksAfterPageWrite);
 }
 
@@ -353,6 +355,13 @@ void AvrLink::WriteFuseLow(std::uint8_t value) {
 
 void AvrLink::WriteFuseHigh(std::uint8_t value) {
     SendWrite(At(isp::WriteFuseHigh, 0, value), ClocksAfterByte);
+    clock_.Sleep(FuseWriteMs);
+}
+
+std::uint8_t AvrLink::ReadFuseExtended() { return SendInstruction(isp::ReadFuseExtended, ClocksAfterByte); }
+
+void AvrLink::WriteFuseExtended(std::uint8_t value) {
+    SendWrite(At(isp::WriteFuseExtended, 0, value), ClocksAfterByte);
     clock_.Sleep(FuseWriteMs);
 }
 

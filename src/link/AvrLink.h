@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
-// The serial downloading link of the AT90S8515, AT90S4414 and ATmega8515: the XTAL1 clock, the
+// The serial downloading link of the AT90S8515, AT90S4414, ATmega8515 and ATmega162: the XTAL1 clock, the
 // bit-banged SPI byte, entry into programming mode, and every 4-byte instruction the AVR
 // commands send, each with its own XTAL1 clocking and millisecond waits. It shows no message and
 // keeps no state of its own; judging whether a write took is the commands' job.
@@ -48,20 +48,24 @@ public:
     // byte were made in vain.
     int ReadFlashRun(int address, int count, const std::function<bool(int, std::uint8_t)>& accept);
     void WriteFlashByte(int address, std::uint8_t value);
-    // ATmega8515 page buffer: byte offset 0..63 inside the page, then the commit of page 0..127.
+    // ATmega page buffer: byte offset inside the page (0..63 on the ATmega8515, 0..127 on the
+    // ATmega162), then the commit of page `page` of `pageWords` words.
     void LoadPageByte(int offset, std::uint8_t value);
-    void WriteFlashPage(int page);
+    void WriteFlashPage(int page, int pageWords);
 
     std::uint8_t ReadEepromByte(int address);
     // ReadEepromByte over a run of addresses, as ReadFlashRun.
     int ReadEepromRun(int address, int count, const std::function<bool(int, std::uint8_t)>& accept);
     void WriteEepromByte(int address, std::uint8_t value);
 
-    // ATmega8515 fuse bytes.
+    // Fuse bytes: low and high on the ATmega8515 and the ATmega162, extended on the ATmega162.
+    // Each write waits out the fuse's self-timed write itself.
     std::uint8_t ReadFuseLow();
     std::uint8_t ReadFuseHigh();
+    std::uint8_t ReadFuseExtended();
     void WriteFuseLow(std::uint8_t value);
     void WriteFuseHigh(std::uint8_t value);
+    void WriteFuseExtended(std::uint8_t value);
 
     // Lock bits. ATmega8515: the whole lock byte (LB1 bit 0, LB2 bit 1, the boot lock bits
     // above them), read and written in the fourth byte. AT90S: written only, LB1 and LB2 taken

@@ -9,7 +9,7 @@ AvrInstruction DecodeAvrInstruction(const AvrDeviceModel& model, const std::arra
     const std::uint8_t b3 = bytes[2];
     const bool paged = model.pageWords != 0;
     const std::uint32_t wordMask = model.flashBytes / 2 - 1;
-    const std::uint32_t wordAddress = ((static_cast<std::uint32_t>(b2 & 0x0F) << 8) | b3) & wordMask;
+    const std::uint32_t wordAddress = ((static_cast<std::uint32_t>(b2) << 8) | b3) & wordMask;
     const std::uint32_t highByte = (b1 & 0x08) ? 1 : 0;
     AvrInstruction instruction;
 
@@ -25,6 +25,8 @@ AvrInstruction DecodeAvrInstruction(const AvrDeviceModel& model, const std::arra
             instruction.op = AvrOp::WriteFuseLow;
         } else if (model.hasFuses && b2 == 0xA8) {
             instruction.op = AvrOp::WriteFuseHigh;
+        } else if (model.fuseBytes == 3 && b2 == 0xA4) {
+            instruction.op = AvrOp::WriteFuseExtended;
         }
     } else if ((b1 & 0xF7) == 0x20) {  // 0010 H000
         instruction.op = AvrOp::ReadFlash;
@@ -37,7 +39,7 @@ AvrInstruction DecodeAvrInstruction(const AvrDeviceModel& model, const std::arra
             instruction.op = AvrOp::WriteFlash;
             instruction.address = wordAddress * 2 + highByte;
         }
-    } else if (paged && b1 == 0x4C) {  // word address bits 11..5; the in-page bits are ignored
+    } else if (paged && b1 == 0x4C) {  // the page's word address; the in-page bits are ignored
         instruction.op = AvrOp::WritePage;
         instruction.address = (wordAddress & ~(model.pageWords - 1)) * 2;
     } else if (b1 == 0xA0 || b1 == 0xC0) {
@@ -52,6 +54,8 @@ AvrInstruction DecodeAvrInstruction(const AvrDeviceModel& model, const std::arra
         instruction.op = AvrOp::ReadFuseHigh;
     } else if (model.hasFuses && b1 == 0x50 && b2 == 0x00) {
         instruction.op = AvrOp::ReadFuseLow;
+    } else if (model.fuseBytes == 3 && b1 == 0x50 && b2 == 0x08) {
+        instruction.op = AvrOp::ReadFuseExtended;
     }
     return instruction;
 }

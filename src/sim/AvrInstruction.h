@@ -27,6 +27,8 @@ enum class AvrOp {
     ReadFuseHigh,
     WriteFuseLow,
     WriteFuseHigh,
+    ReadFuseExtended,   // ATmega162
+    WriteFuseExtended,  // ATmega162
 };
 
 struct AvrInstruction {
@@ -37,7 +39,8 @@ struct AvrInstruction {
 
     bool IsRead() const {
         return op == AvrOp::ReadFlash || op == AvrOp::ReadEeprom || op == AvrOp::ReadSignature ||
-               op == AvrOp::ReadLock || op == AvrOp::ReadFuseLow || op == AvrOp::ReadFuseHigh;
+               op == AvrOp::ReadLock || op == AvrOp::ReadFuseLow || op == AvrOp::ReadFuseHigh ||
+               op == AvrOp::ReadFuseExtended;
     }
 };
 

@@ -48,11 +48,12 @@ VirtualAvr::VirtualAvr(const AvrDeviceModel& model, ChipStore store, AvrFaults f
       faults_(faults),
       flash_(store_.Load(FileName("flash"), model.flashBytes)),
       eeprom_(store_.Load(FileName("eeprom"), model.eepromBytes)),
+      fuses_(model.factoryFuses),
       pageBuffer_(model.pageWords * 2, 0xFF) {
     const std::string fuseFile = FileName("fuses");
     if (model_.hasFuses && std::filesystem::exists(std::filesystem::path(store_.Folder()) / fuseFile)) {
-        const auto bytes = store_.Load(fuseFile, 2);
-        fuses_ = {bytes[0], bytes[1]};
+        const auto bytes = store_.Load(fuseFile, model_.fuseBytes);
+        std::copy(bytes.begin(), bytes.end(), fuses_.begin());
     }
     // The lock bits outlive the power like the memories do: a chip locked in one run is locked
     // in the next.
@@ -74,7 +75,7 @@ std::string VirtualAvr::FileName(const char* memory) const {
 void VirtualAvr::Persist() {
     if ((dirty_ & FlashChanged) && store_.Save(FileName("flash"), flash_)) dirty_ &= ~FlashChanged;
     if ((dirty_ & EepromChanged) && store_.Save(FileName("eeprom"), eeprom_)) dirty_ &= ~EepromChanged;
-    if ((dirty_ & FusesChanged) && store_.Save(FileName("fuses"), {fuses_[0], fuses_[1]})) dirty_ &= ~FusesChanged;
+    if ((dirty_ & FusesChanged) && store_.Save(FileName("fuses"), {fuses_.begin(), fuses_.begin() + model_.fuseBytes})) dirty_ &= ~FusesChanged;
     if ((dirty_ & LockChanged) && store_.Save(FileName("lock"), {lockBits_})) dirty_ &= ~LockChanged;
 }
 
@@ -128,7 +129,9 @@ void VirtualAvr::OnDataWrite(std::uint8_t data, std::uint64_t nowNs) {
         }
     }
     // On its internal RC oscillator the chip ignores XTAL1.
-    if (clockMode_->source != AvrClockSource::InternalRc && (changed & Xtal1) && (data & Xtal1)) ClockEdge(nowNs);
+    if (clockMode_->source != AvrClockSource::InternalRc && (changed & Xtal1) && (data & Xtal1) &&
+        ++xtalEdges_ % clockDivider_ == 0)
+        ClockEdge(nowNs);
 }
 
 std::optional<bool> VirtualAvr::Miso(std::uint64_t nowNs) const {
@@ -146,7 +149,7 @@ std::optional<bool> VirtualAvr::Miso(std::uint64_t nowNs) const {
     std::uint64_t edgeNs = startedUp_ ? nextOwnEdgeNs_ : OwnClockStartUpNs();
     for (int edges = startedUp_ ? edgesSinceChange_ : 0; edgeNs < nowNs && edges < SettleEdges; ++edges) {
         ShiftEdge(active, spi, lines_);
-        edgeNs += clockMode_->periodNs;
+        edgeNs += ownPeriodNs_;
     }
     if (!active) return std::nullopt;
     return spi.Miso();
@@ -159,7 +162,10 @@ void VirtualAvr::PowerUp(std::uint64_t nowNs) {
     edgesSinceChange_ = 0;
     // The clock fuses are latched at power-up. The AT90S parts take theirs from XTAL1.
     const std::uint8_t cksel = model_.hasFuses ? static_cast<std::uint8_t>(fuses_[0] & CkselBits) : 0;
-    clockMode_ = &AvrClockModes[cksel];
+    clockMode_ = &(*model_.clockModes)[cksel];
+    clockDivider_ = (model_.ckdiv8Bit != 0 && (fuses_[0] & model_.ckdiv8Bit) == 0) ? 8 : 1;
+    xtalEdges_ = 0;
+    ownPeriodNs_ = clockMode_->periodNs * clockDivider_;
     if (clockMode_->source == AvrClockSource::Oscillator)
         Record(nowNs,
                shell::Fill(Tr("AVR: alimentado con CKSEL %1 (%2): ese oscilador espera un cristal o una red RC en "
@@ -225,14 +231,14 @@ void VirtualAvr::ClockEdge(std::uint64_t edgeNs) {
 std::uint64_t VirtualAvr::OwnClockStartUpNs() const {
     // The oscillator's k-th edge comes k periods after VCC rose; start-up ends at the first edge
     // that has both the cycles and the time.
-    const std::uint64_t periodNs = clockMode_->periodNs;
+    const std::uint64_t periodNs = ownPeriodNs_;
     const std::uint64_t cycles = std::max<std::uint64_t>(StartUpCycles, (StartUpNs + periodNs - 1) / periodNs);
     return powerUpNs_ + cycles * periodNs;
 }
 
 void VirtualAvr::RunOwnClock(std::uint64_t nowNs) {
     if (!powered_ || clockMode_->source != AvrClockSource::InternalRc) return;
-    const std::uint64_t periodNs = clockMode_->periodNs;
+    const std::uint64_t periodNs = ownPeriodNs_;
     if (!startedUp_) {
         const std::uint64_t startNs = OwnClockStartUpNs();
         if (startNs >= nowNs) return;
@@ -336,6 +342,8 @@ std::uint8_t VirtualAvr::Answer(const AvrInstruction& instruction) const {
             return fuses_[0];
         case AvrOp::ReadFuseHigh:
             return fuses_[1];
+        case AvrOp::ReadFuseExtended:
+            return fuses_[2];
         default:
             return refused;
     }
@@ -372,8 +380,11 @@ void VirtualAvr::Execute(const AvrInstruction& instruction, std::uint8_t data, s
         }
         case AvrOp::WriteFuseLow:
         case AvrOp::WriteFuseHigh:
+        case AvrOp::WriteFuseExtended:
             if (!WritesLocked()) {
-                const WriteKind kind = instruction.op == AvrOp::WriteFuseLow ? WriteKind::FuseLow : WriteKind::FuseHigh;
+                const WriteKind kind = instruction.op == AvrOp::WriteFuseLow    ? WriteKind::FuseLow
+                                       : instruction.op == AvrOp::WriteFuseHigh ? WriteKind::FuseHigh
+                                                                                : WriteKind::FuseExtended;
                 StartWrite({.kind = kind, .data = data}, model_.fuseWriteNs, nowNs);
             }
             break;
@@ -442,7 +453,7 @@ void VirtualAvr::Finish(const RunningWrite& write) {
             break;
         case WriteKind::ChipErase:
             std::fill(flash_.begin(), flash_.end(), std::uint8_t{0xFF});
-            // EESAVE programmed (ATmega8515) keeps the EEPROM through a chip erase.
+            // EESAVE programmed (ATmega8515, ATmega162) keeps the EEPROM through a chip erase.
             if (!model_.hasFuses || (fuses_[1] & EesaveBit))
                 std::fill(eeprom_.begin(), eeprom_.end(), std::uint8_t{0xFF});
             lockBits_ = 0xFF;
@@ -458,6 +469,10 @@ void VirtualAvr::Finish(const RunningWrite& write) {
             break;
         case WriteKind::FuseHigh:
             fuses_[1] = static_cast<std::uint8_t>((write.data & ~SpienBit) | (fuses_[1] & SpienBit));
+            dirty_ |= FusesChanged;
+            break;
+        case WriteKind::FuseExtended:
+            fuses_[2] = write.data;
             dirty_ |= FusesChanged;
             break;
     }

@@ -43,6 +43,7 @@ public:
     const std::vector<std::uint8_t>& Eeprom() const { return eeprom_; }
     std::uint8_t LowFuse() const { return fuses_[0]; }
     std::uint8_t HighFuse() const { return fuses_[1]; }
+    std::uint8_t ExtendedFuse() const { return fuses_[2]; }  // ATmega162
     std::uint8_t LockBits() const { return lockBits_; }
     bool ProgrammingEnabled() const { return programming_; }
 
@@ -62,7 +63,7 @@ public:
     const AvrClockMode* ClockMode() const { return powered_ ? clockMode_ : nullptr; }
 
 private:
-    enum class WriteKind { FlashByte, FlashPage, Eeprom, ChipErase, Lock, FuseLow, FuseHigh };
+    enum class WriteKind { FlashByte, FlashPage, Eeprom, ChipErase, Lock, FuseLow, FuseHigh, FuseExtended };
     struct RunningWrite {
         WriteKind kind = WriteKind::FlashByte;
         std::uint32_t address = 0;
@@ -103,7 +104,7 @@ private:
 
     std::vector<std::uint8_t> flash_;
     std::vector<std::uint8_t> eeprom_;
-    std::array<std::uint8_t, 2> fuses_{FactoryLowFuse, FactoryHighFuse};
+    std::array<std::uint8_t, 3> fuses_;  // low, high, extended (as many as the part has)
     std::uint8_t lockBits_ = 0xFF;  // ATmega layout: LB1 bit 0, LB2 bit 1, boot lock bits 2..5
     std::vector<std::uint8_t> pageBuffer_;
     unsigned dirty_ = 0;  // which memories changed since the last save
@@ -117,6 +118,10 @@ private:
     bool unpoweredChangeRecorded_ = false;
     bool shortSckRecorded_ = false;
     const AvrClockMode* clockMode_ = &AvrClockModes[0];
+    // CKDIV8 programmed (ATmega162): the chip's logic sees every eighth edge of its clock.
+    std::uint32_t clockDivider_ = 1;
+    std::uint32_t xtalEdges_ = 0;
+    std::uint64_t ownPeriodNs_ = 0;  // the internal RC oscillator's period after the divider
     // The internal RC oscillator's edges not yet seen, and how many edges went by since the lines
     // last changed: with the lines still, the shift logic settles within two edges.
     std::uint64_t nextOwnEdgeNs_ = 0;

@@ -14,17 +14,17 @@ using avr::ImageLoad;
 
 TEST(FileImage, BinaryFilesFillTheImageUpToTheirCommandsLimit) {
     TempFolder folder;
-    std::vector<std::uint8_t> file(10000);
+    std::vector<std::uint8_t> file(20000);
     for (std::size_t a = 0; a < file.size(); ++a) file[a] = static_cast<std::uint8_t>(a % 7);
     const std::string name = folder.Write("big.bin", file);
 
     const auto flash = avr::LoadFileImage(name, avr::FlashImageLimits);
     EXPECT_EQ(flash.load, ImageLoad::Loaded);
-    ASSERT_EQ(flash.bytes.size(), 13569u);
-    EXPECT_TRUE(std::equal(flash.bytes.begin(), flash.bytes.begin() + 9472, file.begin()));
-    EXPECT_TRUE(std::all_of(flash.bytes.begin() + 9472, flash.bytes.end(), [](auto b) { return b == 0xFF; }));
+    ASSERT_EQ(flash.bytes.size(), 21761u);
+    EXPECT_TRUE(std::equal(flash.bytes.begin(), flash.bytes.begin() + 17664, file.begin()));
+    EXPECT_TRUE(std::all_of(flash.bytes.begin() + 17664, flash.bytes.end(), [](auto b) { return b == 0xFF; }));
 
-    EXPECT_EQ(flash.read.dataEnd, 10000u) << "the whole file counts for the size check";
+    EXPECT_EQ(flash.read.dataEnd, 20000u) << "the whole file counts for the size check";
 
     const auto eeprom = avr::LoadFileImage(name, avr::EepromImageLimits);
     ASSERT_EQ(eeprom.bytes.size(), 849u);
@@ -36,14 +36,14 @@ TEST(FileImage, HexRecordsAreTakenUpToTheRecordLimit) {
     TempFolder folder;
     const std::vector<std::uint8_t> run(16, 0xA5);
     const std::string name = folder.Write(
-        "p.Hex", HexRecord(0x2400, {0x01, 0x02}) + HexRecord(0x2500, run) + HexRecord(0x2510, {0x03}) + HexEnd);
+        "p.Hex", HexRecord(0x4400, {0x01, 0x02}) + HexRecord(0x4500, run) + HexRecord(0x4510, {0x03}) + HexEnd);
     const auto image = avr::LoadFileImage(name, avr::FlashImageLimits);
     EXPECT_EQ(image.load, ImageLoad::Loaded);
-    EXPECT_EQ(image.bytes[0x2400], 0x01);
-    EXPECT_EQ(image.bytes[0x2401], 0x02);
+    EXPECT_EQ(image.bytes[0x4400], 0x01);
+    EXPECT_EQ(image.bytes[0x4401], 0x02);
     // A record at the limit is stored whole; one above it is dropped.
-    EXPECT_EQ(image.bytes[0x250F], 0xA5);
-    EXPECT_EQ(image.bytes[0x2510], 0xFF);
+    EXPECT_EQ(image.bytes[0x450F], 0xA5);
+    EXPECT_EQ(image.bytes[0x4510], 0xFF);
 
     const auto eeprom = avr::LoadFileImage(
         folder.Write("e.hex", HexRecord(0x0250, run) + HexRecord(0x0251, {0x00}) + HexEnd), avr::EepromImageLimits);

@@ -87,11 +87,13 @@ TEST(FileRefusal, DataBeyondTheMemoryIsRefusedBeforeAnythingIsWrittenOrCompared)
         // An ATmega8515 firmware on an AT90S4414.
         {"at90s4414", 4096, 256, true, "mega.bin", std::string(8192, '\0'),
          "El fichero llega hasta el byte 8192 y la flash del micro solo tiene 4096 bytes!!", 1},
-        {"at90s8515", 8192, 512, true, "big.bin", std::string(10000, '\0'),
-         "El fichero llega hasta el byte 10000 y la flash del micro solo tiene 8192 bytes!!", 0},
-        // A record above the reader's limit used to be dropped without a word.
-        {"at90s8515", 8192, 512, true, "high.hex", HexRecord(0x0000, {0x11}) + HexRecord(0x2510, {0x55}) + HexEnd,
-         "El fichero llega hasta el byte 9489 y la flash del micro solo tiene 8192 bytes!!", 0},
+        {"at90s8515", 8192, 512, true, "big.bin", std::string(20000, '\0'),
+         "El fichero llega hasta el byte 20000 y la flash del micro solo tiene 16384 bytes!!", 0},
+        // A record above the reader's limit used to be dropped without a word; 16 KiB fit the ATmega162.
+        {"at90s8515", 8192, 512, true, "high.hex", HexRecord(0x0000, {0x11}) + HexRecord(0x4510, {0x55}) + HexEnd,
+         "El fichero llega hasta el byte 17681 y la flash del micro solo tiene 16384 bytes!!", 0},
+        {"at90s8515", 8192, 512, true, "mid.hex", HexRecord(0x2510, {0x55}) + HexEnd,
+         "El fichero llega hasta el byte 9489 y la flash del micro solo tiene 8192 bytes!!", 1},
         {"at90s4414", 4096, 256, false, "e.hex", HexRecord(0x01F0, run16) + HexEnd,
          "El fichero llega hasta el byte 512 y la eeprom interna del micro solo tiene 256 bytes!!", 1},
         {"atmega8515", 8192, 512, false, "e.bin", std::string(600, '\0'),

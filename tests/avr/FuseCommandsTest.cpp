@@ -235,6 +235,9 @@ TEST(FuseCommands, DevicesWithoutFusesAreRefusedByBothButtons) {
     };
     const Case cases[] = {{"at90s8515", {}, "Solo para ATMEGA90S8515 !"},
                           {"at90s4414", {}, "Solo para ATMEGA90S8515 !"},
+                          {"atmega162", {},  // three fuse bytes laid out otherwise: not the panel's
+                           "El panel de fuses solo conoce los del ATmega8515: los del ATMEGA 162 (16kb flash) se leen "
+                           "y se graban con read-fuses y write-fuses --from de tarpel-cli!!"},
                           {"atmega8515", {"avr-unknown-signature"}, "ID de chip desconocido..."}};
     for (const auto& c : cases) {
         FuseBench f(c.model, std::nullopt, c.faults);

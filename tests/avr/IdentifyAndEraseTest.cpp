@@ -26,6 +26,7 @@ TEST(IdentifyMicro, NamesEachDeviceOfTheTable) {
         {"at90s8515", "AT90S8515 (8kb flash)", DeviceKind::AT90S8515, 8192, 512},
         {"at90s4414", "AT90S4414 (4kb flash)", DeviceKind::AT90S4414, 4096, 256},
         {"atmega8515", "ATMEGA 8515 (8kb flash)", DeviceKind::ATmega8515, 8192, 512},
+        {"atmega162", "ATMEGA 162 (16kb flash)", DeviceKind::ATmega162, 16384, 512},
     };
     for (const auto& c : cases) {
         TempFolder folder;

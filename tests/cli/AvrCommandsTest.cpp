@@ -170,6 +170,17 @@ TEST_F(AvrCli, BackupAndRestoreCarryAWholeChipBetweenTwoVirtualBoards) {
     EXPECT_EQ(outputs[0], outputs[1]);
     EXPECT_EQ(folder.ReadBytes("chipsread-flash.hex"), folder.ReadBytes("otherread-flash.hex"));
     EXPECT_EQ(folder.ReadBytes("chipsread-eeprom.hex"), folder.ReadBytes("otherread-eeprom.hex"));
+
+    // An ATmega162's copy carries its three fuse bytes, the extended one too, into another one.
+    const std::vector<std::uint8_t> fuses162{0xE2, 0x91, 0xF9};
+    chips = "chips";
+    ASSERT_TRUE(first.Save("atmega162-fuses.bin", fuses162));
+    const std::string copy162 = folder.Path("mega162.elf");
+    EXPECT_EQ(Run("atmega162", {"avr", "backup", copy162}), cli::ExitSuccess) << err.str();
+    EXPECT_NE(CommandOutput("avr-objdump -h '" + copy162 + "'").find(".fuse         00000003"), std::string::npos);
+    chips = "other";
+    EXPECT_EQ(Run("atmega162", {"avr", "restore", copy162}), cli::ExitSuccess) << err.str();
+    EXPECT_EQ(Stored("atmega162-fuses.bin", 3), fuses162);
 }
 
 TEST_F(AvrCli, IdentifyTellsTheDeviceAndFailsWithoutOne) {
@@ -296,7 +307,7 @@ TEST_F(AvrCli, FilesThatGiveNoImageAreRefusedBeforeTheDeviceIsTouched) {
         EXPECT_EQ(out.str(), "") << "not even identified";
         EXPECT_EQ(Run("atmega8515", {"avr", command, far}), cli::ExitFailure);
         EXPECT_EQ(err.str(), "ERROR: Ningun dato del fichero cae dentro de los " +
-                                 std::string(command == std::string("write-eeprom") ? "512" : "8192") +
+                                 std::string(command == std::string("write-eeprom") ? "512" : "16384") +
                                  " bytes del chip: el primero esta en el byte 65536!!\n");
         EXPECT_EQ(out.str(), "");
     }

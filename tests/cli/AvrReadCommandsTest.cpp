@@ -29,7 +29,9 @@ struct AvrReadCli {
         std::filesystem::create_directories(folder.Path("chips"));
         folder.Write("chips/" + file, bytes);
     }
-    std::vector<std::uint8_t> Fuses() const { return folder.ReadBytes("chips/atmega8515-fuses.bin"); }
+    std::vector<std::uint8_t> Fuses(const std::string& model = "atmega8515") const {
+        return folder.ReadBytes("chips/" + model + "-fuses.bin");
+    }
 
     TempFolder folder;
     cli::CommandTable table;
@@ -56,6 +58,13 @@ TEST(AvrReadCli, ReadFusesPrintsBothBytesAndThePanel) {
                                  "[x] Hab. prog. serie\n[x] CLK Rail-Rail\n[x] EESAVE\n[x] BOOTRST\n"),
               std::string::npos)
         << cli.out.str();
+
+    // The ATmega162 as it leaves the factory: its own three bytes, shown by its own bits.
+    EXPECT_EQ(cli.Run({"read-fuses"}, "atmega162"), cli::ExitSuccess) << cli.err.str();
+    EXPECT_EQ(cli.out.str(), "Tipo de micro: ATMEGA 162 (16kb flash)\nFuseLow: 0x62\nFuseHigh: 0x99\nFuseExt: 0xFF\n"
+                             "CKDIV8 = 0\nCKOUT = 1\nSUT1:0 = 10\nCKSEL3:0 = 0010 (IntRC: 8 Mhz)\nOCDEN = 1\n"
+                             "JTAGEN = 0\nSPIEN = 0\nWDTON = 1\nEESAVE = 1\nBOOTSZ1:0 = 00\nBOOTRST = 1\nM161C = 1\n"
+                             "BODLEVEL2:0 = 111\n");
 }
 
 TEST(AvrReadCli, WriteFusesChangesOnlyWhatItsOptionsName) {
@@ -136,6 +145,24 @@ TEST(AvrReadCli, WriteFusesFromAnAvrGccProgramTakesItsFuseSectionButNeverCutsOff
     EXPECT_EQ(cli.Fuses(), (std::vector<std::uint8_t>{0xE4, 0xC9}));
     EXPECT_EQ(cli.Run({"write-fuses", "--from", *elf, "--eesave"}), cli::ExitUsage);
     EXPECT_EQ(cli.err.str(), "ERROR: --from no puede ir junto a --eesave\n");
+
+    // The ATmega162's three bytes: the extended one too, and only into an ATmega162.
+    const auto mega162 = BuildElf(cli.folder, "atmega162", "mega162",
+                                  "#include <avr/io.h>\n#include <avr/fuse.h>\n"
+                                  "FUSES = {.low = 0xE2, .high = 0x99, .extended = 0xF9};\n"
+                                  "int main(void) { for (;;); }\n");
+    ASSERT_TRUE(mega162);
+    EXPECT_EQ(cli.Run({"write-fuses", "--from", *mega162}, "atmega162"), cli::ExitSuccess) << cli.err.str();
+    EXPECT_NE(cli.out.str().find("FuseExt: 0xF9\nCKDIV8 = 1\n"), std::string::npos) << cli.out.str();
+    EXPECT_NE(cli.out.str().find("FuseLow: 0x62 -> 0xE2\nFuseHigh: 0x99 -> 0x99\nFuseExt: 0xFF -> 0xF9\n"),
+              std::string::npos) << cli.out.str();
+    EXPECT_EQ(cli.Fuses("atmega162"), (std::vector<std::uint8_t>{0xE2, 0x99, 0xF9}));
+    EXPECT_EQ(cli.Run({"write-fuses", "--from", *mega162}), cli::ExitFailure);
+    EXPECT_NE(cli.err.str().find("tiene 3 bytes y el ATMEGA 8515 (8kb flash) tiene 2!!"), std::string::npos)
+        << cli.err.str();
+    EXPECT_EQ(cli.Fuses(), (std::vector<std::uint8_t>{0xE4, 0xC9}));
+    EXPECT_EQ(cli.Run({"write-fuses", "--eesave"}, "atmega162"), cli::ExitFailure);
+    EXPECT_NE(cli.err.str().find("solo conoce los del ATmega8515"), std::string::npos) << cli.err.str();
 }
 
 TEST(AvrReadCli, ReadVerifyAndBlankTestGiveTheirStatus) {

@@ -145,7 +145,7 @@ TEST_F(FtdiAdapterCli, A24CxxRoundTripsThroughBothAdaptersWithTheParallelPortsTr
 TEST_F(FtdiAdapterCli, EachAvrsFlashRoundTripsThroughBothAdaptersWithTheParallelPortsInstructions) {
     TARPEL_REQUIRE_TOOL("sigrok-cli");
     const std::string flash = folder.Write("p.hex", ":080000000C9412345678ABCDCC\r\n:00000001FF\r\n");
-    for (const std::string avr : {"at90s4414", "at90s8515", "atmega8515"}) {
+    for (const std::string avr : {"at90s4414", "at90s8515", "atmega8515", "atmega162"}) {
         SCOPED_TRACE(avr);
         std::string parallel;
         for (const std::string board : {"sim", "sim:ft232h", "sim:ft232r"}) {

@@ -99,7 +99,7 @@ void RoundTripsWithoutAViolation(const RoundTrip& c) {
     // Flash: 1 KiB of data and the rest erased, which keeps the byte-wise parts' 9 ms writes
     // few; EEPROM: all of it.
     const bool small = c.chip == "at90s4414";
-    const std::size_t flashSize = small ? 4096 : 8192;
+    const std::size_t flashSize = small ? 4096 : c.chip == "atmega162" ? 16384 : 8192;
     const std::size_t eepromSize = small ? 256 : 512;
     auto flash = Pattern(1024, 7 + c.fast);
     const std::string flashFile = cli.folder.Write("flash.bin", flash);
@@ -126,9 +126,10 @@ TEST_P(SimStrictRoundTrip, EveryChipRoundTripsInBothTimingsWithoutAProtocolViola
     const std::string board = GetParam();
     std::vector<RoundTrip> cases;
     for (const auto& chip : eeprom::ChipCatalogue) cases.push_back({std::string(chip.name), true, board});
-    for (const char* model : {"at90s8515", "at90s4414", "atmega8515"}) cases.push_back({model, true, board});
+    for (const char* model : {"at90s8515", "at90s4414", "atmega8515", "atmega162"}) cases.push_back({model, true, board});
     for (const char* chip : {"24C02", "24C04", "24C64", "24C1024"}) cases.push_back({chip, false, board});
     cases.push_back({"atmega8515", false, board});
+    cases.push_back({"atmega162", false, board});
     for (const RoundTrip& c : cases) RoundTripsWithoutAViolation(c);
 }
 

@@ -258,8 +258,9 @@ TEST(AvrLink, InstructionsSendTheirBytesAndClocking) {
          "48 09 1A 5A x101", {}},
         {"LoadPageByte(63, 0x11)", [](link::AvrLink& l) { l.LoadPageByte(63, 0x11); }, "48 00 1F 11 x33", {}},
         {"LoadPageByte(0, 0x22)", [](link::AvrLink& l) { l.LoadPageByte(0, 0x22); }, "40 00 00 22 x33", {}},
-        {"WriteFlashPage(127)", [](link::AvrLink& l) { l.WriteFlashPage(127); }, "4C 0F E0 00 x129", {}},
-        {"WriteFlashPage(1)", [](link::AvrLink& l) { l.WriteFlashPage(1); }, "4C 00 20 00 x129", {}},
+        {"WriteFlashPage(127)", [](link::AvrLink& l) { l.WriteFlashPage(127, 32); }, "4C 0F E0 00 x129", {}},
+        {"WriteFlashPage(1)", [](link::AvrLink& l) { l.WriteFlashPage(1, 32); }, "4C 00 20 00 x129", {}},
+        {"WriteFlashPage(127, 64)", [](link::AvrLink& l) { l.WriteFlashPage(127, 64); }, "4C 1F C0 00 x129", {}},
         {"ReadEepromByte(0x1FF)", [](link::AvrLink& l) { l.ReadEepromByte(0x1FF); }, "A0 01 FF 00", {}},
         {"WriteEepromByte(0x100, 0x80)", [](link::AvrLink& l) { l.WriteEepromByte(0x100, 0x80); },
          "C0 01 00 80 x101", {}},
@@ -271,6 +272,9 @@ TEST(AvrLink, InstructionsSendTheirBytesAndClocking) {
          {50}},
         {"WriteFuseHigh(0xD9)", [](link::AvrLink& l) { l.WriteFuseHigh(0xD9); }, "AC x11 A8 x11 00 x11 D9 x11",
          {50}},
+        {"ReadFuseExtended", [](link::AvrLink& l) { l.ReadFuseExtended(); }, "50 x11 08 x11 00 x11 00 x11", {}},
+        {"WriteFuseExtended(0xF9)", [](link::AvrLink& l) { l.WriteFuseExtended(0xF9); },
+         "AC x11 A4 x11 00 x11 F9 x11", {50}},
     };
     for (const auto& c : cases) {
         LinkFixture f;

@@ -20,7 +20,7 @@ protected:
 };
 
 TEST_F(AvrFactoryTest, MakesEachModelAndNothingForNone) {
-    for (const char* model : {"at90s8515", "at90s4414", "atmega8515"}) {
+    for (const char* model : {"at90s8515", "at90s4414", "atmega8515", "atmega162"}) {
         auto chip = Make(model);
         ASSERT_NE(chip, nullptr);
         EXPECT_EQ(dynamic_cast<VirtualAvr&>(*chip).Model().name, model);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "TempFolder.h"
@@ -150,6 +151,27 @@ TEST(VirtualAvrClock, AClockFuseWrittenInProgrammingModeCountsFromTheNextPowerUp
     EXPECT_EQ(rig.avr.ClockMode()->source, AvrClockSource::Oscillator);
     EXPECT_EQ(CountLogged(rig.avr, "CKSEL 15 (cristal)"), 1);
     EXPECT_TRUE(m.Enable());
+}
+
+TEST(VirtualAvrClock, TheAtmega162KeepsThreeFuseBytesAndItsCkdiv8DividesXtal1ByEight) {
+    AvrRig rig("atmega162");  // factory: 8 MHz RC divided by 8
+    auto& m = rig.master;
+    rig.Program();
+    EXPECT_EQ((std::array{m.Ask(0x50, 0x00, 0x00), m.Ask(0x58, 0x08, 0x00), m.Ask(0x50, 0x08, 0x00)}),
+              (std::array<std::uint8_t, 3>{0x62, 0x99, 0xFF}));
+    m.Send(0xAC, 0xA4, 0x00, 0xEF);  // M161C programmed
+    m.WaitMs(4.5);
+    m.Send(0xAC, 0xA0, 0x00, 0x60);  // external clock, CKDIV8 still programmed
+    m.WaitMs(4.5);
+    EXPECT_EQ(m.Ask(0x50, 0x08, 0x00), 0xEF);
+    EXPECT_TRUE(rig.avr.Violations().Empty());
+    for (const int cycles : {2, 16}) {  // 64 chip cycles of start-up are 512 of XTAL1
+        m.Off();
+        m.PowerUp();
+        m.Cycles(512);
+        m.lowCycles = m.highCycles = cycles;
+        EXPECT_EQ(m.Enable(), cycles == 16) << "two XTAL1 cycles a phase are a quarter of a chip cycle";
+    }
 }
 
 }  // namespace
