@@ -2,6 +2,7 @@
 #include "avr/ChangeFuses.h"
 
 #include <functional>
+#include <string>
 
 #include "avr/CommandEntry.h"
 #include "avr/FileImage.h"
@@ -46,10 +47,26 @@ CommandOutcome WriteFromFile(CommandFrame& frame, const FuseFile& file, FuseUpda
     return UpdateFuses(frame, [&file](FuseBytes) { return file.bytes; }, update);
 }
 
+// --fields: the device's own table names the fields; nothing is read before they all resolve.
+CommandOutcome ChangeFields(CommandFrame& frame, const FuseChanges& changes, FuseUpdate& update) {
+    if (!IdentifyFuseDevice(frame, false)) return frame.StartOutcome();
+    const FuseLayout& layout = DeviceFuseLayout(frame);
+    std::string refusal;
+    const auto fields = ResolveFieldChanges(layout, frame.Device().caption, changes.fields, refusal);
+    if (!refusal.empty()) {
+        frame.StopCommand();
+        frame.Shell().MessageBox(refusal, ErrorCaption);
+        return CommandOutcome::Failed;
+    }
+    return UpdateFuses(
+        frame, [&](FuseBytes before) { return ApplyFieldChanges(layout, before, fields); }, update);
+}
+
 }  // namespace
 
 CommandOutcome ChangeFuses(CommandFrame& frame, const FuseChanges& changes, FuseUpdate& update) {
     return RunCommand(frame, [&] {
+        if (!changes.fields.empty()) return ChangeFields(frame, changes, update);
         if (!IdentifyFuseDevice(frame)) return frame.StartOutcome();
         return UpdateFuses(frame, [&changes](FuseBytes before) { return ApplyFuseChanges(before, changes); }, update);
     });

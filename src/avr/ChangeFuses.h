@@ -4,8 +4,9 @@
 // the controls the options name, and writes and reads back the bytes that differ. Nothing is
 // written when nothing changes. Devices without fuses are refused as by the panel; a new clock
 // that needs a crystal or an RC pair on XTAL1 is written only after a yes to the panel's warning.
-// The window's panel, which writes every control, is WriteFuses. With --from, the bytes are an
-// avr-gcc program's instead.
+// The window's panel, which writes every control, is WriteFuses. With --fields the changes name
+// the fields of a device's own table (the ATmega162's); with --from, the bytes are an avr-gcc
+// program's instead.
 #include <optional>
 
 #include "avr/CommandFrame.h"

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "avr/DeviceFuses.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
+#include <cctype>
 #include <cstdio>
 
 #include "avr/FuseLists.h"
@@ -20,7 +22,7 @@ constexpr std::array<FuseField, 13> Atmega162Fields{{
     {"CKSEL3:0", 0, 0x0F},
     {"OCDEN", 1, 0x80},
     {"JTAGEN", 1, 0x40},
-    {"SPIEN", 1, 0x20},
+    {"SPIEN", 1, 0x20, true},
     {"WDTON", 1, 0x10},
     {"EESAVE", 1, 0x08},
     {"BOOTSZ1:0", 1, 0x06},
@@ -114,19 +116,53 @@ std::string FuseBytesText(FuseBytes bytes) {
     return text;
 }
 
-std::string FuseFieldsText(const FuseLayout& layout, FuseBytes bytes) {
+unsigned FieldValue(FuseBytes bytes, const FuseField& field) {
     const std::array<std::uint8_t, 3> byte{bytes.low, bytes.high, bytes.extended.value_or(0xFF)};
+    return static_cast<unsigned>(byte[static_cast<std::size_t>(field.byte)] & field.mask) >>
+           std::countr_zero(field.mask);
+}
+
+FuseBytes WithFieldValue(FuseBytes bytes, const FuseField& field, unsigned value) {
+    std::uint8_t fallback = 0xFF;
+    std::uint8_t& byte = field.byte == 0 ? bytes.low : field.byte == 1 ? bytes.high
+                                                     : (bytes.extended ? *bytes.extended : fallback);
+    byte = static_cast<std::uint8_t>((byte & ~field.mask) | ((value << std::countr_zero(field.mask)) & field.mask));
+    return bytes;
+}
+
+std::string FieldValueText(const FuseLayout& layout, const FuseField& field, unsigned value) {
     std::string text;
+    for (int bit = std::popcount(field.mask) - 1; bit >= 0; --bit) text += ((value >> bit) & 1) ? '1' : '0';
+    // The clock field also names its source, as the warning before writing it does.
+    if (field.byte == 0 && field.mask == 0x0F)
+        text += " (" + std::string(Tr(ClockSourceOf(layout, static_cast<std::uint8_t>(value)).caption.data())) + ")";
+    return text;
+}
+
+const FuseField* FieldNamed(const FuseLayout& layout, std::string_view name) {
+    const auto same = [](std::string_view a, std::string_view b) {
+        return std::ranges::equal(a, b, [](char x, char y) { return std::toupper(static_cast<unsigned char>(x)) ==
+                                                                     std::toupper(static_cast<unsigned char>(y)); });
+    };
     for (const auto& field : layout.fields) {
-        const unsigned value =
-            (byte[static_cast<std::size_t>(field.byte)] & field.mask) >> std::countr_zero(field.mask);
-        text += std::string(field.name) + " = ";
-        for (int bit = std::popcount(field.mask) - 1; bit >= 0; --bit) text += ((value >> bit) & 1) ? '1' : '0';
-        // The clock field also names its source, as the warning before writing it does.
-        if (field.byte == 0 && field.mask == 0x0F)
-            text += " (" + std::string(Tr(ClockSourceOf(layout, byte[0]).caption.data())) + ")";
-        text += '\n';
+        const std::string_view bare = field.name.find(':') == std::string_view::npos
+                                          ? field.name
+                                          : field.name.substr(0, field.name.find_last_not_of("0123456789:") + 1);
+        if (same(name, field.name) || same(name, bare)) return &field;
     }
+    return nullptr;
+}
+
+FuseBytes KeepingProgrammerIn(const FuseLayout& layout, FuseBytes bytes) {
+    for (const auto& field : layout.fields)
+        if (field.keptProgrammed) bytes = WithFieldValue(bytes, field, 0);
+    return bytes;
+}
+
+std::string FuseFieldsText(const FuseLayout& layout, FuseBytes bytes) {
+    std::string text;
+    for (const auto& field : layout.fields)
+        text += std::string(field.name) + " = " + FieldValueText(layout, field, FieldValue(bytes, field)) + '\n';
     return text;
 }
 

@@ -21,6 +21,8 @@ struct FuseField {
     std::string_view name;  // the datasheet's, "SUT1:0" for a field of several bits
     int byte;
     std::uint8_t mask;
+    // SPIEN: programmed it lets this programmer in. Every write keeps it so, whatever is asked.
+    bool keptProgrammed = false;
 };
 
 // A run of CKSEL values that select one clock source.
@@ -51,6 +53,20 @@ ClockSource ClockSourceOf(const FuseLayout& layout, std::uint8_t cksel);
 
 // Reads the device's fuse bytes, the extended one when it has one.
 FuseBytes ReadDeviceFuses(link::AvrLink& link, const FuseLayout& layout);
+
+// A field's value, right-aligned, and the bytes with it set to `value`.
+unsigned FieldValue(FuseBytes bytes, const FuseField& field);
+FuseBytes WithFieldValue(FuseBytes bytes, const FuseField& field, unsigned value);
+
+// "0010", and for the clock field also its source: "0010 (IntRC: 8 Mhz)".
+std::string FieldValueText(const FuseLayout& layout, const FuseField& field, unsigned value);
+
+// The field of that name: the datasheet's whole ("CKSEL3:0") or without its bit range ("cksel"),
+// in any case; null for a name the layout does not have.
+const FuseField* FieldNamed(const FuseLayout& layout, std::string_view name);
+
+// The bytes with every field that must stay programmed (SPIEN) programmed.
+FuseBytes KeepingProgrammerIn(const FuseLayout& layout, FuseBytes bytes);
 
 // The bytes of a .fuse section (2 or 3); nothing for another length.
 std::optional<FuseBytes> FuseBytesOf(std::span<const std::uint8_t> section);

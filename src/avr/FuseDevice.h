@@ -15,9 +15,9 @@
 namespace tarpel::avr {
 
 inline constexpr std::string_view FusesRefusedMessage = TrNoop("Solo para ATMEGA90S8515 !");
-inline constexpr std::string_view PanelFusesOnlyMessage = TrNoop("El panel de fuses solo conoce los del ATmega8515: "
-                                                                  "los del %1 se leen y se graban con read-fuses y "
-                                                                  "write-fuses --from de tarpel-cli!!");
+// tarpel-cli's panel options on a device whose fuses are laid out otherwise.
+inline constexpr std::string_view PanelFusesOnlyMessage = TrNoop("Las opciones del panel son los fuses del ATmega8515: "
+                                                                  "los del %1 se cambian con --fields o --from!!");
 inline constexpr std::string_view FusesWrittenMessage = TrNoop("Fuses grabados! Leelos para verificarlo");
 
 // True with the device powered in programming mode and known to have fuses: the panel's bits

@@ -10,12 +10,15 @@ namespace tarpel::avr {
 
 namespace {
 
-CommandOutcome ReadAndShow(CommandFrame& frame, FusePanel& panel, FuseMemory& memory, bool panelBits) {
-    if (!IdentifyFuseDevice(frame, panelBits)) return frame.StartOutcome();
+CommandOutcome ReadAndShow(CommandFrame& frame, FusePanel& panel, FuseMemory& memory) {
+    if (!IdentifyFuseDevice(frame, false)) return frame.StartOutcome();
     const FuseLayout& layout = DeviceFuseLayout(frame);
     const FuseBytes bytes = ReadDeviceFuses(frame.Link(), layout);
     frame.SwitchOff();
-    if (layout.panelBits) panel.ShowSettings(SettingsFromFuses(bytes.low, bytes.high));
+    if (layout.panelBits)
+        panel.ShowSettings(SettingsFromFuses(bytes.low, bytes.high));
+    else
+        panel.ShowDeviceFuses(frame.Device().kind, bytes);
     memory.Remember(bytes);
     frame.Shell().SetCursor(shell::CursorShape::Default);
     frame.Shell().Report(Tr("Fusibles leidos"));
@@ -24,8 +27,8 @@ CommandOutcome ReadAndShow(CommandFrame& frame, FusePanel& panel, FuseMemory& me
 
 }  // namespace
 
-CommandOutcome ReadFuses(CommandFrame& frame, FusePanel& panel, FuseMemory& memory, bool panelBits) {
-    return RunCommand(frame, [&] { return ReadAndShow(frame, panel, memory, panelBits); });
+CommandOutcome ReadFuses(CommandFrame& frame, FusePanel& panel, FuseMemory& memory) {
+    return RunCommand(frame, [&] { return ReadAndShow(frame, panel, memory); });
 }
 
 }  // namespace tarpel::avr

@@ -104,7 +104,7 @@ int ReadFusesCommand(CommandContext& context) {
     avr::FuseMemory memory;
     const avr::FuseLayout* layout = nullptr;
     const int status = RunAvr(context, [&](avr::CommandFrame& frame) {
-        const shell::CommandOutcome outcome = avr::ReadFuses(frame, panel, memory, false);
+        const shell::CommandOutcome outcome = avr::ReadFuses(frame, panel, memory);
         layout = avr::FuseLayoutOf(frame.Device().kind);  // known once the command identified it
         return outcome;
     });
@@ -143,6 +143,11 @@ int WriteFusesFromFile(CommandContext& context, const std::string& fileName) {
     return ReportFuseUpdate(context, status, update);
 }
 
+int MixedFieldsError(CommandContext& context, const std::string& name) {
+    context.shell.MessageBox(shell::Fill(Tr("--fields no puede ir junto a --%1"), {name}), "ERROR");
+    return ExitUsage;
+}
+
 int WriteFusesCommand(CommandContext& context) {
     if (const auto from = context.Option("from")) {
         // The file gives every bit: an option beside it would be overwritten without a word.
@@ -155,6 +160,29 @@ int WriteFusesCommand(CommandContext& context) {
         return WriteFusesFromFile(context, *from);
     }
     avr::FuseChanges changes;
+    if (const auto fields = context.Option("fields")) {
+        // A device's own fields; the panel's options are the ATmega8515's and do not mix with them.
+        for (const auto& [name, list, change] : ListOptions)
+            if (context.HasOption(name)) return MixedFieldsError(context, name);
+        for (const auto& [name, box, change] : BoxOptions)
+            if (context.HasOption(name) || context.HasOption("no-" + std::string(name)))
+                return MixedFieldsError(context, context.HasOption(name) ? name : "no-" + std::string(name));
+        std::size_t at = 0;
+        while (at <= fields->size()) {
+            const std::size_t end = std::min(fields->find(',', at), fields->size());
+            const std::string item = fields->substr(at, end - at);
+            const std::size_t equals = item.find('=');
+            if (equals == std::string::npos || equals == 0) {
+                context.shell.MessageBox(
+                    shell::Fill(Tr("--fields %1: cada fuse se da como NOMBRE=BITS, por ejemplo CKDIV8=1,SUT1:0=10"),
+                                {*fields}),
+                    "ERROR");
+                return ExitUsage;
+            }
+            changes.fields.emplace_back(item.substr(0, equals), item.substr(equals + 1));
+            at = end + 1;
+        }
+    }
     for (const auto& [name, list, change] : ListOptions) {
         const auto value = context.Option(name);
         if (!value) continue;  // left as the device has it
@@ -194,6 +222,9 @@ std::vector<CommandOption> WriteFusesOptions() {
         options.push_back({name, "", shell::Fill(Tr("marca \"%1\""), {caption})});
         options.push_back({std::string("no-") + name, "", shell::Fill(Tr("desmarca \"%1\""), {caption})});
     }
+    options.push_back({"fields", Tr("LISTA"),
+                       Tr("cambia los fuses de un micro con tabla propia (ATmega162) por sus nombres en la hoja de "
+                          "datos, con sus bits (0 es programado): CKDIV8=1,BODLEVEL2:0=101")});
     options.push_back({"from", Tr("FICHERO"),
                        Tr("graba los bytes de la seccion .fuse de FICHERO (.elf de avr-gcc: dos del ATmega8515, tres "
                           "del ATmega162) en lugar de cambiar los que nombran las opciones")});

@@ -95,6 +95,8 @@ public:
     void LockBitsKnown(std::uint8_t lockByte) override;
     avr::FuseSettings Settings() const override;
     void ShowSettings(const avr::FuseSettings& settings) override;
+    void ShowDeviceFuses(avr::DeviceKind kind, avr::FuseBytes bytes) override;
+    std::optional<DeviceFuses> ShownDeviceFuses() const override;
 
     // The shared file dialogs.
     FileDialog OD{FileDialog::Mode::Open, TrQ("Abrir fichero")};

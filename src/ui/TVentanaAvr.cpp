@@ -3,6 +3,7 @@
 // shows what the commands report (device caption, fuse panel). Esc on the page is here too.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -23,6 +24,7 @@
 #include "avr/VerifyMemory.h"
 #include "avr/WriteFuses.h"
 #include "avr/WriteLockBits.h"
+#include "ui/FuseFieldPanel.h"
 #include "ui/TVentana.h"
 #include "ui/TrQ.h"
 
@@ -171,6 +173,10 @@ void SelectItem(QComboBox* list, int index) {
 }  // namespace
 
 void TVentana::ShowSettings(const avr::FuseSettings& settings) {
+    if (avrPage.FuseFields) {  // back to the ATmega8515's lists and boxes
+        avrPage.FuseFields->hide();
+        for (QWidget* control : avrPage.fuseListsAndBoxes) control->show();
+    }
     SelectItem(avrPage.cbXTAL, settings.xtalIndex);
     SelectItem(avrPage.cbSUT, settings.sutIndex);
     avrPage.cbBODEN->setChecked(settings.boden);
@@ -182,6 +188,27 @@ void TVentana::ShowSettings(const avr::FuseSettings& settings) {
     avrPage.cbEESAVE->setChecked(settings.eesave);
     SelectItem(avrPage.cbBootSize, settings.bootSizeIndex);
     avrPage.cbBOOTRST->setChecked(settings.bootrst);
+}
+
+void TVentana::ShowDeviceFuses(avr::DeviceKind kind, avr::FuseBytes bytes) {
+    if (avrPage.FuseFields && avrPage.FuseFields->Device() != kind) {
+        delete avrPage.FuseFields;
+        avrPage.FuseFields = nullptr;
+    }
+    if (!avrPage.FuseFields) {
+        avrPage.FuseFields = new FuseFieldPanel(kind, avrPage.Panel6);
+        avrPage.FuseFields->setObjectName(QStringLiteral("FuseFields"));
+        // Over the rows of the lists and the first three of boxes; the buttons keep their row.
+        avrPage.fuseGrid->addWidget(avrPage.FuseFields, 1, 0, 3, 5);
+    }
+    for (QWidget* control : avrPage.fuseListsAndBoxes) control->hide();
+    avrPage.FuseFields->ShowBytes(bytes);
+    avrPage.FuseFields->show();
+}
+
+std::optional<avr::FusePanel::DeviceFuses> TVentana::ShownDeviceFuses() const {
+    if (!avrPage.FuseFields || avrPage.FuseFields->isHidden()) return std::nullopt;
+    return DeviceFuses{avrPage.FuseFields->Device(), avrPage.FuseFields->Bytes()};
 }
 
 }  // namespace tarpel::ui

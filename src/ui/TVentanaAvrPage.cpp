@@ -194,6 +194,7 @@ void TVentana::BuildAvrPage() {
         list->setMinimumWidth(110);
         fuseLayout->addWidget(label, 1 + row, 0);
         fuseLayout->addWidget(list, 1 + row, 1);
+        page.fuseListsAndBoxes.insert(page.fuseListsAndBoxes.end(), {label, list});
     }
     const std::pair<QCheckBox**, QString> checks[] = {
         {&page.cbBODEN, QStringLiteral("cbBODEN")},   {&page.cbBODLev, QStringLiteral("cbBODLev")},
@@ -206,6 +207,7 @@ void TVentana::BuildAvrPage() {
                                      TrQ(avr::FusePanelBoxes[static_cast<std::size_t>(i)].caption.data()), page.Panel6);
         *checks[i].first = check;
         fuseLayout->addWidget(check, 1 + i % 4, 2 + i / 4);
+        page.fuseListsAndBoxes.push_back(check);
     }
     // Serial programming must stay enabled: clearing it would lock this programmer out.
     page.cbSPIEN->setChecked(true);
@@ -220,6 +222,7 @@ void TVentana::BuildAvrPage() {
     fuseLayout->setColumnStretch(4, 1);
     fuseLayout->setRowStretch(5, 1);
     fuseLayout->setColumnMinimumWidth(2, 120);
+    page.fuseGrid = fuseLayout;
     deviceLayout->addWidget(page.Panel6);
 
     // Bottom: the two gauges.

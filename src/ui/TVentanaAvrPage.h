@@ -3,15 +3,19 @@
 // The AVR page's widgets, as the window's layout names them: the reading and programming button
 // columns, the device type with the fuse panel below it, and the two gauges at the bottom. The
 // window builds and lays them out (TVentanaAvrPage.cpp); what the buttons do is in TVentanaAvr.cpp.
+#include <vector>
+
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QGridLayout;
 class QLabel;
 class QPushButton;
 class QWidget;
 
 namespace tarpel::ui {
 
+class FuseFieldPanel;
 class TGauge;
 
 struct AvrPage {
@@ -54,6 +58,11 @@ struct AvrPage {
     QCheckBox* cbCKOPT = nullptr;
     QCheckBox* cbEESAVE = nullptr;
     QCheckBox* cbBOOTRST = nullptr;
+    // The lists, their labels and the boxes above: the ATmega8515's, hidden while the panel shows
+    // the fields of another device (FuseFields, made when such a device's fuses are read).
+    std::vector<QWidget*> fuseListsAndBoxes;
+    QGridLayout* fuseGrid = nullptr;
+    FuseFieldPanel* FuseFields = nullptr;
 };
 
 }  // namespace tarpel::ui

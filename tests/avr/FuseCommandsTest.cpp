@@ -22,7 +22,11 @@ public:
     void ShowSettings(const FuseSettings& settings) override {
         shown = settings;
         ++shows;
+        fields.reset();
     }
+    std::optional<DeviceFuses> fields;  // another device's, in place of the lists and boxes
+    void ShowDeviceFuses(avr::DeviceKind kind, avr::FuseBytes bytes) override { fields = DeviceFuses{kind, bytes}; }
+    std::optional<DeviceFuses> ShownDeviceFuses() const override { return fields; }
 };
 
 struct FuseBench {
@@ -38,7 +42,8 @@ struct FuseBench {
     std::vector<std::pair<std::uint8_t, std::uint8_t>> FuseWrites() const {
         std::vector<std::pair<std::uint8_t, std::uint8_t>> writes;
         for (const auto& i : bench->port.instructions) {
-            if (i.sent[0] == 0xAC && (i.sent[1] == 0xA0 || i.sent[1] == 0xA8)) writes.emplace_back(i.sent[1], i.sent[3]);
+            if (i.sent[0] == 0xAC && (i.sent[1] == 0xA0 || i.sent[1] == 0xA8 || i.sent[1] == 0xA4))
+                writes.emplace_back(i.sent[1], i.sent[3]);
         }
         return writes;
     }
@@ -235,9 +240,6 @@ TEST(FuseCommands, DevicesWithoutFusesAreRefusedByBothButtons) {
     };
     const Case cases[] = {{"at90s8515", {}, "Solo para ATMEGA90S8515 !"},
                           {"at90s4414", {}, "Solo para ATMEGA90S8515 !"},
-                          {"atmega162", {},  // three fuse bytes laid out otherwise: not the panel's
-                           "El panel de fuses solo conoce los del ATmega8515: los del ATMEGA 162 (16kb flash) se leen "
-                           "y se graban con read-fuses y write-fuses --from de tarpel-cli!!"},
                           {"atmega8515", {"avr-unknown-signature"}, "ID de chip desconocido..."}};
     for (const auto& c : cases) {
         FuseBench f(c.model, std::nullopt, c.faults);
@@ -255,6 +257,32 @@ TEST(FuseCommands, DevicesWithoutFusesAreRefusedByBothButtons) {
         EXPECT_EQ(f.bench->shell.cursor, shell::CursorShape::Default);
         EXPECT_EQ(f.bench->Violations(), std::vector<std::string>{}) << c.model;
     }
+}
+
+TEST(FuseCommands, TheAtmega162ShowsItsOwnFieldsAndGrabarWritesThemOnlyToTheDeviceTheyCameFrom) {
+    // Lists and boxes (the ATmega8515's) to an ATmega162, and an ATmega162's fields to an ATmega8515.
+    FuseBench mega162("atmega162");
+    FuseBench mega8515("atmega8515");
+    mega8515.panel.fields = TestPanel::DeviceFuses{avr::DeviceKind::ATmega162, {0x62, 0x99, 0xFF}};
+    for (FuseBench* f : {&mega162, &mega8515}) {
+        EXPECT_EQ(f->Write(), CommandOutcome::Failed);
+        EXPECT_TRUE(f->FuseWrites().empty());
+        EXPECT_EQ(f->bench->PortByte(), 0x00);
+    }
+    EXPECT_EQ(mega162.bench->MessageTexts(),
+              std::vector<std::string>{"El panel muestra los fuses de un ATMEGA 8515 (8kb flash) y el micro del zocalo "
+                                       "es un ATMEGA 162 (16kb flash): lea sus fuses antes de grabarlos!!"});
+    EXPECT_EQ(mega8515.bench->MessageTexts().size(), 1u);
+
+    // Read, its three bytes are the panel's; written back with SPIEN cleared and CKDIV8 unprogrammed,
+    // SPIEN stays programmed and every byte is written.
+    ASSERT_EQ(mega162.Read(), CommandOutcome::Done);
+    ASSERT_TRUE(mega162.panel.fields);
+    EXPECT_EQ(mega162.panel.fields->bytes, avr::FuseBytes(0x62, 0x99, 0xFF));
+    mega162.panel.fields->bytes = {0xE2, 0xB9, 0xFB};
+    EXPECT_EQ(mega162.Write(), CommandOutcome::Done);
+    EXPECT_EQ(mega162.FuseWrites(), (Writes{{0xA0, 0xE2}, {0xA8, 0x99}, {0xA4, 0xFB}}));
+    EXPECT_EQ(mega162.bench->Device().ExtendedFuse(), 0xFB);
 }
 
 TEST(FuseCommands, NoDeviceOrALockedOneLeavesThePanelAlone) {

@@ -162,7 +162,16 @@ TEST(AvrReadCli, WriteFusesFromAnAvrGccProgramTakesItsFuseSectionButNeverCutsOff
         << cli.err.str();
     EXPECT_EQ(cli.Fuses(), (std::vector<std::uint8_t>{0xE4, 0xC9}));
     EXPECT_EQ(cli.Run({"write-fuses", "--eesave"}, "atmega162"), cli::ExitFailure);
-    EXPECT_NE(cli.err.str().find("solo conoce los del ATmega8515"), std::string::npos) << cli.err.str();
+    EXPECT_NE(cli.err.str().find("se cambian con --fields o --from!!"), std::string::npos) << cli.err.str();
+
+    // --fields by the datasheet's names: only those bits change; SPIEN is never let go.
+    EXPECT_EQ(cli.Run({"write-fuses", "--fields", "ckdiv8=0,BODLEVEL2:0=101"}, "atmega162"), cli::ExitSuccess)
+        << cli.err.str();
+    EXPECT_EQ(cli.out.str(), "Tipo de micro: ATMEGA 162 (16kb flash)\nFuseLow: 0xE2 -> 0x62\nFuseHigh: 0x99 -> 0x99\n"
+                             "FuseExt: 0xF9 -> 0xFB\n");
+    for (const char* wrong : {"SPIEN=1", "CKSEL=10", "JTAG=0"})
+        EXPECT_EQ(cli.Run({"write-fuses", "--fields", wrong}, "atmega162"), cli::ExitFailure) << wrong;
+    EXPECT_EQ(cli.Fuses("atmega162"), (std::vector<std::uint8_t>{0x62, 0x99, 0xFB}));
 }
 
 TEST(AvrReadCli, ReadVerifyAndBlankTestGiveTheirStatus) {

@@ -22,6 +22,7 @@
 #include "avr/ElfRead.h"
 #include "ui/DifferenceList.h"
 #include "ui/DifferenceListModel.h"
+#include "ui/FuseFieldPanel.h"
 #include "ui/TGauge.h"
 
 namespace tarpel::ui {
@@ -98,6 +99,35 @@ TEST(AvrPageFlow, LeerShowsTheFusesAndGrabarWritesWhatThePanelShows) {
     EXPECT_EQ(rig.Boxes()[0].caption, ApplicationTitle);
     EXPECT_EQ(rig.Avr().LowFuse(), 0xD1);   // SUT 01 in bits 5..4
     EXPECT_EQ(rig.Avr().HighFuse(), 0xD1);  // EESAVE (bit 3) programmed
+    ExpectBoardOffAndWindowIdle(rig, "after Grabar");
+}
+
+TEST(AvrPageFlow, AnAtmega162ShowsItsOwnFieldsInThePanelAndGrabarWritesThem) {
+    test::SimWindowRig rig;
+    TVentana& window = rig.Start(test::SimSockets::WithAvr("atmega162"));
+    QTest::mouseClick(window.avrPage.btnLeerFuses, Qt::LeftButton);
+    EXPECT_TRUE(rig.Boxes().empty());
+    EXPECT_EQ(window.avrPage.lbTipo->text(), "ATMEGA 162 (16kb flash)");
+    ASSERT_NE(window.avrPage.FuseFields, nullptr);
+    EXPECT_TRUE(window.avrPage.cbXTAL->isHidden());
+    const auto check = [&](const char* name) { return window.avrPage.FuseFields->findChild<QCheckBox*>(name); };
+    const auto list = [&](const char* name) { return window.avrPage.FuseFields->findChild<QComboBox*>(name); };
+    // The factory's 8 MHz RC divided by 8.
+    EXPECT_EQ(list("CKSEL3:0")->currentText(), "0010 (IntRC: 8 Mhz)");
+    EXPECT_TRUE(check("CKDIV8")->isChecked());
+    EXPECT_TRUE(check("SPIEN")->isChecked());
+    EXPECT_FALSE(check("SPIEN")->isEnabled());
+    EXPECT_EQ(list("BODLEVEL2:0")->currentText(), "111");
+
+    // The full 8 MHz and a brown-out level of 101.
+    QTest::mouseClick(check("CKDIV8"), Qt::LeftButton);
+    list("BODLEVEL2:0")->setCurrentIndex(5);
+    QTest::mouseClick(window.avrPage.btnGrabarFuses, Qt::LeftButton);
+    ASSERT_EQ(rig.Boxes().size(), 1u);
+    EXPECT_EQ(rig.Boxes()[0].text, "Fuses grabados! Leelos para verificarlo");
+    EXPECT_EQ(rig.Avr().LowFuse(), 0xE2);
+    EXPECT_EQ(rig.Avr().HighFuse(), 0x99);
+    EXPECT_EQ(rig.Avr().ExtendedFuse(), 0xFB);
     ExpectBoardOffAndWindowIdle(rig, "after Grabar");
 }
 
