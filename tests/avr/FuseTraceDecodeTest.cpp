@@ -63,31 +63,41 @@ public:
 
 TEST(FuseTraceDecode, SigrokDecodesTheFuseInstructionsOfLeerAsFuseReadsInBothTimings) {
     TARPEL_REQUIRE_TOOL("sigrok-cli");
-    for (const bool fast : {false, true}) {
-        SCOPED_TRACE(fast ? "fast timing" : "standard timing");
-        TempFolder folder;
-        StoreMemory(folder, "atmega8515", "fuses", {0xE7, 0xD1});
-        const std::string trace = folder.Path("fuses.vcd");
-        board::Board board = board::OpenBoard(SimOptions(folder, "atmega8515"));
-        ASSERT_NE(board.simulation, nullptr);
-        TraceAfterIdentification tracer(board, trace);
-        link::BoardLines lines(tracer);
-        RecordingShell shell;
-        link::BitTiming timing(*board.clock);
-        timing.FastTiming = fast;
-        avr::CommandFrame frame(lines, timing, shell, tracer);
-        KeepPanel panel;
-        avr::FuseMemory memory;
-        ASSERT_EQ(avr::ReadFuses(frame, panel, memory), shell::CommandOutcome::Done);
-        tracer.Finish();
+    struct Case {
+        const char* model;
+        std::vector<std::uint8_t> fuses;
+        std::vector<std::string> decoded;
+    };
+    const Case cases[] = {
+        {"atmega8515", {0xE7, 0xD1}, {"Read fuse bits: 0xe7", "Read fuse high bits: 0xd1"}},
+        {"atmega162", {0x62, 0x99, 0xF9},
+         {"Read fuse bits: 0x62", "Read fuse high bits: 0x99", "Read extended fuse bits: 0xf9"}}};
+    for (const auto& [model, fuses, decoded] : cases) {
+        for (const bool fast : {false, true}) {
+            SCOPED_TRACE(std::string(model) + (fast ? " fast timing" : " standard timing"));
+            TempFolder folder;
+            StoreMemory(folder, model, "fuses", fuses);
+            const std::string trace = folder.Path("fuses.vcd");
+            board::Board board = board::OpenBoard(SimOptions(folder, model));
+            ASSERT_NE(board.simulation, nullptr);
+            TraceAfterIdentification tracer(board, trace);
+            link::BoardLines lines(tracer);
+            RecordingShell shell;
+            link::BitTiming timing(*board.clock);
+            timing.FastTiming = fast;
+            avr::CommandFrame frame(lines, timing, shell, tracer);
+            KeepPanel panel;
+            avr::FuseMemory memory;
+            ASSERT_EQ(avr::ReadFuses(frame, panel, memory), shell::CommandOutcome::Done);
+            tracer.Finish();
 
-        const std::string output = CommandOutput("sigrok-cli -I vcd -i '" + trace +
-                                                 "' -P spi:clk=SCK:mosi=MOSI:miso=MISO:cpol=0:cpha=0,avr_isp -A "
-                                                 "avr_isp 2>&1");
-        EXPECT_NE(output.find("Read fuse bits: 0xe7"), std::string::npos) << output;
-        EXPECT_NE(output.find("Read fuse high bits: 0xd1"), std::string::npos) << output;
-        EXPECT_EQ(output.find("Unknown command"), std::string::npos) << output;
-        EXPECT_EQ(output.find("Warning"), std::string::npos) << output;
+            const std::string output = CommandOutput("sigrok-cli -I vcd -i '" + trace +
+                                                     "' -P spi:clk=SCK:mosi=MOSI:miso=MISO:cpol=0:cpha=0,avr_isp -A "
+                                                     "avr_isp 2>&1");
+            for (const auto& line : decoded) EXPECT_NE(output.find(line), std::string::npos) << output;
+            EXPECT_EQ(output.find("Unknown command"), std::string::npos) << output;
+            EXPECT_EQ(output.find("Warning"), std::string::npos) << output;
+        }
     }
 }
 
