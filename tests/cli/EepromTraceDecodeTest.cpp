@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -125,6 +126,29 @@ TEST(EepromTraceDecode, SigrokReadsTheWholeChipReadAndEveryPageWriteInBothTiming
         for (auto at = written.find("Page write"); at != std::string::npos; at = written.find("Page write", at + 1))
             ++pageWrites;
         EXPECT_EQ(pageWrites, 4096u / 32) << "no other write, and no poll taken for one";
+    }
+
+    // "Programar chip" on a 24C1024, in one timing (its trace alone is 128 KiB of writes): address
+    // bit 16 rides in the control byte, which the CAT24M01 decoder names its "Address bit 0".
+    std::vector<std::uint8_t> image(0x20000);
+    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 13 + (i >> 9));
+    const auto largeTrace =
+        Traced(folder, "24C1024", 10, std::vector<std::uint8_t>(image.size(), 0xFF), image, eeprom::ProgramChip, true);
+    const auto large = CommandOutput(Sigrok(largeTrace) +
+                                     "-P i2c:scl=SCL:sda=SDA,eeprom24xx:chip=onsemi_cat24m01 -A "
+                                     "eeprom24xx=address-pin:page-write 2>&1");
+    std::vector<std::string> decoded;
+    std::string line, highBit = "?";
+    for (std::istringstream lines(large); std::getline(lines, line);) {
+        if (line.starts_with("eeprom24xx-1: Address bit 0: ")) highBit = line.substr(29);
+        if (line.starts_with("eeprom24xx-1: Page write")) decoded.push_back("A16=" + highBit + " " + line.substr(14));
+    }
+    ASSERT_EQ(decoded.size(), image.size() / 256);
+    for (std::size_t page = 0; page < image.size(); page += 256) {
+        char head[80];
+        std::snprintf(head, sizeof head, "A16=%d Page write (addr=%04zX, 256 bytes): ", page >= 0x10000 ? 1 : 0,
+                      page & 0xFFFF);
+        ASSERT_EQ(decoded[page / 256], head + HexList(&image[page], 256)) << "the first page decoded otherwise";
     }
 }
 
