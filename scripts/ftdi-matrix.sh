@@ -21,9 +21,9 @@ check() {  # label, then the command
         echo "FALLO $label: $(tail -n 3 "$work/out" | tr '\n' ' ')"
     fi
 }
-declare -A size=([24C04]=512 [24C08]=1024 [24C16]=2048 [24C32]=4096 [24C64]=8192 [24C128]=16384
-                 [24C256]=32768 [24C512]=65536)
-declare -A flash=([at90s8515]=8192 [at90s4414]=4096 [atmega8515]=8192)
+declare -A size=([24C01]=128 [24C02]=256 [24C04]=512 [24C08]=1024 [24C16]=2048 [24C32]=4096 [24C64]=8192 [24C128]=16384
+                 [24C256]=32768 [24C512]=65536 [24C1024]=131072 [24CM02]=262144)
+declare -A flash=([at90s8515]=8192 [at90s4414]=4096 [atmega8515]=8192 [atmega162]=16384)
 for board in sim:ft232r sim:ft232h; do
     for factor in 0.5 1 4 16 20; do
         for timing in "" --fast; do

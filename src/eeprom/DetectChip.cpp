@@ -199,7 +199,10 @@ CommandOutcome DetectChip(CommandFrame& frame, ChipDetection& detection) {
 std::string DetectionText(const ChipDetection& detection) {
     const auto name = [](int index) { return std::string(ChipCatalogue[static_cast<std::size_t>(index)].name); };
     switch (detection.verdict) {
-        case DetectionVerdict::NoAnswer: return Tr("No contesta ningun chip");
+        case DetectionVerdict::NoAnswer:
+            // The one large part people try that cannot answer here, named where it ends up.
+            return Tr("No contesta ningun chip (un 24LC1025 nunca contesta en esta placa: necesita su patilla A2 a "
+                      "nivel alto y la placa la pone a masa)");
         case DetectionVerdict::Recognised: {
             // A chip of two address bytes is known by where its contents repeat; a larger one
             // whose contents repeat at that size, with halves alike, reads just the same.

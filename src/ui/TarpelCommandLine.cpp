@@ -26,7 +26,8 @@ std::string TarpelHelpText() {
     board::BoardOptions unused;
     // %1 is the list of options.
     return shell::Fill(Tr("Uso: tarpel [opciones]\n"
-                          "Programador de AVR AT90S8515, AT90S4414, ATmega8515 y memorias 24Cxx con la placa Velcor.\n"
+                          "Programador de AVR AT90S8515, AT90S4414, ATmega8515, ATmega162 y memorias 24Cxx con la placa "
+                          "Velcor.\n"
                           "\n"
                           "%1"),
                        {board::OptionsHelp(board::BoardCommandLineOptions(unused))});

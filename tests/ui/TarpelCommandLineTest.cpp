@@ -32,7 +32,7 @@ TEST(TarpelCommandLine, ReportsTheFirstProblemAndStillSeesHelp) {
     EXPECT_EQ(both.error, "opcion desconocida: -platform");
     EXPECT_NE(TarpelHelpText().find("--sim-fault"), std::string::npos);
     EXPECT_TRUE(TarpelHelpText().starts_with("Uso: tarpel [opciones]\nProgramador de AVR AT90S8515, AT90S4414, "
-                                             "ATmega8515 y memorias 24Cxx con la placa Velcor.\n\n  --board PLACA "));
+                                             "ATmega8515, ATmega162 y memorias 24Cxx con la placa Velcor.\n\n  --board PLACA "));
     EXPECT_NE(TarpelHelpText().find("sda-stuck-high"), std::string::npos);
 }
 
