@@ -159,6 +159,21 @@ bool ReportFileImage(shell::Shell& shell, const FileImage& image, const ImageLim
     return false;
 }
 
+bool ApplyPatch(FileImage& image, const ImagePatch& patch) {
+    if (patch.address > image.bytes.size() || patch.bytes.size() > image.bytes.size() - patch.address) return false;
+    std::copy(patch.bytes.begin(), patch.bytes.end(), image.bytes.begin() + patch.address);
+    image.read.hasData = true;
+    image.read.dataEnd = std::max<std::uint64_t>(image.read.dataEnd, patch.address + patch.bytes.size());
+    return true;
+}
+
+void ReportPatchBeyond(shell::Shell& shell, const ImagePatch& patch, const ImageLimits& limits) {
+    shell.MessageBox(shell::Fill(Tr("El numero de serie (bytes %1 a %2) cae fuera de %3, que tiene %4 bytes!!"),
+                                 {patch.address, patch.address + patch.bytes.size() - 1, TrText(limits.memoryName),
+                                  limits.largestSize}),
+                     ErrorCaption);
+}
+
 bool CheckImageFits(CommandFrame& frame, const FileImage& image, const ImageLimits& limits, int memorySize) {
     if (Fits(image, memorySize)) return true;
     frame.StopCommand();

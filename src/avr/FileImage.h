@@ -77,6 +77,19 @@ struct FileImage {
 
 FileImage LoadFileImage(const std::string& fileName, const ImageLimits& limits);
 
+// Bytes a command puts into the file's image over what the file gives: a production run's serial
+// number. They count as the file's data, so the device's size check covers them.
+struct ImagePatch {
+    std::uint32_t address = 0;
+    std::vector<std::uint8_t> bytes;
+};
+
+// False, with the image untouched, when the patch lies beyond the image's buffer.
+bool ApplyPatch(FileImage& image, const ImagePatch& patch);
+
+// The error box for a patch that lies beyond this memory of every device.
+void ReportPatchBeyond(shell::Shell& shell, const ImagePatch& patch, const ImageLimits& limits);
+
 // The error box for an image that was not loaded; nothing for a loaded one.
 void ReportUnloadable(shell::Shell& shell, const FileImage& image);
 

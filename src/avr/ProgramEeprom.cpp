@@ -21,8 +21,12 @@ constexpr int ReadBacks = 4000;
 // Datasheets: 9 ms per EEPROM byte on the ATmega8515 and the ATmega162, 4 to 9 ms on the AT90S devices.
 constexpr std::uint32_t UnpollableByteMs = 12;
 
-CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) {
-    const FileImage image = LoadFileImage(fileName, EepromImageLimits);
+CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName, const ImagePatch* patch = nullptr) {
+    FileImage image = LoadFileImage(fileName, EepromImageLimits);
+    if (patch && image.load == ImageLoad::Loaded && !ApplyPatch(image, *patch)) {
+        ReportPatchBeyond(frame.Shell(), *patch, EepromImageLimits);
+        return CommandOutcome::Failed;
+    }
     if (!ReportFileImage(frame.Shell(), image, EepromImageLimits)) return CommandOutcome::Failed;
     return ProgramEepromImage(frame, image);
 }
@@ -78,6 +82,10 @@ CommandOutcome ProgramEeprom(CommandFrame& frame) {
 
 CommandOutcome ProgramEepromFrom(CommandFrame& frame, const std::string& fileName) {
     return RunCommand(frame, [&] { return LoadAndProgram(frame, fileName); });
+}
+
+CommandOutcome ProgramEepromFrom(CommandFrame& frame, const std::string& fileName, const ImagePatch& patch) {
+    return RunCommand(frame, [&] { return LoadAndProgram(frame, fileName, &patch); });
 }
 
 }  // namespace tarpel::avr

@@ -16,6 +16,9 @@ namespace tarpel::avr {
 CommandOutcome ProgramEeprom(CommandFrame& frame);
 // The given file, without any dialog.
 CommandOutcome ProgramEepromFrom(CommandFrame& frame, const std::string& fileName);
+// The same with `patch` over the file's bytes (a serial number); a patch beyond any device's
+// memory is refused before the device is touched.
+CommandOutcome ProgramEepromFrom(CommandFrame& frame, const std::string& fileName, const ImagePatch& patch);
 
 // The device part alone, for a file already loaded and reported. A file with data beyond the
 // identified device's EEPROM is refused before anything is written. The caller holds the

@@ -116,8 +116,12 @@ CommandOutcome ProgramPages(CommandFrame& frame, std::span<const std::uint8_t> i
     return CommandOutcome::Done;
 }
 
-CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName) {
-    const FileImage image = LoadFileImage(fileName, FlashImageLimits);
+CommandOutcome LoadAndProgram(CommandFrame& frame, const std::string& fileName, const ImagePatch* patch = nullptr) {
+    FileImage image = LoadFileImage(fileName, FlashImageLimits);
+    if (patch && image.load == ImageLoad::Loaded && !ApplyPatch(image, *patch)) {
+        ReportPatchBeyond(frame.Shell(), *patch, FlashImageLimits);
+        return CommandOutcome::Failed;
+    }
     if (!ReportFileImage(frame.Shell(), image, FlashImageLimits)) return CommandOutcome::Failed;
     return ProgramFlashImage(frame, image, false);
 }
@@ -131,6 +135,10 @@ CommandOutcome ProgramFlash(CommandFrame& frame) {
 
 CommandOutcome ProgramFlashFrom(CommandFrame& frame, const std::string& fileName) {
     return RunCommand(frame, [&] { return LoadAndProgram(frame, fileName); });
+}
+
+CommandOutcome ProgramFlashFrom(CommandFrame& frame, const std::string& fileName, const ImagePatch& patch) {
+    return RunCommand(frame, [&] { return LoadAndProgram(frame, fileName, &patch); });
 }
 
 CommandOutcome ProgramFlashImage(CommandFrame& frame, const FileImage& file, bool erased) {

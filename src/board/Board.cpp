@@ -59,12 +59,9 @@ struct Opened {
     port::TracingPort::StatusProbe probe;
 };
 
-Opened OpenSimulation(const BoardOptions& options, Board& board) {
-    const sim::SimFaults faults = sim::ParseSimFaults(options.simFaults);
-    const sim::ChipStore store(options.simDir);
-    // Claimed before any chip reads its contents: a second program stops here, touching nothing.
-    sim::FolderClaim claim = sim::FolderClaim::Claim(store.Folder(), board.error);
-    if (!board.error.empty()) return {};
+// The virtual chips of the two sockets, their contents in `store`.
+std::pair<std::unique_ptr<sim::EepromSocketChip>, std::unique_ptr<sim::AvrSocketChip>> MakeVirtualChips(
+    const BoardOptions& options, const sim::ChipStore& store, const sim::SimFaults& faults) {
     std::unique_ptr<sim::EepromSocketChip> eeprom;
     if (!SameText(options.simEeprom, "none")) {
         const sim::Eeprom24CxxModel& model = *sim::FindEeprom24CxxModel(options.simEeprom);
@@ -73,14 +70,30 @@ Opened OpenSimulation(const BoardOptions& options, Board& board) {
             chip->writeCycleNs = static_cast<std::uint64_t>(std::llround(*options.simEepromWriteMs * 1e6));
         eeprom = std::move(chip);
     }
-    auto avr = sim::MakeVirtualAvr(options.simAvr, store, faults.avrFaults);
+    return {std::move(eeprom), sim::MakeVirtualAvr(options.simAvr, store, faults.avrFaults)};
+}
 
+Opened OpenSimulation(const BoardOptions& options, Board& board) {
+    const sim::SimFaults faults = sim::ParseSimFaults(options.simFaults);
+    const sim::ChipStore store(options.simDir);
+    // Claimed before any chip reads its contents: a second program stops here, touching nothing.
+    sim::FolderClaim claim = sim::FolderClaim::Claim(store.Folder(), board.error);
+    if (!board.error.empty()) return {};
+    auto [eeprom, avr] = MakeVirtualChips(options, store, faults);
     auto simulation = std::make_unique<sim::SimulatedBoard>(std::move(eeprom), std::move(avr));
     simulation->KeepStore(store, std::move(claim));
     simulation->returnLineFault = faults.returnLine;
     simulation->Pacer().SetEnabled(options.realTime);
     sim::SimulatedBoard* raw = simulation.get();
     board.simulation = raw;
+    board.nextChip = [raw, options, folder = store.Folder(), chip = 1]() mutable {
+        ++chip;
+        const sim::ChipStore next((std::filesystem::path(folder) / ("chip" + std::to_string(chip))).string());
+        std::error_code ignored;
+        std::filesystem::create_directories(next.Folder(), ignored);
+        auto chips = MakeVirtualChips(options, next, sim::ParseSimFaults(options.simFaults, chip));
+        raw->ReplaceChips(std::move(chips.first), std::move(chips.second));
+    };
     auto clock = std::make_unique<sim::SimulatedClock>(raw->Time(), &raw->Pacer());
     // A reading costs what it costs on a real machine, so that busy-waits end as late as there.
     clock->counterReadNs = sim::SimulatedClock::MeasuredReadNs;

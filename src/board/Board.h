@@ -3,6 +3,7 @@
 // Choosing and opening the board a run works with: the simulated board (alone or behind a
 // simulated FTDI adapter), a ppdev port, direct port I/O or an FTDI USB adapter, optionally
 // wrapped in the line trace. Shared by the window program and tarpel-cli.
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,6 +29,9 @@ struct Board {
     bool badOptions = false;           // the error lies in the options themselves (a usage error)
     sim::SimulatedBoard* simulation = nullptr;  // set on the simulated board
     port::TracingPort* trace = nullptr;           // the line trace inside port, when one is written
+    // The user has put the next chip of a production run in the socket. Nothing on a real board;
+    // the simulated one puts a new virtual chip there, chip N in the subfolder "chipN".
+    std::function<void()> nextChip;
 
     bool Usable() const { return error.empty(); }
 };

@@ -9,6 +9,7 @@
 #include "avr/ReprogramFlash.h"
 #include "avr/RestoreChip.h"
 #include "cli/AvrConsole.h"
+#include "cli/AvrProgramCommand.h"
 #include "cli/BackupOption.h"
 #include "cli/CommandContext.h"
 #include "shell/Translate.h"
@@ -18,11 +19,17 @@ namespace tarpel::cli {
 void RegisterAvrCommands(CommandTable& table) {
     table.Add(AvrCommand("identify", Tr("identifica el micro del zocalo y muestra su tipo"), avr::IdentifyMicro));
     table.Add(AvrCommand("erase", Tr("borra la flash y la eeprom interna del micro"), avr::EraseChip));
-    table.Add(WithAvrBackup(AvrFileCommand("write-flash",
-                                           Tr("programa la flash con FICHERO (.hex, .bin, .srec o .elf); borrela antes"),
-                                           avr::ProgramFlashFrom)));
-    table.Add(WithAvrBackup(AvrFileCommand(
-        "write-eeprom", Tr("programa la eeprom interna con FICHERO (.hex, .bin, .srec o .elf)"), avr::ProgramEepromFrom)));
+    table.Add(WithProduction(
+        WithAvrBackup(AvrFileCommand("write-flash",
+                                     Tr("programa la flash con FICHERO (.hex, .bin, .srec o .elf); borrela antes"),
+                                     avr::ProgramFlashFrom)),
+        SerialTarget::Flash, WriteFlashRun));
+    table.Add(WithProduction(WithAvrBackup(AvrFileCommand("write-eeprom",
+                                                          Tr("programa la eeprom interna con FICHERO (.hex, .bin, "
+                                                             ".srec o .elf)"),
+                                                          avr::ProgramEepromFrom)),
+                             SerialTarget::Eeprom, WriteEepromRun));
+    table.Add(AvrProgramCommand());
     table.Add(WithAvrBackup(AvrFileCommand("reprogram-flash",
                                            Tr("borra el micro y programa la flash con FICHERO (.hex, .bin, .srec o .elf)"),
                                            avr::ReprogramFlashFrom)));

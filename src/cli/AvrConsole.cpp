@@ -12,7 +12,9 @@ namespace tarpel::cli {
 
 void ConsoleDeviceView::SetDeviceCaption(std::string_view caption) {
     // The window clears its label before identifying; the console has nothing to clear.
-    if (caption != "??") out_ << shell::Fill(Tr("Tipo de micro: %1"), {caption}) << '\n';
+    // A command that identifies the device at each of its steps names it once.
+    if (caption != "??" && caption != caption_) out_ << shell::Fill(Tr("Tipo de micro: %1"), {caption}) << '\n';
+    caption_ = caption == "??" ? std::string() : std::string(caption);
 }
 
 void ConsoleDeviceView::MemoryContentsKnown(std::span<const std::uint8_t> contents) {
@@ -41,10 +43,11 @@ void PrintLockByte(std::ostream& out, std::uint8_t lockByte) {
 }
 
 int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(avr::CommandFrame&)>& run,
-           bool checksums) {
+           bool checksums, std::string* device) {
     ConsoleDeviceView view(context.out);
     avr::CommandFrame frame(context.lines, context.timing, context.shell, view);
     const int status = ExitStatus(run(frame));
+    if (device) *device = view.Caption();
     context.shell.NoteWritten(frame.Written());
     // Results, like the device type: on standard output, once the command's messages are out.
     PrintDifferences(context.out, view.Differences(), Tr("fichero"), "chip");

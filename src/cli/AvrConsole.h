@@ -35,21 +35,25 @@ public:
     bool ChecksumsOfFile() const { return ofFile_; }
     // Of the last verification, if any.
     const std::vector<files::ByteDifference>& Differences() const { return differences_; }
+    // The device the command identified; empty when it identified none.
+    const std::string& Caption() const { return caption_; }
 
 private:
     std::ostream& out_;
     std::optional<files::Checksums> checksums_;
     bool ofFile_ = false;
     std::vector<files::ByteDifference> differences_;
+    std::string caption_;
 };
 
 // A lock byte and the mode it stands for, one line each.
 void PrintLockByte(std::ostream& out, std::uint8_t lockByte);
 
 // Runs one AVR command on a frame of its own over the context's board; the checksum line of the
-// memory it read or wrote in full follows unless `checksums` is false.
+// memory it read or wrote in full follows unless `checksums` is false. `device`, when given,
+// receives the device identified (empty for none).
 int RunAvr(CommandContext& context, const std::function<shell::CommandOutcome(avr::CommandFrame&)>& run,
-           bool checksums = true);
+           bool checksums = true, std::string* device = nullptr);
 
 // An "avr" command without arguments, and one that takes a FICHERO.
 Command AvrCommand(const char* name, const char* summary, shell::CommandOutcome (*run)(avr::CommandFrame&));

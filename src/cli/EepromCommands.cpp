@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/EepromCommands.h"
 
+#include <algorithm>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -10,6 +12,7 @@
 #include "cli/CommandContext.h"
 #include "cli/DifferenceLines.h"
 #include "cli/EepromDetectCommand.h"
+#include "cli/ProductionRun.h"
 #include "eeprom/ChipCommands.h"
 #include "eeprom/CommandFrame.h"
 #include "eeprom/CompareImageFile.h"
@@ -35,7 +38,7 @@ std::string ChipNames() {
     return names;
 }
 
-using Step = shell::CommandOutcome (*)(eeprom::CommandFrame&, const std::string& file);
+using Step = std::function<shell::CommandOutcome(eeprom::CommandFrame&, const std::string& file)>;
 
 // The catalogue entry --chip names (24C128 without it); a message when it names none.
 std::optional<int> SelectedChip(CommandContext& context) {
@@ -70,13 +73,15 @@ int EepromBackup(CommandContext& context, const std::string& file) {
 }
 
 // Selects the chip and checks the file name before the chip is touched, then runs the step.
-int WithWorkspace(CommandContext& context, Step step) {
+// `chip`, when given, receives the chip's name.
+int WithWorkspace(CommandContext& context, const Step& step, std::string* chip = nullptr) {
     const auto index = SelectedChip(context);
     if (!index) return ExitUsage;
     const std::string& file = context.arguments.front();
     if (!CheckImageName(context, file)) return ExitUsage;
     eeprom::EepromWorkspace workspace;
     workspace.cbChipChange(*index);
+    if (chip) *chip = workspace.Chip().name;
     std::optional<files::Checksums> checksums;
     workspace.ChipContentsKnown = [&](std::span<const std::uint8_t> contents) {
         checksums = files::ChecksumsOf(contents);
@@ -116,6 +121,34 @@ bool LoadFile(eeprom::CommandFrame& frame, const std::string& file) {
 shell::CommandOutcome WriteFromFile(eeprom::CommandFrame& frame, const std::string& file) {
     if (!LoadFile(frame, file)) return shell::CommandOutcome::Failed;
     return eeprom::ProgramChip(frame);
+}
+
+// A production run's chip: the file with the serial number over it. The number must lie inside
+// the chip, which has one memory for either prefix.
+ChipRun WriteChipRun(CommandContext& context, const PlacedSerial* serial) {
+    ChipRun run;
+    run.status = WithWorkspace(
+        context,
+        [serial](eeprom::CommandFrame& frame, const std::string& file) {
+            if (!LoadFile(frame, file)) return shell::CommandOutcome::Failed;
+            if (serial) {
+                eeprom::EepromWorkspace& workspace = frame.Workspace();
+                const std::uint64_t end = std::uint64_t{serial->place.address} + serial->bytes.size();
+                if (end > static_cast<std::uint64_t>(workspace.ChipSize)) {
+                    frame.Shell().MessageBox(
+                        shell::Fill(Tr("El numero de serie (bytes %1 a %2) cae fuera de la %3, que tiene %4 bytes!!"),
+                                    {serial->place.address, end - 1, workspace.Chip().name, workspace.ChipSize}),
+                        "ERROR");
+                    return shell::CommandOutcome::Failed;
+                }
+                std::copy(serial->bytes.begin(), serial->bytes.end(),
+                          workspace.MemoryImage.begin() + serial->place.address);
+            }
+            return eeprom::ProgramChip(frame);
+        },
+        &run.device);
+    run.steps = std::string("grabacion:") + (run.status == ExitSuccess ? "ok" : "fallo");
+    return run;
 }
 
 shell::CommandOutcome VerifyAgainstFile(eeprom::CommandFrame& frame, const std::string& file) {
@@ -178,9 +211,10 @@ void RegisterEepromCommands(CommandTable& table) {
     Command write =
         EepromCommand("write", Tr("graba en la 24Cxx el contenido de FICHERO (.hex, .bin o .srec)"), WriteFromFile);
     write.options.push_back({"no-verify", "", Tr("no relee la memoria al final para compararla con lo grabado")});
-    table.Add(WithBackup(std::move(write), EepromBackup,
-                         Tr("antes de grabar nada guarda el contenido de la 24Cxx en FICHERO (.hex, .bin o .srec); "
-                            "si la copia falla no se graba nada")));
+    table.Add(WithProduction(WithBackup(std::move(write), EepromBackup,
+                                        Tr("antes de grabar nada guarda el contenido de la 24Cxx en FICHERO (.hex, "
+                                           ".bin o .srec); si la copia falla no se graba nada")),
+                             SerialTarget::OneMemory, WriteChipRun));
     table.Add(EepromCommand("verify", Tr("compara la 24Cxx con el contenido de FICHERO (.hex, .bin o .srec)"),
                             VerifyAgainstFile));
     table.Add({.group = "eeprom",

@@ -82,6 +82,12 @@ bool WriteFileAtomically(const std::string& requested, std::span<const std::uint
         ::unlink(temporary.c_str());
         return false;
     }
+    // The rename itself reaches the disk with the folder: a counter that handed out a number
+    // must not come back with it after a power cut.
+    if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
     return true;
 }
 

@@ -67,11 +67,21 @@ const char* const SimFaultHelp =
            "      sda-stuck-low           la linea de retorno de SDA queda siempre baja\n"
            "      avr-absent, avr-locked, avr-lock-keeps-signature, avr-unknown-signature,\n"
            "      avr-no-answer, avr-flash-stuck:DIR\n"
-           "                              fallos del zocalo AVR (los interpreta su modelo)\n");
+           "                              fallos del zocalo AVR (los interpreta su modelo)\n"
+           "      N:FALLO                 el fallo solo en el chip N de una tirada con --repeat\n");
 
-SimFaults ParseSimFaults(const std::vector<std::string>& names) {
+SimFaults ParseSimFaults(const std::vector<std::string>& all, int chip) {
     SimFaults faults;
-    for (const auto& name : names) {
+    for (std::string name : all) {
+        if (const std::size_t colon = name.find(':');
+            colon != std::string::npos && colon > 0 && name.find_first_not_of("0123456789") == colon) {
+            const bool mine = name.substr(0, colon) == std::to_string(chip);
+            name.erase(0, colon + 1);
+            if (!mine) {
+                ParseSimFaults({name});  // checked all the same: a wrong name is wrong at once
+                continue;
+            }
+        }
         if (name.starts_with("avr-")) {
             faults.avrFaults.push_back(name);
         } else if (name.starts_with(RefusePrefix)) {

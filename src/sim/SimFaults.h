@@ -37,10 +37,13 @@ struct SimFaults {
     std::vector<std::string> avrFaults;
 };
 
+// A name that begins with a number and a colon ("2:avr-flash-stuck:0x10") is a fault of that chip
+// alone, the chip of that number placed in the socket in a --repeat run (the first is 1); the
+// others are every chip's.
 // "eeprom-refuse-page:K:N", "eeprom-stuck:ADDRESS", "eeprom-page:N", "eeprom-stop-starts-cycle",
 // "sda-stuck-high", "sda-stuck-low", "avr-...". Throws
 // std::invalid_argument with a message for the user on anything else.
-SimFaults ParseSimFaults(const std::vector<std::string>& names);
+SimFaults ParseSimFaults(const std::vector<std::string>& names, int chip = 1);
 
 // One line per fault this board knows itself, for the --help text.
 extern const char* const SimFaultHelp;

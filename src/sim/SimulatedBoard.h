@@ -69,6 +69,12 @@ public:
     ReturnLineFault returnLineFault = ReturnLineFault::None;
     bool misoRestingLevel = true;  // MISO while the AVR does not drive it (pull-up)
 
+    // The user put other chips in the sockets, with the board's power off: the old ones keep
+    // their last save, the new ones take their place. Either may be null (an empty socket).
+    void ReplaceChips(std::unique_ptr<EepromSocketChip> eeprom, std::unique_ptr<AvrSocketChip> avr) {
+        eeprom_ = std::move(eeprom);
+        avr_ = std::move(avr);
+    }
     EepromSocketChip* Eeprom() { return eeprom_.get(); }
     AvrSocketChip* Avr() { return avr_.get(); }
 
