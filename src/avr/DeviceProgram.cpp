@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "avr/ChipContents.h"
+#include "avr/CommandEntry.h"
 #include "avr/DeviceFuses.h"
 #include "avr/ElfRead.h"
 #include "avr/EraseChip.h"
@@ -16,6 +17,7 @@
 #include "avr/ProgramEeprom.h"
 #include "avr/ProgramFlash.h"
 #include "files/ByteDifferences.h"
+#include "files/FileKind.h"
 #include "shell/Fill.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
@@ -223,6 +225,43 @@ CommandOutcome WriteDeviceProgram(CommandFrame& frame, const DeviceProgram& prog
         timer.End(Tr("bloqueo"), CommandOutcome::Done);
     }
     return CommandOutcome::Done;
+}
+
+namespace {
+
+bool LoadRequest(shell::Shell& shell, const ProgramRequest& request, DeviceProgram& program) {
+    if (files::FileKindOf(request.file) == files::FileKind::Elf) {
+        if (!request.eepromFile.empty()) {
+            shell.MessageBox(Tr("Un .elf trae su propia eeprom interna en su seccion .eeprom: no lleva otro fichero "
+                                "de eeprom al lado!!"),
+                             ErrorCaption);
+            return false;
+        }
+        if (!LoadElfProgram(shell, request.file, program, ElfMemory::Flash)) return false;
+    } else if (!LoadImagePrograms(shell, request.file, request.eepromFile, program)) {
+        return false;
+    }
+    if (request.lock && !program.lock) {
+        shell.MessageBox(Tr("El fichero no trae seccion .lock con el modo de bloqueo que grabar!!"), ErrorCaption);
+        return false;
+    }
+    const auto patch = [&shell](FileImage& image, const std::optional<ImagePatch>& bytes, const ImageLimits& limits) {
+        if (!bytes || ApplyPatch(image, *bytes)) return true;
+        ReportPatchBeyond(shell, *bytes, limits);
+        return false;
+    };
+    return patch(program.flash, request.flashPatch, FlashImageLimits) &&
+           patch(program.eeprom, request.eepromPatch, EepromImageLimits);
+}
+
+}  // namespace
+
+CommandOutcome ProgramDeviceFrom(CommandFrame& frame, const ProgramRequest& request, StepObserver* steps) {
+    return RunCommand(frame, [&] {
+        DeviceProgram program;
+        if (!LoadRequest(frame.Shell(), request, program)) return CommandOutcome::Failed;
+        return WriteDeviceProgram(frame, program, request.lock, Tr("El micro no se ha programado bien"), steps);
+    });
 }
 
 }  // namespace tarpel::avr

@@ -36,6 +36,14 @@ bool LoadElfProgram(shell::Shell& shell, const std::string& fileName, DeviceProg
 bool LoadImagePrograms(shell::Shell& shell, const std::string& flashFile, const std::string& eepromFile,
                        DeviceProgram& program);
 
+// What "avr program" and the production dialog write into a whole device.
+struct ProgramRequest {
+    std::string file;        // an ELF program, or a flash file of any kind
+    std::string eepromFile;  // beside a flash file that is no ELF; empty for none
+    bool lock = false;       // the ELF file's .lock byte at the end
+    std::optional<ImagePatch> flashPatch, eepromPatch;  // a serial number
+};
+
 class StepObserver {
 public:
     virtual ~StepObserver() = default;
@@ -49,5 +57,9 @@ public:
 // A clock that needs parts on XTAL1 is asked about before the erase.
 CommandOutcome WriteDeviceProgram(CommandFrame& frame, const DeviceProgram& program, bool writeLock,
                                   std::string_view failure, StepObserver* steps = nullptr);
+
+// The request as one command: the files loaded and patched (their boxes before the device is
+// touched), then WriteDeviceProgram. `--lock` without a .lock section is refused before too.
+CommandOutcome ProgramDeviceFrom(CommandFrame& frame, const ProgramRequest& request, StepObserver* steps = nullptr);
 
 }  // namespace tarpel::avr

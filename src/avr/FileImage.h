@@ -14,6 +14,7 @@
 #include "avr/DeviceTable.h"
 #include "avr/ElfRead.h"
 #include "files/FileKind.h"
+#include "files/ImagePatch.h"
 #include "files/ImageFileRead.h"
 #include "shell/Shell.h"
 #include "shell/Translate.h"
@@ -77,12 +78,8 @@ struct FileImage {
 
 FileImage LoadFileImage(const std::string& fileName, const ImageLimits& limits);
 
-// Bytes a command puts into the file's image over what the file gives: a production run's serial
-// number. They count as the file's data, so the device's size check covers them.
-struct ImagePatch {
-    std::uint32_t address = 0;
-    std::vector<std::uint8_t> bytes;
-};
+// A patch's bytes count as the file's data, so the device's size check covers them.
+using files::ImagePatch;
 
 // False, with the image untouched, when the patch lies beyond the image's buffer.
 bool ApplyPatch(FileImage& image, const ImagePatch& patch);

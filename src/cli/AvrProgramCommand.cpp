@@ -18,7 +18,7 @@ namespace tarpel::cli {
 
 namespace {
 
-avr::ImagePatch PatchOf(const PlacedSerial& serial) { return {serial.place.address, serial.bytes}; }
+avr::ImagePatch PatchOf(const production::PlacedSerial& serial) { return {serial.place.address, serial.bytes}; }
 
 std::string StepResult(shell::CommandOutcome outcome) {
     switch (outcome) {
@@ -45,56 +45,34 @@ private:
     std::ostream& out_;
 };
 
-// Loads what the program writes, its serial number placed; false after the box that says why not.
-bool LoadProgram(CommandContext& context, const PlacedSerial* serial, avr::DeviceProgram& program) {
-    const std::string& file = context.arguments.front();
-    if (files::FileKindOf(file) == files::FileKind::Elf) {
-        if (!avr::LoadElfProgram(context.shell, file, program, avr::ElfMemory::Flash)) return false;
-    } else if (!avr::LoadImagePrograms(context.shell, file, context.Option("eeprom").value_or(""), program)) {
-        return false;
-    }
-    if (context.HasOption("lock") && !program.lock) {
-        context.shell.MessageBox(Tr("--lock: el fichero no trae seccion .lock con el modo de bloqueo"), "ERROR");
-        return false;
-    }
-    if (!serial) return true;
-    const bool flash = serial->place.memory == production::SerialMemory::Flash;
-    avr::FileImage& image = flash ? program.flash : program.eeprom;
-    if (avr::ApplyPatch(image, PatchOf(*serial))) return true;
-    avr::ReportPatchBeyond(context.shell, PatchOf(*serial), flash ? avr::FlashImageLimits : avr::EepromImageLimits);
-    return false;
-}
-
-ChipRun ProgramRun(CommandContext& context, const PlacedSerial* serial) {
-    ChipRun run;
-    avr::DeviceProgram program;
-    if (!LoadProgram(context, serial, program)) return run;
+production::ChipResult ProgramRun(CommandContext& context, const production::PlacedSerial* serial) {
+    avr::ProgramRequest request{context.arguments.front(), context.Option("eeprom").value_or(""),
+                                context.HasOption("lock"), std::nullopt, std::nullopt};
+    if (serial) (serial->place.memory == production::SerialMemory::Flash ? request.flashPatch
+                                                                          : request.eepromPatch) = PatchOf(*serial);
     context.shell.AnswerYes(context.HasOption("force"));
     StepLines lines(context.out);
-    run.status = RunAvr(
-        context,
-        [&](avr::CommandFrame& frame) {
-            return avr::RunCommand(frame, [&] {
-                return avr::WriteDeviceProgram(frame, program, context.HasOption("lock"),
-                                               Tr("El micro no se ha programado bien"), &lines);
-            });
-        },
-        false, &run.device);
-    run.steps = lines.steps;
-    return run;
+    production::ChipResult result;
+    result.good = RunAvr(
+                      context, [&](avr::CommandFrame& frame) { return avr::ProgramDeviceFrom(frame, request, &lines); },
+                      false, &result.device) == ExitSuccess;
+    result.steps = lines.steps;
+    return result;
 }
 
 template <shell::CommandOutcome (*Plain)(avr::CommandFrame&, const std::string&),
           shell::CommandOutcome (*Patched)(avr::CommandFrame&, const std::string&, const avr::ImagePatch&)>
-ChipRun WriteRun(CommandContext& context, const PlacedSerial* serial, const char* step) {
-    ChipRun run;
+production::ChipResult WriteRun(CommandContext& context, const production::PlacedSerial* serial, const char* step) {
+    production::ChipResult result;
     const std::string file = context.arguments.front();
-    run.status = RunAvr(
-        context,
-        [&](avr::CommandFrame& frame) { return serial ? Patched(frame, file, PatchOf(*serial)) : Plain(frame, file); },
-        true, &run.device);
-    run.steps = std::string(step) + ":" + (run.status == ExitSuccess ? "ok" : Tr("fallo"));
-    return run;
+    result.good = RunAvr(
+                      context,
+                      [&](avr::CommandFrame& frame) {
+                          return serial ? Patched(frame, file, PatchOf(*serial)) : Plain(frame, file);
+                      },
+                      true, &result.device) == ExitSuccess;
+    result.steps = std::string(step) + ":" + (result.good ? "ok" : Tr("fallo"));
+    return result;
 }
 
 int UsageError(CommandContext& context, const std::string& text) {
@@ -104,11 +82,11 @@ int UsageError(CommandContext& context, const std::string& text) {
 
 }  // namespace
 
-ChipRun WriteFlashRun(CommandContext& context, const PlacedSerial* serial) {
+production::ChipResult WriteFlashRun(CommandContext& context, const production::PlacedSerial* serial) {
     return WriteRun<avr::ProgramFlashFrom, avr::ProgramFlashFrom>(context, serial, "flash");
 }
 
-ChipRun WriteEepromRun(CommandContext& context, const PlacedSerial* serial) {
+production::ChipResult WriteEepromRun(CommandContext& context, const production::PlacedSerial* serial) {
     return WriteRun<avr::ProgramEepromFrom, avr::ProgramEepromFrom>(context, serial, "eeprom");
 }
 

@@ -11,7 +11,7 @@ namespace tarpel::cli {
 Command AvrProgramCommand();
 
 // "avr write-flash" and "avr write-eeprom" for one chip of a production run.
-ChipRun WriteFlashRun(CommandContext& context, const PlacedSerial* serial);
-ChipRun WriteEepromRun(CommandContext& context, const PlacedSerial* serial);
+production::ChipResult WriteFlashRun(CommandContext& context, const production::PlacedSerial* serial);
+production::ChipResult WriteEepromRun(CommandContext& context, const production::PlacedSerial* serial);
 
 }  // namespace tarpel::cli

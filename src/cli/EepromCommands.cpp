@@ -123,32 +123,16 @@ shell::CommandOutcome WriteFromFile(eeprom::CommandFrame& frame, const std::stri
     return eeprom::ProgramChip(frame);
 }
 
-// A production run's chip: the file with the serial number over it. The number must lie inside
-// the chip, which has one memory for either prefix.
-ChipRun WriteChipRun(CommandContext& context, const PlacedSerial* serial) {
-    ChipRun run;
-    run.status = WithWorkspace(
-        context,
-        [serial](eeprom::CommandFrame& frame, const std::string& file) {
-            if (!LoadFile(frame, file)) return shell::CommandOutcome::Failed;
-            if (serial) {
-                eeprom::EepromWorkspace& workspace = frame.Workspace();
-                const std::uint64_t end = std::uint64_t{serial->place.address} + serial->bytes.size();
-                if (end > static_cast<std::uint64_t>(workspace.ChipSize)) {
-                    frame.Shell().MessageBox(
-                        shell::Fill(Tr("El numero de serie (bytes %1 a %2) cae fuera de la %3, que tiene %4 bytes!!"),
-                                    {serial->place.address, end - 1, workspace.Chip().name, workspace.ChipSize}),
-                        "ERROR");
-                    return shell::CommandOutcome::Failed;
-                }
-                std::copy(serial->bytes.begin(), serial->bytes.end(),
-                          workspace.MemoryImage.begin() + serial->place.address);
-            }
-            return eeprom::ProgramChip(frame);
-        },
-        &run.device);
-    run.steps = std::string("grabacion:") + (run.status == ExitSuccess ? "ok" : "fallo");
-    return run;
+// A production run's chip: the file with the serial number over it.
+production::ChipResult WriteChipRun(CommandContext& context, const production::PlacedSerial* serial) {
+    production::ChipResult result;
+    const Step step = [serial](eeprom::CommandFrame& frame, const std::string& file) {
+        if (!serial) return WriteFromFile(frame, file);
+        return eeprom::ProgramChipFrom(frame, file, {serial->place.address, serial->bytes});
+    };
+    result.good = WithWorkspace(context, step, &result.device) == ExitSuccess;
+    result.steps = std::string("grabacion:") + (result.good ? "ok" : Tr("fallo"));
+    return result;
 }
 
 shell::CommandOutcome VerifyAgainstFile(eeprom::CommandFrame& frame, const std::string& file) {

@@ -1,18 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/ProductionRun.h"
 
-#include <chrono>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <iostream>
 #include <optional>
 
 #include "cli/CommandContext.h"
 #include "cli/StopSignals.h"
-#include "files/Checksums.h"
-#include "production/ProductionLog.h"
-#include "production/SerialCounter.h"
 #include "shell/Fill.h"
 #include "shell/Translate.h"
 
@@ -71,21 +65,6 @@ std::optional<Settings> ReadSettings(CommandContext& context, SerialTarget targe
     return settings;
 }
 
-double Seconds(port::Clock& clock, std::int64_t since) {
-    std::int64_t frequency = 1;
-    clock.QueryPerformanceFrequency(frequency);
-    return static_cast<double>(clock.QueryPerformanceCounter() - since) / static_cast<double>(frequency);
-}
-
-// Of the file as it is on the disk, as "crc32 FILE" gives it: the log says exactly which file went in.
-std::optional<std::uint32_t> FileCrc(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.eof() && !in) return std::nullopt;
-    if (!in.is_open()) return std::nullopt;
-    return files::Crc32(bytes);
-}
-
 // The user's word that the next chip is in the socket: a line, not "q", before the end of input
 // or a stop signal.
 bool NextChipPlaced(CommandContext& context) {
@@ -95,70 +74,45 @@ bool NextChipPlaced(CommandContext& context) {
     return line != "q" && line != "Q";
 }
 
-struct Tally {
-    int good = 0;
-    int failed = 0;
-    std::optional<std::uint64_t> firstSerial, lastSerial;
-};
-
 int RunProduction(CommandContext& context, const Settings& settings, const ChipRunner& runner) {
-    Tally tally;
+    production::RunSettings run{settings.place, settings.counter, settings.log,
+                                context.arguments.empty() ? std::string() : context.arguments.front(),
+                                context.board.description};
+    const auto now = [&context] {
+        std::int64_t frequency = 1;
+        context.clock().QueryPerformanceFrequency(frequency);
+        return static_cast<double>(context.clock().QueryPerformanceCounter()) / static_cast<double>(frequency);
+    };
+    production::Tally tally;
     int status = ExitSuccess;
-    const std::string file = context.arguments.empty() ? std::string() : context.arguments.front();
-    const auto crc = FileCrc(file);
     for (int chip = 1;; ++chip) {
-        const std::int64_t start = context.clock().QueryPerformanceCounter();
-        std::optional<PlacedSerial> serial;
-        if (settings.place) {
-            // Taken, and the counter moved on, before the chip is touched: a number is never
-            // handed out twice, even when the program dies in the middle of this chip.
-            std::string error;
-            const auto number = production::TakeSerial(settings.counter, production::LargestSerial(*settings.place), error);
-            if (!number) {
-                context.shell.MessageBox(error, "ERROR");
-                status = ExitFailure;
-                break;
-            }
-            serial = PlacedSerial{*settings.place, *production::EncodeSerial(*number, *settings.place), *number};
-            if (!tally.firstSerial) tally.firstSerial = number;
-            tally.lastSerial = number;
+        const production::ChipVerdict verdict = production::RunChip(
+            run, [&](const production::PlacedSerial* serial) { return runner(context, serial); }, now);
+        tally.Add(verdict);
+        if (verdict.ran) {
+            if (!verdict.good) status = ExitFailure;
+            char time[32];
+            std::snprintf(time, sizeof time, "%.1f s", verdict.seconds);
+            const std::string result = verdict.good ? "OK" : Tr("FALLO");
+            context.out << (settings.repeat ? shell::Fill(Tr("Chip %1: %2"), {chip, result})
+                                            : shell::Fill(Tr("Resultado: %1"), {result}))
+                        << " ("
+                        << (verdict.serial ? shell::Fill(Tr("numero de serie %1, "), {std::to_string(*verdict.serial)})
+                                           : "")
+                        << time << ")\n";
+            context.out.flush();
         }
-        const ChipRun run = runner(context, serial ? &*serial : nullptr);
-        const double seconds = Seconds(context.clock(), start);
-        const bool good = run.status == ExitSuccess;
-        (good ? tally.good : tally.failed) += 1;
-        if (!good) status = run.status;
-        if (!settings.log.empty()) {
-            const production::LogEntry entry{std::chrono::system_clock::now(), context.board.description, run.device, file,
-                                             crc, serial ? std::optional(serial->number) : std::nullopt, run.steps,
-                                             seconds, good};
-            std::string error;
-            if (!production::AppendToLog(settings.log, entry, error)) {
-                context.shell.MessageBox(error, "ERROR");
-                status = ExitFailure;
-                break;
-            }
+        if (!verdict.error.empty()) {
+            // The counter or the log failed: no chip can be numbered or recorded any more.
+            context.shell.MessageBox(verdict.error, "ERROR");
+            status = ExitFailure;
+            break;
         }
-        char time[32];
-        std::snprintf(time, sizeof time, "%.1f s", seconds);
-        const std::string verdict = good ? "OK" : Tr("FALLO");
-        context.out << (settings.repeat ? shell::Fill(Tr("Chip %1: %2"), {chip, verdict})
-                                        : shell::Fill(Tr("Resultado: %1"), {verdict}))
-                    << " (" << (serial ? shell::Fill(Tr("numero de serie %1, "), {std::to_string(serial->number)}) : "")
-                    << time << ")\n";
-        context.out.flush();
         if (!settings.repeat || StopSignal() != 0 || !NextChipPlaced(context)) break;
         if (context.board.nextChip) context.board.nextChip();
     }
-    if (settings.repeat) {
-        std::string numbers;
-        if (tally.firstSerial)
-            numbers = shell::Fill(Tr("; numeros de serie %1 a %2"),
-                                  {std::to_string(*tally.firstSerial), std::to_string(*tally.lastSerial)});
-        context.out << shell::Fill(Tr("Fin de la produccion: %1 buenos, %2 fallidos%3"),
-                                   {tally.good, tally.failed, numbers})
-                    << '\n';
-    }
+    if (settings.repeat)
+        context.out << shell::Fill(Tr("Fin de la produccion: %1"), {production::TallyText(tally)}) << '\n';
     return status;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "eeprom/ChipMessages.h"
+#include "eeprom/OpenImageFile.h"
 #include "shell/Fill.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
@@ -232,6 +233,21 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
                              {ChipName(workspace), shell::CountText(count)}));
     shell.MessageBox(Tr("El contenido del chip se ha verificado correctamente!!!"), Tr("FIN DE LA COMPROBACION"));
     return CommandOutcome::Done;
+}
+
+CommandOutcome ProgramChipFrom(CommandFrame& frame, const std::string& fileName, const files::ImagePatch& patch) {
+    if (OpenImageFrom(frame, fileName) != CommandOutcome::Done) return CommandOutcome::Failed;
+    EepromWorkspace& workspace = frame.Workspace();
+    const std::uint64_t end = std::uint64_t{patch.address} + patch.bytes.size();
+    if (end > static_cast<std::uint64_t>(workspace.ChipSize)) {
+        frame.Shell().MessageBox(shell::Fill(Tr("El numero de serie (bytes %1 a %2) cae fuera de la %3, que tiene %4 "
+                                                "bytes!!"),
+                                             {patch.address, end - 1, workspace.Chip().name, workspace.ChipSize}),
+                                 "ERROR");
+        return CommandOutcome::Failed;
+    }
+    std::copy(patch.bytes.begin(), patch.bytes.end(), workspace.MemoryImage.begin() + patch.address);
+    return ProgramChip(frame);
 }
 
 }  // namespace tarpel::eeprom

@@ -6,8 +6,11 @@
 // the outcome; an error box comes once the lines are off. Before each transaction the bus must
 // be free (SDA reads high with both lines released), else the command ends with an "ERROR" box.
 // They are not re-entrant: keeping commands from interleaving is the caller's job.
+#include <string>
+
 #include "eeprom/ChipCatalogue.h"
 #include "eeprom/CommandFrame.h"
+#include "files/ImagePatch.h"
 #include "link/I2cMaster.h"
 
 namespace tarpel::eeprom {
@@ -24,6 +27,11 @@ CommandOutcome ReadChip(CommandFrame& frame);
 
 // Writes the image to the chip page by page, in rising order. The image is left as it is.
 CommandOutcome ProgramChip(CommandFrame& frame);
+
+// A file opened as "Abrir fichero..." opens it, `patch` (a production run's serial number) put
+// over its image, then "Programar chip". A patch beyond the chip is refused before the chip is
+// touched.
+CommandOutcome ProgramChipFrom(CommandFrame& frame, const std::string& fileName, const files::ImagePatch& patch);
 
 // Reads the chip into a buffer of its own and compares it with the image, which it never touches.
 CommandOutcome VerifyChip(CommandFrame& frame);
