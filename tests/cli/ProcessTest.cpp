@@ -307,5 +307,29 @@ TEST(Process, StandardOutputThatCannotBeWrittenFailsTheCommand) {
     }
 }
 
+// The counter moves on before a chip is touched: a run killed in the middle of a chip never hands
+// its number out again.
+TEST(Process, ASerialNumberIsNeverHandedOutTwiceAfterAKillInTheMiddleOfAChip) {
+    Folders run;
+    const std::string counter = run.folder.Write("next.txt", std::string("7\n"));
+    const std::vector<std::string> program = {"avr", "program",
+                                              run.folder.Write("f.bin", std::vector<std::uint8_t>(8192, 0x5A)),
+                                              "--serial", "eeprom:0", "--serial-file", counter};
+    const auto counted = [&] { return run.folder.ReadText("next.txt"); };
+    {
+        CliProcess killed(run.Board(program, "none", "atmega8515"), run.folder.Path("err.txt"));
+        ASSERT_TRUE(killed.WaitFor(TraceBeyond(run.Trace(), 2 << 20), StartTimeout)) << killed.ErrorText();
+        killed.Signal(SIGKILL);
+        ASSERT_TRUE(killed.Wait(EndTimeout).has_value());
+    }
+    EXPECT_EQ(counted(), "8\n");
+    std::vector<std::string> again = {"--board", "sim", "--sim-dir", run.Chips(), "--sim-eeprom", "none"};
+    again.insert(again.end(), program.begin(), program.end());
+    CliProcess next(again, run.folder.Path("err2.txt"));
+    EXPECT_EQ(CliProcess::ExitCode(next.Wait(EndTimeout)), 0) << next.ErrorText();
+    EXPECT_EQ(counted(), "9\n");
+    EXPECT_EQ(sim::ChipStore(run.Chips()).Load("atmega8515-eeprom.bin", 4), (std::vector<std::uint8_t>{8, 0, 0, 0}));
+}
+
 }  // namespace
 }  // namespace tarpel::test
