@@ -81,7 +81,8 @@ void TVentana::BuildEepromPage() {
                                        "los anota en un registro..."));
     page.ToolButtonProduccion->setText(TrQ("Produccion..."));
     page.ToolButtonProduccion->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    page.ToolButtonProduccion->setFixedSize(page.ToolButtonProduccion->sizeHint().width(), 24);
+    page.ToolButtonProduccion->setMinimumWidth(0);
+    page.ToolButtonProduccion->setMaximumWidth(QWIDGETSIZE_MAX);
     addSeparator(QStringLiteral("ToolButton6"));
     page.ToolButton9 = addButton(QStringLiteral("ToolButton9"), 4, WithKey(TrQ("Verificar chip"), menu.Verificar1));
     addSeparator(QStringLiteral("ToolButton10"));

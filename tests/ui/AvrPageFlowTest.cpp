@@ -385,7 +385,7 @@ TEST(AvrPageFlow, ProduccionNumbersEachChipLogsItAndShowsItsVerdictLarge) {
     EXPECT_EQ(shown[1].good, "Buenos: 1");
     EXPECT_EQ(shown[1].failed, "Fallidos: 1");
     ASSERT_EQ(rig.Boxes().size(), 1u) << "the failed chip's own box";
-    EXPECT_EQ(rig.Boxes()[0].caption, "ERROR");
+    EXPECT_EQ(rig.Boxes()[0].text, "Error programando flash! (direccion $0020)");
     EXPECT_EQ(QString::fromStdString(rig.folder.ReadText("serie.txt")).trimmed(), "102");
     const auto eeprom = rig.folder.ReadBytes("sim/atmega8515-eeprom.bin");
     ASSERT_GE(eeprom.size(), 20u);
