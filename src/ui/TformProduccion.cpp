@@ -177,6 +177,7 @@ void TformProduccion::btnGrabarClick() {
     SetRunning(true);
     // The chip just programmed has been taken out and the next one put in.
     if (chipUsed_ && window_.nextChip) window_.nextChip();
+    chipUsed_ = false;
     const production::ChipVerdict verdict = production::RunChip(
         *settings, [&](const production::PlacedSerial* serial) { return page_.program(files, serial); }, window_.now);
     SetRunning(false);
