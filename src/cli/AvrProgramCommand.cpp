@@ -8,6 +8,7 @@
 #include "avr/DeviceProgram.h"
 #include "avr/ProgramEeprom.h"
 #include "avr/ProgramFlash.h"
+#include "avr/StepRecord.h"
 #include "cli/AvrConsole.h"
 #include "cli/CommandContext.h"
 #include "files/FileKind.h"
@@ -20,26 +21,17 @@ namespace {
 
 avr::ImagePatch PatchOf(const production::PlacedSerial& serial) { return {serial.place.address, serial.bytes}; }
 
-std::string StepResult(shell::CommandOutcome outcome) {
-    switch (outcome) {
-        case shell::CommandOutcome::Done: return "ok";
-        case shell::CommandOutcome::Cancelled: return Tr("cancelado");
-        default: return Tr("fallo");
-    }
-}
-
 // Each step on a line of its own as it ends, and all of them for the log.
-class StepLines final : public avr::StepObserver {
+class StepLines final : public avr::StepRecord {
 public:
     explicit StepLines(std::ostream& out) : out_(out) {}
     void StepEnded(std::string_view step, shell::CommandOutcome outcome, double seconds) override {
         char time[32];
         std::snprintf(time, sizeof time, "%.1f s", seconds);
-        out_ << "  " << step << ": " << StepResult(outcome) << " (" << time << ")\n";
+        out_ << "  " << step << ": " << avr::StepResultText(outcome) << " (" << time << ")\n";
         out_.flush();
-        steps += (steps.empty() ? "" : " ") + std::string(step) + ":" + StepResult(outcome);
+        StepRecord::StepEnded(step, outcome, seconds);
     }
-    std::string steps;
 
 private:
     std::ostream& out_;
@@ -56,7 +48,7 @@ production::ChipResult ProgramRun(CommandContext& context, const production::Pla
     result.good = RunAvr(
                       context, [&](avr::CommandFrame& frame) { return avr::ProgramDeviceFrom(frame, request, &lines); },
                       false, &result.device) == ExitSuccess;
-    result.steps = lines.steps;
+    result.steps = lines.Steps();
     return result;
 }
 

@@ -27,6 +27,7 @@ TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
       modalRunner_(dependencies.modalRunner),
       boardDescription_(dependencies.boardDescription),
       boardError_(dependencies.boardError),
+      nextChip_(dependencies.nextChip),
       lines_(dependencies.port),
       timing_(dependencies.clock),
       shell_(this, dependencies.modalRunner, OD, SD),
@@ -65,6 +66,7 @@ TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
     ConnectDialogHandlers();
     ConnectEepromHandlers();
     ConnectAvrHandlers();
+    ConnectProductionHandlers();
 
     if (!boardError_.isEmpty()) QTimer::singleShot(0, this, &TVentana::ReportBoardError);
 }

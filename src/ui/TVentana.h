@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <type_traits>
 
 #include "avr/AvrView.h"
@@ -27,6 +28,7 @@
 #include "ui/TVentanaAvrPage.h"
 #include "ui/TVentanaEepromPage.h"
 #include "ui/TVentanaMenu.h"
+#include "ui/TformProduccion.h"
 #include "ui/TrQ.h"
 
 class QLabel;
@@ -58,6 +60,9 @@ public:
         ModalRunner& modalRunner;
         QString boardDescription;  // for the status bar, e.g. "Placa: simulada"
         QString boardError;        // why the board could not be opened; empty when it could
+        // Puts the next chip of a production run in the socket: the simulated board's new
+        // virtual chip; empty on a real board, where the user changes it.
+        std::function<void()> nextChip = {};
     };
 
     // Builds the window and runs FormCreate. The port is not written here.
@@ -153,6 +158,10 @@ public slots:
     void btnLeerLockClick();
     void btnGrabarLockClick();
 
+    // "Produccion..." on either page (TVentanaProduction.cpp).
+    void btnProduccionClick();
+    void ToolButtonProduccionClick();
+
 protected:
     // Esc on the AVR page clicks its first cancel button that can take it ("Blank-test");
     // on the 24CXXX page it does nothing.
@@ -240,6 +249,13 @@ private:
     void ConnectDialogHandlers();
     void ConnectEepromHandlers();
     void ConnectAvrHandlers();
+    void ConnectProductionHandlers();
+
+    // One chip of a production run on each page, as one command of the window.
+    production::ChipResult ProduceAvrChip(const TformProduccion::Files& files, const production::PlacedSerial* serial);
+    production::ChipResult ProduceEepromChip(const TformProduccion::Files& files,
+                                             const production::PlacedSerial* serial);
+    void RunProduction(const TformProduccion::Page& page);
 
     // The 24CXXX page's editing: the undo history, the typed bytes, the window title.
     void BuildImageHistory();
@@ -264,6 +280,7 @@ private:
     ModalRunner& modalRunner_;
     QString boardDescription_;
     QString boardError_;
+    std::function<void()> nextChip_;
 
     link::BoardLines lines_;
     link::BitTiming timing_;

@@ -121,7 +121,11 @@ void TVentana::BuildAvrPage() {
     page.btnRestaurarCopia =
         MakeButton(QStringLiteral("btnRestaurarCopia"), TrQ("Restaurar copia..."), programIcon, page.Panel4,
                    TrQ("Borra el micro y le graba una copia de seguridad ELF, con sus fuses..."));
-    for (QPushButton* button : {page.btnBorrar, page.btnProgFlash, page.BitBtn1, page.BitBtn2, page.btnRestaurarCopia})
+    page.btnProduccion = MakeButton(QStringLiteral("btnProduccion"), TrQ("Produccion..."), programIcon, page.Panel4,
+                                    TrQ("Graba un chip tras otro con el mismo fichero, cada uno con su numero de "
+                                        "serie, y los anota en un registro..."));
+    for (QPushButton* button : {page.btnBorrar, page.btnProgFlash, page.BitBtn1, page.BitBtn2, page.btnRestaurarCopia,
+                                page.btnProduccion})
         programLayout->addWidget(button);
     programLayout->addStretch();
 

@@ -42,6 +42,7 @@ struct AvrPage {
     QPushButton* btnEEPInt = nullptr;
     QPushButton* btnCopiaSeguridad = nullptr;  // the whole chip into an ELF file
     QPushButton* btnRestaurarCopia = nullptr;  // such a file back into the chip
+    QPushButton* btnProduccion = nullptr;      // one chip after another from the same file
     QPushButton* btnLeerFuses = nullptr;
     QPushButton* btnGrabarFuses = nullptr;
     QComboBox* cbLock = nullptr;  // the three lock modes; mode 1 at start

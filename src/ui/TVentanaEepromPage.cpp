@@ -75,6 +75,14 @@ void TVentana::BuildEepromPage() {
     addSeparator(QStringLiteral("ToolButton3"));
     page.ToolButton4 = addButton(QStringLiteral("ToolButton4"), 2, WithKey(TrQ("Leer chip"), menu.Leerchip1));
     page.ToolButton5 = addButton(QStringLiteral("ToolButton5"), 3, WithKey(TrQ("Programar chip"), menu.Grabarchip1));
+    // With its caption: a production run is no everyday command an icon alone would name.
+    page.ToolButtonProduccion = addButton(QStringLiteral("ToolButtonProduccion"), 3,
+                                   TrQ("Graba un chip tras otro con el mismo fichero, cada uno con su numero de serie, y "
+                                       "los anota en un registro..."));
+    page.ToolButtonProduccion->setText(TrQ("Produccion..."));
+    page.ToolButtonProduccion->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    page.ToolButtonProduccion->setMinimumWidth(0);
+    page.ToolButtonProduccion->setMaximumWidth(QWIDGETSIZE_MAX);
     addSeparator(QStringLiteral("ToolButton6"));
     page.ToolButton9 = addButton(QStringLiteral("ToolButton9"), 4, WithKey(TrQ("Verificar chip"), menu.Verificar1));
     addSeparator(QStringLiteral("ToolButton10"));

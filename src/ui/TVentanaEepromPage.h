@@ -24,6 +24,7 @@ struct EepromPage {
     QToolButton* ToolButton5 = nullptr;
     QToolButton* ToolButton9 = nullptr;
     QToolButton* ToolButton11 = nullptr;
+    QToolButton* ToolButtonProduccion = nullptr;  // beside "Programar chip": one chip after another
     // Toolbar actions that the Memoria menu shows as well.
     QAction* Compararconfichero1 = nullptr;
     QAction* Detectarchip1 = nullptr;

@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     // Declared after the board, the windows go first: the board is still open when the main
     // window switches its lines off.
     ui::Forms forms({*board.port, *board.clock, settings, modalRunner, QString::fromStdString(board.description),
-                     QString::fromStdString(board.error)});
+                     QString::fromStdString(board.error), board.nextChip});
     ui::QuitSignals quitSignals;
     QObject::connect(&quitSignals, &ui::QuitSignals::QuitRequested, forms.Ventana.get(), &ui::TVentana::Salir1Click);
     forms.Ventana->showMaximized();

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
@@ -24,6 +25,7 @@
 #include "ui/DifferenceListModel.h"
 #include "ui/FuseFieldPanel.h"
 #include "ui/TGauge.h"
+#include "ui/TformProduccion.h"
 
 namespace tarpel::ui {
 namespace {
@@ -342,6 +344,69 @@ TEST(AvrPageFlow, WhatTheBoardReportsAfterACommandComesInAnErrorBox) {
     EXPECT_EQ(rig.Boxes().size(), 1u);
     EXPECT_EQ(rig.Avr().Eeprom()[1], 0x22);
     EXPECT_TRUE(std::filesystem::is_regular_file(blocked));
+}
+
+TEST(AvrPageFlow, ProduccionNumbersEachChipLogsItAndShowsItsVerdictLarge) {
+    test::SimWindowRig rig;
+    test::SimSockets sockets;
+    sockets.faults = {"2:avr-flash-stuck:0x20"};
+    TVentana& window = rig.Start(sockets);
+    const QString program = QString::fromStdString(rig.folder.Write("p.hex", ":0400200012345678C8\r\n:00000001FF\r\n"));
+    const QString counter = QString::fromStdString(rig.folder.Write("serie.txt", "100\n"));
+    const QString log = QString::fromStdString(rig.folder.Path("registro.csv"));
+    struct Shown {
+        QString verdict, good, failed;
+        QColor colour;
+    };
+    std::vector<Shown> shown;
+    rig.runner.whileOpen = [&](QDialog& dialog) {
+        auto& production = dynamic_cast<TformProduccion&>(dialog);
+        EXPECT_TRUE(production.lbVeredicto->text().isEmpty());
+        production.edFichero->setText(program);
+        production.cbSerie->setChecked(true);
+        production.edSitio->setText("eeprom:16");
+        production.edContador->setText(counter);
+        production.edRegistro->setText(log);
+        for (int chip = 0; chip < 2; ++chip) {
+            QTest::keyClick(production.edSitio, Qt::Key_Return);
+            shown.push_back({production.lbVeredicto->text(), production.lbBuenos->text(),
+                             production.lbFallidos->text(),
+                             production.lbVeredicto->palette().color(QPalette::WindowText)});
+        }
+        production.btnCerrar->click();
+    };
+    QTest::mouseClick(window.avrPage.btnProduccion, Qt::LeftButton);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].verdict, "OK");
+    EXPECT_EQ(shown[0].colour, QColor(Qt::darkGreen));
+    EXPECT_EQ(shown[0].good, "Buenos: 1");
+    EXPECT_EQ(shown[1].verdict, "FALLO");
+    EXPECT_EQ(shown[1].colour, QColor(Qt::red));
+    EXPECT_EQ(shown[1].good, "Buenos: 1");
+    EXPECT_EQ(shown[1].failed, "Fallidos: 1");
+    ASSERT_EQ(rig.Boxes().size(), 1u) << "the failed chip's own box";
+    EXPECT_EQ(rig.Boxes()[0].text, "Error programando flash! (direccion $0020)");
+    EXPECT_EQ(QString::fromStdString(rig.folder.ReadText("serie.txt")).trimmed(), "102");
+    const auto eeprom = rig.folder.ReadBytes("sim/atmega8515-eeprom.bin");
+    ASSERT_GE(eeprom.size(), 20u);
+    EXPECT_EQ(std::vector<std::uint8_t>(eeprom.begin() + 16, eeprom.begin() + 20),
+              (std::vector<std::uint8_t>{100, 0, 0, 0}));
+    const QStringList lines = QString::fromStdString(rig.folder.ReadText("registro.csv")).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[1].endsWith(",OK")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].endsWith(",FALLO")) << lines[2].toStdString();
+    ExpectBoardOffAndWindowIdle(rig, "after the run");
+
+    // Opened again, the dialog shows what was used last.
+    rig.runner.whileOpen = [&](QDialog& dialog) {
+        auto& production = dynamic_cast<TformProduccion&>(dialog);
+        EXPECT_EQ(production.edFichero->text(), program);
+        EXPECT_TRUE(production.cbSerie->isChecked());
+        EXPECT_EQ(production.edSitio->text(), "eeprom:16");
+        EXPECT_EQ(production.edRegistro->text(), log);
+        dialog.reject();
+    };
+    QTest::mouseClick(window.avrPage.btnProduccion, Qt::LeftButton);
 }
 
 }  // namespace

@@ -51,6 +51,8 @@ TEST(MainWindow, ControlsCarryTheirNamesCaptionsAndToolTips) {
         {"btnCopiaSeguridad", "Copia de seguridad...",
          "Guarda la flash, la eeprom interna, los fuses, los bits de bloqueo y la firma del micro en un fichero ELF..."},
         {"btnRestaurarCopia", "Restaurar copia...", "Borra el micro y le graba una copia de seguridad ELF, con sus fuses..."},
+        {"btnProduccion", "Produccion...",
+         "Graba un chip tras otro con el mismo fichero, cada uno con su numero de serie, y los anota en un registro..."},
         {"btnLeerFuses", "Leer", ""},
         {"btnGrabarFuses", "Grabar", ""},
     };

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
@@ -27,6 +28,7 @@
 #include <cstdio>
 #include <deque>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,7 @@
 #include "ui/ModalRunner.h"
 #include "ui/QtTexts.h"
 #include "ui/SettingsStore.h"
+#include "ui/TformProduccion.h"
 
 namespace {
 
@@ -49,6 +52,7 @@ using namespace tarpel;
 class AnsweringRunner final : public ui::ModalRunner {
 public:
     std::deque<QString> files;
+    std::function<void(QDialog&)> ownDialog;  // the window's own dialogs, as the user meets them
 
     int Exec(QDialog& dialog) override {
         if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
@@ -60,6 +64,7 @@ public:
             files.pop_front();
             return QDialog::Accepted;
         }
+        if (ownDialog) ownDialog(dialog);
         return QDialog::Rejected;
     }
 };
@@ -208,6 +213,24 @@ int main(int argc, char** argv) {
     forms.formManual->cbVCC->setChecked(true);
     forms.formManual->cbRESET->setChecked(true);
     allSaved &= Picture(*forms.formManual, out, "dialog-manual.png");
+
+    // A production run after its first chip.
+    const QString program = temp.filePath(QStringLiteral("firmware.hex"));
+    const QString counter = temp.filePath(QStringLiteral("serie.txt"));
+    std::ofstream(program.toStdString()) << ":0400200012345678C8\n:00000001FF\n";
+    std::ofstream(counter.toStdString()) << "1000\n";
+    runner.ownDialog = [&](QDialog& dialog) {
+        auto& production = dynamic_cast<ui::TformProduccion&>(dialog);
+        production.edFichero->setText(program);
+        production.cbSerie->setChecked(true);
+        production.edSitio->setText(QStringLiteral("eeprom:16:4:le"));
+        production.edContador->setText(counter);
+        production.edRegistro->setText(temp.filePath(QStringLiteral("registro.csv")));
+        production.btnGrabar->click();
+        allSaved &= Picture(production, out, "dialog-production.png");
+    };
+    window.avrPage.btnProduccion->click();
+    runner.ownDialog = nullptr;
 
     return allSaved ? 0 : 1;
 }

@@ -91,7 +91,8 @@ public:
         port = std::make_unique<TappedPort>(*board.port);
         forms = std::make_unique<ui::Forms>(
             ui::TVentana::Dependencies{*port, *board.clock, settings, runner,
-                                       QString::fromStdString(board.description), QString::fromStdString(board.error)},
+                                       QString::fromStdString(board.description), QString::fromStdString(board.error),
+                                       board.nextChip},
             aboutTimer);
         Window().show();
         return Window();
@@ -119,6 +120,7 @@ public:
             {"btnLeerFlash", avrPage.btnLeerFlash}, {"btnLeerEEPInt", avrPage.btnLeerEEPInt},
             {"btnFLashVerif", avrPage.btnFLashVerif}, {"btnEEPInt", avrPage.btnEEPInt},
             {"btnLeerFuses", avrPage.btnLeerFuses}, {"btnGrabarFuses", avrPage.btnGrabarFuses},
+            {"btnProduccion", avrPage.btnProduccion}, {"ToolButtonProduccion", eepromPage.ToolButtonProduccion},
             {"ToolButton1", eepromPage.ToolButton1}, {"ToolButton2", eepromPage.ToolButton2},
             {"ToolButton4", eepromPage.ToolButton4}, {"ToolButton5", eepromPage.ToolButton5},
             {"ToolButton9", eepromPage.ToolButton9}, {"ToolButton11", eepromPage.ToolButton11},
