@@ -108,7 +108,11 @@ int RunProduction(CommandContext& context, const Settings& settings, const ChipR
             status = ExitFailure;
             break;
         }
-        if (!settings.repeat || StopSignal() != 0 || !NextChipPlaced(context)) break;
+        if (!settings.repeat || StopSignal() != 0) break;
+        // The chip is done and its verdict told: a stop from here on ends the run between two
+        // chips, with nothing of this one to report as cut short.
+        context.shell.NoteWritten({});
+        if (!NextChipPlaced(context)) break;
         if (context.board.nextChip) context.board.nextChip();
     }
     if (settings.repeat)
