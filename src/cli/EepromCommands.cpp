@@ -11,12 +11,14 @@
 #include "cli/BackupOption.h"
 #include "cli/CommandContext.h"
 #include "cli/DifferenceLines.h"
+#include "cli/EepromEditCommands.h"
 #include "cli/EepromDetectCommand.h"
 #include "cli/ProductionRun.h"
 #include "eeprom/ChipCommands.h"
 #include "eeprom/CommandFrame.h"
 #include "eeprom/CompareImageFile.h"
 #include "eeprom/OpenImageFile.h"
+#include "eeprom/ProgramChanges.h"
 #include "eeprom/SaveImageFile.h"
 #include "files/Checksums.h"
 #include "files/FileKind.h"
@@ -39,15 +41,6 @@ std::string ChipNames() {
 }
 
 using Step = std::function<shell::CommandOutcome(eeprom::CommandFrame&, const std::string& file)>;
-
-// The catalogue entry --chip names (24C128 without it); a message when it names none.
-std::optional<int> SelectedChip(CommandContext& context) {
-    const auto index = eeprom::ChipIndexOf(context.Option("chip").value_or(DefaultChip));
-    if (!index)
-        context.shell.MessageBox(
-            shell::Fill(Tr("Memoria desconocida: %1 (use %2)"), {*context.Option("chip"), ChipNames()}), "ERROR");
-    return index;
-}
 
 // The image file kinds the 24Cxx commands read and write; the user's message for another name.
 bool CheckImageName(CommandContext& context, const std::string& file) {
@@ -123,12 +116,29 @@ shell::CommandOutcome WriteFromFile(eeprom::CommandFrame& frame, const std::stri
     return eeprom::ProgramChip(frame);
 }
 
+// --keep: only the addresses the file (and the serial number) give bytes for; the rest of the
+// chip stays as it is.
+shell::CommandOutcome WriteKeepingFromFile(eeprom::CommandFrame& frame, const std::string& file,
+                                           const files::ImagePatch& patch) {
+    std::size_t pages = 0;
+    return eeprom::ProgramChangesFrom(frame, file, patch, pages);
+}
+
+// "eeprom write", with --keep or without.
+Step WriteStep(const CommandContext& context) {
+    if (!context.HasOption("keep")) return WriteFromFile;
+    return [](eeprom::CommandFrame& frame, const std::string& file) { return WriteKeepingFromFile(frame, file, {}); };
+}
+
 // A production run's chip: the file with the serial number over it.
 production::ChipResult WriteChipRun(CommandContext& context, const production::PlacedSerial* serial) {
     production::ChipResult result;
-    const Step step = [serial](eeprom::CommandFrame& frame, const std::string& file) {
-        if (!serial) return WriteFromFile(frame, file);
-        return eeprom::ProgramChipFrom(frame, file, {serial->place.address, serial->bytes});
+    const bool keep = context.HasOption("keep");
+    const Step step = [serial, keep](eeprom::CommandFrame& frame, const std::string& file) {
+        if (!serial) return keep ? WriteKeepingFromFile(frame, file, {}) : WriteFromFile(frame, file);
+        const files::ImagePatch patch{serial->place.address, serial->bytes};
+        if (keep) return WriteKeepingFromFile(frame, file, patch);
+        return eeprom::ProgramChipFrom(frame, file, patch);
     };
     result.good = WithWorkspace(context, step, &result.device) == ExitSuccess;
     result.steps = std::string("grabacion:") + (result.good ? "ok" : Tr("fallo"));
@@ -173,10 +183,6 @@ int Compare(CommandContext& context) {
     return status;
 }
 
-CommandOption ChipOption() {
-    return {"chip", "CHIP", shell::Fill(Tr("tipo de memoria: %1 (por omision %2)"), {ChipNames(), DefaultChip})};
-}
-
 Command EepromCommand(std::string name, std::string summary, Step step) {
     return {.group = "eeprom",
             .name = std::move(name),
@@ -190,15 +196,32 @@ Command EepromCommand(std::string name, std::string summary, Step step) {
 
 }  // namespace
 
+std::optional<int> SelectedChip(CommandContext& context) {
+    const auto index = eeprom::ChipIndexOf(context.Option("chip").value_or(DefaultChip));
+    if (!index)
+        context.shell.MessageBox(
+            shell::Fill(Tr("Memoria desconocida: %1 (use %2)"), {*context.Option("chip"), ChipNames()}), "ERROR");
+    return index;
+}
+
+CommandOption ChipOption() {
+    return {"chip", "CHIP", shell::Fill(Tr("tipo de memoria: %1 (por omision %2)"), {ChipNames(), DefaultChip})};
+}
+
 void RegisterEepromCommands(CommandTable& table) {
     table.Add(EepromCommand("read", Tr("lee la 24Cxx entera y la guarda en FICHERO (.hex, .bin o .srec)"), ReadToFile));
     Command write =
         EepromCommand("write", Tr("graba en la 24Cxx el contenido de FICHERO (.hex, .bin o .srec)"), WriteFromFile);
+    write.run = [](CommandContext& context) { return WithWorkspace(context, WriteStep(context)); };
     write.options.push_back({"no-verify", "", Tr("no relee la memoria al final para compararla con lo grabado")});
+    write.options.push_back({"keep", "",
+                             Tr("graba solo las direcciones de las que FICHERO trae datos (y el numero de serie) y "
+                                "deja el resto de la memoria como esta; solo escribe las paginas que cambian")});
     table.Add(WithProduction(WithBackup(std::move(write), EepromBackup,
                                         Tr("antes de grabar nada guarda el contenido de la 24Cxx en FICHERO (.hex, "
                                            ".bin o .srec); si la copia falla no se graba nada")),
                              SerialTarget::OneMemory, WriteChipRun));
+    RegisterEepromEditCommands(table);
     table.Add(EepromCommand("verify", Tr("compara la 24Cxx con el contenido de FICHERO (.hex, .bin o .srec)"),
                             VerifyAgainstFile));
     table.Add({.group = "eeprom",

@@ -9,6 +9,7 @@
 
 #include "eeprom/ChipMessages.h"
 #include "eeprom/OpenImageFile.h"
+#include "eeprom/PageWrites.h"
 #include "shell/Fill.h"
 #include "shell/ReportText.h"
 #include "shell/Translate.h"
@@ -16,14 +17,6 @@
 namespace tarpel::eeprom {
 
 namespace {
-
-// Ends a command whose bus was not free before a transaction: with SDA held low every
-// acknowledge would look given and every bit read 0.
-CommandOutcome SdaHeldLow(CommandFrame& frame) {
-    frame.StopCommand();
-    frame.Shell().MessageBox(SdaHeldLowText, ErrorCaption);
-    return CommandOutcome::Failed;
-}
 
 link::EepromAddressing Addressing(CommandFrame& frame) {
     return AddressingFor(frame.Workspace().Chip(), frame.Master().Timing().FastTiming);
@@ -141,7 +134,6 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
     const link::EepromAddressing addressing = Addressing(frame);
     const std::span<const std::uint8_t> image = frame.Workspace().ChipImage();
     const std::int32_t chipSize = static_cast<std::int32_t>(image.size());
-    auto outcome = CommandOutcome::Done;
     // A stop asked for before the first page (in tarpel-cli, a signal during the start) writes
     // nothing at all.
     if (shell.ProgressCancelRequested()) {
@@ -149,34 +141,20 @@ CommandOutcome ProgramChip(CommandFrame& frame) {
         frame.StopCommand();
         return frame.StoppedOutcome();
     }
-    // Rising page order; the label and gauge show the start of the page just written.
-    const char* writtenLabel = Tr("%1 bytes grabados...");
-    for (std::int32_t page = 0; page < chipSize - 1; page += addressing.pageSize) {
-        if (!master.BusFree()) {
-            shell.ProgressClose();
-            return SdaHeldLow(frame);
-        }
-        if (!master.ProgramPageWithRetry(image, static_cast<std::uint32_t>(page), addressing)) {
-            shell.ProgressClose();
-            frame.StopCommand();
-            shell.MessageBox(shell::Fill(Tr(PageNoAckText), {page}), ErrorCaption);
-            return CommandOutcome::Failed;
-        }
-        if (frame.ProgressStep(shell::Fill(writtenLabel, {page}), page, chipSize)) {
-            outcome = frame.StoppedOutcome();
-            if (outcome == CommandOutcome::Cancelled) {
-                const std::int32_t written = std::min(page + addressing.pageSize, chipSize);
-                shell.Report(shell::Fill(Tr("Programacion cancelada: grabados %1 de %2 bytes"),
-                                         {shell::CountText(static_cast<std::uint64_t>(written)),
-                                          shell::CountText(image.size())}),
-                             Tr("el resto del chip sigue como estaba"));
-                char last[16];
-                std::snprintf(last, sizeof last, "%04X", static_cast<unsigned>(written - 1));
-                frame.NoteWritten(shell::Fill(Tr("%1 grabada hasta la direccion $%2"),
-                                              {ChipName(frame.Workspace()), last}));
-            }
-            break;
-        }
+    // Every page, in rising order.
+    std::vector<std::uint32_t> pages;
+    for (std::int32_t page = 0; page < chipSize - 1; page += addressing.pageSize)
+        pages.push_back(static_cast<std::uint32_t>(page));
+    const PageWrites writes = WritePages(frame, image, pages, addressing);
+    if (writes.ended) return writes.outcome;
+    CommandOutcome outcome = writes.outcome;
+    if (outcome == CommandOutcome::Cancelled) {
+        shell.Report(shell::Fill(Tr("Programacion cancelada: grabados %1 de %2 bytes"),
+                                 {shell::CountText(writes.end), shell::CountText(image.size())}),
+                     Tr("el resto del chip sigue como estaba"));
+        char last[16];
+        std::snprintf(last, sizeof last, "%04X", static_cast<unsigned>(writes.end - 1));
+        frame.NoteWritten(shell::Fill(Tr("%1 grabada hasta la direccion $%2"), {ChipName(frame.Workspace()), last}));
     }
     shell.ProgressClose();
     // The 3 ms after a page do not cover the chip's whole write cycle (up to 5 ms): cutting the
@@ -235,8 +213,7 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
     return CommandOutcome::Done;
 }
 
-CommandOutcome ProgramChipFrom(CommandFrame& frame, const std::string& fileName, const files::ImagePatch& patch) {
-    if (OpenImageFrom(frame, fileName) != CommandOutcome::Done) return CommandOutcome::Failed;
+bool PutPatch(CommandFrame& frame, const files::ImagePatch& patch) {
     EepromWorkspace& workspace = frame.Workspace();
     const std::uint64_t end = std::uint64_t{patch.address} + patch.bytes.size();
     if (end > static_cast<std::uint64_t>(workspace.ChipSize)) {
@@ -244,9 +221,15 @@ CommandOutcome ProgramChipFrom(CommandFrame& frame, const std::string& fileName,
                                                 "bytes!!"),
                                              {patch.address, end - 1, workspace.Chip().name, workspace.ChipSize}),
                                  "ERROR");
-        return CommandOutcome::Failed;
+        return false;
     }
     std::copy(patch.bytes.begin(), patch.bytes.end(), workspace.MemoryImage.begin() + patch.address);
+    return true;
+}
+
+CommandOutcome ProgramChipFrom(CommandFrame& frame, const std::string& fileName, const files::ImagePatch& patch) {
+    if (OpenImageFrom(frame, fileName) != CommandOutcome::Done) return CommandOutcome::Failed;
+    if (!PutPatch(frame, patch)) return CommandOutcome::Failed;
     return ProgramChip(frame);
 }
 

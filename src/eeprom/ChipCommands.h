@@ -33,6 +33,10 @@ CommandOutcome ProgramChip(CommandFrame& frame);
 // touched.
 CommandOutcome ProgramChipFrom(CommandFrame& frame, const std::string& fileName, const files::ImagePatch& patch);
 
+// Puts `patch` over the workspace's image; a patch beyond the chip is refused with an "ERROR" box
+// (false) and the image left as it was.
+bool PutPatch(CommandFrame& frame, const files::ImagePatch& patch);
+
 // Reads the chip into a buffer of its own and compares it with the image, which it never touches.
 CommandOutcome VerifyChip(CommandFrame& frame);
 

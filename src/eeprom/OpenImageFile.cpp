@@ -34,6 +34,7 @@ LoadedImageFile LoadBinary(const std::string& fileName, std::size_t chipSize) {
         file.error = files::UnreadableFileText;
         return file;
     }
+    std::fill_n(file.held.begin(), std::min(read.count, file.held.size()), std::uint8_t{1});
     files::ImageFileRead bytes;
     if (read.count > 0) bytes.dataStart = 0;
     file.error = files::NoDataRefusal(bytes, chipSize);
@@ -64,7 +65,7 @@ LoadedImageFile Judge(LoadedImageFile file, const files::ImageFileRead& read, st
 LoadedImageFile LoadHex(const std::string& fileName, std::int32_t chipSize) {
     LoadedImageFile file;
     // The image holds ChipSize + 255 bytes and more, so a record at the limit fits whole.
-    const files::ImageFileRead read = files::HexRead(fileName, chipSize, file.image);
+    const files::ImageFileRead read = files::HexRead(fileName, chipSize, file.image, 0, file.held);
     return Judge(std::move(file), read, chipSize, "HEX", files::NoHexDataText);
 }
 
@@ -72,7 +73,7 @@ LoadedImageFile LoadSrec(const std::string& fileName, std::int32_t chipSize) {
     LoadedImageFile file;
     // Bytes past the chip land in the image's slack, as a HEX record's do; the reader drops
     // only those past the whole image, and dataEnd still tells how far the file reached.
-    const files::ImageFileRead read = files::SrecRead(fileName, file.image);
+    const files::ImageFileRead read = files::SrecRead(fileName, file.image, 0, file.held);
     return Judge(std::move(file), read, chipSize, "S-record", files::NoSrecDataText);
 }
 
@@ -113,13 +114,14 @@ CommandOutcome OpenImageFile(CommandFrame& frame) {
     return OpenImageFrom(frame, *fileName);
 }
 
-CommandOutcome OpenImageFrom(CommandFrame& frame, const std::string& fileName) {
+CommandOutcome OpenImageFrom(CommandFrame& frame, const std::string& fileName, std::vector<std::uint8_t>* held) {
     EepromWorkspace& workspace = frame.Workspace();
     shell::Shell& shell = frame.Shell();
     // A file that gives no image leaves the image, and the grid that shows it, as they were.
     const std::optional<LoadedImageFile> loaded = LoadImageFileOrTell(shell, fileName, workspace.ChipSize);
     if (!loaded) return CommandOutcome::Failed;
     const LoadedImageFile& file = *loaded;
+    if (held) *held = file.held;
     // Whatever the image held before is gone: the file's bytes on an all-0xFF image.
     std::copy_n(file.image.begin(), std::min(file.image.size(), workspace.MemoryImage.size()),
                 workspace.MemoryImage.begin());

@@ -16,6 +16,8 @@ namespace tarpel::eeprom {
 // nothing shown yet. The comparison with a file reads it the same way.
 struct LoadedImageFile {
     std::vector<std::uint8_t> image = std::vector<std::uint8_t>(MemoryImageSize, 0xFF);
+    // 1 where the file gave the image a byte, 0 in its holes (a binary file holds all it read).
+    std::vector<std::uint8_t> held = std::vector<std::uint8_t>(MemoryImageSize, 0);
     std::string error;  // empty when the file gave an image
     std::vector<std::string> warnings;
 };
@@ -33,6 +35,8 @@ CommandOutcome OpenImageFile(CommandFrame& frame);
 // for data beyond the chip), and the grid is rebuilt. A file that cannot be read, a name of no
 // known kind (an ELF file included), a text file without any data record and a file that gives
 // the chip no data at all (empty, or all of it beyond the chip) are refused with an error box, and the image and the grid stay as they were. Done when the file was loaded.
-CommandOutcome OpenImageFrom(CommandFrame& frame, const std::string& fileName);
+// `held`, when given, receives which addresses the file gave a byte (LoadedImageFile::held).
+CommandOutcome OpenImageFrom(CommandFrame& frame, const std::string& fileName,
+                             std::vector<std::uint8_t>* held = nullptr);
 
 }  // namespace tarpel::eeprom

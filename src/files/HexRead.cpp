@@ -72,8 +72,8 @@ private:
 
 class Reader {
 public:
-    Reader(std::int32_t limit, std::span<std::uint8_t> buffer, std::uint32_t origin)
-        : limit_(limit), buffer_(buffer), origin_(origin) {}
+    Reader(std::int32_t limit, std::span<std::uint8_t> buffer, std::uint32_t origin, std::span<std::uint8_t> held)
+        : limit_(limit), buffer_(buffer), origin_(origin), held_(held) {}
 
     // Applies one line; true when it is an end record that ends the reading.
     bool Apply(std::string_view line, int lineNumber) {
@@ -132,12 +132,14 @@ private:
             result.dataEnd = std::max(result.dataEnd, position + 1);
             result.dataStart = std::min(result.dataStart, position);
             if (stored && position < buffer_.size()) buffer_[static_cast<std::size_t>(position)] = fields[4 + k];
+            if (stored && position < held_.size()) held_[static_cast<std::size_t>(position)] = 1;
         }
     }
 
     std::int32_t limit_;
     std::span<std::uint8_t> buffer_;
     std::uint64_t origin_;
+    std::span<std::uint8_t> held_;
     std::uint64_t base_ = 0;
     bool segmented_ = false;
 };
@@ -145,12 +147,12 @@ private:
 }  // namespace
 
 ImageFileRead HexRead(const std::string& fileName, std::int32_t limit, std::span<std::uint8_t> buffer,
-                      std::uint32_t origin) {
+                      std::uint32_t origin, std::span<std::uint8_t> held) {
     // A read error (a folder given as file name, a failing disk) counts as not readable, and
     // since the file is read before any record is applied, it leaves the buffer as it was.
     const auto text = ReadWholeFile(fileName);
     if (!text) return {};
-    Reader reader(limit, buffer, origin);
+    Reader reader(limit, buffer, origin, held);
     TextLines lines(*text);
     int lineNumber = 0;
     while (auto line = lines.Next()) {

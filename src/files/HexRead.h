@@ -22,7 +22,9 @@ namespace tarpel::files {
 // a record without data.
 // The file is read whole before any record is applied: when it cannot be opened, or its reading
 // fails part-way, `opened` is false and the buffer unchanged.
+// `held`, when given, gets a 1 at every position a data byte was stored in (as far as it
+// reaches), for commands that write only what the file holds; the rest of it is left as it is.
 ImageFileRead HexRead(const std::string& fileName, std::int32_t limit, std::span<std::uint8_t> buffer,
-                      std::uint32_t origin = 0);
+                      std::uint32_t origin = 0, std::span<std::uint8_t> held = {});
 
 }  // namespace tarpel::files

@@ -48,7 +48,8 @@ std::string_view TrimEnd(std::string_view line) {
 
 class Reader {
 public:
-    Reader(std::span<std::uint8_t> buffer, std::uint32_t origin) : buffer_(buffer), origin_(origin) {}
+    Reader(std::span<std::uint8_t> buffer, std::uint32_t origin, std::span<std::uint8_t> held)
+        : buffer_(buffer), origin_(origin), held_(held) {}
 
     // Applies one line; true when it ends the reading.
     bool Apply(std::string_view text) {
@@ -100,23 +101,26 @@ private:
             result.dataEnd = std::max(result.dataEnd, position + 1);
             result.dataStart = std::min(result.dataStart, position);
             if (position < buffer_.size()) buffer_[static_cast<std::size_t>(position)] = data[k];
+            if (position < held_.size()) held_[static_cast<std::size_t>(position)] = 1;
         }
     }
 
     std::span<std::uint8_t> buffer_;
     std::uint32_t origin_;
+    std::span<std::uint8_t> held_;
     int lineNumber_ = 0;
     std::uint32_t dataRecords_ = 0;
 };
 
 }  // namespace
 
-SrecReadResult SrecRead(const std::string& fileName, std::span<std::uint8_t> buffer, std::uint32_t origin) {
+SrecReadResult SrecRead(const std::string& fileName, std::span<std::uint8_t> buffer, std::uint32_t origin,
+                        std::span<std::uint8_t> held) {
     // A read error (a folder given as file name, a failing disk) counts as not readable, and
     // since the file is read before any record is applied, it leaves the buffer as it was.
     const auto text = ReadWholeFile(fileName);
     if (!text) return {};
-    Reader reader(buffer, origin);
+    Reader reader(buffer, origin, held);
     TextLines lines(*text);
     int lineNumber = 0;
     bool ended = false;

@@ -27,6 +27,9 @@ using SrecReadResult = ImageFileRead;
 // wrong line and changes nothing. Blank lines are skipped; trailing blanks and CR are ignored.
 // Lines end with LF or CR LF, Ctrl-Z ends the input, and nothing after the end record is read:
 // the lines there that are not blank are counted (linesAfterEnd) for a warning.
-SrecReadResult SrecRead(const std::string& fileName, std::span<std::uint8_t> buffer, std::uint32_t origin = 0);
+// `held`, when given, gets a 1 at every position a data byte was stored in (as far as it
+// reaches), for commands that write only what the file holds; the rest of it is left as it is.
+SrecReadResult SrecRead(const std::string& fileName, std::span<std::uint8_t> buffer, std::uint32_t origin = 0,
+                        std::span<std::uint8_t> held = {});
 
 }  // namespace tarpel::files

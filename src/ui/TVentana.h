@@ -132,6 +132,7 @@ public slots:
     void Guardar1Click();
     void Leerchip1Click();
     void Grabarchip1Click();
+    void Programarcambios1Click();  // TVentanaChanges.cpp
     void Verificar1Click();
     void Compararconfichero1Click();
     void Detectarchip1Click();

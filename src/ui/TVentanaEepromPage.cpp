@@ -75,6 +75,17 @@ void TVentana::BuildEepromPage() {
     addSeparator(QStringLiteral("ToolButton3"));
     page.ToolButton4 = addButton(QStringLiteral("ToolButton4"), 2, WithKey(TrQ("Leer chip"), menu.Leerchip1));
     page.ToolButton5 = addButton(QStringLiteral("ToolButton5"), 3, WithKey(TrQ("Programar chip"), menu.Grabarchip1));
+    page.Programarcambios1 = page.ToolBar1->addAction(IL[3], TrQ("Programar cam&bios"));
+    page.Programarcambios1->setObjectName(QStringLiteral("Programarcambios1"));
+    page.Programarcambios1->setToolTip(TrQ("Graba solo las paginas del chip que difieren de la imagen"));
+    // With its caption, beside the icon it shares with "Programar chip".
+    if (auto* button = qobject_cast<QToolButton*>(page.ToolBar1->widgetForAction(page.Programarcambios1)))
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    menu.Memoria1->insertAction(menu.Verificar1, page.Programarcambios1);
+    connect(page.Programarcambios1, &QAction::triggered, this, [this] {
+        ShowEepromPage();
+        Programarcambios1Click();
+    });
     // With its caption: a production run is no everyday command an icon alone would name.
     page.ToolButtonProduccion = addButton(QStringLiteral("ToolButtonProduccion"), 3,
                                    TrQ("Graba un chip tras otro con el mismo fichero, cada uno con su numero de serie, y "

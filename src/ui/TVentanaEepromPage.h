@@ -27,6 +27,7 @@ struct EepromPage {
     QToolButton* ToolButtonProduccion = nullptr;  // beside "Programar chip": one chip after another
     // Toolbar actions that the Memoria menu shows as well.
     QAction* Compararconfichero1 = nullptr;
+    QAction* Programarcambios1 = nullptr;  // beside "Programar chip", in the toolbar and the menu
     QAction* Detectarchip1 = nullptr;
     QFrame* Panel1 = nullptr;
     QComboBox* cbChip = nullptr;

@@ -15,14 +15,32 @@
 #include "eeprom/ChipCatalogue.h"
 #include "files/Checksums.h"
 #include "files/HexWrite.h"
+#include "board/Board.h"
+#include "cli/CommandContext.h"
 #include "sim/ChipStore.h"
+#include "sim/SimulatedBoard.h"
+#include "sim/Virtual24Cxx.h"
 
 namespace tarpel::test {
 namespace {
 
-// tarpel-cli's eeprom group on the simulated board, whose chips live in a folder of the test.
+// tarpel-cli's eeprom group on the simulated board, whose chips live in a folder of the test;
+// after each command, the write cycles its virtual 24Cxx went through.
 struct EepromCli {
-    EepromCli() { cli::RegisterEepromCommands(table); }
+    EepromCli() {
+        cli::CommandTable own;
+        cli::RegisterEepromCommands(own);
+        for (cli::Command command : own.Commands()) {
+            command.run = [this, run = command.run](cli::CommandContext& context) {
+                const int status = run(context);
+                auto* simulation = context.board.simulation;
+                const auto* chip = simulation ? dynamic_cast<const sim::Virtual24Cxx*>(simulation->Eeprom()) : nullptr;
+                writeCycles = chip ? chip->WriteCycles() : 0;
+                return status;
+            };
+            table.Add(std::move(command));
+        }
+    }
     int Run(std::vector<std::string> args) {
         out.str("");
         err.str("");
@@ -34,6 +52,7 @@ struct EepromCli {
     cli::CommandTable table;
     std::ostringstream out;
     std::ostringstream err;
+    std::size_t writeCycles = 0;
 };
 
 TEST(EepromCli, WriteVerifyAndReadBackThroughFilesOfBothKinds) {
@@ -82,6 +101,55 @@ TEST(EepromCli, WriteVerifyAndReadBackThroughFilesOfBothKinds) {
     EXPECT_EQ(cli.folder.ReadText("old.hex"), files::HexText(image));
     EXPECT_EQ(command("read", cli.folder.Path("new.bin")), cli::ExitSuccess);
     EXPECT_EQ(cli.folder.ReadBytes("new.bin"), next);
+}
+
+TEST(EepromCli, DumpPokeAndWriteKeepTouchOnlyThePagesOfTheBytesGiven) {
+    EepromCli cli;
+    std::vector<std::uint8_t> chip(65536);
+    for (std::size_t i = 0; i < chip.size(); ++i) chip[i] = static_cast<std::uint8_t>(i * 131 + (i >> 9));
+    const std::string text = "Hola\x01 24C512 \xE9\xAD\x7FOK";
+    std::copy(text.begin(), text.end(), chip.begin() + 0x7FF8);
+    const sim::ChipStore store(cli.folder.Path("chips"));
+    ASSERT_TRUE(store.Save("24C512.bin", chip));
+    const auto run = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--sim-eeprom", "24C512", "eeprom"});
+        args.insert(args.begin() + 4, {"--chip", "24C512"});
+        return cli.Run(args);
+    };
+
+    EXPECT_EQ(run({"dump", "--at", "0x7ff8", "--count", "18"}), cli::ExitSuccess) << cli.err.str();
+    EXPECT_EQ(cli.out.str(), "7FF8: 48 6F 6C 61 01 20 32 34 43 35 31 32 20 E9 AD 7F  Hola. 24C512 \u00E9-.\n"
+                             "8008: 4F 4B" + std::string(14 * 3, ' ') + "  OK\n");
+    EXPECT_EQ(run({"dump", "--at", "65530", "--count", "7"}), cli::ExitUsage);
+    EXPECT_EQ(cli.err.str(), "ERROR: Los bytes 65530 a 65536 caen fuera de la 24C512, que tiene 65536 bytes!!\n");
+
+    // Two bytes either side of a page boundary: those two pages, read back, and no other byte.
+    EXPECT_EQ(run({"poke", "0x7FFF", "0x5A", "165"}), cli::ExitSuccess) << cli.err.str();
+    EXPECT_EQ(cli.err.str(), "OK: Grabadas 2 paginas que diferian de la imagen\n");
+    EXPECT_EQ(cli.writeCycles, 2u);
+    chip[0x7FFF] = 0x5A;
+    chip[0x8000] = 0xA5;
+    EXPECT_EQ(store.Load("24C512.bin", chip.size()), chip);
+    EXPECT_EQ(run({"poke", "0x7FFF", "0x5A"}), cli::ExitSuccess);
+    EXPECT_EQ(cli.err.str(), "OK: El chip ya coincide con la imagen: no se ha grabado nada\n");
+    EXPECT_EQ(cli.writeCycles, 0u);
+    EXPECT_EQ(run({"poke", "0x10", "0x100"}), cli::ExitUsage);
+    EXPECT_EQ(cli.writeCycles, 0u);
+
+    // A HEX file with a hole: its records' bytes only. The record at 0x40 holds what the chip
+    // has already, and costs no write.
+    std::istringstream records(files::HexText(std::span(chip).first(0x50)));
+    std::string same;
+    for (int line = 0; line <= 4; ++line) std::getline(records, same);
+    ASSERT_EQ(same.substr(0, 7), ":100040");
+    const std::string hex = ":04001000DEADBEEFB4\n:02FFF0001234C9\n" + same + "\n:00000001FF\n";
+    EXPECT_EQ(run({"write", "--keep", cli.folder.Write("hole.hex", hex)}), cli::ExitSuccess) << cli.err.str();
+    EXPECT_EQ(cli.err.str(), "OK: Grabadas 2 paginas que diferian de la imagen\n");
+    EXPECT_EQ(cli.writeCycles, 2u);
+    std::copy_n("\xDE\xAD\xBE\xEF", 4, chip.begin() + 0x10);
+    chip[0xFFF0] = 0x12;
+    chip[0xFFF1] = 0x34;
+    EXPECT_EQ(store.Load("24C512.bin", chip.size()), chip);
 }
 
 TEST(EepromCli, VerifyAndCompareListEveryDifferenceInHexadecimal) {

@@ -72,10 +72,15 @@ while IFS= read -r line; do
   if [[ $line =~ ^\ \ ([a-z0-9-]+)\ ([a-z0-9-]+)((\ [A-Z]+)*) ]]; then
     group=${BASH_REMATCH[1]} command=${BASH_REMATCH[2]}
     read -ra arguments <<<"${BASH_REMATCH[3]}"
+    # Every other argument of a command is a file name; ADDR and BYTE are numbers.
+    for ((k = ${#arguments[@]} - 1; k >= 0; k--)); do
+      [[ ${arguments[k]} == ADDR || ${arguments[k]} == BYTE ]] && unset 'arguments[k]'
+    done
+    arguments=("${arguments[@]}")
     expect_offer "tarpel-cli " "$group"
     expect_offer "tarpel-cli $group " "$command"
     expect_in_man tarpel-cli.1 "$group $command"
-    # Every argument of a command is a file name: offered while one is missing, not after.
+    # File names are offered while one is missing, not after.
     typed=""
     for ((k = 0; k <= ${#arguments[@]}; k++)); do
       if ((k < ${#arguments[@]})); then

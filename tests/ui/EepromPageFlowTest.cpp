@@ -20,7 +20,9 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
+#include <QMenu>
 
 #include <algorithm>
 #include <csignal>
@@ -160,6 +162,37 @@ TEST(EepromPageFlow, ProgramAndVerifyFromTheToolbarEndInTheSuccessMessage) {
     EXPECT_EQ(GridBytes(window), image);
     ExpectStatus(window, "Comprobada la 24C04: 512 bytes iguales a la imagen");
     ExpectBoardOffAndWindowIdle(rig, "after verifying");
+}
+
+TEST(EepromPageFlow, ProgramarCambiosWritesOnlyThePagesOfTheTypedBytes) {
+    test::SimWindowRig rig;
+    rig.PutChipFile("24C04.bin", KnownBytes());
+    TVentana& window = StartOn24C04(rig);
+    QTest::mouseClick(window.eepromPage.ToolButton4, Qt::LeftButton);
+    const auto& grid = *static_cast<const HexGridModel*>(window.eepromPage.SG->model());
+    std::vector<std::uint8_t> expected = KnownBytes();
+    for (const auto& [address, typed] : {std::pair{0x21, "5a"}, std::pair{0x2F, "c3"}, std::pair{0x1F0, "77"}}) {
+        window.eepromPage.SG->setCurrentIndex(grid.CellOf(address, false));
+        QTest::keyClicks(window.eepromPage.SG, typed);
+        expected[static_cast<std::size_t>(address)] = static_cast<std::uint8_t>(std::stoi(typed, nullptr, 16));
+    }
+    auto* button = qobject_cast<QToolButton*>(window.eepromPage.ToolBar1->widgetForAction(window.eepromPage.Programarcambios1));
+    ASSERT_NE(button, nullptr);
+    const std::size_t cyclesBefore = rig.Eeprom().WriteCycles();
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_EQ(rig.Boxes().size(), 1u);
+    EXPECT_EQ(rig.Boxes()[0].text, "Grabadas 2 paginas que diferian de la imagen");
+    EXPECT_EQ(rig.Eeprom().WriteCycles() - cyclesBefore, 2u) << "the 24C04's own 16-byte pages at 0x20 and 0x1F0";
+    const auto chip = rig.Eeprom().Memory();
+    EXPECT_TRUE(std::equal(chip.begin(), chip.end(), expected.begin(), expected.end()));
+    ExpectBoardOffAndWindowIdle(rig, "after programming the changes");
+
+    // The same command from the Memoria menu, on a chip that has every byte of the image now.
+    EXPECT_TRUE(window.menu.Memoria1->actions().contains(window.eepromPage.Programarcambios1));
+    window.eepromPage.Programarcambios1->trigger();
+    ASSERT_EQ(rig.Boxes().size(), 2u);
+    EXPECT_EQ(rig.Boxes()[1].text, "El chip ya coincide con la imagen: no se ha grabado nada");
+    EXPECT_EQ(rig.Eeprom().WriteCycles() - cyclesBefore, 2u);
 }
 
 TEST(EepromPageFlow, AChipThatKeepsOtherBytesFailsProgrammingAtItsFirstWrongAddressUnlessTheCheckIsOff) {
