@@ -67,6 +67,8 @@ TVentana::TVentana(const Dependencies& dependencies, QWidget* parent)
     ConnectEepromHandlers();
     ConnectAvrHandlers();
     ConnectProductionHandlers();
+    ConnectDoorHandlers();
+    ConnectFindHandlers();
 
     if (!boardError_.isEmpty()) QTimer::singleShot(0, this, &TVentana::ReportBoardError);
 }

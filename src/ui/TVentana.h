@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <type_traits>
 
 #include "avr/AvrView.h"
@@ -24,7 +25,9 @@
 #include "port/Port.h"
 #include "shell/ReentryGuard.h"
 #include "ui/FileDialog.h"
+#include "ui/ImageHistory.h"
 #include "ui/QtShell.h"
+#include "ui/RecentFiles.h"
 #include "ui/TVentanaAvrPage.h"
 #include "ui/TVentanaEepromPage.h"
 #include "ui/TVentanaMenu.h"
@@ -38,6 +41,7 @@ class QTimer;
 namespace tarpel::ui {
 
 class DifferenceList;
+class FindDialog;
 class HexGridModel;
 class ImageHistory;
 class ModalRunner;
@@ -81,6 +85,16 @@ public:
     ImageHistory& History() { return *history_; }
     // The file the image was last loaded from or saved to; empty when none.
     const QString& ImageFile() const { return imageFile_; }
+
+    // The files named when the program starts (TVentanaDoors.cpp): an eepromFile is opened into the
+    // image and shows the 24CXXX page; an avrFile becomes the AVR page's file and shows that page.
+    void OpenStartFiles(const QString& eepromFile, const QString& avrFile);
+    // A file for the 24CXXX page (a drop, a recent file): opened into the image as "Abrir
+    // fichero..." opens it, after the question about unsaved bytes. True when it was opened.
+    bool OpenEepromFile(const QString& file);
+    // A file for the AVR page: asks what it is for (programming or verifying the flash or the
+    // EEPROM) and runs that command on it as its button would, without the open dialog.
+    void UseAvrFile(const QString& file);
 
     void AttachProgressDialog(TformProgreso& dialog);
     void AttachDialogs(TAboutBox& about, TformConfig& config, TformManual& manual);
@@ -140,6 +154,9 @@ public slots:
     void Rehacer1Click();
     void Irdireccion1Click();
     void Rellenar1Click();
+    void Buscar1Click();
+    void Buscarsiguiente1Click();
+    void Buscaranterior1Click();
 
     // The AVR page.
     void btnTipoClick();
@@ -170,6 +187,10 @@ protected:
     // The window cannot be closed while a command drives the board; it closes once it ends.
     // With typed bytes unsaved it asks first, and "Cancelar" keeps it open.
     void closeEvent(QCloseEvent* event) override;
+    // A local file dropped on a page: opened on the 24CXXX page, asked about on the AVR page.
+    // Refused while a command runs.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Each in a file of its own: TVentanaMenu.cpp, TVentanaAvrPage.cpp, TVentanaEepromPage.cpp.
@@ -251,6 +272,18 @@ private:
     void ConnectEepromHandlers();
     void ConnectAvrHandlers();
     void ConnectProductionHandlers();
+    void ConnectDoorHandlers();
+    void ConnectFindHandlers();
+
+    // The AVR page's file commands: a file they used (a dialog not cancelled) becomes a recent one.
+    void RunAvrFileCommand(const std::function<shell::CommandOutcome()>& command, const QString& name);
+    // The recent files of both pages, as their menus show them: files gone since are left out.
+    void RebuildRecentMenus();
+    void AddRecentEepromFile(const QString& file);
+    // After the image was replaced by a file: the undo step, the title, the recent files.
+    void ImageOpened(ImageHistory::State before, const QString& file);
+    // The next (or previous) hit of the find dialog's bytes in the image, from the grid's cell.
+    void FindInImage(bool backwards);
 
     // One chip of a production run on each page, as one command of the window.
     production::ChipResult ProduceAvrChip(const TformProduccion::Files& files, const production::PlacedSerial* serial);
@@ -305,6 +338,11 @@ private:
     // What the next list of 24Cxx differences compares the image with: the chip or a file.
     QString differenceSubject_;
     QString differenceFoundName_;
+    std::unique_ptr<RecentFiles> recentEeprom_;
+    std::unique_ptr<RecentFiles> recentAvr_;
+    FindDialog* formBuscar_ = nullptr;
+    // Where the last hit is: a search from its cell goes on past it rather than find it again.
+    std::int32_t lastHit_ = -1;
 };
 
 }  // namespace tarpel::ui

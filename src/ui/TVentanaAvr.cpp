@@ -79,11 +79,11 @@ void TVentana::btnBorrarClick() {
 void TVentana::btnProgFlashClick() {
     // Asks for the file with the open dialog; "Reprogramar flash..." (BitBtn2Click) asks for none
     // and erases, then programs the file that dialog chose last.
-    RunAvrCommand([this] { return avr::ProgramFlash(avrFrame_); }, TrQ("Programar flash"));
+    RunAvrFileCommand([this] { return avr::ProgramFlash(avrFrame_); }, TrQ("Programar flash"));
 }
 
 void TVentana::BitBtn1Click() {
-    RunAvrCommand([this] { return avr::ProgramEeprom(avrFrame_); }, TrQ("Programar eeprom int"));
+    RunAvrFileCommand([this] { return avr::ProgramEeprom(avrFrame_); }, TrQ("Programar eeprom int"));
 }
 
 void TVentana::BitBtn2Click() {
@@ -103,11 +103,11 @@ void TVentana::btnLeerEEPIntClick() {
 }
 
 void TVentana::btnFLashVerifClick() {
-    RunAvrCommand([this] { return avr::VerifyFlash(avrFrame_); }, TrQ("Verificar flash"));
+    RunAvrFileCommand([this] { return avr::VerifyFlash(avrFrame_); }, TrQ("Verificar flash"));
 }
 
 void TVentana::btnEEPIntClick() {
-    RunAvrCommand([this] { return avr::VerifyEeprom(avrFrame_); }, TrQ("Verificar eeprom interna"));
+    RunAvrFileCommand([this] { return avr::VerifyEeprom(avrFrame_); }, TrQ("Verificar eeprom interna"));
 }
 
 void TVentana::btnCopiaSeguridadClick() {

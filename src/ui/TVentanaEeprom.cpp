@@ -74,10 +74,7 @@ void TVentana::Abrir1Click() {
     const auto open = [&] { return outcome = eeprom::OpenImageFile(eepromFrame_); };
     if (!RunCommand(open, TrQ("Abrir fichero"))) return;
     if (outcome != shell::CommandOutcome::Done) return;
-    history_->Replaced(std::move(before), TrQ("Abrir fichero"), workspace_.ChipSize);
-    history_->Stack().setClean();
-    imageFile_ = OD.FileName;
-    UpdateTitle();
+    ImageOpened(std::move(before), OD.FileName);
 }
 
 void TVentana::Guardar1Click() { SaveImage(); }
@@ -91,6 +88,7 @@ bool TVentana::SaveImage() {
     history_->Stack().setClean();
     imageFile_ = SD.FileName;
     UpdateTitle();
+    AddRecentEepromFile(SD.FileName);
     return true;
 }
 

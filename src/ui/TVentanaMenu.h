@@ -24,6 +24,14 @@ struct MainMenu {
     QAction* Rehacer1 = nullptr;
     QAction* Irdireccion1 = nullptr;
     QAction* Rellenar1 = nullptr;
+    // Find in the image, and the page's recent files (TVentanaFind.cpp, TVentanaRecent.cpp).
+    QAction* Buscar1 = nullptr;
+    QAction* Buscarsiguiente1 = nullptr;
+    QAction* Buscaranterior1 = nullptr;
+    QMenu* Recientes1 = nullptr;
+    // The AVR page's menu: its recent files.
+    QMenu* Avr1 = nullptr;
+    QMenu* RecientesAvr1 = nullptr;
     QMenu* Configuracion1 = nullptr;
     QAction* Configuracion2 = nullptr;
     QAction* N2 = nullptr;

@@ -3,6 +3,7 @@
 // windows go, which switches the board off and saves the settings.
 #include <QApplication>
 #include <QObject>
+#include <QTimer>
 #include <QTranslator>
 
 #include <cstdio>
@@ -60,5 +61,12 @@ int main(int argc, char** argv) {
     ui::QuitSignals quitSignals;
     QObject::connect(&quitSignals, &ui::QuitSignals::QuitRequested, forms.Ventana.get(), &ui::TVentana::Salir1Click);
     forms.Ventana->showMaximized();
+    // Once the window is up, so that the file's warnings show over it.
+    const QString eepromFile = QString::fromLocal8Bit(commandLine.eepromFile);
+    const QString avrFile = QString::fromLocal8Bit(commandLine.avrFile);
+    if (!eepromFile.isEmpty() || !avrFile.isEmpty())
+        QTimer::singleShot(0, forms.Ventana.get(), [&forms, eepromFile, avrFile] {
+            forms.Ventana->OpenStartFiles(eepromFile, avrFile);
+        });
     return QApplication::exec();
 }

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
@@ -407,6 +408,60 @@ TEST(AvrPageFlow, ProduccionNumbersEachChipLogsItAndShowsItsVerdictLarge) {
         dialog.reject();
     };
     QTest::mouseClick(window.avrPage.btnProduccion, Qt::LeftButton);
+}
+
+// Answers the question of a file dropped on the AVR page (or chosen from its recent files) with
+// the button of that caption; an empty caption leaves it unanswered.
+void AnswerFileUse(test::SimWindowRig& rig, const QString& caption, QStringList* offered = nullptr) {
+    rig.runner.recorder.onBox = [&rig, caption, offered] {
+        auto* box = rig.Window().findChild<QMessageBox*>("UsoFichero");
+        if (!box) return;
+        for (QAbstractButton* button : box->buttons()) {
+            if (offered) *offered << button->text();
+            if (button->text() == caption) button->click();
+        }
+    };
+}
+
+TEST(AvrPageFlow, ADroppedFileIsProgrammedOrVerifiedAsChosenAndComesBackFromTheRecentFiles) {
+    test::SimWindowRig rig;
+    TVentana& window = rig.Start();
+    std::vector<std::uint8_t> program(300);
+    for (std::size_t i = 0; i < program.size(); ++i) program[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    const QString file = QString::fromStdString(rig.folder.Write("prog.bin", program));
+
+    rig.ClickTab(window.eepromPage.ts24CXXX);
+    window.OpenStartFiles({}, file);
+    EXPECT_EQ(window.PageControl1->currentWidget(), window.avrPage.TabSheet2);
+    EXPECT_EQ(window.OD.FileName, file);
+
+    QStringList offered;
+    AnswerFileUse(rig, "Programar flash...", &offered);
+    EXPECT_TRUE(rig.DropFiles({file}));
+    ASSERT_EQ(offered.size(), 5);  // and the box's own cancel button
+    EXPECT_EQ(offered.mid(0, 4), QStringList({"Programar flash...", "Programar eeprom int...", "Verificar flash...",
+                                              "Verificar eeprom interna..."}));
+    ASSERT_EQ(rig.Boxes().size(), 1u);
+    EXPECT_EQ(rig.Boxes()[0].caption, "Usar fichero");
+    program.resize(8192, 0xFF);
+    EXPECT_EQ(rig.Avr().Flash(), program);
+    EXPECT_TRUE(window.lbEstado->text().startsWith("Flash programada y comprobada: ")) << window.lbEstado->text().toStdString();
+
+    AnswerFileUse(rig, "Verificar flash...");
+    window.menu.RecientesAvr1->actions().front()->trigger();  // the file just programmed
+    ASSERT_EQ(rig.Boxes().size(), 3u);
+    EXPECT_EQ(rig.Boxes()[2].text, "VERIFICACION: OK !!!!!");
+    // Unanswered, nothing runs; a drop while a command runs is refused.
+    AnswerFileUse(rig, {});
+    EXPECT_TRUE(rig.DropFiles({file}));
+    EXPECT_EQ(rig.Boxes().size(), 4u);
+    std::optional<bool> refused;
+    rig.AtNextPump([&] { refused = !rig.DropFiles({file}); });
+    QTest::mouseClick(window.avrPage.btnTestBlank, Qt::LeftButton);
+    EXPECT_EQ(refused, true);
+    EXPECT_EQ(rig.Boxes().back().caption, "NO BLANK");
+    EXPECT_EQ(rig.Stored("RECIENTES_AVR1"), file);
+    ExpectBoardOffAndWindowIdle(rig, "after the drops");
 }
 
 }  // namespace

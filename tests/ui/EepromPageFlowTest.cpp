@@ -14,6 +14,10 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QLineEdit>
+#include <QMenu>
+#include <QItemSelectionModel>
 #include <QBrush>
 #include <QImage>
 #include <QRegularExpression>
@@ -26,6 +30,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <cstdint>
 #include <string>
@@ -35,6 +40,7 @@
 #include "files/Checksums.h"
 #include "ui/DifferenceList.h"
 #include "ui/DifferenceListModel.h"
+#include "ui/FindDialog.h"
 #include "ui/HexGridModel.h"
 #include "ui/QuitSignals.h"
 #include "ui/TGauge.h"
@@ -538,6 +544,106 @@ TEST(EepromPageFlow, TerminationSignalDuringAReadCancelsItAndThenEndsTheProgram)
     EXPECT_FALSE(window.isVisible());
     rig.Stop();
     EXPECT_EQ(rig.port->last, 0x00);
+}
+
+}  // namespace
+}  // namespace tarpel::ui
+
+namespace tarpel::ui {
+namespace {
+
+QAction* RecentItem(QMenu* recent, int index) {
+    emit recent->aboutToShow();  // as the menu fills itself when it opens
+    return index < recent->actions().size() ? recent->actions()[index] : nullptr;
+}
+
+TEST(EepromPageFlow, AFileComesInByArgumentByDropAndFromTheRecentFiles) {
+    test::SimWindowRig rig;
+    TVentana& window = StartOn24C04(rig);
+    rig.ClickTab(window.avrPage.TabSheet2);
+    std::vector<std::uint8_t> first = KnownBytes(), second = KnownBytes();
+    std::reverse(second.begin(), second.end());
+    const QString firstFile = QString::fromStdString(rig.folder.Write("first.bin", first));
+    const QString secondFile = QString::fromStdString(rig.folder.Write("second.hex", ":02000200ABCD84\r\n:00000001FF\r\n"));
+    const QString goneFile = QString::fromStdString(rig.folder.Write("gone.bin", second));
+
+    window.OpenStartFiles(firstFile, {});
+    EXPECT_EQ(window.PageControl1->currentWidget(), window.eepromPage.ts24CXXX);
+    EXPECT_EQ(GridBytes(window), first);
+    EXPECT_TRUE(rig.Boxes().empty());
+    EXPECT_TRUE(rig.DropFiles({goneFile}));
+    EXPECT_EQ(GridBytes(window), second);
+    // Several files: the first is taken. A HEX file by its kind, FF where it has no data.
+    EXPECT_TRUE(rig.DropFiles({secondFile, firstFile}));
+    std::vector<std::uint8_t> hex(ChipBytes, 0xFF);
+    hex[2] = 0xAB;
+    hex[3] = 0xCD;
+    EXPECT_EQ(GridBytes(window), hex);
+    EXPECT_TRUE(window.windowTitle().startsWith("second.hex - "));
+
+    std::filesystem::remove(goneFile.toStdString());
+    ASSERT_EQ(RecentItem(window.menu.Recientes1, 2), nullptr);  // the gone one is left out
+    EXPECT_TRUE(RecentItem(window.menu.Recientes1, 0)->text().endsWith("second.hex"));
+    RecentItem(window.menu.Recientes1, 1)->trigger();
+    EXPECT_EQ(GridBytes(window), first);
+    EXPECT_TRUE(RecentItem(window.menu.Recientes1, 0)->text().endsWith("first.bin"));
+    EXPECT_EQ(rig.Stored("RECIENTES_24CXXX1"), firstFile);
+    // A typed byte makes the next file ask first; "Cancelar" keeps the image.
+    window.eepromPage.SG->setCurrentIndex(window.eepromPage.SG->model()->index(0, 1));
+    QTest::keyClicks(window.eepromPage.SG, "00");
+    rig.runner.recorder.questionAnswer = QMessageBox::Cancel;
+    EXPECT_TRUE(rig.DropFiles({secondFile}));
+    EXPECT_EQ(rig.Boxes().size(), 1u);
+    EXPECT_EQ(GridBytes(window)[0], 0x00);
+    EXPECT_EQ(rig.EnabledCommandControls(), rig.CommandControls());
+
+    // The next run keeps the list.
+    rig.Stop();
+    test::SimWindowRig again;
+    again.settings.WriteString("RECIENTES_24CXXX1", firstFile);
+    EXPECT_TRUE(RecentItem(again.Start().menu.Recientes1, 0)->text().endsWith("first.bin"));
+}
+
+TEST(EepromPageFlow, FindGoesToEachHitBothWaysAndWrapsAtEitherEnd) {
+    test::SimWindowRig rig;
+    TVentana& window = StartOn24C04(rig);
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    std::vector<std::uint8_t> image(ChipBytes, 0x00);
+    image[0x006] = 'A', image[0x007] = 0x80;  // 0x80: the euro sign in Windows-1252
+    image[0x1F7] = 'A', image[0x1F8] = 0x80;  // across the end of a row of the grid
+    ASSERT_TRUE(window.OpenEepromFile(QString::fromStdString(rig.folder.Write("find.bin", image))));
+
+    QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier);
+    auto* find = window.findChild<FindDialog*>();
+    ASSERT_TRUE(find && find->isVisible());
+    QTest::keyClicks(find->edBuscar, "41 8");
+    EXPECT_FALSE(find->btnSiguiente->isEnabled());  // half a byte
+    QTest::keyClicks(find->edBuscar, "0");
+    const auto expectHit = [&](int address, const QString& status) {
+        const QModelIndexList cells = window.eepromPage.SG->selectionModel()->selectedIndexes();
+        EXPECT_EQ(cells.size(), 4);  // both bytes, in both panes
+        EXPECT_EQ(HexGridModel::AddressOf(window.eepromPage.SG->currentIndex()), address);
+        for (const QModelIndex& cell : cells) EXPECT_LE(std::abs(HexGridModel::AddressOf(cell) - address), 1);
+        EXPECT_EQ(window.lbEstado->text(), status);
+    };
+    QTest::mouseClick(find->btnSiguiente, Qt::LeftButton);
+    expectHit(0x006, "Busqueda: encontrado en 0006");
+    find->rbTexto->setChecked(true);
+    find->edBuscar->setText(QString::fromUtf8("A€"));
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_F3);
+    expectHit(0x1F7, "Busqueda: encontrado en 01F7");
+    QTest::keyClick(&window, Qt::Key_F3);
+    expectHit(0x006, "Busqueda: vuelta al principio; encontrado en 0006");
+    QTest::keyClick(&window, Qt::Key_F3, Qt::ShiftModifier);
+    expectHit(0x1F7, "Busqueda: vuelta al final; encontrado en 01F7");
+    QTest::mouseClick(find->btnAnterior, Qt::LeftButton);
+    expectHit(0x006, "Busqueda: encontrado en 0006");
+    find->edBuscar->setText("AA");
+    QTest::mouseClick(find->btnSiguiente, Qt::LeftButton);
+    EXPECT_EQ(window.lbEstado->text(), "Busqueda: no se encuentra");
 }
 
 }  // namespace

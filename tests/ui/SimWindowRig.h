@@ -9,7 +9,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStringList>
 #include <QTabBar>
@@ -18,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 
 #include <chrono>
 #include <filesystem>
@@ -140,6 +143,21 @@ public:
     void ClickTab(QWidget* page) {
         QTabBar* tabs = Window().PageControl1->tabBar();
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(Window().PageControl1->indexOf(page)).center());
+    }
+
+    // Drops local files on the window, as a file manager would; true when the drop was taken.
+    // What it starts runs at the next pass of the message loop, which this runs.
+    bool DropFiles(const QStringList& files) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& file : files) urls << QUrl::fromLocalFile(file);
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&Window(), &enter);
+        QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&Window(), &drop);
+        QCoreApplication::processEvents();
+        return drop.isAccepted();
     }
 
     // Runs `inside` at the next pass of the message loop, which for a command that lets the

@@ -21,18 +21,26 @@ TEST(TarpelCommandLine, TakesBothOptionFormsAndRepeatedFaults) {
     EXPECT_EQ(parsed.options.simDir, "/tmp/chips");
     EXPECT_TRUE(parsed.options.realTime);
     EXPECT_EQ(ParseTarpelCommandLine({"--sim-avr", "none", "--board="}).options.simAvr, "none");
+    const TarpelCommandLine files = ParseTarpelCommandLine({"--avr", "prog.hex", "imagen.bin", "--board=sim"});
+    EXPECT_EQ(files.error, "");
+    EXPECT_EQ(files.eepromFile, "imagen.bin");
+    EXPECT_EQ(files.avrFile, "prog.hex");
+    EXPECT_EQ(ParseTarpelCommandLine({"--avr=p.elf"}).avrFile, "p.elf");
 }
 
 TEST(TarpelCommandLine, ReportsTheFirstProblemAndStillSeesHelp) {
     EXPECT_EQ(ParseTarpelCommandLine({"--board"}).error, "falta el valor de --board");
     EXPECT_EQ(ParseTarpelCommandLine({"--bogus", "x"}).error, "opcion desconocida: --bogus");
-    EXPECT_EQ(ParseTarpelCommandLine({"fichero.hex"}).error, "argumento inesperado: fichero.hex");
+    EXPECT_EQ(ParseTarpelCommandLine({"uno.hex", "fichero.hex"}).error, "argumento inesperado: fichero.hex");
+    EXPECT_EQ(ParseTarpelCommandLine({"--avr"}).error, "falta el valor de --avr");
     const TarpelCommandLine both = ParseTarpelCommandLine({"-platform", "offscreen", "--help"});
     EXPECT_TRUE(both.help);
     EXPECT_EQ(both.error, "opcion desconocida: -platform");
     EXPECT_NE(TarpelHelpText().find("--sim-fault"), std::string::npos);
-    EXPECT_TRUE(TarpelHelpText().starts_with("Uso: tarpel [opciones]\nProgramador de AVR AT90S8515, AT90S4414, "
-                                             "ATmega8515, ATmega162 y memorias 24Cxx con la placa Velcor.\n\n  --board PLACA "));
+    EXPECT_TRUE(TarpelHelpText().starts_with("Uso: tarpel [opciones] [FICHERO]\nProgramador de AVR AT90S8515, AT90S4414, "
+                                             "ATmega8515, ATmega162 y memorias 24Cxx con la placa Velcor.\nFICHERO se "
+                                             "abre en la pagina 24CXXX; --avr FICHERO queda como fichero de la pagina "
+                                             "AVR.\n\n  --board PLACA "));
     EXPECT_NE(TarpelHelpText().find("sda-stuck-high"), std::string::npos);
 }
 
