@@ -47,16 +47,20 @@ DifferenceList::DifferenceList(QWidget* parent)
             });
 }
 
+void DifferenceList::SetSubject(const QString& subject) {
+    setWindowTitle(TrQ("Diferencias: %1").arg(subject));
+    // The title names the file or chip: the window is wide enough to show it, up to a width
+    // that leaves the grid in view beside it.
+    constexpr int widest = 640;
+    if (const int needed = std::min(WidthForTitle(windowTitle(), font()), widest); width() < needed)
+        resize(needed, height());
+}
+
 void DifferenceList::ShowDifferences(Compared compared, const QString& subject,
                                      std::span<const files::ByteDifference> differences, const QString& expectedName,
                                      const QString& foundName) {
     compared_ = compared;
-    setWindowTitle(TrQ("Diferencias: %1").arg(subject));
-    // Its title names the file or chip: wide enough to show it, up to a width that leaves the
-    // grid in view beside it.
-    constexpr int widest = 640;
-    if (const int needed = std::min(WidthForTitle(windowTitle(), font()), widest); width() < needed)
-        resize(needed, height());
+    SetSubject(subject);
     model_->SetDifferences(differences, expectedName, foundName);
     lbCuenta->setText(DifferenceCountText(differences.size()));
     if (!placed_ && parentWidget()) {
@@ -72,12 +76,11 @@ void DifferenceList::ShowDifferences(Compared compared, const QString& subject,
 
 void DifferenceList::Clear(Compared compared, const QString& subject) {
     compared_ = compared;
-    setWindowTitle(TrQ("Diferencias: %1").arg(subject));
-    // Its title names the file or chip: wide enough to show it, up to a width that leaves the
-    // grid in view beside it.
-    constexpr int widest = 640;
-    if (const int needed = std::min(WidthForTitle(windowTitle(), font()), widest); width() < needed)
-        resize(needed, height());
+    SetSubject(subject);
+    Empty();
+}
+
+void DifferenceList::Empty() {
     model_->SetDifferences({}, model_->headerData(1, Qt::Horizontal).toString(),
                            model_->headerData(2, Qt::Horizontal).toString());
     lbCuenta->setText(DifferenceCountText(0));
@@ -85,9 +88,7 @@ void DifferenceList::Clear(Compared compared, const QString& subject) {
 
 void DifferenceList::ForgetImage() {
     if (compared_ != Compared::Image) return;
-    model_->SetDifferences({}, model_->headerData(1, Qt::Horizontal).toString(),
-                           model_->headerData(2, Qt::Horizontal).toString());
-    lbCuenta->setText(DifferenceCountText(0));
+    Empty();
     hide();
 }
 

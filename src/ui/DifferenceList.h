@@ -46,6 +46,9 @@ signals:
     void AddressChosen(std::uint32_t address);
 
 private:
+    void SetSubject(const QString& subject);
+    void Empty();
+
     DifferenceListModel* model_;
     bool placed_ = false;
     Compared compared_ = Compared::Image;

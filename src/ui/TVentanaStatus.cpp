@@ -66,8 +66,8 @@ void TVentana::ShowImageChecksums() {
 void TVentana::ShowImageDifferences(std::span<const files::ByteDifference> differences) {
     gridModel_->SetDifferences(differences);
     if (!differences.empty())
-        formDiferencias->ShowDifferences(DifferenceList::Compared::Image, differenceSubject_, differences, TrQ("Imagen"),
-                                         differenceFoundName_);
+        formDiferencias->ShowDifferences(DifferenceList::Compared::Image, differenceSubject_, differences,
+                                         TrQ("Imagen"), differenceFoundName_);
     else if (formDiferencias->isVisible())
         formDiferencias->Clear(DifferenceList::Compared::Image, differenceSubject_);
 }
