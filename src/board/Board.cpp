@@ -172,7 +172,10 @@ Opened OpenBehindAdapter(const std::string&, const BoardOptions& options, Board&
     port::FtdiBoardPort ftdi = port::OpenFtdiBoardPort(makeAdapter(std::move(wired), *raw, options.simFtdiClock), "",
                                                        *simulated.clock, board.error);
     if (!ftdi.port) return {};
-    board.description = shell::Fill(Tr("Placa: simulada tras un %1 simulado"), {ftdi.name});
+    // The adapter's name is its chip and serial number ("FT232R SIM232R"): the simulated one's
+    // serial says "simulated" again, so the label names the chip alone.
+    board.description =
+        shell::Fill(Tr("Placa: simulada tras un %1 simulado"), {ftdi.name.substr(0, ftdi.name.find(' '))});
     Opened opened{nullptr, std::move(simulated.clock), simulated.now, simulated.probe};
     FlushBeforeWaits(opened, *ftdi.port);
     opened.port = std::move(ftdi.port);

@@ -71,10 +71,10 @@ CommandOutcome ReadBack(CommandFrame& frame, std::span<const std::uint8_t> image
     if (differences.empty()) return CommandOutcome::Done;
     char address[16];
     std::snprintf(address, sizeof address, "%04X", static_cast<unsigned>(differences.front().address));
-    shell.MessageBox(shell::Fill(Tr("Error programando el chip!!!\r(direccion $%1)"), {std::string(address)}),
-                     ErrorCaption);
     shell.Report(shell::Fill(Tr("Programada la %1: %2 bytes distintos de la imagen al comprobarla"),
                              {ChipName(frame.Workspace()), shell::CountText(differences.size())}));
+    shell.MessageBox(shell::Fill(Tr("Error programando el chip!!!\r(direccion $%1)"), {std::string(address)}),
+                     ErrorCaption);
     if (frame.Workspace().DifferencesFound) frame.Workspace().DifferencesFound(differences);
     return CommandOutcome::Failed;
 }
@@ -198,10 +198,10 @@ CommandOutcome VerifyChip(CommandFrame& frame) {
 
     const auto differences = files::DifferencesBetween(image, chip);
     if (!differences.empty()) {
-        shell.MessageBox(shell::Fill(Tr("Hay diferencias en el byte nº:%1"), {differences.front().address}),
-                         Tr("ERROR EN LA COMPROBACION"));
         shell.Report(shell::Fill(Tr("Comprobada la %1: %2 bytes distintos de la imagen"),
                                  {ChipName(workspace), shell::CountText(differences.size())}));
+        shell.MessageBox(shell::Fill(Tr("Hay diferencias en el byte nº:%1"), {differences.front().address}),
+                         Tr("ERROR EN LA COMPROBACION"));
         if (workspace.DifferencesFound) workspace.DifferencesFound(differences);
         return CommandOutcome::Failed;
     }

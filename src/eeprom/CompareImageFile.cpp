@@ -38,15 +38,15 @@ CommandOutcome CompareImageWith(CommandFrame& frame, const std::string& fileName
     const auto differences = files::DifferencesBetween(image, std::span(file.image).first(count));
     const std::string name = shell::FileNameText(fileName);
     if (differences.empty()) {
-        shell.MessageBox(Tr("La imagen y el fichero son iguales"), ComparisonCaption);
         shell.Report(shell::Fill(Tr("La imagen y %1 son iguales: %2 bytes"), {name, shell::CountText(count)}));
+        shell.MessageBox(Tr("La imagen y el fichero son iguales"), ComparisonCaption);
     } else {
+        shell.Report(
+            shell::Fill(Tr("La imagen y %1 difieren en %2 bytes"), {name, shell::CountText(differences.size())}));
         shell.MessageBox(shell::Fill(Tr("La imagen y el fichero difieren en %1 bytes; el primero es el $%2"),
                                      {shell::CountText(differences.size()),
                                       files::AddressText(differences.front().address)}),
                          ComparisonCaption);
-        shell.Report(
-            shell::Fill(Tr("La imagen y %1 difieren en %2 bytes"), {name, shell::CountText(differences.size())}));
     }
     if (workspace.DifferencesFound) workspace.DifferencesFound(differences);
     return differences.empty() ? CommandOutcome::Done : CommandOutcome::Failed;

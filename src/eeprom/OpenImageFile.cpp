@@ -125,10 +125,11 @@ CommandOutcome OpenImageFrom(CommandFrame& frame, const std::string& fileName, s
     // Whatever the image held before is gone: the file's bytes on an all-0xFF image.
     std::copy_n(file.image.begin(), std::min(file.image.size(), workspace.MemoryImage.size()),
                 workspace.MemoryImage.begin());
-    for (const auto& warning : file.warnings) shell.MessageBox(warning, files::WarningCaption);
-    frame.RefreshGrid();
+    // Reported first: the window's status line says what was done beside the warnings' boxes.
     shell.Report(shell::Fill(Tr("%1 cargado en la imagen de la %2"),
                              {shell::FileNameText(fileName), workspace.Chip().name}));
+    for (const auto& warning : file.warnings) shell.MessageBox(warning, files::WarningCaption);
+    frame.RefreshGrid();
     return CommandOutcome::Done;
 }
 

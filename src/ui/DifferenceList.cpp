@@ -11,6 +11,7 @@
 #include "shell/ReportText.h"
 #include "ui/DifferenceListModel.h"
 #include "ui/TrQ.h"
+#include "ui/WindowParts.h"
 
 namespace tarpel::ui {
 
@@ -40,12 +41,26 @@ DifferenceList::DifferenceList(QWidget* parent)
     layout->addWidget(lvDiferencias, 1);
     resize(300, 420);
     connect(lvDiferencias, &QTableView::activated, this,
-            [this](const QModelIndex& index) { emit AddressChosen(model_->Difference(index.row()).address); });
+            [this](const QModelIndex& index) {
+                // An AVR memory's address is not a place in the 24Cxx image.
+                if (compared_ == Compared::Image) emit AddressChosen(model_->Difference(index.row()).address);
+            });
 }
 
-void DifferenceList::ShowDifferences(const QString& subject, std::span<const files::ByteDifference> differences,
-                                     const QString& expectedName, const QString& foundName) {
+void DifferenceList::SetSubject(const QString& subject) {
     setWindowTitle(TrQ("Diferencias: %1").arg(subject));
+    // The title names the file or chip: the window is wide enough to show it, up to a width
+    // that leaves the grid in view beside it.
+    constexpr int widest = 640;
+    if (const int needed = std::min(WidthForTitle(windowTitle(), font()), widest); width() < needed)
+        resize(needed, height());
+}
+
+void DifferenceList::ShowDifferences(Compared compared, const QString& subject,
+                                     std::span<const files::ByteDifference> differences, const QString& expectedName,
+                                     const QString& foundName) {
+    compared_ = compared;
+    SetSubject(subject);
     model_->SetDifferences(differences, expectedName, foundName);
     lbCuenta->setText(DifferenceCountText(differences.size()));
     if (!placed_ && parentWidget()) {
@@ -59,11 +74,22 @@ void DifferenceList::ShowDifferences(const QString& subject, std::span<const fil
     raise();
 }
 
-void DifferenceList::Clear(const QString& subject) {
-    setWindowTitle(TrQ("Diferencias: %1").arg(subject));
+void DifferenceList::Clear(Compared compared, const QString& subject) {
+    compared_ = compared;
+    SetSubject(subject);
+    Empty();
+}
+
+void DifferenceList::Empty() {
     model_->SetDifferences({}, model_->headerData(1, Qt::Horizontal).toString(),
                            model_->headerData(2, Qt::Horizontal).toString());
     lbCuenta->setText(DifferenceCountText(0));
+}
+
+void DifferenceList::ForgetImage() {
+    if (compared_ != Compared::Image) return;
+    Empty();
+    hide();
 }
 
 }  // namespace tarpel::ui

@@ -31,7 +31,10 @@ FileDialog::FileDialog(Mode mode, QString title)
                   TrQ("Ficheros S-record (*.srec *.s19 *.s28 *.s37 *.mot)")},
       mode_(mode) {
     // An ELF program is read, by the AVR page, and never written.
-    if (mode == Mode::Open) NameFilters << TrQ("Programas ELF de avr-gcc (*.elf)");
+    if (mode == Mode::Open) {
+        elfFilter_ = TrQ("Programas ELF de avr-gcc (*.elf)");
+        NameFilters << elfFilter_;
+    }
 }
 
 QString FileDialog::StartFolder() const {
@@ -53,8 +56,11 @@ bool FileDialog::Execute(QWidget* parent, ModalRunner& runner) {
     QFileDialog dialog(parent, Title);
     dialog.setAcceptMode(mode_ == Mode::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(mode_ == Mode::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setNameFilters(NameFilters);
-    if (FilterIndex >= 0 && FilterIndex < NameFilters.size()) dialog.selectNameFilter(NameFilters[FilterIndex]);
+    QStringList offered = NameFilters;
+    if (!OffersElf && !elfFilter_.isEmpty()) offered.removeAll(elfFilter_);
+    dialog.setNameFilters(offered);
+    if (FilterIndex >= 0 && FilterIndex < NameFilters.size() && offered.contains(NameFilters[FilterIndex]))
+        dialog.selectNameFilter(NameFilters[FilterIndex]);
     // A name typed without an ending takes the one of the file type chosen: "out2" with the
     // binary entry is out2.bin. The commands go by the ending alone, so a fixed ".hex" would
     // save the image as HEX under the binary entry.

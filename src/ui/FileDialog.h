@@ -28,6 +28,9 @@ public:
     int FilterIndex = 0;
     // The last file chosen, with its full path; "*.hex" until a file was chosen.
     QString FileName = QStringLiteral("*.hex");
+    // The open dialog offers avr-gcc's ELF programs, which the AVR page programs; the 24CXXX page
+    // opens no ELF, and its commands turn the entry off while they ask.
+    bool OffersElf = true;
 
     // The folder the dialog opens in: the folder of the last chosen file, else InitialDir.
     QString StartFolder() const;
@@ -37,6 +40,7 @@ public:
 
 private:
     Mode mode_;
+    QString elfFilter_;  // the ELF entry of an open dialog; empty for a save dialog
 };
 
 }  // namespace tarpel::ui

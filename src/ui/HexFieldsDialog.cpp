@@ -49,7 +49,21 @@ HexFieldsDialog::HexFieldsDialog(const QString& title, const std::vector<Field>&
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttons);
-    if (!Edits.empty()) Edits.front()->selectAll();
+    // The buttons were made first, so Tab would start on them: typing goes to the first field,
+    // its text selected so that the first digit replaces it, and Tab runs down the fields.
+    QWidget* previous = nullptr;
+    for (QWidget* next : Edits) {
+        if (previous) setTabOrder(previous, next);
+        previous = next;
+    }
+    if (previous) {
+        setTabOrder(previous, btnAceptar);
+        setTabOrder(btnAceptar, btnCancelar);
+    }
+    if (!Edits.empty()) {
+        Edits.front()->setFocus();
+        Edits.front()->selectAll();
+    }
     CheckValues();
 }
 

@@ -2,6 +2,7 @@
 #include "ui/HexGridView.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -188,7 +189,9 @@ void HexGridView::paintEvent(QPaintEvent* event) {
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
     const QModelIndex current = currentIndex();
     const bool focused = hasFocus() || viewport()->hasFocus();
-    const QModelIndexList selected = selectionModel() ? selectionModel()->selectedIndexes() : QModelIndexList();
+    // Asked cell by cell of the selection's few ranges: a filled range can span a whole chip, and
+    // listing its 65,536 cells on every paint would cost more than the paint.
+    const QItemSelectionModel* selection = selectionModel();
 
     QPainter painter(viewport());
     const int top = rowViewportPosition(firstRow);
@@ -208,7 +211,7 @@ void HexGridView::paintEvent(QPaintEvent* event) {
         for (int row = firstRow; row <= lastRow; ++row) {
             const QModelIndex index = itemModel->index(row, column, rootIndex());
             const QRect cell(x, rowViewportPosition(row), width - 1, rowHeight(row) - 1);
-            const bool isSelected = selected.contains(index);
+            const bool isSelected = selection && selection->isSelected(index);
             // The byte and its marks in one question; the model decides their colours.
             const int byteAndMarks = column > 0 ? index.data(HexGridModel::ByteRole).toInt() : 0;
             const HexGridModel::CellColours colours = HexGridModel::ColoursFor(byteAndMarks & ~0xFF);

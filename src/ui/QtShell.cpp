@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
 #include <utility>
 
 #if defined(__x86_64__)
@@ -24,6 +25,7 @@
 #include "ui/TrQ.h"
 #include "ui/TformProgreso.h"
 #include "ui/TrQ.h"
+#include "ui/WindowParts.h"
 #include "ui/WindowTitles.h"
 
 namespace tarpel::ui {
@@ -47,17 +49,28 @@ void LeaveVectorRegistersClean() {}
 #endif
 
 // Window managers size a message box by its contents and cut a caption longer than they are
-// ("ERROR EN LA COMPROBACION" over a short text). The box is made at least as wide as its
-// caption in a bold face, plus the title bar's buttons and margins.
-constexpr int TitleBarExtra = 140;
-
+// ("ERROR EN LA COMPROBACION" over a short text): the box is made at least as wide as its caption.
 void WidenForCaption(QMessageBox& box) {
-    QFont titleFont = box.font();
-    titleFont.setBold(true);
-    const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + TitleBarExtra;
+    const int width = WidthForTitle(box.windowTitle(), box.font());
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
         grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
                       grid->columnCount());
+}
+
+// A line that fits a box a little wider than Qt's own wrapping width is kept whole: Qt would
+// break it near its end and leave a word or two on a line of their own (".mot)!!").
+constexpr int WholeLineLimit = 680;
+
+void KeepShortLinesWhole(QMessageBox& box) {
+    const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (!label) return;
+    int widest = 0;
+    for (const QString& line : box.text().split(QLatin1Char('\n')))
+        widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
+    if (widest > WholeLineLimit) return;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(widest + label->margin() * 2 + 24, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 }  // namespace
@@ -95,6 +108,8 @@ void QtShell::ShowBox(std::string_view text, const QString& caption) {
     QMessageBox box(QMessageBox::NoIcon, caption, MessageText(TrText(text)), QMessageBox::Ok, parent_);
     box.setTextFormat(Qt::PlainText);
     WidenForCaption(box);
+    KeepShortLinesWhole(box);
+    if (BeforeBox) BeforeBox();
     runner_.Exec(box);
 }
 
@@ -112,6 +127,7 @@ bool QtShell::AskYesNo(std::string_view text, std::string_view caption) {
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     WidenForCaption(box);
+    if (BeforeBox) BeforeBox();
     return runner_.Exec(box) == QMessageBox::Yes;
 }
 
@@ -125,6 +141,7 @@ QMessageBox::StandardButton QtShell::AskYesNoCancel(std::string_view text, std::
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
     WidenForCaption(box);
+    if (BeforeBox) BeforeBox();
     const int answer = runner_.Exec(box);
     return answer == QMessageBox::Yes || answer == QMessageBox::No ? static_cast<QMessageBox::StandardButton>(answer)
                                                                    : QMessageBox::Cancel;

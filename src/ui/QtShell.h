@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -73,6 +74,11 @@ public:
         std::string note;
     };
     std::optional<CommandReport> TakeReport();
+    const std::optional<CommandReport>& PendingReport() const { return report_; }
+
+    // Runs before every box and question: the window brings its status bar up to date, so that
+    // it does not show an earlier command's news beside this one's box.
+    std::function<void()> BeforeBox;
 
 private:
     void ShowBox(std::string_view text, const QString& caption);

@@ -80,6 +80,7 @@ TVentana::~TVentana() {
     history_ = nullptr;
     workspace_.RefreshGrid = nullptr;
     workspace_.DifferencesFound = nullptr;
+    shell_.BeforeBox = nullptr;
 }
 
 void TVentana::BuildStatusBar() {
@@ -90,7 +91,13 @@ void TVentana::BuildStatusBar() {
     lbEstado = new QLabel(this);
     lbEstado->setObjectName(QStringLiteral("lbEstado"));
     statusBar()->addWidget(lbEstado, 1);
+    // The fast timing is kept between runs: a user who chose it once should see it is still on.
+    lbRapido = new QLabel(TrQ("Modo rapido"), this);
+    lbRapido->setObjectName(QStringLiteral("lbRapido"));
+    lbRapido->setVisible(false);
+    statusBar()->addPermanentWidget(lbRapido);
     statusBar()->addPermanentWidget(lbPlaca);
+    shell_.BeforeBox = [this] { ShowStatusBeforeBox(); };
 }
 
 void TVentana::FormCreate() {
@@ -126,7 +133,10 @@ void TVentana::ReadSwitches() {
         settings_.ReadString(QStringLiteral("COMPROBAR_AL_PROGRAMAR"), QStringLiteral("SI")) != QStringLiteral("NO");
 }
 
-void TVentana::SetFastTiming(bool fast) { timing_.FastTiming = fast; }
+void TVentana::SetFastTiming(bool fast) {
+    timing_.FastTiming = fast;
+    ShowTimingStatus();
+}
 
 void TVentana::FormDestroy() {
     if (destroyed_) return;

@@ -131,6 +131,7 @@ public:
     DifferenceList* formDiferencias = nullptr;  // opens beside the window after a comparison
     QLabel* lbPlaca = nullptr;   // status bar: the board in use
     QLabel* lbEstado = nullptr;  // status bar: what the last command did and how long it took
+    QLabel* lbRapido = nullptr;  // status bar: "Modo rapido" while the fast timing is on
 
 public slots:
     // The window's own commands.
@@ -221,7 +222,10 @@ private:
         } else {
             shell_.TakeReport();
             const std::uint32_t start = clock_.GetTickCount();
+            statusCommand_ = name;
+            statusStart_ = start;
             const shell::CommandOutcome outcome = command();
+            statusCommand_.clear();
             ShowCommandStatus(name, outcome, clock_.GetTickCount() - start);
         }
         ReportBoardFailure();
@@ -242,10 +246,18 @@ private:
     // The status bar's line: what the command reported of itself (or, failing that, its name and
     // outcome), with the time it took.
     void ShowCommandStatus(const QString& name, shell::CommandOutcome outcome, std::uint32_t elapsedMs);
+    // The line of a command that reported itself, with the time it took.
+    void ShowReportStatus(const QtShell::CommandReport& report, std::uint32_t elapsedMs);
+    // Before a box of the running command: its report so far, or that it is under way.
+    void ShowStatusBeforeBox();
+    // The fast timing's note on the status bar, shown while it is on.
+    void ShowTimingStatus();
     // lbSumas from the image as it is now.
     void ShowImageChecksums();
     // The 24Cxx image's differences: marked in the grid, listed beside the window.
     void ShowImageDifferences(std::span<const files::ByteDifference> differences);
+    // The image has changed under a comparison: its marks go and its list closes.
+    void ForgetImageDifferences();
     // What a running command's window looks like, beside the guard that marks it as running:
     // controls disabled, cancel and port failure cleared, and a close asked for meanwhile done after.
     class CommandScope {
@@ -297,6 +309,8 @@ private:
     void ShowChipWithoutChange(int index);
     // The caption names the image's file and marks it "*" while it holds unsaved changes.
     void UpdateTitle();
+    // Selects the bytes first .. last in the grid's hex pane and shows the first.
+    void SelectBytes(int first, int last);
     // The menu's 24CXXX commands show the page they work on.
     void ShowEepromPage();
 
@@ -343,6 +357,9 @@ private:
     FindDialog* formBuscar_ = nullptr;
     // Where the last hit is: a search from its cell goes on past it rather than find it again.
     std::int32_t lastHit_ = -1;
+    // The command whose line the status bar will show, while it runs; empty between commands.
+    QString statusCommand_;
+    std::uint32_t statusStart_ = 0;
 };
 
 }  // namespace tarpel::ui

@@ -42,10 +42,13 @@ QLabel* MakeHeading(const QString& text, QWidget* parent) {
 // A button column of the AVR page: a lowered panel of a fixed width (or what its captions need
 // where the font is wider than Arial) with its red heading on top.
 QVBoxLayout* MakeButtonColumn(QFrame* panel, int width, const QString& heading) {
-    panel->setMinimumWidth(width);
     panel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     auto* layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(4, 8, 4, 8);
+    constexpr int margin = 4;
+    layout->setContentsMargins(margin, 8, margin, 8);
+    // The width as a least width of the layout, not of the panel: a panel's own minimum would
+    // override what its captions need, and a small window would cut "Verificar eeprom interna...".
+    layout->addStrut(width - 2 * (margin + panel->frameWidth()));
     layout->addWidget(MakeHeading(heading, panel), 0, Qt::AlignHCenter);
     return layout;
 }
@@ -260,6 +263,18 @@ void TVentana::BuildAvrPage() {
     pageLayout->setSpacing(0);
     pageLayout->addLayout(upper, 1);
     pageLayout->addWidget(page.Panel2);
+
+    // Tab runs as the page reads, left to right and each column top to bottom: the device, its
+    // lock and fuse boxes, then the programming column, then the reading one. The columns were
+    // built from the right, and Tab would follow that order.
+    QWidget* const order[] = {
+        page.btnTipo, page.cbLock, page.btnLeerLock, page.btnGrabarLock,
+        page.cbXTAL, page.cbSUT, page.cbBootSize, page.btnLeerFuses, page.btnGrabarFuses,
+        page.cbBODEN, page.cbBODLev, page.cbS8515, page.cbWDTON, page.cbSPIEN, page.cbCKOPT, page.cbEESAVE, page.cbBOOTRST,
+        page.btnBorrar, page.btnProgFlash, page.BitBtn1, page.BitBtn2, page.btnRestaurarCopia, page.btnProduccion,
+        page.btnTestBlank, page.btnLeerFlash, page.btnLeerEEPInt, page.btnFLashVerif, page.btnEEPInt,
+        page.btnCopiaSeguridad};
+    for (std::size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 }  // namespace tarpel::ui

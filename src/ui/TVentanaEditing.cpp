@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QLabel>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QUndoStack>
@@ -106,7 +108,37 @@ void TVentana::Rellenar1Click() {
     const auto last = dialog.Value(1);
     const auto value = dialog.Value(2);
     if (!first || !last || !value) return;
-    history_->Fill(std::min(*first, *last), std::max(*first, *last), static_cast<std::uint8_t>(*value));
+    const int from = std::min(*first, *last);
+    const int to = std::max(*first, *last);
+    history_->Fill(from, to, static_cast<std::uint8_t>(*value));
+    ForgetImageDifferences();
+    SelectBytes(from, to);
+    const auto hex = [](int number, int digits) {
+        return QStringLiteral("%1").arg(number, digits, 16, QLatin1Char('0')).toUpper();
+    };
+    lbEstado->setText(TrQ("Rellenadas 0x%1-0x%2 con %3").arg(hex(from, 4), hex(to, 4), hex(*value, 2)));
+}
+
+void TVentana::SelectBytes(int first, int last) {
+    // The bytes' hex cells: a part of the first row, the whole rows between, a part of the last.
+    constexpr int perRow = HexGridModel::BytesPerRow;
+    const auto cell = [this](int address) { return gridModel_->CellOf(address, false); };
+    const int firstRow = first / perRow;
+    const int lastRow = last / perRow;
+    QItemSelection bytes;
+    if (firstRow == lastRow) {
+        bytes.select(cell(first), cell(last));
+    } else {
+        bytes.select(cell(first), cell(firstRow * perRow + perRow - 1));
+        if (lastRow > firstRow + 1) bytes.select(cell((firstRow + 1) * perRow), cell(lastRow * perRow - 1));
+        bytes.select(cell(lastRow * perRow), cell(last));
+    }
+    QItemSelectionModel* selection = eepromPage.SG->selectionModel();
+    const QModelIndex start = gridModel_->CellOf(first, false);
+    selection->setCurrentIndex(start, QItemSelectionModel::NoUpdate);
+    selection->select(bytes, QItemSelectionModel::ClearAndSelect);
+    eepromPage.SG->scrollTo(start, QAbstractItemView::PositionAtCenter);
+    eepromPage.SG->setFocus();
 }
 
 }  // namespace tarpel::ui

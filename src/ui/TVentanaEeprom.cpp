@@ -35,6 +35,18 @@ QString ChipName(const eeprom::EepromWorkspace& workspace) {
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
+// The open dialog of a 24CXXX command, which offers only the files this page opens.
+class ImageFilesOnly {
+public:
+    explicit ImageFilesOnly(FileDialog& dialog) : dialog_(dialog) { dialog_.OffersElf = false; }
+    ~ImageFilesOnly() { dialog_.OffersElf = true; }
+    ImageFilesOnly(const ImageFilesOnly&) = delete;
+    ImageFilesOnly& operator=(const ImageFilesOnly&) = delete;
+
+private:
+    FileDialog& dialog_;
+};
+
 }  // namespace
 
 void TVentana::ConnectEepromHandlers() {
@@ -71,7 +83,10 @@ void TVentana::Abrir1Click() {
     if (!MayDropEdits()) return;
     ImageHistory::State before = history_->Capture();
     auto outcome = shell::CommandOutcome::Cancelled;
-    const auto open = [&] { return outcome = eeprom::OpenImageFile(eepromFrame_); };
+    const auto open = [&] {
+        const ImageFilesOnly files(OD);
+        return outcome = eeprom::OpenImageFile(eepromFrame_);
+    };
     if (!RunCommand(open, TrQ("Abrir fichero"))) return;
     if (outcome != shell::CommandOutcome::Done) return;
     ImageOpened(std::move(before), OD.FileName);
@@ -104,7 +119,10 @@ void TVentana::Leerchip1Click() {
 
 void TVentana::Grabarchip1Click() {
     auto outcome = shell::CommandOutcome::Cancelled;
-    const auto program = [&] { return outcome = eeprom::ProgramChip(eepromFrame_); };
+    const auto program = [&] {
+        ForgetImageDifferences();  // the chip they were found on is being written
+        return outcome = eeprom::ProgramChip(eepromFrame_);
+    };
     if (!RunCommand(program, TrQ("Programar chip"))) return;
     if (outcome == shell::CommandOutcome::Done) history_->Stored();
 }
@@ -118,7 +136,8 @@ void TVentana::Verificar1Click() {
 void TVentana::Compararconfichero1Click() {
     RunCommand(
         [this] {
-            const auto fileName = shell_.ChooseOpenFile();
+            const ImageFilesOnly files(OD);
+            const auto fileName = shell_.ChooseOpenFile(TrNoop("Comparar con fichero"));
             if (!fileName) return shell::CommandOutcome::Cancelled;
             differenceSubject_ = TrQ("la imagen y %1").arg(QString::fromStdString(shell::FileNameText(*fileName)));
             differenceFoundName_ = TrQ("Fichero");

@@ -101,10 +101,11 @@ void TVentana::BuildEepromPage() {
     addSeparator(QStringLiteral("ToolButton12"));
     // Actions rather than buttons: a menu can take them as they are.
     page.Compararconfichero1 = page.ToolBar1->addAction(style()->standardIcon(QStyle::SP_FileDialogContentsView),
-                                                        TrQ("Comparar con fichero..."));
+                                                        TrQ("&Comparar con fichero..."));
     page.Compararconfichero1->setObjectName(QStringLiteral("Compararconfichero1"));
     page.Compararconfichero1->setToolTip(TrQ("Compara la imagen con un fichero, sin usar el chip"));
-    page.Detectarchip1 = page.ToolBar1->addAction(style()->standardIcon(QStyle::SP_DriveHDIcon), TrQ("Detectar chip"));
+    page.Detectarchip1 =
+        page.ToolBar1->addAction(style()->standardIcon(QStyle::SP_DriveHDIcon), TrQ("De&tectar chip"));
     page.Detectarchip1->setObjectName(QStringLiteral("Detectarchip1"));
     page.Detectarchip1->setToolTip(TrQ("Averigua que memoria hay en el zocalo, sin grabar nada en ella"));
     // Also in the Memoria menu, in the place kept for them.

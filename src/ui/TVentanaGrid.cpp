@@ -4,6 +4,7 @@
 #include <QTableView>
 #include <QUndoStack>
 
+#include "ui/DifferenceList.h"
 #include "ui/HexGridModel.h"
 #include "ui/ImageHistory.h"
 #include "ui/TVentana.h"
@@ -34,7 +35,10 @@ void TVentana::cbChipChange() {
 void TVentana::RefreshGrid() {
     const shell::CursorShape remembered = shell_.Cursor();
     shell_.SetCursor(shell::CursorShape::Hourglass);
-    if (gridModel_->Refresh()) {
+    const bool resized = gridModel_->Refresh();
+    // A new image or chip: what an earlier comparison listed no longer describes it.
+    formDiferencias->ForgetImage();
+    if (resized) {
         LayOutGrid();
         // A new size starts at the first byte, as a freshly sized grid does.
         if (gridModel_->rowCount() > 0) eepromPage.SG->setCurrentIndex(gridModel_->index(0, 1));

@@ -56,7 +56,7 @@ void TVentana::BuildMenu() {
     menu.Rehacer1->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     menu.Irdireccion1 = MakeAction(QStringLiteral("Irdireccion1"), TrQ("&Ir a direccion..."), menu.Memoria1,
                                    QKeySequence(Qt::CTRL | Qt::Key_G));
-    menu.Rellenar1 = MakeAction(QStringLiteral("Rellenar1"), TrQ("Re&llenar..."), menu.Memoria1);
+    menu.Rellenar1 = MakeAction(QStringLiteral("Rellenar1"), TrQ("R&ellenar..."), menu.Memoria1);
 
     menu.Configuracion1 = menuBar()->addMenu(QStringLiteral("&Hardware"));
     menu.Configuracion1->setObjectName(QStringLiteral("Configuracion1"));

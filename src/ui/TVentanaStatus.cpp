@@ -21,24 +21,41 @@ void TVentana::ResetGauges() {
 }
 
 void TVentana::ShowCommandStatus(const QString& name, shell::CommandOutcome outcome, std::uint32_t elapsedMs) {
-    const auto report = shell_.TakeReport();
+    if (const auto report = shell_.TakeReport()) {
+        ShowReportStatus(*report, elapsedMs);
+        return;
+    }
     // A command that says nothing of itself (one that failed: its box has said why) still gets
     // a line, so that the status bar never shows an earlier command's news as this one's.
     QString what;
-    if (report) {
-        what = QString::fromStdString(report->what);
-    } else {
-        switch (outcome) {
-        case shell::CommandOutcome::Done: what = TrQ("%1: hecho").arg(name); break;
-        case shell::CommandOutcome::Failed: what = TrQ("%1: terminado con error").arg(name); break;
-        case shell::CommandOutcome::Cancelled: what = TrQ("%1: cancelado").arg(name); break;
-        }
+    switch (outcome) {
+    case shell::CommandOutcome::Done: what = TrQ("%1: hecho").arg(name); break;
+    case shell::CommandOutcome::Failed: what = TrQ("%1: terminado con error").arg(name); break;
+    case shell::CommandOutcome::Cancelled: what = TrQ("%1: cancelado").arg(name); break;
     }
-    const QString seconds = QString::fromStdString(shell::SecondsText(elapsedMs));
-    lbEstado->setText(report && !report->note.empty()
-                          ? TrQ("%1 en %2; %3").arg(what, seconds, QString::fromStdString(report->note))
-                          : TrQ("%1 en %2").arg(what, seconds));
+    lbEstado->setText(TrQ("%1 en %2").arg(what, QString::fromStdString(shell::SecondsText(elapsedMs))));
 }
+
+void TVentana::ShowReportStatus(const QtShell::CommandReport& report, std::uint32_t elapsedMs) {
+    const QString what = QString::fromStdString(report.what);
+    const QString seconds = QString::fromStdString(shell::SecondsText(elapsedMs));
+    lbEstado->setText(report.note.empty()
+                          ? TrQ("%1 en %2").arg(what, seconds)
+                          : TrQ("%1 en %2; %3").arg(what, seconds, QString::fromStdString(report.note)));
+}
+
+void TVentana::ShowStatusBeforeBox() {
+    if (statusCommand_.isEmpty()) return;
+    // A box holds the command until it is answered: the line it ends with is shown now, beside
+    // the box that tells the same news, and again, with the whole time, once it has ended.
+    if (const auto& report = shell_.PendingReport())
+        ShowReportStatus(*report, clock_.GetTickCount() - statusStart_);
+    else
+        lbEstado->setText(TrQ("%1: en curso").arg(statusCommand_));
+    lbEstado->repaint();
+}
+
+void TVentana::ShowTimingStatus() { lbRapido->setVisible(timing_.FastTiming); }
 
 void TVentana::ShowImageChecksums() {
     const auto count = static_cast<std::size_t>(std::max(workspace_.ChipSize, 0));
@@ -49,18 +66,24 @@ void TVentana::ShowImageChecksums() {
 void TVentana::ShowImageDifferences(std::span<const files::ByteDifference> differences) {
     gridModel_->SetDifferences(differences);
     if (!differences.empty())
-        formDiferencias->ShowDifferences(differenceSubject_, differences, TrQ("Imagen"),
-                                         differenceFoundName_);
+        formDiferencias->ShowDifferences(DifferenceList::Compared::Image, differenceSubject_, differences,
+                                         TrQ("Imagen"), differenceFoundName_);
     else if (formDiferencias->isVisible())
-        formDiferencias->Clear(differenceSubject_);
+        formDiferencias->Clear(DifferenceList::Compared::Image, differenceSubject_);
+}
+
+void TVentana::ForgetImageDifferences() {
+    gridModel_->SetDifferences({});
+    formDiferencias->ForgetImage();
 }
 
 void TVentana::DifferencesFound(std::string_view memoryName, std::span<const files::ByteDifference> differences) {
     const QString subject = TrQ("%1 y el fichero").arg(QString::fromStdString(TrText(memoryName)));
     if (!differences.empty())
-        formDiferencias->ShowDifferences(subject, differences, TrQ("Fichero"), TrQ("Chip"));
+        formDiferencias->ShowDifferences(DifferenceList::Compared::AvrMemory, subject, differences, TrQ("Fichero"),
+                                         TrQ("Chip"));
     else if (formDiferencias->isVisible())
-        formDiferencias->Clear(subject);
+        formDiferencias->Clear(DifferenceList::Compared::AvrMemory, subject);
 }
 
 }  // namespace tarpel::ui

@@ -22,9 +22,10 @@ const char* const TagProperty = "tag";
 }  // namespace
 
 TformProgreso::TformProgreso(QWidget* parent)
-    // A plain tool window rather than a QDialog: a dialog would close on Esc, and neither Esc
-    // nor Enter may stop or end an operation here.
-    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint |
+    // A plain window rather than a QDialog: a dialog would close on Esc, and neither Esc nor
+    // Enter may stop or end an operation here. A dialog's frame with its title alone: window
+    // managers give a tool window minimise, maximise and close buttons that would do nothing.
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint |
                           Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("formProgreso"));
     setWindowTitle(TrQ("Progreso..."));

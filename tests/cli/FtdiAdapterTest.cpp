@@ -138,7 +138,7 @@ TEST_F(FtdiAdapterCli, A24CxxRoundTripsThroughBothAdaptersWithTheParallelPortsTr
 
     // board check names the adapter it went through.
     ASSERT_EQ(Run("sim:ft232h", {"board", "check"}), cli::ExitSuccess);
-    EXPECT_EQ(out.str(), "Placa: simulada tras un FT232H SIM232H simulado\n");
+    EXPECT_EQ(out.str(), "Placa: simulada tras un FT232H simulado\n");
     EXPECT_EQ(err.str(), "OK: El Velcor responde correctamente!!!\n");
 }
 

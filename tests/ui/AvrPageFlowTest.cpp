@@ -270,6 +270,9 @@ TEST(AvrPageFlow, AVerifyWithDifferencesListsThemAndMovesOnlyItsOwnGauge) {
                                rows.index(0, 2).data().toString()};
     EXPECT_EQ(first, QStringList({"01A3", "00", "FF"}));
     EXPECT_EQ(rows.index(1, 0).data().toString(), "1FFF");
+    // A flash address is no place in the 24Cxx image: a double click does not go there.
+    emit window.formDiferencias->lvDiferencias->activated(rows.index(1, 0));
+    EXPECT_EQ(window.PageControl1->currentWidget(), window.avrPage.TabSheet2);
     ExpectBoardOffAndWindowIdle(rig, "after the verification");
 }
 

@@ -287,10 +287,14 @@ TEST(EepromPageFlow, AFailedVerifyMarksEveryDifferingByteInTheGridAndListsThemBe
     EXPECT_EQ(window.eepromPage.lbSumas->text().toStdString(), files::ChecksumText(files::ChecksumsOf(image)));
     EXPECT_FALSE(window.formDiferencias->isVisible());
 
+    QString statusUnderBox;
+    rig.runner.recorder.onBox = [&] { statusUnderBox = window.lbEstado->text(); };
     QTest::mouseClick(window.eepromPage.ToolButton9, Qt::LeftButton);
     ASSERT_EQ(rig.Boxes().size(), 1u);
     EXPECT_EQ(rig.Boxes()[0].text, "Hay diferencias en el byte nº:16");
     ExpectStatus(window, "Comprobada la 24C04: 3 bytes distintos de la imagen");
+    EXPECT_TRUE(statusUnderBox.startsWith("Comprobada la 24C04: 3 bytes distintos de la imagen en "))
+        << "the status bar is up to date beside the box: " << statusUnderBox.toStdString();
     ExpectBoardOffAndWindowIdle(rig, "after the verification");
 
     // The model marks both cells of each differing byte and nothing else...
@@ -335,9 +339,10 @@ TEST(EepromPageFlow, AFailedVerifyMarksEveryDifferingByteInTheGridAndListsThemBe
         EXPECT_EQ(rows.index(row, 2).data().toString(), GridHexText(KnownBytes()[address]));
     }
 
-    // Reading the chip makes it the image: no mark stays, and the next verification empties the list.
+    // Reading the chip makes it the image: no mark stays, and the list of the old image closes empty.
     QTest::mouseClick(window.eepromPage.ToolButton4, Qt::LeftButton);
     EXPECT_FALSE(grid.index(2, 1).data(Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(list.isVisible());
     QTest::mouseClick(window.eepromPage.ToolButton9, Qt::LeftButton);
     EXPECT_EQ(rig.Boxes().back().caption, "FIN DE LA COMPROBACION");
     EXPECT_EQ(rows.rowCount(), 0);
@@ -373,6 +378,13 @@ TEST(EepromPageFlow, TheBinaryFileTypeGivesABareNameTheBinEnding) {
     TVentana& window = StartOn24C04(rig);
     rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Write("image.bin", KnownBytes()))};
     QTest::mouseClick(window.eepromPage.ToolButton1, Qt::LeftButton);
+    // The page's open dialogs offer what it opens (no ELF program); the comparison's names its use.
+    rig.runner.recorder.fileAnswers = {QString::fromStdString(rig.folder.Path("image.bin"))};
+    window.eepromPage.Compararconfichero1->trigger();
+    ASSERT_EQ(rig.runner.recorder.fileDialogs.size(), 2u);
+    EXPECT_EQ(rig.runner.recorder.fileDialogs[1].title, "Comparar con fichero");
+    for (const auto& seen : rig.runner.recorder.fileDialogs) EXPECT_FALSE(seen.nameFilters.join(' ').contains(".elf"));
+    rig.Boxes().clear();
 
     // In the save dialog the user picks "Ficheros binarios (*.bin)" and types a bare name.
     rig.runner.recorder.onFileDialog = [](QFileDialog& dialog) {
@@ -391,9 +403,9 @@ TEST(EepromPageFlow, TheBinaryFileTypeGivesABareNameTheBinEnding) {
     rig.runner.recorder.onFileDialog = {};
     rig.runner.recorder.fileAnswers = {std::nullopt};
     QTest::mouseClick(window.eepromPage.ToolButton2, Qt::LeftButton);
-    ASSERT_EQ(rig.runner.recorder.fileDialogs.size(), 3u);
-    EXPECT_EQ(rig.runner.recorder.fileDialogs[2].selectedNameFilter, "Ficheros binarios (*.bin)");
-    EXPECT_EQ(rig.runner.recorder.fileDialogs[2].defaultSuffix, "bin");
+    ASSERT_EQ(rig.runner.recorder.fileDialogs.size(), 4u);
+    EXPECT_EQ(rig.runner.recorder.fileDialogs[3].selectedNameFilter, "Ficheros binarios (*.bin)");
+    EXPECT_EQ(rig.runner.recorder.fileDialogs[3].defaultSuffix, "bin");
 
     // A file that gives the chip nothing is refused and leaves the image; a FIFO is no file to
     // save to, and stays a FIFO.

@@ -114,14 +114,16 @@ TEST(ProgressDialog, EnterAndEscNeitherPressCancelNorCloseTheDialog) {
     EXPECT_TRUE(dialog.CancelRequested());
 }
 
-TEST(ProgressDialog, IsASmallFixedToolWindowOnTopWithoutCloseBox) {
+TEST(ProgressDialog, IsASmallFixedDialogOnTopWithItsTitleAlone) {
     TformProgreso dialog;
     EXPECT_EQ(dialog.windowTitle(), "Progreso...");
     EXPECT_EQ(dialog.size(), QSize(361, 86));
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
     const Qt::WindowFlags flags = dialog.windowFlags();
     EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Dialog);
+    EXPECT_TRUE(flags & Qt::CustomizeWindowHint);
+    EXPECT_FALSE(flags & Qt::WindowMinMaxButtonsHint);
     EXPECT_FALSE(flags & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(flags & Qt::WindowSystemMenuHint);
     EXPECT_EQ(dialog.Progreso->size(), QSize(273, 33));

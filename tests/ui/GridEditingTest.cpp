@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QItemSelectionModel>
+#include <QLabel>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -80,16 +82,24 @@ TEST(GridEditing, TypedFilledAndUndoneBytesAreWhatTheChipIsProgrammedWith) {
     QTest::keyClick(window.eepromPage.SG, Qt::Key_Left);
     EXPECT_EQ(window.eepromPage.SG->currentIndex(), Cell(window, 0x17, true));
 
-    // The fill: 0x40 .. 0x4F to 00 through its dialog.
+    // The fill: 0x40 .. 0x4F to 00 through its dialog, the first field typed as a user types:
+    // it has the focus, its text selected.
     rig.runner.whileOpen = [](QDialog& dialog) {
         auto& fill = dynamic_cast<HexFieldsDialog&>(dialog);
-        fill.Edits[0]->setText("40");
+        ASSERT_EQ(dialog.focusWidget(), fill.Edits[0]);
+        EXPECT_EQ(fill.Edits[0]->selectedText(), fill.Edits[0]->text());
+        QTest::keyClicks(fill.Edits[0], "40");
         fill.Edits[1]->setText("4f");
         fill.Edits[2]->setText("0");
         fill.btnAceptar->click();
     };
     window.menu.Rellenar1->trigger();
     std::fill(expected.begin() + 0x40, expected.begin() + 0x50, 0x00);
+    // The grid shows the range selected, and the status bar says what was done.
+    const QItemSelectionModel& selection = *window.eepromPage.SG->selectionModel();
+    EXPECT_EQ(selection.selectedIndexes().size(), 16);
+    EXPECT_TRUE(selection.isSelected(Cell(window, 0x40)) && selection.isSelected(Cell(window, 0x4F)));
+    EXPECT_EQ(window.lbEstado->text(), "Rellenadas 0x0040-0x004F con 00");
     EXPECT_TRUE(MarkedEdited(window, 0x11));
     EXPECT_TRUE(MarkedEdited(window, 0x4F));
     EXPECT_FALSE(MarkedEdited(window, 0x14));

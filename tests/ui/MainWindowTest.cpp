@@ -14,6 +14,9 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <algorithm>
+#include <vector>
+
 #include "WindowRig.h"
 
 namespace tarpel::ui {
@@ -102,7 +105,9 @@ TEST(MainWindow, MenuHoldsItsItemsWithTheDeveloperOnesHidden) {
                           {"Deshacer1", "&Deshacer", true},
                           {"Rehacer1", "&Rehacer", true},
                           {"Irdireccion1", "&Ir a direccion...", true},
-                          {"Rellenar1", "Re&llenar...", true}};
+                          {"Rellenar1", "R&ellenar...", true},
+                          {"Compararconfichero1", "&Comparar con fichero...", true},
+                          {"Detectarchip1", "De&tectar chip", true}};
     test::WindowRig rig;
     TVentana& window = rig.Start();
     QStringList menus;
@@ -115,6 +120,29 @@ TEST(MainWindow, MenuHoldsItsItemsWithTheDeveloperOnesHidden) {
         EXPECT_EQ(action->isVisible(), item.visible) << item.name;
     }
     EXPECT_TRUE(window.menu.N2->isSeparator());
+}
+
+TEST(MainWindow, EachMenuHasItsOwnLettersAndTabCrossesTheAvrPageAsItReads) {
+    test::WindowRig rig;
+    TVentana& window = rig.Start();
+    for (const QMenu* menu : window.menuBar()->findChildren<QMenu*>()) {
+        QString letters;
+        for (const QAction* action : menu->actions()) {
+            const qsizetype mark = action->text().indexOf('&');
+            if (!action->isVisible() || mark < 0) continue;
+            EXPECT_FALSE(letters.contains(action->text().at(mark + 1).toLower())) << action->text().toStdString();
+            letters += action->text().at(mark + 1).toLower();
+        }
+    }
+    // The device column first, then the programming one, the reading column (LECTURA) last.
+    std::vector<const QWidget*> chain{window.avrPage.btnTipo};
+    while (chain.size() < 200) chain.push_back(chain.back()->nextInFocusChain());
+    const auto place = [&](const QWidget* widget) {
+        return std::find(chain.begin(), chain.end(), widget) - chain.begin();
+    };
+    EXPECT_LT(place(window.avrPage.cbBOOTRST), place(window.avrPage.btnBorrar));
+    EXPECT_LT(place(window.avrPage.btnProduccion), place(window.avrPage.btnTestBlank));
+    EXPECT_LT(place(window.avrPage.btnTestBlank), place(window.avrPage.btnCopiaSeguridad));
 }
 
 TEST(MainWindow, FuseControlsStartEmptyWithSerialProgrammingLockedOn) {

@@ -196,6 +196,7 @@ TEST(WindowDialogsFlow, ModoRapidoComesFromItsSettingAndWritesTheChipInItsOwnPag
     TVentana& window = rig.Start(test::SimSockets::WithEeprom("24C128"));
     rig.ClickTab(window.eepromPage.ts24CXXX);
     ASSERT_EQ(window.eepromPage.cbChip->currentIndex(), 7);  // the 24C128 in the socket
+    EXPECT_FALSE(window.lbRapido->isHidden()) << "the status bar says the fast timing is on";
     window.eepromPage.ToolButton5->click();
     ASSERT_TRUE(rig.Boxes().empty());
     EXPECT_EQ(rig.Eeprom().WriteCycles(), 16384u / 64) << "whole pages of the chip's 64-byte buffer";
@@ -210,6 +211,7 @@ TEST(WindowDialogsFlow, ModoRapidoComesFromItsSettingAndWritesTheChipInItsOwnPag
     };
     window.menu.Configuracion2->trigger();
     EXPECT_TRUE(shownChecked);
+    EXPECT_TRUE(window.lbRapido->isHidden());
     window.eepromPage.ToolButton5->click();
     EXPECT_EQ(rig.Eeprom().WriteCycles(), 16384u / 64 + 16384u / 32) << "the standard timing's 32-byte pages";
     EXPECT_EQ(rig.Stored("RAPIDO"), "SI") << "nothing is stored before exit";
