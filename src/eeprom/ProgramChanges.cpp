@@ -81,9 +81,10 @@ CommandOutcome ProgramChanges(CommandFrame& frame, std::span<const std::uint8_t>
     const PageWrites writes = WritePages(frame, target, differing, addressing);
     pagesWritten = writes.written;
     if (writes.ended) return writes.outcome;
+    // The chip's write cycle of the last page must end before a read or the supply's cut; into a
+    // board that has stopped working no poll would go.
+    if (writes.written > 0 && writes.outcome != CommandOutcome::Failed) frame.Master().EepromWaitReady(addressing);
     if (writes.outcome != CommandOutcome::Done) return Stopped(frame, pagesWritten);
-    // The chip's write cycle of the last page must end before a read or the supply's cut.
-    if (!differing.empty()) frame.Master().EepromWaitReady(addressing);
 
     // The written pages read back: a worn cell or a smaller page buffer takes a write and keeps
     // other bytes.
@@ -91,9 +92,7 @@ CommandOutcome ProgramChanges(CommandFrame& frame, std::span<const std::uint8_t>
         std::vector<std::uint8_t> back = target;
         switch (ReadPages(frame, back, differing, addressing, TrNoop("%1 bytes comprobados..."))) {
         case PageRead::Refused: return CommandOutcome::Failed;
-        case PageRead::Stopped:
-            if (Stopped(frame, pagesWritten) == CommandOutcome::Failed) return CommandOutcome::Failed;
-            return CommandOutcome::Cancelled;
+        case PageRead::Stopped: return Stopped(frame, pagesWritten);
         case PageRead::Done: break;
         }
         const auto differences = files::DifferencesBetween(target, back);
