@@ -563,7 +563,6 @@ TEST(EepromPageFlow, AFileComesInByArgumentByDropAndFromTheRecentFiles) {
     EXPECT_EQ(rig.Boxes().size(), 1u);
     EXPECT_EQ(GridBytes(window)[0], 0x00);
     EXPECT_EQ(rig.EnabledCommandControls(), rig.CommandControls());
-
 }
 
 TEST(EepromPageFlow, FindGoesToEachHitBothWaysAndWrapsAtEitherEnd) {
