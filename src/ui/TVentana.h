@@ -289,8 +289,8 @@ private:
 
     // The AVR page's file commands: a file they used (a dialog not cancelled) becomes a recent one.
     void RunAvrFileCommand(const std::function<shell::CommandOutcome()>& command, const QString& name);
-    // The recent files of both pages, as their menus show them: files gone since are left out.
-    void RebuildRecentMenus();
+    // The "Ficheros recientes" menus of both pages, filled from the settings as they open.
+    void BuildRecentMenus();
     void AddRecentEepromFile(const QString& file);
     // After the image was replaced by a file: the undo step, the title, the recent files.
     void ImageOpened(ImageHistory::State before, const QString& file);

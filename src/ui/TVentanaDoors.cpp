@@ -47,7 +47,7 @@ void TVentana::ConnectDoorHandlers() {
     recentEeprom_ = std::make_unique<RecentFiles>(settings_, QStringLiteral("RECIENTES_24CXXX"));
     recentAvr_ = std::make_unique<RecentFiles>(settings_, QStringLiteral("RECIENTES_AVR"));
     setAcceptDrops(true);
-    RebuildRecentMenus();
+    BuildRecentMenus();
 }
 
 void TVentana::OpenStartFiles(const QString& eepromFile, const QString& avrFile) {
@@ -83,10 +83,7 @@ void TVentana::ImageOpened(ImageHistory::State before, const QString& file) {
     AddRecentEepromFile(file);
 }
 
-void TVentana::AddRecentEepromFile(const QString& file) {
-    recentEeprom_->Add(file);
-    RebuildRecentMenus();
-}
+void TVentana::AddRecentEepromFile(const QString& file) { recentEeprom_->Add(file); }
 
 void TVentana::UseAvrFile(const QString& file) {
     if (commandRunning_) return;
@@ -121,7 +118,6 @@ void TVentana::RunAvrFileCommand(const std::function<shell::CommandOutcome()>& c
     RunAvrCommand([&] { return outcome = command(); }, name);
     if (outcome == shell::CommandOutcome::Cancelled) return;
     recentAvr_->Add(OD.FileName);
-    RebuildRecentMenus();
 }
 
 void TVentana::dragEnterEvent(QDragEnterEvent* event) {

@@ -75,7 +75,7 @@ void TVentana::BuildEepromPage() {
     addSeparator(QStringLiteral("ToolButton3"));
     page.ToolButton4 = addButton(QStringLiteral("ToolButton4"), 2, WithKey(TrQ("Leer chip"), menu.Leerchip1));
     page.ToolButton5 = addButton(QStringLiteral("ToolButton5"), 3, WithKey(TrQ("Programar chip"), menu.Grabarchip1));
-    page.Programarcambios1 = page.ToolBar1->addAction(IL[3], TrQ("Programar cam&bios"));
+    page.Programarcambios1 = page.ToolBar1->addAction(IL[3], TrQ("Programar ca&mbios"));
     page.Programarcambios1->setObjectName(QStringLiteral("Programarcambios1"));
     page.Programarcambios1->setToolTip(TrQ("Graba solo las paginas del chip que difieren de la imagen"));
     // With its caption, beside the icon it shares with "Programar chip".

@@ -30,7 +30,7 @@ void TVentana::ConnectFindHandlers() {
     menu.Buscarsiguiente1 = menu.Memoria1->addAction(TrQ("Buscar &siguiente"));
     menu.Buscarsiguiente1->setObjectName(QStringLiteral("Buscarsiguiente1"));
     menu.Buscarsiguiente1->setShortcut(QKeySequence(Qt::Key_F3));
-    menu.Buscaranterior1 = menu.Memoria1->addAction(TrQ("Buscar an&terior"));
+    menu.Buscaranterior1 = menu.Memoria1->addAction(TrQ("Buscar a&nterior"));
     menu.Buscaranterior1->setObjectName(QStringLiteral("Buscaranterior1"));
     menu.Buscaranterior1->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
     connect(menu.Buscar1, &QAction::triggered, this, &TVentana::Buscar1Click);

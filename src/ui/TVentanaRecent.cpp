@@ -35,29 +35,30 @@ void FillRecentMenu(QMenu& recent, const QStringList& files, const std::function
         QAction* item = recent.addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path));
         QObject::connect(item, &QAction::triggered, &recent, [use, file = files[i]] { use(file); });
     }
-    recent.setEnabled(!files.isEmpty());
 }
 
 }  // namespace
 
-void TVentana::RebuildRecentMenus() {
-    if (!menu.Recientes1) {
-        menu.Recientes1 = MakeRecentMenu(QStringLiteral("Recientes1"), this);
-        // Beside the commands that open and save a file.
-        const QList<QAction*> items = menu.Memoria1->actions();
-        const qsizetype after = items.indexOf(menu.Guardar1) + 1;
-        menu.Memoria1->insertMenu(after < items.size() ? items[after] : nullptr, menu.Recientes1);
-        menu.Avr1 = new QMenu(QStringLiteral("&AVR"), this);
-        menu.Avr1->setObjectName(QStringLiteral("Avr1"));
-        menuBar()->insertMenu(menu.Memoria1->menuAction(), menu.Avr1);
-        menu.RecientesAvr1 = MakeRecentMenu(QStringLiteral("RecientesAvr1"), this);
-        menu.Avr1->addMenu(menu.RecientesAvr1);
-        // Files removed since the menu was filled are left out when it opens.
-        connect(menu.Recientes1, &QMenu::aboutToShow, this, &TVentana::RebuildRecentMenus);
-        connect(menu.RecientesAvr1, &QMenu::aboutToShow, this, &TVentana::RebuildRecentMenus);
-    }
-    FillRecentMenu(*menu.Recientes1, recentEeprom_->Existing(), [this](const QString& file) { OpenEepromFile(file); });
-    FillRecentMenu(*menu.RecientesAvr1, recentAvr_->Existing(), [this](const QString& file) { UseAvrFile(file); });
+void TVentana::BuildRecentMenus() {
+    menu.Recientes1 = MakeRecentMenu(QStringLiteral("Recientes1"), this);
+    // Beside the commands that open and save a file.
+    const QList<QAction*> items = menu.Memoria1->actions();
+    const qsizetype after = items.indexOf(menu.Guardar1) + 1;
+    menu.Memoria1->insertMenu(after < items.size() ? items[after] : nullptr, menu.Recientes1);
+    menu.Avr1 = new QMenu(QStringLiteral("&AVR"), this);
+    menu.Avr1->setObjectName(QStringLiteral("Avr1"));
+    menuBar()->insertMenu(menu.Memoria1->menuAction(), menu.Avr1);
+    menu.RecientesAvr1 = MakeRecentMenu(QStringLiteral("RecientesAvr1"), this);
+    menu.Avr1->addMenu(menu.RecientesAvr1);
+    // Filled as they open, from the settings then: files removed since are left out.
+    connect(menu.Recientes1, &QMenu::aboutToShow, this, [this] {
+        FillRecentMenu(*menu.Recientes1, recentEeprom_->Existing(),
+                       [this](const QString& file) { OpenEepromFile(file); });
+    });
+    connect(menu.RecientesAvr1, &QMenu::aboutToShow, this, [this] {
+        FillRecentMenu(*menu.RecientesAvr1, recentAvr_->Existing(),
+                       [this](const QString& file) { UseAvrFile(file); });
+    });
 }
 
 }  // namespace tarpel::ui

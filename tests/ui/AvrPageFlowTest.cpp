@@ -451,6 +451,7 @@ TEST(AvrPageFlow, ADroppedFileIsProgrammedOrVerifiedAsChosenAndComesBackFromTheR
     EXPECT_TRUE(window.lbEstado->text().startsWith("Flash programada y comprobada: ")) << window.lbEstado->text().toStdString();
 
     AnswerFileUse(rig, "Verificar flash...");
+    emit window.menu.RecientesAvr1->aboutToShow();
     window.menu.RecientesAvr1->actions().front()->trigger();  // the file just programmed
     ASSERT_EQ(rig.Boxes().size(), 3u);
     EXPECT_EQ(rig.Boxes()[2].text, "VERIFICACION: OK !!!!!");

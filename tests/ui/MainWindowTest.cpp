@@ -106,13 +106,16 @@ TEST(MainWindow, MenuHoldsItsItemsWithTheDeveloperOnesHidden) {
                           {"Rehacer1", "&Rehacer", true},
                           {"Irdireccion1", "&Ir a direccion...", true},
                           {"Rellenar1", "R&ellenar...", true},
+                          {"Buscar1", "&Buscar...", true},
+                          {"Buscarsiguiente1", "Buscar &siguiente", true},
+                          {"Buscaranterior1", "Buscar a&nterior", true},
                           {"Compararconfichero1", "&Comparar con fichero...", true},
                           {"Detectarchip1", "De&tectar chip", true}};
     test::WindowRig rig;
     TVentana& window = rig.Start();
     QStringList menus;
     for (const QAction* action : window.menuBar()->actions()) menus << action->text();
-    EXPECT_EQ(menus, (QStringList{"&Programa", "&Memoria", "&Hardware", "A&yuda"}));
+    EXPECT_EQ(menus, (QStringList{"&Programa", "&AVR", "&Memoria", "&Hardware", "A&yuda"}));
     for (const Item& item : items) {
         const auto* action = window.findChild<QAction*>(item.name);
         ASSERT_NE(action, nullptr) << item.name;
