@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/EepromEditCommands.h"
 
-#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
@@ -18,6 +17,7 @@
 #include "eeprom/PageWrites.h"
 #include "eeprom/ProgramChanges.h"
 #include "shell/Fill.h"
+#include "shell/NumberText.h"
 #include "shell/Translate.h"
 
 namespace tarpel::cli {
@@ -26,23 +26,10 @@ namespace {
 
 constexpr std::size_t DumpBytesPerLine = 16;
 
-// A number as the console's other numbers are written: decimal, or hexadecimal after 0x.
-std::optional<std::uint64_t> NumberOf(std::string_view text) {
-    int base = 10;
-    if (text.starts_with("0x") || text.starts_with("0X")) {
-        text.remove_prefix(2);
-        base = 16;
-    }
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
-
 // The number `text` gives, or an "ERROR" message naming what it was meant to be.
 std::optional<std::uint64_t> NumberOrTell(CommandContext& context, std::string_view what, const std::string& text,
                                           std::uint64_t largest = std::numeric_limits<std::uint32_t>::max()) {
-    const auto value = NumberOf(text);
+    const auto value = shell::NumberOf(text);
     if (value && *value <= largest) return value;
     context.shell.MessageBox(shell::Fill(Tr("%1 no valido: %2 (de 0 a %3, en decimal o en hexadecimal con 0x)"),
                                          {what, text, largest}),

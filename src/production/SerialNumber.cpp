@@ -1,28 +1,16 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "production/SerialNumber.h"
 
-#include <charconv>
 #include <limits>
 #include <string_view>
 
 #include "shell/Fill.h"
+#include "shell/NumberText.h"
 #include "shell/Translate.h"
 
 namespace tarpel::production {
 
 namespace {
-
-std::optional<std::uint64_t> Number(std::string_view text) {
-    int base = 10;
-    if (text.starts_with("0x") || text.starts_with("0X")) {
-        text.remove_prefix(2);
-        base = 16;
-    }
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
 
 std::vector<std::string_view> Split(std::string_view text) {
     std::vector<std::string_view> parts;
@@ -58,12 +46,12 @@ std::optional<SerialPlace> ParseSerialPlace(const std::string& text, std::string
         return std::nullopt;
     };
     if (parts.empty() || parts.size() > 3) return wrong();
-    const auto address = Number(parts[0]);
+    const auto address = shell::NumberOf(parts[0]);
     if (!address || *address > 0xFFFFFFFF) return wrong();
     place.address = static_cast<std::uint32_t>(*address);
     std::size_t next = 1;
     if (next < parts.size()) {
-        if (const auto length = Number(parts[next])) {
+        if (const auto length = shell::NumberOf(parts[next])) {
             if (*length < 1 || *length > 20) return wrong();
             place.length = static_cast<std::uint32_t>(*length);
             ++next;
