@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "WindowRig.h"
+#include "shell/Translate.h"
 
 namespace tarpel::ui {
 namespace {
@@ -126,17 +127,21 @@ TEST(MainWindow, MenuHoldsItsItemsWithTheDeveloperOnesHidden) {
 }
 
 TEST(MainWindow, EachMenuHasItsOwnLettersAndTabCrossesTheAvrPageAsItReads) {
-    test::WindowRig rig;
-    TVentana& window = rig.Start();
-    for (const QMenu* menu : window.menuBar()->findChildren<QMenu*>()) {
-        QString letters;
-        for (const QAction* action : menu->actions()) {
-            const qsizetype mark = action->text().indexOf('&');
-            if (!action->isVisible() || mark < 0) continue;
-            EXPECT_FALSE(letters.contains(action->text().at(mark + 1).toLower())) << action->text().toStdString();
-            letters += action->text().at(mark + 1).toLower();
+    for (const auto language : {Language::English, Language::Spanish}) {
+        UseLanguage(language);
+        test::WindowRig window;
+        for (const QMenu* menu : window.Start().menuBar()->findChildren<QMenu*>()) {
+            QString letters;
+            for (const QAction* action : menu->actions()) {
+                const qsizetype mark = action->text().indexOf('&');
+                if (!action->isVisible() || mark < 0) continue;
+                EXPECT_FALSE(letters.contains(action->text().at(mark + 1).toLower())) << action->text().toStdString();
+                letters += action->text().at(mark + 1).toLower();
+            }
         }
     }
+    test::WindowRig rig;
+    TVentana& window = rig.Start();
     // The device column first, then the programming one, the reading column (LECTURA) last.
     std::vector<const QWidget*> chain{window.avrPage.btnTipo};
     while (chain.size() < 200) chain.push_back(chain.back()->nextInFocusChain());
