@@ -69,14 +69,7 @@ CommandOutcome ReadBack(CommandFrame& frame, std::span<const std::uint8_t> image
     }
     const auto differences = files::DifferencesBetween(image, chip);
     if (differences.empty()) return CommandOutcome::Done;
-    char address[16];
-    std::snprintf(address, sizeof address, "%04X", static_cast<unsigned>(differences.front().address));
-    shell.Report(shell::Fill(Tr("Programada la %1: %2 bytes distintos de la imagen al comprobarla"),
-                             {ChipName(frame.Workspace()), shell::CountText(differences.size())}));
-    shell.MessageBox(shell::Fill(Tr("Error programando el chip!!!\r(direccion $%1)"), {std::string(address)}),
-                     ErrorCaption);
-    if (frame.Workspace().DifferencesFound) frame.Workspace().DifferencesFound(differences);
-    return CommandOutcome::Failed;
+    return ReadBackDiffers(frame, differences);
 }
 
 }  // namespace

@@ -2,9 +2,12 @@
 #include "eeprom/PageWrites.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "eeprom/ChipMessages.h"
 #include "shell/Fill.h"
+#include "shell/ReportText.h"
 #include "shell/Translate.h"
 
 namespace tarpel::eeprom {
@@ -70,6 +73,18 @@ PageRead ReadPages(CommandFrame& frame, std::span<std::uint8_t> chip, std::span<
         if (frame.ProgressStep(shell::Fill(shownLabel, {page + count - 1}), page, total)) return PageRead::Stopped;
     }
     return PageRead::Done;
+}
+
+CommandOutcome ReadBackDiffers(CommandFrame& frame, std::span<const files::ByteDifference> differences) {
+    shell::Shell& shell = frame.Shell();
+    char address[16];
+    std::snprintf(address, sizeof address, "%04X", static_cast<unsigned>(differences.front().address));
+    shell.Report(shell::Fill(Tr("Programada la %1: %2 bytes distintos de la imagen al comprobarla"),
+                             {std::string(frame.Workspace().Chip().name), shell::CountText(differences.size())}));
+    shell.MessageBox(shell::Fill(Tr("Error programando el chip!!!\r(direccion $%1)"), {std::string(address)}),
+                     ErrorCaption);
+    if (frame.Workspace().DifferencesFound) frame.Workspace().DifferencesFound(differences);
+    return CommandOutcome::Failed;
 }
 
 }  // namespace tarpel::eeprom

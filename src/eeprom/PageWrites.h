@@ -9,6 +9,7 @@
 #include <span>
 
 #include "eeprom/CommandFrame.h"
+#include "files/ByteDifferences.h"
 #include "link/I2cMaster.h"
 
 namespace tarpel::eeprom {
@@ -43,5 +44,10 @@ enum class PageRead { Done, Refused, Stopped };
 // for, the dialog still open.
 PageRead ReadPages(CommandFrame& frame, std::span<std::uint8_t> chip, std::span<const std::uint32_t> pages,
                    const link::EepromAddressing& addressing, const char* label);
+
+// A read-back after programming found `differences` (not empty) between what was written and
+// the chip: the count on the status line, the first address in an "ERROR" box, and the list
+// handed to whoever shows differences. Always Failed; the lines must already be off.
+CommandOutcome ReadBackDiffers(CommandFrame& frame, std::span<const files::ByteDifference> differences);
 
 }  // namespace tarpel::eeprom

@@ -2,7 +2,6 @@
 #include "eeprom/ProgramChanges.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 #include "eeprom/ChipCommands.h"
@@ -99,14 +98,7 @@ CommandOutcome ProgramChanges(CommandFrame& frame, std::span<const std::uint8_t>
         if (!differences.empty()) {
             shell.ProgressClose();
             frame.StopCommand();
-            char address[16];
-            std::snprintf(address, sizeof address, "%04X", static_cast<unsigned>(differences.front().address));
-            shell.MessageBox(shell::Fill(Tr("Error programando el chip!!!\r(direccion $%1)"), {std::string(address)}),
-                             ErrorCaption);
-            shell.Report(shell::Fill(Tr("Programada la %1: %2 bytes distintos de la imagen al comprobarla"),
-                                     {std::string(frame.Workspace().Chip().name),
-                                      shell::CountText(differences.size())}));
-            return CommandOutcome::Failed;
+            return ReadBackDiffers(frame, differences);
         }
     }
     shell.ProgressClose();
